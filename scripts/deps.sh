@@ -1,0 +1,24 @@
+#!/bin/sh
+# Installs, from Debian's own packages, everything the toolkit needs to build, test and run.
+# Safe to run again: it only asks apt for what is missing.
+set -eu
+PACKAGES="
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libmagick++-6.q16-dev
+  libgtest-dev libgmock-dev
+  cc65
+  python3 python3-xlrd python3-olefile
+  xvfb xauth
+  clang-format
+"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi

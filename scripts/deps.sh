@@ -10,7 +10,7 @@ PACKAGES="
   cc65
   python3 python3-xlrd python3-olefile
   xvfb xauth
-  clang-format
+  clang clang-format libclang-rt-14-dev
 "
 missing=""
 for p in $PACKAGES; do

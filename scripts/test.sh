@@ -5,7 +5,7 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/deps.sh
 BUILD_DIR=${BUILD_DIR:-build-test}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVT_SANITIZE=ON -DVT_WERROR=ON
+CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVT_SANITIZE=ON -DVT_WERROR=ON
 cmake --build "$BUILD_DIR" -j "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}

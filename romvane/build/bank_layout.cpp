@@ -1,0 +1,204 @@
+#include "build/bank_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "build/parse_hex.h"
+
+namespace romvane {
+namespace {
+
+constexpr uint8_t kFiller = 0xFF;  // erased flash reads as 0xFF
+
+void Place(BankBlock& block, int32_t begin, int32_t end, int32_t page) {
+  block.begin = begin;
+  block.end = end;
+  block.page = page;
+  block.placed = true;
+}
+
+// The placement works on windows [lo, hi) of one page and recurses into the parts
+// that a placed block leaves free on either side of it.
+class Packer {
+ public:
+  Packer(std::vector<BankBlock>& blocks, int32_t reserve) : blocks_(blocks), reserve_(reserve) {}
+
+  void Pack(int32_t lo, int32_t hi, int32_t page) {
+    bool done = false;
+    const size_t n = blocks_.size();
+    for (size_t i = 0; i < n; ++i) {
+      if (done || blocks_[i].placed) continue;
+      if (lo != hi) {
+        if (blocks_[i].size == 0) {
+          Place(blocks_[i], lo, lo, page);
+          Pack(lo, lo, page);
+        } else if (lo == 0 && hi == kPageSize) {
+          // A fresh page takes the largest remaining block at its start.
+          Place(blocks_[i], 0, blocks_[i].size, page);
+          lo = blocks_[i].end;
+          Pack(lo, hi, page);
+        } else {
+          done = FillWindow(i, lo, hi, page);
+        }
+      }
+      OpenNewPageIfFull(blocks_[i], lo, hi, page);
+    }
+  }
+
+ private:
+  // Looks, from block i on, for a block that fits the window at a multiple of its
+  // size. Returns true when the rest of the window was handed to deeper calls.
+  bool FillWindow(size_t i, int32_t& lo, int32_t& hi, int32_t page) {
+    for (size_t j = i; j < blocks_.size(); ++j) {
+      BankBlock& b = blocks_[j];
+      const int64_t s = b.size;
+      if (b.placed || s > int64_t{hi} - lo) continue;
+      if (s == 0) return false;
+      for (int64_t m = lo / s;; ++m) {
+        const int64_t a = s * m;
+        const int64_t e = s * (m + 1);
+        if ((a > lo && e > hi) || a > hi) break;  // no place for this block
+        if (a < lo || e > hi) continue;
+        Place(b, static_cast<int32_t>(a), static_cast<int32_t>(e), page);
+        if (a == lo) {
+          lo = static_cast<int32_t>(e);
+          if (lo != hi) {
+            Pack(lo, hi, page);
+            return true;
+          }
+        } else if (e == hi) {
+          hi = static_cast<int32_t>(a);
+          if (lo != hi) {
+            Pack(lo, hi, page);
+            return true;
+          }
+        } else {
+          Pack(lo, static_cast<int32_t>(a), page);
+          Pack(static_cast<int32_t>(e), hi, page);
+          return true;
+        }
+        break;  // the window is full: only a size-0 block can still match
+      }
+    }
+    return false;
+  }
+
+  void OpenNewPageIfFull(const BankBlock& block, int32_t& lo, int32_t& hi, int32_t& page) {
+    const bool tooBig = block.size > hi - lo;
+    if (hi == kPageSize - reserve_ && lo != 0 && tooBig && page == 0) {
+      page = 1;
+      lo = 0;
+      hi = kPageSize;
+      Pack(0, kPageSize, 1);
+    } else if (hi == kPageSize && lo != 0 && tooBig) {
+      page = page + 1;
+      lo = 0;
+      Pack(0, kPageSize, page);
+    }
+  }
+
+  std::vector<BankBlock>& blocks_;
+  int32_t reserve_;
+};
+
+}  // namespace
+
+std::vector<BankBlock> MakeBlocks(const GameList& list) {
+  const int n = list.RowCount();
+  std::vector<BankBlock> blocks;
+  blocks.reserve(static_cast<size_t>(2 * n));
+  for (int pass = 0; pass < 2; ++pass) {
+    const bool prg = pass == 0;
+    for (int k = 0; k < n; ++k) {
+      const int row = list.RowWithNumber(k + 1);
+      BankBlock b;
+      b.gameIndex = k;
+      b.isPrg = prg;
+      if (row >= 0) {
+        const ListRow& r = list.Row(row);
+        b.title = r.text[kColTitle];
+        b.size = ParseHex(r.text[prg ? kColPrgSize : kColChrSize]);
+      }
+      blocks.push_back(std::move(b));
+    }
+  }
+  return blocks;
+}
+
+void SortBlocksBySize(std::vector<BankBlock>& blocks) {
+  std::stable_sort(blocks.begin(), blocks.end(),
+                   [](const BankBlock& a, const BankBlock& b) { return a.size > b.size; });
+}
+
+void PackBlocks(std::vector<BankBlock>& blocks, int32_t reserve) {
+  Packer(blocks, reserve).Pack(0, kPageSize - reserve, 0);
+}
+
+std::vector<BankBlock> OrderBlocks(const std::vector<BankBlock>& sorted, int32_t pageLimit) {
+  std::vector<BankBlock> ordered;
+  for (int32_t p = 0; p <= pageLimit; ++p) {
+    std::vector<BankBlock> page;
+    for (const BankBlock& b : sorted) {
+      if (b.page == p) page.push_back(b);
+    }
+    std::stable_sort(page.begin(), page.end(),
+                     [](const BankBlock& a, const BankBlock& b) { return a.begin < b.begin; });
+    ordered.insert(ordered.end(), page.begin(), page.end());
+  }
+  return ordered;
+}
+
+Layout LayOutGames(const GameList& list, const std::string& reserveText) {
+  Layout layout;
+  const int32_t reserve = ParseHex(reserveText);
+  if (reserve < 0 || reserve > kPageSize) {
+    layout.message = "保留大小必须是0到80000之间的十六进制数!";
+    return layout;
+  }
+  for (int k = 0; k < list.RowCount(); ++k) {
+    const int row = list.RowWithNumber(k + 1);
+    if (row < 0 || !list.EntryForRow(row)) {
+      const std::string title = row < 0 ? std::string() : list.Row(row).text[kColTitle];
+      layout.message =
+          "第" + std::to_string(k + 1) + "行(" + title + ")不是有效的NES文件，无法合成!";
+      return layout;
+    }
+  }
+  std::vector<BankBlock> blocks = MakeBlocks(list);
+  int64_t total = 0;
+  for (const BankBlock& b : blocks) {
+    if (b.size < 0 || b.size > kPageSize) {
+      layout.message =
+          "游戏" + b.title + "的" + (b.isPrg ? "PROM" : "VROM") + "大小超过80000，放不进一页!";
+      return layout;
+    }
+    total += b.size;
+  }
+  SortBlocksBySize(blocks);
+  const auto pageLimit = static_cast<int32_t>(total / kPageSize + 1);
+  PackBlocks(blocks, reserve);
+  for (const BankBlock& b : blocks) {
+    if (!b.placed || b.page > pageLimit) {
+      layout.message = "游戏" + b.title + "的" + (b.isPrg ? "PROM" : "VROM") + "找不到位置!";
+      return layout;
+    }
+  }
+  layout.ordered = OrderBlocks(blocks, pageLimit);
+  return layout;
+}
+
+std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered) {
+  int32_t pages = 0;
+  for (const BankBlock& b : ordered) pages = std::max(pages, b.page + 1);
+  std::vector<uint8_t> image(static_cast<size_t>(pages) * kPageSize, kFiller);
+  for (const BankBlock& b : ordered) {
+    const GameEntry* entry = list.EntryForRow(list.RowWithNumber(b.gameIndex + 1));
+    if (!entry || b.end <= b.begin) continue;
+    const std::vector<uint8_t>& data = b.isPrg ? entry->prg : entry->chr;
+    const size_t count = std::min(data.size(), static_cast<size_t>(b.end - b.begin));
+    std::memcpy(image.data() + static_cast<size_t>(b.ImageBegin()), data.data(), count);
+  }
+  return image;
+}
+
+}  // namespace romvane

@@ -1,0 +1,150 @@
+#include "build/generated_files.h"
+
+#include <cstdio>
+
+#include "build/parse_hex.h"
+#include "model/gbk.h"
+
+namespace romvane {
+namespace {
+
+std::string Format(const char* format, unsigned value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, format, value);
+  return buf;
+}
+
+std::string TabsAfterTitle(size_t gbkBytes) {
+  if (gbkBytes < 8) return "\t\t\t\t";
+  if (gbkBytes < 16) return "\t\t\t";
+  if (gbkBytes < 32) return "\t\t";
+  return "\t";
+}
+
+const BankBlock* FindBlock(const std::vector<BankBlock>& ordered, int gameIndex, bool isPrg) {
+  for (const BankBlock& b : ordered) {
+    if (b.gameIndex == gameIndex && b.isPrg == isPrg) return &b;
+  }
+  return nullptr;
+}
+
+std::optional<uint8_t> PrgSizeCode(int32_t size) {
+  if (size <= 0x4000) return 0x05;
+  if (size <= 0x8000) return 0x04;
+  if (size <= 0x10000) return 0x03;
+  if (size <= 0x20000) return 0x02;
+  if (size <= 0x40000) return 0x01;
+  if (size <= 0x80000) return 0x00;
+  return std::nullopt;
+}
+
+std::optional<int> ChrSizeAddend(int32_t size) {
+  if (size <= 0x2000) return 6;
+  if (size <= 0x4000) return 5;
+  if (size <= 0x8000) return 4;
+  if (size <= 0x10000) return 2;  // the menu's table has no code 3
+  if (size <= 0x20000) return 1;
+  if (size <= 0x40000) return 0;
+  return std::nullopt;
+}
+
+// The title as a ".byte" operand. A double quote cannot stand inside an assembler
+// string, so it is written as its byte value between the pieces of the title.
+std::string QuotedTitle(const std::string& title) {
+  if (title.find('"') == std::string::npos) return "\"" + title + "\"";
+  std::string out;
+  size_t start = 0;
+  while (true) {
+    const size_t quote = title.find('"', start);
+    const std::string piece =
+        title.substr(start, quote == std::string::npos ? quote : quote - start);
+    if (!piece.empty()) out += (out.empty() ? "" : ",") + ("\"" + piece + "\"");
+    if (quote == std::string::npos) break;
+    out += (out.empty() ? "" : ",") + std::string("$22");
+    start = quote + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> ToGbkText(const std::string& utf8) {
+  std::string crlf;
+  crlf.reserve(utf8.size() + utf8.size() / 8);
+  for (char c : utf8) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  return Utf8ToGbk(crlf);
+}
+
+GameDescriptor DescribeGame(bool vertical, int64_t prgAddr, int64_t chrAddr, int32_t prgSize,
+                            int32_t chrSize) {
+  GameDescriptor d;
+  d.mirroring = vertical ? 0x00 : 0x01;
+  d.outerBanks = static_cast<uint8_t>(((prgAddr >> 17) & 0xF0) | ((chrAddr >> 21) & 0x0F));
+  d.prgBank = static_cast<uint8_t>((prgAddr >> 13) & 0xFF);
+  d.prgSizeCode = PrgSizeCode(prgSize);
+  if (const auto addend = ChrSizeAddend(chrSize)) {
+    d.chrBank = static_cast<uint8_t>(((chrAddr >> 10) & 0xFF) + *addend);
+  }
+  d.chrHighBits = static_cast<uint8_t>((chrAddr >> 14) & 0x70);
+  return d;
+}
+
+GeneratedText MakeMapListing(const std::vector<BankBlock>& ordered) {
+  std::string text = "名称\t\t\t\t类型\t\t开始地址\t结束地址\n";
+  for (const BankBlock& b : ordered) {
+    const auto gbkTitle = Utf8ToGbk(b.title);
+    if (!gbkTitle) return {{}, "游戏" + b.title + "的名称含有GBK无法表示的字符!"};
+    text += b.title + TabsAfterTitle(gbkTitle->size());
+    text += b.isPrg ? "PROM\t\t" : "VROM\t\t";
+    text += Format("%x", static_cast<unsigned>(b.ImageBegin())) + "\t\t";
+    text += Format("%x", static_cast<unsigned>(b.ImageEnd())) + "\n";
+  }
+  auto bytes = ToGbkText(text);
+  if (!bytes) return {{}, "roms.map含有GBK无法表示的字符!"};
+  return {std::move(*bytes), {}};
+}
+
+GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& ordered) {
+  const int n = list.RowCount();
+  std::string text = "_GamesDefine:\n";
+  for (int i = 1; i <= n; ++i)
+    text += "\t.word\t" + Format("Game%03d", static_cast<unsigned>(i)) + "\n";
+  text += "\t.word\t$0000\n";
+  for (int k = 0; k < n; ++k) {
+    const int row = list.RowWithNumber(k + 1);
+    const GameEntry* entry = list.EntryForRow(row);
+    const BankBlock* prg = FindBlock(ordered, k, true);
+    const BankBlock* chr = FindBlock(ordered, k, false);
+    if (row < 0 || !entry || !prg || !chr) {
+      return {{}, "第" + std::to_string(k + 1) + "个游戏没有位置，无法生成Gamedef.inc!"};
+    }
+    const ListRow& r = list.Row(row);
+    const int32_t prgSize = ParseHex(r.text[kColPrgSize]);
+    const int32_t chrSize = ParseHex(r.text[kColChrSize]);
+    const GameDescriptor d = DescribeGame(IsVertical(entry->header), prg->ImageBegin(),
+                                          chr->ImageBegin(), prgSize, chrSize);
+
+    text += Format("Game%03d:", static_cast<unsigned>(k + 1)) + "\n\t";
+    text += ".byte\t" + Format("$%02x", d.mirroring) + "\n\t";
+    text += ".byte\t" + Format("$%02x", d.outerBanks) + "\n\t";
+    text += ".byte\t" + Format("$%02x", d.prgBank) + "\n\t";
+    text += ".byte\t";
+    if (d.prgSizeCode) text += Format("$%02x", *d.prgSizeCode) + "\n";
+    if (d.chrBank) {
+      text += "\t.byte\t" + Format("$%02x", *d.chrBank);
+      text += "\n\t.byte\t" + Format("$%02x", d.chrHighBits);
+    }
+    text += "\n\t.word\tGameSub\n\t";
+    text += ".byte\t" + QuotedTitle(r.text[kColTitle]) + "\n\t";
+    text += ".byte\t$00\n";
+  }
+  auto bytes = ToGbkText(text);
+  if (!bytes) return {{}, "游戏名称含有GBK无法表示的字符，无法生成Gamedef.inc!"};
+  *bytes += ".include\t\"GameSub.inc\"\r";
+  return {std::move(*bytes), {}};
+}
+
+}  // namespace romvane

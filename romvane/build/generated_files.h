@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "build/bank_layout.h"
+#include "model/game_list.h"
+
+namespace romvane {
+
+// The bytes of the two text files a build writes beside the image, already in GBK with
+// CR LF line ends. Empty when a title cannot be written in GBK; the message says which.
+struct GeneratedText {
+  std::string bytes;
+  std::string message;
+};
+
+// "roms.map": every block with its image addresses, for the user.
+GeneratedText MakeMapListing(const std::vector<BankBlock>& ordered);
+
+// "Gamedef.inc": the menu program's game table, one descriptor per game.
+GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& ordered);
+
+// The nine descriptor bytes of one game as the menu program reads them.
+struct GameDescriptor {
+  uint8_t mirroring = 0;  // 0 vertical, 1 horizontal
+  uint8_t outerBanks = 0;
+  uint8_t prgBank = 0;
+  std::optional<uint8_t> prgSizeCode;  // none above 0x80000
+  std::optional<uint8_t> chrBank;      // none above 0x40000
+  uint8_t chrHighBits = 0;
+};
+
+GameDescriptor DescribeGame(bool vertical, int64_t prgAddr, int64_t chrAddr, int32_t prgSize,
+                            int32_t chrSize);
+
+// Text-mode conversion: UTF-8 with "\n" line ends to GBK with CR LF.
+std::optional<std::string> ToGbkText(const std::string& utf8);
+
+}  // namespace romvane

@@ -1,0 +1,131 @@
+#include "model/list_file.h"
+
+#include <gtest/gtest.h>
+
+#include "model/gbk.h"
+#include "model/paths.h"
+#include "nes_files.h"
+
+namespace romvane {
+namespace {
+
+using testing::NesSpec;
+using testing::ReadText;
+using testing::TempDir;
+using testing::WriteBytes;
+using testing::WriteNes;
+
+class ListFileTest : public ::testing::Test {
+ protected:
+  std::string AddGame(const std::string& name, const NesSpec& spec = {}) {
+    const std::string path = WriteNes(dir, name + ".nes", spec);
+    list.AddGame(path, name);
+    return path;
+  }
+  void WriteList(const std::string& gbkText) {
+    WriteBytes(dir / "list.sav", std::vector<uint8_t>(gbkText.begin(), gbkText.end()));
+  }
+
+  TempDir dir;
+  GameList list;
+};
+
+TEST_F(ListFileTest, TitlesEqualToFileNamesSaveAsBarePaths) {
+  const std::string a = AddGame("a");
+  const std::string b = AddGame("b");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  EXPECT_EQ(ReadText(dir / "list.sav"), a + "\r\n" + b + "\r\n");
+
+  list.SetTitle(1, "坦克大战");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  EXPECT_EQ(ReadText(dir / "list.sav"), a + "\r\n" + b + "," + *Utf8ToGbk("坦克大战") + "\r\n");
+}
+
+TEST_F(ListFileTest, SavingThenLoadingReproducesTheList) {
+  NesSpec mmc3;
+  mmc3.prgUnits = 8;
+  mmc3.chrUnits = 16;
+  mmc3.flags6 = 0x43;
+  AddGame("one");
+  AddGame("two", mmc3);
+  WriteBytes(dir / "three.nes", std::vector<uint8_t>(64, 0));  // no signature
+  list.AddGame(dir / "three.nes", "three");
+  list.SetTitle(0, "第一个");
+  list.SortRows(kColTitle, false);  // saving goes by number, not by the shown order
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+
+  GameList loaded;
+  loaded.AddGame(WriteNes(dir, "leftover.nes", {}), "leftover");  // loading replaces it
+  const LoadResult result = LoadListFile(loaded, dir / "list.sav");
+  EXPECT_EQ(result.error, "");
+  ASSERT_EQ(loaded.RowCount(), 3);
+  for (int number = 1; number <= 3; ++number) {
+    const ListRow& original = list.Row(list.RowWithNumber(number));
+    EXPECT_EQ(loaded.Row(number - 1).text, original.text) << number;
+  }
+  EXPECT_EQ(loaded.RecordCount(), 2);
+  EXPECT_EQ(loaded.EntryForRow(2), nullptr);
+}
+
+TEST_F(ListFileTest, AMissingGameEndsTheLoadWithAnEmptyList) {
+  const std::string a = AddGame("a");
+  WriteList(a + "\r\n/nowhere/b.nes\r\n" + a + "\r\n");
+  const LoadResult result = LoadListFile(list, dir / "list.sav");
+  EXPECT_EQ(result.error, "文件/nowhere/b.nes不存在，或不在原路径!");
+  EXPECT_EQ(list.RowCount(), 0);
+  EXPECT_EQ(list.RecordCount(), 0);
+}
+
+TEST_F(ListFileTest, TheLastCommaSplitsPathAndTitle) {
+  const std::string a = AddGame("a");
+  list.SetTitle(0, "x,y");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  // The path gains the first part of the title, so the game is reported missing.
+  const LoadResult result = LoadListFile(list, dir / "list.sav");
+  EXPECT_EQ(result.error, "文件" + a + ",x不存在，或不在原路径!");
+
+  WriteList(a + ",Tank\r\n");
+  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  EXPECT_EQ(list.Row(0).text[kColTitle], "Tank");
+}
+
+TEST_F(ListFileTest, HandEditedFilesFailWithAMessage) {
+  const std::string a = AddGame("a");
+  WriteList(a + "\r\n\r\n");  // an empty line names no file
+  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "文件不存在，或不在原路径!");
+  EXPECT_EQ(list.RowCount(), 0);
+
+  WriteList(a + "\r\n" + a + ",\x81\x20\r\n");  // half a GBK character
+  const LoadResult bad = LoadListFile(list, dir / "list.sav");
+  EXPECT_NE(bad.error.find("第2行"), std::string::npos);
+  EXPECT_EQ(list.RowCount(), 0);
+
+  WriteList(a);  // no line break after the last line
+  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  EXPECT_EQ(list.RowCount(), 1);
+
+  EXPECT_FALSE(LoadListFile(list, dir / "absent.sav").error.empty());
+  EXPECT_EQ(list.RowCount(), 0);
+}
+
+TEST_F(ListFileTest, TextGbkCannotHoldIsNotSaved) {
+  AddGame("a");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  const std::string before = ReadText(dir / "list.sav");
+  list.SetTitle(0, "emoji \xF0\x9F\x8E\xAE");
+  const std::string message = SaveListFile(list, dir / "list.sav");
+  EXPECT_NE(message.find("第1行"), std::string::npos);
+  EXPECT_EQ(ReadText(dir / "list.sav"), before);
+}
+
+TEST_F(ListFileTest, ListsWrittenOnWindowsLoadHere) {
+  // Base names are cut at "\" as well, so a title equal to a Windows file name is implied.
+  EXPECT_EQ(BaseNameOf("D:\\games\\a.nes"), "a");
+  const std::string a = AddGame("a");
+  WriteList(a + "\r\n");
+  ASSERT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  EXPECT_EQ(list.Row(0).text[kColTitle], "a");
+}
+
+}  // namespace
+}  // namespace romvane

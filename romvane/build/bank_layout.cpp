@@ -151,7 +151,8 @@ std::vector<BankBlock> OrderBlocks(const std::vector<BankBlock>& sorted, int32_t
 Layout LayOutGames(const GameList& list, const std::string& reserveText) {
   Layout layout;
   const int32_t reserve = ParseHex(reserveText);
-  if (reserve < 0 || reserve > kPageSize) {
+  // An empty field would leave no room for the menu: a cartridge that cannot start.
+  if (reserveText.empty() || reserve < 0 || reserve > kPageSize) {
     layout.message = "保留大小必须是0到80000之间的十六进制数!";
     return layout;
   }

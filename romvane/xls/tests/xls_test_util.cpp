@@ -1,0 +1,75 @@
+#include "xls_test_util.h"
+
+namespace romvane::testing {
+
+namespace {
+
+std::vector<uint8_t> Sector(const std::vector<uint8_t>& file, uint32_t n) {
+  const size_t at = (size_t{n} + 1) * 512;
+  if (at + 512 > file.size()) return std::vector<uint8_t>(512, 0);
+  return {file.begin() + at, file.begin() + at + 512};
+}
+
+std::vector<uint32_t> Table(const std::vector<uint8_t>& file,
+                            const std::vector<uint32_t>& sectors) {
+  std::vector<uint32_t> table;
+  for (uint32_t s : sectors) {
+    const std::vector<uint8_t> block = Sector(file, s);
+    for (size_t i = 0; i < 128; ++i) table.push_back(Le32(block, 4 * i));
+  }
+  return table;
+}
+
+std::vector<uint32_t> Chain(uint32_t start, const std::vector<uint32_t>& table) {
+  std::vector<uint32_t> chain;
+  for (uint32_t s = start; s < table.size() && chain.size() <= table.size(); s = table[s]) {
+    chain.push_back(s);
+  }
+  return chain;
+}
+
+std::vector<uint8_t> ChainBytes(const std::vector<uint8_t>& file, uint32_t start,
+                                const std::vector<uint32_t>& fat) {
+  std::vector<uint8_t> bytes;
+  for (uint32_t s : Chain(start, fat)) {
+    const std::vector<uint8_t> block = Sector(file, s);
+    bytes.insert(bytes.end(), block.begin(), block.end());
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<uint8_t> StreamOf(const std::vector<uint8_t>& file, uint32_t entry) {
+  std::vector<uint32_t> fatSectors;
+  const uint32_t fatCount = Le32(file, 44);
+  for (uint32_t i = 0; i < fatCount && i < 109; ++i) fatSectors.push_back(Le32(file, 76 + 4 * i));
+  uint32_t difat = Le32(file, 68);
+  for (uint32_t d = 0; d < Le32(file, 72); ++d) {
+    const std::vector<uint8_t> block = Sector(file, difat);
+    for (size_t k = 0; k < 127 && fatSectors.size() < fatCount; ++k) {
+      fatSectors.push_back(Le32(block, 4 * k));
+    }
+    difat = Le32(block, 508);
+  }
+  const std::vector<uint32_t> fat = Table(file, fatSectors);
+  const std::vector<uint8_t> directory = ChainBytes(file, Le32(file, 48), fat);
+  const auto field = [&](uint32_t index, size_t at) { return Le32(directory, 128 * index + at); };
+  const uint32_t start = field(entry, 116);
+  const uint32_t size = field(entry, 120);
+  std::vector<uint8_t> bytes;
+  if (size >= 4096) {
+    bytes = ChainBytes(file, start, fat);
+  } else {
+    const std::vector<uint8_t> mini = ChainBytes(file, field(0, 116), fat);
+    const std::vector<uint32_t> miniFat = Table(file, Chain(Le32(file, 60), fat));
+    for (uint32_t s : Chain(start, miniFat)) {
+      if (64 * size_t{s} + 64 > mini.size()) break;
+      bytes.insert(bytes.end(), mini.begin() + 64 * s, mini.begin() + 64 * s + 64);
+    }
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+}  // namespace romvane::testing

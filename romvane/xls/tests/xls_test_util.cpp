@@ -73,3 +73,75 @@ std::vector<uint8_t> StreamOf(const std::vector<uint8_t>& file, uint32_t entry) 
 }
 
 }  // namespace romvane::testing
+
+namespace romvane::testing {
+
+std::vector<std::u16string> SharedStrings(const std::vector<uint8_t>& stream) {
+  std::vector<std::vector<uint8_t>> pieces;
+  for (const Record& record : Records(stream)) {
+    if (record.type == 0x00FC || (record.type == 0x003C && !pieces.empty())) {
+      pieces.push_back(record.data);
+    } else if (!pieces.empty()) {
+      break;
+    }
+  }
+  std::vector<std::u16string> strings;
+  if (pieces.empty()) return strings;
+  size_t piece = 0, at = 8;
+  const uint32_t count = Le32(pieces[0], 4);
+  for (uint32_t s = 0; s < count; ++s) {
+    if (at == pieces[piece].size()) ++piece, at = 0;
+    const uint32_t chars = Le16(pieces[piece], at);
+    bool wide = pieces[piece][at + 2] & 1;
+    at += 3;
+    std::u16string text;
+    while (text.size() < chars) {
+      if (at == pieces[piece].size()) {  // continued: a fresh option byte
+        ++piece;
+        wide = pieces[piece][0] & 1;
+        at = 1;
+      }
+      text.push_back(static_cast<char16_t>(wide ? Le16(pieces[piece], at) : pieces[piece][at]));
+      at += wide ? 2 : 1;
+    }
+    strings.push_back(text);
+  }
+  return strings;
+}
+
+std::string PositionFaults(const std::vector<uint8_t>& stream) {
+  const std::vector<Record> records = Records(stream);
+  std::map<size_t, const Record*> at;
+  for (const Record& r : records) at[r.offset] = &r;
+  const auto typeAt = [&](size_t offset) { return at.count(offset) ? at[offset]->type : 0; };
+  std::string faults;
+  for (const Record& r : records) {
+    if (r.type == 0x0085 && typeAt(Le32(r.data, 0)) != 0x0809) {
+      faults += "BOUNDSHEET does not lead to a BOF\n";
+    }
+    if (r.type == 0x020B) {
+      for (size_t i = 16; i < r.data.size(); i += 4) {
+        if (typeAt(Le32(r.data, i)) != 0x00D7) faults += "INDEX entry does not lead to a DBCELL\n";
+      }
+    }
+    if (r.type == 0x00D7 && r.data.size() > 4) {
+      const size_t firstRow = r.offset - Le32(r.data, 0);
+      if (typeAt(firstRow) != 0x0208) {
+        faults += "DBCELL does not lead back to a ROW\n";
+        continue;
+      }
+      size_t cell = firstRow + 20;  // the second ROW record
+      for (size_t i = 4, row = firstRow; i < r.data.size(); i += 2, row += 20) {
+        cell += Le16(r.data, i);
+        const uint32_t rowNumber = Le16(at[row]->data, 0);
+        if (!at.count(cell) || at[cell]->type == 0x0208 || Le16(at[cell]->data, 0) != rowNumber) {
+          faults +=
+              "DBCELL offset does not lead to the cells of row " + std::to_string(rowNumber) + "\n";
+        }
+      }
+    }
+  }
+  return faults;
+}
+
+}  // namespace romvane::testing

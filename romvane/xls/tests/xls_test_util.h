@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -86,5 +87,17 @@ inline std::vector<uint8_t> HexBytes(const std::string& text) {
 // The stream of a compound file, followed through the header's and DIFAT sectors' list of
 // FAT sectors and the FAT (or the mini FAT for a small stream). Directory entry index given.
 std::vector<uint8_t> StreamOf(const std::vector<uint8_t>& file, uint32_t entry);
+
+}  // namespace romvane::testing
+
+namespace romvane::testing {
+
+// The shared strings of a workbook stream, read across CONTINUE records.
+std::vector<std::u16string> SharedStrings(const std::vector<uint8_t>& stream);
+
+// Checks the positions a workbook stream records about itself: every BOUNDSHEET names a
+// sheet's BOF, every INDEX entry a DBCELL, and every DBCELL leads to its block's first ROW
+// record and to the first cell of each row. Returns an empty text when all hold.
+std::string PositionFaults(const std::vector<uint8_t>& stream);
 
 }  // namespace romvane::testing

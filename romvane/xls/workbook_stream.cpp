@@ -1,7 +1,8 @@
 // Building the BIFF8 "Workbook" stream of a SpreadsheetBook.
 #include <algorithm>
 #include <bit>
-#include <map>
+#include <cstring>
+#include <unordered_map>
 
 #include "xls/biff_records.h"
 #include "xls/le_bytes.h"
@@ -60,8 +61,8 @@ class StringTable {
   std::vector<BiffString> strings;
 
  private:
-  std::map<std::string, uint32_t> narrow_;
-  std::map<std::u16string, uint32_t> wide_;
+  std::unordered_map<std::string, uint32_t> narrow_;
+  std::unordered_map<std::u16string, uint32_t> wide_;
 };
 
 class RecordData {
@@ -95,27 +96,41 @@ uint64_t GlobalsFixedSize() {
          kXfCount * RecordSize(20) + kStyleCount * RecordSize(4) + RecordSize(0);
 }
 
-void AppendNumberCell(std::vector<uint8_t>& out, RecordData& d, int row, int col, double v) {
-  d.bytes.clear();
-  d.U16(row).U16(col).U16(0);
-  uint8_t raw[8];
-  PutLe32(raw, static_cast<uint32_t>(std::bit_cast<uint64_t>(v)));
-  PutLe32(raw + 4, static_cast<uint32_t>(std::bit_cast<uint64_t>(v) >> 32));
-  d.bytes.insert(d.bytes.end(), raw, raw + 8);
-  AppendRecord(out, kNumber, d.bytes);
+// Cell records are small and many: each is put together in place, never continued.
+template <size_t N>
+void AppendSmallRecord(std::vector<uint8_t>& out, uint16_t type, const uint8_t (&data)[N],
+                       size_t size = N) {
+  const size_t at = out.size();
+  out.resize(at + 4 + size);
+  PutLe16(&out[at], type);
+  PutLe16(&out[at + 2], static_cast<uint32_t>(size));
+  std::memcpy(&out[at + 4], data, size);
+}
+
+void AppendNumberCell(std::vector<uint8_t>& out, int row, int col, double v) {
+  uint8_t data[14] = {};
+  PutLe16(data, static_cast<uint32_t>(row));
+  PutLe16(data + 2, static_cast<uint32_t>(col));
+  const uint64_t bits = std::bit_cast<uint64_t>(v);
+  PutLe32(data + 6, static_cast<uint32_t>(bits));
+  PutLe32(data + 10, static_cast<uint32_t>(bits >> 32));
+  AppendSmallRecord(out, kNumber, data);
 }
 
 // One RK record, or one MULRK record for two or more neighbouring RK values.
-void AppendRkCells(std::vector<uint8_t>& out, RecordData& d, int row, int col,
-                   const std::vector<uint32_t>& rks) {
-  d.bytes.clear();
-  d.U16(row).U16(col);
-  for (uint32_t rk : rks) d.U16(0).U32(rk);
+void AppendRkCells(std::vector<uint8_t>& out, int row, int col, const std::vector<uint32_t>& rks) {
+  uint8_t data[6 + 6 * BookSheet::kMaxColumns];
+  PutLe16(data, static_cast<uint32_t>(row));
+  PutLe16(data + 2, static_cast<uint32_t>(col));
+  for (size_t i = 0; i < rks.size(); ++i) {
+    PutLe16(data + 4 + 6 * i, 0);  // XF index
+    PutLe32(data + 6 + 6 * i, rks[i]);
+  }
   if (rks.size() == 1) {
-    AppendRecord(out, kRk, d.bytes);
+    AppendSmallRecord(out, kRk, data, 10);
   } else {
-    d.U16(col + static_cast<int>(rks.size()) - 1);
-    AppendRecord(out, kMulRk, d.bytes);
+    PutLe16(data + 4 + 6 * rks.size(), static_cast<uint32_t>(col + rks.size() - 1));
+    AppendSmallRecord(out, kMulRk, data, 6 + 6 * rks.size());
   }
 }
 
@@ -127,7 +142,6 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
   table.rowsEnd = static_cast<uint32_t>(rowCount);
   table.columnsEnd = static_cast<uint32_t>(colCount);
   table.blocks.resize(static_cast<size_t>((rowCount + kRowsPerBlock - 1) / kRowsPerBlock));
-  RecordData d;
   std::vector<uint32_t> rks;
   for (int r = 0; r < rowCount; ++r) {
     RowBlock& block = table.blocks[static_cast<size_t>(r / kRowsPerBlock)];
@@ -149,7 +163,7 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
       switch (cell.Kind()) {
         case CellKind::Integer: {
           if (!IntegerFitsRk(cell.Integer())) {
-            AppendNumberCell(block.cells, d, r, c, cell.Integer());
+            AppendNumberCell(block.cells, r, c, cell.Integer());
             ++c;
             break;
           }
@@ -160,14 +174,14 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
                ++end) {
             rks.push_back(IntegerRk(sheet.CellAt(r, end)->Integer()));
           }
-          AppendRkCells(block.cells, d, r, c, rks);
+          AppendRkCells(block.cells, r, c, rks);
           c = end;
           break;
         }
         case CellKind::Number: {
           const bool fits = NumberFitsRk(cell.Number());
           if (!fits) {
-            AppendNumberCell(block.cells, d, r, c, cell.Number());
+            AppendNumberCell(block.cells, r, c, cell.Number());
             ++c;
             break;
           }
@@ -178,7 +192,7 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
                ++end) {
             rks.push_back(NumberRk(sheet.CellAt(r, end)->Number()));
           }
-          AppendRkCells(block.cells, d, r, c, rks);
+          AppendRkCells(block.cells, r, c, rks);
           c = end;
           break;
         }
@@ -186,9 +200,11 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
         case CellKind::WideText: {
           const uint32_t index = cell.Kind() == CellKind::Text ? strings.AddNarrow(cell.Text())
                                                                : strings.AddWide(cell.WideText());
-          d.bytes.clear();
-          d.U16(r).U16(c).U16(0).U32(index);
-          AppendRecord(block.cells, kLabelSst, d.bytes);
+          uint8_t data[10] = {};
+          PutLe16(data, static_cast<uint32_t>(r));
+          PutLe16(data + 2, static_cast<uint32_t>(c));
+          PutLe32(data + 6, index);
+          AppendSmallRecord(block.cells, kLabelSst, data);
           ++c;
           break;
         }
@@ -230,17 +246,18 @@ void AppendSheet(std::vector<uint8_t>& out, const SheetTable& table, bool firstS
   AppendRecord(out, kDimensions, dimensions.bytes);
 
   for (const RowBlock& block : table.blocks) {
-    RecordData d;
     for (uint16_t row : block.rows) {
-      d.bytes.clear();
-      d.U16(row).U16(0).U16(table.columnsEnd).U16(255).U16(0).U16(0).U32(0);
-      AppendRecord(out, kRow, d.bytes);
+      uint8_t data[16] = {};
+      PutLe16(data, row);
+      PutLe16(data + 4, table.columnsEnd);
+      PutLe16(data + 6, 255);  // height in twips
+      AppendSmallRecord(out, kRow, data);
     }
     out.insert(out.end(), block.cells.begin(), block.cells.end());
     // DBCELL: back to the first ROW record, then from the second ROW record to the first
     // row's cells, and from each row's cells to the next row's.
     const size_t rowBytes = kRowRecordSize * block.rows.size();
-    d.bytes.clear();
+    RecordData d;
     d.U32(static_cast<uint32_t>(rowBytes + block.cells.size()));
     for (size_t i = 0; i < block.rows.size(); ++i) {
       d.U16(i == 0 ? static_cast<uint32_t>(rowBytes - kRowRecordSize) : block.rowCellBytes[i - 1]);

@@ -37,59 +37,12 @@ class CompoundFileTest : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
-void PutLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-void PutName(std::vector<uint8_t>& b, size_t at, const std::u16string& name) {
-  for (size_t i = 0; i < name.size(); ++i) b[at + 2 * i] = static_cast<uint8_t>(name[i]);
-  b[at + 64] = static_cast<uint8_t>((name.size() + 1) * 2);
-}
-
 TEST_F(CompoundFileTest, SmallWorkbookStreamIsLaidOutInTheMiniStream) {
   // The size of the three-game workbook: 25 mini sectors in four sectors 2, 4, 5, 6.
   const std::vector<uint8_t> content = Pattern(1551, 3);
   const std::vector<uint8_t> file = WriteWorkbookStream(content);
 
-  std::vector<uint8_t> expected(4096, 0);
-  const uint8_t signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  std::copy(std::begin(signature), std::end(signature), expected.begin());
-  expected[24] = 0x3B, expected[26] = 3, expected[28] = 0xFE, expected[29] = 0xFF;
-  expected[30] = 9, expected[32] = 6;
-  PutLe32(expected, 44, 1);           // FAT sectors
-  PutLe32(expected, 48, 1);           // first directory sector
-  PutLe32(expected, 56, 4096);        // mini stream cutoff
-  PutLe32(expected, 60, 3);           // first mini FAT sector
-  PutLe32(expected, 64, 1);           // mini FAT sectors
-  PutLe32(expected, 68, 0xFFFFFFFE);  // no DIFAT sector
-  PutLe32(expected, 76, 0);           // FAT sector 0 at sector 0
-  for (size_t at = 80; at < 512; ++at) expected[at] = 0xFF;
-  // Sector 0: the FAT.
-  const uint32_t fat[] = {0xFFFFFFFD, 0xFFFFFFFE, 4, 0xFFFFFFFE, 5, 6, 0xFFFFFFFE};
-  for (size_t i = 0; i < 128; ++i) PutLe32(expected, 512 + 4 * i, i < 7 ? fat[i] : 0xFFFFFFFF);
-  // Sector 1: the directory, root and "Workbook", then two zero entries.
-  PutName(expected, 1024, u"Root Entry");
-  expected[1024 + 66] = 5, expected[1024 + 67] = 1;
-  PutLe32(expected, 1024 + 68, 0xFFFFFFFF);
-  PutLe32(expected, 1024 + 72, 0xFFFFFFFF);
-  PutLe32(expected, 1024 + 76, 1);
-  PutLe32(expected, 1024 + 116, 2);
-  PutLe32(expected, 1024 + 120, 1600);
-  PutName(expected, 1152, u"Workbook");
-  expected[1152 + 66] = 2, expected[1152 + 67] = 1;
-  for (size_t at : {68, 72, 76}) PutLe32(expected, 1152 + at, 0xFFFFFFFF);
-  PutLe32(expected, 1152 + 116, 0);
-  PutLe32(expected, 1152 + 120, 1551);
-  // Sector 3: the mini FAT, one chain of 25 mini sectors.
-  for (uint32_t i = 0; i < 128; ++i) {
-    PutLe32(expected, 2048 + 4 * i, i < 24 ? i + 1 : i == 24 ? 0xFFFFFFFE : 0xFFFFFFFF);
-  }
-  // Sectors 2, 4, 5, 6: the mini stream.
-  const size_t sectorOffsets[] = {1536, 2560, 3072, 3584};
-  for (size_t i = 0; i < content.size(); ++i) {
-    expected[sectorOffsets[i / 512] + i % 512] = content[i];
-  }
-  EXPECT_EQ(file, expected);
+  EXPECT_EQ(file, testing::ExpectedWorkbookFile1551(content));
 }
 
 TEST_F(CompoundFileTest, StreamsAroundTheMiniStreamCutoff) {

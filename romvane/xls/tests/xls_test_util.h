@@ -100,4 +100,8 @@ std::vector<std::u16string> SharedStrings(const std::vector<uint8_t>& stream);
 // record and to the first cell of each row. Returns an empty text when all hold.
 std::string PositionFaults(const std::vector<uint8_t>& stream);
 
+// The whole 4096-byte file holding one 1551-byte stream "Workbook" (the size of the
+// three-game workbook): header, FAT, directory, mini FAT and mini stream as written out.
+std::vector<uint8_t> ExpectedWorkbookFile1551(const std::vector<uint8_t>& content);
+
 }  // namespace romvane::testing

@@ -1,5 +1,6 @@
 #include "xls/list_export.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "build/parse_hex.h"

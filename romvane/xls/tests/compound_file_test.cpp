@@ -153,24 +153,6 @@ TEST_F(CompoundFileTest, DirectoryIsSortedAndHangsFromTheMiddleChild) {
   EXPECT_EQ(Le16(bytes, 1536 + 2 * 128 + 64), 18u);  // "Workbook" in the second sector
 }
 
-TEST_F(CompoundFileTest, RewritingAStreamMovesItBetweenSectorsAndMiniSectors) {
-  CompoundFile file;
-  file.Create(Path());
-  file.MakeStream("Small");
-  file.MakeStream("Workbook");
-  const std::vector<uint8_t> small = Pattern(300, 4);
-  file.WriteStream("Small", small.data(), small.size());
-  for (size_t size : {10000u, 5000u, 100u, 3000u, 6000u}) {
-    SCOPED_TRACE(size);
-    const std::vector<uint8_t> content = Pattern(size, static_cast<uint8_t>(size));
-    ASSERT_EQ(file.WriteStream("Workbook", content.data(), content.size()), kCfbOk);
-    ASSERT_TRUE(file.Commit());
-    const std::vector<uint8_t> bytes = ReadBytes(Path());
-    EXPECT_EQ(testing::StreamOf(bytes, 2), content);
-    EXPECT_EQ(testing::StreamOf(bytes, 1), small);
-  }
-}
-
 TEST_F(CompoundFileTest, AnOldFileIsReplacedOnlyByACommit) {
   const std::vector<uint8_t> old = Pattern(9000, 8);
   testing::WriteBytes(Path(), old);

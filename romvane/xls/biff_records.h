@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace romvane::biff {
+
+// Record types of the workbook stream.
+inline constexpr uint16_t kBof = 0x0809;
+inline constexpr uint16_t kWindow1 = 0x003D;
+inline constexpr uint16_t kFont = 0x0031;
+inline constexpr uint16_t kXf = 0x00E0;
+inline constexpr uint16_t kStyle = 0x0293;
+inline constexpr uint16_t kBoundSheet = 0x0085;
+inline constexpr uint16_t kSst = 0x00FC;
+inline constexpr uint16_t kContinue = 0x003C;
+inline constexpr uint16_t kEof = 0x000A;
+inline constexpr uint16_t kIndex = 0x020B;
+inline constexpr uint16_t kDimensions = 0x0200;
+inline constexpr uint16_t kRow = 0x0208;
+inline constexpr uint16_t kLabelSst = 0x00FD;
+inline constexpr uint16_t kRk = 0x027E;
+inline constexpr uint16_t kMulRk = 0x00BD;
+inline constexpr uint16_t kNumber = 0x0203;
+inline constexpr uint16_t kDbCell = 0x00D7;
+inline constexpr uint16_t kWindow2 = 0x023E;
+
+// Longest data part of one record; longer data continues in CONTINUE records.
+inline constexpr size_t kMaxRecordData = 8224;
+inline constexpr size_t kMaxStringChars = 65535;     // 16-bit count of a shared string
+inline constexpr size_t kMaxShortStringChars = 255;  // 8-bit count of a sheet or font name
+
+// Bytes a record of dataSize bytes takes in the stream, headers of its continuations included.
+size_t RecordSize(size_t dataSize);
+// Appends a record, cutting data longer than kMaxRecordData into CONTINUE records.
+void AppendRecord(std::vector<uint8_t>& out, uint16_t type, const std::vector<uint8_t>& data);
+
+// A string of the workbook: 8-bit ("compressed", every unit below 0x100) or 16-bit units.
+struct BiffString {
+  std::u16string units;
+  bool wide = false;
+};
+BiffString NarrowBiffString(const std::string& utf8);
+// Count byte, option byte and characters, as sheet and font names are written.
+void AppendShortString(std::vector<uint8_t>& out, const BiffString& text);
+
+// The SST record and its CONTINUE records, headers included. Strings are never cut inside
+// their 3-byte header; a cut string resumes after a repeated option byte, and a wide string
+// is cut between whole characters.
+std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
+                                         const std::vector<BiffString>& strings);
+
+// RK values: a compact 30-bit form of a number in cell records.
+bool IntegerFitsRk(int32_t value);
+uint32_t IntegerRk(int32_t value);
+// True when the number has at most two decimals and its RK form gives back exactly the
+// same number; other numbers go into NUMBER records.
+bool NumberFitsRk(double value);
+// The floating RK form: the number's top 30 bits, or those of the number times 100 with
+// bit 0 set when the number is not whole.
+uint32_t NumberRk(double value);
+double RkValue(uint32_t rk);
+
+}  // namespace romvane::biff

@@ -1,0 +1,270 @@
+// Writes workbooks and compound files into a folder, each with a manifest (.json) of what an
+// independent reader must find in it. check_readback.py reads them back.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "xls/compound_file.h"
+#include "xls/list_export.h"
+#include "xls/spreadsheet_book.h"
+#include "xls/utf16.h"
+
+namespace fs = std::filesystem;
+using namespace romvane;
+
+namespace {
+
+std::string Json(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  std::string out;
+  char pair[3];
+  for (uint8_t b : bytes) {
+    std::snprintf(pair, sizeof pair, "%02x", b);
+    out += pair;
+  }
+  return out;
+}
+
+std::string Number(double value) {
+  std::ostringstream out;
+  out.precision(17);
+  out << value;
+  return out.str();
+}
+
+// The cells a reader must find, as JSON: [row, col, "n", number] or [row, col, "s", text].
+struct ExpectedSheet {
+  std::string name;
+  std::vector<std::string> cells;
+  void Text(int r, int c, const std::string& text) {
+    cells.push_back("[" + std::to_string(r) + "," + std::to_string(c) + ",\"s\"," + Json(text) +
+                    "]");
+  }
+  void Value(int r, int c, double value) {
+    cells.push_back("[" + std::to_string(r) + "," + std::to_string(c) + ",\"n\"," + Number(value) +
+                    "]");
+  }
+};
+
+void WriteManifest(const fs::path& folder, const std::string& file, const std::string& body) {
+  std::ofstream(folder / (file + ".json")) << "{\"file\":" << Json(file) << "," << body << "}\n";
+}
+
+std::string SheetsJson(const std::vector<ExpectedSheet>& sheets) {
+  std::string out = "\"streams\":[\"Workbook\"],\"sheets\":[";
+  for (size_t s = 0; s < sheets.size(); ++s) {
+    out += (s ? "," : "") + std::string("{\"name\":") + Json(sheets[s].name) + ",\"cells\":[";
+    for (size_t i = 0; i < sheets[s].cells.size(); ++i) out += (i ? "," : "") + sheets[s].cells[i];
+    out += "]}";
+  }
+  return out + "]";
+}
+
+bool ExportList(const fs::path& folder, const std::string& file,
+                const std::vector<ListRowTexts>& rows) {
+  const ExportResult result = WriteListWorkbook(rows, (folder / file).string());
+  if (!result.ok) {
+    std::fprintf(stderr, "%s: %s", file.c_str(), result.message.c_str());
+    return false;
+  }
+  ExpectedSheet sheet{"Files List", {}};
+  const char* headers[] = {"Number",       "Title",    "PromSize-Hex", "PromSize",
+                           "VromSize-Hex", "VromSize", "Attribute"};
+  for (int c = 0; c < 7; ++c) sheet.Text(0, c, headers[c]);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const auto& t = rows[i].text;
+    const int r = static_cast<int>(i) + 1;
+    sheet.Value(r, 0, LeadingNumber(t[0]));
+    if (!t[1].empty()) sheet.Text(r, 1, t[1]);
+    if (!t[2].empty()) sheet.Text(r, 2, t[2]);
+    sheet.Value(r, 3, t[2].empty() ? 0 : std::stoll(t[2], nullptr, 16));
+    if (!t[3].empty()) sheet.Text(r, 4, t[3]);
+    sheet.Value(r, 5, t[3].empty() ? 0 : std::stoll(t[3], nullptr, 16));
+    if (!t[4].empty()) sheet.Text(r, 6, t[4]);
+  }
+  WriteManifest(folder, file, SheetsJson({sheet}));
+  return true;
+}
+
+std::string ChineseText(size_t length, size_t seed) {
+  static const char* kChars[] = {"超", "级", "马", "里", "奥", "兄", "弟", "魂", "斗", "罗",
+                                 "坦", "克", "大", "战", "游", "戏", "冒", "险", "岛", "忍"};
+  std::string text;
+  for (size_t i = 0; i < length; ++i) text += kChars[(seed * 7 + i * 3 + i / 5) % 20];
+  return text;
+}
+
+char HexDigitText[16];
+std::string HexText(uint32_t value) {
+  std::snprintf(HexDigitText, sizeof HexDigitText, "%x", value);
+  return HexDigitText;
+}
+
+bool WriteLists(const fs::path& folder) {
+  bool ok = ExportList(folder, "three_games.xls",
+                       {{{"1", "Alpha", "8000", "2000", "mapper0,水平"}},
+                        {{"2", "Beta", "20000", "20000", "mapper4,垂直,SRAM"}},
+                        {{"3", "Gamma", "8000", "0", "mapper2,垂直"}}});
+  ok = ExportList(folder, "empty.xls", {}) && ok;
+
+  // 512 games with long Chinese titles: the string table runs through many CONTINUE records.
+  std::vector<ListRowTexts> games;
+  for (size_t i = 0; i < 512; ++i) {
+    ListRowTexts row;
+    row.text[0] = std::to_string(i + 1);
+    row.text[1] = ChineseText(40 + (i * 37) % 160, i) + " " + std::to_string(i % 200);
+    if (i % 17 != 5) {
+      row.text[2] = HexText(0x4000u << (i % 6));
+      row.text[3] = HexText(i % 4 == 0 ? 0 : 0x2000u << (i % 5));
+      row.text[4] = "mapper" + std::to_string(i % 7) + (i % 2 ? ",垂直" : ",水平") +
+                    (i % 3 == 0 ? ",SRAM" : "") + (i % 11 == 0 ? ",4屏幕" : "");
+    }
+    games.push_back(row);
+  }
+  ok = ExportList(folder, "chinese_512.xls", games) && ok;
+
+  std::vector<ListRowTexts> longTitles;
+  for (size_t i = 0; i < 40; ++i) {
+    ListRowTexts row;
+    row.text[0] = std::to_string(i + 1);
+    row.text[1] = i % 2 ? ChineseText(300, i) : std::string(300, static_cast<char>('a' + i % 26));
+    if (i % 3) row.text[2] = "8000";
+    longTitles.push_back(row);
+  }
+  return ExportList(folder, "long_titles.xls", longTitles) && ok;
+}
+
+bool SaveBook(SpreadsheetBook& book, const fs::path& folder, const std::string& file,
+              const std::vector<ExpectedSheet>& sheets, const std::string& extra = "") {
+  if (!book.SaveAs((folder / file).string())) {
+    std::fprintf(stderr, "%s: %s", file.c_str(), book.ErrorText().c_str());
+    return false;
+  }
+  WriteManifest(folder, file, SheetsJson(sheets) + extra);
+  return true;
+}
+
+bool WriteBooks(const fs::path& folder) {
+  // Texts of every width around record boundaries, numbers in every record form.
+  SpreadsheetBook book;
+  book.NewBook(3);
+  book.RenameSheet("Sheet2", "数据");
+  std::vector<ExpectedSheet> sheets{{"Sheet1", {}}, {"数据", {}}, {"Sheet3", {}}};
+  for (int r = 0; r < 60; ++r) {
+    const std::string narrow = std::string(97 + r * 331 % 9000, static_cast<char>('A' + r % 26));
+    const std::string wide = ChineseText(50 + r * 277 % 5000, static_cast<size_t>(r));
+    const std::string latin = "caf\xC3\xA9 " + std::to_string(r);
+    book.Sheet(0)->Cell(r, 0)->SetText(narrow);
+    book.Sheet(0)->Cell(r, 1)->SetWideText(Utf8ToUtf16(wide));
+    book.Sheet(0)->Cell(r, 3)->SetText(latin);
+    sheets[0].Text(r, 0, narrow);
+    sheets[0].Text(r, 1, wide);
+    sheets[0].Text(r, 3, latin);
+  }
+  const std::string longest = ChineseText(65535, 3);
+  book.Sheet(0)->Cell(70, 2)->SetWideText(Utf8ToUtf16(longest));
+  sheets[0].Text(70, 2, longest);
+  const double numbers[] = {1, 2.5, 0.07, 524289, 123456.5, -3, 1e300, 0.001, 1 << 20, -0.25};
+  for (int c = 0; c < 10; ++c) {
+    book.Sheet(1)->Cell(0, c)->SetNumber(numbers[c]);
+    sheets[1].Value(0, c, numbers[c]);
+    const int32_t integers[] = {5, 6, 1 << 29, -(1 << 29), 7, 2147483647, -1, 0, 8, 9};
+    book.Sheet(1)->Cell(1, c)->SetInteger(integers[c]);
+    sheets[1].Value(1, c, integers[c]);
+  }
+  for (int r = 2; r < 100; ++r) {
+    book.Sheet(1)->Cell(r, 255)->SetNumber(r * 1.5);
+    sheets[1].Value(r, 255, r * 1.5);
+  }
+  bool ok = SaveBook(book, folder, "strings_book.xls", sheets);
+
+  // Enough cells for a stream beyond 109 FAT sectors, which needs a DIFAT sector.
+  SpreadsheetBook many;
+  many.NewBook(1);
+  constexpr int kRows = 65536, kCols = 7;
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kCols; ++c) many.Sheet(0)->Cell(r, c)->SetNumber(r * kCols + c + 0.123);
+  }
+  return SaveBook(many, folder, "difat_book.xls", {{"Sheet1", {}}},
+                  ",\"generated\":{\"rows\":65536,\"cols\":7,\"add\":0.123}") &&
+         ok;
+}
+
+std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 13 + seed + i / 509);
+  return bytes;
+}
+
+bool WriteContainers(const fs::path& folder) {
+  bool ok = true;
+  for (size_t size : {4095u, 4096u, 4097u, 130u * 512}) {
+    const std::string file = "stream_" + std::to_string(size) + ".cfb";
+    CompoundFile cfb;
+    cfb.Create((folder / file).string());
+    const std::vector<uint8_t> content = Pattern(size, static_cast<uint8_t>(size));
+    ok = cfb.MakeStream("Workbook") == kCfbOk &&
+         cfb.WriteStream("Workbook", content.data(), content.size()) == kCfbOk && cfb.Commit() &&
+         ok;
+    WriteManifest(folder, file,
+                  "\"streams\":[\"Workbook\"],\"content\":{\"Workbook\":\"" + Hex(content) + "\"}");
+  }
+  // Storages, many small streams (a second mini FAT sector) and streams rewritten across the
+  // mini stream cutoff.
+  const std::string file = "storages.cfb";
+  CompoundFile cfb;
+  cfb.Create((folder / file).string());
+  std::string names = "\"streams\":[", contents = "\"content\":{";
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = (i % 3 == 0   ? "\\Dir\\"
+                              : i % 3 == 1 ? "\\Dir\\Sub\\"
+                                           : "\\") +
+                             std::string("S") + std::to_string(i);
+    ok = cfb.MakeStream(name) == kCfbOk && ok;
+    std::vector<uint8_t> content;
+    for (size_t size : {3000u + 500 * i, 9000u - 700 * i, 1200u + 37 * i}) {
+      content = Pattern(size, static_cast<uint8_t>(i));
+      ok = cfb.WriteStream(name, content.data(), content.size()) == kCfbOk && ok;
+    }
+    std::string path = name.substr(1);
+    for (char& ch : path) ch = ch == '\\' ? '/' : ch;
+    names += (i ? "," : "") + Json(path);
+    contents += (i ? "," : "") + Json(path) + ":\"" + Hex(content) + "\"";
+  }
+  ok = cfb.Commit() && ok;
+  WriteManifest(folder, file, names + "],\"storages\":[\"Dir\",\"Dir/Sub\"]," + contents + "}");
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    return 2;
+  }
+  const fs::path folder = argv[1];
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const bool ok = WriteLists(folder) && WriteBooks(folder) && WriteContainers(folder);
+  return ok ? 0 : 1;
+}

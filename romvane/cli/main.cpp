@@ -15,6 +15,7 @@
 #include "model/game_list.h"
 #include "model/list_file.h"
 #include "model/paths.h"
+#include "xls/list_export.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ using namespace romvane;
 constexpr const char* kUsage =
     "usage: romvane-cli info FILE.nes...\n"
     "       romvane-cli build LIST.sav [--reserve HEX] [--dir DIR]\n"
-    "       romvane-cli run [LIST.sav N] [--dir DIR]\n";
+    "       romvane-cli run [LIST.sav N] [--dir DIR]\n"
+    "       romvane-cli export LIST.sav OUT.xls\n";
 
 void PrintMessage(const std::string& message) {
   std::string text = message;
@@ -143,6 +145,18 @@ int Run(const Arguments& args) {
   return 0;
 }
 
+int Export(const Arguments& args) {
+  if (args.positional.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  GameList list;
+  if (!LoadList(list, args.positional[0])) return 1;
+  const ExportResult result = WriteListWorkbook(ShownRows(list), args.positional[1]);
+  if (!result.message.empty()) PrintMessage(result.message);
+  return result.ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,6 +174,7 @@ int main(int argc, char** argv) {
   if (command == "info") return Info(args);
   if (command == "build") return Build(args);
   if (command == "run") return Run(args);
+  if (command == "export") return Export(args);
   std::fputs(kUsage, stderr);
   return 2;
 }

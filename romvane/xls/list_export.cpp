@@ -67,4 +67,11 @@ ExportResult WriteListWorkbook(const std::vector<ListRowTexts>& rows, const std:
   return result;
 }
 
+std::vector<ListRowTexts> ShownRows(const GameList& list) {
+  std::vector<ListRowTexts> rows;
+  rows.reserve(static_cast<size_t>(list.RowCount()));
+  for (const ListRow& row : list.Rows()) rows.push_back({row.text});
+  return rows;
+}
+
 }  // namespace romvane

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/game_list.h"
+
 namespace romvane {
 
 // The five texts one row of the game list shows (UTF-8): number, title, PRG size and CHR
@@ -28,6 +30,9 @@ inline constexpr size_t kMaxExportedGames = 65535;
 // number, title, PRG size as text and as a number, CHR size as text and as a number, and its
 // attribute. An existing file at path is replaced only by a complete workbook.
 ExportResult WriteListWorkbook(const std::vector<ListRowTexts>& rows, const std::string& path);
+
+// The rows of the list in the order they are shown, as the export reads them.
+std::vector<ListRowTexts> ShownRows(const GameList& list);
 
 // The leading decimal number of a text: leading blanks skipped, optional sign, digits up to
 // the first other character; 0 without digits. Saturates at the 32-bit limits.

@@ -242,6 +242,33 @@ TEST_F(CliTest, TheExampleMenuAssemblesTheGameTable) {
   EXPECT_EQ(rom[0x7FFFD] & 0xE0, 0xA0);
 }
 
+TEST_F(CliTest, ExportWritesTheListAsAWorkbook) {
+  const std::string list =
+      SaveList({Game("Tank.nes", 2, 1) + ",坦克", Game("b.nes", 8, 0, 0x02), games / "absent.nes"});
+  EXPECT_NE(Run({"export", list, games / "out.xls"}).exitCode, 0);  // the list does not load
+  const std::string good = SaveList({Game("Tank.nes", 2, 1) + ",坦克", Game("b.nes", 8, 0, 0x02)});
+  const Outcome o = Run({"export", good, games / "out.xls"});
+  ASSERT_EQ(o.exitCode, 0) << o.err;
+  const std::vector<uint8_t> xls = ReadBytes(games / "out.xls");
+  ASSERT_GE(xls.size(), 512u);
+  EXPECT_EQ(std::vector<uint8_t>(xls.begin(), xls.begin() + 8),
+            (std::vector<uint8_t>{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}));
+  // An independent reader sees the rows as the list shows them.
+  const std::string script =
+      "import sys, xlrd; s = xlrd.open_workbook(sys.argv[1]).sheet_by_name('Files List'); "
+      "print('|'.join(str(c.value) for r in range(s.nrows) for c in s.row(r)))";
+  FILE* p =
+      popen(("/usr/bin/python3 -c " + Quote(script) + " " + Quote(games / "out.xls")).c_str(), "r");
+  char buf[1024] = {};
+  const size_t n = fread(buf, 1, sizeof buf - 1, p);
+  pclose(p);
+  EXPECT_EQ(std::string(buf, n),
+            "Number|Title|PromSize-Hex|PromSize|VromSize-Hex|VromSize|Attribute|"
+            "1.0|坦克|8000|32768.0|2000|8192.0|mapper0,垂直|"
+            "2.0|b|20000|131072.0|0|0.0|mapper0,水平,SRAM\n");
+  EXPECT_NE(Run({"export", good}).exitCode, 0);
+}
+
 TEST_F(CliTest, RunStartsTheEmulatorOnTheImageOrOneGame) {
   std::filesystem::create_directory(dir / "bin");
   const std::string emulator = dir / "bin/qorvin";

@@ -9,8 +9,11 @@
 namespace tilvex::test {
 
 std::string TempFolder(const std::string& name) {
+  // Tests run in parallel processes: each test gets folders of its own.
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  const std::string owner = test ? std::string(test->test_suite_name()) + "_" + test->name() : "";
   const std::filesystem::path dir =
-      std::filesystem::path(testing::TempDir()) / ("tilvex_image_" + name);
+      std::filesystem::path(testing::TempDir()) / ("tilvex_image_" + owner + "_" + name);
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();

@@ -222,6 +222,17 @@ TEST(PictureFormats, HugeDeclaredSizesFailWithAClearMessage) {
   EXPECT_FALSE(picture.LoadDecoded(dir + "/huge.png"));
   EXPECT_FALSE(picture.HasImage());
 
+  // Zero-size pictures.
+  test::WriteBytes(dir + "/zero.png", PngOfSize(0, 5));
+  EXPECT_FALSE(picture.LoadDecoded(dir + "/zero.png"));
+  std::vector<uint8_t> tga(18 + 15, 0);
+  tga[2] = 2;    // uncompressed true colour
+  tga[14] = 5;   // height 5, width 0
+  tga[16] = 24;  // bits per pixel
+  test::WriteBytes(dir + "/zero.tga", tga);
+  EXPECT_FALSE(picture.LoadDecoded(dir + "/zero.tga"));
+  EXPECT_FALSE(picture.HasImage());
+
   // 16000 x 16000 is within the sides allowed, but its pixels are more than the decoder
   // may hold in memory.
   test::WriteBytes(dir + "/big.png", PngOfSize(16000, 16000));

@@ -1,0 +1,146 @@
+#include "image/colour_list.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace tilvex {
+namespace {
+
+// Row y of a 24-bit picture counted from the top.
+uint8_t* PixelRow(PictureBuffer& picture, int32_t y) {
+  return picture.PixelRows() + size_t{picture.Stride()} * (picture.Height() - 1 - y);
+}
+const uint8_t* PixelRow(const PictureBuffer& picture, int32_t y) {
+  return picture.PixelRows() + size_t{picture.Stride()} * (picture.Height() - 1 - y);
+}
+
+// Replaces every readable pixel of the rectangle that the list holds by the replacement of
+// its list position; pixels missing from the list keep their value.
+void ReplaceListedColours(PictureBuffer& picture, const ColourList& list,
+                          const std::array<Rgb, kMaxListedColours>& replacement, int32_t width,
+                          int32_t height) {
+  if (picture.BitCount() != 24 || !picture.HasImage()) return;  // no readable pixels
+  std::unordered_map<Rgb, Rgb> map;
+  for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
+    map.emplace(list.colours[i], replacement[i]);  // the first position of a colour wins
+  }
+  const int32_t rows = std::min(height, picture.Height());
+  const int32_t columns = std::min(width, picture.Width());
+  // Neighbouring pixels mostly share a colour: remember the last answer.
+  Rgb lastIn = 0, lastOut = 0;
+  bool lastFound = false, haveLast = false;
+  for (int32_t y = 0; y < rows; ++y) {
+    uint8_t* p = PixelRow(picture, y);
+    for (int32_t x = 0; x < columns; ++x, p += 3) {
+      const Rgb rgb = MakeRgb(p[2], p[1], p[0]);
+      if (!haveLast || rgb != lastIn) {
+        const auto found = map.find(rgb);
+        lastIn = rgb;
+        lastFound = found != map.end();
+        lastOut = lastFound ? found->second : 0;
+        haveLast = true;
+      }
+      if (!lastFound) continue;
+      p[0] = static_cast<uint8_t>(BlueOf(lastOut));
+      p[1] = static_cast<uint8_t>(GreenOf(lastOut));
+      p[2] = static_cast<uint8_t>(RedOf(lastOut));
+    }
+  }
+}
+
+}  // namespace
+
+int ColourList::IndexOf(Rgb rgb) const {
+  const uint32_t n = std::min<uint32_t>(count, kMaxListedColours);
+  for (uint32_t i = 0; i < n; ++i) {
+    if (colours[i] == rgb) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void CollectColours(const PictureBuffer& picture, int32_t x, int32_t y, int32_t width,
+                    int32_t height, ColourList& list) {
+  list.count = 0;
+  const bool readable = picture.HasImage() && picture.BitCount() == 24;
+  std::unordered_map<Rgb, bool> seen;
+  bool haveLast = false;
+  Rgb last = 0;
+  for (int64_t row = y; row < int64_t{y} + height; ++row) {
+    const bool rowInside = readable && row >= 0 && row < picture.Height();
+    const uint8_t* pixels = rowInside ? PixelRow(picture, static_cast<int32_t>(row)) : nullptr;
+    for (int64_t column = x; column < int64_t{x} + width; ++column) {
+      // A pixel that cannot be read counts as black.
+      Rgb rgb = 0;
+      if (pixels && column >= 0 && column < picture.Width()) {
+        const uint8_t* p = pixels + 3 * column;
+        rgb = MakeRgb(p[2], p[1], p[0]);
+      }
+      if (haveLast && rgb == last) continue;
+      haveLast = true;
+      last = rgb;
+      if (!seen.emplace(rgb, true).second) continue;
+      list.colours[list.count++] = rgb;
+      if (list.count == kMaxListedColours) return;
+    }
+  }
+}
+
+int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTables& tables) {
+  const uint32_t n = std::min<uint32_t>(list.count, kMaxListedColours);
+  std::vector<bool> seen(65536, false);
+  int distinct = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    const ColourCode code = RgbToCode(space, tables, list.colours[i]);
+    if (!seen[code]) {
+      seen[code] = true;
+      ++distinct;
+    }
+  }
+  return distinct;
+}
+
+void AdaptHsl4K(PictureBuffer& picture, const ColourList& list, const ColourTables& tables,
+                int32_t width, int32_t height) {
+  std::array<Rgb, kMaxListedColours> replacement{};
+  for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
+    const ColourCode code = RgbToCode(ColourSpace::kHsl4K, tables, list.colours[i]);
+    replacement[i] = tables.codes[code];
+  }
+  ReplaceListedColours(picture, list, replacement, width, height);
+}
+
+void AdaptNes64(PictureBuffer& picture, const ColourList& list, const ColourTables& tables,
+                int32_t width, int32_t height) {
+  std::array<Rgb, kMaxListedColours> replacement{};
+  for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
+    replacement[i] = tables.nes[NearestNesColour(tables.nes, list.colours[i])];
+  }
+  ReplaceListedColours(picture, list, replacement, width, height);
+}
+
+void AdaptRgb4K(PictureBuffer& picture, int32_t width, int32_t height) {
+  if (picture.BitCount() != 24 || !picture.HasImage()) return;
+  const int32_t rows = std::min(height, picture.Height());
+  const int32_t columns = std::min(width, picture.Width());
+  for (int32_t y = 0; y < rows; ++y) {
+    uint8_t* p = PixelRow(picture, y);
+    for (int32_t i = 0; i < 3 * columns; ++i) p[i] &= 0xF0;
+  }
+}
+
+Result AdaptHsl4K(PictureBuffer& picture, const ColourList& list, int32_t width, int32_t height) {
+  ColourTables tables;
+  Result read = LoadCodeTable(DataDirectory(), tables.codes);
+  tables.RebuildIndex();
+  AdaptHsl4K(picture, list, tables, width, height);
+  return read;
+}
+
+Result AdaptNes64(PictureBuffer& picture, const ColourList& list, int32_t width, int32_t height) {
+  ColourTables tables;
+  Result read = LoadNesTable(DataDirectory(), tables.nes);
+  AdaptNes64(picture, list, tables, width, height);
+  return read;
+}
+
+}  // namespace tilvex

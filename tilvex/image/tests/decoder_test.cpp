@@ -1,0 +1,245 @@
+#include "image/decoder.h"
+
+#include <Magick++.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "image/picture_buffer.h"
+#include "test_files.h"
+
+namespace tilvex {
+namespace {
+
+constexpr int kWidth = 40;
+constexpr int kHeight = 30;
+
+// A picture of 80 colours in 4 x 4 blocks: few enough colours for GIF, smooth enough that
+// JPEG stays close.
+Rgb SourcePixel(int x, int y) {
+  return MakeRgb(x / 4 * 25, y / 4 * 30, 128);
+}
+
+void WriteSource(const std::string& path, const std::string& coder) {
+  std::vector<uint8_t> rgb;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const Rgb c = SourcePixel(x, y);
+      rgb.insert(rgb.end(), {static_cast<uint8_t>(RedOf(c)), static_cast<uint8_t>(GreenOf(c)),
+                             static_cast<uint8_t>(BlueOf(c))});
+    }
+  }
+  Magick::Image image(kWidth, kHeight, "RGB", Magick::CharPixel, rgb.data());
+  image.magick(coder);
+  if (coder == "JPEG") image.quality(100);
+  image.write(path);
+}
+
+TEST(PictureFormats, ExtensionsAreMatchedWithoutRegardToCase) {
+  EXPECT_EQ(FormatOfPath("photo.Jpg"), PictureFormat::kJpeg);
+  EXPECT_EQ(FormatOfPath("dir.v2/photo.jpeg"), PictureFormat::kJpeg);
+  EXPECT_EQ(FormatOfPath("photo.jpeg2"), PictureFormat::kNone);
+  EXPECT_EQ(FormatOfPath("scan.tif"), PictureFormat::kTiff);
+  EXPECT_EQ(FormatOfPath("scan.TIFF"), PictureFormat::kTiff);
+  EXPECT_EQ(FormatOfPath("a.bmp.psd"), PictureFormat::kPsd);
+  EXPECT_EQ(FormatOfPath("noextension"), PictureFormat::kNone);
+  EXPECT_EQ(FormatOfPath("trailing."), PictureFormat::kNone);
+  EXPECT_EQ(FormatExtension(PictureFormat::kJpeg), "JPEG");
+
+  PictureBuffer picture;
+  const Result refused = picture.LoadDecoded("photo.jpeg2");
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.message, kInvalidFileTypeMessage);
+}
+
+TEST(PictureFormats, EmfHasNoDecoderAndFailsWithoutAMessage) {
+  const std::string dir = test::TempFolder("emf");
+  test::WriteBytes(dir + "/a.emf", {1, 0, 0, 0});
+  EXPECT_EQ(DecoderFor(PictureFormat::kEmf), nullptr);
+  PictureBuffer picture;
+  const Result result = picture.LoadDecoded(dir + "/a.emf");
+  EXPECT_FALSE(result);
+  EXPECT_TRUE(result.message.empty());
+  EXPECT_FALSE(result.detail.empty());
+}
+
+TEST(PictureFormats, WindowsMetafilesAreDrawnIntoPixels) {
+  // A placeable metafile: a red rectangle over the whole 32 x 20 window.
+  PictureBuffer picture;
+  const Result loaded = picture.LoadDecoded(TILVEX_IMAGE_TEST_DATA "/red.wmf");
+  ASSERT_TRUE(loaded) << loaded.Text();
+  ASSERT_GT(picture.Width(), 2);
+  ASSERT_GT(picture.Height(), 2);
+  const Rgb centre = picture.GetPixel(picture.Width() / 2, picture.Height() / 2).rgb;
+  EXPECT_GT(RedOf(centre), 200u);
+  EXPECT_LT(GreenOf(centre), 60u);
+  EXPECT_LT(BlueOf(centre), 60u);
+}
+
+TEST(PictureFormats, PrintingColoursAndGreysBecomeScreenColours) {
+  const std::string dir = test::TempFolder("spaces");
+  for (const char* coder : {"JPEG", "TIFF"}) {
+    Magick::Image cmyk(Magick::Geometry(8, 8), Magick::Color("red"));
+    cmyk.colorSpace(Magick::CMYKColorspace);
+    cmyk.magick(coder);
+    const std::string path = dir + "/cmyk." + coder;
+    cmyk.write(path);
+    PictureBuffer picture;
+    ASSERT_TRUE(picture.LoadDecoded(path)) << coder;
+    const Rgb rgb = picture.GetPixel(4, 4).rgb;
+    EXPECT_GT(RedOf(rgb), 230u) << coder;
+    EXPECT_LT(GreenOf(rgb), 25u) << coder;
+    EXPECT_LT(BlueOf(rgb), 25u) << coder;
+  }
+  Magick::Image grey(Magick::Geometry(4, 4), Magick::Color("gray50"));
+  grey.type(Magick::GrayscaleType);
+  grey.magick("PNG");
+  grey.write(dir + "/grey.png");
+  PictureBuffer picture;
+  ASSERT_TRUE(picture.LoadDecoded(dir + "/grey.png"));
+  EXPECT_EQ(picture.GetPixel(1, 1).rgb, MakeRgb(0x7F, 0x7F, 0x7F));
+}
+
+struct WritableFormat {
+  const char* coder;
+  const char* extension;
+  int tolerance;  // largest channel difference allowed
+};
+
+constexpr WritableFormat kWritable[] = {
+    {"BMP", "bmp", 0},  {"CUR", "cur", 0},   {"ICO", "ico", 0}, {"PCX", "pcx", 0},
+    {"DCX", "dcx", 0},  {"GIF", "gif", 0},   {"PNG", "png", 0}, {"TGA", "tga", 0},
+    {"TIFF", "tif", 0}, {"JPEG", "Jpg", 12}, {"PSD", "psd", 0},
+};
+
+TEST(PictureFormats, EveryWritableFormatDecodesToTheSamePixels) {
+  const std::string dir = test::TempFolder("formats");
+  for (const WritableFormat& format : kWritable) {
+    SCOPED_TRACE(format.coder);
+    const std::string path = dir + "/source." + format.extension;
+    WriteSource(path, format.coder);
+    PictureBuffer picture;
+    const Result loaded = picture.LoadDecoded(path);
+    ASSERT_TRUE(loaded) << loaded.Text();
+    EXPECT_EQ(picture.kind, kPictureKindDecoded);
+    EXPECT_EQ(picture.BitCount(), 24);
+    ASSERT_EQ(picture.Width(), kWidth);
+    ASSERT_EQ(picture.Height(), kHeight);
+    int worst = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const Rgb got = picture.GetPixel(x, y).rgb, want = SourcePixel(x, y);
+        for (int shift : {0, 8, 16}) {
+          worst = std::max(worst, std::abs(static_cast<int>(got >> shift & 0xFF) -
+                                           static_cast<int>(want >> shift & 0xFF)));
+        }
+      }
+    }
+    EXPECT_LE(worst, format.tolerance);
+  }
+}
+
+TEST(PictureFormats, TruncatedAndCorruptFilesOfEveryFormatFailCleanly) {
+  const std::string dir = test::TempFolder("damaged");
+  for (const WritableFormat& format : kWritable) {
+    SCOPED_TRACE(format.coder);
+    const std::string source = dir + "/source." + format.extension;
+    WriteSource(source, format.coder);
+    const std::vector<uint8_t> bytes = test::ReadBytes(source);
+    const std::string damaged = dir + "/damaged." + format.extension;
+    PictureBuffer picture;
+
+    test::WriteBytes(damaged, {});
+    EXPECT_FALSE(picture.LoadDecoded(damaged));
+
+    test::WriteBytes(damaged, std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8));
+    EXPECT_FALSE(picture.LoadDecoded(damaged));
+
+    // Half a file or scrambled bytes may still give a picture from what is readable, but
+    // never a crash or a picture of impossible size.
+    test::WriteBytes(damaged,
+                     std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+    if (picture.LoadDecoded(damaged)) {
+      EXPECT_EQ(picture.Width(), kWidth);
+    }
+    std::vector<uint8_t> scrambled = bytes;
+    for (size_t i = 0; i < scrambled.size(); i += 7) scrambled[i] ^= 0x5A;
+    test::WriteBytes(damaged, scrambled);
+    if (picture.LoadDecoded(damaged)) {
+      EXPECT_GE(picture.Width(), 1);
+      EXPECT_LE(picture.Width(), kMaxPictureSide);
+    }
+  }
+}
+
+uint32_t Crc32(const std::vector<uint8_t>& bytes, size_t from) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (size_t i = from; i < bytes.size(); ++i) {
+    crc ^= bytes[i];
+    for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
+  }
+  return ~crc;
+}
+
+void AppendChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data) {
+  for (int shift = 24; shift >= 0; shift -= 8)
+    png.push_back(static_cast<uint8_t>(data.size() >> shift));
+  const size_t start = png.size();
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  const uint32_t crc = Crc32(png, start);
+  for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<uint8_t>(crc >> shift));
+}
+
+// A PNG file of the given size whose only data is a tiny stored (uncompressed) block.
+std::vector<uint8_t> PngOfSize(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  for (uint32_t value : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+      header.push_back(static_cast<uint8_t>(value >> shift));
+  }
+  header.insert(header.end(), {8, 2, 0, 0, 0});
+  AppendChunk(png, "IHDR", header);
+  AppendChunk(png, "IDAT",
+              {0x78, 0x01, 0x01, 0x01, 0x00, 0xFE, 0xFF, 0x00, 0x00, 0x01, 0x00, 0x01});
+  AppendChunk(png, "IEND", {});
+  return png;
+}
+
+TEST(PictureFormats, HugeDeclaredSizesFailWithAClearMessage) {
+  const std::string dir = test::TempFolder("huge");
+  std::vector<uint8_t> bmp = test::BmpFile(3, 3, 24, {}, std::vector<uint8_t>(36, 0));
+  test::PutU32(bmp, 18, 1000000);
+  test::WriteBytes(dir + "/huge.bmp", bmp);
+  PictureBuffer picture;
+  const Result result = picture.LoadDecoded(dir + "/huge.bmp");
+  EXPECT_FALSE(result);
+  EXPECT_EQ(result.message, kPictureTooLargeMessage);
+
+  // A PNG whose header claims 20000 x 20000 pixels: refused before any pixel is made.
+  test::WriteBytes(dir + "/huge.png", PngOfSize(20000, 20000));
+  EXPECT_FALSE(picture.LoadDecoded(dir + "/huge.png"));
+  EXPECT_FALSE(picture.HasImage());
+
+  // Zero-size pictures.
+  test::WriteBytes(dir + "/zero.png", PngOfSize(0, 5));
+  EXPECT_FALSE(picture.LoadDecoded(dir + "/zero.png"));
+  std::vector<uint8_t> tga(18 + 15, 0);
+  tga[2] = 2;    // uncompressed true colour
+  tga[14] = 5;   // height 5, width 0
+  tga[16] = 24;  // bits per pixel
+  test::WriteBytes(dir + "/zero.tga", tga);
+  EXPECT_FALSE(picture.LoadDecoded(dir + "/zero.tga"));
+  EXPECT_FALSE(picture.HasImage());
+
+  // 16000 x 16000 is within the sides allowed, but its pixels are more than the decoder
+  // may hold in memory.
+  test::WriteBytes(dir + "/big.png", PngOfSize(16000, 16000));
+  const Result big = picture.LoadDecoded(dir + "/big.png");
+  EXPECT_FALSE(big);
+  EXPECT_EQ(big.message, kPictureTooLargeMessage) << big.detail;
+}
+
+}  // namespace
+}  // namespace tilvex

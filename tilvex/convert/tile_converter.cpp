@@ -1,0 +1,202 @@
+#include "tilvex/convert/tile_converter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "tilvex/convert/file_io.h"
+
+namespace tilvex {
+namespace {
+
+constexpr int kAreaSide = 16;  // palettes are chosen per 16 x 16 area
+constexpr int kMaxAreaColours = 256;
+constexpr size_t kPalFileHeader = 16;
+constexpr size_t kSlotTableBytes = 2048;
+constexpr int kMaxEndAddress = 0x2000;
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  char buffer[256];
+  std::snprintf(buffer, sizeof buffer, format, args...);
+  return buffer;
+}
+
+bool Holds(const SlotTable& slots, int palette, int slotsPerPalette, uint32_t rgb) {
+  for (int s = 0; s < slotsPerPalette; ++s) {
+    if (SlotUsed(slots, palette, s) && SlotRgb(slots, palette, s) == rgb) return true;
+  }
+  return false;
+}
+
+// Lowest used slot of the palette holding rgb; count when none does.
+uint8_t SlotNumber(const SlotTable& slots, int palette, int count, uint32_t rgb) {
+  for (int s = 0; s < count; ++s) {
+    if (SlotUsed(slots, palette, s) && SlotRgb(slots, palette, s) == rgb) {
+      return static_cast<uint8_t>(s);
+    }
+  }
+  return static_cast<uint8_t>(count);
+}
+
+// Replaces the slots with those of a palette file when it carries the "PAL" mark.
+void TakeBatchPalettes(const std::string& path, SlotTable& slots) {
+  auto bytes = ReadFilePrefix(path, kPalFileHeader + kSlotTableBytes);
+  if (!bytes || bytes->size() < kPalFileHeader + kSlotTableBytes) return;
+  if (std::memcmp(bytes->data(), "PAL", 4) != 0) return;
+  SlotsFromBytes(bytes->data() + kPalFileHeader, slots);
+}
+
+}  // namespace
+
+std::vector<uint32_t> AreaColours(const Picture& picture, int x, int y) {
+  std::vector<uint32_t> colours;
+  for (int r = 0; r < kAreaSide; ++r) {
+    for (int c = 0; c < kAreaSide; ++c) {
+      uint32_t rgb;
+      if (!ReadPixel(picture, x + c, y + r, rgb)) break;
+      if (std::find(colours.begin(), colours.end(), rgb) == colours.end()) {
+        colours.push_back(rgb);
+        if (static_cast<int>(colours.size()) == kMaxAreaColours) return colours;
+      }
+    }
+  }
+  return colours;
+}
+
+std::string NoPaletteMessage(int x, int y, int w, int h) {
+  return Format("没有可用的调色板匹配(%d,%d,%d,%d),转换终止!", x, y, x + w, y + h);
+}
+
+TileConverter::TileConverter(std::shared_ptr<const ColourTables> colourTables)
+    : tables(std::move(colourTables)) {}
+
+bool TileConverter::FitColours(int paletteCount, int slotsPerPalette, const uint32_t* colours,
+                               int count) {
+  for (int p = 0; p < paletteCount; ++p) {
+    bool all = true;
+    for (int i = 0; i < count && all; ++i) all = Holds(slots, p, slotsPerPalette, colours[i]);
+    if (all) return true;
+  }
+  for (int p = 0; p < paletteCount; ++p) {
+    std::vector<uint32_t> missing;
+    for (int i = 0; i < count; ++i) {
+      if (!Holds(slots, p, slotsPerPalette, colours[i])) missing.push_back(colours[i]);
+    }
+    if (missing.empty()) return true;
+    int free = 0;
+    for (int s = 0; s < slotsPerPalette; ++s) free += SlotUsed(slots, p, s) ? 0 : 1;
+    if (free < static_cast<int>(missing.size())) continue;
+    size_t next = 0;
+    for (int s = 0; s < slotsPerPalette && next < missing.size(); ++s) {
+      if (!SlotUsed(slots, p, s)) SetSlot(slots, p, s, missing[next++]);
+    }
+    return true;
+  }
+  return false;
+}
+
+int TileConverter::FindPalette(const std::vector<uint32_t>& colours, int slotsPerPalette) const {
+  for (int p = 0; p < kPaletteCount; ++p) {
+    bool all = true;
+    for (size_t i = 0; i < colours.size() && all; ++i) {
+      all = Holds(slots, p, slotsPerPalette, colours[i]);
+    }
+    if (all) return p;
+  }
+  return -1;
+}
+
+Status TileConverter::CheckSettings(const WorkArea& area, const PicHeader& header) const {
+  if (header.endAddress > kMaxEndAddress) {
+    return Status::Fail("结束地址不能超过$2000,转换终止!");
+  }
+  if (header.beginAddress >= header.endAddress) {
+    return Status::Fail("起始地址必须小于结束地址,转换终止!");
+  }
+  const BlockGeometry g = GeometryOf(header.blockMode);
+  // Name-table codes count code units from the bank start, so the first tile must start on one.
+  if (2 * header.beginAddress % g.codeUnit != 0) {
+    return Status::Fail(Format("起始地址必须是$%X的整数倍,转换终止!", g.codeUnit / 2));
+  }
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (area.left < 0 || area.top < 0 || width <= 0 || height <= 0 || width % g.width != 0 ||
+      height % g.height != 0) {
+    return Status::Fail(Format("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!",
+                               area.left, area.top, area.right, area.bottom, g.width, g.height));
+  }
+  return Status::Ok();
+}
+
+Status TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area,
+                                    uint32_t background, PicHeader& header,
+                                    const PaletteSource& source, Progress& progress) {
+  Status settings = CheckSettings(area, header);
+  if (!settings.ok) return settings;
+  const BlockGeometry g = GeometryOf(header.blockMode);
+  const int limit = ColoursPerPalette(header.colourMode);
+
+  for (int p = 0; p < kPaletteCount; ++p) {
+    for (int s = 0; s < kSlotsPerPalette; ++s) ClearSlot(slots, p, s);
+    SetSlot(slots, p, 0, background);
+  }
+  for (int y = area.top; y < area.bottom; y += kAreaSide) {
+    for (int x = area.left; x < area.right; x += kAreaSide) {
+      std::vector<uint32_t> colours = AreaColours(picture, x, y);
+      if (static_cast<int>(colours.size()) > limit) {
+        return Status::Fail(Format("(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
+                                   y + g.height, limit));
+      }
+      if (!FitColours(kPaletteCount, limit, colours.data(), static_cast<int>(colours.size()))) {
+        return Status::Fail(NoPaletteMessage(x, y, g.width, g.height));
+      }
+    }
+  }
+
+  if (source.batch) {
+    TakeBatchPalettes(source.batchPalettePath, slots);
+  } else if (source.review && !source.review(slots)) {
+    return Status::Fail(std::string());
+  }
+  return Convert(picture, area, header, progress);
+}
+
+Status TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
+                                   const PicHeader& header, int x, int y, int& palette) const {
+  const BlockGeometry g = GeometryOf(header.blockMode);
+  const int limit = ColoursPerPalette(header.colourMode);
+  // The same 16 x 16 grid as the analysis, counted from the working area's corner.
+  const int areaX = area.left + (x - area.left) / kAreaSide * kAreaSide;
+  const int areaY = area.top + (y - area.top) / kAreaSide * kAreaSide;
+  std::vector<uint32_t> colours = AreaColours(picture, areaX, areaY);
+  if (static_cast<int>(colours.size()) > limit) {
+    return Status::Fail(Format("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!", x, y, x + g.width,
+                               y + g.height, limit));
+  }
+  palette = FindPalette(colours, limit);
+  if (palette < 0) return Status::Fail(NoPaletteMessage(x, y, g.width, g.height));
+  return Status::Ok();
+}
+
+void TileConverter::BuildTile(const Picture& picture, const PicHeader& header, int palette, int x,
+                              int y, std::vector<uint8_t>& tile) const {
+  const BlockGeometry g = GeometryOf(header.blockMode);
+  const int limit = ColoursPerPalette(header.colourMode);
+  tile.resize(static_cast<size_t>(g.width * g.height));
+  for (int by = 0; by < g.height; by += 8) {
+    for (int bx = 0; bx < g.width; bx += 8) {
+      for (int r = 0; r < 8; ++r) {
+        for (int c = 0; c < 8; ++c) {
+          uint32_t rgb;
+          if (!ReadPixel(picture, x + bx + c, y + by + r, rgb)) rgb = 0;
+          tile[static_cast<size_t>(g.width * by + 8 * bx + 8 * r + c)] =
+              SlotNumber(slots, palette, limit, rgb);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace tilvex

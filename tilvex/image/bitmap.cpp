@@ -1,0 +1,198 @@
+#include "image/bitmap.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace tilvex {
+namespace {
+
+uint16_t U16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+uint32_t U32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+void PutU16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void PutU32(uint8_t* p, uint32_t v) {
+  PutU16(p, v);
+  PutU16(p + 2, v >> 16);
+}
+
+bool IsKnownBitCount(uint16_t bits) {
+  return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+}
+
+// Header forms whose first 40 bytes share the layout of the 40-byte header.
+bool IsInfoHeaderSize(uint32_t size) {
+  return size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124;
+}
+
+// Reads the header and colour table; `rowsAt` is where the rows begin inside `block`
+// (by default straight after the colour table). Checks that every row lies inside the block
+// for uncompressed pictures.
+std::optional<BitmapInfo> ReadHeader(std::span<const uint8_t> block,
+                                     std::optional<uint64_t> rowsAt) {
+  if (block.size() < 4) return std::nullopt;
+  BitmapInfo info;
+  info.headerSize = U32(block.data());
+  int64_t width, height;
+  if (info.headerSize == kCoreHeaderBytes) {
+    if (block.size() < kCoreHeaderBytes) return std::nullopt;
+    width = U16(block.data() + 4);
+    height = U16(block.data() + 6);
+    info.bitCount = U16(block.data() + 10);
+  } else if (IsInfoHeaderSize(info.headerSize)) {
+    if (block.size() < info.headerSize) return std::nullopt;
+    width = static_cast<int32_t>(U32(block.data() + 4));
+    height = static_cast<int32_t>(U32(block.data() + 8));
+    info.bitCount = U16(block.data() + 14);
+    info.compression = U32(block.data() + 16);
+    info.colourCount = U32(block.data() + 32);
+  } else {
+    return std::nullopt;
+  }
+  const int64_t rows = height < 0 ? -height : height;
+  if (width < 1 || width > kMaxPictureSide || rows < 1 || rows > kMaxPictureSide) {
+    return std::nullopt;
+  }
+  if (!IsKnownBitCount(info.bitCount)) return std::nullopt;
+  info.width = static_cast<int32_t>(width);
+  info.height = static_cast<int32_t>(height);
+
+  // Compression: 0 none, 1 RLE8, 2 RLE4, 3 bit fields, 6 bit fields with alpha; the
+  // run-length forms only with their own bit count and bottom-up.
+  const uint32_t c = info.compression;
+  const bool runLength = c == 1 || c == 2;
+  if (runLength && (info.bitCount != (c == 1 ? 8 : 4) || height < 0)) return std::nullopt;
+  if ((c == 3 || c == 6) && info.bitCount != 16 && info.bitCount != 32) return std::nullopt;
+  if (c != 0 && !runLength && c != 3 && c != 6) return std::nullopt;
+  if (info.headerSize == kInfoHeaderBytes && c == 3) info.maskBytes = 12;
+  if (info.headerSize == kInfoHeaderBytes && c == 6) info.maskBytes = 16;
+
+  if (info.colourCount == 0 && info.bitCount <= 8) info.colourCount = 1u << info.bitCount;
+  if (info.colourCount > 65536) return std::nullopt;
+  const uint32_t entryBytes = info.headerSize == kCoreHeaderBytes ? 3 : 4;
+  info.colourTableBytes = info.colourCount * entryBytes;
+  const uint64_t tableEnd =
+      uint64_t{info.headerSize} + info.maskBytes + uint64_t{info.colourTableBytes};
+  if (tableEnd > block.size()) return std::nullopt;
+  const uint64_t pixels = rowsAt ? *rowsAt : tableEnd;
+  if (pixels < tableEnd || pixels > block.size()) return std::nullopt;
+  info.pixelOffset = static_cast<size_t>(pixels);
+  info.stride = static_cast<uint32_t>(RowStride(info.bitCount, info.width));
+  if (!runLength && pixels + uint64_t{info.stride} * static_cast<uint64_t>(rows) > block.size()) {
+    return std::nullopt;
+  }
+  return info;
+}
+
+template <typename T>
+std::optional<T> Allocate(size_t bytes) {
+  try {
+    return T(bytes);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  } catch (const std::length_error&) {
+    return std::nullopt;
+  }
+}
+
+void WriteInfoHeader(uint8_t* p, int32_t width, int32_t height, uint16_t bitCount,
+                     uint32_t imageSize, int32_t resolution) {
+  PutU32(p, kInfoHeaderBytes);
+  PutU32(p + 4, static_cast<uint32_t>(width));
+  PutU32(p + 8, static_cast<uint32_t>(height));
+  PutU16(p + 12, 1);
+  PutU16(p + 14, bitCount);
+  PutU32(p + 16, 0);
+  PutU32(p + 20, imageSize);
+  PutU32(p + 24, static_cast<uint32_t>(resolution));
+  PutU32(p + 28, static_cast<uint32_t>(resolution));
+  PutU32(p + 32, 0);
+  PutU32(p + 36, 0);
+}
+
+}  // namespace
+
+std::optional<BitmapInfo> ReadBitmapInfo(std::span<const uint8_t> block) {
+  return ReadHeader(block, std::nullopt);
+}
+
+std::optional<BitmapInfo> ReadBitmapInfoWithRowsAt(std::span<const uint8_t> block,
+                                                   uint64_t rowsAt) {
+  return ReadHeader(block, rowsAt);
+}
+
+void WriteInfoHeader24(uint8_t* out, int32_t width, int32_t height, uint32_t imageSize,
+                       int32_t resolution) {
+  WriteInfoHeader(out, width, height, 24, imageSize, resolution);
+}
+
+std::optional<BitmapBlock> MakeBlankBitmap(int32_t width, int32_t height) {
+  if (width < 1 || width > kMaxPictureSide || height < 1 || height > kMaxPictureSide) {
+    return std::nullopt;
+  }
+  const uint32_t stride = static_cast<uint32_t>(RowStride(24, width));
+  const size_t imageSize = size_t{stride} * static_cast<size_t>(height);
+  std::optional<BitmapBlock> block = Allocate<BitmapBlock>(kInfoHeaderBytes + imageSize);
+  if (!block) return std::nullopt;
+  WriteInfoHeader(block->data(), width, height, 24, static_cast<uint32_t>(imageSize),
+                  kPixelsPerMetre);
+  std::memset(block->data() + kInfoHeaderBytes, 0xFF, imageSize);
+  return block;
+}
+
+std::optional<std::vector<uint8_t>> BmpFileBytes(std::span<const uint8_t> block) {
+  std::optional<BitmapInfo> info = ReadBitmapInfo(block);
+  if (!info || info->headerSize != kInfoHeaderBytes) return std::nullopt;
+  const uint64_t tableEnd = info->pixelOffset;
+  uint64_t imageSize = U32(block.data() + 20);
+  if (info->compression != 1 && info->compression != 2) {
+    imageSize = RowStride(info->bitCount, info->width) *
+                static_cast<uint64_t>(info->height < 0 ? -int64_t{info->height} : info->height);
+  }
+  // A run-length image size larger than the block would read past it: write what is held.
+  if (tableEnd + imageSize > block.size()) imageSize = block.size() - tableEnd;
+  const uint64_t fileSize = kBmpFileHeaderBytes + tableEnd + imageSize;
+  std::optional<std::vector<uint8_t>> file = Allocate<std::vector<uint8_t>>(fileSize);
+  if (!file) return std::nullopt;
+  uint8_t* p = file->data();
+  p[0] = 'B';
+  p[1] = 'M';
+  PutU32(p + 2, static_cast<uint32_t>(fileSize));
+  PutU32(p + 6, 0);
+  PutU32(p + 10, static_cast<uint32_t>(kBmpFileHeaderBytes + tableEnd));
+  std::memcpy(p + kBmpFileHeaderBytes, block.data(), tableEnd + imageSize);
+  PutU32(p + kBmpFileHeaderBytes + 20, static_cast<uint32_t>(imageSize));
+  return file;
+}
+
+std::optional<BitmapBlock> BitmapFromDecoded(const DecodedPicture& picture) {
+  const int32_t w = picture.width, h = picture.height;
+  if (w < 1 || w > kMaxPictureSide || h < 1 || h > kMaxPictureSide ||
+      picture.pixels.size() < size_t{4} * static_cast<size_t>(w) * static_cast<size_t>(h)) {
+    return std::nullopt;
+  }
+  std::optional<BitmapBlock> block = MakeBlankBitmap(w, h);
+  if (!block) return std::nullopt;
+  const size_t stride = RowStride(24, w);
+  for (int32_t row = 0; row < h; ++row) {
+    const uint8_t* in = picture.pixels.data() + size_t{4} * w * row;
+    uint8_t* out = block->data() + kInfoHeaderBytes + stride * row;
+    for (int32_t x = 0; x < w; ++x) {
+      out[3 * x] = in[4 * x];
+      out[3 * x + 1] = in[4 * x + 1];
+      out[3 * x + 2] = in[4 * x + 2];
+    }
+    std::memset(out + 3 * size_t{static_cast<uint32_t>(w)}, 0,
+                stride - 3 * size_t{static_cast<uint32_t>(w)});
+  }
+  return block;
+}
+
+}  // namespace tilvex

@@ -1,0 +1,69 @@
+#pragma once
+
+// The console's colour spaces and the two tables that two of them rest on.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/colour.h"
+#include "image/result.h"
+
+namespace tilvex {
+
+inline constexpr int kCodeTableSize = 65536;
+inline constexpr int kNesColourCount = 64;
+inline constexpr char kCodeTableFile[] = "Hsl2rgb.tab";
+inline constexpr char kNesTableFile[] = "6576(ok).act";
+inline constexpr char kCodeTableMessage[] = "RGB2HSL.TAB文件读取错误!";
+inline constexpr char kNesTableMessage[] = "6576(ok).act文件错误!";
+
+// Finds the nearest valid code-table entry without scanning the whole table; built once per
+// table (see colour_index.cpp).
+class NearestCodeIndex;
+
+struct ColourTables {
+  // Colour space 0: RGB value of each code; an entry with a non-zero top byte is not a colour.
+  std::vector<uint32_t> codes = std::vector<uint32_t>(kCodeTableSize, 0);
+  // Colour space 2.
+  std::array<Rgb, kNesColourCount> nes{};
+  // Built from `codes` by RebuildIndex; without it the nearest search scans the table.
+  std::shared_ptr<const NearestCodeIndex> index;
+
+  // Call after changing `codes`.
+  void RebuildIndex();
+};
+
+// The folder of the data files: $TILVEX_DIR when set and non-empty, else the folder of the
+// running executable.
+std::string DataDirectory();
+
+// Reads "Hsl2rgb.tab" from `dir`: up to 65536 little-endian u32; entries past the end of a
+// short file stay zero. Fails with kCodeTableMessage when the file cannot be opened.
+Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes);
+// Reads the first 192 bytes of "6576(ok).act" from `dir` as 64 red, green, blue triplets;
+// missing bytes are zero. Fails with kNesTableMessage when the file cannot be opened.
+Result LoadNesTable(const std::string& dir, std::array<Rgb, kNesColourCount>& nes);
+
+// Loads both tables from DataDirectory() (or `dir`) and builds the index. On failure the
+// tables stay usable (zero where unread) and the result carries the first message; the
+// window then asks the application to quit.
+Result LoadColourTables(ColourTables& tables);
+Result LoadColourTables(ColourTables& tables, const std::string& dir);
+
+Rgb CodeToRgb(ColourSpace space, const ColourTables& tables, ColourCode code);
+ColourCode RgbToCode(ColourSpace space, const ColourTables& tables, Rgb rgb);
+
+// Colour space 1, packed RGB.
+ColourCode EncodeRgb4K(Rgb rgb);
+Rgb DecodeRgb4K(ColourCode code);
+
+// Nearest code-table entry by the plain scan: candidate code 1 (taken without the validity
+// test), then codes 2..65535 that are valid, strictly nearer wins; never code 0.
+ColourCode NearestCodeByScan(const std::vector<uint32_t>& codes, Rgb rgb);
+// Nearest of the 64 colours, ties to the lowest index.
+ColourCode NearestNesColour(const std::array<Rgb, kNesColourCount>& nes, Rgb rgb);
+
+}  // namespace tilvex

@@ -1,0 +1,61 @@
+#include "image/file_io.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace tilvex {
+
+Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
+                     bool refuseLonger) {
+  out.clear();
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  // Read in pieces so that a huge file never gets a huge allocation up front.
+  uint8_t chunk[65536];
+  bool tooLong = false;
+  for (;;) {
+    const size_t room = maxBytes - out.size();
+    const size_t got = std::fread(chunk, 1, std::min(sizeof chunk, room + 1), file);
+    if (got == 0) break;
+    if (got > room) {
+      out.insert(out.end(), chunk, chunk + room);
+      tooLong = true;
+      break;
+    }
+    out.insert(out.end(), chunk, chunk + got);
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return Result::Fail({}, "cannot read " + path);
+  if (tooLong && refuseLonger) return Result::Fail({}, path + " is too large");
+  return Result::Ok();
+}
+
+Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes) {
+  const std::string temp = path + ".tmp" + std::to_string(getpid());
+  FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) return Result::Fail({}, "cannot create " + temp + ": " + std::strerror(errno));
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = std::fflush(file) == 0 && ok;
+  ok = std::fclose(file) == 0 && ok;
+  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    return Result::Fail({}, "cannot write " + path);
+  }
+  return Result::Ok();
+}
+
+std::string LowerExtension(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return {};
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+}  // namespace tilvex

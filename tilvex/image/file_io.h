@@ -1,0 +1,27 @@
+#pragma once
+
+// File access at the program's boundary: bounded whole-file reads and writes that replace a
+// file only once the new contents are complete.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "image/result.h"
+
+namespace tilvex {
+
+// Reads at most maxBytes from the start of a file. Fails when the file cannot be opened or
+// is longer than maxBytes and `refuseLonger` is set.
+Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
+                     bool refuseLonger = false);
+
+// Writes the bytes to a temporary file beside `path`, then renames it over `path`.
+Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
+
+// The text after the last "." of the file name, lower case; empty without a ".".
+std::string LowerExtension(const std::string& path);
+
+}  // namespace tilvex

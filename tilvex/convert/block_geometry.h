@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "image/slot_table.h"
+
 namespace tilvex {
 
 constexpr int kBlockModeCount = 4;
@@ -13,8 +15,6 @@ constexpr int kMaxPgtBanks = 16;
 constexpr int kMaxSectionRows = 256;
 constexpr int kBankPixels = 16384;  // one PGT bank: 256 tiles of 8 x 8 pixels
 constexpr int kPaletteBlockSize = 512;
-constexpr int kPaletteCount = 16;
-constexpr int kSlotsPerPalette = 16;
 
 // Width and height of one block, the pixels one name-table code stands for, by block mode.
 struct BlockGeometry {

@@ -1,11 +1,12 @@
-#include "tilvex/convert/tile_converter.h"
+#include "convert/tile_converter.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <span>
 
-#include "tilvex/convert/file_io.h"
+#include "convert/file_util.h"
 
 namespace tilvex {
 namespace {
@@ -13,7 +14,6 @@ namespace {
 constexpr int kAreaSide = 16;  // palettes are chosen per 16 x 16 area
 constexpr int kMaxAreaColours = 256;
 constexpr size_t kPalFileHeader = 16;
-constexpr size_t kSlotTableBytes = 2048;
 constexpr int kMaxEndAddress = 0x2000;
 
 template <typename... Args>
@@ -42,10 +42,12 @@ uint8_t SlotNumber(const SlotTable& slots, int palette, int count, uint32_t rgb)
 
 // Replaces the slots with those of a palette file when it carries the "PAL" mark.
 void TakeBatchPalettes(const std::string& path, SlotTable& slots) {
-  auto bytes = ReadFilePrefix(path, kPalFileHeader + kSlotTableBytes);
-  if (!bytes || bytes->size() < kPalFileHeader + kSlotTableBytes) return;
-  if (std::memcmp(bytes->data(), "PAL", 4) != 0) return;
-  SlotsFromBytes(bytes->data() + kPalFileHeader, slots);
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, kPalFileHeader + kSlotTableBytes, bytes).ok) return;
+  if (bytes.size() < kPalFileHeader + kSlotTableBytes) return;
+  if (std::memcmp(bytes.data(), "PAL", 4) != 0) return;
+  slots = ReadSlotTable(
+      std::span<const uint8_t, kSlotTableBytes>(bytes.data() + kPalFileHeader, kSlotTableBytes));
 }
 
 }  // namespace
@@ -108,33 +110,35 @@ int TileConverter::FindPalette(const std::vector<uint32_t>& colours, int slotsPe
   return -1;
 }
 
-Status TileConverter::CheckSettings(const WorkArea& area, const PicHeader& header) const {
+Result TileConverter::CheckSettings(const WorkArea& area, const PicHeader& header) const {
   if (header.endAddress > kMaxEndAddress) {
-    return Status::Fail("结束地址不能超过$2000,转换终止!");
+    return Result::Fail("结束地址不能超过$2000,转换终止!");
   }
   if (header.beginAddress >= header.endAddress) {
-    return Status::Fail("起始地址必须小于结束地址,转换终止!");
+    return Result::Fail("起始地址必须小于结束地址,转换终止!");
   }
   const BlockGeometry g = GeometryOf(header.blockMode);
   // Name-table codes count code units from the bank start, so the first tile must start on one.
   if (2 * header.beginAddress % g.codeUnit != 0) {
-    return Status::Fail(Format("起始地址必须是$%X的整数倍,转换终止!", g.codeUnit / 2));
+    return Result::Fail(Format("起始地址必须是$%X的整数倍,转换终止!", g.codeUnit / 2));
   }
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   if (area.left < 0 || area.top < 0 || width <= 0 || height <= 0 || width % g.width != 0 ||
       height % g.height != 0) {
-    return Status::Fail(Format("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!",
+    return Result::Fail(Format("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!",
                                area.left, area.top, area.right, area.bottom, g.width, g.height));
   }
-  return Status::Ok();
+  return Result::Ok();
 }
 
-Status TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area,
+Result TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area,
                                     uint32_t background, PicHeader& header,
                                     const PaletteSource& source, Progress& progress) {
-  Status settings = CheckSettings(area, header);
+  Result settings = CheckSettings(area, header);
   if (!settings.ok) return settings;
+  // Pixels of other bit counts cannot be read; say so once instead of at every pixel.
+  if (picture.HasImage() && picture.BitCount() != 24) return Result::Fail(kNot24BitMessage);
   const BlockGeometry g = GeometryOf(header.blockMode);
   const int limit = ColoursPerPalette(header.colourMode);
 
@@ -146,11 +150,11 @@ Status TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area
     for (int x = area.left; x < area.right; x += kAreaSide) {
       std::vector<uint32_t> colours = AreaColours(picture, x, y);
       if (static_cast<int>(colours.size()) > limit) {
-        return Status::Fail(Format("(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
+        return Result::Fail(Format("(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
                                    y + g.height, limit));
       }
       if (!FitColours(kPaletteCount, limit, colours.data(), static_cast<int>(colours.size()))) {
-        return Status::Fail(NoPaletteMessage(x, y, g.width, g.height));
+        return Result::Fail(NoPaletteMessage(x, y, g.width, g.height));
       }
     }
   }
@@ -158,12 +162,12 @@ Status TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area
   if (source.batch) {
     TakeBatchPalettes(source.batchPalettePath, slots);
   } else if (source.review && !source.review(slots)) {
-    return Status::Fail(std::string());
+    return Result::Fail(std::string());
   }
   return Convert(picture, area, header, progress);
 }
 
-Status TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
+Result TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
                                    const PicHeader& header, int x, int y, int& palette) const {
   const BlockGeometry g = GeometryOf(header.blockMode);
   const int limit = ColoursPerPalette(header.colourMode);
@@ -172,12 +176,12 @@ Status TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
   const int areaY = area.top + (y - area.top) / kAreaSide * kAreaSide;
   std::vector<uint32_t> colours = AreaColours(picture, areaX, areaY);
   if (static_cast<int>(colours.size()) > limit) {
-    return Status::Fail(Format("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!", x, y, x + g.width,
+    return Result::Fail(Format("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!", x, y, x + g.width,
                                y + g.height, limit));
   }
   palette = FindPalette(colours, limit);
-  if (palette < 0) return Status::Fail(NoPaletteMessage(x, y, g.width, g.height));
-  return Status::Ok();
+  if (palette < 0) return Result::Fail(NoPaletteMessage(x, y, g.width, g.height));
+  return Result::Ok();
 }
 
 void TileConverter::BuildTile(const Picture& picture, const PicHeader& header, int palette, int x,

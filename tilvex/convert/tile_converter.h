@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "tilvex/convert/block_geometry.h"
-#include "tilvex/convert/picture_access.h"
-#include "tilvex/convert/progress.h"
-#include "tilvex/convert/status.h"
-#include "tilvex/doc/pic_header.h"
+#include "convert/block_geometry.h"
+#include "convert/picture_access.h"
+#include "convert/progress.h"
+#include "doc/pic_header.h"
+#include "image/result.h"
 
 namespace tilvex {
 
@@ -42,12 +42,12 @@ class TileConverter {
   // Analysis, palette review, then Convert. On success the header and blocks describe the
   // new block picture; on a stop both are left as they were and the message is returned.
   // An empty message with ok false means the review was cancelled.
-  Status BuildPalettes(const Picture& picture, const WorkArea& area, uint32_t background,
+  Result BuildPalettes(const Picture& picture, const WorkArea& area, uint32_t background,
                        PicHeader& header, const PaletteSource& source,
                        Progress& progress = NoProgress());
 
   // Both generation passes and the packing, with the palettes already in slots.
-  Status Convert(const Picture& picture, const WorkArea& area, PicHeader& header,
+  Result Convert(const Picture& picture, const WorkArea& area, PicHeader& header,
                  Progress& progress = NoProgress());
 
   // Puts a colour set into the first palette that holds it or has room for the missing
@@ -76,8 +76,8 @@ class TileConverter {
  private:
   struct Geometry;
   struct Bank;
-  Status CheckSettings(const WorkArea& area, const PicHeader& header) const;
-  Status MatchPalette(const Picture& picture, const WorkArea& area, const PicHeader& header, int x,
+  Result CheckSettings(const WorkArea& area, const PicHeader& header) const;
+  Result MatchPalette(const Picture& picture, const WorkArea& area, const PicHeader& header, int x,
                       int y, int& palette) const;
   void BuildTile(const Picture& picture, const PicHeader& header, int palette, int x, int y,
                  std::vector<uint8_t>& tile) const;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 
-#include "tilvex/convert/tile_converter.h"
+#include "convert/tile_converter.h"
 
 namespace tilvex {
 namespace {
@@ -33,9 +33,9 @@ std::string RowTooLargeMessage(int y) {
 
 }  // namespace
 
-Status TileConverter::Convert(const Picture& picture, const WorkArea& area, PicHeader& header,
+Result TileConverter::Convert(const Picture& picture, const WorkArea& area, PicHeader& header,
                               Progress& progress) {
-  Status settings = CheckSettings(area, header);
+  Result settings = CheckSettings(area, header);
   if (!settings.ok) return settings;
   const BlockGeometry g = GeometryOf(header.blockMode);
   const int colourMode = header.colourMode;
@@ -60,15 +60,15 @@ Status TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
   for (int y = area.top; y < area.bottom;) {
     bool overflow = false;
     for (int x = area.left; x < area.right && !overflow; x += g.width) {
-      Status matched = MatchPalette(picture, area, header, x, y, palette);
+      Result matched = MatchPalette(picture, area, header, x, y, palette);
       if (!matched.ok) return matched;
       BuildTile(picture, header, palette, x, y, tile);
       PlaceTile(bank, start, tile, compress);
       overflow = bank.size() > bankLimit;
     }
     if (overflow) {
-      if (bankFirstRow == y) return Status::Fail(RowTooLargeMessage(y));
-      if (bankCount == kMaxPgtBanks) return Status::Fail("PGT超过16个分区,转换终止!");
+      if (bankFirstRow == y) return Result::Fail(RowTooLargeMessage(y));
+      if (bankCount == kMaxPgtBanks) return Result::Fail("PGT超过16个分区,转换终止!");
       // Rows are kept relative to the block picture, which is how it is drawn back.
       rows[bankCount++] = y - area.top;
       bank.clear();
@@ -98,7 +98,7 @@ Status TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
   int next = 1;
   for (int y = area.top; y < area.bottom; y += g.height) {
     for (int x = area.left; x < area.right; x += g.width) {
-      Status matched = MatchPalette(picture, area, header, x, y, palette);
+      Result matched = MatchPalette(picture, area, header, x, y, palette);
       if (!matched.ok) return matched;
       BuildTile(picture, header, palette, x, y, tile);
       size_t offset = PlaceTile(bank, start, tile, compress);
@@ -107,7 +107,7 @@ Status TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
     }
     progress.Step();
     if (bank.size() > kBankPixels || closed == kMaxPgtBanks) {
-      return Status::Fail(RowTooLargeMessage(y));  // pass 1 rules this out
+      return Result::Fail(RowTooLargeMessage(y));  // pass 1 rules this out
     }
     if (next < kMaxSectionRows && rows[next] != -1 && y - area.top + g.height == rows[next]) {
       closeBank();
@@ -162,7 +162,7 @@ Status TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
   header.palFirst = static_cast<uint8_t>(first < 0 ? 0 : first);
   header.palUsed = static_cast<uint8_t>(used);
   header.palInfo = 2;
-  return Status::Ok();
+  return Result::Ok();
 }
 
 void TileConverter::EncodePixel(uint8_t value, size_t index, int colourMode) {

@@ -1,9 +1,9 @@
-#include "tilvex/doc/pic_file.h"
+#include "doc/pic_file.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "tilvex/convert/file_io.h"
+#include "convert/file_util.h"
 
 namespace tilvex {
 namespace {
@@ -12,8 +12,8 @@ constexpr uint8_t kBlockPictureKind = 3;
 constexpr const char* kInvalidPic = "非法的PIC文件!";
 // Largest file that can hold a valid block picture: header, PNT of the largest picture,
 // palette and PGT.
-constexpr size_t kMaxPicFileSize =
-    kPicHeaderSize + 3ull * (kMaxPicSide / 8) * (kMaxPicSide / 8) + kPaletteBlockSize + kMaxPgtSize;
+constexpr size_t kMaxPicFileSize = kPicHeaderBytes + 3ull * (kMaxPicSide / 8) * (kMaxPicSide / 8) +
+                                   kPaletteBlockSize + kMaxPgtSize;
 
 const char* const kBlockModeNames[] = {"8*8", "8*16", "16*8", "16*16"};
 const char* const kColourModeNames[] = {"16 Color", "4 Color"};
@@ -54,8 +54,8 @@ std::string Format(const char* format, Args... args) {
 
 }  // namespace
 
-std::array<uint8_t, kPicHeaderSize> EncodePicHeader(const PicHeader& h) {
-  std::array<uint8_t, kPicHeaderSize> b{};
+std::array<uint8_t, kPicHeaderBytes> EncodePicHeader(const PicHeader& h) {
+  std::array<uint8_t, kPicHeaderBytes> b{};
   std::memcpy(&b[0], h.magic, 4);
   std::memcpy(&b[4], h.filler, 10);
   b[14] = h.palFirst;
@@ -126,7 +126,7 @@ PicHeader NewPicHeader() {
 
 PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   PicLoad load;
-  if (size < kPicHeaderSize) return load;  // no picture and no message
+  if (size < kPicHeaderBytes) return load;  // no picture and no message
   if (std::memcmp(data, "PIC", 3) != 0) {
     load.message = kInvalidPic;
     return load;
@@ -162,10 +162,10 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
     ++banks;
   }
   if (banks > kMaxPgtBanks) return Refuse("PGT分区超过16个");
-  const uint64_t expected = uint64_t{kPicHeaderSize} + h.pntSize + h.palSize + h.pgtSize;
+  const uint64_t expected = uint64_t{kPicHeaderBytes} + h.pntSize + h.palSize + h.pgtSize;
   if (expected != size) return Refuse("文件长度与头部记录的大小不符");
 
-  const uint8_t* at = data + kPicHeaderSize;
+  const uint8_t* at = data + kPicHeaderBytes;
   load.blocks.pnt.assign(at, at + h.pntSize);
   at += h.pntSize;
   load.blocks.pal.assign(at, at + h.palSize);
@@ -175,19 +175,21 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   return load;
 }
 
-Status ReadPicFile(const std::string& path, PicLoad& load) {
-  auto bytes = ReadFilePrefix(path, kMaxPicFileSize + 1);
-  if (!bytes) return Status::Fail("无法打开文件" + path + "!");
-  if (bytes->size() > kMaxPicFileSize) {
-    load = Refuse("文件长度与头部记录的大小不符");
-    return Status::Ok();
+Result ReadPicFile(const std::string& path, PicLoad& load) {
+  std::vector<uint8_t> bytes;
+  if (!ReadFileBytes(path, kMaxPicFileSize + 1, bytes).ok) {
+    return Result::Fail(std::string(), "cannot open " + path);
   }
-  load = ParsePicFile(bytes->data(), bytes->size());
-  return Status::Ok();
+  if (bytes.size() > kMaxPicFileSize) {
+    load = Refuse("文件长度与头部记录的大小不符");
+    return Result::Ok();
+  }
+  load = ParsePicFile(bytes.data(), bytes.size());
+  return Result::Ok();
 }
 
 std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blocks) {
-  std::array<uint8_t, kPicHeaderSize> head = EncodePicHeader(header);
+  std::array<uint8_t, kPicHeaderBytes> head = EncodePicHeader(header);
   std::vector<uint8_t> bytes(head.begin(), head.end());
   // The sizes in the header say how much of each block belongs to the file.
   auto append = [&](const std::vector<uint8_t>& block, uint32_t size) {
@@ -201,12 +203,9 @@ std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blo
   return bytes;
 }
 
-Status WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks) {
-  if (header.kind != kBlockPictureKind) return Status::Ok();  // only block pictures are stored
-  if (!WriteFileReplacing(path, EncodePicFile(header, blocks))) {
-    return Status::Fail(CannotWriteMessage(path));
-  }
-  return Status::Ok();
+Result WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks) {
+  if (header.kind != kBlockPictureKind) return Result::Ok();  // only block pictures are stored
+  return WriteBytesReplacing(path, EncodePicFile(header, blocks));
 }
 
 std::string LongInfoText(const PicHeader& h) {

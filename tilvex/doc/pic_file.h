@@ -7,20 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "tilvex/convert/block_geometry.h"
-#include "tilvex/convert/status.h"
-#include "tilvex/doc/pic_header.h"
+#include "convert/block_geometry.h"
+#include "doc/pic_header.h"
+#include "image/result.h"
 
 namespace tilvex {
 
-constexpr size_t kPicHeaderSize = 1120;
 // Largest PGT block: 16 banks of 8192 bytes.
 constexpr uint32_t kMaxPgtSize = kMaxPgtBanks * 8192;
 // Pictures larger than this on either side are refused before anything is allocated.
 constexpr uint32_t kMaxPicSide = 8192;
 
-std::array<uint8_t, kPicHeaderSize> EncodePicHeader(const PicHeader& header);
-PicHeader DecodePicHeader(const uint8_t* bytes);  // kPicHeaderSize bytes
+std::array<uint8_t, kPicHeaderBytes> EncodePicHeader(const PicHeader& header);
+PicHeader DecodePicHeader(const uint8_t* bytes);  // kPicHeaderBytes bytes
 
 // A header as a new picture buffer holds it: "PIC", spaces, palInfo 2, end address 0x2000,
 // sectionRows 0 then -1.
@@ -43,14 +42,14 @@ struct PicLoad {
 // length and against the others before it is used.
 PicLoad ParsePicFile(const uint8_t* data, size_t size);
 
-// Reads a .pic file; Status fails only when the file cannot be opened or read.
-Status ReadPicFile(const std::string& path, PicLoad& load);
+// Reads a .pic file; Result fails only when the file cannot be opened or read.
+Result ReadPicFile(const std::string& path, PicLoad& load);
 
 // The .pic bytes of a block picture.
 std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blocks);
 
 // Writes the .pic file (replacing an existing one whole).
-Status WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks);
+Result WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks);
 
 // The information box texts: long after opening a .pic file, short after a conversion.
 std::string LongInfoText(const PicHeader& header);

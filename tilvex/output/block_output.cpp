@@ -1,17 +1,16 @@
-#include "tilvex/output/block_output.h"
+#include "output/block_output.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
-#include "tilvex/convert/file_io.h"
+#include "convert/file_util.h"
 
 namespace tilvex {
 namespace {
 
 constexpr int kScreenWidth = 256;
 constexpr size_t kPalFileHeader = 16;
-constexpr size_t kSlotTableBytes = 2048;
 constexpr int kStepSlots = 64;  // palettes 0..3
 
 void Appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -177,30 +176,31 @@ std::string PntAssemblerText(const PicHeader& header, const BlockData& blocks,
   return out;
 }
 
-Status WriteBlockOutput(const PicHeader& header, const BlockData& blocks,
+Result WriteBlockOutput(const PicHeader& header, const BlockData& blocks,
                         const std::string& pgtPath, const std::string& pntPath, bool assembler,
                         bool sixteenBit, Progress& progress) {
   ProgressScope scope(progress, 0, 3, 1);
   std::vector<uint8_t> pgt = sixteenBit ? InterleaveSixteenBit(blocks.pgt) : blocks.pgt;
 
   progress.SetText("输出PGT...");
-  bool written = assembler ? WriteFileReplacing(
-                                 pgtPath, ToCrlf(PgtAssemblerText(header, pgt, LabelOf(pgtPath))))
-                           : WriteFileReplacing(pgtPath, pgt);
-  if (!written) return Status::Fail(CannotWriteMessage(pgtPath));
+  Result written = assembler ? WriteBytesReplacing(
+                                   pgtPath, ToCrlf(PgtAssemblerText(header, pgt, LabelOf(pgtPath))))
+                             : WriteBytesReplacing(pgtPath, pgt);
+  if (!written.ok) return written;
 
   progress.SetText("输出PNT...");
   progress.Step();
   std::string text = PntAssemblerText(header, blocks, LabelOf(pntPath));
   progress.SetText("输出Palette...");
   progress.Step();
-  if (!WriteFileReplacing(pntPath, ToCrlf(text))) return Status::Fail(CannotWriteMessage(pntPath));
+  written = WriteBytesReplacing(pntPath, ToCrlf(text));
+  if (!written.ok) return written;
   progress.SetText("输出Attrib...");
   progress.Step();
-  return Status::Ok();
+  return Result::Ok();
 }
 
-Status WriteTempFiles(const PicHeader& header, const BlockData& blocks,
+Result WriteTempFiles(const PicHeader& header, const BlockData& blocks,
                       const std::string& directory) {
   (void)header;
   const std::string base = directory.empty() ? std::string() : directory + "/";
@@ -211,22 +211,23 @@ Status WriteTempFiles(const PicHeader& header, const BlockData& blocks,
   const std::pair<const char*, const std::vector<uint8_t>*> files[] = {
       {"PGT_Temp.BIN", &blocks.pgt}, {"PNT_Temp.BIN", &codes}, {"PAL_Temp.BIN", &pal}};
   for (const auto& [name, bytes] : files) {
-    if (!WriteFileReplacing(base + name, *bytes))
-      return Status::Fail(CannotWriteMessage(base + name));
+    Result written = WriteBytesReplacing(base + name, *bytes);
+    if (!written.ok) return written;
   }
-  return Status::Ok();
+  return Result::Ok();
 }
 
-Status WritePaletteSteps(const std::string& palPath, uint32_t target, int levels,
+Result WritePaletteSteps(const std::string& palPath, uint32_t target, int levels,
                          const std::function<uint16_t(uint32_t)>& rgbToCode,
                          const std::string& directory) {
-  auto file = ReadFilePrefix(palPath, kPalFileHeader + kSlotTableBytes);
-  if (!file || file->size() < kPalFileHeader + kSlotTableBytes || (*file)[0] != 'P' ||
-      (*file)[1] != 'A' || (*file)[2] != 'L' || (*file)[3] != 0) {
-    return Status::Fail("该文件不是合法的调色板文件!");
+  std::vector<uint8_t> file;
+  if (!ReadFileBytes(palPath, kPalFileHeader + kSlotTableBytes, file).ok ||
+      file.size() < kPalFileHeader + kSlotTableBytes || file[0] != 'P' || file[1] != 'A' ||
+      file[2] != 'L' || file[3] != 0) {
+    return Result::Fail("该文件不是合法的调色板文件!");
   }
   auto word = [&](size_t offset) {
-    const uint8_t* p = file->data() + kPalFileHeader + offset;
+    const uint8_t* p = file.data() + kPalFileHeader + offset;
     return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
   };
   std::string out;
@@ -254,8 +255,7 @@ Status WritePaletteSteps(const std::string& palPath, uint32_t target, int levels
     out += "\n\n;==============================================\n";
   }
   const std::string path = (directory.empty() ? std::string() : directory + "/") + "PALStep.asm";
-  if (!WriteFileReplacing(path, ToCrlf(out))) return Status::Fail(CannotWriteMessage(path));
-  return Status::Ok();
+  return WriteBytesReplacing(path, ToCrlf(out));
 }
 
 }  // namespace tilvex

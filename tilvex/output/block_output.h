@@ -5,10 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "tilvex/convert/block_geometry.h"
-#include "tilvex/convert/progress.h"
-#include "tilvex/convert/status.h"
-#include "tilvex/doc/pic_header.h"
+#include "convert/block_geometry.h"
+#include "convert/progress.h"
+#include "doc/pic_header.h"
+#include "image/result.h"
 
 namespace tilvex {
 
@@ -32,17 +32,17 @@ std::string PntAssemblerText(const PicHeader& header, const BlockData& blocks,
 int BankCount(const PicHeader& header);
 
 // Writes the PGT file (raw or assembler, 8- or 16-bit) and the PNT assembler file.
-Status WriteBlockOutput(const PicHeader& header, const BlockData& blocks,
+Result WriteBlockOutput(const PicHeader& header, const BlockData& blocks,
                         const std::string& pgtPath, const std::string& pntPath, bool assembler,
                         bool sixteenBit, Progress& progress = NoProgress());
 
 // "PGT_Temp.BIN", "PNT_Temp.BIN" and "PAL_Temp.BIN" in directory (the batch runs).
-Status WriteTempFiles(const PicHeader& header, const BlockData& blocks,
+Result WriteTempFiles(const PicHeader& header, const BlockData& blocks,
                       const std::string& directory = ".");
 
 // "PALStep.asm" in directory: the first four palettes of palPath faded towards target in
 // levels steps, as colour codes made by rgbToCode.
-Status WritePaletteSteps(const std::string& palPath, uint32_t target, int levels,
+Result WritePaletteSteps(const std::string& palPath, uint32_t target, int levels,
                          const std::function<uint16_t(uint32_t)>& rgbToCode,
                          const std::string& directory = ".");
 

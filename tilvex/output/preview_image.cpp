@@ -1,11 +1,11 @@
-#include "tilvex/output/preview_image.h"
+#include "output/preview_image.h"
 
 #include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "tilvex/convert/file_io.h"
+#include "convert/file_util.h"
 
 namespace tilvex {
 
@@ -74,9 +74,9 @@ std::string FindDeviceRoot(VolumeLister& volumes) {
   return std::string();
 }
 
-Status PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
+Result PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
                          const BlockData& blocks, int configIndex) {
-  if (image.size() != kPreviewImageSize) return Status::Fail("Open Rom.b00 Error!");
+  if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
   const BlockGeometry g = GeometryOf(header.blockMode);
   const size_t w = header.width / g.width;
   const size_t h = header.height / g.height;
@@ -86,7 +86,7 @@ Status PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
   const size_t a = RoundUpToPage(p + cells);
   const size_t attributeBytes = (h + 3) / 4 * (w / 4);
   if (p + cells > kPreviewDataLimit || a + attributeBytes > kPreviewDataLimit) {
-    return Status::Fail("图片数据超出预览映像的容量,预览终止!");
+    return Result::Fail("图片数据超出预览映像的容量,预览终止!");
   }
 
   std::copy(blocks.pgt.begin(), blocks.pgt.end(), image.begin());
@@ -133,26 +133,30 @@ Status PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
     image[next++] = static_cast<uint8_t>(header.sectionRows[k] - header.sectionRows[k - 1] - 1);
   }
   image[next] = 0;
-  return Status::Ok();
+  return Result::Ok();
 }
 
-Status BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int configIndex,
+Result BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int configIndex,
                          const std::string& programDir, VolumeLister& volumes,
                          std::string* copiedTo) {
   const std::string dir = programDir.empty() ? std::string() : programDir + "/";
-  auto image = ReadFileBytes(dir + "Rom.b00", kPreviewImageSize);
-  if (!image || image->size() != kPreviewImageSize) return Status::Fail("Open Rom.b00 Error!");
-  Status patched = PatchPreviewImage(*image, header, blocks, configIndex);
+  std::vector<uint8_t> image;
+  if (!ReadFileBytes(dir + "Rom.b00", kPreviewImageSize, image).ok ||
+      image.size() != kPreviewImageSize) {
+    return Result::Fail("Open Rom.b00 Error!");
+  }
+  Result patched = PatchPreviewImage(image, header, blocks, configIndex);
   if (!patched.ok) return patched;
-  const std::string output = dir + "Rom.b01";
-  if (!WriteFileReplacing(output, *image)) return Status::Fail(CannotWriteMessage(output));
+  Result written = WriteBytesReplacing(dir + "Rom.b01", image);
+  if (!written.ok) return written;
 
   std::string root = FindDeviceRoot(volumes);
-  if (root.empty()) return Status::Ok();
+  if (root.empty()) return Result::Ok();
   const std::string target = root + (root.back() == '/' ? "" : "/") + "ROM.BIN";
-  if (!WriteFileReplacing(target, *image)) return Status::Fail(CannotWriteMessage(target));
+  written = WriteBytesReplacing(target, image);
+  if (!written.ok) return written;
   if (copiedTo) *copiedTo = target;
-  return Status::Ok();
+  return Result::Ok();
 }
 
 }  // namespace tilvex

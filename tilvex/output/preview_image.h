@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tilvex/convert/block_geometry.h"
-#include "tilvex/convert/status.h"
-#include "tilvex/doc/pic_header.h"
+#include "convert/block_geometry.h"
+#include "doc/pic_header.h"
+#include "image/result.h"
 
 namespace tilvex {
 
@@ -42,12 +42,12 @@ std::string FindDeviceRoot(VolumeLister& volumes);
 
 // Patches the 512 KB image in place. Fails when the picture's data would pass the viewer's
 // area or the image is not 512 KB.
-Status PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
+Result PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
                          const BlockData& blocks, int configIndex);
 
 // Reads "Rom.b00" from programDir, patches it, writes "Rom.b01" beside it and copies that
 // to the device volume as "ROM.BIN" when one is mounted. copiedTo receives the copy's path.
-Status BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int configIndex,
+Result BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int configIndex,
                          const std::string& programDir, VolumeLister& volumes,
                          std::string* copiedTo = nullptr);
 

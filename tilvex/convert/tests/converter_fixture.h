@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "tilvex/convert/tile_converter.h"
-#include "tilvex/doc/pic_file.h"
+#include "convert/tile_converter.h"
+#include "doc/pic_file.h"
 
 namespace tilvex::testing {
 

@@ -69,7 +69,7 @@ TEST(RoundTrip, ConvertThenRenderGivesBackTheSourcePixels) {
     if (seed % 3 == 0) header.endAddress = 0x400;  // small banks: many bank switches
     if (seed % 5 == 0) header.beginAddress = 0x80;
     TileConverter converter(TestTables());
-    Status status = converter.BuildPalettes(c.picture, c.area, c.background, header, {});
+    Result status = converter.BuildPalettes(c.picture, c.area, c.background, header, {});
     ASSERT_TRUE(status.ok) << "seed " << seed << ": " << status.message;
     ++converted;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "convert/file_util.h"
 #include "converter_fixture.h"
-#include "tilvex/convert/file_io.h"
 
 namespace tilvex {
 namespace {
@@ -101,7 +101,7 @@ TEST(ConvertBanks, LimitsStopWithAMessageAndKeepTheOldPicture) {
   const PicHeader kept = header;
 
   header.endAddress = 0x2001;
-  Status status = converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, {});
+  Result status = converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, {});
   EXPECT_FALSE(status.ok);
   EXPECT_EQ(status.message, "结束地址不能超过$2000,转换终止!");
 
@@ -194,7 +194,7 @@ TEST(Palettes, StopMessagesNameTheBlock) {
   Picture picture = FilledPicture(32, 32, kWhite);
   for (int i = 0; i < 17; ++i) WritePixel(picture, 16 + i % 16, 16 + i / 16, ExactColour(i, i, 1));
   PicHeader header = Settings(0, 0, true);
-  Status status = converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, {});
+  Result status = converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, {});
   EXPECT_EQ(status.message, "(16,16,24,24)内颜色超过16种,转换终止!");
 
   // Seventeen areas with different sets of two colours: the seventeenth finds no palette.
@@ -219,7 +219,7 @@ TEST(Palettes, ReviewAndBatchPaletteFile) {
   TileConverter converter(TestTables());
   PaletteSource cancel;
   cancel.review = [](SlotTable&) { return false; };
-  Status status = converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, cancel);
+  Result status = converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, cancel);
   EXPECT_FALSE(status.ok);
   EXPECT_TRUE(status.message.empty());
 
@@ -237,7 +237,7 @@ TEST(Palettes, ReviewAndBatchPaletteFile) {
   file[slot] = file[slot + 1] = file[slot + 2] = 0xFF;
   file[slot + 4] = 1;
   batch.batchPalettePath = ::testing::TempDir() + "/ani.pal";
-  ASSERT_TRUE(WriteFileReplacing(batch.batchPalettePath, file));
+  ASSERT_TRUE(WriteBytesReplacing(batch.batchPalettePath, file).ok);
   ASSERT_TRUE(converter.BuildPalettes(picture, WholeOf(picture), kWhite, header, batch).ok);
   EXPECT_EQ(converter.blocks.Attribute(0), 1);
 

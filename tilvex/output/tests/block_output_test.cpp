@@ -89,12 +89,12 @@ TEST(PntAssembler, HeaderTableInterruptsAndPalette) {
   EXPECT_EQ(lines[18], "PIC_PNT_pnt0:");
   EXPECT_EQ(std::count(lines[19].begin(), lines[19].end(), '$'), 32);
   EXPECT_EQ(lines[19].substr(0, 12), "\tdb\t$00,$01,");
-  EXPECT_EQ(lines[20].substr(0, 9), "\tdb\t$40,");  // cell 64 starts row 1
+  EXPECT_EQ(lines[20].substr(0, 8), "\tdb\t$40,");  // cell 64 starts row 1
   EXPECT_EQ(lines[21], "");
   EXPECT_EQ(lines[22], "PIC_PNT_attrib0:");
   // Second screen column starts at cell column 32.
   size_t pnt1 = text.find("PIC_PNT_pnt1:\n");
-  EXPECT_EQ(text.substr(pnt1 + 14, 9), "\tdb\t$20,");
+  EXPECT_EQ(text.substr(pnt1 + 14, 8), "\tdb\t$20,");
 
   s.header.sectionRows[1] = 128;
   s.header.sectionRows[2] = 400;

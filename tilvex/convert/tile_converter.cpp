@@ -12,6 +12,8 @@ namespace tilvex {
 namespace {
 
 constexpr int kAreaSide = 16;  // palettes are chosen per 16 x 16 area
+// The matching reuses the analysed colour lists for up to this many areas.
+constexpr int64_t kMaxKeptAreas = 65536;
 constexpr int kMaxAreaColours = 256;
 constexpr size_t kPalFileHeader = 16;
 constexpr int kMaxEndAddress = 0x2000;
@@ -151,10 +153,14 @@ Result TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area
     SetSlot(slots, p, 0, background);
   }
   analysedAreas_.clear();
+  const int64_t areaCount = int64_t{(area.right - area.left + kAreaSide - 1) / kAreaSide} *
+                            ((area.bottom - area.top + kAreaSide - 1) / kAreaSide);
+  const bool keepAreas = areaCount <= kMaxKeptAreas;
+  std::vector<Rgb> colours;
   for (int y = area.top; y < area.bottom; y += kAreaSide) {
     for (int x = area.left; x < area.right; x += kAreaSide) {
-      analysedAreas_.push_back(AreaColours(picture, x, y));
-      const std::vector<Rgb>& colours = analysedAreas_.back();
+      colours = AreaColours(picture, x, y);
+      if (keepAreas) analysedAreas_.push_back(colours);
       if (static_cast<int>(colours.size()) > limit) {
         return Result::Fail(Format("(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
                                    y + g.height, limit));
@@ -170,7 +176,7 @@ Result TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area
   } else if (source.review && !source.review(slots)) {
     return Result::Fail(std::string());
   }
-  useAnalysedAreas_ = true;
+  useAnalysedAreas_ = keepAreas;
   Result converted = Convert(picture, area, header, progress);
   useAnalysedAreas_ = false;
   analysedAreas_.clear();

@@ -10,6 +10,9 @@
 namespace tilvex {
 namespace {
 
+// Pass 2 reuses the tiles of pass 1 for areas up to this many pixels.
+constexpr size_t kMaxKeptTilePixels = size_t{4096} * 4096;
+
 // Places a tile in the bank and returns its pixel offset. With compression an equal tile
 // already in the bank is reused.
 size_t PlaceTile(std::vector<uint8_t>& bank, size_t start, const std::vector<uint8_t>& tile,
@@ -75,11 +78,13 @@ Result TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
     found = known;
     return Result::Ok();
   };
-  // Tiles of pass 1, block by block, for pass 2.
+  // Tiles of pass 1, block by block, kept for pass 2 unless the area is very large.
   const size_t blockPixels = static_cast<size_t>(g.width * g.height);
   const int blockColumns = (area.right - area.left) / g.width;
-  std::vector<uint8_t> tiles(static_cast<size_t>(area.right - area.left) *
-                             static_cast<size_t>(area.bottom - area.top));
+  const size_t areaPixels =
+      static_cast<size_t>(area.right - area.left) * static_cast<size_t>(area.bottom - area.top);
+  const bool keepTiles = areaPixels <= kMaxKeptTilePixels;
+  std::vector<uint8_t> tiles(keepTiles ? areaPixels : 0);
   auto TileAt = [&](int x, int y) {
     return static_cast<size_t>((y - area.top) / g.height * blockColumns +
                                (x - area.left) / g.width) *
@@ -91,7 +96,9 @@ Result TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
       Result matched = paletteOf(x, y, palette);
       if (!matched.ok) return matched;
       BuildTile(picture, header, palette, x, y, tile);
-      std::copy(tile.begin(), tile.end(), tiles.begin() + static_cast<ptrdiff_t>(TileAt(x, y)));
+      if (keepTiles) {
+        std::copy(tile.begin(), tile.end(), tiles.begin() + static_cast<ptrdiff_t>(TileAt(x, y)));
+      }
       PlaceTile(bank, start, tile, compress);
       overflow = bank.size() > bankLimit;
     }
@@ -129,8 +136,12 @@ Result TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
     for (int x = area.left; x < area.right; x += g.width) {
       Result matched = paletteOf(x, y, palette);
       if (!matched.ok) return matched;
-      const auto from = tiles.begin() + static_cast<ptrdiff_t>(TileAt(x, y));
-      tile.assign(from, from + static_cast<ptrdiff_t>(tile.size()));
+      if (keepTiles) {
+        const auto from = tiles.begin() + static_cast<ptrdiff_t>(TileAt(x, y));
+        tile.assign(from, from + static_cast<ptrdiff_t>(blockPixels));
+      } else {
+        BuildTile(picture, header, palette, x, y, tile);
+      }
       size_t offset = PlaceTile(bank, start, tile, compress);
       codes.push_back(static_cast<uint16_t>(offset / g.codeUnit));
       attributes.push_back(static_cast<uint8_t>(palette));

@@ -155,8 +155,8 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   if (h.sectionRows[0] != 0) return Refuse("分区表无效");
   int banks = 1;
   for (int k = 1; k < kMaxSectionRows && h.sectionRows[k] != -1; ++k) {
-    if (h.sectionRows[k] <= h.sectionRows[k - 1] ||
-        static_cast<uint32_t>(h.sectionRows[k]) >= h.height) {
+    // Sections follow each other down the picture; a row that goes back is not ours.
+    if (h.sectionRows[k] <= h.sectionRows[k - 1]) {
       return Refuse("分区表无效");
     }
     ++banks;

@@ -16,7 +16,8 @@ constexpr size_t kMaxPictureFileBytes = size_t{512} << 20;
 
 // ImageMagick starts on the first picture that needs it, so that a program that only reads
 // BMP files never pays for it. The limits keep a hostile file (a tiny file declaring a huge
-// picture, a bomb of frames) from exhausting memory or filling the disk.
+// picture, a bomb of frames) from exhausting memory or filling the disk: no pixel cache on
+// disk at all, and the system's own policy may lower the others further.
 void StartMagick() {
   static std::once_flag started;
   std::call_once(started, [] {
@@ -71,6 +72,13 @@ class MagickDecoder : public PictureDecoder {
     } catch (const std::bad_alloc&) {
       out = DecodedPicture();
       return Result::Fail(kPictureTooLargeMessage, "not enough memory for " + path);
+    } catch (const Magick::ErrorCache& e) {
+      // The pixels would not fit in the memory the limits allow.
+      out = DecodedPicture();
+      return Result::Fail(kPictureTooLargeMessage, path + ": " + e.what());
+    } catch (const Magick::ErrorResourceLimit& e) {
+      out = DecodedPicture();
+      return Result::Fail(kPictureTooLargeMessage, path + ": " + e.what());
     } catch (const std::exception& e) {
       out = DecodedPicture();
       return Result::Fail({}, path + ": " + e.what());

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "convert/file_util.h"
+#include "convert/tile_converter.h"
 
 namespace tilvex {
 namespace {
@@ -201,6 +202,11 @@ std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blo
   append(blocks.pal, header.palSize);
   append(blocks.pgt, header.pgtSize);
   return bytes;
+}
+
+std::optional<std::vector<uint8_t>> PicFileBytes(const PictureBuffer& buffer) {
+  if (!buffer.converter) return std::nullopt;
+  return EncodePicFile(buffer.header, buffer.converter->blocks);
 }
 
 Result WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks) {

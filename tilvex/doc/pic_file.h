@@ -4,11 +4,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "convert/block_geometry.h"
 #include "doc/pic_header.h"
+#include "image/picture_buffer.h"
 #include "image/result.h"
 
 namespace tilvex {
@@ -47,6 +49,10 @@ Result ReadPicFile(const std::string& path, PicLoad& load);
 
 // The .pic bytes of a block picture.
 std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blocks);
+
+// The .pic bytes of the picture buffer's block picture, for PictureBuffer::Save; nothing
+// when the buffer holds no converter.
+std::optional<std::vector<uint8_t>> PicFileBytes(const PictureBuffer& buffer);
 
 // Writes the .pic file (replacing an existing one whole).
 Result WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks);

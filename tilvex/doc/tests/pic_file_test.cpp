@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "convert/file_util.h"
+#include "convert/tile_converter.h"
 #include "doc/pic_file.h"
 
 namespace tilvex {
@@ -102,6 +103,21 @@ TEST(PicFile, SavedPictureReopensWithTheSameHeaderAndBlocks) {
   Result failed = WritePicFile("/nonexistent-dir/x.pic", SmallHeader(), SmallBlocks());
   EXPECT_FALSE(failed.ok);
   EXPECT_NE(failed.message.find("/nonexistent-dir/x.pic"), std::string::npos);
+}
+
+TEST(PicFile, PictureBufferSavesItsBlockPictureThroughTheWriter) {
+  PictureBuffer buffer;
+  buffer.kind = 3;
+  buffer.header = SmallHeader();
+  const std::string path = ::testing::TempDir() + "/buffer.pic";
+  EXPECT_FALSE(buffer.Save(path, PicFileBytes).ok);  // no converter, no block picture
+  buffer.converter = std::make_shared<TileConverter>(std::make_shared<const ColourTables>());
+  buffer.converter->blocks = SmallBlocks();
+  ASSERT_TRUE(buffer.Save(path, PicFileBytes).ok);
+  PicLoad load;
+  ASSERT_TRUE(ReadPicFile(path, load).ok);
+  EXPECT_EQ(load.kind, PicLoadKind::kBlockPicture);
+  EXPECT_EQ(load.blocks.pgt, SmallBlocks().pgt);
 }
 
 PicLoad ParseWith(void (*change)(PicHeader&, std::vector<uint8_t>&)) {

@@ -1,6 +1,7 @@
 #include "convert/tile_converter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -58,16 +59,23 @@ std::vector<uint32_t> AreaColours(const Picture& picture, int x, int y) {
   std::vector<uint32_t> colours;
   if (x < 0) return colours;  // every row would end at its first pixel
   const int width = std::min(kAreaSide, PictureWidth(picture) - x);
+  // Colours seen so far, in a small open-addressed set; RGB values never have the top byte
+  // set, so all ones marks a free entry.
+  constexpr uint32_t kFree = 0xFFFFFFFF;
+  std::array<uint32_t, 1024> seen;
+  seen.fill(kFree);
   for (int r = 0; r < kAreaSide; ++r) {
     const uint8_t* row = PixelRow(picture, y + r);
     if (!row) continue;
     for (int c = 0; c < width; ++c) {
       Rgb rgb = RgbAt(row, x + c);
       if (!colours.empty() && colours.back() == rgb) continue;
-      if (std::find(colours.begin(), colours.end(), rgb) == colours.end()) {
-        colours.push_back(rgb);
-        if (static_cast<int>(colours.size()) == kMaxAreaColours) return colours;
-      }
+      size_t at = (rgb * 2654435761u) >> 22;
+      while (seen[at] != kFree && seen[at] != rgb) at = (at + 1) & (seen.size() - 1);
+      if (seen[at] == rgb) continue;
+      seen[at] = rgb;
+      colours.push_back(rgb);
+      if (static_cast<int>(colours.size()) == kMaxAreaColours) return colours;
     }
   }
   return colours;
@@ -210,6 +218,19 @@ void TileConverter::BuildTile(const Picture& picture, const PicHeader& header, i
   const BlockGeometry g = GeometryOf(header.blockMode);
   const int limit = ColoursPerPalette(header.colourMode);
   tile.resize(static_cast<size_t>(g.width * g.height));
+  // The palette's used slots in slot order; a pixel takes the lowest slot holding its colour.
+  Rgb held[kSlotsPerPalette];
+  uint8_t heldSlot[kSlotsPerPalette];
+  int heldCount = 0;
+  for (int s = 0; s < limit; ++s) {
+    if (SlotUsed(slots, palette, s)) {
+      held[heldCount] = SlotRgb(slots, palette, s);
+      heldSlot[heldCount++] = static_cast<uint8_t>(s);
+    }
+  }
+  const int width = PictureWidth(picture);
+  Rgb lastRgb = 0;
+  uint8_t lastSlot = SlotNumber(slots, palette, limit, 0);
   for (int by = 0; by < g.height; by += 8) {
     for (int bx = 0; bx < g.width; bx += 8) {
       for (int r = 0; r < 8; ++r) {
@@ -218,8 +239,18 @@ void TileConverter::BuildTile(const Picture& picture, const PicHeader& header, i
         for (int c = 0; c < 8; ++c) {
           const int px = x + bx + c;
           // A pixel outside the picture counts as black.
-          Rgb rgb = row && px >= 0 && px < PictureWidth(picture) ? RgbAt(row, px) : 0;
-          out[c] = SlotNumber(slots, palette, limit, rgb);
+          Rgb rgb = row && px >= 0 && px < width ? RgbAt(row, px) : 0;
+          if (rgb != lastRgb) {
+            lastRgb = rgb;
+            lastSlot = static_cast<uint8_t>(limit);
+            for (int i = 0; i < heldCount; ++i) {
+              if (held[i] == rgb) {
+                lastSlot = heldSlot[i];
+                break;
+              }
+            }
+          }
+          out[c] = lastSlot;
         }
       }
     }

@@ -282,3 +282,32 @@ TEST(ConvertSettings, UnsuitablePicturesAndAreasStopBeforeAnything) {
 
 }  // namespace
 }  // namespace tilvex
+
+namespace tilvex {
+namespace {
+
+struct RecordedProgress : Progress {
+  int low = -1, high = -1, step = -1, steps = 0, closes = 0;
+  std::string text;
+  void Open(int l, int h, int s) override { low = l, high = h, step = s; }
+  void SetText(const char* t) override { text = t; }
+  void Step() override { ++steps; }
+  void Close() override { ++closes; }
+};
+
+TEST(ConvertProgress, OneStepPerBlockRowInEachPass) {
+  Picture picture = testing::FilledPicture(32, 48, 0xFFFFFF);
+  PicHeader header = testing::Settings(0, 1, true);  // 8*16: two block rows in the area
+  TileConverter converter(testing::TestTables());
+  RecordedProgress progress;
+  ASSERT_TRUE(converter.BuildPalettes(picture, {0, 16, 32, 48}, 0xFFFFFF, header, {}, progress).ok);
+  EXPECT_EQ(progress.low, 16);
+  EXPECT_EQ(progress.high, 96);
+  EXPECT_EQ(progress.step, 16);
+  EXPECT_EQ(progress.steps, 2 * 2);
+  EXPECT_EQ(progress.text, "转换中...");
+  EXPECT_EQ(progress.closes, 1);
+}
+
+}  // namespace
+}  // namespace tilvex

@@ -135,7 +135,9 @@ TEST(PictureFormats, TruncatedAndCorruptFilesOfEveryFormatFailCleanly) {
     // never a crash or a picture of impossible size.
     test::WriteBytes(damaged,
                      std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
-    if (picture.LoadDecoded(damaged)) EXPECT_EQ(picture.Width(), kWidth);
+    if (picture.LoadDecoded(damaged)) {
+      EXPECT_EQ(picture.Width(), kWidth);
+    }
     std::vector<uint8_t> scrambled = bytes;
     for (size_t i = 0; i < scrambled.size(); i += 7) scrambled[i] ^= 0x5A;
     test::WriteBytes(damaged, scrambled);

@@ -60,6 +60,11 @@ class MagickDecoder : public PictureDecoder {
       if (width > size_t{kMaxPictureSide} || height > size_t{kMaxPictureSide}) {
         return Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
       }
+      // Printing colours (CMYK JPEG, TIFF, PSD) and other spaces become screen colours.
+      if (image.colorSpace() != Magick::sRGBColorspace &&
+          image.colorSpace() != Magick::GRAYColorspace) {
+        image.colorSpace(Magick::sRGBColorspace);
+      }
       out.width = static_cast<int32_t>(width);
       out.height = static_cast<int32_t>(height);
       out.pixels.assign(width * height * 4, 0);

@@ -75,7 +75,8 @@ class PictureBuffer {
 
   // A blank 24-bit picture (not installed); sets the picture kind.
   std::optional<BitmapBlock> CreateBlank(int32_t width, int32_t height, int newKind);
-  // The New command's picture: installed, with a halftone palette for drawing.
+  // The New command's picture: installed, with a halftone palette for drawing. 0 x 0 (the
+  // size before the New dialog has run) leaves no image and succeeds.
   Result CreateNew(int32_t width, int32_t height);
   // Takes the block as the image, releasing the old one (also when the block is refused,
   // which leaves no image). Refuses blocks whose header or length is not sound.
@@ -83,7 +84,10 @@ class PictureBuffer {
   // Releases the image, leaving none.
   void Clear();
 
-  // Decodes a picture file and installs it as a 24-bit picture of kind -1.
+  // Decodes a picture file and installs it as a 24-bit picture of kind -1. A file that
+  // cannot be decoded leaves the picture and its kind as they were. Messages: an unknown
+  // extension gives kInvalidFileTypeMessage, a picture too large kPictureTooLargeMessage;
+  // a decoder failure has none (the caller reports the file as unreadable).
   Result LoadDecoded(const std::string& path);
 
   // The picture as BMP file bytes; fails unless the header is the 40-byte form.

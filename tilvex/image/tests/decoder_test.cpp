@@ -76,6 +76,30 @@ TEST(PictureFormats, WindowsMetafilesAreDrawnIntoPixels) {
   EXPECT_LT(BlueOf(centre), 60u);
 }
 
+TEST(PictureFormats, PrintingColoursAndGreysBecomeScreenColours) {
+  const std::string dir = test::TempFolder("spaces");
+  for (const char* coder : {"JPEG", "TIFF"}) {
+    Magick::Image cmyk(Magick::Geometry(8, 8), Magick::Color("red"));
+    cmyk.colorSpace(Magick::CMYKColorspace);
+    cmyk.magick(coder);
+    const std::string path = dir + "/cmyk." + coder;
+    cmyk.write(path);
+    PictureBuffer picture;
+    ASSERT_TRUE(picture.LoadDecoded(path)) << coder;
+    const Rgb rgb = picture.GetPixel(4, 4).rgb;
+    EXPECT_GT(RedOf(rgb), 230u) << coder;
+    EXPECT_LT(GreenOf(rgb), 25u) << coder;
+    EXPECT_LT(BlueOf(rgb), 25u) << coder;
+  }
+  Magick::Image grey(Magick::Geometry(4, 4), Magick::Color("gray50"));
+  grey.type(Magick::GrayscaleType);
+  grey.magick("PNG");
+  grey.write(dir + "/grey.png");
+  PictureBuffer picture;
+  ASSERT_TRUE(picture.LoadDecoded(dir + "/grey.png"));
+  EXPECT_EQ(picture.GetPixel(1, 1).rgb, MakeRgb(0x7F, 0x7F, 0x7F));
+}
+
 struct WritableFormat {
   const char* coder;
   const char* extension;

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "convert/file_util.h"
+#include "doc/pic_file.h"
+#include "output/block_output.h"
+
+namespace tilvex {
+namespace {
+
+// A block picture of the given size in "8*8", 16 colours, one bank, with cell codes equal to
+// the cell number and every attribute `attribute`.
+struct Sample {
+  PicHeader header = NewPicHeader();
+  BlockData blocks;
+};
+
+Sample MakeSample(int width, int height, uint8_t attribute = 0) {
+  Sample s;
+  s.header.kind = 3;
+  s.header.width = static_cast<uint32_t>(width);
+  s.header.height = static_cast<uint32_t>(height);
+  const size_t cells = static_cast<size_t>(width / 8 * (height / 8));
+  s.blocks.pnt.assign(3 * cells, attribute);
+  for (size_t i = 0; i < cells; ++i) {
+    s.blocks.pnt[2 * i] = static_cast<uint8_t>(i);
+    s.blocks.pnt[2 * i + 1] = static_cast<uint8_t>(i >> 8);
+  }
+  s.blocks.pal.assign(512, 0xFF);
+  for (int i = 0; i < 64; ++i) {
+    s.blocks.pal[2 * i] = static_cast<uint8_t>(i);
+    s.blocks.pal[2 * i + 1] = static_cast<uint8_t>(0x80 | i);
+  }
+  s.blocks.pgt.assign(8192, 0xFF);
+  for (int i = 0; i < 64; ++i) s.blocks.pgt[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+  s.header.pntSize = static_cast<uint32_t>(s.blocks.pnt.size());
+  s.header.palSize = 512;
+  s.header.pgtSize = 8192;
+  s.header.sectionFill[0] = 64;
+  return s;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+TEST(PgtAssembler, BanksListTheirFilledBytesWithBlockNumbers) {
+  Sample s = MakeSample(256, 240);
+  std::vector<std::string> lines =
+      Lines(PgtAssemblerText(s.header, s.blocks.pgt, LabelOf("c:\\work\\file.asm")));
+  ASSERT_EQ(lines.size(), 1u + 64 / 16 + 1);
+  EXPECT_EQ(lines[0], "FILE_bank0_pgt:");
+  EXPECT_EQ(lines[1],
+            "\tdb\t$00,$01,$02,$03,$04,$05,$06,$07,$08,$09,$0A,$0B,$0C,$0D,$0E,$0F\t;00(000)");
+  EXPECT_EQ(lines[3].substr(lines[3].size() - 9), "\t;01(001)");
+  EXPECT_EQ(lines[5], "");
+
+  // A fill that is not a multiple of 16 leaves a trailing comma; a second bank follows.
+  s.header.sectionFill[0] = 3;
+  s.header.sectionRows[1] = 128;
+  s.blocks.pgt.resize(16384, 0xFF);
+  s.header.sectionFill[1] = 0x7FFF;  // more than a bank: only the bank is listed
+  std::string text = PgtAssemblerText(s.header, s.blocks.pgt, "T");
+  EXPECT_EQ(text.substr(0, 33), "T_bank0_pgt:\n\tdb\t$00,$01,$02,\nT_b");
+  EXPECT_EQ(Lines(text).size(), 2u + 1 + 8192 / 16 + 1);
+}
+
+TEST(PntAssembler, HeaderTableInterruptsAndPalette) {
+  Sample s = MakeSample(512, 16);
+  std::string text = PntAssemblerText(s.header, s.blocks, LabelOf("out/pic_pnt.asm"));
+  std::vector<std::string> lines = Lines(text);
+  EXPECT_EQ(lines[0], "PIC_PNT:");
+  EXPECT_EQ(lines[1], "\tdw\tPIC_PNT_irq");
+  EXPECT_EQ(lines[2], "\tdw\tPIC_PNT_palette");
+  EXPECT_EQ(lines[3], "\tdw\tPIC_PNT_pnt0");
+  EXPECT_EQ(lines[4], "\tdw\tPIC_PNT_attrib0");
+  EXPECT_EQ(lines[5], "\tdw\tPIC_PNT_pnt1");
+  EXPECT_EQ(lines[6], "\tdw\tPIC_PNT_attrib1");
+  EXPECT_EQ(lines[7], "PIC_PNT_irq:");
+  EXPECT_EQ(lines[8], "");  // no bank switch
+  EXPECT_EQ(lines[9], "PIC_PNT_palette:");
+  EXPECT_EQ(lines[10].substr(0, 12), "\tdb\t$00,$01,");
+  EXPECT_EQ(lines[14].substr(0, 12), "\tdb\t$80,$81,");
+  EXPECT_EQ(lines[17].substr(lines[17].size() - 3), "$BF");
+  EXPECT_EQ(lines[18], "PIC_PNT_pnt0:");
+  EXPECT_EQ(std::count(lines[19].begin(), lines[19].end(), '$'), 32);
+  EXPECT_EQ(lines[19].substr(0, 12), "\tdb\t$00,$01,");
+  EXPECT_EQ(lines[20].substr(0, 8), "\tdb\t$40,");  // cell 64 starts row 1
+  EXPECT_EQ(lines[21], "");
+  EXPECT_EQ(lines[22], "PIC_PNT_attrib0:");
+  // Second screen column starts at cell column 32.
+  size_t pnt1 = text.find("PIC_PNT_pnt1:\n");
+  EXPECT_EQ(text.substr(pnt1 + 14, 8), "\tdb\t$20,");
+
+  s.header.sectionRows[1] = 128;
+  s.header.sectionRows[2] = 400;
+  EXPECT_NE(PntAssemblerText(s.header, s.blocks, "T").find("T_irq:\n\tdb\t$7F,$10F\n"),
+            std::string::npos);
+}
+
+TEST(PntAssembler, AttributeBytePacksFourPalettes) {
+  Sample s = MakeSample(256, 32);  // 32 x 4 cells
+  const size_t cells = 128;
+  auto set = [&](int r, int c, uint8_t a) { s.blocks.pnt[2 * cells + r * 32 + c] = a; };
+  set(0, 0, 1);
+  set(0, 2, 2);
+  set(2, 0, 3);
+  set(2, 2, 0);
+  std::string text = PntAssemblerText(s.header, s.blocks, "T");
+  size_t at = text.find("T_attrib0:\n");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(text.substr(at + 11, 8), "\tdb\t$39,");
+  EXPECT_EQ(std::count(text.begin() + static_cast<long>(at), text.end(), '$'), 8);
+}
+
+TEST(Labels, TitleInUpperCaseWithGbkBytesKept) {
+  EXPECT_EQ(LabelOf("c:\\pics\\title.v2.asm"), "TITLE.V2");
+  // U+4E64 is 0x81 0x61 in GBK: its trail byte looks like "a" and must stay.
+  EXPECT_EQ(LabelOf("/tmp/x/\xE4\xB9\xA4"
+                    "a.asm"),
+            "\x81\x61"
+            "A");
+}
+
+TEST(SixteenBit, InterleavesPlanePairs) {
+  std::vector<uint8_t> pgt(32);
+  for (int i = 0; i < 32; ++i) pgt[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+  std::vector<uint8_t> out = InterleaveSixteenBit(pgt);
+  const uint8_t expected[] = {0x00, 0x10, 0x01, 0x11, 0x02, 0x12, 0x0F, 0x1F};
+  EXPECT_EQ(out[0], expected[0]);
+  EXPECT_EQ(out[1], expected[1]);
+  EXPECT_EQ(out[2], expected[2]);
+  EXPECT_EQ(out[3], expected[3]);
+  EXPECT_EQ(out[30], expected[6]);
+  EXPECT_EQ(out[31], expected[7]);
+}
+
+TEST(WriteBlockOutput, WritesCrlfTextAndRawBytesOrNamesTheFileItCannotWrite) {
+  Sample s = MakeSample(256, 240);
+  const std::string dir = ::testing::TempDir();
+  ASSERT_TRUE(
+      WriteBlockOutput(s.header, s.blocks, dir + "/a_pgt.bin", dir + "/a_pnt.asm", false, true).ok);
+  std::vector<uint8_t> pgt, pnt;
+  ASSERT_TRUE(ReadFileBytes(dir + "/a_pgt.bin", 1 << 20, pgt).ok);
+  ASSERT_EQ(pgt.size(), 8192u);
+  EXPECT_EQ(pgt[1], 0x10);  // 16-bit interleave
+  ASSERT_TRUE(ReadFileBytes(dir + "/a_pnt.asm", 1 << 20, pnt).ok);
+  EXPECT_EQ(std::string(pnt.begin(), pnt.begin() + 8), "A_PNT:\r\n");
+
+  Result failed = WriteBlockOutput(s.header, s.blocks, dir + "/a_pgt.bin",
+                                   "/no-such-folder/a_pnt.asm", true, false);
+  EXPECT_FALSE(failed.ok);
+  EXPECT_EQ(failed.message, "无法写入文件/no-such-folder/a_pnt.asm!");
+
+  ASSERT_TRUE(WriteTempFiles(s.header, s.blocks, dir).ok);
+  std::vector<uint8_t> codes, pal;
+  ASSERT_TRUE(ReadFileBytes(dir + "/PNT_Temp.BIN", 1 << 20, codes).ok);
+  ASSERT_TRUE(ReadFileBytes(dir + "/PAL_Temp.BIN", 1 << 20, pal).ok);
+  EXPECT_EQ(codes.size(), 1920u);
+  EXPECT_EQ(pal.size(), 64u);
+}
+
+TEST(PaletteSteps, FadesTheFirstFourPalettesTowardsTheTarget) {
+  const std::string dir = ::testing::TempDir();
+  std::vector<uint8_t> file(16 + 2048, 0);
+  file[0] = 'P', file[1] = 'A', file[2] = 'L';
+  file[16 + 0] = 100;  // palette 0 slot 0: red 100, used
+  file[16 + 4] = 1;
+  ASSERT_TRUE(WriteBytesReplacing(dir + "/fade.pal", file).ok);
+  auto redOnly = [](uint32_t rgb) { return static_cast<uint16_t>(rgb & 0xFF); };
+  ASSERT_TRUE(WritePaletteSteps(dir + "/fade.pal", 0x0000C8, 3, redOnly, dir).ok);
+  std::vector<uint8_t> out;
+  ASSERT_TRUE(ReadFileBytes(dir + "/PALStep.asm", 1 << 20, out).ok);
+  std::string text(out.begin(), out.end());
+  // Steps 0, 1, 2: 100, 100 + 33, 100 + 66; free slots take the target 200.
+  EXPECT_EQ(text.substr(0, 16), "\tdb\t$64,$C8,$C8,");
+  EXPECT_NE(text.find("\tdb\t$85,"), std::string::npos);
+  EXPECT_NE(text.find("\tdb\t$A6,"), std::string::npos);
+  EXPECT_NE(text.find("\r\n\r\n;==============================================\r\n"),
+            std::string::npos);
+
+  ASSERT_TRUE(WritePaletteSteps(dir + "/fade.pal", 0, 0, redOnly, dir).ok);
+  ASSERT_TRUE(ReadFileBytes(dir + "/PALStep.asm", 1 << 20, out).ok);
+  EXPECT_TRUE(out.empty());
+
+  // An invalid palette file stops after its message and writes nothing.
+  file[2] = 'X';
+  ASSERT_TRUE(WriteBytesReplacing(dir + "/bad.pal", file).ok);
+  const std::string other = dir + "/other";
+  Result bad = WritePaletteSteps(dir + "/bad.pal", 0, 3, redOnly, other);
+  EXPECT_EQ(bad.message, "该文件不是合法的调色板文件!");
+  EXPECT_FALSE(ReadFileBytes(other + "/PALStep.asm", 1 << 20, out).ok);
+}
+
+}  // namespace
+}  // namespace tilvex

@@ -1,35 +1,13 @@
 #include "project/project_output.h"
 
-#include <cstdio>
+#include <algorithm>
 
 #include "convert/file_util.h"
 #include "doc/pic_file.h"
+#include "project/asm_text.h"
 
 namespace tilvex {
 namespace {
-
-std::string Hex(unsigned value) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "$%02X", value & 0xFF);
-  return buf;
-}
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
-
-// Values sixteen to a line, "\tdb\t" at the start of each, "," after every value but the
-// sixteenth of a line, which ends it.
-void AppendDbLines(std::string& out, const std::vector<uint8_t>& values) {
-  for (size_t i = 0; i < values.size(); ++i) {
-    if (i % 16 == 0) out += "\tdb\t";
-    out += Hex(values[i]);
-    out += i % 16 == 15 ? "\n" : ",";
-  }
-}
 
 int SectionCount(const PicHeader& h) {
   int k = 0;
@@ -94,10 +72,11 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
       pgt.insert(pgt.end(), item.blocks.pgt.begin() + start,
                  item.blocks.pgt.begin() + start + length);
       if (hasNext) {
-        text += Hex(static_cast<unsigned>(h.sectionRows[1] - prev - 1)) + "," + Hex(kIrqLines);
+        text +=
+            AsmByte(static_cast<unsigned>(h.sectionRows[1] - prev - 1)) + "," + AsmByte(kIrqLines);
         prev = h.sectionRows[1];
       } else {
-        text += "$00," + Hex(kIrqLines);
+        text += "$00," + AsmByte(kIrqLines);
       }
       int page = at.bank;
       for (int i = 0; i < 4; ++i) {
@@ -105,7 +84,7 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
           text += ",$FF";
           skip -= kOutputPageBytes;
         } else {
-          text += "," + Hex(static_cast<unsigned>(page++));
+          text += "," + AsmByte(static_cast<unsigned>(page++));
         }
       }
       if (hasNext) text += "\n\tdb\t";
@@ -113,8 +92,8 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
       pgt.insert(pgt.end(), item.blocks.pgt.begin() + start,
                  item.blocks.pgt.begin() + start + length);
       const unsigned rows = hasNext ? static_cast<unsigned>(h.sectionRows[k + 1] - prev - 1) : 0;
-      text += Hex(rows) + "," + Hex(kIrqLines);
-      for (int i = 0; i < 4; ++i) text += "," + Hex(static_cast<unsigned>(at.bank + i));
+      text += AsmByte(rows) + "," + AsmByte(kIrqLines);
+      for (int i = 0; i < 4; ++i) text += "," + AsmByte(static_cast<unsigned>(at.bank + i));
       if (hasNext) {
         text += "\n\tdb\t";
         prev = h.sectionRows[k + 1];
@@ -151,7 +130,7 @@ std::string ItemTables(const OutputItem& item, const std::string& name) {
       const int c = 4 * i;
       const unsigned a = attribute(r, c) | attribute(r, c + 2) << 2 | attribute(r + 2, c) << 4 |
                          attribute(r + 2, c + 2) << 6;
-      text += (i ? "," : "") + Hex(a);
+      text += (i ? "," : "") + AsmByte(a);
     }
     text += "\n";
   }

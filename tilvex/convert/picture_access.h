@@ -22,6 +22,19 @@ inline bool WritePixel(Picture& picture, int x, int y, Rgb rgb) {
   return picture.SetPixel(x, y, rgb) == PixelAccess::kOk;
 }
 
+// Pixel row y (blue, green, red bytes from the left), or null when the row is outside the
+// picture or the picture is not 24-bit. For loops that read many pixels of a row.
+inline const uint8_t* PixelRow(const Picture& picture, int y) {
+  const uint8_t* rows = picture.PixelRows();
+  if (!rows || picture.BitCount() != 24 || y < 0 || y >= picture.Height()) return nullptr;
+  return rows + size_t{picture.Stride()} * static_cast<size_t>(picture.Height() - 1 - y);
+}
+
+inline Rgb RgbAt(const uint8_t* row, int x) {
+  const uint8_t* p = row + 3 * x;
+  return MakeRgb(p[2], p[1], p[0]);
+}
+
 // Every pixel black; the row filler is left alone.
 inline void FillBlack(Picture& picture) {
   uint8_t* rows = picture.PixelRows();

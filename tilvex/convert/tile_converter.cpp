@@ -54,10 +54,14 @@ void TakeBatchPalettes(const std::string& path, SlotTable& slots) {
 
 std::vector<uint32_t> AreaColours(const Picture& picture, int x, int y) {
   std::vector<uint32_t> colours;
+  if (x < 0) return colours;  // every row would end at its first pixel
+  const int width = std::min(kAreaSide, PictureWidth(picture) - x);
   for (int r = 0; r < kAreaSide; ++r) {
-    for (int c = 0; c < kAreaSide; ++c) {
-      uint32_t rgb;
-      if (!ReadPixel(picture, x + c, y + r, rgb)) break;
+    const uint8_t* row = PixelRow(picture, y + r);
+    if (!row) continue;
+    for (int c = 0; c < width; ++c) {
+      Rgb rgb = RgbAt(row, x + c);
+      if (!colours.empty() && colours.back() == rgb) continue;
       if (std::find(colours.begin(), colours.end(), rgb) == colours.end()) {
         colours.push_back(rgb);
         if (static_cast<int>(colours.size()) == kMaxAreaColours) return colours;
@@ -146,9 +150,11 @@ Result TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area
     for (int s = 0; s < kSlotsPerPalette; ++s) ClearSlot(slots, p, s);
     SetSlot(slots, p, 0, background);
   }
+  analysedAreas_.clear();
   for (int y = area.top; y < area.bottom; y += kAreaSide) {
     for (int x = area.left; x < area.right; x += kAreaSide) {
-      std::vector<uint32_t> colours = AreaColours(picture, x, y);
+      analysedAreas_.push_back(AreaColours(picture, x, y));
+      const std::vector<Rgb>& colours = analysedAreas_.back();
       if (static_cast<int>(colours.size()) > limit) {
         return Result::Fail(Format("(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
                                    y + g.height, limit));
@@ -164,7 +170,11 @@ Result TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area
   } else if (source.review && !source.review(slots)) {
     return Result::Fail(std::string());
   }
-  return Convert(picture, area, header, progress);
+  useAnalysedAreas_ = true;
+  Result converted = Convert(picture, area, header, progress);
+  useAnalysedAreas_ = false;
+  analysedAreas_.clear();
+  return converted;
 }
 
 Result TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
@@ -174,7 +184,12 @@ Result TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
   // The same 16 x 16 grid as the analysis, counted from the working area's corner.
   const int areaX = area.left + (x - area.left) / kAreaSide * kAreaSide;
   const int areaY = area.top + (y - area.top) / kAreaSide * kAreaSide;
-  std::vector<uint32_t> colours = AreaColours(picture, areaX, areaY);
+  const int columns = (area.right - area.left + kAreaSide - 1) / kAreaSide;
+  const size_t index = static_cast<size_t>((areaY - area.top) / kAreaSide * columns +
+                                           (areaX - area.left) / kAreaSide);
+  std::vector<Rgb> colours = useAnalysedAreas_ && index < analysedAreas_.size()
+                                 ? analysedAreas_[index]
+                                 : AreaColours(picture, areaX, areaY);
   if (static_cast<int>(colours.size()) > limit) {
     return Result::Fail(Format("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!", x, y, x + g.width,
                                y + g.height, limit));
@@ -192,11 +207,13 @@ void TileConverter::BuildTile(const Picture& picture, const PicHeader& header, i
   for (int by = 0; by < g.height; by += 8) {
     for (int bx = 0; bx < g.width; bx += 8) {
       for (int r = 0; r < 8; ++r) {
+        const uint8_t* row = PixelRow(picture, y + by + r);
+        uint8_t* out = &tile[static_cast<size_t>(g.width * by + 8 * bx + 8 * r)];
         for (int c = 0; c < 8; ++c) {
-          uint32_t rgb;
-          if (!ReadPixel(picture, x + bx + c, y + by + r, rgb)) rgb = 0;
-          tile[static_cast<size_t>(g.width * by + 8 * bx + 8 * r + c)] =
-              SlotNumber(slots, palette, limit, rgb);
+          const int px = x + bx + c;
+          // A pixel outside the picture counts as black.
+          Rgb rgb = row && px >= 0 && px < PictureWidth(picture) ? RgbAt(row, px) : 0;
+          out[c] = SlotNumber(slots, palette, limit, rgb);
         }
       }
     }

@@ -74,13 +74,16 @@ class TileConverter {
   std::shared_ptr<const ColourTables> tables;
 
  private:
-  struct Geometry;
-  struct Bank;
   Result CheckSettings(const WorkArea& area, const PicHeader& header) const;
   Result MatchPalette(const Picture& picture, const WorkArea& area, const PicHeader& header, int x,
                       int y, int& palette) const;
   void BuildTile(const Picture& picture, const PicHeader& header, int palette, int x, int y,
                  std::vector<uint8_t>& tile) const;
+
+  // The colour lists of the analysis, area by area in walk order, while BuildPalettes hands
+  // over to Convert: the matching reads the same areas of the same picture.
+  std::vector<std::vector<Rgb>> analysedAreas_;
+  bool useAnalysedAreas_ = false;
 };
 
 // The distinct colours of the 16 x 16 area at (x, y), in order of first appearance; a row

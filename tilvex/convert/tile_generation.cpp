@@ -57,12 +57,41 @@ Result TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
   size_t start = startOffset;
   int bankFirstRow = area.top;
   int palette = 0;
+  // Every block of a 16 x 16 area has the area's palette; find it once for both passes.
+  const int areaColumns = (area.right - area.left + 15) / 16;
+  std::vector<int> areaPalettes(
+      static_cast<size_t>(areaColumns) * static_cast<size_t>((area.bottom - area.top + 15) / 16),
+      -1);
+  auto paletteOf = [&](int x, int y, int& found) {
+    int& known =
+        areaPalettes[static_cast<size_t>((y - area.top) / 16 * areaColumns + (x - area.left) / 16)];
+    if (known < 0) {
+      Result matched = MatchPalette(picture, area, header, x, y, known);
+      if (!matched.ok) {
+        known = -1;
+        return matched;
+      }
+    }
+    found = known;
+    return Result::Ok();
+  };
+  // Tiles of pass 1, block by block, for pass 2.
+  const size_t blockPixels = static_cast<size_t>(g.width * g.height);
+  const int blockColumns = (area.right - area.left) / g.width;
+  std::vector<uint8_t> tiles(static_cast<size_t>(area.right - area.left) *
+                             static_cast<size_t>(area.bottom - area.top));
+  auto TileAt = [&](int x, int y) {
+    return static_cast<size_t>((y - area.top) / g.height * blockColumns +
+                               (x - area.left) / g.width) *
+           blockPixels;
+  };
   for (int y = area.top; y < area.bottom;) {
     bool overflow = false;
     for (int x = area.left; x < area.right && !overflow; x += g.width) {
-      Result matched = MatchPalette(picture, area, header, x, y, palette);
+      Result matched = paletteOf(x, y, palette);
       if (!matched.ok) return matched;
       BuildTile(picture, header, palette, x, y, tile);
+      std::copy(tile.begin(), tile.end(), tiles.begin() + static_cast<ptrdiff_t>(TileAt(x, y)));
       PlaceTile(bank, start, tile, compress);
       overflow = bank.size() > bankLimit;
     }
@@ -98,9 +127,10 @@ Result TileConverter::Convert(const Picture& picture, const WorkArea& area, PicH
   int next = 1;
   for (int y = area.top; y < area.bottom; y += g.height) {
     for (int x = area.left; x < area.right; x += g.width) {
-      Result matched = MatchPalette(picture, area, header, x, y, palette);
+      Result matched = paletteOf(x, y, palette);
       if (!matched.ok) return matched;
-      BuildTile(picture, header, palette, x, y, tile);
+      const auto from = tiles.begin() + static_cast<ptrdiff_t>(TileAt(x, y));
+      tile.assign(from, from + static_cast<ptrdiff_t>(tile.size()));
       size_t offset = PlaceTile(bank, start, tile, compress);
       codes.push_back(static_cast<uint16_t>(offset / g.codeUnit));
       attributes.push_back(static_cast<uint8_t>(palette));

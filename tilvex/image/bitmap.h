@@ -78,8 +78,9 @@ struct DecodedPicture {
 // Reads a BMP file (file header + bitmap block) into a 32-bit picture. Handles 1, 4, 8, 16,
 // 24 and 32 bits per pixel, uncompressed or with bit-field masks, bottom-up or top-down.
 // Anything else (run-length or embedded compression) is reported as unsupported so the
-// caller may pass the file to a general decoder.
-enum class BmpDecodeStatus { kOk, kUnsupported, kInvalid };
+// caller may pass the file to a general decoder. A picture wider or taller than
+// kMaxPictureSide is kTooLarge.
+enum class BmpDecodeStatus { kOk, kUnsupported, kInvalid, kTooLarge };
 BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out);
 
 // Turns a 32-bit decoded picture into a 24-bit bitmap block (40-byte header, resolution 3780,

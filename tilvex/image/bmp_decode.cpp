@@ -35,6 +35,21 @@ struct ChannelMask {
   }
 };
 
+// Whether the header names a size past kMaxPictureSide (checked only once it failed).
+bool DeclaresTooLarge(std::span<const uint8_t> block) {
+  const uint32_t headerSize = U32(block.data());
+  int64_t width = 0, height = 0;
+  if (headerSize == kCoreHeaderBytes && block.size() >= 8) {
+    width = block[4] | block[5] << 8;
+    height = block[6] | block[7] << 8;
+  } else if (headerSize >= kInfoHeaderBytes && block.size() >= 12) {
+    width = static_cast<int32_t>(U32(block.data() + 4));
+    height = static_cast<int32_t>(U32(block.data() + 8));
+  }
+  if (height < 0) height = -height;
+  return width > kMaxPictureSide || height > kMaxPictureSide;
+}
+
 }  // namespace
 
 BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out) {
@@ -53,6 +68,7 @@ BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out
   }
   if (!info) info = ReadBitmapInfo(block);
   if (!info) {
+    if (DeclaresTooLarge(block)) return BmpDecodeStatus::kTooLarge;
     // Forms we do not read ourselves, with a sound-looking size: let the general decoder try.
     if (block.size() >= 20 && headerSize >= 40 && headerSize <= 124) {
       const uint32_t compression = U32(block.data() + 16);

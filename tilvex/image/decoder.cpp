@@ -41,6 +41,8 @@ class BmpDecoder : public PictureDecoder {
           return general->Decode(path, out);
         }
         return Result::Fail({}, path + " uses a BMP compression this program cannot read");
+      case BmpDecodeStatus::kTooLarge:
+        return Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
       case BmpDecodeStatus::kInvalid:
       default:
         return Result::Fail({}, path + " is not a readable BMP picture");

@@ -21,10 +21,11 @@ HsvColour RgbToHsv(RgbColour rgb) {
   } else {
     h = (b - r) / span + 2;
   }
-  int hue = static_cast<int>(h * 60);
+  // Kept in floating point until the end: a hue just below 0 wraps to just below 360.
+  double hue = h * 60;
   if (hue < 0) hue += 360;
   if (hue == 360) hue = 0;
-  hsv.hue = hue;
+  hsv.hue = static_cast<int>(hue);
   return hsv;
 }
 

@@ -249,3 +249,36 @@ TEST(Palettes, ReviewAndBatchPaletteFile) {
 
 }  // namespace
 }  // namespace tilvex
+
+namespace tilvex {
+namespace {
+
+TEST(ConvertSettings, UnsuitablePicturesAndAreasStopBeforeAnything) {
+  // An 8-bit picture cannot be read pixel by pixel: one message, not one per pixel.
+  auto blank = MakeBlankBitmap(16, 16);
+  ASSERT_TRUE(blank);
+  BitmapBlock eightBit(40 + 1024 + 256, 0);
+  std::copy(blank->begin(), blank->begin() + 40, eightBit.begin());
+  eightBit[14] = 8;
+  eightBit[20] = 0;
+  eightBit[21] = 1;  // image size 256
+  Picture picture;
+  ASSERT_TRUE(picture.Install(eightBit));
+  PicHeader header = testing::Settings(0, 0, true);
+  TileConverter converter(testing::TestTables());
+  Result status = converter.BuildPalettes(picture, {0, 0, 16, 16}, 0, header, {});
+  EXPECT_EQ(status.message, kNot24BitMessage);
+
+  // Working areas must hold whole blocks; the first tile must start on a code unit.
+  Picture white = testing::FilledPicture(32, 32, 0xFFFFFF);
+  status = converter.BuildPalettes(white, {0, 0, 20, 16}, 0xFFFFFF, header, {});
+  EXPECT_FALSE(status.ok);
+  EXPECT_FALSE(status.message.empty());
+  header.beginAddress = 0x10;
+  status = converter.BuildPalettes(white, {0, 0, 16, 16}, 0xFFFFFF, header, {});
+  EXPECT_EQ(status.message, "起始地址必须是$20的整数倍,转换终止!");
+  EXPECT_TRUE(converter.blocks.pnt.empty());
+}
+
+}  // namespace
+}  // namespace tilvex

@@ -117,6 +117,15 @@ TEST(PntAssembler, AttributeBytePacksFourPalettes) {
   EXPECT_EQ(std::count(text.begin() + static_cast<long>(at), text.end(), '$'), 8);
 }
 
+TEST(Labels, TitleInUpperCaseWithGbkBytesKept) {
+  EXPECT_EQ(LabelOf("c:\\pics\\title.v2.asm"), "TITLE.V2");
+  // U+4E64 is 0x81 0x61 in GBK: its trail byte looks like "a" and must stay.
+  EXPECT_EQ(LabelOf("/tmp/x/\xE4\xB9\xA4"
+                    "a.asm"),
+            "\x81\x61"
+            "A");
+}
+
 TEST(SixteenBit, InterleavesPlanePairs) {
   std::vector<uint8_t> pgt(32);
   for (int i = 0; i < 32; ++i) pgt[static_cast<size_t>(i)] = static_cast<uint8_t>(i);

@@ -1,0 +1,34 @@
+#include "cli/commands.h"
+
+#include <cstdio>
+
+namespace tilvex::cli {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"adapt", "PICTURE --mode hsl|rgb|nes -o OUT.bmp", RunAdapt},
+    {"colours", "PICTURE", RunColours},
+};
+
+}  // namespace
+
+std::span<const Command> Commands() {
+  return kCommands;
+}
+
+int Fail(const std::string& text) {
+  std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
+  return 1;
+}
+
+int Usage(std::string_view name) {
+  for (const Command& command : kCommands) {
+    if (command.name == name) {
+      std::fprintf(stderr, "usage: tilvex-cli %.*s %.*s\n", static_cast<int>(name.size()),
+                   name.data(), static_cast<int>(command.usage.size()), command.usage.data());
+    }
+  }
+  return 2;
+}
+
+}  // namespace tilvex::cli

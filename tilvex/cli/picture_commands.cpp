@@ -1,0 +1,91 @@
+// "adapt" and "colours": the colour adaptations and colour counts of the Tool menu and the
+// Transformation dialog, on a picture file.
+#include <cstdio>
+#include <optional>
+
+#include "cli/commands.h"
+#include "image/colour_list.h"
+#include "image/colour_tables.h"
+#include "image/file_io.h"
+#include "image/picture_buffer.h"
+
+namespace tilvex::cli {
+namespace {
+
+Result LoadPicture(const std::string& path, PictureBuffer& picture) {
+  Result loaded = picture.LoadDecoded(path);
+  if (!loaded && loaded.message.empty()) {
+    loaded.message = "无法打开图像文件 " + path;  // the decoders show no message of their own
+    if (!loaded.detail.empty()) loaded.message += " (" + loaded.detail + ")";
+  }
+  return loaded;
+}
+
+}  // namespace
+
+int RunAdapt(Arguments args) {
+  std::string input, mode, output;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--mode" && i + 1 < args.size()) {
+      mode = args[++i];
+    } else if (args[i] == "-o" && i + 1 < args.size()) {
+      output = args[++i];
+    } else if (input.empty() && !args[i].starts_with("-")) {
+      input = args[i];
+    } else {
+      return Usage("adapt");
+    }
+  }
+  if (input.empty() || output.empty() || (mode != "hsl" && mode != "rgb" && mode != "nes")) {
+    return Usage("adapt");
+  }
+
+  PictureBuffer picture;
+  Result loaded = LoadPicture(input, picture);
+  if (!loaded) return Fail(loaded.Text());
+  const int32_t width = picture.Width(), height = picture.Height();
+  // The list covers the whole picture, up to its 256-colour limit, as the menu command does.
+  ColourList list;
+  CollectColours(picture, 0, 0, width, height, list);
+  Result adapted = Result::Ok();
+  if (mode == "hsl") {
+    adapted = AdaptHsl4K(picture, list, width, height);
+  } else if (mode == "nes") {
+    adapted = AdaptNes64(picture, list, width, height);
+  } else {
+    AdaptRgb4K(picture, width, height);
+  }
+  if (!adapted) return Fail(adapted.Text());
+
+  const std::optional<std::vector<uint8_t>> bmp = picture.SaveBmp();
+  if (!bmp) return Fail("cannot make a BMP file of " + input);
+  Result written = WriteFileReplacing(output, *bmp);
+  if (!written) return Fail(written.Text());
+  return 0;
+}
+
+int RunColours(Arguments args) {
+  if (args.size() != 1 || args[0].starts_with("-")) return Usage("colours");
+  PictureBuffer picture;
+  Result loaded = LoadPicture(args[0], picture);
+  if (!loaded) return Fail(loaded.Text());
+  ColourTables tables;
+  Result tablesLoaded = LoadColourTables(tables);
+  if (!tablesLoaded) return Fail(tablesLoaded.Text());
+
+  ColourList list;
+  CollectColours(picture, 0, 0, picture.Width(), picture.Height(), list);
+  std::printf("colours: %u\n", list.count);
+  const struct {
+    ColourSpace space;
+    const char* label;
+  } spaces[] = {{ColourSpace::kHsl4K, "VT03 NEW(4K HSL)"},
+                {ColourSpace::kRgb4K, "TFT RGB(4K RGB)"},
+                {ColourSpace::kNes64, "VT03 OLD(64 NES)"}};
+  for (const auto& space : spaces) {
+    std::printf("%s: %d\n", space.label, CountDistinctCodes(list, space.space, tables));
+  }
+  return 0;
+}
+
+}  // namespace tilvex::cli

@@ -1,0 +1,96 @@
+// Runs tilvex-cli as a user would and checks its files, output and exit codes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "image/picture_buffer.h"
+
+namespace tilvex {
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string output;  // stdout and stderr together
+};
+
+CliRun Cli(const std::string& arguments) {
+  CliRun run;
+  const std::string command = std::string(TILVEX_CLI) + " " + arguments + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::array<char, 256> buffer;
+  size_t got;
+  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    run.output.append(buffer.data(), got);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = testing::TempDir() + "/tilvex_cli_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    // Five colours: two pairs share a packed 4K RGB code.
+    PictureBuffer picture;
+    ASSERT_TRUE(picture.Install(*MakeBlankBitmap(5, 1)));
+    picture.SetPixel(0, 0, MakeRgb(0x50, 0x11, 0x27));
+    picture.SetPixel(1, 0, MakeRgb(0x40, 0x12, 0x27));
+    picture.SetPixel(2, 0, MakeRgb(0xF0, 0x80, 0x00));
+    picture.SetPixel(3, 0, MakeRgb(0xFF, 0x8F, 0x0F));
+    ASSERT_TRUE(picture.Save(dir_ + "/in.bmp"));
+  }
+  std::string dir_;
+};
+
+TEST_F(CliTest, ColoursCountsColoursAndCodesPerColourSpace) {
+  const CliRun run = Cli("colours " + dir_ + "/in.bmp");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_NE(run.output.find("colours: 5\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("TFT RGB(4K RGB): 3\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("VT03 NEW(4K HSL): "), std::string::npos);
+  EXPECT_NE(run.output.find("VT03 OLD(64 NES): "), std::string::npos);
+}
+
+TEST_F(CliTest, AdaptWritesTheRepaintedPictureAsBmp) {
+  const CliRun rgb = Cli("adapt " + dir_ + "/in.bmp --mode rgb -o " + dir_ + "/out.bmp");
+  ASSERT_EQ(rgb.exitCode, 0) << rgb.output;
+  PictureBuffer out;
+  ASSERT_TRUE(out.LoadDecoded(dir_ + "/out.bmp"));
+  EXPECT_EQ(out.GetPixel(3, 0).rgb, MakeRgb(0xF0, 0x80, 0x00));
+  EXPECT_EQ(out.GetPixel(4, 0).rgb, MakeRgb(0xF0, 0xF0, 0xF0));
+
+  for (const char* mode : {"hsl", "nes"}) {
+    const CliRun run = Cli("adapt " + dir_ + "/in.bmp --mode " + mode + " -o " + dir_ + "/t.bmp");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const CliRun count = Cli("colours " + dir_ + "/t.bmp");
+    EXPECT_EQ(count.exitCode, 0);
+  }
+}
+
+TEST_F(CliTest, ErrorsGoToStderrWithANonZeroExit) {
+  EXPECT_EQ(Cli("").exitCode, 2);
+  EXPECT_EQ(Cli("frobnicate").exitCode, 2);
+  EXPECT_EQ(Cli("adapt " + dir_ + "/in.bmp --mode hsv -o x.bmp").exitCode, 2);
+  EXPECT_EQ(Cli("colours").exitCode, 2);
+  const CliRun invalid = Cli("colours " + dir_ + "/in.jpeg2");
+  EXPECT_EQ(invalid.exitCode, 1);
+  EXPECT_NE(invalid.output.find("无效的文件类型"), std::string::npos);
+  EXPECT_EQ(Cli("colours " + dir_ + "/missing.png").exitCode, 1);
+  // Without its colour tables the count fails with the table's message.
+  setenv("TILVEX_DIR", dir_.c_str(), 1);
+  const CliRun missing = Cli("colours " + dir_ + "/in.bmp");
+  unsetenv("TILVEX_DIR");
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.output.find("RGB2HSL.TAB文件读取错误!"), std::string::npos) << missing.output;
+}
+
+}  // namespace
+}  // namespace tilvex

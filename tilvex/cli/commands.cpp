@@ -2,12 +2,20 @@
 
 #include <cstdio>
 
+#include "cli/convert_commands.h"
+
 namespace tilvex::cli {
 namespace {
 
 constexpr Command kCommands[] = {
     {"adapt", "PICTURE --mode hsl|rgb|nes -o OUT.bmp", RunAdapt},
     {"colours", "PICTURE", RunColours},
+    {"convert", kConvertUsage, RunConvert},
+    {"render", kRenderUsage, RunRender},
+    {"info", kInfoUsage, RunInfo},
+    {"output", kOutputUsage, RunOutput},
+    {"preview", kPreviewUsage, RunPreview},
+    {"palsteps", kPalStepsUsage, RunPalSteps},
 };
 
 }  // namespace

@@ -16,11 +16,11 @@
 #include "output/block_output.h"
 #include "output/preview_image.h"
 
-namespace tilvex {
+namespace tilvex::cli {
 namespace {
 
 // Options of one command: words starting with "--", each with a value unless it is a flag.
-struct Arguments {
+struct Options {
   std::vector<std::string> positional;
   std::map<std::string, std::string> options;
   std::string error;
@@ -32,16 +32,16 @@ struct Arguments {
   }
 };
 
-Arguments Parse(int argc, char** argv, const std::set<std::string>& valued,
-                const std::set<std::string>& flags) {
-  Arguments args;
-  for (int i = 0; i < argc; ++i) {
-    std::string word = argv[i];
+Options Parse(Arguments words, const std::set<std::string>& valued,
+              const std::set<std::string>& flags) {
+  Options args;
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
     if (word.size() > 1 && word[0] == '-') {
       if (flags.count(word)) {
         args.options[word] = "1";
-      } else if (valued.count(word) && i + 1 < argc) {
-        args.options[word] = argv[++i];
+      } else if (valued.count(word) && i + 1 < words.size()) {
+        args.options[word] = words[++i];
       } else {
         args.error = "unknown option or missing value: " + word;
         return args;
@@ -53,13 +53,26 @@ Arguments Parse(int argc, char** argv, const std::set<std::string>& valued,
   return args;
 }
 
-int Fail(const std::string& text) {
-  std::fprintf(stderr, "%s\n", text.c_str());
+int Complain(const std::string& text) {
+  std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
   return 1;
 }
 
-int Fail(const Result& result) {
-  return Fail(result.Text().empty() ? std::string("failed") : result.Text());
+// Wrong usage: exit code 2.
+int ShowUsage(std::string_view name, std::string_view usage) {
+  std::fprintf(stderr, "usage: tilvex-cli %.*s %.*s\n", static_cast<int>(name.size()), name.data(),
+               static_cast<int>(usage.size()), usage.data());
+  return 2;
+}
+
+// A wrong option value: what is wrong, then the command's usage.
+int BadOption(std::string_view name, std::string_view usage, const char* text) {
+  std::fprintf(stderr, "tilvex-cli: %s\n", text);
+  return ShowUsage(name, usage);
+}
+
+int FailWith(const Result& result) {
+  return Complain(result.Text().empty() ? std::string("failed") : result.Text());
 }
 
 // Hexadecimal fields are read from the right up to the first character that is not a
@@ -124,39 +137,41 @@ bool LoadBlockPicture(const std::string& path, PicLoad& load, std::string& error
 
 }  // namespace
 
-int RunConvertCommand(int argc, char** argv) {
-  Arguments args = Parse(argc, argv,
-                         {"-o", "--area", "--colors", "--block", "--space", "--background",
-                          "--begin", "--end", "--palettes"},
-                         {"--no-compress"});
-  if (!args.error.empty()) return Fail(args.error);
+int RunConvert(Arguments words) {
+  Options args = Parse(words,
+                       {"-o", "--area", "--colors", "--block", "--space", "--background", "--begin",
+                        "--end", "--palettes"},
+                       {"--no-compress"});
+  if (!args.error.empty()) return ShowUsage("convert", kConvertUsage);
   if (args.positional.size() != 1 || !args.Has("-o")) {
-    return Fail("usage: convert PICTURE -o OUT.pic [options]");
+    return ShowUsage("convert", kConvertUsage);
   }
 
   PictureBuffer picture;
   Result loaded = picture.LoadDecoded(args.positional[0]);
   if (!loaded.ok)
-    return Fail(loaded.Text().empty() ? "cannot read " + args.positional[0] : loaded.Text());
+    return Complain(loaded.Text().empty() ? "cannot read " + args.positional[0] : loaded.Text());
 
   PicHeader header = NewPicHeader();
   header.kind = 3;
   const std::string colours = args.Get("--colors", "16");
-  if (colours != "16" && colours != "4") return Fail("--colors takes 16 or 4");
+  if (colours != "16" && colours != "4")
+    return BadOption("convert", kConvertUsage, "--colors takes 16 or 4");
   header.colourMode = colours == "4" ? 1 : 0;
   static const std::map<std::string, uint8_t> kBlocks = {
       {"8x8", 0}, {"8x16", 1}, {"16x8", 2}, {"16x16", 3}};
   auto block = kBlocks.find(args.Get("--block", "8x8"));
-  if (block == kBlocks.end()) return Fail("--block takes 8x8, 8x16, 16x8 or 16x16");
+  if (block == kBlocks.end())
+    return BadOption("convert", kConvertUsage, "--block takes 8x8, 8x16, 16x8 or 16x16");
   header.blockMode = block->second;
   header.compressMode = args.Has("--no-compress") ? 1 : 0;
   if (!ParseSpace(args.Get("--space", "hsl"), header.colourSpace)) {
-    return Fail("--space takes hsl, rgb or nes");
+    return BadOption("convert", kConvertUsage, "--space takes hsl, rgb or nes");
   }
   uint32_t begin = 0, end = 0x2000;
   if (!ParseHexField(args.Get("--begin", "0"), begin) || begin > 0xFFFF ||
       !ParseHexField(args.Get("--end", "2000"), end) || end > 0xFFFF) {
-    return Fail("--begin and --end take hexadecimal addresses");
+    return BadOption("convert", kConvertUsage, "--begin and --end take hexadecimal addresses");
   }
   header.beginAddress = static_cast<uint16_t>(begin);
   header.endAddress = static_cast<uint16_t>(end);
@@ -171,7 +186,7 @@ int RunConvertCommand(int argc, char** argv) {
     for (int i = 0; i < 4; ++i) {
       size_t comma = i < 3 ? text.find(',', from) : text.size();
       if (comma == std::string::npos || !ParseInt(text.substr(from, comma - from), values[i])) {
-        return Fail("--area takes X,Y,W,H");
+        return BadOption("convert", kConvertUsage, "--area takes X,Y,W,H");
       }
       from = comma + 1;
     }
@@ -185,7 +200,7 @@ int RunConvertCommand(int argc, char** argv) {
   Rgb background = 0;
   if (args.Has("--background")) {
     if (!ParseColour(args.Get("--background"), background))
-      return Fail("--background takes RRGGBB");
+      return BadOption("convert", kConvertUsage, "--background takes RRGGBB");
   } else {
     background = picture.GetPixel(0, 0).rgb;
   }
@@ -197,111 +212,110 @@ int RunConvertCommand(int argc, char** argv) {
   }
   Result tablesLoaded;
   TileConverter converter(TablesFor(header.colourSpace, tablesLoaded));
-  if (!tablesLoaded.ok) return Fail(tablesLoaded);
+  if (!tablesLoaded.ok) return FailWith(tablesLoaded);
   Result converted = converter.BuildPalettes(picture, area, background, header, source);
-  if (!converted.ok) return Fail(converted);
+  if (!converted.ok) return FailWith(converted);
   Result written = WritePicFile(args.Get("-o"), header, converter.blocks);
-  if (!written.ok) return Fail(written);
+  if (!written.ok) return FailWith(written);
   std::fputs(ShortInfoText(header).c_str(), stdout);
   return 0;
 }
 
-int RunRenderCommand(int argc, char** argv) {
-  Arguments args = Parse(argc, argv, {"-o"}, {});
-  if (!args.error.empty()) return Fail(args.error);
-  if (args.positional.size() != 1 || !args.Has("-o"))
-    return Fail("usage: render IN.pic -o OUT.bmp");
+int RunRender(Arguments words) {
+  Options args = Parse(words, {"-o"}, {});
+  if (!args.error.empty()) return ShowUsage("render", kRenderUsage);
+  if (args.positional.size() != 1 || !args.Has("-o")) return ShowUsage("render", kRenderUsage);
   PicLoad load;
   Result read = ReadPicFile(args.positional[0], load);
-  if (!read.ok) return Fail(read.Text());
+  if (!read.ok) return Complain(read.Text());
   if (load.kind == PicLoadKind::kNoPicture) {
-    return Fail(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
+    return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
   }
   PictureBuffer image;
   auto block = image.CreateBlank(static_cast<int32_t>(load.header.width),
                                  static_cast<int32_t>(load.header.height), load.header.kind);
-  if (!block || !image.Install(std::move(*block))) return Fail(kPictureTooLargeMessage);
+  if (!block || !image.Install(std::move(*block))) return Complain(kPictureTooLargeMessage);
   FillBlack(image);
   if (load.kind == PicLoadKind::kBlockPicture) {
     Result tablesLoaded;
     TileConverter converter(TablesFor(load.header.colourSpace, tablesLoaded));
-    if (!tablesLoaded.ok) return Fail(tablesLoaded);
+    if (!tablesLoaded.ok) return FailWith(tablesLoaded);
     converter.blocks = std::move(load.blocks);
     converter.RenderAll(image, load.header);
   }
   auto bytes = image.SaveBmp();
-  if (!bytes) return Fail(CannotWriteMessage(args.Get("-o")));
+  if (!bytes) return Complain(CannotWriteMessage(args.Get("-o")));
   Result written = WriteBytesReplacing(args.Get("-o"), *bytes);
-  return written.ok ? 0 : Fail(written);
+  return written.ok ? 0 : FailWith(written);
 }
 
-int RunInfoCommand(int argc, char** argv) {
-  Arguments args = Parse(argc, argv, {}, {});
-  if (!args.error.empty()) return Fail(args.error);
-  if (args.positional.size() != 1) return Fail("usage: info IN.pic");
+int RunInfo(Arguments words) {
+  Options args = Parse(words, {}, {});
+  if (!args.error.empty()) return ShowUsage("info", kInfoUsage);
+  if (args.positional.size() != 1) return ShowUsage("info", kInfoUsage);
   PicLoad load;
   Result read = ReadPicFile(args.positional[0], load);
-  if (!read.ok) return Fail(read.Text());
+  if (!read.ok) return Complain(read.Text());
   if (load.kind == PicLoadKind::kNoPicture) {
-    return Fail(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
+    return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
   }
   std::fputs(LongInfoText(load.header).c_str(), stdout);
   return 0;
 }
 
-int RunOutputCommand(int argc, char** argv) {
-  Arguments args = Parse(argc, argv, {"--pgt", "--pnt"}, {"--asm", "--16bit"});
-  if (!args.error.empty()) return Fail(args.error);
+int RunOutput(Arguments words) {
+  Options args = Parse(words, {"--pgt", "--pnt"}, {"--asm", "--16bit"});
+  if (!args.error.empty()) return ShowUsage("output", kOutputUsage);
   if (args.positional.size() != 1 || !args.Has("--pgt") || !args.Has("--pnt")) {
-    return Fail("usage: output IN.pic --pgt FILE --pnt FILE [--asm] [--16bit]");
+    return ShowUsage("output", kOutputUsage);
   }
   PicLoad load;
   std::string error;
-  if (!LoadBlockPicture(args.positional[0], load, error)) return Fail(error);
+  if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
   Result written = WriteBlockOutput(load.header, load.blocks, args.Get("--pgt"), args.Get("--pnt"),
                                     args.Has("--asm"), args.Has("--16bit"));
-  return written.ok ? 0 : Fail(written);
+  return written.ok ? 0 : FailWith(written);
 }
 
-int RunPreviewCommand(int argc, char** argv) {
-  Arguments args = Parse(argc, argv, {"--config"}, {});
-  if (!args.error.empty()) return Fail(args.error);
+int RunPreview(Arguments words) {
+  Options args = Parse(words, {"--config"}, {});
+  if (!args.error.empty()) return ShowUsage("preview", kPreviewUsage);
   int config = 0;
   if (args.positional.size() != 1 ||
       (args.Has("--config") &&
        (!ParseInt(args.Get("--config"), config) || config >= kTvDisplayConfigCount))) {
-    return Fail("usage: preview IN.pic [--config 0..29]");
+    return ShowUsage("preview", kPreviewUsage);
   }
   PicLoad load;
   std::string error;
-  if (!LoadBlockPicture(args.positional[0], load, error)) return Fail(error);
+  if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
   MountedVolumes volumes;
   std::string copiedTo;
   Result built =
       BuildPreviewImage(load.header, load.blocks, config, DataDirectory(), volumes, &copiedTo);
-  if (!built.ok) return Fail(built);
+  if (!built.ok) return FailWith(built);
   std::printf("%s\n", (DataDirectory() + "/Rom.b01").c_str());
   if (!copiedTo.empty()) std::printf("%s\n", copiedTo.c_str());
   return 0;
 }
 
-int RunPalStepsCommand(int argc, char** argv) {
-  Arguments args = Parse(argc, argv, {"--target", "--level", "--space"}, {});
-  if (!args.error.empty()) return Fail(args.error);
+int RunPalSteps(Arguments words) {
+  Options args = Parse(words, {"--target", "--level", "--space"}, {});
+  if (!args.error.empty()) return ShowUsage("palsteps", kPalStepsUsage);
   Rgb target = 0;
   int levels = 0;
   uint8_t space = 0;
   if (args.positional.size() != 1 || !ParseColour(args.Get("--target"), target) ||
       !ParseInt(args.Get("--level"), levels) || !ParseSpace(args.Get("--space", "hsl"), space)) {
-    return Fail("usage: palsteps FILE.pal --target RRGGBB --level N [--space hsl|rgb|nes]");
+    return ShowUsage("palsteps", kPalStepsUsage);
   }
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(space, tablesLoaded);
-  if (!tablesLoaded.ok) return Fail(tablesLoaded);
+  if (!tablesLoaded.ok) return FailWith(tablesLoaded);
   Result written = WritePaletteSteps(args.positional[0], target, levels, [&](Rgb rgb) {
     return RgbToCode(ColourSpaceOf(space), *tables, rgb);
   });
-  return written.ok ? 0 : Fail(written);
+  return written.ok ? 0 : FailWith(written);
 }
 
-}  // namespace tilvex
+}  // namespace tilvex::cli

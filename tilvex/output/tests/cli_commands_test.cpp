@@ -9,10 +9,8 @@
 namespace tilvex {
 namespace {
 
-int RunWords(int (*command)(int, char**), std::vector<std::string> words) {
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  return command(static_cast<int>(argv.size()), argv.data());
+int RunWords(int (*command)(cli::Arguments), const std::vector<std::string>& words) {
+  return command(cli::Arguments(words));
 }
 
 TEST(CliCommands, ConvertThenRenderGivesBackThePicture) {
@@ -30,10 +28,10 @@ TEST(CliCommands, ConvertThenRenderGivesBackThePicture) {
   ASSERT_TRUE(bmp);
   ASSERT_TRUE(WriteBytesReplacing(dir + "/in.bmp", *bmp).ok);
 
-  ASSERT_EQ(RunWords(RunConvertCommand, {dir + "/in.bmp", "-o", dir + "/out.pic", "--space", "rgb",
-                                         "--block", "16x16", "--colors", "4", "--no-compress"}),
+  ASSERT_EQ(RunWords(cli::RunConvert, {dir + "/in.bmp", "-o", dir + "/out.pic", "--space", "rgb",
+                                       "--block", "16x16", "--colors", "4", "--no-compress"}),
             0);
-  ASSERT_EQ(RunWords(RunRenderCommand, {dir + "/out.pic", "-o", dir + "/back.bmp"}), 0);
+  ASSERT_EQ(RunWords(cli::RunRender, {dir + "/out.pic", "-o", dir + "/back.bmp"}), 0);
   Picture back;
   ASSERT_TRUE(back.LoadDecoded(dir + "/back.bmp").ok);
   ASSERT_EQ(back.Width(), 48);
@@ -44,22 +42,21 @@ TEST(CliCommands, ConvertThenRenderGivesBackThePicture) {
     }
   }
 
-  EXPECT_EQ(RunWords(RunInfoCommand, {dir + "/out.pic"}), 0);
-  EXPECT_EQ(RunWords(RunOutputCommand, {dir + "/out.pic", "--pgt", dir + "/o_pgt.asm", "--pnt",
-                                        dir + "/o_pnt.asm", "--asm", "--16bit"}),
+  EXPECT_EQ(RunWords(cli::RunInfo, {dir + "/out.pic"}), 0);
+  EXPECT_EQ(RunWords(cli::RunOutput, {dir + "/out.pic", "--pgt", dir + "/o_pgt.asm", "--pnt",
+                                      dir + "/o_pnt.asm", "--asm", "--16bit"}),
             0);
   EXPECT_TRUE(std::filesystem::exists(dir + "/o_pgt.asm"));
   EXPECT_TRUE(std::filesystem::exists(dir + "/o_pnt.asm"));
 
   // Settings the dialog would not allow, and files that are not block pictures.
-  EXPECT_EQ(RunWords(RunConvertCommand, {dir + "/in.bmp", "-o", dir + "/x.pic", "--colors", "5"}),
-            1);
-  EXPECT_EQ(RunWords(RunConvertCommand, {dir + "/in.bmp", "-o", dir + "/x.pic", "--end", "$4000"}),
+  EXPECT_EQ(RunWords(cli::RunConvert, {dir + "/in.bmp", "-o", dir + "/x.pic", "--colors", "5"}), 2);
+  EXPECT_EQ(RunWords(cli::RunConvert, {dir + "/in.bmp", "-o", dir + "/x.pic", "--end", "$4000"}),
             1);
   EXPECT_FALSE(std::filesystem::exists(dir + "/x.pic"));
-  EXPECT_EQ(RunWords(RunRenderCommand, {dir + "/in.bmp", "-o", dir + "/y.bmp"}), 1);
-  EXPECT_EQ(RunWords(RunOutputCommand, {dir + "/missing.pic", "--pgt", "a", "--pnt", "b"}), 1);
-  EXPECT_EQ(RunWords(RunPalStepsCommand,
+  EXPECT_EQ(RunWords(cli::RunRender, {dir + "/in.bmp", "-o", dir + "/y.bmp"}), 1);
+  EXPECT_EQ(RunWords(cli::RunOutput, {dir + "/missing.pic", "--pgt", "a", "--pnt", "b"}), 1);
+  EXPECT_EQ(RunWords(cli::RunPalSteps,
                      {dir + "/in.bmp", "--target", "FFFFFF", "--level", "4", "--space", "rgb"}),
             1);
 }

@@ -1,6 +1,8 @@
 #include "cli/commands.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "cli/convert_commands.h"
 
@@ -22,6 +24,15 @@ constexpr Command kCommands[] = {
 
 std::span<const Command> Commands() {
   return kCommands;
+}
+
+int RunWithArgv(std::string_view name, Arguments args, int (*run)(int argc, char** argv)) {
+  std::vector<std::string> words{std::string(name)};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  return run(static_cast<int>(words.size()), argv.data());
 }
 
 int Fail(const std::string& text) {

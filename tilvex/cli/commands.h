@@ -25,6 +25,9 @@ int Fail(const std::string& text);
 // Prints "usage: tilvex-cli NAME USAGE" to stderr; returns 2.
 int Usage(std::string_view name);
 
+// Runs a command written as main-style (argc, argv), argv[0] being the command name.
+int RunWithArgv(std::string_view name, Arguments args, int (*run)(int argc, char** argv));
+
 int RunAdapt(Arguments args);
 int RunColours(Arguments args);
 

@@ -6,21 +6,44 @@
 namespace tilvex {
 namespace {
 
+// Row y of a 24-bit picture counted from the top.
+uint8_t* PixelRow(PictureBuffer& picture, int32_t y) {
+  return picture.PixelRows() + size_t{picture.Stride()} * (picture.Height() - 1 - y);
+}
+const uint8_t* PixelRow(const PictureBuffer& picture, int32_t y) {
+  return picture.PixelRows() + size_t{picture.Stride()} * (picture.Height() - 1 - y);
+}
+
 // Replaces every readable pixel of the rectangle that the list holds by the replacement of
 // its list position; pixels missing from the list keep their value.
 void ReplaceListedColours(PictureBuffer& picture, const ColourList& list,
                           const std::array<Rgb, kMaxListedColours>& replacement, int32_t width,
                           int32_t height) {
+  if (picture.BitCount() != 24 || !picture.HasImage()) return;  // no readable pixels
   std::unordered_map<Rgb, Rgb> map;
   for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
     map.emplace(list.colours[i], replacement[i]);  // the first position of a colour wins
   }
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) {
-      const PixelRead pixel = picture.GetPixel(x, y);
-      if (!pixel.ok()) continue;
-      const auto found = map.find(pixel.rgb);
-      if (found != map.end()) picture.SetPixel(x, y, found->second);
+  const int32_t rows = std::min(height, picture.Height());
+  const int32_t columns = std::min(width, picture.Width());
+  // Neighbouring pixels mostly share a colour: remember the last answer.
+  Rgb lastIn = 0, lastOut = 0;
+  bool lastFound = false, haveLast = false;
+  for (int32_t y = 0; y < rows; ++y) {
+    uint8_t* p = PixelRow(picture, y);
+    for (int32_t x = 0; x < columns; ++x, p += 3) {
+      const Rgb rgb = MakeRgb(p[2], p[1], p[0]);
+      if (!haveLast || rgb != lastIn) {
+        const auto found = map.find(rgb);
+        lastIn = rgb;
+        lastFound = found != map.end();
+        lastOut = lastFound ? found->second : 0;
+        haveLast = true;
+      }
+      if (!lastFound) continue;
+      p[0] = static_cast<uint8_t>(BlueOf(lastOut));
+      p[1] = static_cast<uint8_t>(GreenOf(lastOut));
+      p[2] = static_cast<uint8_t>(RedOf(lastOut));
     }
   }
 }
@@ -38,12 +61,23 @@ int ColourList::IndexOf(Rgb rgb) const {
 void CollectColours(const PictureBuffer& picture, int32_t x, int32_t y, int32_t width,
                     int32_t height, ColourList& list) {
   list.count = 0;
+  const bool readable = picture.HasImage() && picture.BitCount() == 24;
   std::unordered_map<Rgb, bool> seen;
+  bool haveLast = false;
+  Rgb last = 0;
   for (int64_t row = y; row < int64_t{y} + height; ++row) {
+    const bool rowInside = readable && row >= 0 && row < picture.Height();
+    const uint8_t* pixels = rowInside ? PixelRow(picture, static_cast<int32_t>(row)) : nullptr;
     for (int64_t column = x; column < int64_t{x} + width; ++column) {
-      const PixelRead pixel =
-          picture.GetPixel(static_cast<int32_t>(column), static_cast<int32_t>(row));
-      const Rgb rgb = pixel.ok() ? pixel.rgb : 0;
+      // A pixel that cannot be read counts as black.
+      Rgb rgb = 0;
+      if (pixels && column >= 0 && column < picture.Width()) {
+        const uint8_t* p = pixels + 3 * column;
+        rgb = MakeRgb(p[2], p[1], p[0]);
+      }
+      if (haveLast && rgb == last) continue;
+      haveLast = true;
+      last = rgb;
       if (!seen.emplace(rgb, true).second) continue;
       list.colours[list.count++] = rgb;
       if (list.count == kMaxListedColours) return;
@@ -85,11 +119,12 @@ void AdaptNes64(PictureBuffer& picture, const ColourList& list, const ColourTabl
 }
 
 void AdaptRgb4K(PictureBuffer& picture, int32_t width, int32_t height) {
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width; ++x) {
-      const PixelRead pixel = picture.GetPixel(x, y);
-      if (pixel.ok()) picture.SetPixel(x, y, pixel.rgb & 0xF0F0F0);
-    }
+  if (picture.BitCount() != 24 || !picture.HasImage()) return;
+  const int32_t rows = std::min(height, picture.Height());
+  const int32_t columns = std::min(width, picture.Width());
+  for (int32_t y = 0; y < rows; ++y) {
+    uint8_t* p = PixelRow(picture, y);
+    for (int32_t i = 0; i < 3 * columns; ++i) p[i] &= 0xF0;
   }
 }
 

@@ -111,7 +111,8 @@ Result PictureBuffer::Save(const std::string& path, const PicFileWriter& picWrit
   if (ext == "bmp") {
     bytes = SaveBmp();
     if (!bytes) return Result::Fail({}, "only a picture with a 40-byte header is saved as BMP");
-  } else if (ext == "pic" && kind == kPictureKindBlock && picWriter) {
+  } else if (ext == "pic" && kind == kPictureKindBlock) {
+    if (!picWriter) return Result::Fail({}, "no writer for block-picture files was given");
     bytes = picWriter(*this);
     if (!bytes) return Result::Fail({}, "cannot make the block picture file");
   } else {

@@ -63,6 +63,19 @@ TEST(PictureFormats, EmfHasNoDecoderAndFailsWithoutAMessage) {
   EXPECT_FALSE(result.detail.empty());
 }
 
+TEST(PictureFormats, WindowsMetafilesAreDrawnIntoPixels) {
+  // A placeable metafile: a red rectangle over the whole 32 x 20 window.
+  PictureBuffer picture;
+  const Result loaded = picture.LoadDecoded(TILVEX_IMAGE_TEST_DATA "/red.wmf");
+  ASSERT_TRUE(loaded) << loaded.Text();
+  ASSERT_GT(picture.Width(), 2);
+  ASSERT_GT(picture.Height(), 2);
+  const Rgb centre = picture.GetPixel(picture.Width() / 2, picture.Height() / 2).rgb;
+  EXPECT_GT(RedOf(centre), 200u);
+  EXPECT_LT(GreenOf(centre), 60u);
+  EXPECT_LT(BlueOf(centre), 60u);
+}
+
 struct WritableFormat {
   const char* coder;
   const char* extension;
@@ -72,7 +85,7 @@ struct WritableFormat {
 constexpr WritableFormat kWritable[] = {
     {"BMP", "bmp", 0},  {"CUR", "cur", 0},   {"ICO", "ico", 0}, {"PCX", "pcx", 0},
     {"DCX", "dcx", 0},  {"GIF", "gif", 0},   {"PNG", "png", 0}, {"TGA", "tga", 0},
-    {"TIFF", "tif", 0}, {"JPEG", "jpg", 12}, {"PSD", "psd", 0},
+    {"TIFF", "tif", 0}, {"JPEG", "Jpg", 12}, {"PSD", "psd", 0},
 };
 
 TEST(PictureFormats, EveryWritableFormatDecodesToTheSamePixels) {

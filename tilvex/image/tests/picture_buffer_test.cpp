@@ -142,6 +142,7 @@ TEST(PictureBuffer, SaveWritesOnlyKnownKindsAndKeepsOldFilesOnFailure) {
   EXPECT_EQ(calls, 0);
   EXPECT_FALSE(std::filesystem::exists(dir + "/a.pic"));
   picture.kind = kPictureKindBlock;
+  EXPECT_FALSE(picture.Save(dir + "/a.pic"));
   ASSERT_TRUE(picture.Save(dir + "/a.pic", writer));
   EXPECT_EQ(ReadBytes(dir + "/a.pic").size(), 4u);
 

@@ -19,6 +19,7 @@ namespace {
 constexpr size_t kMaxTempFile = 16u << 20;
 constexpr int kTileBytes = 32;
 constexpr int kMaxRetries = 2;  // a frame moves to a fresh region at most once
+constexpr int kLastPntFile = 0xFF;
 
 std::string Format(const char* format, unsigned a, unsigned b = 0) {
   char buf[128];
@@ -124,12 +125,21 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
   uint32_t pntCount = 0;
   int pntFile = 0;
 
+  // Closes the run: the last name-table file chains to the index, the tiles are written.
+  auto finish = [&](Result outcome) -> Result {
+    text[PntFileName(pntFile)] += "\t\tdph\n\n\t\tcharge\tMindex00.asm\n\n";
+    pgt.resize(pgtPos);
+    if (Result r = WriteBytesReplacing(dir + "/ANIPGT.BIN", pgt); !r) return r;
+    if (Result r = text.WriteAll(); !r) return r;
+    return outcome;
+  };
+
   for (const std::string& path : pictures) {
     const std::string name = FrameName(path);
     FrameData frame;
     uint32_t tileStart = 0, tileEnd = 0;
     bool converted = false;
-    for (int attempt = 0; attempt < kMaxRetries; ++attempt) {
+    for (int attempt = 0; attempt < kMaxRetries && !converted; ++attempt) {
       frame = {};
       Result r = convert(path, static_cast<uint16_t>(pgtPos % kSpritePatternBytes), frame);
       if (!r) {
@@ -155,20 +165,27 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
       const uint32_t after = pgtPos - tileStart + tileEnd;
       if (after / kRegionBytes == pgtPos / kRegionBytes) {
         converted = true;
-        break;
+      } else if (attempt + 1 == kMaxRetries) {
+        return finish(Result::Fail("图片" + path + "的图块放不进一个512K的区!",
+                                   "a frame's tiles do not fit into one 512 KB region"));
+      } else {
+        // The frame would cross into the next region: start that region with its sprite
+        // patterns and convert the frame again behind them.
+        const uint32_t region = after / kRegionBytes * kRegionBytes;
+        pgt.resize(region + kSpriteAreaBytes, 0);
+        std::copy(sprites.begin(), sprites.end(), pgt.begin() + region);
+        pgtPos = region + kSpriteAreaBytes;
       }
-      // The frame would cross into the next region: start that region with its sprite
-      // patterns and convert the frame again behind them.
-      const uint32_t region = after / kRegionBytes * kRegionBytes;
-      pgt.resize(region + kSpriteAreaBytes, 0);
-      std::copy(sprites.begin(), sprites.end(), pgt.begin() + region);
-      pgtPos = region + kSpriteAreaBytes;
     }
     if (step) step();
     if (!converted) continue;
 
     // Name table, in 8 KB phases and 32 KB files.
     if (pntCount != 0 && pntCount % kPntFileBytes == 0) {
+      if (pntFile == kLastPntFile) {
+        return finish(Result::Fail("名称表文件超过了ANIPNTFF.asm!",
+                                   "the name tables need more files than ANIPNTFF.asm"));
+      }
       text[PntFileName(pntFile)] += "\t\tdph\n\n\n\t\tcharge\t" + PntFileName(pntFile + 1) + "\n\n";
       ++pntFile;
       text[PntFileName(pntFile)] = kPntFileStart;
@@ -209,10 +226,7 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
     pgtPos += tileEnd - tileStart;
   }
 
-  text[PntFileName(pntFile)] += "\t\tdph\n\n\t\tcharge\tMindex00.asm\n\n";
-  pgt.resize(pgtPos);
-  if (Result r = WriteBytesReplacing(dir + "/ANIPGT.BIN", pgt); !r) return r;
-  return text.WriteAll();
+  return finish(Result::Ok());
 }
 
 Result ReadPictureList(const std::string& path, std::vector<std::string>& pictures) {

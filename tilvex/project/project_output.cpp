@@ -84,7 +84,8 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
           text += ",$FF";
           skip -= kOutputPageBytes;
         } else {
-          text += "," + AsmByte(static_cast<unsigned>(page++));
+          text += ',';
+          text += AsmByte(static_cast<unsigned>(page++));
         }
       }
       if (hasNext) text += "\n\tdb\t";
@@ -93,7 +94,10 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
                  item.blocks.pgt.begin() + start + length);
       const unsigned rows = hasNext ? static_cast<unsigned>(h.sectionRows[k + 1] - prev - 1) : 0;
       text += AsmByte(rows) + "," + AsmByte(kIrqLines);
-      for (int i = 0; i < 4; ++i) text += "," + AsmByte(static_cast<unsigned>(at.bank + i));
+      for (int i = 0; i < 4; ++i) {
+        text += ',';
+        text += AsmByte(static_cast<unsigned>(at.bank + i));
+      }
       if (hasNext) {
         text += "\n\tdb\t";
         prev = h.sectionRows[k + 1];
@@ -130,7 +134,8 @@ std::string ItemTables(const OutputItem& item, const std::string& name) {
       const int c = 4 * i;
       const unsigned a = attribute(r, c) | attribute(r, c + 2) << 2 | attribute(r + 2, c) << 4 |
                          attribute(r + 2, c + 2) << 6;
-      text += (i ? "," : "") + AsmByte(a);
+      if (i) text += ',';
+      text += AsmByte(a);
     }
     text += "\n";
   }

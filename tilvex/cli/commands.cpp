@@ -18,6 +18,8 @@ constexpr Command kCommands[] = {
     {"output", kOutputUsage, RunOutput},
     {"preview", kPreviewUsage, RunPreview},
     {"palsteps", kPalStepsUsage, RunPalSteps},
+    {"project", "show|output FILE.prg", RunProject},
+    {"batch", "FILE.lst [--space hsl|rgb|nes]", RunBatchCommand},
 };
 
 }  // namespace

@@ -30,5 +30,7 @@ int RunWithArgv(std::string_view name, Arguments args, int (*run)(int argc, char
 
 int RunAdapt(Arguments args);
 int RunColours(Arguments args);
+int RunProject(Arguments args);
+int RunBatchCommand(Arguments args);
 
 }  // namespace tilvex::cli

@@ -1,0 +1,3 @@
+add_executable(bench_tilvex_batch ${CMAKE_CURRENT_LIST_DIR}/tilvex_batch.cpp)
+target_link_libraries(bench_tilvex_batch PRIVATE tilvex_project tilvex_palette)
+add_dependencies(bench_tilvex_batch tilvex_data_files)

@@ -1,0 +1,117 @@
+// tilvex-cli commands over projects: show a project's tree, write its output, run a batch.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "image/colour.h"
+#include "image/colour_tables.h"
+#include "project/batch_export.h"
+#include "project/prg_file.h"
+#include "project/project_output.h"
+
+namespace tilvex::cli {
+namespace {
+
+const char* KindName(const ProjectTree& tree, ProjectTree::NodeId id) {
+  if (id == tree.Root()) return "project";
+  switch (tree.Kind(id)) {
+    case kKindSection:
+      return "section";
+    case kKindGroup:
+      return "group";
+    case kKindItem:
+      return "item";
+    case kKindSubBlock:
+      return "sub-block";
+    default:
+      return "node";
+  }
+}
+
+int ReadProject(const std::string& path, ProjectTree& tree) {
+  if (Result r = ReadProjectFile(path, tree); !r) return Fail(r.Text());
+  return 0;
+}
+
+int ShowProject(const std::string& path) {
+  ProjectTree tree;
+  if (int failed = ReadProject(path, tree)) return failed;
+  for (const ProjectTree::Visit& v : tree.PreOrder()) {
+    std::string line(2 * v.depth, ' ');
+    line += KindName(tree, v.id);
+    line += " ";
+    line += tree.Node(v.id).label;
+    if (const ProjectNode* r = tree.Record(v.id)) {
+      if (!r->path.empty()) line += "  " + r->path;
+      if (r->kind == kKindSubBlock) {
+        line += "  " + std::to_string(r->subX) + "," + std::to_string(r->subY) + " " +
+                std::to_string(r->subWidth) + "x" + std::to_string(r->subHeight);
+      }
+    }
+    std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}
+
+int WriteProjectOutput(const std::string& path) {
+  ProjectTree tree;
+  if (int failed = ReadProject(path, tree)) return failed;
+  std::vector<std::string> messages;
+  const Result written = OutputProject(tree, ProjectFolder(path), messages);
+  for (const std::string& m : messages) std::fprintf(stderr, "tilvex-cli: %s\n", m.c_str());
+  if (!written) return Fail(written.Text());
+  return messages.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int RunProject(Arguments args) {
+  if (args.size() != 2) return Usage("project");
+  if (args[0] == "show") return ShowProject(args[1]);
+  if (args[0] == "output") return WriteProjectOutput(args[1]);
+  return Usage("project");
+}
+
+int RunBatchCommand(Arguments args) {
+  std::string listPath;
+  uint8_t space = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--space" && i + 1 < args.size()) {
+      const std::string& s = args[++i];
+      if (s == "hsl") {
+        space = 0;
+      } else if (s == "rgb") {
+        space = 1;
+      } else if (s == "nes") {
+        space = 2;
+      } else {
+        return Usage("batch");
+      }
+    } else if (listPath.empty() && args[i].rfind("--", 0) != 0) {
+      listPath = args[i];
+    } else {
+      return Usage("batch");
+    }
+  }
+  if (listPath.empty()) return Usage("batch");
+
+  std::vector<std::string> pictures;
+  if (Result r = ReadPictureList(listPath, pictures); !r) return Fail(r.Text());
+  auto tables = std::make_shared<ColourTables>();
+  if (ColourSpaceOf(space) != ColourSpace::kRgb4K) {
+    if (Result r = LoadColourTables(*tables); !r) return Fail(r.Text());
+  }
+  std::vector<std::string> messages;
+  int done = 0;
+  const Result ran = RunBatch(pictures, ".", BatchFrameConverter(tables, ".", space), messages,
+                              [&] { std::fprintf(stderr, "\r%d/%zu", ++done, pictures.size()); });
+  if (!pictures.empty()) std::fputc('\n', stderr);
+  for (const std::string& m : messages) std::fprintf(stderr, "tilvex-cli: %s\n", m.c_str());
+  if (!ran) return Fail(ran.Text());
+  return messages.empty() ? 0 : 1;
+}
+
+}  // namespace tilvex::cli

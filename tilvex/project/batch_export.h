@@ -1,0 +1,52 @@
+#pragma once
+
+// Batch processing: a list of pictures converted one after another with the palettes of
+// "ani.pal", gathered into an animation: "ANI.asm" (the frames), "ANIINDEX.asm" (bank and
+// name-table references per frame), "ANIPNT%02X.asm" (name tables in 8 KB phases, 32 KB
+// files chained with "charge"), "ANIPAL.asm" and "ANIPGT.BIN" (all tiles, in 512 KB
+// regions that each begin with 16 KB of sprite patterns from "Sprite_pgt.bin").
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/colour_tables.h"
+#include "image/result.h"
+
+namespace tilvex {
+
+constexpr uint32_t kRegionBytes = 0x80000;    // one 512 KB region of the tile file
+constexpr uint32_t kSpriteAreaBytes = 16384;  // sprite patterns at the start of a region
+constexpr uint32_t kSpritePatternBytes = 2048;
+constexpr uint32_t kPntPhaseBytes = 8192;
+constexpr uint32_t kPntFileBytes = 32768;
+
+// What one converted frame leaves in "PNT_Temp.BIN", "PAL_Temp.BIN" and "PGT_Temp.BIN".
+struct FrameData {
+  std::vector<uint8_t> pnt;  // u16 cell codes
+  std::vector<uint8_t> pal;  // u16 palette entries
+  std::vector<uint8_t> pgt;  // 32 bytes per tile
+};
+
+// Converts one picture with the batch settings and the given begin address.
+using FrameConverter =
+    std::function<Result(const std::string& picturePath, uint16_t beginAddress, FrameData& frame)>;
+
+// The real conversion: load the picture, convert it whole in 16 colours and 8 x 8 blocks
+// with the palettes of directory/"ani.pal", write the three temporary files there and read
+// them back.
+FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
+                                   const std::string& directory, uint8_t colourSpace = 0);
+
+// Runs the batch in directory. A picture that cannot be converted is skipped and named in
+// messages; step is called once per list entry.
+Result RunBatch(const std::vector<std::string>& pictures, const std::string& directory,
+                const FrameConverter& convert, std::vector<std::string>& messages,
+                const std::function<void()>& step = {});
+
+// The whitespace-separated words of a ".lst" file, each one picture path.
+Result ReadPictureList(const std::string& path, std::vector<std::string>& pictures);
+
+}  // namespace tilvex

@@ -1,0 +1,203 @@
+#include "project/project_output.h"
+
+#include <algorithm>
+
+#include "convert/file_util.h"
+#include "doc/pic_file.h"
+#include "project/asm_text.h"
+
+namespace tilvex {
+namespace {
+
+int SectionCount(const PicHeader& h) {
+  int k = 0;
+  while (k < kSectionRowCount && h.sectionRows[k] != -1) ++k;
+  return k;
+}
+
+// Bytes one section writes: its filled part rounded up to whole pages.
+int64_t SectionLength(const PicHeader& h, int k) {
+  return (h.sectionFill[k] / kOutputPageBytes + 1) * int64_t{kOutputPageBytes};
+}
+
+// Checks that every section the header names lies inside the item's PGT block.
+std::string CheckItem(const OutputItem& item) {
+  const PicHeader& h = item.header;
+  if (h.kind != 3) return "不是块图";
+  const BlockGeometry g = GeometryOf(h.blockMode);
+  const uint64_t cells = item.blocks.pnt.size() / 3;
+  if (h.width == 0 || h.height == 0 ||
+      uint64_t{h.width / g.width} * (h.height / g.height) != cells ||
+      item.blocks.pal.size() < 256) {
+    return "大小与文件头不符";
+  }
+  const int64_t sectionBytes = BankBytes(h.colourMode);
+  const int64_t skip = h.beginAddress / kOutputPageBytes * kOutputPageBytes;
+  for (int k = 0; k < SectionCount(h); ++k) {
+    const int64_t start = k == 0 ? skip : k * sectionBytes;
+    const int64_t length = SectionLength(h, k) - (k == 0 ? skip : 0);
+    if (length < 0 || start + length > static_cast<int64_t>(item.blocks.pgt.size())) {
+      return "PGT数据比文件头所说的短";
+    }
+  }
+  return {};
+}
+
+struct Cursor {
+  int bank = 0;         // next page of the tile file
+  int64_t written = 0;  // section bytes written, zero pages not counted
+};
+
+// Interrupt entries and tile data of one item; returns the table text ("%s_irq:" on).
+std::string AppendSections(const OutputItem& item, const std::string& name, Cursor& at,
+                           std::vector<uint8_t>& pgt) {
+  const PicHeader& h = item.header;
+  const int sections = SectionCount(h);
+  const int64_t sectionBytes = BankBytes(h.colourMode);
+  std::string text = name + "_irq:\n\tdb\t";
+  int prev = 0;
+  for (int k = 0; k < sections; ++k) {
+    const bool hasNext = k + 1 < sections;
+    int64_t start = k * sectionBytes;
+    int64_t length = SectionLength(h, k);
+    if (k == 0) {
+      // 16-pixel-wide blocks address tiles in page pairs: start on an even page.
+      if ((h.blockMode == 2 || h.blockMode == 3) && at.bank % 2 == 1) {
+        pgt.insert(pgt.end(), kOutputPageBytes, 0);
+        ++at.bank;
+      }
+      int64_t skip = h.beginAddress / kOutputPageBytes * kOutputPageBytes;
+      start = skip;
+      length -= skip;
+      pgt.insert(pgt.end(), item.blocks.pgt.begin() + start,
+                 item.blocks.pgt.begin() + start + length);
+      if (hasNext) {
+        text +=
+            AsmByte(static_cast<unsigned>(h.sectionRows[1] - prev - 1)) + "," + AsmByte(kIrqLines);
+        prev = h.sectionRows[1];
+      } else {
+        text += "$00," + AsmByte(kIrqLines);
+      }
+      int page = at.bank;
+      for (int i = 0; i < 4; ++i) {
+        if (skip != 0) {
+          text += ",$FF";
+          skip -= kOutputPageBytes;
+        } else {
+          text += ',';
+          text += AsmByte(static_cast<unsigned>(page++));
+        }
+      }
+      if (hasNext) text += "\n\tdb\t";
+    } else {
+      pgt.insert(pgt.end(), item.blocks.pgt.begin() + start,
+                 item.blocks.pgt.begin() + start + length);
+      const unsigned rows = hasNext ? static_cast<unsigned>(h.sectionRows[k + 1] - prev - 1) : 0;
+      text += AsmByte(rows) + "," + AsmByte(kIrqLines);
+      for (int i = 0; i < 4; ++i) {
+        text += ',';
+        text += AsmByte(static_cast<unsigned>(at.bank + i));
+      }
+      if (hasNext) {
+        text += "\n\tdb\t";
+        prev = h.sectionRows[k + 1];
+      }
+    }
+    at.written += length;
+    at.bank += static_cast<int>(length / kOutputPageBytes);
+  }
+  return text;
+}
+
+std::string ItemTables(const OutputItem& item, const std::string& name) {
+  const PicHeader& h = item.header;
+  const BlockData& b = item.blocks;
+  const BlockGeometry g = GeometryOf(h.blockMode);
+  const size_t cells = b.Cells();
+  std::string text = "\n" + name + "_pnt:\n";
+  std::vector<uint8_t> codes(cells);
+  for (size_t i = 0; i < cells; ++i) codes[i] = static_cast<uint8_t>(b.Code(i));
+  AppendDbLines(text, codes);
+  text += "\n";
+
+  text += name + "_attrib:\n";
+  const int w = static_cast<int>(h.width) / g.width;
+  const int hgt = static_cast<int>(h.height) / g.height;
+  auto attribute = [&](int y, int x) -> unsigned {
+    const int64_t cell = int64_t{y} * w + x;
+    return cell < static_cast<int64_t>(cells) ? b.Attribute(static_cast<size_t>(cell)) : 0;
+  };
+  const int groups = std::max(w / 4, 1);
+  for (int r = 0; r < hgt; r += 4) {
+    text += "\tdb\t";
+    for (int i = 0; i < groups; ++i) {
+      const int c = 4 * i;
+      const unsigned a = attribute(r, c) | attribute(r, c + 2) << 2 | attribute(r + 2, c) << 4 |
+                         attribute(r + 2, c + 2) << 6;
+      if (i) text += ',';
+      text += AsmByte(a);
+    }
+    text += "\n";
+  }
+  text += "\n";
+
+  text += name + "_palette:\n";
+  std::vector<uint8_t> pal;
+  for (int i = 0; i < 64; ++i) pal.push_back(static_cast<uint8_t>(b.PaletteEntry(i)));
+  for (int i = 0; i < 64; ++i) pal.push_back(static_cast<uint8_t>(b.PaletteEntry(i) >> 8));
+  AppendDbLines(text, pal);
+  return text;
+}
+
+}  // namespace
+
+ProjectOutputFiles MakeProjectOutput(const std::vector<OutputItem>& items) {
+  ProjectOutputFiles out;
+  Cursor at;
+  for (const OutputItem& item : items) {
+    if (const std::string problem = CheckItem(item); !problem.empty()) {
+      out.messages.push_back("项目" + item.name + "已跳过: " + problem + "!");
+      continue;
+    }
+    const std::string name = UpperAscii(item.name);
+    const std::string irq = AppendSections(item, name, at, out.pgt);
+    out.irq += irq + "\n";
+    out.itemFiles.emplace_back(name + ".ASM", irq + ItemTables(item, name));
+  }
+  const int64_t pad = (kOutputPadding - at.written % kOutputPadding) % kOutputPadding;
+  out.pgt.insert(out.pgt.end(), static_cast<size_t>(pad), 0xFF);
+  return out;
+}
+
+std::string ProjectFolder(const std::string& projectPath) {
+  const size_t slash = projectPath.find_last_of("/\\");
+  return slash == std::string::npos ? std::string(".") : projectPath.substr(0, slash);
+}
+
+Result OutputProject(const ProjectTree& tree, const std::string& folder,
+                     std::vector<std::string>& messages) {
+  std::vector<OutputItem> items;
+  for (const ProjectTree::Visit& v : tree.PreOrder()) {
+    const ProjectNode* r = tree.Record(v.id);
+    if (!r || r->valid == 0 || r->kind != kKindItem) continue;
+    PicLoad load;
+    if (!ReadPicFile(r->path, load) || load.kind != PicLoadKind::kBlockPicture) {
+      messages.push_back("项目" + r->name + "已跳过: 无法读取块图文件" + r->path + "!");
+      continue;
+    }
+    items.push_back({r->name, load.header, std::move(load.blocks)});
+  }
+  ProjectOutputFiles files = MakeProjectOutput(items);
+  messages.insert(messages.end(), files.messages.begin(), files.messages.end());
+  const std::string base = folder.empty() ? "." : folder;
+  if (Result r = WriteBytesReplacing(base + "/VT03PGT.BIN", files.pgt); !r) return r;
+  if (Result r = WriteBytesReplacing(base + "/VT03IRQ.ASM", Utf8ToGbk(ToCrlf(files.irq))); !r)
+    return r;
+  for (const auto& [fileName, text] : files.itemFiles) {
+    if (Result r = WriteBytesReplacing(base + "/" + fileName, Utf8ToGbk(ToCrlf(text))); !r)
+      return r;
+  }
+  return Result::Ok();
+}
+
+}  // namespace tilvex

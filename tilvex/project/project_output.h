@@ -1,0 +1,47 @@
+#pragma once
+
+// Project output: every item's block picture, read from its .pic file, goes into one shared
+// tile file "VT03PGT.BIN" in 2048-byte pages, one shared interrupt table "VT03IRQ.ASM", and
+// one assembler file per item with its interrupt table, name table, attributes and palette.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "convert/block_geometry.h"
+#include "doc/pic_header.h"
+#include "image/result.h"
+#include "project/project_tree.h"
+
+namespace tilvex {
+
+constexpr int kOutputPageBytes = 2048;
+constexpr int kOutputPadding = 32768;
+constexpr int kIrqLines = 16;  // the second number of every interrupt entry
+
+struct OutputItem {
+  std::string name;  // the record's name; its upper case names the labels and the file
+  PicHeader header{};
+  BlockData blocks;
+};
+
+struct ProjectOutputFiles {
+  std::vector<uint8_t> pgt;  // "VT03PGT.BIN"
+  std::string irq;           // "VT03IRQ.ASM", "\n" line ends, UTF-8
+  std::vector<std::pair<std::string, std::string>> itemFiles;  // NAME.ASM and its text
+  std::vector<std::string> messages;                           // items that were skipped, and why
+};
+
+// The whole output in memory. An item whose data does not hold what its header says is
+// skipped with a message; the page numbers of the others run on as if it were absent.
+ProjectOutputFiles MakeProjectOutput(const std::vector<OutputItem>& items);
+
+// The folder of a project file: its path up to the last "/" or "\".
+std::string ProjectFolder(const std::string& projectPath);
+
+// Reads every valid item's .pic file in tree order and writes the output files into folder.
+// Items whose file cannot be read as a block picture are skipped and named in messages.
+Result OutputProject(const ProjectTree& tree, const std::string& folder,
+                     std::vector<std::string>& messages);
+
+}  // namespace tilvex

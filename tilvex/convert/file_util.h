@@ -2,6 +2,7 @@
 // and the message for an output that cannot be written.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "image/file_io.h"
@@ -14,6 +15,14 @@ std::string ToCrlf(const std::string& text);
 
 // UTF-8 to GBK (code page 936); characters GBK cannot hold become "?".
 std::string Utf8ToGbk(const std::string& text);
+
+// Both directions, failing rather than changing a character, for names and paths that
+// must come back as they went in.
+std::optional<std::string> Utf8ToGbkStrict(const std::string& utf8);
+std::optional<std::string> GbkToUtf8Strict(const std::string& gbk);
+
+// The longest start of a GBK text that fits in maxBytes without splitting a character.
+std::string CutGbk(const std::string& gbk, size_t maxBytes);
 
 // The message for an output file that could not be written.
 std::string CannotWriteMessage(const std::string& path);

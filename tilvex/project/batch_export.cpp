@@ -11,7 +11,6 @@
 #include "image/picture_buffer.h"
 #include "output/block_output.h"
 #include "project/asm_text.h"
-#include "project/gbk_text.h"
 
 namespace tilvex {
 namespace {

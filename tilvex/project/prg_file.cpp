@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "convert/file_util.h"
 #include "image/file_io.h"
-#include "project/gbk_text.h"
 
 namespace tilvex {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "convert/file_util.h"
 #include "convert/tile_converter.h"
+#include "image/little_endian.h"
 
 namespace tilvex {
 namespace {
@@ -23,21 +24,6 @@ const char* const kCompressModeNames[] = {"Compress", "No Compress"};
 template <size_t N>
 const char* NameOf(const char* const (&names)[N], unsigned index) {
   return index < N ? names[index] : "";
-}
-
-void Put16(uint8_t* at, uint32_t v) {
-  at[0] = static_cast<uint8_t>(v);
-  at[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* at, uint32_t v) {
-  Put16(at, v);
-  Put16(at + 2, v >> 16);
-}
-uint16_t Get16(const uint8_t* at) {
-  return static_cast<uint16_t>(at[0] | at[1] << 8);
-}
-uint32_t Get32(const uint8_t* at) {
-  return Get16(at) | static_cast<uint32_t>(Get16(at + 2)) << 16;
 }
 
 PicLoad Refuse(const std::string& why) {
@@ -61,26 +47,26 @@ std::array<uint8_t, kPicHeaderBytes> EncodePicHeader(const PicHeader& h) {
   std::memcpy(&b[4], h.filler, 10);
   b[14] = h.palFirst;
   b[15] = h.palUsed;
-  Put32(&b[16], h.palInfo);
+  PutU32(&b[16], h.palInfo);
   b[20] = h.kind;
   b[21] = h.colourMode;
   b[22] = h.blockMode;
   b[23] = h.address;
-  Put32(&b[24], h.pntSize);
-  Put32(&b[28], h.palSize);
-  Put32(&b[32], h.pgtSize);
-  Put32(&b[36], h.width);
-  Put32(&b[40], h.height);
+  PutU32(&b[24], h.pntSize);
+  PutU32(&b[28], h.palSize);
+  PutU32(&b[32], h.pgtSize);
+  PutU32(&b[36], h.width);
+  PutU32(&b[40], h.height);
   b[44] = h.compressMode;
   b[45] = h.outSegment;
   b[46] = h.outLevel;
   b[47] = h.colourSpace;
   for (int i = 0; i < kMaxSectionRows; ++i)
-    Put32(&b[48 + 4 * i], static_cast<uint32_t>(h.sectionRows[i]));
+    PutU32(&b[48 + 4 * i], static_cast<uint32_t>(h.sectionRows[i]));
   for (int i = 0; i < kMaxPgtBanks; ++i)
-    Put16(&b[1072 + 2 * i], static_cast<uint16_t>(h.sectionFill[i]));
-  Put16(&b[1104], h.beginAddress);
-  Put16(&b[1106], h.endAddress);
+    PutU16(&b[1072 + 2 * i], static_cast<uint16_t>(h.sectionFill[i]));
+  PutU16(&b[1104], h.beginAddress);
+  PutU16(&b[1106], h.endAddress);
   std::memcpy(&b[1108], h.reserved, 12);
   return b;
 }
@@ -91,26 +77,26 @@ PicHeader DecodePicHeader(const uint8_t* b) {
   std::memcpy(h.filler, &b[4], 10);
   h.palFirst = b[14];
   h.palUsed = b[15];
-  h.palInfo = Get32(&b[16]);
+  h.palInfo = GetU32(&b[16]);
   h.kind = b[20];
   h.colourMode = b[21];
   h.blockMode = b[22];
   h.address = b[23];
-  h.pntSize = Get32(&b[24]);
-  h.palSize = Get32(&b[28]);
-  h.pgtSize = Get32(&b[32]);
-  h.width = Get32(&b[36]);
-  h.height = Get32(&b[40]);
+  h.pntSize = GetU32(&b[24]);
+  h.palSize = GetU32(&b[28]);
+  h.pgtSize = GetU32(&b[32]);
+  h.width = GetU32(&b[36]);
+  h.height = GetU32(&b[40]);
   h.compressMode = b[44];
   h.outSegment = b[45];
   h.outLevel = b[46];
   h.colourSpace = b[47];
   for (int i = 0; i < kMaxSectionRows; ++i)
-    h.sectionRows[i] = static_cast<int32_t>(Get32(&b[48 + 4 * i]));
+    h.sectionRows[i] = static_cast<int32_t>(GetU32(&b[48 + 4 * i]));
   for (int i = 0; i < kMaxPgtBanks; ++i)
-    h.sectionFill[i] = static_cast<int16_t>(Get16(&b[1072 + 2 * i]));
-  h.beginAddress = Get16(&b[1104]);
-  h.endAddress = Get16(&b[1106]);
+    h.sectionFill[i] = static_cast<int16_t>(GetU16(&b[1072 + 2 * i]));
+  h.beginAddress = GetU16(&b[1104]);
+  h.endAddress = GetU16(&b[1106]);
   std::memcpy(h.reserved, &b[1108], 12);
   return h;
 }

@@ -1,4 +1,5 @@
 #include "image/bitmap.h"
+#include "image/little_endian.h"
 
 #include <cstring>
 #include <new>
@@ -6,22 +7,6 @@
 
 namespace tilvex {
 namespace {
-
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-void PutU16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutU32(uint8_t* p, uint32_t v) {
-  PutU16(p, v);
-  PutU16(p + 2, v >> 16);
-}
 
 bool IsKnownBitCount(uint16_t bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -39,20 +24,20 @@ std::optional<BitmapInfo> ReadHeader(std::span<const uint8_t> block,
                                      std::optional<uint64_t> rowsAt) {
   if (block.size() < 4) return std::nullopt;
   BitmapInfo info;
-  info.headerSize = U32(block.data());
+  info.headerSize = GetU32(block.data());
   int64_t width, height;
   if (info.headerSize == kCoreHeaderBytes) {
     if (block.size() < kCoreHeaderBytes) return std::nullopt;
-    width = U16(block.data() + 4);
-    height = U16(block.data() + 6);
-    info.bitCount = U16(block.data() + 10);
+    width = GetU16(block.data() + 4);
+    height = GetU16(block.data() + 6);
+    info.bitCount = GetU16(block.data() + 10);
   } else if (IsInfoHeaderSize(info.headerSize)) {
     if (block.size() < info.headerSize) return std::nullopt;
-    width = static_cast<int32_t>(U32(block.data() + 4));
-    height = static_cast<int32_t>(U32(block.data() + 8));
-    info.bitCount = U16(block.data() + 14);
-    info.compression = U32(block.data() + 16);
-    info.colourCount = U32(block.data() + 32);
+    width = static_cast<int32_t>(GetU32(block.data() + 4));
+    height = static_cast<int32_t>(GetU32(block.data() + 8));
+    info.bitCount = GetU16(block.data() + 14);
+    info.compression = GetU32(block.data() + 16);
+    info.colourCount = GetU32(block.data() + 32);
   } else {
     return std::nullopt;
   }
@@ -151,7 +136,7 @@ std::optional<std::vector<uint8_t>> BmpFileBytes(std::span<const uint8_t> block)
   std::optional<BitmapInfo> info = ReadBitmapInfo(block);
   if (!info || info->headerSize != kInfoHeaderBytes) return std::nullopt;
   const uint64_t tableEnd = info->pixelOffset;
-  uint64_t imageSize = U32(block.data() + 20);
+  uint64_t imageSize = GetU32(block.data() + 20);
   if (info->compression != 1 && info->compression != 2) {
     imageSize = RowStride(info->bitCount, info->width) *
                 static_cast<uint64_t>(info->height < 0 ? -int64_t{info->height} : info->height);

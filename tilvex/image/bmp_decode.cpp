@@ -6,14 +6,10 @@
 #include <new>
 
 #include "image/bitmap.h"
+#include "image/little_endian.h"
 
 namespace tilvex {
 namespace {
-
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 // One channel of a bit-field pixel, scaled to 0..255.
 struct ChannelMask {
@@ -37,14 +33,14 @@ struct ChannelMask {
 
 // Whether the header names a size past kMaxPictureSide (checked only once it failed).
 bool DeclaresTooLarge(std::span<const uint8_t> block) {
-  const uint32_t headerSize = U32(block.data());
+  const uint32_t headerSize = GetU32(block.data());
   int64_t width = 0, height = 0;
   if (headerSize == kCoreHeaderBytes && block.size() >= 8) {
     width = block[4] | block[5] << 8;
     height = block[6] | block[7] << 8;
   } else if (headerSize >= kInfoHeaderBytes && block.size() >= 12) {
-    width = static_cast<int32_t>(U32(block.data() + 4));
-    height = static_cast<int32_t>(U32(block.data() + 8));
+    width = static_cast<int32_t>(GetU32(block.data() + 4));
+    height = static_cast<int32_t>(GetU32(block.data() + 8));
   }
   if (height < 0) height = -height;
   return width > kMaxPictureSide || height > kMaxPictureSide;
@@ -58,8 +54,8 @@ BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out
     return BmpDecodeStatus::kInvalid;
   }
   const std::span<const uint8_t> block = file.subspan(kBmpFileHeaderBytes);
-  const uint32_t headerSize = U32(block.data());
-  const uint32_t offBits = U32(file.data() + 10);
+  const uint32_t headerSize = GetU32(block.data());
+  const uint32_t offBits = GetU32(file.data() + 10);
   // Rows sit at the file's pixel offset; an offset that does not fit is taken as "rows
   // follow the colour table".
   std::optional<BitmapInfo> info;
@@ -71,7 +67,7 @@ BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out
     if (DeclaresTooLarge(block)) return BmpDecodeStatus::kTooLarge;
     // Forms we do not read ourselves, with a sound-looking size: let the general decoder try.
     if (block.size() >= 20 && headerSize >= 40 && headerSize <= 124) {
-      const uint32_t compression = U32(block.data() + 16);
+      const uint32_t compression = GetU32(block.data() + 16);
       if (compression == 4 || compression == 5) return BmpDecodeStatus::kUnsupported;
     }
     return BmpDecodeStatus::kInvalid;
@@ -93,9 +89,9 @@ BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out
   }
   if (info->compression == 3 || info->compression == 6) {
     const uint8_t* m = block.data() + kInfoHeaderBytes;  // inside the header or just after it
-    masks[0] = U32(m);
-    masks[1] = U32(m + 4);
-    masks[2] = U32(m + 8);
+    masks[0] = GetU32(m);
+    masks[1] = GetU32(m + 4);
+    masks[2] = GetU32(m + 8);
   }
   const ChannelMask red(masks[0]), green(masks[1]), blue(masks[2]);
 
@@ -136,7 +132,7 @@ BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out
           continue;
         case 32:
         default: {
-          const uint32_t v = U32(in + 4 * x);
+          const uint32_t v = GetU32(in + 4 * x);
           px[0] = blue.Of(v);
           px[1] = green.Of(v);
           px[2] = red.Of(v);

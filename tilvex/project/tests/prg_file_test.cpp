@@ -120,7 +120,9 @@ TEST(ProjectFile, SavingAndLoadingKeepsNamesPathsAndRecords) {
   for (size_t i = 0; i < a.size(); ++i) {
     EXPECT_EQ(tree.Node(a[i].id).label, loaded.Node(b[i].id).label);
     EXPECT_EQ(a[i].depth, b[i].depth);
-    if (i > 0) EXPECT_EQ(*tree.Record(a[i].id), *loaded.Record(b[i].id));
+    if (i > 0) {
+      EXPECT_EQ(*tree.Record(a[i].id), *loaded.Record(b[i].id));
+    }
   }
   EXPECT_FALSE(ReadProjectFile(dir + "/absent.prg", loaded));
   EXPECT_EQ(loaded.NodeCount(), 4);

@@ -1,0 +1,63 @@
+#include "model/file_drop.h"
+
+#include <gtest/gtest.h>
+
+namespace romvane {
+namespace {
+
+std::vector<uint8_t> Header() {
+  return {20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+}
+
+void AppendWide(std::vector<uint8_t>& out, std::u16string_view text) {
+  for (char16_t c : text) {
+    out.push_back(static_cast<uint8_t>(c & 0xFF));
+    out.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  out.push_back(0);
+  out.push_back(0);
+}
+
+TEST(FileDropBlock, ThreeGamesGiveThreeWideNamesAndAClosingEmptyName) {
+  const std::vector<std::string> paths = {"/g/a.nes", "/g/bb.nes", "/g/ccc.nes"};
+  std::vector<uint8_t> expected = Header();
+  AppendWide(expected, u"/g/a.nes");
+  AppendWide(expected, u"/g/bb.nes");
+  AppendWide(expected, u"/g/ccc.nes");
+  // 20 + 2 * (9 + 10 + 11) + 8 bytes in all; the rest after the names is zero.
+  expected.resize(20 + 2 * 30 + 8, 0);
+  EXPECT_EQ(FileDropBlock(paths), expected);
+}
+
+TEST(FileDropBlock, NoSelectionGivesTheHeaderAndZeroBytesOnly) {
+  std::vector<uint8_t> expected = Header();
+  expected.resize(28, 0);
+  EXPECT_EQ(FileDropBlock({}), expected);
+}
+
+TEST(FileDropBlock, ChineseNamesAreStoredAsTheirUtf16Units) {
+  // "坦克" is three bytes per character in UTF-8 and one UTF-16 unit each.
+  const std::vector<uint8_t> block = FileDropBlock({"/坦克.nes"});
+  ASSERT_EQ(block.size(), 20u + 2 * 12 + 8);
+  const std::vector<uint8_t> name(block.begin() + 20, block.begin() + 20 + 14);
+  EXPECT_EQ(name,
+            (std::vector<uint8_t>{'/', 0, 0x66, 0x57, 0x4B, 0x51, '.', 0, 'n', 0, 'e', 0, 's', 0}));
+  EXPECT_TRUE(std::all_of(block.begin() + 34, block.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST(FileDropBlock, DropEffectCopyIsOneAsFourLittleEndianBytes) {
+  EXPECT_EQ(DropEffectBytes(kDropEffectCopy), (std::vector<uint8_t>{1, 0, 0, 0}));
+  EXPECT_EQ(DropEffectBytes(2), (std::vector<uint8_t>{2, 0, 0, 0}));
+}
+
+TEST(Utf8ToUtf16, HandlesSupplementaryCharactersAndBrokenBytes) {
+  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x8E\xAE"), std::u16string(u"\U0001F3AE"));
+  EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                        "b"),
+            std::u16string(u"a\uFFFDb"));
+  EXPECT_EQ(Utf8ToUtf16("\xE5\x9D"), std::u16string(u"\uFFFD\uFFFD"));  // cut short
+  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), std::u16string(u"\uFFFD\uFFFD"));  // overlong "/"
+}
+
+}  // namespace
+}  // namespace romvane

@@ -63,7 +63,11 @@ CartovoDialog::CartovoDialog(std::string programDir, Launcher* launcher, Prompts
   BuildLayout();
 }
 
-CartovoDialog::~CartovoDialog() = default;
+CartovoDialog::~CartovoDialog() {
+  // The list view and its model read the game list, which goes before the base dialog.
+  delete view_;
+  delete model_;
+}
 
 void CartovoDialog::BuildLayout() {
   const DialogUnits du(this);

@@ -112,6 +112,12 @@ EditableListCtrl::EditableListCtrl(QWidget* parent) : QTreeView(parent) {
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
+EditableListCtrl::~EditableListCtrl() {
+  // The edit field loses the focus while the list is taken apart; nothing is stored then.
+  if (edit_) disconnect(edit_, nullptr, this, nullptr);
+  editing_ = false;
+}
+
 void EditableListCtrl::SetColumnReadOnly(int column, bool readOnly) {
   if (readOnly) {
     if (!readOnlyColumns_.contains(column)) readOnlyColumns_.append(column);

@@ -57,6 +57,7 @@ class EditableListCtrl : public QTreeView {
   static constexpr int kMaxColumns = 100;
 
   explicit EditableListCtrl(QWidget* parent = nullptr);
+  ~EditableListCtrl() override;
 
   void SetColumnReadOnly(int column, bool readOnly);
   bool IsColumnReadOnly(int column) const;

@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -125,7 +125,8 @@ void CartovoDialog::BuildLayout() {
   about->setIcon(windowIcon());
   about->setAutoRaise(true);
   about->setToolTip(QStringLiteral("关于 Romvane(&A)..."));
-  about->setShortcut(QKeySequence(Qt::ALT | Qt::Key_A));
+  auto* aboutKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
+  connect(aboutKey, &QShortcut::activated, this, &CartovoDialog::ShowAbout);
   connect(about, &QToolButton::clicked, this, &CartovoDialog::ShowAbout);
   side->addWidget(about, 0, Qt::AlignHCenter);
   side->addSpacing(du.Y(8));
@@ -354,7 +355,8 @@ void CartovoDialog::Build() {
   options.launcher = launcher_;
   options.sleep = sleep_;
   options.onWait = [&progress](int attempt) {
-    progress.setValue(attempt);
+    // A menu that is there at the first look needs no progress shown.
+    if (attempt > 1) progress.setValue(attempt);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return true;
   };

@@ -62,6 +62,7 @@ class WindowTest : public QObject {
   void enterAndEscapeOutsideTheEditorCloseTheWindow();
   void runButtonStartsTheEmulatorOnTheImage();
   void aboutBoxShowsTheVersion();
+  void aDoubleClickOnATitleRunsTheGameInsteadOfEditingIt();
 
  private:
   std::string Game(const std::string& name, uint8_t prgUnits = 2, uint8_t chrUnits = 1,
@@ -551,6 +552,17 @@ void WindowTest::aboutBoxShowsTheVersion() {
   };
   window_->findChild<QToolButton*>(QStringLiteral("aboutButton"))->click();
   QCOMPARE(seen, QStringList({"关于 Romvane", "Romvane 1.0 版", "确定"}));
+  QTest::keyClick(window_->windowHandle(), Qt::Key_A, Qt::AltModifier);
+  QCOMPARE(prompts_.dialogsShown, 2);
+}
+
+void WindowTest::aDoubleClickOnATitleRunsTheGameInsteadOfEditingIt() {
+  DropGames(2);
+  const QPoint at = view_->visualRect(window_->Model()->index(1, kColTitle)).center();
+  QTest::mouseDClick(view_->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QVERIFY(!view_->IsEditing());
+  QCOMPARE(Column(kColTitle), QStringList({"g1", "g2"}));
+  QCOMPARE(ReadBytes(*dir_ / "Temp.nes"), ReadBytes(*games_ / "g2.nes"));
 }
 
 QTEST_MAIN(WindowTest)

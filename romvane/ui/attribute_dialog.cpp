@@ -50,27 +50,28 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   label("Path:", 2, 0);
   QLabel* path = value("path", TextOr(a.path), 2, 1, 2);
   path->setWordWrap(true);
+  path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   path->setMinimumWidth(du.X(150));
   path->setMinimumHeight(du.Y(16));
 
-  label("Prom_Size:", 4, 0);
-  value("promSize", TextOr(a.prgSize), 4, 1);
-  label("Prom_Begin:", 5, 0);
-  QLabel* promBegin = value("promBegin", kNull, 5, 1);
-  label("Prom_End:", 6, 0);
-  QLabel* promEnd = value("promEnd", kNull, 6, 1);
-  label("Prom_Num:", 7, 0);
-  QLabel* promNum = value("promNum", kNull, 7, 1);
+  label("Prom_Size:", 5, 0);
+  value("promSize", TextOr(a.prgSize), 5, 1);
+  label("Prom_Begin:", 6, 0);
+  QLabel* promBegin = value("promBegin", kNull, 6, 1);
+  label("Prom_End:", 7, 0);
+  QLabel* promEnd = value("promEnd", kNull, 7, 1);
+  label("Prom_Num:", 8, 0);
+  QLabel* promNum = value("promNum", kNull, 8, 1);
   ShowPlace(a.prg, promBegin, promEnd, promNum);
 
-  label("Vrom_Size:", 4, 2);
-  value("vromSize", TextOr(a.chrSize), 4, 3);
-  label("Vrom_Begin:", 5, 2);
-  QLabel* vromBegin = value("vromBegin", kNull, 5, 3);
-  label("Vrom_End:", 6, 2);
-  QLabel* vromEnd = value("vromEnd", kNull, 6, 3);
-  label("Vrom_Num:", 7, 2);
-  QLabel* vromNum = value("vromNum", kNull, 7, 3);
+  label("Vrom_Size:", 5, 2);
+  value("vromSize", TextOr(a.chrSize), 5, 3);
+  label("Vrom_Begin:", 6, 2);
+  QLabel* vromBegin = value("vromBegin", kNull, 6, 3);
+  label("Vrom_End:", 7, 2);
+  QLabel* vromEnd = value("vromEnd", kNull, 7, 3);
+  label("Vrom_Num:", 8, 2);
+  QLabel* vromNum = value("vromNum", kNull, 8, 3);
   ShowPlace(a.chr, vromBegin, vromEnd, vromNum);
 
   // The header settings, preselected from the file; none when it could not be read.
@@ -88,8 +89,8 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
       AddChoice("fourScreen", trueFalse, Choice(known, flags & kFlagFourScreen, true)),
   };
   for (int i = 0; i < 5; ++i) {
-    label(choiceLabels[i], i == 4 ? 3 : i, 2);
-    grid->addWidget(choices[i], i == 4 ? 3 : i, 3);
+    label(choiceLabels[i], i, 2);
+    grid->addWidget(choices[i], i, 3);
   }
   mirroring_ = choices[1];
 

@@ -142,9 +142,15 @@ void CartovoDialog::BuildLayout() {
 }
 
 void CartovoDialog::keyPressEvent(QKeyEvent* event) {
-  // Outside the cell editor Enter ends the window as Escape does.
-  if (!event->modifiers() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-    accept();
+  // Outside the cell editor Enter ends the window as Escape does, except on a button with
+  // the focus, which it presses as the platform's dialogs do.
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      button->click();
+    } else {
+      accept();
+    }
     return;
   }
   QDialog::keyPressEvent(event);

@@ -522,7 +522,13 @@ void WindowTest::rightClickOnEmptySpaceStillOpensTheMenu() {
 }
 
 void WindowTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {
-  QTest::keyClick(view_, Qt::Key_Return);
+  DropGames(1);
+  Button("saveButton")->setFocus();
+  QTest::keyClick(Button("saveButton"), Qt::Key_Return);  // presses the focused button
+  QCOMPARE(prompts_.requests.size(), size_t{1});
+  QVERIFY(window_->isVisible());
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Enter, Qt::KeypadModifier);
   QVERIFY(!window_->isVisible());
   QCOMPARE(window_->result(), int(QDialog::Accepted));
   window_->show();

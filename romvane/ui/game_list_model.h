@@ -37,6 +37,9 @@ class GameListModel : public QAbstractTableModel {
   bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
                     const QModelIndex& parent) override;
   Qt::DropActions supportedDropActions() const override;
+  // A finished move drag asks the source to remove what it moved; the rows were moved
+  // in place already, so nothing is removed.
+  bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
   Qt::DropActions supportedDragActions() const override;
 
   // Wraps a change of the whole list (add, remove, move, sort, load) for the views.

@@ -1,5 +1,7 @@
 #include "model/file_drop.h"
 
+#include <string_view>
+
 namespace romvane {
 namespace {
 
@@ -17,9 +19,8 @@ int SequenceLength(uint8_t lead) {
   return 0;
 }
 
-}  // namespace
-
-std::u16string Utf8ToUtf16(std::string_view utf8) {
+// UTF-16 code units of a path held as UTF-8; a malformed sequence becomes U+FFFD.
+std::u16string WideName(std::string_view utf8) {
   std::u16string out;
   size_t i = 0;
   while (i < utf8.size()) {
@@ -55,6 +56,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
+}  // namespace
+
 std::vector<uint8_t> FileDropBlock(const std::vector<std::string>& paths) {
   // The names are sized by the multibyte text they come from: every path and its NUL.
   // A UTF-16 name never needs more units than its text has bytes, so the names always
@@ -70,7 +73,7 @@ std::vector<uint8_t> FileDropBlock(const std::vector<std::string>& paths) {
   size_t at = kFileDropHeaderSize;
   for (const std::string& p : paths) {
     // A NUL inside a path would end the name early; such a path names no file anyway.
-    for (char16_t unit : Utf8ToUtf16(p.substr(0, p.find('\0')))) {
+    for (char16_t unit : WideName(p.substr(0, p.find('\0')))) {
       block[at++] = static_cast<uint8_t>(unit & 0xFF);
       block[at++] = static_cast<uint8_t>(unit >> 8);
     }

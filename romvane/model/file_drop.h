@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace romvane {
@@ -19,8 +18,5 @@ std::vector<uint8_t> FileDropBlock(const std::vector<std::string>& paths);
 
 // The four bytes of "Preferred DropEffect".
 std::vector<uint8_t> DropEffectBytes(uint32_t effect);
-
-// UTF-16 code units of a UTF-8 text; a malformed sequence becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view utf8);
 
 }  // namespace romvane

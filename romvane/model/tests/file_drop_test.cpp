@@ -50,13 +50,17 @@ TEST(FileDropBlock, DropEffectCopyIsOneAsFourLittleEndianBytes) {
   EXPECT_EQ(DropEffectBytes(2), (std::vector<uint8_t>{2, 0, 0, 0}));
 }
 
-TEST(Utf8ToUtf16, HandlesSupplementaryCharactersAndBrokenBytes) {
-  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x8E\xAE"), std::u16string(u"\U0001F3AE"));
-  EXPECT_EQ(Utf8ToUtf16("a\xFF"
-                        "b"),
-            std::u16string(u"a\uFFFDb"));
-  EXPECT_EQ(Utf8ToUtf16("\xE5\x9D"), std::u16string(u"\uFFFD\uFFFD"));  // cut short
-  EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), std::u16string(u"\uFFFD\uFFFD"));  // overlong "/"
+TEST(FileDropBlock, SupplementaryCharactersAndBrokenBytesStillGiveWholeNames) {
+  // U+1F3AE takes a surrogate pair; a stray byte becomes U+FFFD.
+  const std::vector<uint8_t> block = FileDropBlock({"\xF0\x9F\x8E\xAE", "a\xFF"});
+  const std::vector<uint8_t> names(block.begin() + 20, block.begin() + 20 + 14);
+  EXPECT_EQ(names,
+            (std::vector<uint8_t>{0x3C, 0xD8, 0xAE, 0xDF, 0, 0, 'a', 0, 0xFD, 0xFF, 0, 0, 0, 0}));
+  // A sequence cut short or written overlong is refused byte by byte.
+  const std::vector<uint8_t> cut = FileDropBlock({"\xE5\x9D", "\xC0\xAF"});
+  const std::vector<uint8_t> cutNames(cut.begin() + 20, cut.begin() + 20 + 12);
+  EXPECT_EQ(cutNames,
+            (std::vector<uint8_t>{0xFD, 0xFF, 0xFD, 0xFF, 0, 0, 0xFD, 0xFF, 0xFD, 0xFF, 0, 0}));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ printf '%s\r\n%s\r\n%s\r\n' "$DEMO/demo-tank.nes" "$DEMO/demo-racer.nes" "$DEMO/
   > "$DEMO/demo.sav"
 
 if [ -x "$BIN/romvane" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
-  exec "$BIN/romvane"
+  exec "$BIN/romvane" "$DEMO/demo.sav"
 fi
 "$BIN/romvane-cli" info "$DEMO"/*.nes
 "$BIN/romvane-cli" build "$DEMO/demo.sav" --dir "$BIN"

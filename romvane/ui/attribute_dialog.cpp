@@ -1,0 +1,147 @@
+#include "attribute_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "dialog_units.h"
+
+namespace romvane {
+namespace {
+
+const QString kNull = QStringLiteral("Null");
+
+QString TextOr(const std::string& text) {
+  // A field shows "Null" until it has a value.
+  return text.empty() ? kNull : QString::fromStdString(text);
+}
+
+int Choice(bool known, bool set, bool trueFirst) {
+  if (!known) return -1;
+  return trueFirst ? (set ? 0 : 1) : (set ? 1 : 0);
+}
+
+}  // namespace
+
+AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Attribute"));
+  const DialogUnits du(this);
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(du.X(6));
+  grid->setVerticalSpacing(du.Y(3));
+
+  auto label = [&](const char* text, int row, int column) {
+    grid->addWidget(new QLabel(QString::fromLatin1(text), this), row, column,
+                    Qt::AlignLeft | Qt::AlignTop);
+  };
+  auto value = [&](const char* name, const QString& text, int row, int column, int rowSpan = 1) {
+    QLabel* v = AddValue(name, text);
+    grid->addWidget(v, row, column, rowSpan, 1, Qt::AlignLeft | Qt::AlignTop);
+    return v;
+  };
+
+  label("Number:", 0, 0);
+  value("number", TextOr(a.number), 0, 1);
+  label("Tital:", 1, 0);
+  value("title", TextOr(a.title), 1, 1);
+  label("Path:", 2, 0);
+  QLabel* path = value("path", TextOr(a.path), 2, 1, 2);
+  path->setWordWrap(true);
+  path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  path->setMinimumWidth(du.X(150));
+  path->setMinimumHeight(du.Y(16));
+
+  label("Prom_Size:", 5, 0);
+  value("promSize", TextOr(a.prgSize), 5, 1);
+  label("Prom_Begin:", 6, 0);
+  QLabel* promBegin = value("promBegin", kNull, 6, 1);
+  label("Prom_End:", 7, 0);
+  QLabel* promEnd = value("promEnd", kNull, 7, 1);
+  label("Prom_Num:", 8, 0);
+  QLabel* promNum = value("promNum", kNull, 8, 1);
+  ShowPlace(a.prg, promBegin, promEnd, promNum);
+
+  label("Vrom_Size:", 5, 2);
+  value("vromSize", TextOr(a.chrSize), 5, 3);
+  label("Vrom_Begin:", 6, 2);
+  QLabel* vromBegin = value("vromBegin", kNull, 6, 3);
+  label("Vrom_End:", 7, 2);
+  QLabel* vromEnd = value("vromEnd", kNull, 7, 3);
+  label("Vrom_Num:", 8, 2);
+  QLabel* vromNum = value("vromNum", kNull, 8, 3);
+  ShowPlace(a.chr, vromBegin, vromEnd, vromNum);
+
+  // The header settings, preselected from the file; none when it could not be read.
+  const bool known = a.header.has_value();
+  const uint8_t flags = known ? (*a.header)[6] : 0;
+  const int mapper = known ? MapperNumber(*a.header) : -1;
+  const QStringList trueFalse = {QStringLiteral("True"), QStringLiteral("False")};
+  const char* choiceLabels[] = {"Mapper:", "Mirroring:", "SRAM:", "Trainer:", "4 Map:"};
+  QComboBox* choices[] = {
+      AddChoice("mapper", {"0", "1", "2", "3", "4"}, mapper >= 0 && mapper <= 4 ? mapper : -1),
+      AddChoice("mirroring", {"Vertical", "Horizontal"},
+                Choice(known, flags & kFlagVertical, true)),
+      AddChoice("sram", trueFalse, Choice(known, flags & kFlagSram, true)),
+      AddChoice("trainer", trueFalse, Choice(known, flags & kFlagTrainer, true)),
+      AddChoice("fourScreen", trueFalse, Choice(known, flags & kFlagFourScreen, true)),
+  };
+  for (int i = 0; i < 5; ++i) {
+    label(choiceLabels[i], i, 2);
+    grid->addWidget(choices[i], i, 3);
+  }
+  mirroring_ = choices[1];
+
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  ok->setObjectName(QStringLiteral("okButton"));
+  cancel->setObjectName(QStringLiteral("cancelButton"));
+  ok->setDefault(true);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+  layout->addLayout(grid);
+  layout->addStretch(1);
+  layout->addWidget(buttons);
+  resize(du.X(304), du.Y(183));
+}
+
+int AttributeDialog::MirroringChoice() const {
+  switch (mirroring_->currentIndex()) {
+    case 0:
+      return 1;
+    case 1:
+      return 0;
+    default:
+      return -1;
+  }
+}
+
+QLabel* AttributeDialog::AddValue(const char* name, const QString& text) {
+  auto* v = new QLabel(text, this);
+  v->setObjectName(QString::fromLatin1(name));
+  v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return v;
+}
+
+QComboBox* AttributeDialog::AddChoice(const char* name, const QStringList& items, int selected) {
+  auto* box = new QComboBox(this);
+  box->setObjectName(QString::fromLatin1(name));
+  box->addItems(items);
+  box->setCurrentIndex(selected);
+  return box;
+}
+
+void AttributeDialog::ShowPlace(const BlockPlace& place, QLabel* begin, QLabel* end, QLabel* page) {
+  if (!place.known) return;
+  begin->setText(QString::number(place.begin, 16));
+  end->setText(QString::number(place.end, 16));
+  page->setText(QString::number(place.page, 16));
+}
+
+}  // namespace romvane

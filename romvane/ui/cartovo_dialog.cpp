@@ -1,0 +1,424 @@
+#include "cartovo_dialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "about_dialog.h"
+#include "attribute_dialog.h"
+#include "build/attribute_info.h"
+#include "build/cartridge_build.h"
+#include "build/emulator_run.h"
+#include "build/qt_launcher.h"
+#include "clipboard_files.h"
+#include "dialog_units.h"
+#include "editable_list_ctrl.h"
+#include "game_list_model.h"
+#include "list_export_bridge.h"
+#include "model/list_file.h"
+#include "model/paths.h"
+#include "prompts.h"
+
+namespace romvane {
+namespace {
+
+constexpr int kColumnWidths[kColumnCount] = {40, 260, 50, 50, 168};
+
+// Waits without freezing the window: it keeps painting while the menu is built.
+void WaitPainting(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::string TitleOfFile(const std::string& path) {
+  const std::string base = BaseNameOf(path);
+  return base.empty() ? FileNameOf(path) : base;
+}
+
+}  // namespace
+
+CartovoDialog::CartovoDialog(std::string programDir, Launcher* launcher, Prompts* prompts,
+                             QWidget* parent)
+    : QDialog(parent),
+      programDir_(std::move(programDir)),
+      ownLauncher_(launcher ? nullptr : new QtLauncher),
+      ownPrompts_(prompts ? nullptr : new Prompts),
+      launcher_(launcher ? launcher : ownLauncher_.get()),
+      prompts_(prompts ? prompts : ownPrompts_.get()),
+      sleep_(WaitPainting) {
+  setWindowTitle(QStringLiteral("Cartovo"));
+  BuildLayout();
+}
+
+CartovoDialog::~CartovoDialog() {
+  // The list view and its model read the game list, which goes before the base dialog.
+  delete view_;
+  delete model_;
+}
+
+void CartovoDialog::BuildLayout() {
+  const DialogUnits du(this);
+  model_ = new GameListModel(list_, this);
+  view_ = new EditableListCtrl(this);
+  view_->setObjectName(QStringLiteral("gameList"));
+  view_->setModel(model_);
+  for (int c = 0; c < kColumnCount; ++c) view_->setColumnWidth(c, kColumnWidths[c]);
+  for (int c : {kColNumber, kColPrgSize, kColChrSize, kColAttribute})
+    view_->SetColumnReadOnly(c, true);
+  view_->SetAllowedChars(QString(), kColTitle);
+  view_->header()->setSectionsClickable(true);
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  view_->setMinimumSize(du.X(382), du.Y(247));
+  connect(view_->header(), &QHeaderView::sectionClicked, this, &CartovoDialog::SortByColumn);
+  connect(view_, &QWidget::customContextMenuRequested, this, &CartovoDialog::ShowContextMenu);
+  connect(view_, &EditableListCtrl::filesDropped, this, &CartovoDialog::AddDroppedFiles);
+  connect(view_, &EditableListCtrl::rowDoubleClicked, this, &CartovoDialog::RunGame);
+  connect(model_, &GameListModel::rowsPlaced, this, [this](int first, int count) {
+    ForgetLastBuild();
+    SelectRows(first, count);
+  });
+
+  auto* side = new QVBoxLayout;
+  side->setSpacing(0);
+  side->setContentsMargins(0, du.Y(8), 0, 0);
+  side->addWidget(new QLabel(QStringLiteral("保留大小(0x):"), this));
+  side->addSpacing(du.Y(10));
+  reserve_ = new QLineEdit(QStringLiteral("6000"), this);
+  reserve_->setObjectName(QStringLiteral("reserveSize"));
+  reserve_->setMaxLength(5);
+  reserve_->setFixedWidth(du.X(40));
+  side->addWidget(reserve_);
+
+  auto button = [&](const char* text, const char* name, int spaceBefore, auto handler) {
+    side->addSpacing(du.Y(spaceBefore));
+    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    b->setObjectName(QString::fromLatin1(name));
+    // No button is the default: Enter closes the window as the dialog's OK.
+    b->setAutoDefault(false);
+    b->setFixedSize(du.X(50), du.Y(14));
+    connect(b, &QPushButton::clicked, this, handler);
+    side->addWidget(b);
+  };
+  button("模拟运行", "runButton", 7, &CartovoDialog::RunImage);
+  button("转换/合成", "buildButton", 35, &CartovoDialog::Build);
+  button("导出列表", "exportButton", 12, &CartovoDialog::ExportList);
+  button("保存", "saveButton", 10, &CartovoDialog::SaveList);
+  button("载入", "loadButton", 8, &CartovoDialog::LoadList);
+  side->addStretch(1);
+
+  // Where the platform offers no window menu to hold it, the about box opens from here.
+  auto* about = new QToolButton(this);
+  about->setObjectName(QStringLiteral("aboutButton"));
+  about->setIcon(windowIcon());
+  about->setAutoRaise(true);
+  about->setToolTip(QStringLiteral("关于 Romvane(&A)..."));
+  auto* aboutKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
+  connect(aboutKey, &QShortcut::activated, this, &CartovoDialog::ShowAbout);
+  connect(about, &QToolButton::clicked, this, &CartovoDialog::ShowAbout);
+  side->addWidget(about, 0, Qt::AlignHCenter);
+  side->addSpacing(du.Y(8));
+  button("取消", "cancelButton", 0, &QDialog::reject);
+  side->addSpacing(du.Y(16));
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+  layout->setSpacing(du.X(8));
+  layout->addWidget(view_, 1);
+  layout->addLayout(side);
+  resize(du.X(461), du.Y(261));
+}
+
+void CartovoDialog::keyPressEvent(QKeyEvent* event) {
+  // Outside the cell editor Enter ends the window as Escape does, except on a button with
+  // the focus, which it presses as the platform's dialogs do.
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+      button->click();
+    } else {
+      accept();
+    }
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CartovoDialog::Tell(const std::string& message) {
+  if (!message.empty()) prompts_->Message(this, QString::fromStdString(message));
+}
+
+void CartovoDialog::Tell(const std::vector<std::string>& messages) {
+  std::string all;
+  for (const std::string& m : messages) {
+    if (m.empty()) continue;
+    if (!all.empty()) all += "\n";
+    all += m;
+  }
+  Tell(all);
+}
+
+std::vector<int> CartovoDialog::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& i : view_->selectionModel()->selectedRows()) rows.push_back(i.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void CartovoDialog::SelectRows(int first, int count) {
+  std::vector<int> rows;
+  for (int r = first; r < first + count; ++r) rows.push_back(r);
+  SelectRowList(rows);
+}
+
+void CartovoDialog::SelectRowList(const std::vector<int>& rows) {
+  QItemSelection selection;
+  for (int r : rows) {
+    if (r >= 0 && r < model_->rowCount())
+      selection.select(model_->index(r, 0), model_->index(r, kColumnCount - 1));
+  }
+  if (selection.isEmpty()) return;
+  view_->selectionModel()->setCurrentIndex(selection.first().topLeft(),
+                                           QItemSelectionModel::NoUpdate);
+  view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void CartovoDialog::ShowContextMenu(const QPoint& position) {
+  if (busy_) return;
+  view_->EndEdit();
+  QMenu menu(this);
+  QAction* add = menu.addAction(QStringLiteral("添加"));
+  QAction* remove = menu.addAction(QStringLiteral("删除"));
+  QAction* copy = menu.addAction(QStringLiteral("复制"));
+  menu.addSeparator();
+  QAction* up = menu.addAction(QStringLiteral("上移"));
+  QAction* down = menu.addAction(QStringLiteral("下移"));
+  QAction* attributes = menu.addAction(QStringLiteral("属性"));
+  QAction* chosen = prompts_->ExecMenu(menu, view_->viewport()->mapToGlobal(position));
+  if (chosen == add) {
+    AddGameFromDialog();
+  } else if (chosen == remove) {
+    RemoveSelected();
+  } else if (chosen == copy) {
+    CopySelected();
+  } else if (chosen == up) {
+    MoveUp();
+  } else if (chosen == down) {
+    MoveDown();
+  } else if (chosen == attributes) {
+    const std::vector<int> rows = SelectedRows();
+    if (!rows.empty()) ShowAttributes(rows.front());
+  }
+}
+
+void CartovoDialog::AddGameFromDialog() {
+  if (busy_) return;
+  const QString path = prompts_->ChooseFile(this, {QStringLiteral("打开"),
+                                                   QStringLiteral("NES File(*.nes)"),
+                                                   QStringLiteral("nes"),
+                                                   {},
+                                                   false});
+  if (path.isEmpty()) return;
+  const std::string file = path.toStdString();
+  const AddResult added =
+      model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file)); });
+  view_->scrollToBottom();
+  Tell(added.message);
+}
+
+void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
+  if (busy_) return;
+  std::vector<std::string> messages;
+  model_->Apply([&](GameList& l) {
+    for (const QString& p : paths) {
+      const std::string file = p.toStdString();
+      if (file.find(".nes") == std::string::npos && file.find(".NES") == std::string::npos)
+        continue;
+      const AddResult added = l.AddGame(file, TitleOfFile(file), true);
+      if (!added.message.empty()) messages.push_back(added.message);
+      if (added.status == AddStatus::kListFull) break;
+    }
+  });
+  if (model_->rowCount() > 0) view_->scrollTo(model_->index(model_->rowCount() - 1, 0));
+  view_->setFocus(Qt::OtherFocusReason);
+  Tell(messages);
+}
+
+void CartovoDialog::RemoveSelected() {
+  if (busy_) return;
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  model_->Apply([&](GameList& l) { l.RemoveGames(rows); });
+  ForgetLastBuild();
+}
+
+void CartovoDialog::CopySelected() {
+  if (busy_) return;
+  std::vector<std::string> paths;
+  for (int row : SelectedRows()) {
+    const GameEntry* entry = list_.EntryForRow(row);
+    const std::string& path = entry ? entry->path : list_.Row(row).path;
+    if (!path.empty()) paths.push_back(path);
+  }
+  QApplication::clipboard()->setMimeData(MakeCopiedFilesData(paths));
+}
+
+void CartovoDialog::MoveUp() {
+  if (busy_) return;
+  std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameUp(rows); });
+  if (message.empty()) ForgetLastBuild();
+  SelectRowList(rows);
+  Tell(message);
+}
+
+void CartovoDialog::MoveDown() {
+  if (busy_) return;
+  std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameDown(rows); });
+  if (message.empty()) ForgetLastBuild();
+  SelectRowList(rows);
+  Tell(message);
+}
+
+void CartovoDialog::ShowAttributes(int row) {
+  if (busy_ || row < 0 || row >= list_.RowCount()) return;
+  const GameAttributes attributes = AttributesOfRow(list_, row, lastBuild_);
+  AttributeDialog dialog(attributes, this);
+  if (prompts_->Exec(dialog) != QDialog::Accepted) return;
+  // Only the mirroring is applied, and never to a file that could not be read whole.
+  const int vertical = dialog.MirroringChoice();
+  if (!attributes.header || vertical < 0) return;
+  const std::string message = list_.SetMirroring(row, vertical == 1);
+  model_->RowChanged(row);
+  Tell(message);
+}
+
+void CartovoDialog::SortByColumn(int column) {
+  if (busy_) return;
+  view_->EndEdit();
+  if (column == sortColumn_) {
+    sortAscending_ = !sortAscending_;
+  } else {
+    sortColumn_ = column;
+    sortAscending_ = true;
+  }
+  model_->Apply([&](GameList& l) { l.SortRows(column, sortAscending_); });
+  view_->header()->setSortIndicatorShown(true);
+  view_->header()->setSortIndicator(column,
+                                    sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void CartovoDialog::RunGame(int clickedRow) {
+  if (busy_) return;
+  const std::vector<int> rows = SelectedRows();
+  const int row = rows.empty() ? clickedRow : rows.front();
+  const GameRun run = PrepareGameRun(list_, row, programDir_);
+  if (!run.message.empty()) {
+    Tell(run.message);
+    return;
+  }
+  if (!launcher_->Start(run.command)) Tell("无法启动模拟器" + run.command.program + "!");
+}
+
+void CartovoDialog::RunImage() {
+  if (busy_) return;
+  const Command command = RunImageCommand(programDir_);
+  if (!launcher_->Start(command)) Tell("无法启动模拟器" + command.program + "!");
+}
+
+void CartovoDialog::Build() {
+  if (busy_) return;
+  view_->EndEdit();
+  busy_ = true;
+  // The window takes no commands while the menu is built, but it keeps painting.
+  QProgressDialog progress(QStringLiteral("正在等待菜单程序 menu.bin ..."), QString(), 0,
+                           kMenuWaitAttempts, this);
+  progress.setWindowTitle(QStringLiteral("转换/合成"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(0);
+  progress.setAutoReset(false);
+  progress.setAutoClose(false);
+  progress.reset();
+
+  BuildOptions options;
+  options.reserveText = reserve_->text().toStdString();
+  options.programDir = programDir_;
+  options.launcher = launcher_;
+  options.sleep = sleep_;
+  options.onWait = [&progress](int attempt) {
+    // A menu that is there at the first look needs no progress shown.
+    if (attempt > 1) progress.setValue(attempt);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  };
+  BuildResult result = BuildCartridge(list_, options);
+  progress.close();
+  lastBuild_ = std::move(result.ordered);
+  busy_ = false;
+  Tell(result.message);
+}
+
+void CartovoDialog::ExportList() {
+  if (busy_) return;
+  view_->EndEdit();
+  const QString path = prompts_->ChooseFile(
+      this, {QStringLiteral("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
+             QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
+  if (path.isEmpty()) return;
+  Tell(ExportListWorkbook(list_, path.toStdString()));
+}
+
+void CartovoDialog::SaveList() {
+  if (busy_ || list_.RowCount() == 0) return;
+  view_->EndEdit();
+  const QString path = prompts_->ChooseFile(this, {QStringLiteral("保存文件信息"),
+                                                   QStringLiteral("存档文件(*.sav)"),
+                                                   QStringLiteral("sav"),
+                                                   {},
+                                                   true});
+  if (path.isEmpty()) return;
+  Tell(SaveListFile(list_, path.toStdString()));
+}
+
+void CartovoDialog::LoadList() {
+  if (busy_) return;
+  view_->EndEdit();
+  const QString path = prompts_->ChooseFile(this, {QStringLiteral("载入文件信息"),
+                                                   QStringLiteral("存档文件(*.sav)"),
+                                                   QStringLiteral("sav"),
+                                                   {},
+                                                   false});
+  if (path.isEmpty()) return;
+  LoadListFrom(path);
+}
+
+void CartovoDialog::LoadListFrom(const QString& path) {
+  const LoadResult loaded =
+      model_->Apply([&](GameList& l) { return LoadListFile(l, path.toStdString()); });
+  ForgetLastBuild();
+  std::vector<std::string> messages = loaded.warnings;
+  messages.push_back(loaded.error);
+  Tell(messages);
+}
+
+void CartovoDialog::ShowAbout() {
+  AboutDialog about(this);
+  prompts_->Exec(about);
+}
+
+}  // namespace romvane

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "build/bank_layout.h"
+#include "build/launcher.h"
+#include "model/game_list.h"
+
+class QLineEdit;
+class QMenu;
+
+namespace romvane {
+
+class EditableListCtrl;
+class GameListModel;
+class Prompts;
+
+// "Cartovo", the builder's one window: the game list and every command on it.
+class CartovoDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // programDir holds the make script, the build files and the emulator. The launcher
+  // and prompts default to the real ones; tests pass their own.
+  explicit CartovoDialog(std::string programDir, Launcher* launcher = nullptr,
+                         Prompts* prompts = nullptr, QWidget* parent = nullptr);
+  ~CartovoDialog() override;
+
+  const GameList& List() const { return list_; }
+  GameListModel* Model() const { return model_; }
+  EditableListCtrl* ListView() const { return view_; }
+  const std::vector<BankBlock>& LastBuild() const { return lastBuild_; }
+  // How the build waits between two looks for the menu binary; tests shorten it.
+  void SetBuildSleep(std::function<void(int milliseconds)> sleep) { sleep_ = std::move(sleep); }
+
+  // Replaces the list with the games of a list file, reporting what went wrong.
+  void LoadListFrom(const QString& path);
+
+  // The commands, one handler each.
+  void AddGameFromDialog();
+  void RemoveSelected();
+  void CopySelected();
+  void MoveUp();
+  void MoveDown();
+  void ShowAttributes(int row);
+  void SortByColumn(int column);
+  void AddDroppedFiles(const QStringList& paths);
+  void RunGame(int row);
+  void RunImage();
+  void Build();
+  void ExportList();
+  void SaveList();
+  void LoadList();
+  void ShowAbout();
+
+  // The rows selected now, in ascending order.
+  std::vector<int> SelectedRows() const;
+  void SelectRows(int first, int count);
+  void SelectRowList(const std::vector<int>& rows);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void ShowContextMenu(const QPoint& position);
+  void Tell(const std::string& message);
+  void Tell(const std::vector<std::string>& messages);
+  void ForgetLastBuild() { lastBuild_.clear(); }
+
+  std::string programDir_;
+  std::unique_ptr<Launcher> ownLauncher_;
+  std::unique_ptr<Prompts> ownPrompts_;
+  Launcher* launcher_;
+  Prompts* prompts_;
+  std::function<void(int)> sleep_;
+
+  GameList list_;
+  GameListModel* model_ = nullptr;
+  EditableListCtrl* view_ = nullptr;
+  QLineEdit* reserve_ = nullptr;
+  std::vector<BankBlock> lastBuild_;
+  int sortColumn_ = -1;
+  bool sortAscending_ = true;
+  bool busy_ = false;  // a build is waiting for the menu: no other command runs
+};
+
+}  // namespace romvane

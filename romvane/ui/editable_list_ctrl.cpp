@@ -1,0 +1,267 @@
+#include "editable_list_ctrl.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QUrl>
+
+namespace romvane {
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList paths;
+  if (!data) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  }
+  return paths;
+}
+
+}  // namespace
+
+CellEdit::CellEdit(EditableListCtrl* list) : QLineEdit(list->viewport()), list_(list) {
+  hide();
+}
+
+void CellEdit::Begin(int row, int column, const QString& text, const QString& allowedChars) {
+  row_ = row;
+  column_ = column;
+  initialText_ = text;
+  allowedChars_ = allowedChars;
+  cancelled_ = false;
+  setFont(list_->font());
+  setText(text);
+  selectAll();
+  show();
+  raise();
+  setFocus(Qt::MouseFocusReason);
+  opened_.start();
+}
+
+void CellEdit::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      emit finished();
+      return;
+    case Qt::Key_Escape:
+      cancelled_ = true;
+      emit finished();
+      return;
+    default:
+      break;
+  }
+  const QString typed = event->text();
+  if (!typed.isEmpty() && !allowedChars_.isEmpty()) {
+    const QChar c = typed.front();
+    // Only printable characters are checked: backspace, copy (0x03), paste (0x16), cut
+    // (0x18) and keys without a character of their own always pass.
+    const bool printable = c.unicode() >= 0x20 && c.unicode() != 0x7F;
+    if (printable && !allowedChars_.contains(c)) {
+      QApplication::beep();
+      emit refused(c);
+      return;
+    }
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void CellEdit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  // The field's own context menu takes the focus for a moment; that is not the end.
+  if (event->reason() != Qt::PopupFocusReason) emit finished();
+}
+
+void CellEdit::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The first click of a double click opened this field over the row; the second one
+  // belongs to the row, so the edit is dropped and the row gets its double click.
+  if (opened_.isValid() &&
+      opened_.elapsed() <= QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+    cancelled_ = true;
+    const int row = row_;
+    emit finished();
+    emit list_->rowDoubleClicked(row);
+    return;
+  }
+  QLineEdit::mouseDoubleClickEvent(event);
+}
+
+EditableListCtrl::EditableListCtrl(QWidget* parent) : QTreeView(parent) {
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(true);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::MoveAction);
+  header()->setSectionsMovable(false);
+  header()->setStretchLastSection(false);
+  header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+EditableListCtrl::~EditableListCtrl() {
+  // The edit field loses the focus while the list is taken apart; nothing is stored then.
+  if (edit_) disconnect(edit_, nullptr, this, nullptr);
+  editing_ = false;
+}
+
+void EditableListCtrl::SetColumnReadOnly(int column, bool readOnly) {
+  if (readOnly) {
+    if (!readOnlyColumns_.contains(column)) readOnlyColumns_.append(column);
+  } else {
+    readOnlyColumns_.removeAll(column);
+  }
+}
+
+bool EditableListCtrl::IsColumnReadOnly(int column) const {
+  return readOnlyColumns_.contains(column);
+}
+
+void EditableListCtrl::SetAllowedChars(const QString& chars, int column) {
+  if (column == -1) {
+    allowedChars_.fill(chars);
+  } else if (column >= 0 && column < kMaxColumns) {
+    allowedChars_[static_cast<size_t>(column)] = chars;
+  }
+}
+
+void EditableListCtrl::EditCell(int row, int column) {
+  if (!model() || row < 0 || row >= model()->rowCount() || column < 0 ||
+      column >= model()->columnCount() || IsColumnReadOnly(column)) {
+    return;
+  }
+  EndEdit();
+  // A cell out of view on either side is brought to the left border; one that only
+  // sticks out on the right is scrolled by the part that sticks out.
+  const int viewWidth = viewport()->width();
+  int left = header()->sectionViewportPosition(column);
+  const int width = columnWidth(column);
+  QScrollBar* bar = horizontalScrollBar();
+  if (left < 0 || left > viewWidth) {
+    bar->setValue(bar->value() + left);
+  } else if (left + width > viewWidth) {
+    bar->setValue(bar->value() + left + width - viewWidth);
+  }
+  const QModelIndex index = model()->index(row, column);
+  scrollTo(index, QAbstractItemView::EnsureVisible);
+  left = header()->sectionViewportPosition(column);
+  const QRect rowRect = visualRect(index);
+
+  if (!edit_) {
+    edit_ = new CellEdit(this);
+    connect(edit_, &CellEdit::finished, this, &EditableListCtrl::FinishEdit);
+  }
+  edit_->setGeometry(left, rowRect.top(), width, rowRect.height());
+  editing_ = true;
+  const QString allowed =
+      column < kMaxColumns ? allowedChars_[static_cast<size_t>(column)] : QString();
+  edit_->Begin(row, column, index.data(Qt::EditRole).toString(), allowed);
+}
+
+void EditableListCtrl::EndEdit() {
+  if (!editing_ || !edit_) return;
+  editing_ = false;
+  const int row = edit_->Row();
+  const int column = edit_->Column();
+  const QString text = edit_->Cancelled() ? edit_->InitialText() : edit_->text();
+  edit_->hide();
+  if (model() && row < model()->rowCount()) {
+    model()->setData(model()->index(row, column), text, Qt::EditRole);
+  }
+  emit cellEdited(row, column, text);
+}
+
+void EditableListCtrl::FinishEdit() {
+  const bool hadFocus = edit_ && edit_->hasFocus();
+  EndEdit();
+  if (hadFocus) setFocus(Qt::OtherFocusReason);
+}
+
+void EditableListCtrl::mousePressEvent(QMouseEvent* event) {
+  EndEdit();  // a click elsewhere in the list ends a running edit first
+  pendingEdit_ = QPersistentModelIndex();
+  const QModelIndex hit = indexAt(event->position().toPoint());
+  QTreeView::mousePressEvent(event);
+  const bool plainClick = !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+  if (event->button() == Qt::LeftButton && plainClick && hit.isValid() &&
+      currentIndex().row() == hit.row() && !IsColumnReadOnly(hit.column())) {
+    pendingEdit_ = hit;
+  }
+}
+
+void EditableListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeView::mouseReleaseEvent(event);
+  const QModelIndex hit = indexAt(event->position().toPoint());
+  // The edit opens once the button is up, so a press that starts a drag never opens it.
+  if (pendingEdit_.isValid() && hit == QModelIndex(pendingEdit_)) {
+    const int row = pendingEdit_.row();
+    const int column = pendingEdit_.column();
+    pendingEdit_ = QPersistentModelIndex();
+    EditCell(row, column);
+  }
+  pendingEdit_ = QPersistentModelIndex();
+}
+
+void EditableListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+  pendingEdit_ = QPersistentModelIndex();
+  QTreeView::mouseDoubleClickEvent(event);
+  const QModelIndex hit = indexAt(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && hit.isValid()) emit rowDoubleClicked(hit.row());
+}
+
+void EditableListCtrl::startDrag(Qt::DropActions supportedActions) {
+  pendingEdit_ = QPersistentModelIndex();
+  EndEdit();
+  QTreeView::startDrag(supportedActions);
+}
+
+void EditableListCtrl::scrollContentsBy(int dx, int dy) {
+  EndEdit();  // the edit field would no longer cover its cell
+  QTreeView::scrollContentsBy(dx, dy);
+}
+
+void EditableListCtrl::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData() && event->mimeData()->hasUrls()) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return;
+  }
+  QTreeView::dragEnterEvent(event);
+}
+
+void EditableListCtrl::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->mimeData() && event->mimeData()->hasUrls()) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return;
+  }
+  QTreeView::dragMoveEvent(event);
+}
+
+void EditableListCtrl::dropEvent(QDropEvent* event) {
+  if (event->mimeData() && event->mimeData()->hasUrls()) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    EndEdit();
+    if (!paths.isEmpty()) emit filesDropped(paths);
+    return;
+  }
+  EndEdit();
+  QTreeView::dropEvent(event);
+}
+
+}  // namespace romvane

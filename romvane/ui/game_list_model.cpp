@@ -1,0 +1,145 @@
+#include "game_list_model.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QIODevice>
+#include <QMimeData>
+
+#include <algorithm>
+
+namespace romvane {
+namespace {
+
+const char* const kHeadings[kColumnCount] = {"编号", "Title", "sProm", "sVrom", "属性"};
+
+// The rows travel with the process id, so rows dragged from another window are refused.
+QByteArray EncodeRows(const std::vector<int>& rows) {
+  QByteArray bytes;
+  QDataStream out(&bytes, QIODevice::WriteOnly);
+  out << static_cast<qint64>(QCoreApplication::applicationPid());
+  out << static_cast<qint32>(rows.size());
+  for (int r : rows) out << static_cast<qint32>(r);
+  return bytes;
+}
+
+bool DecodeRows(const QByteArray& bytes, int rowCount, std::vector<int>& rows) {
+  QDataStream in(bytes);
+  qint64 pid = 0;
+  qint32 count = 0;
+  in >> pid >> count;
+  if (in.status() != QDataStream::Ok || pid != QCoreApplication::applicationPid() || count < 0 ||
+      count > rowCount) {
+    return false;
+  }
+  for (qint32 i = 0; i < count; ++i) {
+    qint32 r = -1;
+    in >> r;
+    if (in.status() != QDataStream::Ok || r < 0 || r >= rowCount) return false;
+    rows.push_back(r);
+  }
+  return true;
+}
+
+}  // namespace
+
+GameListModel::GameListModel(GameList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list) {}
+
+int GameListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : list_.RowCount();
+}
+
+int GameListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant GameListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= list_.RowCount()) return {};
+  if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+  return QString::fromStdString(list_.Row(index.row()).text[static_cast<size_t>(index.column())]);
+}
+
+QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= kColumnCount) {
+    return {};
+  }
+  return QString::fromUtf8(kHeadings[section]);
+}
+
+Qt::ItemFlags GameListModel::flags(const QModelIndex& index) const {
+  // The list edits its cells itself; the model only has to take the text.
+  if (!index.isValid()) return Qt::ItemIsDropEnabled;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled |
+         Qt::ItemNeverHasChildren;
+}
+
+bool GameListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::EditRole || index.column() != kColTitle) return false;
+  list_.SetTitle(index.row(), value.toString().toStdString());
+  emit dataChanged(index, index);
+  return true;
+}
+
+void GameListModel::RowChanged(int row) {
+  if (row < 0 || row >= list_.RowCount()) return;
+  emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+}
+
+QStringList GameListModel::mimeTypes() const {
+  return {QString::fromLatin1(kRowsMimeType)};
+}
+
+QMimeData* GameListModel::mimeData(const QModelIndexList& indexes) const {
+  std::vector<int> rows;
+  for (const QModelIndex& i : indexes) rows.push_back(i.row());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(kRowsMimeType), EncodeRows(rows));
+  return data;
+}
+
+bool GameListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                    const QModelIndex&) const {
+  return data && data->hasFormat(QString::fromLatin1(kRowsMimeType)) &&
+         (action == Qt::MoveAction || action == Qt::CopyAction);
+}
+
+bool GameListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                 const QModelIndex& parent) {
+  if (!canDropMimeData(data, action, row, 0, parent)) return false;
+  std::vector<int> rows;
+  if (!DecodeRows(data->data(QString::fromLatin1(kRowsMimeType)), list_.RowCount(), rows) ||
+      rows.empty()) {
+    return false;
+  }
+  // Dropped on a row: the rows go before it; between rows: before the next one;
+  // on empty space below the rows: to the end.
+  const int dropRow = parent.isValid() ? parent.row() : (row >= 0 ? row : list_.RowCount());
+  MoveRows(std::move(rows), dropRow);
+  return true;
+}
+
+void GameListModel::MoveRows(std::vector<int> rows, int dropRow) {
+  if (dropRow < 0 || dropRow > list_.RowCount()) dropRow = list_.RowCount();
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  const int above = static_cast<int>(
+      std::count_if(rows.begin(), rows.end(), [dropRow](int r) { return r < dropRow; }));
+  const int count = static_cast<int>(rows.size());
+  Apply([&](GameList& list) { list.MoveRowsTo(rows, dropRow); });
+  emit rowsPlaced(dropRow - above, count);
+}
+
+Qt::DropActions GameListModel::supportedDropActions() const {
+  return Qt::MoveAction | Qt::CopyAction;
+}
+
+bool GameListModel::removeRows(int, int, const QModelIndex&) { return false; }
+
+Qt::DropActions GameListModel::supportedDragActions() const {
+  return Qt::MoveAction;
+}
+
+}  // namespace romvane

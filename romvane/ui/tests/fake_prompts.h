@@ -1,0 +1,68 @@
+#pragma once
+
+// Answers the window's questions in place of a user, so no test ever blocks.
+
+#include <QAction>
+#include <QDialog>
+#include <QMenu>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "build/qt_launcher.h"
+#include "prompts.h"
+
+namespace romvane {
+
+class FakePrompts : public Prompts {
+ public:
+  void Message(QWidget*, const QString& text) override { messages << text; }
+
+  QString ChooseFile(QWidget*, const FileRequest& request) override {
+    requests.push_back(request);
+    if (files.empty()) return {};
+    const QString answer = files.front();
+    files.pop_front();
+    return answer;
+  }
+
+  int Exec(QDialog& dialog) override {
+    ++dialogsShown;
+    return onExec ? onExec(dialog) : QDialog::Rejected;
+  }
+
+  QAction* ExecMenu(QMenu& menu, const QPoint&) override {
+    menuTexts.clear();
+    for (QAction* a : menu.actions())
+      menuTexts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    for (QAction* a : menu.actions()) {
+      if (a->text() == menuChoice) return a;
+    }
+    return nullptr;
+  }
+
+  QStringList messages;
+  std::deque<QString> files;
+  std::vector<FileRequest> requests;
+  std::function<int(QDialog&)> onExec;
+  int dialogsShown = 0;
+  QString menuChoice;
+  QStringList menuTexts;
+};
+
+// Records every program started; the menu build script really runs.
+class RecordingLauncher : public Launcher {
+ public:
+  bool Start(const Command& command) override {
+    started.push_back(command);
+    if (command.program == "sh") return real.Start(command);
+    return emulatorStarts;
+  }
+  std::vector<Command> started;
+  bool emulatorStarts = true;
+  QtLauncher real;
+};
+
+}  // namespace romvane

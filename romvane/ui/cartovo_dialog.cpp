@@ -26,10 +26,10 @@
 #include "dialog_units.h"
 #include "editable_list_ctrl.h"
 #include "game_list_model.h"
-#include "list_export_bridge.h"
 #include "model/list_file.h"
 #include "model/paths.h"
 #include "prompts.h"
+#include "xls/list_export.h"
 
 namespace romvane {
 namespace {
@@ -380,7 +380,8 @@ void CartovoDialog::ExportList() {
       this, {QStringLiteral("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
              QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
   if (path.isEmpty()) return;
-  Tell(ExportListWorkbook(list_, path.toStdString()));
+  // A written file may still carry a warning (a list longer than the sheet).
+  Tell(WriteListWorkbook(ShownRows(list_), path.toStdString()).message);
 }
 
 void CartovoDialog::SaveList() {

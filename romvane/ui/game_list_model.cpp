@@ -136,7 +136,9 @@ Qt::DropActions GameListModel::supportedDropActions() const {
   return Qt::MoveAction | Qt::CopyAction;
 }
 
-bool GameListModel::removeRows(int, int, const QModelIndex&) { return false; }
+bool GameListModel::removeRows(int, int, const QModelIndex&) {
+  return false;
+}
 
 Qt::DropActions GameListModel::supportedDragActions() const {
   return Qt::MoveAction;

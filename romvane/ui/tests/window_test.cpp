@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -440,15 +441,28 @@ void WindowTest::exportAsksForAWorkbookFile() {
   const std::string path = *dir_ / "Rom.xls";
   prompts_.files.push_back(QString::fromStdString(path));
   Button("exportButton")->click();
-  if (std::filesystem::exists(path)) {
-    QVERIFY(prompts_.messages.isEmpty());
-    const std::vector<uint8_t> head = ReadBytes(path);
-    QVERIFY(head.size() >= 8);
-    QCOMPARE(std::vector<uint8_t>(head.begin(), head.begin() + 8),
-             (std::vector<uint8_t>{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}));
-  } else {
-    QCOMPARE(prompts_.messages.size(), 1);  // a writer that cannot write says so
-  }
+  QVERIFY(std::filesystem::exists(path));
+  QVERIFY(prompts_.messages.isEmpty());
+  const std::vector<uint8_t> head = ReadBytes(path);
+  QVERIFY(head.size() >= 8);
+  QCOMPARE(std::vector<uint8_t>(head.begin(), head.begin() + 8),
+           (std::vector<uint8_t>{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}));
+  // The list as shown, read back by an independent reader.
+  const QString script = QStringLiteral(
+      "import json, sys, xlrd\n"
+      "s = xlrd.open_workbook(sys.argv[1]).sheet_by_name('Files List')\n"
+      "print(json.dumps([s.row_values(r) for r in range(s.nrows)]))\n");
+  QProcess python;
+  python.start(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral("-c"), script, QString::fromStdString(path)});
+  QVERIFY(python.waitForFinished(30000));
+  QCOMPARE(
+      python.readAllStandardOutput().trimmed(),
+      QByteArray("[[\"Number\", \"Title\", \"PromSize-Hex\", \"PromSize\", \"VromSize-Hex\", "
+                 "\"VromSize\", \"Attribute\"], [1.0, \"g1\", \"8000\", 32768.0, \"2000\", 8192.0, "
+                 "\"mapper0,\\u6c34\\u5e73\"], [2.0, \"g2\", \"8000\", 32768.0, \"2000\", 8192.0, "
+                 "\"mapper0,\\u6c34\\u5e73\"]]"));
+  QCOMPARE(python.readAllStandardError(), QByteArray());
 }
 
 void WindowTest::attributeDialogChangesOnlyTheMirroring() {

@@ -31,12 +31,7 @@ void ColourTables::RebuildIndex() {
 std::string DataDirectory() {
   const char* env = std::getenv("TILVEX_DIR");
   if (env && *env) return env;
-  std::vector<char> buffer(4096);
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return ".";
-  std::string exe(buffer.data(), static_cast<size_t>(n));
-  const size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? "." : exe.substr(0, slash == 0 ? 1 : slash);
+  return ExecutableDirectory();
 }
 
 Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes) {

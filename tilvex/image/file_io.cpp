@@ -58,4 +58,13 @@ std::string LowerExtension(const std::string& path) {
   return ext;
 }
 
+std::string ExecutableDirectory() {
+  std::vector<char> buffer(4096);
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return ".";
+  const std::string exe(buffer.data(), static_cast<size_t>(n));
+  const size_t slash = exe.rfind('/');
+  return slash == std::string::npos ? "." : exe.substr(0, slash == 0 ? 1 : slash);
+}
+
 }  // namespace tilvex

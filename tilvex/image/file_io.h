@@ -21,6 +21,9 @@ Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8
 // Writes the bytes to a temporary file beside `path`, then renames it over `path`.
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
 
+// The folder of the running executable ("." when it cannot be found).
+std::string ExecutableDirectory();
+
 // The text after the last "." of the file name, lower case; empty without a ".".
 std::string LowerExtension(const std::string& path);
 

@@ -92,5 +92,39 @@ TEST_F(CliTest, ErrorsGoToStderrWithANonZeroExit) {
   EXPECT_NE(missing.output.find("RGB2HSL.TAB文件读取错误!"), std::string::npos) << missing.output;
 }
 
+TEST_F(CliTest, WithoutTheDecoderModuleOnlyBmpPicturesLoad) {
+  // A 2 x 1 PNG: one red pixel, one blue.
+  static const unsigned char kPng[] = {
+      0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
+      0x44, 0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00,
+      0x00, 0x7B, 0x40, 0xE8, 0xDD, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x44, 0x41, 0x54, 0x78,
+      0x9C, 0x63, 0xF8, 0xCF, 0x00, 0x04, 0xFF, 0x01, 0x07, 0x00, 0x01, 0xFF, 0xE2, 0x23,
+      0x9E, 0x59, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+  std::FILE* f = std::fopen((dir_ + "/two.png").c_str(), "wb");
+  std::fwrite(kPng, 1, sizeof kPng, f);
+  std::fclose(f);
+  const CliRun withModule = Cli("colours " + dir_ + "/two.png");
+  EXPECT_EQ(withModule.exitCode, 0) << withModule.output;
+  EXPECT_NE(withModule.output.find("colours: 2"), std::string::npos);
+
+  // The same program in a folder without "libtilvex_magick.so": BMP is still read by our
+  // own code; PNG fails as a missing decoder library does.
+  namespace fs = std::filesystem;
+  const fs::path alone = fs::path(dir_) / "alone";
+  fs::create_directories(alone);
+  const fs::path programs = fs::path(TILVEX_CLI).parent_path();
+  fs::copy_file(TILVEX_CLI, alone / "tilvex-cli");
+  for (const char* table : {"Hsl2rgb.tab", "6576(ok).act"})
+    fs::copy_file(programs / table, alone / table);
+  auto run = [&](const std::string& arguments) {
+    FILE* pipe = popen(
+        ((alone / "tilvex-cli").string() + " " + arguments + " >/dev/null 2>&1").c_str(), "r");
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run("colours " + dir_ + "/in.bmp"), 0);
+  EXPECT_EQ(run("colours " + dir_ + "/two.png"), 1);
+}
+
 }  // namespace
 }  // namespace tilvex

@@ -1,0 +1,106 @@
+// The ImageMagick decoder module. It is loaded at run time, on the first picture that is not
+// a plain BMP, so a program that only reads BMP files never loads ImageMagick at all.
+
+#include <Magick++.h>
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "image/bitmap.h"
+#include "image/magick_module.h"
+#include "image/result.h"
+
+namespace tilvex {
+namespace {
+
+// ImageMagick starts on the first picture that needs it, so that a program that only reads
+// BMP files never pays for it. The limits keep a hostile file (a tiny file declaring a huge
+// picture, a bomb of frames) from exhausting memory or filling the disk: no pixel cache on
+// disk at all, and the system's own policy may lower the others further.
+void StartMagick() {
+  static std::once_flag started;
+  std::call_once(started, [] {
+    Magick::InitializeMagick(nullptr);
+    Magick::ResourceLimits::width(kMaxPictureSide);
+    Magick::ResourceLimits::height(kMaxPictureSide);
+    Magick::ResourceLimits::memory(MagickCore::MagickSizeType{1} << 30);
+    Magick::ResourceLimits::map(MagickCore::MagickSizeType{1} << 30);
+    Magick::ResourceLimits::disk(0);
+    Magick::ResourceLimits::listLength(64);
+    Magick::ResourceLimits::thread(1);
+  });
+}
+
+// Decodes the file's bytes with the named coder. Details say what went wrong without the
+// file's name, which the caller puts in front.
+Result Decode(const char* coder, const uint8_t* data, size_t size, DecodedPicture& out) {
+  StartMagick();
+  try {
+    Magick::Image image;
+    image.quiet(true);
+    // The coder is named, never guessed from the contents, and only the first frame read.
+    image.magick(coder);
+    image.subImage(0);
+    image.subRange(1);
+    try {
+      image.read(Magick::Blob(data, size));
+    } catch (const Magick::Warning&) {
+      // A damaged but readable picture: keep what was decoded.
+    }
+    const size_t width = image.columns(), height = image.rows();
+    if (width < 1 || height < 1) return Result::Fail({}, "the picture is empty");
+    if (width > size_t{kMaxPictureSide} || height > size_t{kMaxPictureSide}) {
+      return Result::Fail(kPictureTooLargeMessage, "larger than 16384 pixels");
+    }
+    // Printing colours (CMYK JPEG, TIFF, PSD) and other spaces become screen colours.
+    if (image.colorSpace() != Magick::sRGBColorspace &&
+        image.colorSpace() != Magick::GRAYColorspace) {
+      image.colorSpace(Magick::sRGBColorspace);
+    }
+    out.width = static_cast<int32_t>(width);
+    out.height = static_cast<int32_t>(height);
+    out.pixels.assign(width * height * 4, 0);
+    // Rows arrive top-down; the picture keeps them bottom-up.
+    for (size_t y = 0; y < height; ++y) {
+      uint8_t* row = out.pixels.data() + (height - 1 - y) * width * 4;
+      image.write(0, static_cast<ssize_t>(y), width, 1, "BGRA", Magick::CharPixel, row);
+    }
+    return Result::Ok();
+  } catch (const std::bad_alloc&) {
+    out = DecodedPicture();
+    return Result::Fail(kPictureTooLargeMessage, "not enough memory");
+  } catch (const Magick::ErrorCache& e) {
+    // The pixels would not fit in the memory the limits allow.
+    out = DecodedPicture();
+    return Result::Fail(kPictureTooLargeMessage, e.what());
+  } catch (const Magick::ErrorResourceLimit& e) {
+    out = DecodedPicture();
+    return Result::Fail(kPictureTooLargeMessage, e.what());
+  } catch (const std::exception& e) {
+    out = DecodedPicture();
+    return Result::Fail({}, e.what());
+  }
+}
+
+bool CanRead(const char* coder) {
+  StartMagick();
+  try {
+    return Magick::CoderInfo(coder).isReadable();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+}  // namespace tilvex
+
+extern "C" __attribute__((visibility("default"))) bool TilvexMagickCanRead(const char* coder) {
+  return tilvex::CanRead(coder);
+}
+
+extern "C" __attribute__((visibility("default"))) void TilvexMagickDecode(
+    const char* coder, const uint8_t* data, size_t size, tilvex::DecodedPicture* out,
+    tilvex::Result* result) {
+  *result = tilvex::Decode(coder, data, size, *out);
+}

@@ -8,27 +8,13 @@
 #include <string>
 
 #include "image/picture_buffer.h"
+#include "shell_run.h"
 
 namespace tilvex {
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr together
-};
-
 CliRun Cli(const std::string& arguments) {
-  CliRun run;
-  const std::string command = std::string(TILVEX_CLI) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::array<char, 256> buffer;
-  size_t got;
-  while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    run.output.append(buffer.data(), got);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunShell(std::string(TILVEX_CLI) + " " + arguments);
 }
 
 class CliTest : public testing::Test {
@@ -117,10 +103,7 @@ TEST_F(CliTest, WithoutTheDecoderModuleOnlyBmpPicturesLoad) {
   for (const char* table : {"Hsl2rgb.tab", "6576(ok).act"})
     fs::copy_file(programs / table, alone / table);
   auto run = [&](const std::string& arguments) {
-    FILE* pipe = popen(
-        ((alone / "tilvex-cli").string() + " " + arguments + " >/dev/null 2>&1").c_str(), "r");
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunShell((alone / "tilvex-cli").string() + " " + arguments).exitCode;
   };
   EXPECT_EQ(run("colours " + dir_ + "/in.bmp"), 0);
   EXPECT_EQ(run("colours " + dir_ + "/two.png"), 1);

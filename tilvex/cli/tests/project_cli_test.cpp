@@ -12,16 +12,12 @@
 #include "image/picture_buffer.h"
 #include "palette/pal_file.h"
 #include "project/prg_file.h"
+#include "shell_run.h"
 
 namespace tilvex {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-  int exitCode = -1;
-  std::string output;
-};
 
 class ProjectCliTest : public testing::Test {
  protected:
@@ -42,17 +38,7 @@ class ProjectCliTest : public testing::Test {
 
   // Runs in the test's folder, as the batch writes into the current folder.
   CliRun Cli(const std::string& arguments) {
-    CliRun run;
-    const std::string command =
-        "cd '" + dir_.string() + "' && " + std::string(TILVEX_CLI) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::array<char, 256> buffer;
-    size_t got;
-    while ((got = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-      run.output.append(buffer.data(), got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunShell("cd '" + dir_.string() + "' && " + std::string(TILVEX_CLI) + " " + arguments);
   }
 
   std::string Read(const std::string& name) {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "xls/le_bytes.h"
-#include "xls/utf16.h"
+#include "model/utf16.h"
 
 namespace romvane {
 

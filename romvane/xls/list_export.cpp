@@ -5,7 +5,7 @@
 
 #include "build/parse_hex.h"
 #include "xls/spreadsheet_book.h"
-#include "xls/utf16.h"
+#include "model/utf16.h"
 
 namespace romvane {
 

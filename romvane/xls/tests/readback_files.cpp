@@ -10,7 +10,7 @@
 #include "xls/compound_file.h"
 #include "xls/list_export.h"
 #include "xls/spreadsheet_book.h"
-#include "xls/utf16.h"
+#include "model/utf16.h"
 
 namespace fs = std::filesystem;
 using namespace romvane;

@@ -1,4 +1,4 @@
-#include "xls/utf16.h"
+#include "model/utf16.h"
 
 #include <cstdint>
 

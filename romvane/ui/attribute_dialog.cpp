@@ -54,25 +54,21 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   path->setMinimumWidth(du.X(150));
   path->setMinimumHeight(du.Y(16));
 
-  label("Prom_Size:", 5, 0);
-  value("promSize", TextOr(a.prgSize), 5, 1);
-  label("Prom_Begin:", 6, 0);
-  QLabel* promBegin = value("promBegin", kNull, 6, 1);
-  label("Prom_End:", 7, 0);
-  QLabel* promEnd = value("promEnd", kNull, 7, 1);
-  label("Prom_Num:", 8, 0);
-  QLabel* promNum = value("promNum", kNull, 8, 1);
-  ShowPlace(a.prg, promBegin, promEnd, promNum);
-
-  label("Vrom_Size:", 5, 2);
-  value("vromSize", TextOr(a.chrSize), 5, 3);
-  label("Vrom_Begin:", 6, 2);
-  QLabel* vromBegin = value("vromBegin", kNull, 6, 3);
-  label("Vrom_End:", 7, 2);
-  QLabel* vromEnd = value("vromEnd", kNull, 7, 3);
-  label("Vrom_Num:", 8, 2);
-  QLabel* vromNum = value("vromNum", kNull, 8, 3);
-  ShowPlace(a.chr, vromBegin, vromEnd, vromNum);
+  // The PRG block in columns 0-1, the CHR block in columns 2-3: size, then its place.
+  auto blockRows = [&](const std::string& kind, const std::string& key, int column,
+                       const std::string& size, const BlockPlace& place) {
+    label((kind + "_Size:").c_str(), 5, column);
+    value((key + "Size").c_str(), TextOr(size), 5, column + 1);
+    QLabel* fields[3];
+    const std::string names[3] = {"Begin", "End", "Num"};
+    for (int i = 0; i < 3; ++i) {
+      label((kind + "_" + names[i] + ":").c_str(), 6 + i, column);
+      fields[i] = value((key + names[i]).c_str(), kNull, 6 + i, column + 1);
+    }
+    ShowPlace(place, fields[0], fields[1], fields[2]);
+  };
+  blockRows("Prom", "prom", 0, a.prgSize, a.prg);
+  blockRows("Vrom", "vrom", 2, a.chrSize, a.chr);
 
   // The header settings, preselected from the file; none when it could not be read.
   const bool known = a.header.has_value();

@@ -50,6 +50,13 @@ Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> byte
   return Result::Ok();
 }
 
+Result CreateFileKeeping(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "ab");
+  if (!file) return Result::Fail({}, "cannot create " + path + ": " + std::strerror(errno));
+  std::fclose(file);
+  return Result::Ok();
+}
+
 std::string LowerExtension(const std::string& path) {
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos) return {};

@@ -21,6 +21,10 @@ Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8
 // Writes the bytes to a temporary file beside `path`, then renames it over `path`.
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
 
+// Creates the file when it does not exist; an existing file keeps its contents. Fails when
+// the file cannot be opened for writing.
+Result CreateFileKeeping(const std::string& path);
+
 // The folder of the running executable ("." when it cannot be found).
 std::string ExecutableDirectory();
 

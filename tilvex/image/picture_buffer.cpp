@@ -116,8 +116,9 @@ Result PictureBuffer::Save(const std::string& path, const PicFileWriter& picWrit
     bytes = picWriter(*this);
     if (!bytes) return Result::Fail({}, "cannot make the block picture file");
   } else {
-    // Nothing to write for this kind or extension; an existing file is left alone.
-    return Result::Ok();
+    // Nothing to write for this kind or extension. The file is still created, so a name that
+    // cannot be written fails as any save does; an existing file keeps its contents.
+    return CreateFileKeeping(path);
   }
   return WriteFileReplacing(path, *bytes);
 }

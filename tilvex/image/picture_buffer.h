@@ -93,8 +93,9 @@ class PictureBuffer {
   // The picture as BMP file bytes; fails unless the header is the 40-byte form.
   std::optional<std::vector<uint8_t>> SaveBmp() const;
   // Saves by extension: "bmp" writes a BMP, "pic" the block picture through picWriter
-  // (kind 3 only); other extensions write nothing. The old file is replaced only once the
-  // new one is complete.
+  // (kind 3 only); other extensions and kinds write nothing: the file is created empty when
+  // missing and kept as it is otherwise, and a file that cannot be created fails the save.
+  // The old file is replaced only once the new one is complete.
   Result Save(const std::string& path, const PicFileWriter& picWriter = nullptr) const;
 
  private:

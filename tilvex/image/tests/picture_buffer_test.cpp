@@ -131,6 +131,13 @@ TEST(PictureBuffer, SaveWritesOnlyKnownKindsAndKeepsOldFilesOnFailure) {
   test::WriteBytes(dir + "/keep.txt", {1, 2, 3});
   ASSERT_TRUE(picture.Save(dir + "/keep.txt"));
   EXPECT_EQ(ReadBytes(dir + "/keep.txt").size(), 3u);
+  // A new file of another kind is made empty (there is nothing to put in it); one that cannot
+  // be created fails the save.
+  ASSERT_TRUE(picture.Save(dir + "/photo.png"));
+  EXPECT_TRUE(std::filesystem::exists(dir + "/photo.png"));
+  EXPECT_EQ(ReadBytes(dir + "/photo.png").size(), 0u);
+  EXPECT_FALSE(picture.Save(dir + "/missing-folder/photo.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir + "/missing-folder"));
 
   // A .pic save needs a block picture and the document's writer.
   int calls = 0;
@@ -140,7 +147,8 @@ TEST(PictureBuffer, SaveWritesOnlyKnownKindsAndKeepsOldFilesOnFailure) {
   };
   ASSERT_TRUE(picture.Save(dir + "/a.pic", writer));
   EXPECT_EQ(calls, 0);
-  EXPECT_FALSE(std::filesystem::exists(dir + "/a.pic"));
+  EXPECT_EQ(ReadBytes(dir + "/a.pic").size(), 0u);
+  EXPECT_FALSE(picture.Save(dir + "/missing-folder/a.pic", writer));
   picture.kind = kPictureKindBlock;
   EXPECT_FALSE(picture.Save(dir + "/a.pic"));
   ASSERT_TRUE(picture.Save(dir + "/a.pic", writer));

@@ -107,6 +107,9 @@ EditableListCtrl::EditableListCtrl(QWidget* parent) : QTreeView(parent) {
   setDropIndicatorShown(true);
   setDragDropMode(QAbstractItemView::DragDrop);
   setDefaultDropAction(Qt::MoveAction);
+  // Rows dragged inside the list land on the row under the cursor, wherever in that row
+  // the button is released, and that whole row is highlighted as the drop target.
+  setDragDropOverwriteMode(true);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

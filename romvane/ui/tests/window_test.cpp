@@ -251,6 +251,24 @@ void WindowTest::draggingRowsOneAndTwoOntoRowFiveRenumbers() {
              QString::fromStdString(*games_ / (Column(kColTitle)[row].toStdString() + ".nes")));
   }
   QCOMPARE(window_->SelectedRows(), (std::vector<int>{2, 3}));
+
+  // The rows go before the row under the cursor, also when released near its lower
+  // edge; released below the last row they go to the end.
+  std::unique_ptr<QMimeData> again(
+      window_->Model()->mimeData(view_->selectionModel()->selectedIndexes()));
+  const QRect rowFive = view_->visualRect(window_->Model()->index(4, 1));
+  DragAndDrop(QPoint(rowFive.center().x(), rowFive.bottom() - 1), Qt::MoveAction, again.get());
+  QCOMPARE(Column(kColTitle), QStringList({"g3", "g4", "g1", "g2", "g5"}));
+  window_->SelectRows(0, 1);
+  std::unique_ptr<QMimeData> first(
+      window_->Model()->mimeData(view_->selectionModel()->selectedIndexes()));
+  DragAndDrop(QPoint(rowFive.center().x(), rowFive.bottom() + 20), Qt::MoveAction, first.get());
+  QCOMPARE(Column(kColTitle), QStringList({"g4", "g1", "g2", "g5", "g3"}));
+  QCOMPARE(Column(kColNumber), QStringList({"1", "2", "3", "4", "5"}));
+  // A view that clears the cells of moved rows cannot blank a title.
+  QVERIFY(
+      !window_->Model()->setData(window_->Model()->index(4, kColTitle), QVariant(), Qt::EditRole));
+  QCOMPARE(Column(kColTitle).last(), QStringLiteral("g3"));
 }
 
 void WindowTest::movingTheFirstRowUpOnlyTellsTheUser() {

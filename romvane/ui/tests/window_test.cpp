@@ -193,8 +193,10 @@ void WindowTest::droppedFilesAddOnlyNesNamesAndShowTheLastRow() {
   QVERIFY(prompts_.messages.isEmpty());
   QCOMPARE(QApplication::focusWidget(), view_);
 
+  window_->SelectRowList({0, 2});
   DropGames(40);
   QCOMPARE(window_->List().RowCount(), 43);
+  QCOMPARE(window_->SelectedRows(), (std::vector<int>{0, 2}));  // adding keeps the selection
   const QRect last = view_->visualRect(window_->Model()->index(42, 0));
   QVERIFY(view_->viewport()->rect().contains(last));
 }
@@ -221,9 +223,13 @@ void WindowTest::aTitleEditIsUndoneByEscapeAndKeptByEnter() {
 
 void WindowTest::headerClicksSortAscendingThenDescending() {
   Drop({Game("b.nes", 2), Game("c.nes", 1), Game("a.nes", 4)});
+  window_->SelectRows(0, 1);  // b
   ClickHeader(kColTitle);
   QCOMPARE(Column(kColTitle), QStringList({"a", "b", "c"}));
   QCOMPARE(Column(kColNumber), QStringList({"3", "1", "2"}));
+  // The selection and the focused row stay with their game.
+  QCOMPARE(window_->SelectedRows(), std::vector<int>{1});
+  QCOMPARE(view_->currentIndex().row(), 1);
   ClickHeader(kColTitle);
   QCOMPARE(Column(kColTitle), QStringList({"c", "b", "a"}));
   ClickHeader(kColPrgSize);

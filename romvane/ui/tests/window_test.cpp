@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -218,6 +219,23 @@ void WindowTest::aTitleEditIsUndoneByEscapeAndKeptByEnter() {
   QTest::keyClick(view_->Editor(), Qt::Key_Return);
   QCOMPARE(Column(kColTitle), QStringList({"坦克 Tank", "g2"}));
   QVERIFY(window_->isVisible());
+  QCOMPARE(QApplication::focusWidget(), view_);
+
+  // A scroll or a click on a heading ends the edit too, and the list keeps the focus,
+  // so Enter then closes the window and presses no button.
+  DropGames(60);
+  view_->scrollToTop();
+  ClickCell(1, kColTitle);
+  QTest::keyClicks(view_->Editor(), QStringLiteral("x"));
+  view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
+  QVERIFY(!view_->IsEditing());
+  QCOMPARE(Column(kColTitle)[1], QStringLiteral("x"));
+  QCOMPARE(QApplication::focusWidget(), view_);
+  view_->scrollToTop();
+  ClickCell(1, kColTitle);
+  QTest::keyClicks(view_->Editor(), QStringLiteral("y"));
+  ClickHeader(kColPrgSize);
+  QVERIFY(!view_->IsEditing());
   QCOMPARE(QApplication::focusWidget(), view_);
 }
 

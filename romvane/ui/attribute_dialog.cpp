@@ -14,11 +14,6 @@ namespace {
 
 const QString kNull = QStringLiteral("Null");
 
-QString TextOr(const std::string& text) {
-  // A field shows "Null" until it has a value.
-  return text.empty() ? kNull : QString::fromStdString(text);
-}
-
 int Choice(bool known, bool set, bool trueFirst) {
   if (!known) return -1;
   return trueFirst ? (set ? 0 : 1) : (set ? 1 : 0);
@@ -43,12 +38,14 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
     return v;
   };
 
+  // The row's texts are shown as they stand, an empty one too; only the block places
+  // keep "Null" while no build placed the game.
   label("Number:", 0, 0);
-  value("number", TextOr(a.number), 0, 1);
+  value("number", QString::fromStdString(a.number), 0, 1);
   label("Tital:", 1, 0);
-  value("title", TextOr(a.title), 1, 1);
+  value("title", QString::fromStdString(a.title), 1, 1);
   label("Path:", 2, 0);
-  QLabel* path = value("path", TextOr(a.path), 2, 1, 2);
+  QLabel* path = value("path", QString::fromStdString(a.path), 2, 1, 2);
   path->setWordWrap(true);
   path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   path->setMinimumWidth(du.X(150));
@@ -58,7 +55,7 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   auto blockRows = [&](const std::string& kind, const std::string& key, int column,
                        const std::string& size, const BlockPlace& place) {
     label((kind + "_Size:").c_str(), 5, column);
-    value((key + "Size").c_str(), TextOr(size), 5, column + 1);
+    value((key + "Size").c_str(), QString::fromStdString(size), 5, column + 1);
     QLabel* fields[3];
     const std::string names[3] = {"Begin", "End", "Num"};
     for (int i = 0; i < 3; ++i) {

@@ -567,6 +567,22 @@ void WindowTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
   window_->ShowAttributes(0);
   QCOMPARE(seen, QStringList({"Null", "Null", "Null", "Null", "Null", "Null", "-1"}));
   QCOMPARE(Column(kColAttribute), QStringList({"mapper5,垂直"}));  // OK kept the header
+
+  // A dropped file without the signature: its row's empty texts are shown empty.
+  const std::string plain = *games_ / "plain.nes";
+  WriteBytes(plain, std::vector<uint8_t>(32, 0));
+  Drop({plain});
+  seen.clear();
+  prompts_.onExec = [&seen](QDialog& dialog) {
+    for (const char* name : {"number", "title", "path", "promSize", "vromSize", "promBegin"})
+      seen << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    seen << QString::number(
+        dialog.findChild<QComboBox*>(QStringLiteral("mirroring"))->currentIndex());
+    return int(QDialog::Accepted);
+  };
+  window_->ShowAttributes(1);
+  QCOMPARE(seen, QStringList({"2", "", QString::fromStdString(plain), "", "", "Null", "-1"}));
+  QCOMPARE(ReadBytes(plain), std::vector<uint8_t>(32, 0));  // nothing rewritten
 }
 
 void WindowTest::rightClickOnEmptySpaceStillOpensTheMenu() {

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <string>
+
 #include "dialog_units.h"
 
 namespace romvane {
@@ -28,13 +30,17 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   grid->setHorizontalSpacing(du.X(6));
   grid->setVerticalSpacing(du.Y(3));
 
+  // Labels and one-line values sit level with the choice lists beside them; the
+  // two-line path starts at the top of its rows.
   auto label = [&](const char* text, int row, int column) {
+    const Qt::Alignment level = std::string(text) == "Path:" ? Qt::AlignTop : Qt::AlignVCenter;
     grid->addWidget(new QLabel(QString::fromLatin1(text), this), row, column,
-                    Qt::AlignLeft | Qt::AlignTop);
+                    Qt::AlignLeft | level);
   };
   auto value = [&](const char* name, const QString& text, int row, int column, int rowSpan = 1) {
     QLabel* v = AddValue(name, text);
-    grid->addWidget(v, row, column, rowSpan, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(v, row, column, rowSpan, 1,
+                    Qt::AlignLeft | (rowSpan == 1 ? Qt::AlignVCenter : Qt::AlignTop));
     return v;
   };
 

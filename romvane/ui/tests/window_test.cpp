@@ -47,6 +47,7 @@ class WindowTest : public QObject {
   void cleanup();
 
   void droppedFilesAddOnlyNesNamesAndShowTheLastRow();
+  void addAsksForOneNesFileAndTitlesItByItsName();
   void aTitleEditIsUndoneByEscapeAndKeptByEnter();
   void headerClicksSortAscendingThenDescending();
   void draggingRowsOneAndTwoOntoRowFiveRenumbers();
@@ -200,6 +201,25 @@ void WindowTest::droppedFilesAddOnlyNesNamesAndShowTheLastRow() {
   QCOMPARE(window_->SelectedRows(), (std::vector<int>{0, 2}));  // adding keeps the selection
   const QRect last = view_->visualRect(window_->Model()->index(42, 0));
   QVERIFY(view_->viewport()->rect().contains(last));
+}
+
+void WindowTest::addAsksForOneNesFileAndTitlesItByItsName() {
+  Choose("添加");  // cancelled: nothing added
+  QCOMPARE(prompts_.requests.size(), size_t{1});
+  QCOMPARE(prompts_.requests[0].filter, QStringLiteral("NES File(*.nes)"));
+  QVERIFY(!prompts_.requests[0].save);
+  QCOMPARE(window_->List().RowCount(), 0);
+
+  prompts_.files.push_back(QString::fromStdString(Game("Road Fighter.v2.nes")));
+  Choose("添加");
+  const std::string plain = *games_ / "plain.nes";
+  WriteBytes(plain, std::vector<uint8_t>(32, 0));
+  prompts_.files.push_back(QString::fromStdString(plain));
+  Choose("添加");
+  // Unlike a dropped file, a chosen file without the signature keeps its title.
+  QCOMPARE(Column(kColTitle), QStringList({"Road Fighter.v2", "plain"}));
+  QCOMPARE(Column(kColPrgSize), QStringList({"8000", ""}));
+  QVERIFY(prompts_.messages.isEmpty());
 }
 
 void WindowTest::aTitleEditIsUndoneByEscapeAndKeptByEnter() {
@@ -607,6 +627,15 @@ void WindowTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {
   QTest::keyClick(window_->findChild<QLineEdit*>(QStringLiteral("reserveSize")), Qt::Key_Escape);
   QVERIFY(!window_->isVisible());
   QCOMPARE(window_->result(), int(QDialog::Rejected));
+  window_->show();
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Escape);
+  QVERIFY(!window_->isVisible());
+  window_->show();
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Return);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(window_->result(), int(QDialog::Accepted));
 }
 
 void WindowTest::runButtonStartsTheEmulatorOnTheImage() {

@@ -126,7 +126,9 @@ void CartovoDialog::BuildLayout() {
   about->setObjectName(QStringLiteral("aboutButton"));
   about->setIcon(windowIcon());
   about->setAutoRaise(true);
-  about->setToolTip(QStringLiteral("关于 Romvane(&A)..."));
+  // The window menu's item; a tooltip shows its "&" as it stands, so it goes.
+  const QString aboutItem = QStringLiteral("关于 Romvane(&A)...");
+  about->setToolTip(QString(aboutItem).remove(QLatin1Char('&')));
   auto* aboutKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
   connect(aboutKey, &QShortcut::activated, this, &CartovoDialog::ShowAbout);
   connect(about, &QToolButton::clicked, this, &CartovoDialog::ShowAbout);

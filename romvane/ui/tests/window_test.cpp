@@ -660,6 +660,8 @@ void WindowTest::aboutBoxShowsTheVersion() {
   window_->findChild<QToolButton*>(QStringLiteral("aboutButton"))->click();
   QCOMPARE(seen, QStringList({"关于 Romvane", "Romvane 1.0 版", "确定"}));
   QTest::keyClick(window_->windowHandle(), Qt::Key_A, Qt::AltModifier);
+  QCOMPARE(window_->findChild<QToolButton*>(QStringLiteral("aboutButton"))->toolTip(),
+           QStringLiteral("关于 Romvane(A)..."));
   QCOMPARE(prompts_.dialogsShown, 2);
 }
 

@@ -7,17 +7,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <string>
+
 #include "dialog_units.h"
 
 namespace romvane {
 namespace {
 
 const QString kNull = QStringLiteral("Null");
-
-QString TextOr(const std::string& text) {
-  // A field shows "Null" until it has a value.
-  return text.empty() ? kNull : QString::fromStdString(text);
-}
 
 int Choice(bool known, bool set, bool trueFirst) {
   if (!known) return -1;
@@ -33,22 +30,28 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   grid->setHorizontalSpacing(du.X(6));
   grid->setVerticalSpacing(du.Y(3));
 
+  // Labels and one-line values sit level with the choice lists beside them; the
+  // two-line path starts at the top of its rows.
   auto label = [&](const char* text, int row, int column) {
+    const Qt::Alignment level = std::string(text) == "Path:" ? Qt::AlignTop : Qt::AlignVCenter;
     grid->addWidget(new QLabel(QString::fromLatin1(text), this), row, column,
-                    Qt::AlignLeft | Qt::AlignTop);
+                    Qt::AlignLeft | level);
   };
   auto value = [&](const char* name, const QString& text, int row, int column, int rowSpan = 1) {
     QLabel* v = AddValue(name, text);
-    grid->addWidget(v, row, column, rowSpan, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(v, row, column, rowSpan, 1,
+                    Qt::AlignLeft | (rowSpan == 1 ? Qt::AlignVCenter : Qt::AlignTop));
     return v;
   };
 
+  // The row's texts are shown as they stand, an empty one too; only the block places
+  // keep "Null" while no build placed the game.
   label("Number:", 0, 0);
-  value("number", TextOr(a.number), 0, 1);
+  value("number", QString::fromStdString(a.number), 0, 1);
   label("Tital:", 1, 0);
-  value("title", TextOr(a.title), 1, 1);
+  value("title", QString::fromStdString(a.title), 1, 1);
   label("Path:", 2, 0);
-  QLabel* path = value("path", TextOr(a.path), 2, 1, 2);
+  QLabel* path = value("path", QString::fromStdString(a.path), 2, 1, 2);
   path->setWordWrap(true);
   path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   path->setMinimumWidth(du.X(150));
@@ -58,7 +61,7 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   auto blockRows = [&](const std::string& kind, const std::string& key, int column,
                        const std::string& size, const BlockPlace& place) {
     label((kind + "_Size:").c_str(), 5, column);
-    value((key + "Size").c_str(), TextOr(size), 5, column + 1);
+    value((key + "Size").c_str(), QString::fromStdString(size), 5, column + 1);
     QLabel* fields[3];
     const std::string names[3] = {"Begin", "End", "Num"};
     for (int i = 0; i < 3; ++i) {

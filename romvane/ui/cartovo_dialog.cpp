@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "about_dialog.h"
 #include "attribute_dialog.h"
 #include "build/attribute_info.h"
@@ -124,7 +126,9 @@ void CartovoDialog::BuildLayout() {
   about->setObjectName(QStringLiteral("aboutButton"));
   about->setIcon(windowIcon());
   about->setAutoRaise(true);
-  about->setToolTip(QStringLiteral("关于 Romvane(&A)..."));
+  // The window menu's item; a tooltip shows its "&" as it stands, so it goes.
+  const QString aboutItem = QStringLiteral("关于 Romvane(&A)...");
+  about->setToolTip(QString(aboutItem).remove(QLatin1Char('&')));
   auto* aboutKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
   connect(aboutKey, &QShortcut::activated, this, &CartovoDialog::ShowAbout);
   connect(about, &QToolButton::clicked, this, &CartovoDialog::ShowAbout);
@@ -195,6 +199,14 @@ void CartovoDialog::SelectRowList(const std::vector<int>& rows) {
   view_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
+void CartovoDialog::KeepSelection(const std::vector<int>& rows, int current) {
+  SelectRowList(rows);
+  if (current >= 0 && current < model_->rowCount()) {
+    view_->selectionModel()->setCurrentIndex(model_->index(current, 0),
+                                             QItemSelectionModel::NoUpdate);
+  }
+}
+
 void CartovoDialog::ShowContextMenu(const QPoint& position) {
   if (busy_) return;
   view_->EndEdit();
@@ -232,8 +244,12 @@ void CartovoDialog::AddGameFromDialog() {
                                                    false});
   if (path.isEmpty()) return;
   const std::string file = path.toStdString();
+  // New rows come at the end: the selected rows stay selected.
+  const std::vector<int> selected = SelectedRows();
+  const int current = view_->currentIndex().row();
   const AddResult added =
       model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file)); });
+  KeepSelection(selected, current);
   view_->scrollToBottom();
   Tell(added.message);
 }
@@ -241,6 +257,8 @@ void CartovoDialog::AddGameFromDialog() {
 void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
   if (busy_) return;
   std::vector<std::string> messages;
+  const std::vector<int> selected = SelectedRows();
+  const int current = view_->currentIndex().row();
   model_->Apply([&](GameList& l) {
     for (const QString& p : paths) {
       const std::string file = p.toStdString();
@@ -251,6 +269,7 @@ void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
       if (added.status == AddStatus::kListFull) break;
     }
   });
+  KeepSelection(selected, current);
   if (model_->rowCount() > 0) view_->scrollTo(model_->index(model_->rowCount() - 1, 0));
   view_->setFocus(Qt::OtherFocusReason);
   Tell(messages);
@@ -317,7 +336,16 @@ void CartovoDialog::SortByColumn(int column) {
     sortColumn_ = column;
     sortAscending_ = true;
   }
+  // The selected and the focused rows stay with their games, found again by number.
+  std::vector<int> numbers;
+  for (int row : SelectedRows()) numbers.push_back(list_.NumberOfRow(row));
+  const int current = view_->currentIndex().row();
+  const int currentNumber = current >= 0 ? list_.NumberOfRow(current) : -1;
   model_->Apply([&](GameList& l) { l.SortRows(column, sortAscending_); });
+  std::vector<int> rows;
+  for (int number : numbers) rows.push_back(list_.RowWithNumber(number));
+  std::sort(rows.begin(), rows.end());
+  KeepSelection(rows, currentNumber >= 0 ? list_.RowWithNumber(currentNumber) : -1);
   view_->header()->setSortIndicatorShown(true);
   view_->header()->setSortIndicator(column,
                                     sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);

@@ -62,6 +62,8 @@ class CartovoDialog : public QDialog {
   std::vector<int> SelectedRows() const;
   void SelectRows(int first, int count);
   void SelectRowList(const std::vector<int>& rows);
+  // Selects the rows again after the list was rebuilt and makes current the focused row.
+  void KeepSelection(const std::vector<int>& rows, int current);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -60,18 +61,44 @@ void CellEdit::keyPressEvent(QKeyEvent* event) {
       break;
   }
   const QString typed = event->text();
-  if (!typed.isEmpty() && !allowedChars_.isEmpty()) {
-    const QChar c = typed.front();
-    // Only printable characters are checked: backspace, copy (0x03), paste (0x16), cut
-    // (0x18) and keys without a character of their own always pass.
-    const bool printable = c.unicode() >= 0x20 && c.unicode() != 0x7F;
-    if (printable && !allowedChars_.contains(c)) {
-      QApplication::beep();
-      emit refused(c);
-      return;
-    }
+  if (!typed.isEmpty() && !Accepts(typed.front())) {
+    QApplication::beep();
+    emit refused(typed.front());
+    return;
   }
   QLineEdit::keyPressEvent(event);
+}
+
+bool CellEdit::Accepts(QChar c) const {
+  // Backspace, copy (0x03), paste (0x16) and cut (0x18) always pass; every other control
+  // character, Ctrl+A and Ctrl+Z among them, counts as typed. Delete types no character
+  // (Qt gives it 0x7F) and passes too.
+  if (allowedChars_.isEmpty() || allowedChars_.contains(c)) return true;
+  const char16_t u = c.unicode();
+  return u == 0x08 || u == 0x03 || u == 0x16 || u == 0x18 || u == 0x7F;
+}
+
+void CellEdit::inputMethodEvent(QInputMethodEvent* event) {
+  // Text from an input method is typed text as well: refused characters are dropped.
+  const QString commit = event->commitString();
+  QString kept;
+  for (QChar c : commit) {
+    if (Accepts(c)) kept += c;
+  }
+  if (kept.size() == commit.size()) {
+    QLineEdit::inputMethodEvent(event);
+    return;
+  }
+  QApplication::beep();
+  for (QChar c : commit) {
+    if (!Accepts(c)) {
+      emit refused(c);
+      break;
+    }
+  }
+  QInputMethodEvent filtered(event->preeditString(), event->attributes());
+  filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+  QLineEdit::inputMethodEvent(&filtered);
 }
 
 void CellEdit::focusOutEvent(QFocusEvent* event) {
@@ -107,6 +134,9 @@ EditableListCtrl::EditableListCtrl(QWidget* parent) : QTreeView(parent) {
   setDropIndicatorShown(true);
   setDragDropMode(QAbstractItemView::DragDrop);
   setDefaultDropAction(Qt::MoveAction);
+  // Rows dragged inside the list land on the row under the cursor, wherever in that row
+  // the button is released, and that whole row is highlighted as the drop target.
+  setDragDropOverwriteMode(true);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

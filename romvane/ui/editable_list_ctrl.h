@@ -35,10 +35,14 @@ class CellEdit : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  // Whether the column takes this character when it is typed.
+  bool Accepts(QChar c) const;
+
   EditableListCtrl* list_;
   int row_ = -1;
   int column_ = -1;

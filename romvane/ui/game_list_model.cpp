@@ -75,7 +75,10 @@ Qt::ItemFlags GameListModel::flags(const QModelIndex& index) const {
 }
 
 bool GameListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (!index.isValid() || role != Qt::EditRole || index.column() != kColTitle) return false;
+  // A view clearing the cells of moved rows hands in an empty value; titles stay.
+  if (!index.isValid() || role != Qt::EditRole || index.column() != kColTitle || !value.isValid()) {
+    return false;
+  }
   list_.SetTitle(index.row(), value.toString().toStdString());
   emit dataChanged(index, index);
   return true;

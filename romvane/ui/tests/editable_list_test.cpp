@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -114,6 +115,18 @@ class EditableListTest : public QObject {
     QCoreApplication::sendEvent(edit, &paste);
     QCOMPARE(edit->text(), QStringLiteral("47"));
     QCOMPARE(beeps.size(), 1);
+    // Other control characters are typed characters too: Ctrl+A selects nothing here.
+    QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, QStringLiteral("\x01"));
+    QCoreApplication::sendEvent(edit, &selectAll);
+    QCOMPARE(beeps.size(), 2);
+    QCOMPARE(edit->selectedText(), QString());
+    // An input method's text keeps only the allowed characters.
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("1中2"));
+    QCoreApplication::sendEvent(edit, &composed);
+    QCOMPARE(edit->text(), QStringLiteral("4712"));
+    QCOMPARE(beeps.size(), 3);
+    QCOMPARE(beeps.last().at(0).value<QChar>(), QChar(u'中'));
     // Column 1 allows everything.
     list_->EndEdit();
     Click(0, 1);

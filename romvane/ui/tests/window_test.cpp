@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -46,6 +47,7 @@ class WindowTest : public QObject {
   void cleanup();
 
   void droppedFilesAddOnlyNesNamesAndShowTheLastRow();
+  void addAsksForOneNesFileAndTitlesItByItsName();
   void aTitleEditIsUndoneByEscapeAndKeptByEnter();
   void headerClicksSortAscendingThenDescending();
   void draggingRowsOneAndTwoOntoRowFiveRenumbers();
@@ -193,10 +195,31 @@ void WindowTest::droppedFilesAddOnlyNesNamesAndShowTheLastRow() {
   QVERIFY(prompts_.messages.isEmpty());
   QCOMPARE(QApplication::focusWidget(), view_);
 
+  window_->SelectRowList({0, 2});
   DropGames(40);
   QCOMPARE(window_->List().RowCount(), 43);
+  QCOMPARE(window_->SelectedRows(), (std::vector<int>{0, 2}));  // adding keeps the selection
   const QRect last = view_->visualRect(window_->Model()->index(42, 0));
   QVERIFY(view_->viewport()->rect().contains(last));
+}
+
+void WindowTest::addAsksForOneNesFileAndTitlesItByItsName() {
+  Choose("添加");  // cancelled: nothing added
+  QCOMPARE(prompts_.requests.size(), size_t{1});
+  QCOMPARE(prompts_.requests[0].filter, QStringLiteral("NES File(*.nes)"));
+  QVERIFY(!prompts_.requests[0].save);
+  QCOMPARE(window_->List().RowCount(), 0);
+
+  prompts_.files.push_back(QString::fromStdString(Game("Road Fighter.v2.nes")));
+  Choose("添加");
+  const std::string plain = *games_ / "plain.nes";
+  WriteBytes(plain, std::vector<uint8_t>(32, 0));
+  prompts_.files.push_back(QString::fromStdString(plain));
+  Choose("添加");
+  // Unlike a dropped file, a chosen file without the signature keeps its title.
+  QCOMPARE(Column(kColTitle), QStringList({"Road Fighter.v2", "plain"}));
+  QCOMPARE(Column(kColPrgSize), QStringList({"8000", ""}));
+  QVERIFY(prompts_.messages.isEmpty());
 }
 
 void WindowTest::aTitleEditIsUndoneByEscapeAndKeptByEnter() {
@@ -217,13 +240,34 @@ void WindowTest::aTitleEditIsUndoneByEscapeAndKeptByEnter() {
   QCOMPARE(Column(kColTitle), QStringList({"坦克 Tank", "g2"}));
   QVERIFY(window_->isVisible());
   QCOMPARE(QApplication::focusWidget(), view_);
+
+  // A scroll or a click on a heading ends the edit too, and the list keeps the focus,
+  // so Enter then closes the window and presses no button.
+  DropGames(60);
+  view_->scrollToTop();
+  ClickCell(1, kColTitle);
+  QTest::keyClicks(view_->Editor(), QStringLiteral("x"));
+  view_->verticalScrollBar()->setValue(view_->verticalScrollBar()->maximum());
+  QVERIFY(!view_->IsEditing());
+  QCOMPARE(Column(kColTitle)[1], QStringLiteral("x"));
+  QCOMPARE(QApplication::focusWidget(), view_);
+  view_->scrollToTop();
+  ClickCell(1, kColTitle);
+  QTest::keyClicks(view_->Editor(), QStringLiteral("y"));
+  ClickHeader(kColPrgSize);
+  QVERIFY(!view_->IsEditing());
+  QCOMPARE(QApplication::focusWidget(), view_);
 }
 
 void WindowTest::headerClicksSortAscendingThenDescending() {
   Drop({Game("b.nes", 2), Game("c.nes", 1), Game("a.nes", 4)});
+  window_->SelectRows(0, 1);  // b
   ClickHeader(kColTitle);
   QCOMPARE(Column(kColTitle), QStringList({"a", "b", "c"}));
   QCOMPARE(Column(kColNumber), QStringList({"3", "1", "2"}));
+  // The selection and the focused row stay with their game.
+  QCOMPARE(window_->SelectedRows(), std::vector<int>{1});
+  QCOMPARE(view_->currentIndex().row(), 1);
   ClickHeader(kColTitle);
   QCOMPARE(Column(kColTitle), QStringList({"c", "b", "a"}));
   ClickHeader(kColPrgSize);
@@ -251,6 +295,24 @@ void WindowTest::draggingRowsOneAndTwoOntoRowFiveRenumbers() {
              QString::fromStdString(*games_ / (Column(kColTitle)[row].toStdString() + ".nes")));
   }
   QCOMPARE(window_->SelectedRows(), (std::vector<int>{2, 3}));
+
+  // The rows go before the row under the cursor, also when released near its lower
+  // edge; released below the last row they go to the end.
+  std::unique_ptr<QMimeData> again(
+      window_->Model()->mimeData(view_->selectionModel()->selectedIndexes()));
+  const QRect rowFive = view_->visualRect(window_->Model()->index(4, 1));
+  DragAndDrop(QPoint(rowFive.center().x(), rowFive.bottom() - 1), Qt::MoveAction, again.get());
+  QCOMPARE(Column(kColTitle), QStringList({"g3", "g4", "g1", "g2", "g5"}));
+  window_->SelectRows(0, 1);
+  std::unique_ptr<QMimeData> first(
+      window_->Model()->mimeData(view_->selectionModel()->selectedIndexes()));
+  DragAndDrop(QPoint(rowFive.center().x(), rowFive.bottom() + 20), Qt::MoveAction, first.get());
+  QCOMPARE(Column(kColTitle), QStringList({"g4", "g1", "g2", "g5", "g3"}));
+  QCOMPARE(Column(kColNumber), QStringList({"1", "2", "3", "4", "5"}));
+  // A view that clears the cells of moved rows cannot blank a title.
+  QVERIFY(
+      !window_->Model()->setData(window_->Model()->index(4, kColTitle), QVariant(), Qt::EditRole));
+  QCOMPARE(Column(kColTitle).last(), QStringLiteral("g3"));
 }
 
 void WindowTest::movingTheFirstRowUpOnlyTellsTheUser() {
@@ -525,6 +587,22 @@ void WindowTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
   window_->ShowAttributes(0);
   QCOMPARE(seen, QStringList({"Null", "Null", "Null", "Null", "Null", "Null", "-1"}));
   QCOMPARE(Column(kColAttribute), QStringList({"mapper5,垂直"}));  // OK kept the header
+
+  // A dropped file without the signature: its row's empty texts are shown empty.
+  const std::string plain = *games_ / "plain.nes";
+  WriteBytes(plain, std::vector<uint8_t>(32, 0));
+  Drop({plain});
+  seen.clear();
+  prompts_.onExec = [&seen](QDialog& dialog) {
+    for (const char* name : {"number", "title", "path", "promSize", "vromSize", "promBegin"})
+      seen << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    seen << QString::number(
+        dialog.findChild<QComboBox*>(QStringLiteral("mirroring"))->currentIndex());
+    return int(QDialog::Accepted);
+  };
+  window_->ShowAttributes(1);
+  QCOMPARE(seen, QStringList({"2", "", QString::fromStdString(plain), "", "", "Null", "-1"}));
+  QCOMPARE(ReadBytes(plain), std::vector<uint8_t>(32, 0));  // nothing rewritten
 }
 
 void WindowTest::rightClickOnEmptySpaceStillOpensTheMenu() {
@@ -549,6 +627,15 @@ void WindowTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {
   QTest::keyClick(window_->findChild<QLineEdit*>(QStringLiteral("reserveSize")), Qt::Key_Escape);
   QVERIFY(!window_->isVisible());
   QCOMPARE(window_->result(), int(QDialog::Rejected));
+  window_->show();
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Escape);
+  QVERIFY(!window_->isVisible());
+  window_->show();
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Return);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(window_->result(), int(QDialog::Accepted));
 }
 
 void WindowTest::runButtonStartsTheEmulatorOnTheImage() {
@@ -573,6 +660,8 @@ void WindowTest::aboutBoxShowsTheVersion() {
   window_->findChild<QToolButton*>(QStringLiteral("aboutButton"))->click();
   QCOMPARE(seen, QStringList({"关于 Romvane", "Romvane 1.0 版", "确定"}));
   QTest::keyClick(window_->windowHandle(), Qt::Key_A, Qt::AltModifier);
+  QCOMPARE(window_->findChild<QToolButton*>(QStringLiteral("aboutButton"))->toolTip(),
+           QStringLiteral("关于 Romvane(A)..."));
   QCOMPARE(prompts_.dialogsShown, 2);
 }
 

@@ -180,6 +180,9 @@ TEST(InfoText, LongAndShortForms) {
             "width:16\nheight:8\nAddress:0\ncompress:No Compress\ncolor:4 Color\n"
             "blockmode:8*8\nblock:512\nPGTsize:$2000\n");
   EXPECT_EQ(LongInfoText(h).find("PAL begin"), std::string::npos);
+  // The palette lines follow the unsigned field: any value above 1 shows them.
+  h.palInfo = 0x80000000;
+  EXPECT_NE(LongInfoText(h).find("PAL begin:$0\ncolor:$FFFFFFF4\n"), std::string::npos);
 }
 
 }  // namespace

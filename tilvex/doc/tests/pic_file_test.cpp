@@ -156,8 +156,20 @@ TEST(PicFile, MalformedFilesAreRefusedBeforeAnythingIsAllocated) {
   EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) { h.width = 24; }));
   EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) { h.width = 0x80000000; }));
   EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) { h.blockMode = 4; }));
-  EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) {
+  // Sizes that agree with each other: sections down the picture open, sections that go
+  // back up are refused.
+  load = ParseWith([](PicHeader& h, std::vector<uint8_t>& f) {
     h.height = 64;
+    h.pntSize = 3 * 16;
+    f.insert(f.begin() + kPicHeaderBytes, 3 * 16 - 6, 0);
+    h.sectionRows[1] = 16;
+    h.sectionRows[2] = 32;
+  });
+  EXPECT_EQ(load.kind, PicLoadKind::kBlockPicture);
+  EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>& f) {
+    h.height = 64;
+    h.pntSize = 3 * 16;
+    f.insert(f.begin() + kPicHeaderBytes, 3 * 16 - 6, 0);
     h.sectionRows[1] = 32;
     h.sectionRows[2] = 16;
   }));

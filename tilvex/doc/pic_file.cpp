@@ -212,7 +212,7 @@ std::string LongInfoText(const PicHeader& h) {
   text += Format("PGT size:$%X\n", h.pgtSize);
   text += Format("begin address:$%X\n", static_cast<unsigned>(h.beginAddress));
   text += Format("end address:$%X\n", static_cast<unsigned>(h.endAddress));
-  if (static_cast<int32_t>(h.palInfo) > 1) {
+  if (h.palInfo > 1) {
     text += Format("PAL begin:$%X\n", static_cast<unsigned>(h.palFirst));
     text += Format("color:$%X\n", static_cast<unsigned>(static_cast<int>(h.palUsed) - 15));
   }

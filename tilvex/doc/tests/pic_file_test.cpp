@@ -156,8 +156,20 @@ TEST(PicFile, MalformedFilesAreRefusedBeforeAnythingIsAllocated) {
   EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) { h.width = 24; }));
   EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) { h.width = 0x80000000; }));
   EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) { h.blockMode = 4; }));
-  EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>&) {
+  // Sizes that agree with each other: sections down the picture open, sections that go
+  // back up are refused.
+  load = ParseWith([](PicHeader& h, std::vector<uint8_t>& f) {
     h.height = 64;
+    h.pntSize = 3 * 16;
+    f.insert(f.begin() + kPicHeaderBytes, 3 * 16 - 6, 0);
+    h.sectionRows[1] = 16;
+    h.sectionRows[2] = 32;
+  });
+  EXPECT_EQ(load.kind, PicLoadKind::kBlockPicture);
+  EXPECT_TRUE(refused([](PicHeader& h, std::vector<uint8_t>& f) {
+    h.height = 64;
+    h.pntSize = 3 * 16;
+    f.insert(f.begin() + kPicHeaderBytes, 3 * 16 - 6, 0);
     h.sectionRows[1] = 32;
     h.sectionRows[2] = 16;
   }));
@@ -180,6 +192,9 @@ TEST(InfoText, LongAndShortForms) {
             "width:16\nheight:8\nAddress:0\ncompress:No Compress\ncolor:4 Color\n"
             "blockmode:8*8\nblock:512\nPGTsize:$2000\n");
   EXPECT_EQ(LongInfoText(h).find("PAL begin"), std::string::npos);
+  // The palette lines follow the unsigned field: any value above 1 shows them.
+  h.palInfo = 0x80000000;
+  EXPECT_NE(LongInfoText(h).find("PAL begin:$0\ncolor:$FFFFFFF4\n"), std::string::npos);
 }
 
 }  // namespace

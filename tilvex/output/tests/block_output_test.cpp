@@ -117,6 +117,32 @@ TEST(PntAssembler, AttributeBytePacksFourPalettes) {
   EXPECT_EQ(std::count(text.begin() + static_cast<long>(at), text.end(), '$'), 8);
 }
 
+TEST(PntAssembler, LastRowsAndLastScreenColumnEndEarly) {
+  // 264 x 40 in "8*8": 33 x 5 cells, the second screen column holds one cell column.
+  Sample s = MakeSample(264, 40);
+  const size_t cells = 33 * 5;
+  auto set = [&](int r, int c, uint8_t a) { s.blocks.pnt[2 * cells + r * 33 + c] = a; };
+  set(4, 0, 1);
+  set(4, 2, 2);
+  std::string text = PntAssemblerText(s.header, s.blocks, "T");
+
+  // Row 4 has no rows two below it: only the upper two fields are filled.
+  size_t at = text.find("T_attrib0:\n");
+  ASSERT_NE(at, std::string::npos);
+  std::vector<std::string> lines = Lines(text.substr(at));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[2].substr(0, 8), "\tdb\t$09,");
+  EXPECT_EQ(std::count(lines[2].begin(), lines[2].end(), '$'), 8);
+  EXPECT_EQ(lines[3], "");
+
+  // The second screen column: one code per row, one attribute byte per group of rows.
+  at = text.find("T_pnt1:\n");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(text.substr(at),
+            "T_pnt1:\n\tdb\t$20\n\tdb\t$41\n\tdb\t$62\n\tdb\t$83\n\tdb\t$A4\n\n"
+            "T_attrib1:\n\tdb\t$00\n\tdb\t$00\n\n");
+}
+
 TEST(Labels, TitleInUpperCaseWithGbkBytesKept) {
   EXPECT_EQ(LabelOf("c:\\pics\\title.v2.asm"), "TITLE.V2");
   // U+4E64 is 0x81 0x61 in GBK: its trail byte looks like "a" and must stay.

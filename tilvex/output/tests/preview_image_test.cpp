@@ -58,6 +58,9 @@ TEST(PreviewImage, PatchesDataPalettesAndParameters) {
   EXPECT_EQ(image[0x7E000 + 32 * 1 + 4 * 2 + 3], 16 * 2 + 4 * 1 + 3);
   EXPECT_EQ(image[0x7E080 + 32 * 1 + 4 * 2 + 3], 0x42);
   EXPECT_EQ(image[0x7E000 + 127], 0);
+  EXPECT_EQ(image[0x7E000 + 16], 0);  // outside the 4 x 4 arrangement: entry 0
+  EXPECT_EQ(image[0x7E080 + 16], 0x40);
+  EXPECT_EQ(image[0x7E080 + 127], 0x40);
   EXPECT_EQ(image[0x7E100], 1);
   EXPECT_EQ(image[0x7E101], 32);
   EXPECT_EQ(image[0x7E102], 30);

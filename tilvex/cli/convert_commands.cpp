@@ -15,6 +15,7 @@
 #include "image/colour_tables.h"
 #include "output/block_output.h"
 #include "output/preview_image.h"
+#include "palette/pal_file.h"
 
 namespace tilvex::cli {
 namespace {
@@ -209,6 +210,12 @@ int RunConvert(Arguments words) {
   if (args.Has("--palettes")) {
     source.batch = true;
     source.batchPalettePath = args.Get("--palettes");
+    // A batch run quietly keeps the analysed palettes without "ani.pal"; a palette file
+    // named on the command line must be there, or a mistyped path would go unnoticed.
+    SlotTable named;
+    if (Result read = ReadPaletteFile(source.batchPalettePath, named); !read.ok) {
+      return Complain(source.batchPalettePath + ": " + read.Text());
+    }
   }
   Result tablesLoaded;
   TileConverter converter(TablesFor(header.colourSpace, tablesLoaded));

@@ -87,6 +87,12 @@ TEST_F(ProjectCliTest, BatchWritesTheAnimationFilesInTheCurrentFolder) {
   ASSERT_TRUE(WritePaletteFile((dir_ / "ani.pal").string(), palettes));
   std::ofstream(dir_ / "frames.lst") << "frame.bmp nothere.bmp\nframe.bmp\n";
 
+  // A palette file named for one conversion must be there.
+  const CliRun mistyped = Cli("convert frame.bmp -o f.pic --space rgb --palettes anim.pal");
+  EXPECT_EQ(mistyped.exitCode, 1);
+  EXPECT_NE(mistyped.output.find("anim.pal"), std::string::npos);
+  EXPECT_EQ(Cli("convert frame.bmp -o f.pic --space rgb --palettes ani.pal").exitCode, 0);
+
   const CliRun noSprites = Cli("batch frames.lst --space rgb");
   EXPECT_NE(noSprites.exitCode, 0);
   EXPECT_NE(noSprites.output.find("Sprite_pgt.bin not found!"), std::string::npos);

@@ -33,15 +33,17 @@ class Packer {
           Place(blocks_[i], lo, lo, page);
           Pack(lo, lo, page);
         } else if (lo == 0 && hi == kPageSize) {
-          // A fresh page takes the largest remaining block at its start.
+          // A fresh page takes the largest remaining block at its start; the rest of
+          // the page goes to the deeper call, and this window is not filled a second time.
           Place(blocks_[i], 0, blocks_[i].size, page);
           lo = blocks_[i].end;
           Pack(lo, hi, page);
+          done = true;
         } else {
           done = FillWindow(i, lo, hi, page);
         }
       }
-      OpenNewPageIfFull(blocks_[i], lo, hi, page);
+      if (OpenNewPageIfFull(blocks_[i], lo, hi, page)) done = true;
     }
   }
 
@@ -83,22 +85,32 @@ class Packer {
     return false;
   }
 
-  void OpenNewPageIfFull(const BankBlock& block, int32_t& lo, int32_t& hi, int32_t& page) {
+  // Opens a new page when the block cannot go into what is left of this one. Returns
+  // true when it did: the deeper call has then dealt with every block still unplaced.
+  bool OpenNewPageIfFull(const BankBlock& block, int32_t& lo, int32_t& hi, int32_t& page) {
     const bool tooBig = block.size > hi - lo;
+    int32_t next;
     if (hi == kPageSize - reserve_ && lo != 0 && tooBig && page == 0) {
-      page = 1;
-      lo = 0;
-      hi = kPageSize;
-      Pack(0, kPageSize, 1);
+      next = 1;
     } else if (hi == kPageSize && lo != 0 && tooBig) {
-      page = page + 1;
-      lo = 0;
-      Pack(0, kPageSize, page);
+      next = page + 1;
+    } else {
+      return false;
     }
+    // A page opened before is never opened afresh: its start is taken, and a second
+    // fresh window over it would put two blocks on the same bytes.
+    next = std::max(next, lastPage_ + 1);
+    lastPage_ = next;
+    page = next;
+    lo = 0;
+    hi = kPageSize;
+    Pack(0, kPageSize, next);
+    return true;
   }
 
   std::vector<BankBlock>& blocks_;
   int32_t reserve_;
+  int32_t lastPage_ = 0;  // the highest page opened so far
 };
 
 }  // namespace

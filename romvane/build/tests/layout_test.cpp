@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "build/parse_hex.h"
 #include "nes_files.h"
 
@@ -147,6 +149,52 @@ TEST_F(LayoutTest, BlocksThatFindNoPlaceAreNamed) {
   const Layout layout = LayOutGames(list, "0");
   EXPECT_EQ(layout.message, "游戏odd的PROM找不到位置!");
   EXPECT_TRUE(layout.ordered.empty());
+}
+
+// Random lists of blocks, packed and checked for what the writer relies on: every placed
+// block lies inside its page (page 0 below the reserve) at a multiple of its size, and no
+// two blocks of a page share a byte.
+TEST(PackBlocksProperty, RandomListsNeverOverlapOrLeaveTheirPage) {
+  std::mt19937 rng(20261206);
+  const int32_t reserves[] = {0, 0x2000, 0x6000, 0x10000, 0x40000};
+  for (int round = 0; round < 4000; ++round) {
+    const bool powersOfTwo = round % 2 == 0;
+    const int32_t reserve = reserves[rng() % (powersOfTwo ? 3 : 5)];
+    const int games = 1 + static_cast<int>(rng() % 40);
+    std::vector<BankBlock> blocks;
+    for (int k = 0; k < 2 * games; ++k) {
+      BankBlock b;
+      b.gameIndex = k % games;
+      b.isPrg = k < games;
+      if (powersOfTwo) {
+        const bool none = !b.isPrg && rng() % 4 == 0;
+        b.size = none ? 0 : (b.isPrg ? 0x4000 : 0x2000) << (rng() % (b.isPrg ? 5 : 6));
+      } else {
+        b.size = static_cast<int32_t>(1 + rng() % 32) * (b.isPrg ? 0x4000 : 0x2000);
+      }
+      blocks.push_back(b);
+    }
+    SortBlocksBySize(blocks);
+    PackBlocks(blocks, reserve);
+    SCOPED_TRACE("round " + std::to_string(round));
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      const BankBlock& a = blocks[i];
+      // Power-of-two blocks up to 256 KB always find a place below a small reserve.
+      if (powersOfTwo) ASSERT_TRUE(a.placed);
+      if (!a.placed) continue;
+      ASSERT_EQ(a.end - a.begin, a.size);
+      ASSERT_GE(a.begin, 0);
+      ASSERT_LE(a.end, a.page == 0 ? kPageSize - reserve : kPageSize);
+      if (a.size > 0) ASSERT_EQ(a.begin % a.size, 0);
+      for (size_t j = i + 1; j < blocks.size(); ++j) {
+        const BankBlock& b = blocks[j];
+        if (!b.placed || b.page != a.page || a.size == 0 || b.size == 0) continue;
+        ASSERT_TRUE(a.end <= b.begin || b.end <= a.begin)
+            << "page " << a.page << ": " << std::hex << a.begin << "-" << a.end << " and "
+            << b.begin << "-" << b.end << " reserve " << reserve;
+      }
+    }
+  }
 }
 
 }  // namespace

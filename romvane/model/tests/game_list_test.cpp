@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "model/paths.h"
 #include "nes_files.h"
 
@@ -253,6 +256,77 @@ TEST_F(GameListTest, ChangingMirroringRewritesOnlyThatBit) {
   EXPECT_EQ(list.Row(0).text[kColAttribute], "mapper4,垂直,SRAM,Trainer");
   EXPECT_EQ(list.SetMirroring(0, false), "");
   EXPECT_EQ(ReadBytes(path), before);
+}
+
+// Random sequences of the list's commands: whatever the order of operations, every row
+// keeps its own game, numbers stay 1..n, and there is one record per valid row.
+TEST_F(GameListTest, RandomCommandSequencesKeepEveryRowWithItsGame) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 12; ++i) {
+    NesSpec spec;
+    spec.prgUnits = static_cast<uint8_t>(1 + i % 3);
+    spec.fill = static_cast<uint8_t>(i);
+    paths.push_back(WriteNes(dir, "r" + std::to_string(i) + ".nes", spec));
+  }
+  WriteBytes(dir / "plain.nes", std::vector<uint8_t>(64, 1));  // a row without a record
+  std::mt19937 rng(5);
+  for (int step = 0; step < 3000; ++step) {
+    const int n = list.RowCount();
+    auto anyRows = [&] {
+      std::vector<int> rows;
+      for (int r = 0; r < n; ++r) {
+        if (rng() % 3 == 0) rows.push_back(r);
+      }
+      return rows;
+    };
+    switch (rng() % 7) {
+      case 0:
+      case 1:
+        if (rng() % 8 == 0) {
+          list.AddGame(dir / "plain.nes", "plain");
+        } else {
+          const std::string& p = paths[rng() % paths.size()];
+          list.AddGame(p, BaseNameOf(p));
+        }
+        break;
+      case 2:
+        list.RemoveGames(anyRows());
+        break;
+      case 3: {
+        std::vector<int> rows = anyRows();
+        list.MoveGameUp(rows);
+        break;
+      }
+      case 4: {
+        std::vector<int> rows = anyRows();
+        list.MoveGameDown(rows);
+        break;
+      }
+      case 5:
+        list.MoveRowsTo(anyRows(), n == 0 ? 0 : static_cast<int>(rng() % (n + 1)));
+        break;
+      default:
+        list.SortRows(static_cast<int>(rng() % kColumnCount), rng() % 2 == 0);
+    }
+    std::vector<int> numbers;
+    int valid = 0;
+    for (int row = 0; row < list.RowCount(); ++row) {
+      numbers.push_back(list.NumberOfRow(row));
+      const std::string& title = list.Row(row).text[kColTitle];
+      const GameEntry* e = list.EntryForRow(row);
+      if (title == "plain") {
+        ASSERT_EQ(e, nullptr) << "step " << step;
+        continue;
+      }
+      ASSERT_NE(e, nullptr) << "step " << step;
+      ++valid;
+      ASSERT_EQ(BaseNameOf(e->path), title) << "step " << step;
+      ASSERT_EQ(HexText(static_cast<uint32_t>(e->prg.size())), list.Row(row).text[kColPrgSize]);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    for (size_t i = 0; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], static_cast<int>(i) + 1);
+    ASSERT_EQ(list.RecordCount(), valid) << "step " << step;
+  }
 }
 
 TEST_F(GameListTest, ClearEmptiesEverything) {

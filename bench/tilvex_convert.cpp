@@ -58,7 +58,7 @@ bool ConvertAndWrite(const tilvex::Picture& picture,
 
 int main() {
   const std::string dir =
-      (std::filesystem::temp_directory_path() / "tilvex_convert_bench").string();
+      (std::filesystem::temp_directory_path() / "bench_tilvex_convert").string();
   std::filesystem::create_directories(dir);
 
   auto start = Clock::now();

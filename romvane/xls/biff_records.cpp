@@ -4,8 +4,8 @@
 #include <bit>
 #include <cmath>
 
-#include "xls/le_bytes.h"
 #include "model/utf16.h"
+#include "xls/le_bytes.h"
 
 namespace romvane::biff {
 

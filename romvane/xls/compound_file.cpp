@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
-#include "xls/le_bytes.h"
 #include "model/utf16.h"
+#include "xls/le_bytes.h"
 
 namespace romvane {
 

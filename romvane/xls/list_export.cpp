@@ -4,8 +4,8 @@
 #include <limits>
 
 #include "build/parse_hex.h"
-#include "xls/spreadsheet_book.h"
 #include "model/utf16.h"
+#include "xls/spreadsheet_book.h"
 
 namespace romvane {
 

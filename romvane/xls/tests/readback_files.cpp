@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "model/utf16.h"
 #include "xls/compound_file.h"
 #include "xls/list_export.h"
 #include "xls/spreadsheet_book.h"
-#include "model/utf16.h"
 
 namespace fs = std::filesystem;
 using namespace romvane;

@@ -180,12 +180,16 @@ TEST(PackBlocksProperty, RandomListsNeverOverlapOrLeaveTheirPage) {
     for (size_t i = 0; i < blocks.size(); ++i) {
       const BankBlock& a = blocks[i];
       // Power-of-two blocks up to 256 KB always find a place below a small reserve.
-      if (powersOfTwo) ASSERT_TRUE(a.placed);
+      if (powersOfTwo) {
+        ASSERT_TRUE(a.placed);
+      }
       if (!a.placed) continue;
       ASSERT_EQ(a.end - a.begin, a.size);
       ASSERT_GE(a.begin, 0);
       ASSERT_LE(a.end, a.page == 0 ? kPageSize - reserve : kPageSize);
-      if (a.size > 0) ASSERT_EQ(a.begin % a.size, 0);
+      if (a.size > 0) {
+        ASSERT_EQ(a.begin % a.size, 0);
+      }
       for (size_t j = i + 1; j < blocks.size(); ++j) {
         const BankBlock& b = blocks[j];
         if (!b.placed || b.page != a.page || a.size == 0 || b.size == 0) continue;

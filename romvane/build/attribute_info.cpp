@@ -5,17 +5,9 @@
 #include <memory>
 
 #include "build/parse_hex.h"
+#include "model/file_handle.h"
 
 namespace romvane {
-namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
-}  // namespace
-
 BlockPlace PlaceOfBlock(const std::vector<BankBlock>& ordered, int rowCount, int gameIndex,
                         bool isPrg, int32_t size) {
   BlockPlace place;
@@ -59,7 +51,7 @@ GameAttributes AttributesOfRow(const GameList& list, int row,
   a.prgSize = r.text[kColPrgSize];
   a.chrSize = r.text[kColChrSize];
   const GameEntry* entry = list.EntryForRow(row);
-  a.path = entry ? entry->path : r.path;
+  a.path = list.PathOfRow(row);
   if (!entry) return a;
   a.prg = PlaceOfBlock(lastBuild, list.RowCount(), entry->index, true, ParseHex(a.prgSize));
   a.chr = PlaceOfBlock(lastBuild, list.RowCount(), entry->index, false, ParseHex(a.chrSize));

@@ -7,15 +7,11 @@
 
 #include "build/generated_files.h"
 #include "build/parse_hex.h"
+#include "model/file_handle.h"
 #include "model/list_file.h"
 
 namespace romvane {
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 std::string_view Bytes(const std::vector<uint8_t>& v) {
   return {reinterpret_cast<const char*>(v.data()), v.size()};

@@ -5,15 +5,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "model/file_handle.h"
 #include "model/gbk.h"
 
 namespace romvane {
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 int ParseDecimal(const std::string& text) {
   if (text.empty() || text.size() > 9) return 0;
@@ -66,6 +62,11 @@ GameEntry* GameList::EntryForRow(int row) {
   if (row < 0 || row >= RowCount()) return nullptr;
   const int number = NumberOfRow(row);
   return number > 0 ? EntryWithIndex(number - 1) : nullptr;
+}
+
+const std::string& GameList::PathOfRow(int row) const {
+  const GameEntry* entry = EntryForRow(row);
+  return entry ? entry->path : Row(row).path;
 }
 
 AddResult GameList::AddGame(const std::string& path, const std::string& title,

@@ -60,6 +60,10 @@ class GameList {
   const GameEntry* EntryForRow(int row) const;
   GameEntry* EntryForRow(int row);
 
+  // The file a row stands for: its record's path, or for a row without a record the
+  // path it was added from.
+  const std::string& PathOfRow(int row) const;
+
   // Appends a row for the file and, when it is a complete iNES image, its record.
   // With titleOnlyWhenValid (files dropped on the list) a file without the signature
   // gets a row with only its number.

@@ -26,8 +26,7 @@ std::string SaveListFile(const GameList& list, const std::string& path) {
   for (int number = 1; number <= list.RowCount(); ++number) {
     const int row = list.RowWithNumber(number);
     if (row < 0) continue;
-    const GameEntry* entry = list.EntryForRow(row);
-    const std::string& gamePath = entry ? entry->path : list.Row(row).path;
+    const std::string& gamePath = list.PathOfRow(row);
     const std::string& title = list.Row(row).text[kColTitle];
     std::string line = gamePath;
     if (title != BaseNameOf(gamePath)) line += "," + title;

@@ -287,8 +287,7 @@ void CartovoDialog::CopySelected() {
   if (busy_) return;
   std::vector<std::string> paths;
   for (int row : SelectedRows()) {
-    const GameEntry* entry = list_.EntryForRow(row);
-    const std::string& path = entry ? entry->path : list_.Row(row).path;
+    const std::string& path = list_.PathOfRow(row);
     if (!path.empty()) paths.push_back(path);
   }
   QApplication::clipboard()->setMimeData(MakeCopiedFilesData(paths));

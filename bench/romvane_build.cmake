@@ -1,2 +1,2 @@
 add_executable(bench_romvane_build ${CMAKE_CURRENT_LIST_DIR}/romvane_build.cpp)
-target_link_libraries(bench_romvane_build PRIVATE romvane_build)
+target_link_libraries(bench_romvane_build PRIVATE romvane_cart)

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "build/bank_layout.h"
-#include "build/generated_files.h"
+#include "cart/bank_layout.h"
+#include "cart/generated_files.h"
 #include "model/game_list.h"
 #include "model/list_file.h"
 

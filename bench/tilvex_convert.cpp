@@ -42,7 +42,7 @@ bool ConvertAndWrite(const tilvex::Picture& picture,
   header.kind = 3;
   tilvex::TileConverter converter(tables);
   tilvex::Rgb background = picture.GetPixel(0, 0).rgb;
-  tilvex::Result result =
+  common::Result result =
       converter.BuildPalettes(picture, {0, 0, 256, 240}, background, header, {});
   if (!result.ok) {
     std::fprintf(stderr, "%s\n", result.message.c_str());
@@ -63,7 +63,7 @@ int main() {
 
   auto start = Clock::now();
   auto tables = std::make_shared<tilvex::ColourTables>();
-  tilvex::Result loaded = tilvex::LoadColourTables(*tables);
+  common::Result loaded = tilvex::LoadColourTables(*tables);
   const double loadMs = MillisecondsSince(start);
   if (!loaded.ok)
     std::printf("colour tables not found (%s); codes are approximate\n", loaded.Text().c_str());

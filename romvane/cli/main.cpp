@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "build/cartridge_build.h"
-#include "build/emulator_run.h"
-#include "build/qt_launcher.h"
+#include "cart/cartridge_build.h"
+#include "cart/emulator_run.h"
+#include "cart/qt_launcher.h"
 #include "model/game_list.h"
 #include "model/list_file.h"
 #include "model/paths.h"

@@ -1,10 +1,11 @@
 #include "model/file_drop.h"
 
-#include "model/utf16.h"
+#include "common/utf16.h"
 
 #include <string_view>
 
 namespace romvane {
+using common::Utf8ToUtf16;
 namespace {
 
 void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t value) {

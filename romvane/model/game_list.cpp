@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "model/file_handle.h"
-#include "model/gbk.h"
+#include "common/file_io.h"
+#include "common/gbk.h"
 
 namespace romvane {
+using common::File;
+using common::Utf8ToGbk;
 namespace {
 
 int ParseDecimal(const std::string& text) {

@@ -5,10 +5,12 @@
 #include <iterator>
 #include <sstream>
 
-#include "model/gbk.h"
+#include "common/gbk.h"
 #include "model/paths.h"
 
 namespace romvane {
+using common::GbkToUtf8;
+using common::Utf8ToGbk;
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
   const std::string temp = path + ".tmp~";

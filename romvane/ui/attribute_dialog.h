@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "build/attribute_info.h"
+#include "cart/attribute_info.h"
 
 class QComboBox;
 class QLabel;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "build/bank_layout.h"
-#include "build/launcher.h"
+#include "cart/bank_layout.h"
+#include "cart/launcher.h"
 #include "model/game_list.h"
 
 class QLineEdit;

@@ -4,8 +4,12 @@
 #include <bit>
 #include <cmath>
 
-#include "model/utf16.h"
-#include "xls/le_bytes.h"
+#include "common/le_bytes.h"
+#include "common/utf16.h"
+
+using common::AppendU16;
+using common::AppendU32;
+using common::Utf8ToUtf16;
 
 namespace romvane::biff {
 
@@ -18,8 +22,8 @@ void AppendRecord(std::vector<uint8_t>& out, uint16_t type, const std::vector<ui
   size_t offset = 0;
   do {
     const size_t piece = std::min(kMaxRecordData, data.size() - offset);
-    AppendLe16(out, offset == 0 ? type : kContinue);
-    AppendLe16(out, static_cast<uint32_t>(piece));
+    AppendU16(out, offset == 0 ? type : kContinue);
+    AppendU16(out, static_cast<uint32_t>(piece));
     out.insert(out.end(), data.begin() + offset, data.begin() + offset + piece);
     offset += piece;
   } while (offset < data.size());
@@ -37,7 +41,7 @@ void AppendShortString(std::vector<uint8_t>& out, const BiffString& text) {
   out.push_back(text.wide ? 1 : 0);
   for (char16_t unit : text.units) {
     if (text.wide) {
-      AppendLe16(out, unit);
+      AppendU16(out, unit);
     } else {
       out.push_back(static_cast<uint8_t>(unit));
     }
@@ -47,8 +51,8 @@ void AppendShortString(std::vector<uint8_t>& out, const BiffString& text) {
 std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
                                          const std::vector<BiffString>& strings) {
   std::vector<std::vector<uint8_t>> records(1);
-  AppendLe32(records.back(), textCells);
-  AppendLe32(records.back(), static_cast<uint32_t>(strings.size()));
+  AppendU32(records.back(), textCells);
+  AppendU32(records.back(), static_cast<uint32_t>(strings.size()));
   // A string header is never left alone at the end of a record: with fewer than this many
   // bytes left, a string that does not fit starts the next record.
   constexpr size_t kMinRoomForSplit = 12;
@@ -59,7 +63,7 @@ std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
         kMaxRecordData - records.back().size() < kMinRoomForSplit) {
       records.emplace_back();
     }
-    AppendLe16(records.back(), static_cast<uint32_t>(count));
+    AppendU16(records.back(), static_cast<uint32_t>(count));
     records.back().push_back(text.wide ? 1 : 0);
     size_t done = 0;
     while (done < count) {
@@ -67,7 +71,7 @@ std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
       const size_t fit = std::min((kMaxRecordData - record.size()) / unitSize, count - done);
       for (size_t i = done; i < done + fit; ++i) {
         if (text.wide) {
-          AppendLe16(record, text.units[i]);
+          AppendU16(record, text.units[i]);
         } else {
           record.push_back(static_cast<uint8_t>(text.units[i]));
         }
@@ -81,8 +85,8 @@ std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
   }
   std::vector<uint8_t> out;
   for (size_t i = 0; i < records.size(); ++i) {
-    AppendLe16(out, i == 0 ? kSst : kContinue);
-    AppendLe16(out, static_cast<uint32_t>(records[i].size()));
+    AppendU16(out, i == 0 ? kSst : kContinue);
+    AppendU16(out, static_cast<uint32_t>(records[i].size()));
     out.insert(out.end(), records[i].begin(), records[i].end());
   }
   return out;

@@ -4,10 +4,13 @@
 #include <array>
 #include <cstring>
 
-#include "model/utf16.h"
-#include "xls/le_bytes.h"
+#include "common/le_bytes.h"
+#include "common/utf16.h"
 
 namespace romvane {
+using common::PutU16;
+using common::PutU32;
+using common::Utf8ToUtf16;
 
 namespace {
 
@@ -21,21 +24,21 @@ using Block = std::array<uint8_t, CompoundFile::kSectorSize>;
 
 void PutTable(Block& block, const std::vector<uint32_t>& table, size_t first) {
   for (size_t i = 0; i < kEntriesPerSector; ++i) {
-    PutLe32(block.data() + 4 * i, first + i < table.size() ? table[first + i] : kCfbFree);
+    PutU32(block.data() + 4 * i, first + i < table.size() ? table[first + i] : kCfbFree);
   }
 }
 
 void PutDirectoryEntry(uint8_t* at, const DirectoryEntry& entry) {
-  for (size_t i = 0; i < entry.name.size(); ++i) PutLe16(at + 2 * i, entry.name[i]);
-  PutLe16(at + 64, static_cast<uint32_t>((entry.name.size() + 1) * 2));
+  for (size_t i = 0; i < entry.name.size(); ++i) PutU16(at + 2 * i, entry.name[i]);
+  PutU16(at + 64, static_cast<uint32_t>((entry.name.size() + 1) * 2));
   at[66] = entry.type;
   at[67] = 1;  // black: the tree is written without red nodes
-  PutLe32(at + 68, entry.left);
-  PutLe32(at + 72, entry.right);
-  PutLe32(at + 76, entry.child);
-  PutLe32(at + 116, entry.start);
-  PutLe32(at + 120, static_cast<uint32_t>(entry.size));
-  PutLe32(at + 124, static_cast<uint32_t>(entry.size >> 32));
+  PutU32(at + 68, entry.left);
+  PutU32(at + 72, entry.right);
+  PutU32(at + 76, entry.child);
+  PutU32(at + 116, entry.start);
+  PutU32(at + 120, static_cast<uint32_t>(entry.size));
+  PutU32(at + 124, static_cast<uint32_t>(entry.size >> 32));
 }
 
 size_t CeilDiv(size_t value, size_t unit) {
@@ -355,20 +358,20 @@ bool CompoundFile::WriteHeader() {
   Block header{};
   static constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
   std::memcpy(header.data(), kSignature, sizeof kSignature);
-  PutLe16(&header[24], 0x003B);  // minor version
-  PutLe16(&header[26], 3);       // major version: 512-byte sectors
-  PutLe16(&header[28], 0xFFFE);  // byte order
-  PutLe16(&header[30], 9);       // sector shift
-  PutLe16(&header[32], 6);       // mini sector shift
-  PutLe32(&header[44], static_cast<uint32_t>(fatSectors_.size()));
-  PutLe32(&header[48], directorySectors_.front());
-  PutLe32(&header[56], kMiniStreamCutoff);
-  PutLe32(&header[60], miniFatSectors_.empty() ? kCfbEndOfChain : miniFatSectors_.front());
-  PutLe32(&header[64], static_cast<uint32_t>(miniFatSectors_.size()));
-  PutLe32(&header[68], difatSectors_.empty() ? kCfbEndOfChain : difatSectors_.front());
-  PutLe32(&header[72], static_cast<uint32_t>(difatSectors_.size()));
+  PutU16(&header[24], 0x003B);  // minor version
+  PutU16(&header[26], 3);       // major version: 512-byte sectors
+  PutU16(&header[28], 0xFFFE);  // byte order
+  PutU16(&header[30], 9);       // sector shift
+  PutU16(&header[32], 6);       // mini sector shift
+  PutU32(&header[44], static_cast<uint32_t>(fatSectors_.size()));
+  PutU32(&header[48], directorySectors_.front());
+  PutU32(&header[56], kMiniStreamCutoff);
+  PutU32(&header[60], miniFatSectors_.empty() ? kCfbEndOfChain : miniFatSectors_.front());
+  PutU32(&header[64], static_cast<uint32_t>(miniFatSectors_.size()));
+  PutU32(&header[68], difatSectors_.empty() ? kCfbEndOfChain : difatSectors_.front());
+  PutU32(&header[72], static_cast<uint32_t>(difatSectors_.size()));
   for (uint32_t i = 0; i < kHeaderDifatSlots; ++i) {
-    PutLe32(&header[76 + 4 * i], i < fatSectors_.size() ? fatSectors_[i] : kCfbFree);
+    PutU32(&header[76 + 4 * i], i < fatSectors_.size() ? fatSectors_[i] : kCfbFree);
   }
   return file_.WriteBlock(0, header.data());
 }
@@ -384,10 +387,10 @@ bool CompoundFile::WriteTables() {
     block.fill(0xFF);
     for (size_t k = 0; k < kDifatSlotsPerSector; ++k) {
       const size_t fatIndex = kHeaderDifatSlots + d * kDifatSlotsPerSector + k;
-      if (fatIndex < fatSectors_.size()) PutLe32(&block[4 * k], fatSectors_[fatIndex]);
+      if (fatIndex < fatSectors_.size()) PutU32(&block[4 * k], fatSectors_[fatIndex]);
     }
     const bool last = d + 1 == difatSectors_.size();
-    PutLe32(&block[4 * kDifatSlotsPerSector], last ? kCfbEndOfChain : difatSectors_[d + 1]);
+    PutU32(&block[4 * kDifatSlotsPerSector], last ? kCfbEndOfChain : difatSectors_[d + 1]);
     written = WriteBlock(difatSectors_[d], block.data()) && written;
   }
   for (size_t i = 0; i < miniFatSectors_.size(); ++i) {

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "build/parse_hex.h"
-#include "model/utf16.h"
+#include "cart/parse_hex.h"
+#include "common/utf16.h"
 #include "xls/spreadsheet_book.h"
 
 namespace romvane {
+using common::Utf8ToUtf16;
 
 namespace {
 

@@ -4,11 +4,15 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "common/le_bytes.h"
 #include "xls/biff_records.h"
-#include "xls/le_bytes.h"
 #include "xls/spreadsheet_book.h"
 
 namespace romvane {
+using common::AppendU16;
+using common::AppendU32;
+using common::PutU16;
+using common::PutU32;
 
 namespace {
 
@@ -72,11 +76,11 @@ class RecordData {
     return *this;
   }
   RecordData& U16(uint32_t v) {
-    AppendLe16(bytes, v);
+    AppendU16(bytes, v);
     return *this;
   }
   RecordData& U32(uint32_t v) {
-    AppendLe32(bytes, v);
+    AppendU32(bytes, v);
     return *this;
   }
   std::vector<uint8_t> bytes;
@@ -102,34 +106,34 @@ void AppendSmallRecord(std::vector<uint8_t>& out, uint16_t type, const uint8_t (
                        size_t size = N) {
   const size_t at = out.size();
   out.resize(at + 4 + size);
-  PutLe16(&out[at], type);
-  PutLe16(&out[at + 2], static_cast<uint32_t>(size));
+  PutU16(&out[at], type);
+  PutU16(&out[at + 2], static_cast<uint32_t>(size));
   std::memcpy(&out[at + 4], data, size);
 }
 
 void AppendNumberCell(std::vector<uint8_t>& out, int row, int col, double v) {
   uint8_t data[14] = {};
-  PutLe16(data, static_cast<uint32_t>(row));
-  PutLe16(data + 2, static_cast<uint32_t>(col));
+  PutU16(data, static_cast<uint32_t>(row));
+  PutU16(data + 2, static_cast<uint32_t>(col));
   const uint64_t bits = std::bit_cast<uint64_t>(v);
-  PutLe32(data + 6, static_cast<uint32_t>(bits));
-  PutLe32(data + 10, static_cast<uint32_t>(bits >> 32));
+  PutU32(data + 6, static_cast<uint32_t>(bits));
+  PutU32(data + 10, static_cast<uint32_t>(bits >> 32));
   AppendSmallRecord(out, kNumber, data);
 }
 
 // One RK record, or one MULRK record for two or more neighbouring RK values.
 void AppendRkCells(std::vector<uint8_t>& out, int row, int col, const std::vector<uint32_t>& rks) {
   uint8_t data[6 + 6 * BookSheet::kMaxColumns];
-  PutLe16(data, static_cast<uint32_t>(row));
-  PutLe16(data + 2, static_cast<uint32_t>(col));
+  PutU16(data, static_cast<uint32_t>(row));
+  PutU16(data + 2, static_cast<uint32_t>(col));
   for (size_t i = 0; i < rks.size(); ++i) {
-    PutLe16(data + 4 + 6 * i, 0);  // XF index
-    PutLe32(data + 6 + 6 * i, rks[i]);
+    PutU16(data + 4 + 6 * i, 0);  // XF index
+    PutU32(data + 6 + 6 * i, rks[i]);
   }
   if (rks.size() == 1) {
     AppendSmallRecord(out, kRk, data, 10);
   } else {
-    PutLe16(data + 4 + 6 * rks.size(), static_cast<uint32_t>(col + rks.size() - 1));
+    PutU16(data + 4 + 6 * rks.size(), static_cast<uint32_t>(col + rks.size() - 1));
     AppendSmallRecord(out, kMulRk, data, 6 + 6 * rks.size());
   }
 }
@@ -201,9 +205,9 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
           const uint32_t index = cell.Kind() == CellKind::Text ? strings.AddNarrow(cell.Text())
                                                                : strings.AddWide(cell.WideText());
           uint8_t data[10] = {};
-          PutLe16(data, static_cast<uint32_t>(r));
-          PutLe16(data + 2, static_cast<uint32_t>(c));
-          PutLe32(data + 6, index);
+          PutU16(data, static_cast<uint32_t>(r));
+          PutU16(data + 2, static_cast<uint32_t>(c));
+          PutU32(data + 6, index);
           AppendSmallRecord(block.cells, kLabelSst, data);
           ++c;
           break;
@@ -248,9 +252,9 @@ void AppendSheet(std::vector<uint8_t>& out, const SheetTable& table, bool firstS
   for (const RowBlock& block : table.blocks) {
     for (uint16_t row : block.rows) {
       uint8_t data[16] = {};
-      PutLe16(data, row);
-      PutLe16(data + 4, table.columnsEnd);
-      PutLe16(data + 6, 255);  // height in twips
+      PutU16(data, row);
+      PutU16(data + 4, table.columnsEnd);
+      PutU16(data + 6, 255);  // height in twips
       AppendSmallRecord(out, kRow, data);
     }
     out.insert(out.end(), block.cells.begin(), block.cells.end());

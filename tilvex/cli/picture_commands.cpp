@@ -4,10 +4,12 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "common/file_io.h"
 #include "image/colour_list.h"
 #include "image/colour_tables.h"
-#include "image/file_io.h"
 #include "image/picture_buffer.h"
+
+using common::WriteFileReplacing;
 
 namespace tilvex::cli {
 namespace {

@@ -6,6 +6,7 @@
 #include <span>
 
 namespace tilvex {
+using common::WriteFileReplacing;
 
 std::string ToCrlf(const std::string& text) {
   std::string out;

@@ -5,10 +5,11 @@
 #include <optional>
 #include <string>
 
-#include "image/file_io.h"
-#include "image/result.h"
+#include "common/file_io.h"
+#include "common/result.h"
 
 namespace tilvex {
+using common::Result;
 
 // Text mode: every "\n" becomes CR LF.
 std::string ToCrlf(const std::string& text);

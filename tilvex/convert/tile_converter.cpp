@@ -10,6 +10,7 @@
 #include "convert/file_util.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 namespace {
 
 constexpr int kAreaSide = 16;  // palettes are chosen per 16 x 16 area

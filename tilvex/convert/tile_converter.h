@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "convert/block_geometry.h"
 #include "convert/picture_access.h"
 #include "convert/progress.h"
 #include "doc/pic_header.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 // Working area in picture coordinates; right and bottom exclusive.
 struct WorkArea {

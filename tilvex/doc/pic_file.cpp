@@ -3,11 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/le_bytes.h"
 #include "convert/file_util.h"
 #include "convert/tile_converter.h"
-#include "image/little_endian.h"
 
 namespace tilvex {
+using common::GetU16;
+using common::GetU32;
+using common::PutU16;
+using common::PutU32;
+using common::ReadFileBytes;
 namespace {
 
 constexpr uint8_t kBlockPictureKind = 3;

@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "convert/block_geometry.h"
 #include "doc/pic_header.h"
 #include "image/picture_buffer.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 // Largest PGT block: 16 banks of 8192 bytes.
 constexpr uint32_t kMaxPgtSize = kMaxPgtBanks * 8192;

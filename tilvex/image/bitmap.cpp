@@ -1,11 +1,15 @@
 #include "image/bitmap.h"
-#include "image/little_endian.h"
+#include "common/le_bytes.h"
 
 #include <cstring>
 #include <new>
 #include <stdexcept>
 
 namespace tilvex {
+using common::GetU16;
+using common::GetU32;
+using common::PutU16;
+using common::PutU32;
 namespace {
 
 bool IsKnownBitCount(uint16_t bits) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "image/result.h"
+#include "common/result.h"
 
 namespace tilvex {
 

@@ -5,10 +5,11 @@
 #include <cstring>
 #include <new>
 
+#include "common/le_bytes.h"
 #include "image/bitmap.h"
-#include "image/little_endian.h"
 
 namespace tilvex {
+using common::GetU32;
 namespace {
 
 // One channel of a bit-field pixel, scaled to 0..255.

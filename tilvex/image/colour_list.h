@@ -7,12 +7,13 @@
 #include <array>
 #include <cstdint>
 
+#include "common/result.h"
 #include "image/colour.h"
 #include "image/colour_tables.h"
 #include "image/picture_buffer.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 inline constexpr int kMaxListedColours = 256;
 

@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/file_io.h"
 #include "image/colour_index.h"
-#include "image/file_io.h"
 
 namespace tilvex {
+using common::ExecutableDirectory;
+using common::ReadFileBytes;
 namespace {
 
 // Red level by the upper four bits of red, and red by level (levels 14 and 15 are never made

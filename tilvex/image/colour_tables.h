@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "image/colour.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 inline constexpr int kCodeTableSize = 65536;
 inline constexpr int kNesColourCount = 64;

@@ -3,10 +3,11 @@
 #include <cctype>
 #include <vector>
 
-#include "image/file_io.h"
+#include "common/file_io.h"
 #include "image/magick_decoder.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 namespace {
 
 struct FormatName {

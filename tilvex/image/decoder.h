@@ -7,10 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "common/result.h"
 #include "image/bitmap.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 enum class PictureFormat : int {
   kNone = 0,

@@ -7,10 +7,12 @@
 #include <mutex>
 #include <vector>
 
-#include "image/file_io.h"
+#include "common/file_io.h"
 #include "image/magick_module.h"
 
 namespace tilvex {
+using common::ExecutableDirectory;
+using common::ReadFileBytes;
 namespace {
 
 constexpr size_t kMaxPictureFileBytes = size_t{512} << 20;

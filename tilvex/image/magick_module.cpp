@@ -7,11 +7,12 @@
 #include <mutex>
 #include <string>
 
+#include "common/result.h"
 #include "image/bitmap.h"
 #include "image/magick_module.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 namespace {
 
 // ImageMagick starts on the first picture that needs it, so that a program that only reads
@@ -101,6 +102,6 @@ extern "C" __attribute__((visibility("default"))) bool TilvexMagickCanRead(const
 
 extern "C" __attribute__((visibility("default"))) void TilvexMagickDecode(
     const char* coder, const uint8_t* data, size_t size, tilvex::DecodedPicture* out,
-    tilvex::Result* result) {
+    common::Result* result) {
   *result = tilvex::Decode(coder, data, size, *out);
 }

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/result.h"
 #include "image/bitmap.h"
-#include "image/result.h"
 
 inline constexpr char kMagickModuleName[] = "libtilvex_magick.so";
 
@@ -16,5 +16,5 @@ extern "C" {
 bool TilvexMagickCanRead(const char* coder);
 // Decodes a whole file's bytes into 32-bit bottom-up rows.
 void TilvexMagickDecode(const char* coder, const uint8_t* data, size_t size,
-                        tilvex::DecodedPicture* out, tilvex::Result* result);
+                        tilvex::DecodedPicture* out, common::Result* result);
 }

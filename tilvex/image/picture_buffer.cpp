@@ -2,10 +2,13 @@
 
 #include <cstring>
 
+#include "common/file_io.h"
 #include "image/decoder.h"
-#include "image/file_io.h"
 
 namespace tilvex {
+using common::CreateFileKeeping;
+using common::LowerExtension;
+using common::WriteFileReplacing;
 
 PixelRead PictureBuffer::GetPixel(int32_t x, int32_t y) const {
   if (image_.empty()) return {};

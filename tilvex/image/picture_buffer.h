@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "doc/pic_header.h"
 #include "image/bitmap.h"
 #include "image/colour.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 // The conversion engine, defined in convert/ as `class TileConverter`. The buffer holds it
 // through a shared_ptr so this library needs only the declaration.

@@ -1,7 +1,9 @@
 #include "image/slot_table.h"
-#include "image/little_endian.h"
+#include "common/le_bytes.h"
 
 namespace tilvex {
+using common::GetU32;
+using common::PutU32;
 void WriteSlotTable(const SlotTable& table, std::span<uint8_t, kSlotTableBytes> out) {
   for (int i = 0; i < kSlotCount; ++i) {
     PutU32(out.data() + i * 8, table.slots[i].rgb);

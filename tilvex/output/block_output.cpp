@@ -7,6 +7,7 @@
 #include "convert/file_util.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 namespace {
 
 constexpr int kScreenWidth = 256;

@@ -5,12 +5,13 @@
 #include <functional>
 #include <string>
 
+#include "common/result.h"
 #include "convert/block_geometry.h"
 #include "convert/progress.h"
 #include "doc/pic_header.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 // Upper-cased file title used for labels: no directory, no extension (GBK bytes).
 std::string LabelOf(const std::string& path);

@@ -8,6 +8,7 @@
 #include "convert/file_util.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 
 const std::array<const char*, kTvDisplayConfigCount> kTvDisplayConfigs = {
     "a15al1p0", "a15an2n1",   "a15an2p0",   "a15bl1n0",   "a15bl2n0",   "a18an3n0",

@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "convert/block_geometry.h"
 #include "doc/pic_header.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 constexpr size_t kPreviewImageSize = 0x80000;
 constexpr size_t kPreviewDataLimit = 0x7E000;  // the viewer's palettes and parameters follow

@@ -2,9 +2,11 @@
 
 #include <cstring>
 
-#include "image/file_io.h"
+#include "common/file_io.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
+using common::WriteFileReplacing;
 
 std::optional<SlotTable> ParsePalette(std::span<const uint8_t> bytes) {
   if (bytes.size() < kPalFileBytes) return std::nullopt;

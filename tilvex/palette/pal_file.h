@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "image/result.h"
+#include "common/result.h"
 #include "image/slot_table.h"
 
 namespace tilvex {
+using common::Result;
 
 inline constexpr size_t kPalHeaderBytes = 16;
 inline constexpr size_t kPalFileBytes = kPalHeaderBytes + kSlotTableBytes;

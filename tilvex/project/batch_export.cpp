@@ -4,15 +4,16 @@
 #include <cstdio>
 #include <map>
 
+#include "common/file_io.h"
 #include "convert/file_util.h"
 #include "convert/tile_converter.h"
 #include "doc/pic_file.h"
-#include "image/file_io.h"
 #include "image/picture_buffer.h"
 #include "output/block_output.h"
 #include "project/asm_text.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 namespace {
 
 constexpr size_t kMaxTempFile = 16u << 20;

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "image/colour_tables.h"
-#include "image/result.h"
 
 namespace tilvex {
+using common::Result;
 
 constexpr uint32_t kRegionBytes = 0x80000;    // one 512 KB region of the tile file
 constexpr uint32_t kSpriteAreaBytes = 16384;  // sprite patterns at the start of a region

@@ -4,10 +4,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/file_io.h"
 #include "convert/file_util.h"
-#include "image/file_io.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
+using common::WriteFileReplacing;
 namespace {
 
 constexpr char kSignature[5] = {'P', 'R', 'G', '2', '\0'};

@@ -5,10 +5,11 @@
 
 #include <string>
 
-#include "image/result.h"
+#include "common/result.h"
 #include "project/project_tree.h"
 
 namespace tilvex {
+using common::Result;
 
 // Reads a project. On any failure the tree is left exactly as it was.
 Result ReadProjectFile(const std::string& path, ProjectTree& tree);

@@ -8,12 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "common/result.h"
 #include "convert/block_geometry.h"
 #include "doc/pic_header.h"
-#include "image/result.h"
 #include "project/project_tree.h"
 
 namespace tilvex {
+using common::Result;
 
 constexpr int kOutputPageBytes = 2048;
 constexpr int kOutputPadding = 32768;

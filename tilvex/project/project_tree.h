@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "image/result.h"
+#include "common/result.h"
 
 namespace tilvex {
+using common::Result;
 
 // Node kinds; the tree shows one picture per kind. The root has no record and counts as 0.
 enum NodeKind : uint8_t {

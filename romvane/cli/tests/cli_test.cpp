@@ -8,11 +8,12 @@
 #include <filesystem>
 #include <thread>
 
-#include "build/generated_files.h"
-#include "model/gbk.h"
+#include "cart/generated_files.h"
+#include "common/gbk.h"
 #include "nes_files.h"
 
 namespace romvane {
+using common::Utf8ToGbk;
 namespace {
 
 using testing::MakeNes;

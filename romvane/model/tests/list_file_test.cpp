@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "model/gbk.h"
+#include "common/gbk.h"
 #include "model/paths.h"
 #include "nes_files.h"
 
 namespace romvane {
+using common::Utf8ToGbk;
 namespace {
 
 using testing::NesSpec;

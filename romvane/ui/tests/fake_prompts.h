@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "build/qt_launcher.h"
+#include "cart/qt_launcher.h"
 #include "prompts.h"
 
 namespace romvane {

@@ -21,7 +21,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "build/emulator_run.h"
+#include "cart/emulator_run.h"
 #include "cartovo_dialog.h"
 #include "clipboard_files.h"
 #include "editable_list_ctrl.h"

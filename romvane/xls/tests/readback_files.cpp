@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "model/utf16.h"
+#include "common/utf16.h"
 #include "xls/compound_file.h"
 #include "xls/list_export.h"
 #include "xls/spreadsheet_book.h"
+
+using common::Utf8ToUtf16;
 
 namespace fs = std::filesystem;
 using namespace romvane;

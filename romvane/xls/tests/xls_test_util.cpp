@@ -4,7 +4,7 @@ namespace romvane::testing {
 
 namespace {
 
-void PutLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+void PutU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
@@ -163,33 +163,33 @@ std::vector<uint8_t> ExpectedWorkbookFile1551(const std::vector<uint8_t>& conten
   std::copy(std::begin(signature), std::end(signature), expected.begin());
   expected[24] = 0x3B, expected[26] = 3, expected[28] = 0xFE, expected[29] = 0xFF;
   expected[30] = 9, expected[32] = 6;
-  PutLe32(expected, 44, 1);           // FAT sectors
-  PutLe32(expected, 48, 1);           // first directory sector
-  PutLe32(expected, 56, 4096);        // mini stream cutoff
-  PutLe32(expected, 60, 3);           // first mini FAT sector
-  PutLe32(expected, 64, 1);           // mini FAT sectors
-  PutLe32(expected, 68, 0xFFFFFFFE);  // no DIFAT sector
-  PutLe32(expected, 76, 0);           // FAT sector 0 at sector 0
+  PutU32(expected, 44, 1);           // FAT sectors
+  PutU32(expected, 48, 1);           // first directory sector
+  PutU32(expected, 56, 4096);        // mini stream cutoff
+  PutU32(expected, 60, 3);           // first mini FAT sector
+  PutU32(expected, 64, 1);           // mini FAT sectors
+  PutU32(expected, 68, 0xFFFFFFFE);  // no DIFAT sector
+  PutU32(expected, 76, 0);           // FAT sector 0 at sector 0
   for (size_t at = 80; at < 512; ++at) expected[at] = 0xFF;
   // Sector 0: the FAT.
   const uint32_t fat[] = {0xFFFFFFFD, 0xFFFFFFFE, 4, 0xFFFFFFFE, 5, 6, 0xFFFFFFFE};
-  for (size_t i = 0; i < 128; ++i) PutLe32(expected, 512 + 4 * i, i < 7 ? fat[i] : 0xFFFFFFFF);
+  for (size_t i = 0; i < 128; ++i) PutU32(expected, 512 + 4 * i, i < 7 ? fat[i] : 0xFFFFFFFF);
   // Sector 1: the directory, root and "Workbook", then two zero entries.
   PutName(expected, 1024, u"Root Entry");
   expected[1024 + 66] = 5, expected[1024 + 67] = 1;
-  PutLe32(expected, 1024 + 68, 0xFFFFFFFF);
-  PutLe32(expected, 1024 + 72, 0xFFFFFFFF);
-  PutLe32(expected, 1024 + 76, 1);
-  PutLe32(expected, 1024 + 116, 2);
-  PutLe32(expected, 1024 + 120, 1600);
+  PutU32(expected, 1024 + 68, 0xFFFFFFFF);
+  PutU32(expected, 1024 + 72, 0xFFFFFFFF);
+  PutU32(expected, 1024 + 76, 1);
+  PutU32(expected, 1024 + 116, 2);
+  PutU32(expected, 1024 + 120, 1600);
   PutName(expected, 1152, u"Workbook");
   expected[1152 + 66] = 2, expected[1152 + 67] = 1;
-  for (size_t at : {68, 72, 76}) PutLe32(expected, 1152 + at, 0xFFFFFFFF);
-  PutLe32(expected, 1152 + 116, 0);
-  PutLe32(expected, 1152 + 120, 1551);
+  for (size_t at : {68, 72, 76}) PutU32(expected, 1152 + at, 0xFFFFFFFF);
+  PutU32(expected, 1152 + 116, 0);
+  PutU32(expected, 1152 + 120, 1551);
   // Sector 3: the mini FAT, one chain of 25 mini sectors.
   for (uint32_t i = 0; i < 128; ++i) {
-    PutLe32(expected, 2048 + 4 * i, i < 24 ? i + 1 : i == 24 ? 0xFFFFFFFE : 0xFFFFFFFF);
+    PutU32(expected, 2048 + 4 * i, i < 24 ? i + 1 : i == 24 ? 0xFFFFFFFE : 0xFFFFFFFF);
   }
   // Sectors 2, 4, 5, 6: the mini stream.
   const size_t sectorOffsets[] = {1536, 2560, 3072, 3584};

@@ -7,6 +7,7 @@
 #include "doc/pic_file.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 namespace {
 
 // A 16 x 8 block picture in "8*8", 16 colours: two cells, one bank.

@@ -5,6 +5,7 @@
 #include "output/block_output.h"
 
 namespace tilvex {
+using common::ReadFileBytes;
 namespace {
 
 // A block picture of the given size in "8*8", 16 colours, one bank, with cell codes equal to

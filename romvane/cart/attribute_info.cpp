@@ -1,13 +1,14 @@
-#include "build/attribute_info.h"
+#include "cart/attribute_info.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
-#include "build/parse_hex.h"
-#include "model/file_handle.h"
+#include "cart/parse_hex.h"
+#include "common/file_io.h"
 
 namespace romvane {
+using common::File;
 BlockPlace PlaceOfBlock(const std::vector<BankBlock>& ordered, int rowCount, int gameIndex,
                         bool isPrg, int32_t size) {
   BlockPlace place;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "build/bank_layout.h"
+#include "cart/bank_layout.h"
 #include "model/game_list.h"
 
 namespace romvane {

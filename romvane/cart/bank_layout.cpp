@@ -1,9 +1,9 @@
-#include "build/bank_layout.h"
+#include "cart/bank_layout.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "build/parse_hex.h"
+#include "cart/parse_hex.h"
 
 namespace romvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "build/launcher.h"
+#include "cart/launcher.h"
 #include "model/game_list.h"
 
 namespace romvane {

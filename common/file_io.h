@@ -5,13 +5,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "image/result.h"
+#include "common/result.h"
 
-namespace tilvex {
+namespace common {
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+// A C file stream closed when it goes out of scope.
+using File = std::unique_ptr<FILE, FileCloser>;
 
 // Reads at most maxBytes from the start of a file. Fails when the file cannot be opened or
 // is longer than maxBytes and `refuseLonger` is set.
@@ -31,4 +39,4 @@ std::string ExecutableDirectory();
 // The text after the last "." of the file name, lower case; empty without a ".".
 std::string LowerExtension(const std::string& path);
 
-}  // namespace tilvex
+}  // namespace common

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-namespace tilvex {
+namespace common {
 
 // The outcome of an operation that can fail. `message` is the program's own text that the
 // window shows in a message box; it is empty where the program shows nothing of its own
@@ -23,4 +23,4 @@ struct Result {
   const std::string& Text() const { return message.empty() ? detail : message; }
 };
 
-}  // namespace tilvex
+}  // namespace common

@@ -1,4 +1,4 @@
-#include "build/emulator_run.h"
+#include "cart/emulator_run.h"
 
 #include <filesystem>
 

@@ -1,11 +1,12 @@
-#include "build/generated_files.h"
+#include "cart/generated_files.h"
 
 #include <cstdio>
 
-#include "build/parse_hex.h"
-#include "model/gbk.h"
+#include "cart/parse_hex.h"
+#include "common/gbk.h"
 
 namespace romvane {
+using common::Utf8ToGbk;
 namespace {
 
 std::string Format(const char* format, unsigned value) {

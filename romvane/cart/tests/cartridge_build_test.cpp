@@ -1,8 +1,8 @@
-#include "build/cartridge_build.h"
+#include "cart/cartridge_build.h"
 
 #include <gtest/gtest.h>
 
-#include "build/emulator_run.h"
+#include "cart/emulator_run.h"
 #include "nes_files.h"
 
 namespace romvane {

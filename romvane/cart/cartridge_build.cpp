@@ -1,16 +1,17 @@
-#include "build/cartridge_build.h"
+#include "cart/cartridge_build.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
 
-#include "build/generated_files.h"
-#include "build/parse_hex.h"
-#include "model/file_handle.h"
+#include "cart/generated_files.h"
+#include "cart/parse_hex.h"
+#include "common/file_io.h"
 #include "model/list_file.h"
 
 namespace romvane {
+using common::File;
 namespace {
 
 std::string_view Bytes(const std::vector<uint8_t>& v) {

@@ -1,4 +1,4 @@
-#include "image/file_io.h"
+#include "common/file_io.h"
 
 #include <unistd.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace tilvex {
+namespace common {
 
 Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
                      bool refuseLonger) {
@@ -74,4 +74,4 @@ std::string ExecutableDirectory() {
   return slash == std::string::npos ? "." : exe.substr(0, slash == 0 ? 1 : slash);
 }
 
-}  // namespace tilvex
+}  // namespace common

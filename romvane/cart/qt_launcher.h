@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/launcher.h"
+#include "cart/launcher.h"
 
 namespace romvane {
 

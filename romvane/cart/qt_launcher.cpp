@@ -1,4 +1,4 @@
-#include "build/qt_launcher.h"
+#include "cart/qt_launcher.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "build/parse_hex.h"
+#include "cart/parse_hex.h"
 
 namespace romvane {
 

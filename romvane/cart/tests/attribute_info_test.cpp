@@ -1,4 +1,4 @@
-#include "build/attribute_info.h"
+#include "cart/attribute_info.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
-#include "build/generated_files.h"
+#include "cart/generated_files.h"
 
 #include <gtest/gtest.h>
 
-#include "model/gbk.h"
+#include "common/gbk.h"
 #include "nes_files.h"
 
 namespace romvane {
+using common::Utf8ToGbk;
 namespace {
 
 using testing::NesSpec;

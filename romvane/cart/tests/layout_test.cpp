@@ -1,10 +1,10 @@
-#include "build/bank_layout.h"
+#include "cart/bank_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "build/parse_hex.h"
+#include "cart/parse_hex.h"
 #include "nes_files.h"
 
 namespace romvane {

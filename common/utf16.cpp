@@ -1,8 +1,8 @@
-#include "model/utf16.h"
+#include "common/utf16.h"
 
 #include <cstdint>
 
-namespace romvane {
+namespace common {
 
 namespace {
 
@@ -63,4 +63,4 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return out;
 }
 
-}  // namespace romvane
+}  // namespace common

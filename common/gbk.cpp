@@ -1,10 +1,10 @@
-#include "model/gbk.h"
+#include "common/gbk.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace romvane {
+namespace common {
 namespace {
 
 std::optional<std::string> Convert(const char* to, const char* from, std::string_view in) {
@@ -44,4 +44,4 @@ std::optional<std::string> GbkToUtf8(std::string_view gbk) {
   return Convert("UTF-8", "GBK", gbk);
 }
 
-}  // namespace romvane
+}  // namespace common

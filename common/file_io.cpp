@@ -50,6 +50,38 @@ Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> byte
   return Result::Ok();
 }
 
+Result WriteFilesTogether(std::span<const FileContents> files) {
+  std::vector<std::string> temps;
+  auto dropTemps = [&temps] {
+    for (const std::string& t : temps) std::remove(t.c_str());
+  };
+  for (const FileContents& file : files) {
+    const std::string temp = file.path + ".tmp" + std::to_string(getpid());
+    FILE* out = std::fopen(temp.c_str(), "wb");
+    if (!out) {
+      dropTemps();
+      return Result::Fail({}, "cannot create " + temp + ": " + std::strerror(errno));
+    }
+    temps.push_back(temp);
+    const auto& bytes = file.bytes;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    ok = std::fflush(out) == 0 && ok;
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok) {
+      dropTemps();
+      return Result::Fail({}, "cannot write " + file.path);
+    }
+  }
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (std::rename(temps[i].c_str(), files[i].path.c_str()) != 0) {
+      temps.erase(temps.begin(), temps.begin() + static_cast<long>(i));
+      dropTemps();
+      return Result::Fail({}, "cannot write " + files[i].path);
+    }
+  }
+  return Result::Ok();
+}
+
 Result CreateFileKeeping(const std::string& path) {
   FILE* file = std::fopen(path.c_str(), "ab");
   if (!file) return Result::Fail({}, "cannot create " + path + ": " + std::strerror(errno));

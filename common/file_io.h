@@ -29,6 +29,16 @@ Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8
 // Writes the bytes to a temporary file beside `path`, then renames it over `path`.
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
 
+// One file of a set that belongs together.
+struct FileContents {
+  std::string path;
+  std::vector<uint8_t> bytes;
+};
+
+// Writes every file of the set beside its target first, and replaces the targets only once
+// all of them were written, so a failure leaves every old file as it was.
+Result WriteFilesTogether(std::span<const FileContents> files);
+
 // Creates the file when it does not exist; an existing file keeps its contents. Fails when
 // the file cannot be opened for writing.
 Result CreateFileKeeping(const std::string& path);

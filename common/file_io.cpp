@@ -1,5 +1,7 @@
 #include "common/file_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,8 +15,23 @@ namespace common {
 Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
                      bool refuseLonger) {
   out.clear();
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  // Only regular files are read: a pipe or a device would block the reader or never end.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0)
+    return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) return Result::Fail({}, "cannot open " + path + ": not a file");
+  // Opened without waiting, and checked again, in case the path changed in between.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return Result::Fail({}, "cannot open " + path + ": not a file");
+  }
+  FILE* file = fdopen(fd, "rb");
+  if (!file) {
+    close(fd);
+    return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  }
   // Read in pieces so that a huge file never gets a huge allocation up front.
   uint8_t chunk[65536];
   bool tooLong = false;
@@ -36,56 +53,14 @@ Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8
   return Result::Ok();
 }
 
-Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes) {
-  const std::string temp = path + ".tmp" + std::to_string(getpid());
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) return Result::Fail({}, "cannot create " + temp + ": " + std::strerror(errno));
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = std::fflush(file) == 0 && ok;
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    return Result::Fail({}, "cannot write " + path);
-  }
-  return Result::Ok();
-}
-
-Result WriteFilesTogether(std::span<const FileContents> files) {
-  std::vector<std::string> temps;
-  auto dropTemps = [&temps] {
-    for (const std::string& t : temps) std::remove(t.c_str());
-  };
-  for (const FileContents& file : files) {
-    const std::string temp = file.path + ".tmp" + std::to_string(getpid());
-    FILE* out = std::fopen(temp.c_str(), "wb");
-    if (!out) {
-      dropTemps();
-      return Result::Fail({}, "cannot create " + temp + ": " + std::strerror(errno));
-    }
-    temps.push_back(temp);
-    const auto& bytes = file.bytes;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    ok = std::fflush(out) == 0 && ok;
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
-      dropTemps();
-      return Result::Fail({}, "cannot write " + file.path);
-    }
-  }
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (std::rename(temps[i].c_str(), files[i].path.c_str()) != 0) {
-      temps.erase(temps.begin(), temps.begin() + static_cast<long>(i));
-      dropTemps();
-      return Result::Fail({}, "cannot write " + files[i].path);
-    }
-  }
-  return Result::Ok();
-}
-
 Result CreateFileKeeping(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "ab");
-  if (!file) return Result::Fail({}, "cannot create " + path + ": " + std::strerror(errno));
-  std::fclose(file);
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return Result::Fail({}, "cannot create " + path + ": " + std::strerror(errno));
+  struct stat st {};
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  close(fd);
+  if (!regular) return Result::Fail({}, "cannot create " + path + ": not a file");
   return Result::Ok();
 }
 

@@ -21,12 +21,15 @@ struct FileCloser {
 // A C file stream closed when it goes out of scope.
 using File = std::unique_ptr<FILE, FileCloser>;
 
-// Reads at most maxBytes from the start of a file. Fails when the file cannot be opened or
-// is longer than maxBytes and `refuseLonger` is set.
+// Reads at most maxBytes from the start of a file. Fails when the path is not a regular file
+// (a folder, a pipe, a device), cannot be opened, or is longer than maxBytes and
+// `refuseLonger` is set.
 Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8_t>& out,
                      bool refuseLonger = false);
 
-// Writes the bytes to a temporary file beside `path`, then renames it over `path`.
+// Writes the bytes to a new file beside `path`, then renames it over `path`. A symbolic link
+// is written through to its file, an existing file keeps its mode, and a device or pipe
+// (such as /dev/null) takes the bytes directly; a folder is refused.
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
 
 // One file of a set that belongs together.
@@ -36,11 +39,12 @@ struct FileContents {
 };
 
 // Writes every file of the set beside its target first, and replaces the targets only once
-// all of them were written, so a failure leaves every old file as it was.
+// all of them were written, so a failure leaves every old file as it was. Each path is
+// handled as by WriteFileReplacing; two paths naming one file are refused.
 Result WriteFilesTogether(std::span<const FileContents> files);
 
 // Creates the file when it does not exist; an existing file keeps its contents. Fails when
-// the file cannot be opened for writing.
+// the file cannot be opened for writing or is not a regular file.
 Result CreateFileKeeping(const std::string& path);
 
 // The folder of the running executable ("." when it cannot be found).

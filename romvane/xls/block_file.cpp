@@ -1,34 +1,29 @@
 #include "xls/block_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "common/write_target.h"
+
 namespace romvane {
 
 namespace {
 
-// Opens a new, not yet existing file beside path. The working file gets the mode an
-// existing target has, or the usual mode of a new file.
-int OpenWorkingFile(const std::string& path, std::string& workPath) {
-  struct stat target {};
-  const bool targetExists = stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate =
-        path + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-    int fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      if (targetExists) fchmod(fd, target.st_mode & 07777);
-      workPath = std::move(candidate);
-      return fd;
-    }
-    if (errno != EEXIST) return -1;
+// Opens a new file beside the file that path names (through any links), exclusively and
+// under an unpredictable name. It gets the mode an existing target has, or the usual mode
+// of a new file. Only a regular file or a new one can be the target: a device or a folder
+// at path is never replaced.
+int OpenWorkingFile(std::string& path, std::string& workPath) {
+  const common::WriteTarget target = common::FindWriteTarget(path);
+  if (target.kind != common::WriteTargetKind::kNewFile &&
+      target.kind != common::WriteTargetKind::kRegular) {
+    return -1;
   }
-  return -1;
+  path = target.path;
+  return common::CreateFileBeside(target, workPath);
 }
 
 bool WriteAll(int fd, const uint8_t* data, size_t size, off_t offset) {

@@ -180,6 +180,24 @@ TEST_F(CompoundFileTest, AnOldFileIsReplacedOnlyByACommit) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 1);
 }
 
+TEST_F(CompoundFileTest, ALinkedWorkbookIsWrittenThroughTheLink) {
+  const std::filesystem::path real = folder_ / "real.xls";
+  testing::WriteBytes(real.string(), Pattern(700, 3));
+  std::filesystem::permissions(
+      real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  std::filesystem::create_symlink("real.xls", Path());
+  CompoundFile file;
+  file.Create(Path());
+  file.MakeStream("Workbook");
+  ASSERT_TRUE(file.Commit());
+  file.Close();
+  EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+  EXPECT_EQ(ReadBytes(real.string()).size(), 3u * 512);
+  EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 2);
+}
+
 TEST_F(CompoundFileTest, AFileThatCannotBeCreatedReportsWriteFailures) {
   CompoundFile file;
   EXPECT_EQ(file.Create((folder_ / "missing" / "book.xls").string()), kCfbOk);

@@ -148,11 +148,11 @@ TEST_F(ListExportTest, FailuresAreReportedAndLeaveAnOldFileWhole) {
   EXPECT_FALSE(missing.ok);
   EXPECT_EQ(missing.message, "Can't create file " + (folder_ / "no" / "x.xls").string() + "\n");
 
-  // A folder where the file should go cannot be replaced.
+  // A folder where the file should go is never replaced.
   std::filesystem::create_directory(folder_ / "taken.xls");
   const ExportResult taken = WriteListWorkbook(ThreeGames(), (folder_ / "taken.xls").string());
   EXPECT_FALSE(taken.ok);
-  EXPECT_EQ(taken.message, "Can't write file " + (folder_ / "taken.xls").string() + "\n");
+  EXPECT_EQ(taken.message, "Can't create file " + (folder_ / "taken.xls").string() + "\n");
 
   // A title the workbook cannot hold leaves the earlier export as it was.
   ASSERT_TRUE(WriteListWorkbook(ThreeGames(), Path()).ok);

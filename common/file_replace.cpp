@@ -1,0 +1,160 @@
+// Replacing files: every new file is written completely beside its target before any target
+// changes, so a failure leaves the old files whole.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "common/file_io.h"
+#include "common/write_target.h"
+
+namespace common {
+
+namespace {
+
+struct Piece {
+  const std::string* path;
+  std::span<const uint8_t> bytes;
+  WriteTarget target;
+  std::string temp;    // the new contents, beside the target
+  std::string backup;  // a second name for the old file while the set is renamed
+};
+
+Result Failure(const std::string& path, int error) {
+  return Result::Fail({}, "cannot write " + path + ": " + std::strerror(error));
+}
+
+void RemoveQuietly(std::string& path) {
+  if (!path.empty()) unlink(path.c_str());
+  path.clear();
+}
+
+Result WriteBeside(Piece& piece) {
+  const int fd = CreateFileBeside(piece.target, piece.temp);
+  if (fd < 0) return Failure(*piece.path, errno);
+  bool ok = WriteAllBytes(fd, piece.bytes) && fsync(fd) == 0;
+  const int error = errno;
+  ok = close(fd) == 0 && ok;
+  if (!ok) {
+    RemoveQuietly(piece.temp);
+    return Failure(*piece.path, error ? error : EIO);
+  }
+  return Result::Ok();
+}
+
+Result WriteStream(const Piece& piece) {
+  const int fd = OpenStreamForWriting(piece.target.path);
+  if (fd < 0) return Failure(*piece.path, errno);
+  const bool ok = WriteAllBytes(fd, piece.bytes);
+  const int error = errno;
+  close(fd);
+  return ok ? Result::Ok() : Failure(*piece.path, error ? error : EIO);
+}
+
+bool SameTarget(const WriteTarget& a, const WriteTarget& b) {
+  if (a.path == b.path) return true;
+  return a.kind == WriteTargetKind::kRegular && b.kind == WriteTargetKind::kRegular &&
+         a.device == b.device && a.inode == b.inode;
+}
+
+// Keeps a second name for an old file while the set is renamed, so that a later failure
+// can put it back. Where the file system has no hard links the old file cannot be kept.
+void KeepOldFile(Piece& piece) {
+  WriteTarget beside = piece.target;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    std::string name;
+    const int fd = CreateFileBeside(beside, name);
+    if (fd < 0) return;
+    close(fd);
+    unlink(name.c_str());
+    if (link(piece.target.path.c_str(), name.c_str()) == 0) {
+      piece.backup = std::move(name);
+      return;
+    }
+    if (errno != EEXIST) return;
+  }
+}
+
+// Renames every new file over its target; on a failure puts the old files back.
+Result RenameAll(std::vector<Piece>& pieces) {
+  const bool several = pieces.size() > 1;
+  size_t done = 0;
+  for (; done < pieces.size(); ++done) {
+    Piece& piece = pieces[done];
+    if (piece.temp.empty()) continue;
+    if (several && piece.target.kind == WriteTargetKind::kRegular) KeepOldFile(piece);
+    if (rename(piece.temp.c_str(), piece.target.path.c_str()) != 0) break;
+    piece.temp.clear();
+  }
+  Result result = Result::Ok();
+  if (done < pieces.size()) {
+    result = Failure(*pieces[done].path, errno);
+    for (size_t i = 0; i < done; ++i) {
+      Piece& piece = pieces[i];
+      if (!piece.backup.empty() && rename(piece.backup.c_str(), piece.target.path.c_str()) == 0)
+        piece.backup.clear();
+      else if (piece.target.kind == WriteTargetKind::kNewFile)
+        unlink(piece.target.path.c_str());
+    }
+  }
+  for (Piece& piece : pieces) {
+    RemoveQuietly(piece.temp);
+    RemoveQuietly(piece.backup);
+  }
+  return result;
+}
+
+Result WritePieces(std::vector<Piece>& pieces) {
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    Piece& piece = pieces[i];
+    piece.target = FindWriteTarget(*piece.path);
+    if (piece.target.kind == WriteTargetKind::kRefused)
+      return Result::Fail({}, "cannot write " + piece.target.refusal);
+    for (size_t j = 0; j < i; ++j) {
+      if (SameTarget(pieces[j].target, piece.target))
+        return Result::Fail({}, "cannot write " + *piece.path + " twice in one set");
+    }
+  }
+  auto dropTemps = [&pieces] {
+    for (Piece& piece : pieces) RemoveQuietly(piece.temp);
+  };
+  for (Piece& piece : pieces) {
+    if (piece.target.kind == WriteTargetKind::kStream) continue;
+    if (Result r = WriteBeside(piece); !r) {
+      dropTemps();
+      return r;
+    }
+  }
+  // Devices and pipes take their bytes directly; nothing can be taken back from them, so
+  // they come before any file is replaced.
+  for (const Piece& piece : pieces) {
+    if (piece.target.kind != WriteTargetKind::kStream) continue;
+    if (Result r = WriteStream(piece); !r) {
+      dropTemps();
+      return r;
+    }
+  }
+  return RenameAll(pieces);
+}
+
+}  // namespace
+
+Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes) {
+  std::vector<Piece> pieces(1);
+  pieces[0].path = &path;
+  pieces[0].bytes = bytes;
+  return WritePieces(pieces);
+}
+
+Result WriteFilesTogether(std::span<const FileContents> files) {
+  std::vector<Piece> pieces(files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    pieces[i].path = &files[i].path;
+    pieces[i].bytes = files[i].bytes;
+  }
+  return WritePieces(pieces);
+}
+
+}  // namespace common

@@ -34,7 +34,7 @@ void RemoveQuietly(std::string& path) {
 Result WriteBeside(Piece& piece) {
   const int fd = CreateFileBeside(piece.target, piece.temp);
   if (fd < 0) return Failure(*piece.path, errno);
-  bool ok = WriteAllBytes(fd, piece.bytes) && fsync(fd) == 0;
+  bool ok = WriteAllBytes(fd, piece.bytes);
   const int error = errno;
   ok = close(fd) == 0 && ok;
   if (!ok) {

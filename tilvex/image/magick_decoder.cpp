@@ -42,7 +42,7 @@ class MagickDecoder : public PictureDecoder {
  public:
   explicit MagickDecoder(const char* coder) : coder_(coder) {}
 
-  Result Decode(const std::string& path, DecodedPicture& out) override {
+  Result Decode(const std::string& path, Picture& out) override {
     std::vector<uint8_t> bytes;
     Result read = ReadFileBytes(path, kMaxPictureFileBytes, bytes, true);
     if (!read) return read;

@@ -4,6 +4,7 @@
 #include <Magick++.h>
 
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -77,6 +78,11 @@ Result Decode(const char* coder, const uint8_t* data, size_t size, Picture& out)
     return Result::Fail(kPictureTooLargeMessage, e.what());
   } catch (const std::exception& e) {
     out = Picture();
+    // The side limits set at start-up are reported as an image error ("width or height
+    // exceeds limit") by the pixel cache, before any pixel is made.
+    if (std::strstr(e.what(), "exceeds limit")) {
+      return Result::Fail(kPictureTooLargeMessage, e.what());
+    }
     return Result::Fail({}, e.what());
   }
 }

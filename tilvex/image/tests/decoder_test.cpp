@@ -331,6 +331,15 @@ TEST(PictureFormats, HugeDeclaredSizesFailWithAClearMessage) {
     EXPECT_FALSE(picture.HasImage());
   }
 
+  // The same through the general decoder: a TGA one pixel wider than the limit.
+  std::vector<uint8_t> wide(18 + 16385 * 3, 0);
+  wide[2] = 2;  // uncompressed true colour
+  test::PutU16(wide, 12, 16385);
+  test::PutU16(wide, 14, 1);
+  wide[16] = 24;
+  test::WriteBytes(dir + "/wide.tga", wide);
+  EXPECT_EQ(picture.LoadDecoded(dir + "/wide.tga").message, kPictureTooLargeMessage);
+
   // Zero-size pictures.
   test::WriteBytes(dir + "/zero.png", PngOfSize(0, 5));
   EXPECT_FALSE(picture.LoadDecoded(dir + "/zero.png"));

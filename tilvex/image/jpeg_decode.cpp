@@ -16,8 +16,9 @@ namespace {
 constexpr long kMaxWarnings = 1000;
 // Progressive files may repeat scans without end; real ones have a few dozen.
 constexpr int kMaxScans = 1000;
-// The decoder's own buffers (whole-picture coefficients of a progressive file).
-constexpr long kMaxDecoderMemory = long{1} << 30;
+// The decoder's own buffers (whole-picture coefficients of a progressive file), no more
+// than the largest picture itself takes.
+constexpr long kMaxDecoderMemory = long{384} << 20;
 
 struct ErrorExit {
   jpeg_error_mgr manager;

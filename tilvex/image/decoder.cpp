@@ -1,15 +1,19 @@
 #include "image/decoder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <vector>
 
-#include "common/file_io.h"
 #include "image/format_decoders.h"
 #include "image/magick_decoder.h"
 
 namespace tilvex {
-using common::ReadFileBytes;
 namespace {
 
 struct FormatName {
@@ -26,9 +30,6 @@ constexpr FormatName kFormatNames[] = {
     {"JPEG", PictureFormat::kJpeg}, {"JPG", PictureFormat::kJpeg},  {"PSD", PictureFormat::kPsd},
 };
 
-// Largest picture file handed to a decoder.
-constexpr size_t kMaxPictureFileBytes = size_t{512} << 20;
-
 using FormatReader = DecodeStatus (*)(std::span<const uint8_t>, Picture&);
 
 // A format read by our own code or a small library from the whole file in memory; what the
@@ -39,7 +40,7 @@ class FileDecoder : public PictureDecoder {
 
   Result Decode(const std::string& path, Picture& out) override {
     std::vector<uint8_t> bytes;
-    Result read = ReadFileBytes(path, kMaxPictureFileBytes, bytes, true);
+    Result read = ReadPictureFile(path, bytes);
     if (!read) return read;
     const std::string name(FormatExtension(format_));
     switch (reader_(bytes, out)) {
@@ -63,6 +64,40 @@ class FileDecoder : public PictureDecoder {
 };
 
 }  // namespace
+
+Result ReadPictureFile(const std::string& path, std::vector<uint8_t>& out) {
+  out = std::vector<uint8_t>();
+  // Opened without waiting, so that a pipe or a device named as a picture is refused
+  // instead of blocking the program.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  struct stat info {};
+  Result result;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result = Result::Fail({}, path + " is not a regular file");
+  } else if (static_cast<uint64_t>(info.st_size) > kMaxPictureFileBytes) {
+    result = Result::Fail({}, path + " is too large");
+  } else {
+    try {
+      out.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      result = Result::Fail({}, "not enough memory to read " + path);
+    }
+    // One read for the whole file; a file that shrinks meanwhile keeps what was read.
+    size_t done = 0;
+    while (result && done < out.size()) {
+      const ssize_t got = read(fd, out.data() + done, out.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) result = Result::Fail({}, "cannot read " + path);
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+    }
+    out.resize(done);
+  }
+  close(fd);
+  if (!result) out = std::vector<uint8_t>();
+  return result;
+}
 
 PictureFormat FormatOfPath(std::string_view path) {
   const size_t dot = path.rfind('.');

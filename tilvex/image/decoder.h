@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/result.h"
 #include "image/bitmap.h"
@@ -33,6 +34,13 @@ enum class PictureFormat : int {
 
 inline constexpr char kInvalidFileTypeMessage[] = "无效的文件类型";
 inline constexpr char kErrorTitle[] = "错误";
+
+// Largest picture file handed to a decoder.
+inline constexpr size_t kMaxPictureFileBytes = size_t{512} << 20;
+
+// Reads a whole picture file: a regular file of at most kMaxPictureFileBytes, read into a
+// buffer of its exact size.
+Result ReadPictureFile(const std::string& path, std::vector<uint8_t>& out);
 
 // The format of a path by its extension (text after the last ".", at most four characters,
 // any case); kNone when it matches no entry of the table.

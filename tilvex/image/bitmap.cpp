@@ -1,5 +1,6 @@
 #include "image/bitmap.h"
 #include "common/le_bytes.h"
+#include "image/picture_bmp.h"
 
 #include <cstring>
 #include <new>
@@ -161,26 +162,60 @@ std::optional<std::vector<uint8_t>> BmpFileBytes(std::span<const uint8_t> block)
   return file;
 }
 
-std::optional<BitmapBlock> BitmapFromDecoded(const DecodedPicture& picture) {
-  const int32_t w = picture.width, h = picture.height;
-  if (w < 1 || w > kMaxPictureSide || h < 1 || h > kMaxPictureSide ||
-      picture.pixels.size() < size_t{4} * static_cast<size_t>(w) * static_cast<size_t>(h)) {
-    return std::nullopt;
-  }
-  std::optional<BitmapBlock> block = MakeBlankBitmap(w, h);
-  if (!block) return std::nullopt;
-  const size_t stride = RowStride(24, w);
-  for (int32_t row = 0; row < h; ++row) {
-    const uint8_t* in = picture.pixels.data() + size_t{4} * w * row;
-    uint8_t* out = block->data() + kInfoHeaderBytes + stride * row;
-    for (int32_t x = 0; x < w; ++x) {
-      out[3 * x] = in[4 * x];
-      out[3 * x + 1] = in[4 * x + 1];
-      out[3 * x + 2] = in[4 * x + 2];
+namespace {
+
+// Writes the picture's rows bottom-up, BGR, each padded to `stride` with `filler`.
+void WriteRows24(const Picture& picture, uint8_t* out, size_t stride, uint8_t filler) {
+  const size_t rowBytes = picture.RowBytes();
+  for (int32_t y = 0; y < picture.height; ++y) {
+    const uint8_t* in = picture.Row(y);
+    uint8_t* row = out + stride * static_cast<size_t>(picture.height - 1 - y);
+    for (size_t i = 0; i < rowBytes; i += 3) {
+      row[i] = in[i + 2];
+      row[i + 1] = in[i + 1];
+      row[i + 2] = in[i];
     }
-    std::memset(out + 3 * size_t{static_cast<uint32_t>(w)}, 0,
-                stride - 3 * size_t{static_cast<uint32_t>(w)});
+    std::memset(row + rowBytes, filler, stride - rowBytes);
   }
+}
+
+bool IsWholePicture(const Picture& picture) {
+  return picture.width >= 1 && picture.width <= kMaxPictureSide && picture.height >= 1 &&
+         picture.height <= kMaxPictureSide &&
+         picture.pixels.size() == picture.RowBytes() * static_cast<size_t>(picture.height);
+}
+
+}  // namespace
+
+std::vector<uint8_t> BmpFileBytes(const Picture& picture, uint8_t rowFiller) {
+  if (!IsWholePicture(picture)) return {};
+  const size_t stride = RowStride(24, static_cast<uint32_t>(picture.width));
+  const size_t imageSize = stride * static_cast<size_t>(picture.height);
+  const size_t fileSize = kBmpFileHeaderBytes + kInfoHeaderBytes + imageSize;
+  std::vector<uint8_t> file;
+  try {
+    file.resize(fileSize);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  uint8_t* p = file.data();
+  p[0] = 'B';
+  p[1] = 'M';
+  PutU32(p + 2, static_cast<uint32_t>(fileSize));
+  PutU32(p + 6, 0);
+  PutU32(p + 10, kBmpFileHeaderBytes + kInfoHeaderBytes);
+  WriteInfoHeader(p + kBmpFileHeaderBytes, picture.width, picture.height, 24,
+                  static_cast<uint32_t>(imageSize), kPixelsPerMetre);
+  WriteRows24(picture, p + kBmpFileHeaderBytes + kInfoHeaderBytes, stride, rowFiller);
+  return file;
+}
+
+std::optional<BitmapBlock> BitmapFromPicture(const Picture& picture) {
+  if (!IsWholePicture(picture)) return std::nullopt;
+  std::optional<BitmapBlock> block = MakeBlankBitmap(picture.width, picture.height);
+  if (!block) return std::nullopt;
+  WriteRows24(picture, block->data() + kInfoHeaderBytes,
+              RowStride(24, static_cast<uint32_t>(picture.width)), 0);
   return block;
 }
 

@@ -67,24 +67,4 @@ std::optional<BitmapBlock> MakeBlankBitmap(int32_t width, int32_t height);
 // the picture is run-length compressed.
 std::optional<std::vector<uint8_t>> BmpFileBytes(std::span<const uint8_t> block);
 
-// A picture decoded to 32 bits per pixel: bytes blue, green, red and an ignored fourth byte,
-// rows bottom-up (picture row y at (height - 1 - y) x width x 4).
-struct DecodedPicture {
-  int32_t width = 0;
-  int32_t height = 0;
-  std::vector<uint8_t> pixels;
-};
-
-// Reads a BMP file (file header + bitmap block) into a 32-bit picture. Handles 1, 4, 8, 16,
-// 24 and 32 bits per pixel, uncompressed or with bit-field masks, bottom-up or top-down.
-// Anything else (run-length or embedded compression) is reported as unsupported so the
-// caller may pass the file to a general decoder. A picture wider or taller than
-// kMaxPictureSide is kTooLarge.
-enum class BmpDecodeStatus { kOk, kUnsupported, kInvalid, kTooLarge };
-BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out);
-
-// Turns a 32-bit decoded picture into a 24-bit bitmap block (40-byte header, resolution 3780,
-// each pixel's first three bytes kept, row filler zero).
-std::optional<BitmapBlock> BitmapFromDecoded(const DecodedPicture& picture);
-
 }  // namespace tilvex

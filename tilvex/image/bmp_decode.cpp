@@ -7,6 +7,7 @@
 
 #include "common/le_bytes.h"
 #include "image/bitmap.h"
+#include "image/format_decoders.h"
 
 namespace tilvex {
 using common::GetU32;
@@ -47,71 +48,29 @@ bool DeclaresTooLarge(std::span<const uint8_t> block) {
   return width > kMaxPictureSide || height > kMaxPictureSide;
 }
 
-}  // namespace
+// Copies a colour stored blue, green, red into a picture pixel (red, green, blue).
+void PutBgr(uint8_t* px, const uint8_t* bgr) {
+  px[0] = bgr[2];
+  px[1] = bgr[1];
+  px[2] = bgr[0];
+}
 
-BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out) {
-  out = DecodedPicture();
-  if (file.size() < kBmpFileHeaderBytes + 4 || file[0] != 'B' || file[1] != 'M') {
-    return BmpDecodeStatus::kInvalid;
-  }
-  const std::span<const uint8_t> block = file.subspan(kBmpFileHeaderBytes);
-  const uint32_t headerSize = GetU32(block.data());
-  const uint32_t offBits = GetU32(file.data() + 10);
-  // Rows sit at the file's pixel offset; an offset that does not fit is taken as "rows
-  // follow the colour table".
-  std::optional<BitmapInfo> info;
-  if (offBits >= kBmpFileHeaderBytes) {
-    info = ReadBitmapInfoWithRowsAt(block, offBits - kBmpFileHeaderBytes);
-  }
-  if (!info) info = ReadBitmapInfo(block);
-  if (!info) {
-    if (DeclaresTooLarge(block)) return BmpDecodeStatus::kTooLarge;
-    // Forms we do not read ourselves, with a sound-looking size: let the general decoder try.
-    if (block.size() >= 20 && headerSize >= 40 && headerSize <= 124) {
-      const uint32_t compression = GetU32(block.data() + 16);
-      if (compression == 4 || compression == 5) return BmpDecodeStatus::kUnsupported;
+struct RowReader {
+  const BitmapInfo& info;
+  const uint8_t* table;
+  uint32_t entryBytes;
+  ChannelMask red, green, blue;
+
+  // Decodes one stored row into one picture row.
+  void Read(const uint8_t* in, uint8_t* out) const {
+    if (info.bitCount == 24) {
+      for (int32_t x = 0; x < info.width; ++x) PutBgr(out + 3 * x, in + 3 * x);
+      return;
     }
-    return BmpDecodeStatus::kInvalid;
-  }
-  if (info->compression == 1 || info->compression == 2) return BmpDecodeStatus::kUnsupported;
-
-  const int32_t width = info->width;
-  const bool topDown = info->height < 0;
-  const int32_t height = topDown ? -info->height : info->height;
-  const uint8_t* table = block.data() + info->headerSize + info->maskBytes;
-  const uint32_t entryBytes = info->headerSize == kCoreHeaderBytes ? 3 : 4;
-
-  // Bit-field masks: after a 40-byte header, or inside a longer one.
-  uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-  if (info->bitCount == 32) {
-    masks[0] = 0xFF0000;
-    masks[1] = 0x00FF00;
-    masks[2] = 0x0000FF;
-  }
-  if (info->compression == 3 || info->compression == 6) {
-    const uint8_t* m = block.data() + kInfoHeaderBytes;  // inside the header or just after it
-    masks[0] = GetU32(m);
-    masks[1] = GetU32(m + 4);
-    masks[2] = GetU32(m + 8);
-  }
-  const ChannelMask red(masks[0]), green(masks[1]), blue(masks[2]);
-
-  try {
-    out.pixels.assign(size_t{4} * static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  } catch (const std::bad_alloc&) {
-    out = DecodedPicture();
-    return BmpDecodeStatus::kInvalid;
-  }
-  out.width = width;
-  out.height = height;
-  for (int32_t stored = 0; stored < height; ++stored) {
-    const uint8_t* in = block.data() + info->pixelOffset + size_t{info->stride} * stored;
-    const int32_t y = topDown ? stored : height - 1 - stored;  // picture row from the top
-    uint8_t* row = out.pixels.data() + size_t{4} * width * (height - 1 - y);
-    for (int32_t x = 0; x < width; ++x) {
-      uint8_t* px = row + 4 * x;
+    for (int32_t x = 0; x < info.width; ++x) {
+      uint8_t* px = out + 3 * x;
       uint32_t index = 0;
-      switch (info->bitCount) {
+      switch (info.bitCount) {
         case 1:
           index = in[x >> 3] >> (7 - (x & 7)) & 1;
           break;
@@ -121,30 +80,101 @@ BmpDecodeStatus DecodeBmpFile(std::span<const uint8_t> file, DecodedPicture& out
         case 8:
           index = in[x];
           break;
-        case 16: {
-          const uint32_t v = static_cast<uint32_t>(in[2 * x] | in[2 * x + 1] << 8);
-          px[0] = blue.Of(v);
-          px[1] = green.Of(v);
-          px[2] = red.Of(v);
+        case 16:
+          PutFields(px, static_cast<uint32_t>(in[2 * x] | in[2 * x + 1] << 8));
           continue;
-        }
         case 24:
-          std::memcpy(px, in + 3 * x, 3);
+          PutBgr(px, in + 3 * x);
           continue;
         case 32:
-        default: {
-          const uint32_t v = GetU32(in + 4 * x);
-          px[0] = blue.Of(v);
-          px[1] = green.Of(v);
-          px[2] = red.Of(v);
+        default:
+          PutFields(px, GetU32(in + 4 * x));
           continue;
-        }
       }
       // Indexes past the colour table stay black.
-      if (index < info->colourCount) std::memcpy(px, table + size_t{entryBytes} * index, 3);
+      if (index < info.colourCount) PutBgr(px, table + size_t{entryBytes} * index);
     }
   }
-  return BmpDecodeStatus::kOk;
+  void PutFields(uint8_t* px, uint32_t value) const {
+    px[0] = red.Of(value);
+    px[1] = green.Of(value);
+    px[2] = blue.Of(value);
+  }
+};
+
+// The header, accepting the file's pixel offset where it fits; kTooLarge or kUnsupported
+// explain a header we do not take.
+std::optional<BitmapInfo> ReadFileHeader(std::span<const uint8_t> file, DecodeStatus& status) {
+  const std::span<const uint8_t> block = file.subspan(kBmpFileHeaderBytes);
+  const uint32_t offBits = GetU32(file.data() + 10);
+  // Rows sit at the file's pixel offset; an offset that does not fit is taken as "rows
+  // follow the colour table".
+  std::optional<BitmapInfo> info;
+  if (offBits >= kBmpFileHeaderBytes) {
+    info = ReadBitmapInfoWithRowsAt(block, offBits - kBmpFileHeaderBytes);
+  }
+  if (!info) info = ReadBitmapInfo(block);
+  status = DecodeStatus::kInvalid;
+  if (!info) {
+    const uint32_t headerSize = GetU32(block.data());
+    if (DeclaresTooLarge(block)) status = DecodeStatus::kTooLarge;
+    // Forms we do not read ourselves, with a sound-looking size: let the general decoder try.
+    if (status == DecodeStatus::kInvalid && block.size() >= 20 && headerSize >= 40 &&
+        headerSize <= 124) {
+      const uint32_t compression = GetU32(block.data() + 16);
+      if (compression == 4 || compression == 5) status = DecodeStatus::kUnsupported;
+    }
+    return std::nullopt;
+  }
+  if (info->compression == 1 || info->compression == 2) {
+    status = DecodeStatus::kUnsupported;
+    return std::nullopt;
+  }
+  return info;
+}
+
+}  // namespace
+
+DecodeStatus DecodeBmpFile(std::span<const uint8_t> file, Picture& out) {
+  out = Picture();
+  if (file.size() < kBmpFileHeaderBytes + 4 || file[0] != 'B' || file[1] != 'M') {
+    return DecodeStatus::kInvalid;
+  }
+  DecodeStatus status;
+  const std::optional<BitmapInfo> info = ReadFileHeader(file, status);
+  if (!info) return status;
+  const uint8_t* block = file.data() + kBmpFileHeaderBytes;
+  const bool topDown = info->height < 0;
+  const int32_t height = topDown ? -info->height : info->height;
+
+  // Bit-field masks: after a 40-byte header, or inside a longer one.
+  uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+  if (info->bitCount == 32) {
+    masks[0] = 0xFF0000;
+    masks[1] = 0x00FF00;
+    masks[2] = 0x0000FF;
+  }
+  if (info->compression == 3 || info->compression == 6) {
+    const uint8_t* m = block + kInfoHeaderBytes;  // inside the header or just after it
+    masks[0] = GetU32(m);
+    masks[1] = GetU32(m + 4);
+    masks[2] = GetU32(m + 8);
+  }
+  // The rows are in the file, so their size is already bounded by its length.
+  status = SizePicture(out, info->width, height, UINT64_MAX);
+  if (status != DecodeStatus::kOk)
+    return status == DecodeStatus::kTooLarge ? status : DecodeStatus::kInvalid;
+  const RowReader reader{*info,
+                         block + info->headerSize + info->maskBytes,
+                         info->headerSize == kCoreHeaderBytes ? 3u : 4u,
+                         ChannelMask(masks[0]),
+                         ChannelMask(masks[1]),
+                         ChannelMask(masks[2])};
+  for (int32_t stored = 0; stored < height; ++stored) {
+    const int32_t y = topDown ? stored : height - 1 - stored;  // picture row from the top
+    reader.Read(block + info->pixelOffset + size_t{info->stride} * stored, out.Row(y));
+  }
+  return DecodeStatus::kOk;
 }
 
 }  // namespace tilvex

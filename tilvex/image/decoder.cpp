@@ -1,13 +1,19 @@
 #include "image/decoder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <new>
 #include <vector>
 
-#include "common/file_io.h"
+#include "image/format_decoders.h"
 #include "image/magick_decoder.h"
 
 namespace tilvex {
-using common::ReadFileBytes;
 namespace {
 
 struct FormatName {
@@ -24,34 +30,74 @@ constexpr FormatName kFormatNames[] = {
     {"JPEG", PictureFormat::kJpeg}, {"JPG", PictureFormat::kJpeg},  {"PSD", PictureFormat::kPsd},
 };
 
-// Largest picture file handed to a decoder.
-constexpr size_t kMaxPictureFileBytes = size_t{512} << 20;
+using FormatReader = DecodeStatus (*)(std::span<const uint8_t>, Picture&);
 
-class BmpDecoder : public PictureDecoder {
+// A format read by our own code or a small library from the whole file in memory; what the
+// reader leaves unsupported goes to ImageMagick.
+class FileDecoder : public PictureDecoder {
  public:
-  Result Decode(const std::string& path, DecodedPicture& out) override {
+  FileDecoder(PictureFormat format, FormatReader reader) : format_(format), reader_(reader) {}
+
+  Result Decode(const std::string& path, Picture& out) override {
     std::vector<uint8_t> bytes;
-    Result read = ReadFileBytes(path, kMaxPictureFileBytes, bytes, true);
+    Result read = ReadPictureFile(path, bytes);
     if (!read) return read;
-    switch (DecodeBmpFile(bytes, out)) {
-      case BmpDecodeStatus::kOk:
+    const std::string name(FormatExtension(format_));
+    switch (reader_(bytes, out)) {
+      case DecodeStatus::kOk:
         return Result::Ok();
-      case BmpDecodeStatus::kUnsupported:
-        // Run-length and embedded pictures: the general decoder knows them.
-        if (PictureDecoder* general = MagickDecoderFor(PictureFormat::kBmp)) {
-          return general->Decode(path, out);
-        }
-        return Result::Fail({}, path + " uses a BMP compression this program cannot read");
-      case BmpDecodeStatus::kTooLarge:
-        return Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
-      case BmpDecodeStatus::kInvalid:
+      case DecodeStatus::kUnsupported:
+        bytes = std::vector<uint8_t>();
+        if (PictureDecoder* general = MagickDecoderFor(format_)) return general->Decode(path, out);
+        return Result::Fail({}, path + " uses a " + name + " form this program cannot read");
+      case DecodeStatus::kTooLarge:
+        return Result::Fail(kPictureTooLargeMessage, path + " is too large a picture");
+      case DecodeStatus::kInvalid:
       default:
-        return Result::Fail({}, path + " is not a readable BMP picture");
+        return Result::Fail({}, path + " is not a readable " + name + " picture");
     }
   }
+
+ private:
+  PictureFormat format_;
+  FormatReader reader_;
 };
 
 }  // namespace
+
+Result ReadPictureFile(const std::string& path, std::vector<uint8_t>& out) {
+  out = std::vector<uint8_t>();
+  // Opened without waiting, so that a pipe or a device named as a picture is refused
+  // instead of blocking the program.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
+  struct stat info {};
+  Result result;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    result = Result::Fail({}, path + " is not a regular file");
+  } else if (static_cast<uint64_t>(info.st_size) > kMaxPictureFileBytes) {
+    result = Result::Fail({}, path + " is too large");
+  } else {
+    try {
+      out.resize(static_cast<size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      result = Result::Fail({}, "not enough memory to read " + path);
+    }
+    // One read for the whole file; a file that shrinks meanwhile keeps what was read.
+    size_t done = 0;
+    while (result && done < out.size()) {
+      const ssize_t got = read(fd, out.data() + done, out.size() - done);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) result = Result::Fail({}, "cannot read " + path);
+      if (got <= 0) break;
+      done += static_cast<size_t>(got);
+    }
+    out.resize(done);
+  }
+  close(fd);
+  if (!result) out = std::vector<uint8_t>();
+  return result;
+}
 
 PictureFormat FormatOfPath(std::string_view path) {
   const size_t dot = path.rfind('.');
@@ -77,13 +123,43 @@ std::string_view FormatExtension(PictureFormat format) {
   return {};
 }
 
-PictureDecoder* DecoderFor(PictureFormat format) {
-  static BmpDecoder bmp;
-  if (format == PictureFormat::kBmp) return &bmp;
-  return MagickDecoderFor(format);
+DecodeStatus SizePicture(Picture& out, int64_t width, int64_t height, uint64_t maxPixels) {
+  out = Picture();
+  if (width > kMaxPictureSide || height > kMaxPictureSide) return DecodeStatus::kTooLarge;
+  if (width < 1 || height < 1) return DecodeStatus::kInvalid;
+  const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  if (pixels > maxPixels) return DecodeStatus::kTooLarge;
+  try {
+    out.pixels.resize(pixels * 3);
+  } catch (const std::bad_alloc&) {
+    out = Picture();
+    return DecodeStatus::kTooLarge;
+  }
+  out.width = static_cast<int32_t>(width);
+  out.height = static_cast<int32_t>(height);
+  return DecodeStatus::kOk;
 }
 
-Result DecodePictureFile(const std::string& path, DecodedPicture& out) {
+PictureDecoder* DecoderFor(PictureFormat format) {
+  static FileDecoder bmp(PictureFormat::kBmp, DecodeBmpFile);
+  static FileDecoder png(PictureFormat::kPng, DecodePngFile);
+  static FileDecoder jpeg(PictureFormat::kJpeg, DecodeJpegFile);
+  static FileDecoder gif(PictureFormat::kGif, DecodeGifFile);
+  switch (format) {
+    case PictureFormat::kBmp:
+      return &bmp;
+    case PictureFormat::kPng:
+      return &png;
+    case PictureFormat::kJpeg:
+      return &jpeg;
+    case PictureFormat::kGif:
+      return &gif;
+    default:
+      return MagickDecoderFor(format);
+  }
+}
+
+Result DecodePictureFile(const std::string& path, Picture& out) {
   const PictureFormat format = FormatOfPath(path);
   if (format == PictureFormat::kNone) {
     return Result::Fail(kInvalidFileTypeMessage, path + ": not a picture type this program reads");
@@ -93,14 +169,17 @@ Result DecodePictureFile(const std::string& path, DecodedPicture& out) {
     return Result::Fail(
         {}, "no decoder for " + std::string(FormatExtension(format)) + " pictures on this system");
   }
-  out = DecodedPicture();
+  out = Picture();
   Result decoded = decoder->Decode(path, out);
-  if (!decoded) return decoded;
-  if (out.width < 1 || out.height < 1) return Result::Fail({}, path + " holds an empty picture");
-  if (out.width > kMaxPictureSide || out.height > kMaxPictureSide) {
-    return Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
+  if (decoded && (out.width < 1 || out.height < 1)) {
+    decoded = Result::Fail({}, path + " holds an empty picture");
+  } else if (decoded && (out.width > kMaxPictureSide || out.height > kMaxPictureSide)) {
+    decoded = Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
+  } else if (decoded && out.pixels.size() != out.RowBytes() * static_cast<size_t>(out.height)) {
+    decoded = Result::Fail({}, path + " gave fewer pixels than its size");
   }
-  return Result::Ok();
+  if (!decoded) out = Picture();
+  return decoded;
 }
 
 }  // namespace tilvex

@@ -12,10 +12,7 @@
 
 namespace tilvex {
 using common::ExecutableDirectory;
-using common::ReadFileBytes;
 namespace {
-
-constexpr size_t kMaxPictureFileBytes = size_t{512} << 20;
 
 // The decoder module's entry points, found once; both null when the module cannot be loaded,
 // which makes every format but BMP fail as a missing decoder library does.
@@ -42,9 +39,9 @@ class MagickDecoder : public PictureDecoder {
  public:
   explicit MagickDecoder(const char* coder) : coder_(coder) {}
 
-  Result Decode(const std::string& path, DecodedPicture& out) override {
+  Result Decode(const std::string& path, Picture& out) override {
     std::vector<uint8_t> bytes;
-    Result read = ReadFileBytes(path, kMaxPictureFileBytes, bytes, true);
+    Result read = ReadPictureFile(path, bytes);
     if (!read) return read;
     if (bytes.empty()) return Result::Fail({}, path + " is empty");
     Result decoded;

@@ -4,12 +4,14 @@
 #include <Magick++.h>
 
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 #include <string>
 
 #include "common/result.h"
 #include "image/bitmap.h"
 #include "image/magick_module.h"
+#include "image/picture.h"
 
 namespace tilvex {
 using common::Result;
@@ -35,7 +37,7 @@ void StartMagick() {
 
 // Decodes the file's bytes with the named coder. Details say what went wrong without the
 // file's name, which the caller puts in front.
-Result Decode(const char* coder, const uint8_t* data, size_t size, DecodedPicture& out) {
+Result Decode(const char* coder, const uint8_t* data, size_t size, Picture& out) {
   StartMagick();
   try {
     Magick::Image image;
@@ -61,25 +63,26 @@ Result Decode(const char* coder, const uint8_t* data, size_t size, DecodedPictur
     }
     out.width = static_cast<int32_t>(width);
     out.height = static_cast<int32_t>(height);
-    out.pixels.assign(width * height * 4, 0);
-    // Rows arrive top-down; the picture keeps them bottom-up.
-    for (size_t y = 0; y < height; ++y) {
-      uint8_t* row = out.pixels.data() + (height - 1 - y) * width * 4;
-      image.write(0, static_cast<ssize_t>(y), width, 1, "BGRA", Magick::CharPixel, row);
-    }
+    out.pixels.resize(width * height * 3);
+    image.write(0, 0, width, height, "RGB", Magick::CharPixel, out.pixels.data());
     return Result::Ok();
   } catch (const std::bad_alloc&) {
-    out = DecodedPicture();
+    out = Picture();
     return Result::Fail(kPictureTooLargeMessage, "not enough memory");
   } catch (const Magick::ErrorCache& e) {
     // The pixels would not fit in the memory the limits allow.
-    out = DecodedPicture();
+    out = Picture();
     return Result::Fail(kPictureTooLargeMessage, e.what());
   } catch (const Magick::ErrorResourceLimit& e) {
-    out = DecodedPicture();
+    out = Picture();
     return Result::Fail(kPictureTooLargeMessage, e.what());
   } catch (const std::exception& e) {
-    out = DecodedPicture();
+    out = Picture();
+    // The side limits set at start-up are reported as an image error ("width or height
+    // exceeds limit") by the pixel cache, before any pixel is made.
+    if (std::strstr(e.what(), "exceeds limit")) {
+      return Result::Fail(kPictureTooLargeMessage, e.what());
+    }
     return Result::Fail({}, e.what());
   }
 }
@@ -100,8 +103,10 @@ extern "C" __attribute__((visibility("default"))) bool TilvexMagickCanRead(const
   return tilvex::CanRead(coder);
 }
 
-extern "C" __attribute__((visibility("default"))) void TilvexMagickDecode(
-    const char* coder, const uint8_t* data, size_t size, tilvex::DecodedPicture* out,
-    common::Result* result) {
+extern "C" __attribute__((visibility("default"))) void TilvexMagickDecode(const char* coder,
+                                                                          const uint8_t* data,
+                                                                          size_t size,
+                                                                          tilvex::Picture* out,
+                                                                          common::Result* result) {
   *result = tilvex::Decode(coder, data, size, *out);
 }

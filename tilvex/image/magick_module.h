@@ -7,14 +7,14 @@
 #include <cstdint>
 
 #include "common/result.h"
-#include "image/bitmap.h"
+#include "image/picture.h"
 
 inline constexpr char kMagickModuleName[] = "libtilvex_magick.so";
 
 extern "C" {
 // Whether ImageMagick here has a reader for the coder ("PNG", "JPEG", ...).
 bool TilvexMagickCanRead(const char* coder);
-// Decodes a whole file's bytes into 32-bit bottom-up rows.
-void TilvexMagickDecode(const char* coder, const uint8_t* data, size_t size,
-                        tilvex::DecodedPicture* out, common::Result* result);
+// Decodes a whole file's bytes into the picture.
+void TilvexMagickDecode(const char* coder, const uint8_t* data, size_t size, tilvex::Picture* out,
+                        common::Result* result);
 }

@@ -4,6 +4,7 @@
 
 #include "common/file_io.h"
 #include "image/decoder.h"
+#include "image/picture_bmp.h"
 
 namespace tilvex {
 using common::CreateFileKeeping;
@@ -92,12 +93,12 @@ bool PictureBuffer::Install(BitmapBlock block) {
 }
 
 Result PictureBuffer::LoadDecoded(const std::string& path) {
-  DecodedPicture decoded;
+  Picture decoded;
   Result result = DecodePictureFile(path, decoded);
   if (!result) return result;
-  std::optional<BitmapBlock> block = BitmapFromDecoded(decoded);
+  std::optional<BitmapBlock> block = BitmapFromPicture(decoded);
   if (!block) return Result::Fail(kPictureTooLargeMessage, "not enough memory for " + path);
-  decoded = DecodedPicture();
+  decoded = Picture();
   if (!Install(std::move(*block))) return Result::Fail({}, "cannot install " + path);
   kind = kPictureKindDecoded;
   return Result::Ok();

@@ -78,7 +78,7 @@ TEST_F(CliTest, ErrorsGoToStderrWithANonZeroExit) {
   EXPECT_NE(missing.output.find("RGB2HSL.TAB文件读取错误!"), std::string::npos) << missing.output;
 }
 
-TEST_F(CliTest, WithoutTheDecoderModuleOnlyBmpPicturesLoad) {
+TEST_F(CliTest, WithoutTheDecoderModuleTheCommonFormatsStillLoad) {
   // A 2 x 1 PNG: one red pixel, one blue.
   static const unsigned char kPng[] = {
       0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
@@ -93,8 +93,8 @@ TEST_F(CliTest, WithoutTheDecoderModuleOnlyBmpPicturesLoad) {
   EXPECT_EQ(withModule.exitCode, 0) << withModule.output;
   EXPECT_NE(withModule.output.find("colours: 2"), std::string::npos);
 
-  // The same program in a folder without "libtilvex_magick.so": BMP is still read by our
-  // own code; PNG fails as a missing decoder library does.
+  // The same program in a folder without "libtilvex_magick.so": BMP and PNG are still read
+  // without it; TGA fails as a missing decoder library does.
   namespace fs = std::filesystem;
   const fs::path alone = fs::path(dir_) / "alone";
   fs::create_directories(alone);
@@ -106,7 +106,13 @@ TEST_F(CliTest, WithoutTheDecoderModuleOnlyBmpPicturesLoad) {
     return RunShell((alone / "tilvex-cli").string() + " " + arguments).exitCode;
   };
   EXPECT_EQ(run("colours " + dir_ + "/in.bmp"), 0);
-  EXPECT_EQ(run("colours " + dir_ + "/two.png"), 1);
+  EXPECT_EQ(run("colours " + dir_ + "/two.png"), 0);
+  static const unsigned char kTga[] = {0, 0, 2, 0, 0,  0, 0, 0, 0,   0,   0, 0,
+                                       2, 0, 1, 0, 24, 0, 0, 0, 255, 255, 0, 0};
+  f = std::fopen((dir_ + "/two.tga").c_str(), "wb");
+  std::fwrite(kTga, 1, sizeof kTga, f);
+  std::fclose(f);
+  EXPECT_EQ(run("colours " + dir_ + "/two.tga"), 1);
 }
 
 }  // namespace

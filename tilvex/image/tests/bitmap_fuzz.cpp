@@ -5,16 +5,15 @@
 #include <span>
 
 #include "image/bitmap.h"
+#include "image/format_decoders.h"
+#include "image/picture_bmp.h"
 #include "image/picture_buffer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tilvex;
   const std::span<const uint8_t> bytes(data, size);
-  DecodedPicture decoded;
-  if (DecodeBmpFile(bytes, decoded) == BmpDecodeStatus::kOk) {
-    std::optional<BitmapBlock> block = BitmapFromDecoded(decoded);
-    if (block) BmpFileBytes(*block);
-  }
+  Picture decoded;
+  if (DecodeBmpFile(bytes, decoded) == DecodeStatus::kOk) BmpFileBytes(decoded);
   if (size > 14) {
     PictureBuffer picture;
     if (picture.Install(BitmapBlock(data + 14, data + size))) {

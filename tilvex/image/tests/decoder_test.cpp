@@ -3,7 +3,12 @@
 #include <Magick++.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "image/picture_buffer.h"
 #include "test_files.h"
@@ -172,6 +177,105 @@ TEST(PictureFormats, TruncatedAndCorruptFilesOfEveryFormatFailCleanly) {
   }
 }
 
+// A picture with smooth areas, edges and noise in 16-bit channels, so that every decoder
+// path (filters, chroma, rounding of 16-bit samples) has something to get wrong.
+Magick::Image RichSource() {
+  constexpr int w = 37, h = 29;
+  std::vector<uint16_t> rgb;
+  uint32_t noise = 12345;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      noise = noise * 1103515245 + 12345;
+      const uint16_t n = static_cast<uint16_t>(noise >> 16);
+      rgb.insert(rgb.end(), {static_cast<uint16_t>(x * 1771 + (n & 0x3FF)),
+                             static_cast<uint16_t>(x < w / 2 ? y * 2259 : 65535 - y * 97),
+                             static_cast<uint16_t>((x + y) % 5 == 0 ? n : 20000)});
+    }
+  }
+  return Magick::Image(w, h, "RGB", Magick::ShortPixel, rgb.data());
+}
+
+struct Variant {
+  const char* name;        // file name, its extension choosing our reader
+  const char* coder;       // what ImageMagick writes
+  Magick::ImageType type;  // UndefinedType keeps the colours
+  bool interlaced;
+};
+
+constexpr Variant kVariants[] = {
+    {"rgb.png", "PNG24", Magick::UndefinedType, false},
+    {"rgba.png", "PNG32", Magick::TrueColorMatteType, false},
+    {"deep.png", "PNG48", Magick::UndefinedType, false},
+    {"deepa.png", "PNG64", Magick::TrueColorMatteType, false},
+    {"palette.png", "PNG8", Magick::UndefinedType, false},
+    {"adam7.png", "PNG24", Magick::UndefinedType, true},
+    {"grey.png", "PNG", Magick::GrayscaleType, false},
+    {"bilevel.png", "PNG", Magick::BilevelType, false},
+    {"colour.jpg", "JPEG", Magick::UndefinedType, false},
+    {"progressive.jpeg", "JPEG", Magick::UndefinedType, true},
+    {"grey.jpg", "JPEG", Magick::GrayscaleType, false},
+    {"palette.gif", "GIF", Magick::UndefinedType, false},
+    {"interlaced.gif", "GIF", Magick::UndefinedType, true},
+};
+
+TEST(PictureFormats, CommonFormatsDecodeExactlyAsImageMagickDoes) {
+  const std::string dir = test::TempFolder("exact");
+  for (const Variant& variant : kVariants) {
+    SCOPED_TRACE(variant.name);
+    const std::string path = dir + "/" + variant.name;
+    Magick::Image image = RichSource();
+    if (variant.type != Magick::UndefinedType) image.type(variant.type);
+    if (variant.type == Magick::TrueColorMatteType) image.opacity(20000);
+    if (variant.interlaced) image.interlaceType(Magick::PlaneInterlace);
+    image.write(std::string(variant.coder) + ":" + path);
+
+    Magick::Image reference(path);
+    const size_t w = reference.columns(), h = reference.rows();
+    std::vector<uint8_t> want(w * h * 3);
+    reference.write(0, 0, w, h, "RGB", Magick::CharPixel, want.data());
+    Picture got;
+    const Result decoded = DecodePictureFile(path, got);
+    ASSERT_TRUE(decoded) << decoded.Text();
+    ASSERT_EQ(got.width, static_cast<int32_t>(w));
+    ASSERT_EQ(got.height, static_cast<int32_t>(h));
+    EXPECT_EQ(got.pixels, want);
+  }
+}
+
+// Whether the general decoder module is loaded into this process.
+bool GeneralDecoderLoaded() {
+  std::ifstream maps("/proc/self/maps");
+  const std::string text{std::istreambuf_iterator<char>(maps), std::istreambuf_iterator<char>()};
+  return text.find("libtilvex_magick") != std::string::npos;
+}
+
+TEST(PictureFormats, CommonFormatsNeverLoadTheGeneralDecoder) {
+  // Other tests of this program load the module: the check runs in a fresh process.
+  if (!std::getenv("TILVEX_FRESH_PROCESS")) {
+    const std::string filter =
+        "--gtest_filter=PictureFormats.CommonFormatsNeverLoadTheGeneralDecoder";
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+      setenv("TILVEX_FRESH_PROCESS", "1", 1);
+      execl("/proc/self/exe", "tilvex_image_test", filter.c_str(), static_cast<char*>(nullptr));
+      _exit(2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return;
+  }
+  const std::string dir = test::TempFolder("alone");
+  for (const char* name : {"a.bmp", "a.png", "a.jpg", "a.gif"}) {
+    Magick::Image image = RichSource();
+    image.write(dir + "/" + name);
+    Picture picture;
+    EXPECT_TRUE(DecodePictureFile(dir + "/" + name, picture)) << name;
+  }
+  EXPECT_FALSE(GeneralDecoderLoaded());
+}
+
 uint32_t Crc32(const std::vector<uint8_t>& bytes, size_t from) {
   uint32_t crc = 0xFFFFFFFF;
   for (size_t i = from; i < bytes.size(); ++i) {
@@ -217,10 +321,24 @@ TEST(PictureFormats, HugeDeclaredSizesFailWithAClearMessage) {
   EXPECT_FALSE(result);
   EXPECT_EQ(result.message, kPictureTooLargeMessage);
 
-  // A PNG whose header claims 20000 x 20000 pixels: refused before any pixel is made.
-  test::WriteBytes(dir + "/huge.png", PngOfSize(20000, 20000));
-  EXPECT_FALSE(picture.LoadDecoded(dir + "/huge.png"));
-  EXPECT_FALSE(picture.HasImage());
+  // PNG headers claiming more than the program takes: refused before any pixel is made,
+  // and said to be too large.
+  for (const auto& [w, h] : {std::pair{20000u, 20000u}, {16385u, 1u}, {30000u, 30000u}}) {
+    test::WriteBytes(dir + "/huge.png", PngOfSize(w, h));
+    const Result refused = picture.LoadDecoded(dir + "/huge.png");
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.message, kPictureTooLargeMessage) << w << " x " << h;
+    EXPECT_FALSE(picture.HasImage());
+  }
+
+  // The same through the general decoder: a TGA one pixel wider than the limit.
+  std::vector<uint8_t> wide(18 + 16385 * 3, 0);
+  wide[2] = 2;  // uncompressed true colour
+  test::PutU16(wide, 12, 16385);
+  test::PutU16(wide, 14, 1);
+  wide[16] = 24;
+  test::WriteBytes(dir + "/wide.tga", wide);
+  EXPECT_EQ(picture.LoadDecoded(dir + "/wide.tga").message, kPictureTooLargeMessage);
 
   // Zero-size pictures.
   test::WriteBytes(dir + "/zero.png", PngOfSize(0, 5));

@@ -65,10 +65,4 @@ std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bitCount,
   return file;
 }
 
-uint32_t DecodedPixel(const DecodedPicture& picture, int32_t x, int32_t y) {
-  const uint8_t* p =
-      picture.pixels.data() + 4 * (static_cast<size_t>(picture.height - 1 - y) * picture.width + x);
-  return p[2] | p[1] << 8 | p[0] << 16;
-}
-
 }  // namespace tilvex::test

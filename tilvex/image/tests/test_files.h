@@ -26,7 +26,4 @@ std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bitCount,
                              const std::vector<uint8_t>& rows, uint32_t compression = 0,
                              const std::vector<uint32_t>& masks = {});
 
-// Pixel (x, y) of a decoded picture as an RGB value.
-uint32_t DecodedPixel(const DecodedPicture& picture, int32_t x, int32_t y);
-
 }  // namespace tilvex::test

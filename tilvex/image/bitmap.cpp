@@ -161,6 +161,24 @@ std::optional<std::vector<uint8_t>> BmpFileBytes(std::span<const uint8_t> block)
   return file;
 }
 
+std::optional<std::vector<uint8_t>> BmpFileBytes(const Picture& picture, uint8_t rowFiller) {
+  if (picture.Empty()) return std::nullopt;
+  std::optional<BitmapBlock> block = MakeBlankBitmap(picture.width, picture.height);
+  if (!block) return std::nullopt;
+  const size_t stride = RowStride(24, static_cast<uint32_t>(picture.width));
+  for (int32_t y = 0; y < picture.height; ++y) {
+    const uint8_t* in = picture.Row(y);
+    uint8_t* out = block->data() + kInfoHeaderBytes + stride * size_t(picture.height - 1 - y);
+    for (int32_t x = 0; x < picture.width; ++x, in += 3, out += 3) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+    }
+    std::memset(out, rowFiller, stride - picture.RowBytes());
+  }
+  return BmpFileBytes(*block);
+}
+
 std::optional<BitmapBlock> BitmapFromDecoded(const DecodedPicture& picture) {
   const int32_t w = picture.width, h = picture.height;
   if (w < 1 || w > kMaxPictureSide || h < 1 || h > kMaxPictureSide ||

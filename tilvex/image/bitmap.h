@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "image/picture.h"
 
 namespace tilvex {
 
@@ -66,6 +67,9 @@ std::optional<BitmapBlock> MakeBlankBitmap(int32_t width, int32_t height);
 // Only blocks with a 40-byte header are written. The image size field is recomputed unless
 // the picture is run-length compressed.
 std::optional<std::vector<uint8_t>> BmpFileBytes(std::span<const uint8_t> block);
+// The bytes of a 24-bit BMP file of a plain picture (40-byte header, resolution 3780, rows
+// bottom-up, each row's filler bytes set to rowFiller). Nothing for an empty picture.
+std::optional<std::vector<uint8_t>> BmpFileBytes(const Picture& picture, uint8_t rowFiller = 0);
 
 // A picture decoded to 32 bits per pixel: bytes blue, green, red and an ignored fourth byte,
 // rows bottom-up (picture row y at (height - 1 - y) x width x 4).

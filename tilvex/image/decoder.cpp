@@ -1,6 +1,7 @@
 #include "image/decoder.h"
 
 #include <cctype>
+#include <new>
 #include <vector>
 
 #include "common/file_io.h"
@@ -99,6 +100,30 @@ Result DecodePictureFile(const std::string& path, DecodedPicture& out) {
   if (out.width < 1 || out.height < 1) return Result::Fail({}, path + " holds an empty picture");
   if (out.width > kMaxPictureSide || out.height > kMaxPictureSide) {
     return Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
+  }
+  return Result::Ok();
+}
+
+Result DecodePictureFile(const std::string& path, Picture& out) {
+  DecodedPicture decoded;
+  if (Result r = DecodePictureFile(path, decoded); !r) return r;
+  try {
+    out.width = decoded.width;
+    out.height = decoded.height;
+    out.pixels.resize(size_t(decoded.width) * size_t(decoded.height) * 3);
+  } catch (const std::bad_alloc&) {
+    out = Picture();
+    return Result::Fail(kPictureTooLargeMessage, "not enough memory for " + path);
+  }
+  for (int32_t y = 0; y < out.height; ++y) {
+    const uint8_t* in =
+        decoded.pixels.data() + size_t(4) * size_t(out.width) * size_t(out.height - 1 - y);
+    uint8_t* row = out.Row(y);
+    for (int32_t x = 0; x < out.width; ++x, in += 4, row += 3) {
+      row[0] = in[2];
+      row[1] = in[1];
+      row[2] = in[0];
+    }
   }
   return Result::Ok();
 }

@@ -9,6 +9,7 @@
 
 #include "common/result.h"
 #include "image/bitmap.h"
+#include "image/picture.h"
 
 namespace tilvex {
 using common::Result;
@@ -54,5 +55,8 @@ PictureDecoder* DecoderFor(PictureFormat format);
 
 // Decodes a file by its extension: invalid type gives kInvalidFileTypeMessage.
 Result DecodePictureFile(const std::string& path, DecodedPicture& out);
+// The same, into a plain picture; a picture that does not fit in memory gives
+// kPictureTooLargeMessage.
+Result DecodePictureFile(const std::string& path, Picture& out);
 
 }  // namespace tilvex

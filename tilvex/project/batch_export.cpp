@@ -5,18 +5,19 @@
 #include <map>
 
 #include "common/file_io.h"
-#include "convert/file_util.h"
+#include "common/gbk.h"
 #include "convert/tile_converter.h"
+#include "doc/file_writes.h"
 #include "doc/pic_file.h"
-#include "image/picture_buffer.h"
-#include "output/block_output.h"
-#include "project/asm_text.h"
+#include "image/decoder.h"
+#include "output/asm_text.h"
+#include "palette/pal_file.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
 namespace {
 
-constexpr size_t kMaxTempFile = 16u << 20;
+constexpr size_t kMaxListFile = 16u << 20;
 constexpr int kTileBytes = 32;
 constexpr int kMaxRetries = 2;  // a frame moves to a fresh region at most once
 constexpr int kLastPntFile = 0xFF;
@@ -34,7 +35,8 @@ std::string FrameName(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// The batch's text files, kept whole and written at the end (or at a stop).
+// The batch's text files, kept whole and written at the end (or at a stop), together with
+// the tile file when there is one.
 class TextFiles {
  public:
   explicit TextFiles(std::string directory) : dir_(std::move(directory)) {}
@@ -42,14 +44,13 @@ class TextFiles {
     if (!files_.count(name)) order_.push_back(name);
     return files_[name];
   }
-  Result WriteAll() const {
+  Result WriteAll(const std::vector<uint8_t>* pgt = nullptr) const {
+    std::vector<common::FileContents> files;
+    if (pgt) files.push_back({dir_ + "/ANIPGT.BIN", *pgt});
     for (const std::string& name : order_) {
-      if (Result r = WriteBytesReplacing(dir_ + "/" + name, Utf8ToGbk(ToCrlf(files_.at(name))));
-          !r) {
-        return r;
-      }
+      files.push_back({dir_ + "/" + name, TextFileBytes(files_.at(name))});
     }
-    return Result::Ok();
+    return WriteOutputFiles(files);
   }
 
  private:
@@ -68,37 +69,29 @@ const char kPntFileStart[] = "\n\n\t\torg\t$8000\n\n\t\tphs\t$8000\n";
 
 FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
                                    const std::string& directory, uint8_t colourSpace) {
-  return [tables, directory, colourSpace](const std::string& picturePath, uint16_t beginAddress,
-                                          FrameData& frame) -> Result {
-    PictureBuffer picture;
-    if (Result r = picture.LoadDecoded(picturePath); !r) return r;
+  PaletteChoice palettes;
+  SlotTable fixed;
+  if (ReadPaletteFile(directory + "/ani.pal", fixed).ok) palettes.fixed = fixed;
+  return [tables, palettes, colourSpace](const std::string& picturePath, uint16_t beginAddress,
+                                         FrameData& frame) -> Result {
+    Picture picture;
+    if (Result r = DecodePictureFile(picturePath, picture); !r) return r;
     // The batch fills the header itself: the whole picture, 16 colours, 8 x 8 blocks.
-    PicHeader header = NewPicHeader();
-    header.kind = 3;
-    header.colourMode = 0;
-    header.blockMode = 0;
-    header.compressMode = 0;
-    header.colourSpace = colourSpace;
-    header.beginAddress = beginAddress;
-    header.endAddress = 0x2000;
-    const WorkArea area{0, 0, picture.Width() - picture.Width() % 8,
-                        picture.Height() - picture.Height() % 8};
-    PaletteSource source;
-    source.batch = true;
-    source.batchPalettePath = directory + "/ani.pal";
-    TileConverter converter(tables);
-    const uint32_t background = picture.GetPixel(0, 0).rgb;
-    if (Result r = converter.BuildPalettes(picture, area, background, header, source); !r) return r;
-    if (Result r = WriteTempFiles(header, converter.blocks, directory); !r) return r;
-    const struct {
-      const char* name;
-      std::vector<uint8_t>* into;
-    } temps[] = {
-        {"PNT_Temp.BIN", &frame.pnt}, {"PAL_Temp.BIN", &frame.pal}, {"PGT_Temp.BIN", &frame.pgt}};
-    for (const auto& t : temps) {
-      if (Result r = ReadFileBytes(directory + "/" + t.name, kMaxTempFile, *t.into, true); !r)
-        return r;
-    }
+    PicHeader settings = NewPicHeader();
+    settings.kind = kBlockPictureKind;
+    settings.colourSpace = colourSpace;
+    settings.beginAddress = beginAddress;
+    settings.endAddress = 0x2000;
+    const WorkArea area{0, 0, picture.width - picture.width % 8,
+                        picture.height - picture.height % 8};
+    Conversion converted =
+        ConvertPicture(picture, area, picture.At(0, 0), settings, palettes, *tables);
+    if (!converted.status) return converted.status;
+    const BlockData& blocks = converted.picture.blocks;
+    const auto codesEnd = blocks.pnt.begin() + static_cast<ptrdiff_t>(2 * blocks.Cells());
+    frame.pnt.assign(blocks.pnt.begin(), codesEnd);
+    frame.pal.assign(blocks.pal.begin(), blocks.pal.begin() + 64);
+    frame.pgt = std::move(converted.picture.blocks.pgt);
     return Result::Ok();
   };
 }
@@ -115,7 +108,7 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
 
   std::vector<uint8_t> sprites;
   if (!ReadFileBytes(dir + "/Sprite_pgt.bin", kSpritePatternBytes, sprites)) {
-    if (Result r = text.WriteAll(); !r) return r;  // the files were emptied all the same
+    if (Result r = text.WriteAll(); !r) return r;  // the files are emptied all the same
     return Result::Fail("Sprite_pgt.bin not found!", "Sprite_pgt.bin cannot be opened");
   }
   sprites.resize(kSpritePatternBytes, 0);
@@ -129,8 +122,7 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
   auto finish = [&](Result outcome) -> Result {
     text[PntFileName(pntFile)] += "\t\tdph\n\n\t\tcharge\tMindex00.asm\n\n";
     pgt.resize(pgtPos);
-    if (Result r = WriteBytesReplacing(dir + "/ANIPGT.BIN", pgt); !r) return r;
-    if (Result r = text.WriteAll(); !r) return r;
+    if (Result r = text.WriteAll(&pgt); !r) return r;
     return outcome;
   };
 
@@ -149,6 +141,11 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
       const size_t codes = frame.pnt.size() / 2;
       if (codes == 0 || frame.pal.size() < 32) {
         messages.push_back("图片" + path + "已跳过: 转换结果为空");
+        break;
+      }
+      // The animation keeps one byte of each code: every tile must lie in the first bank.
+      if (frame.pgt.size() > kFrameBankBytes) {
+        messages.push_back("图片" + path + "已跳过: 图块超过一个PGT分区");
         break;
       }
       uint8_t first = 0xFF, last = 0;
@@ -231,13 +228,16 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
 
 Result ReadPictureList(const std::string& path, std::vector<std::string>& pictures) {
   std::vector<uint8_t> bytes;
-  if (Result r = ReadFileBytes(path, kMaxTempFile, bytes, true); !r) {
+  if (Result r = ReadFileBytes(path, kMaxListFile + 1, bytes); !r) {
     return Result::Fail("无法打开文件" + path + "!", r.detail);
+  }
+  if (bytes.size() > kMaxListFile) {
+    return Result::Fail("文件" + path + "太大,无法读取!", path + " is larger than 16 MB");
   }
   pictures.clear();
   std::string word;
   auto flush = [&] {
-    if (!word.empty()) pictures.push_back(GbkToUtf8Strict(word).value_or(word));
+    if (!word.empty()) pictures.push_back(common::GbkToUtf8(word).value_or(word));
     word.clear();
   };
   for (uint8_t c : bytes) {

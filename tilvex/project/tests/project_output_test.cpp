@@ -141,18 +141,33 @@ TEST(ProjectOutput, AnEmptyProjectWritesEmptyFiles) {
   EXPECT_TRUE(out.irq.empty());
 }
 
-TEST(ProjectOutput, ItemsAreReadFromTheirPicFilesInTreeOrder) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tilvex-output-test";
+// A fresh folder holding "a.pic", a block picture of one section.
+std::filesystem::path FolderWithAPicture(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const OutputItem a = Item("a", 4, 2, {0}, {0x07FF});
-  ASSERT_TRUE(WritePicFile((dir / "a.pic").string(), {a.header, a.blocks}));
+  EXPECT_TRUE(WritePicFile((dir / "a.pic").string(), {a.header, a.blocks}));
+  return dir;
+}
 
+// A project in dir with one section holding the items (name, .pic file in dir); each item
+// added goes before the ones added earlier.
+ProjectTree ProjectWith(const std::filesystem::path& dir,
+                        const std::vector<std::pair<std::string, std::string>>& items) {
   ProjectTree tree;
   const auto root = tree.CreateRoot((dir / "p.prg").string());
   ProjectTree::NodeId section;
   tree.AddChild(root, SectionRecord("s", false), &section);
-  tree.AddChild(section, ItemRecord("missing", (dir / "none.pic").string()));
-  tree.AddChild(section, ItemRecord("Pic1", (dir / "a.pic").string()));  // first in order
+  for (const auto& [name, file] : items)
+    tree.AddChild(section, ItemRecord(name, (dir / file).string()));
+  return tree;
+}
+
+TEST(ProjectOutput, ItemsAreReadFromTheirPicFilesInTreeOrder) {
+  const std::filesystem::path dir = FolderWithAPicture("tilvex-output-test");
+  // Pic1 comes first in tree order.
+  const ProjectTree tree = ProjectWith(dir, {{"missing", "none.pic"}, {"Pic1", "a.pic"}});
   std::vector<std::string> messages;
   ASSERT_TRUE(OutputProject(tree, dir.string(), messages));
   ASSERT_EQ(messages.size(), 1u);
@@ -176,16 +191,8 @@ TEST(ProjectOutput, ItemNamesMustBePlainFileNamesOfTheirOwn) {
   EXPECT_EQ(CheckItemNames({"Title", "title"}), "项目title的输出文件与其他文件同名,输出终止!");
 
   // Nothing is replaced when a name is refused.
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tilvex-names-test";
-  std::filesystem::create_directories(dir);
-  const OutputItem a = Item("a", 4, 2, {0}, {0x07FF});
-  ASSERT_TRUE(WritePicFile((dir / "a.pic").string(), {a.header, a.blocks}));
-  ProjectTree tree;
-  const auto root = tree.CreateRoot((dir / "p.prg").string());
-  ProjectTree::NodeId section;
-  tree.AddChild(root, SectionRecord("s", false), &section);
-  tree.AddChild(section, ItemRecord("good", (dir / "a.pic").string()));
-  tree.AddChild(section, ItemRecord("../ESCAPED", (dir / "a.pic").string()));
+  const std::filesystem::path dir = FolderWithAPicture("tilvex-names-test");
+  const ProjectTree tree = ProjectWith(dir, {{"good", "a.pic"}, {"../ESCAPED", "a.pic"}});
   std::vector<std::string> messages;
   const Result refused = OutputProject(tree, dir.string(), messages);
   EXPECT_EQ(refused.message, "项目../ESCAPED的名称不能用作文件名,输出终止!");

@@ -104,15 +104,57 @@ std::string PgtAssemblerText(const PicHeader& header, const std::vector<uint8_t>
   return out;
 }
 
+namespace {
+
+// The name table and the attribute table of one 256-pixel screen column.
+void AppendScreenTables(std::string& out, const BlockPicture& picture, const char* t, int s) {
+  const PicHeader& header = picture.header;
+  const BlockData& blocks = picture.blocks;
+  const BlockGeometry g = GeometryOf(header.blockMode);
+  const int w = static_cast<int>(header.width) / g.width;
+  const int h = static_cast<int>(header.height) / g.height;
+  const int perLine = kScreenWidth / g.width;
+  const size_t cells = blocks.Cells();
+  const int c0 = kScreenWidth * s / g.width;
+  Appendf(out, "%s_pnt%d:\n", t, s);
+  for (int r = 0; r < h; ++r) {
+    out += "\tdb\t";
+    for (int c = c0, count = 0; c < w && count < perLine; ++c, ++count) {
+      size_t cell = static_cast<size_t>(r) * w + c;
+      if (count > 0) out += ",";
+      Appendf(out, "$%02X", cell < cells ? blocks.Code(cell) & 0xFF : 0);
+    }
+    out += "\n";
+  }
+  out += "\n";
+
+  Appendf(out, "%s_attrib%d:\n", t, s);
+  for (int r = 0; r < h; r += 4) {
+    out += "\tdb\t";
+    for (int c = c0, count = 0;; c += 4) {
+      auto at = [&](int row, int col) { return static_cast<size_t>(row) * w + col; };
+      int value = AttributeAt(blocks, at(r, c)) | AttributeAt(blocks, at(r, c + 2)) << 2;
+      if (at(r + 2, c + 2) < cells) {
+        value |= AttributeAt(blocks, at(r + 2, c)) << 4 | AttributeAt(blocks, at(r + 2, c + 2))
+                                                              << 6;
+      }
+      if (count > 0) out += ",";
+      Appendf(out, "$%02X", value & 0xFF);
+      ++count;
+      if (count >= perLine / 4 || c0 / 4 + count >= w / 4) break;
+    }
+    out += "\n";
+  }
+  out += "\n";
+}
+
+}  // namespace
+
 std::string PntAssemblerText(const BlockPicture& picture, const std::string& label) {
   const PicHeader& header = picture.header;
   const BlockData& blocks = picture.blocks;
   const char* t = label.c_str();
-  const BlockGeometry g = GeometryOf(header.blockMode);
-  const int w = static_cast<int>(header.width) / g.width;
-  const int h = static_cast<int>(header.height) / g.height;
   const int screens = (static_cast<int>(header.width) + kScreenWidth - 1) / kScreenWidth;
-  const int perLine = kScreenWidth / g.width;
   std::string out;
 
   Appendf(out, "%s:\n\tdw\t%s_irq\n\tdw\t%s_palette\n", t, t, t);
@@ -140,40 +182,7 @@ std::string PntAssemblerText(const BlockPicture& picture, const std::string& lab
   AppendByteLines(out, low, kStepSlots);
   AppendByteLines(out, high, kStepSlots);
 
-  const size_t cells = blocks.Cells();
-  for (int s = 0; s < screens; ++s) {
-    const int c0 = kScreenWidth * s / g.width;
-    Appendf(out, "%s_pnt%d:\n", t, s);
-    for (int r = 0; r < h; ++r) {
-      out += "\tdb\t";
-      for (int c = c0, count = 0; c < w && count < perLine; ++c, ++count) {
-        size_t cell = static_cast<size_t>(r) * w + c;
-        if (count > 0) out += ",";
-        Appendf(out, "$%02X", cell < cells ? blocks.Code(cell) & 0xFF : 0);
-      }
-      out += "\n";
-    }
-    out += "\n";
-
-    Appendf(out, "%s_attrib%d:\n", t, s);
-    for (int r = 0; r < h; r += 4) {
-      out += "\tdb\t";
-      for (int c = c0, count = 0;; c += 4) {
-        auto at = [&](int row, int col) { return static_cast<size_t>(row) * w + col; };
-        int value = AttributeAt(blocks, at(r, c)) | AttributeAt(blocks, at(r, c + 2)) << 2;
-        if (at(r + 2, c + 2) < cells) {
-          value |= AttributeAt(blocks, at(r + 2, c)) << 4 | AttributeAt(blocks, at(r + 2, c + 2))
-                                                                << 6;
-        }
-        if (count > 0) out += ",";
-        Appendf(out, "$%02X", value & 0xFF);
-        ++count;
-        if (count >= perLine / 4 || c0 / 4 + count >= w / 4) break;
-      }
-      out += "\n";
-    }
-    out += "\n";
-  }
+  for (int s = 0; s < screens; ++s) AppendScreenTables(out, picture, t, s);
   return out;
 }
 

@@ -13,7 +13,7 @@ namespace {
 // A 16 x 8 block picture in "8*8", 16 colours: two cells, one bank.
 PicHeader SmallHeaderOnly() {
   PicHeader h = NewPicHeader();
-  h.kind = 3;
+  h.kind = kBlockPictureKind;
   h.width = 16;
   h.height = 8;
   h.pntSize = 6;

@@ -23,7 +23,7 @@ constexpr uint32_t kMaxPicSide = kMaxBlockPictureSide;
 std::array<uint8_t, kPicHeaderBytes> EncodePicHeader(const PicHeader& header);
 PicHeader DecodePicHeader(const uint8_t* bytes);  // kPicHeaderBytes bytes
 
-// A header as a new picture buffer holds it: "PIC", spaces, palInfo 2, end address 0x2000,
+// A header as a new document holds it: "PIC", spaces, palInfo 2, end address 0x2000,
 // sectionRows 0 then -1.
 PicHeader NewPicHeader();
 

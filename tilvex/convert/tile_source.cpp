@@ -76,13 +76,17 @@ size_t TileSource::BlockIndex(int x, int y) const {
 
 const std::vector<uint8_t>& TileSource::Tile(int palette, int x, int y) {
   const BlockGeometry g = GeometryOf(settings_.blockMode);
+  if (!keeping_) {
+    BuildTile(palette, x, y);
+    return tile_;
+  }
   const size_t blockPixels = size_t(g.width) * size_t(g.height);
   const auto kept = kept_.begin() + static_cast<ptrdiff_t>(BlockIndex(x, y) * blockPixels);
   if (reuse_) {
     tile_.assign(kept, kept + static_cast<ptrdiff_t>(blockPixels));
   } else {
     BuildTile(palette, x, y);
-    if (keeping_) std::copy(tile_.begin(), tile_.end(), kept);
+    std::copy(tile_.begin(), tile_.end(), kept);
   }
   return tile_;
 }

@@ -54,8 +54,10 @@ std::string CheckItem(const OutputItem& item) {
 void AppendSection(const std::vector<uint8_t>& block, int64_t start, int64_t length,
                    std::vector<uint8_t>& pgt) {
   const int64_t held = std::clamp<int64_t>(static_cast<int64_t>(block.size()) - start, 0, length);
-  const auto from = block.begin() + static_cast<ptrdiff_t>(start);
-  pgt.insert(pgt.end(), from, from + static_cast<ptrdiff_t>(held));
+  if (held > 0) {
+    const auto from = block.begin() + static_cast<ptrdiff_t>(start);
+    pgt.insert(pgt.end(), from, from + static_cast<ptrdiff_t>(held));
+  }
   pgt.insert(pgt.end(), static_cast<size_t>(length - held), kFiller);
 }
 

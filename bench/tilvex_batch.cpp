@@ -1,6 +1,7 @@
 // Prints the time of a 100-frame batch of 256 x 240 pictures in colour space 0, with the
 // colour tables loaded once, as an animation export runs it.
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,10 +12,22 @@
 #include <string>
 #include <vector>
 
+#include "image/bitmap.h"
 #include "image/colour_tables.h"
-#include "image/picture_buffer.h"
+#include "image/picture_bmp.h"
 #include "palette/pal_file.h"
 #include "project/batch_export.h"
+
+namespace {
+
+// System time the process has used so far, in milliseconds.
+double SystemMs() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_stime.tv_sec * 1000.0 + usage.ru_stime.tv_usec / 1000.0;
+}
+
+}  // namespace
 
 int main() {
   using namespace tilvex;
@@ -47,21 +60,24 @@ int main() {
 
   std::vector<std::string> frames;
   for (int f = 0; f < 100; ++f) {
-    PictureBuffer picture;
-    picture.CreateNew(256, 240);
+    Picture picture{256, 240, std::vector<uint8_t>(256 * 240 * 3)};
     for (int y = 0; y < 240; ++y) {
       for (int x = 0; x < 256; ++x)
-        picture.SetPixel(x, y, colours[((x / 8) * 3 + (y / 8) * 5 + f) % 16]);
+        picture.Set(x, y, colours[((x / 8) * 3 + (y / 8) * 5 + f) % 16]);
     }
     frames.push_back((dir / ("frame" + std::to_string(f) + ".bmp")).string());
-    picture.Save(frames.back());
+    const std::vector<uint8_t> bmp = BmpFileBytes(picture);
+    std::ofstream(frames.back(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
   }
 
   std::vector<std::string> messages;
+  const double systemStart = SystemMs();
   const auto start = Clock::now();
   const Result ran =
       RunBatch(frames, dir.string(), BatchFrameConverter(tables, dir.string(), 0), messages);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  const double systemMs = SystemMs() - systemStart;
   if (!ran || !messages.empty()) {
     std::fprintf(stderr, "batch failed: %s\n", ran ? messages.front().c_str() : ran.Text().c_str());
     fs::remove_all(dir);
@@ -69,6 +85,7 @@ int main() {
   }
   std::printf("colour tables loaded once:      %8.1f ms\n", loadMs);
   std::printf("100-frame batch of 256 x 240:   %8.1f ms (%.2f ms a frame)\n", ms, ms / 100);
+  std::printf("system time of the batch:       %8.1f ms\n", systemMs);
   fs::remove_all(dir);
   return 0;
 }

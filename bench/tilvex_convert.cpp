@@ -7,7 +7,6 @@
 #include <memory>
 #include <random>
 
-#include "convert/picture_access.h"
 #include "convert/tile_converter.h"
 #include "doc/pic_file.h"
 #include "image/colour_tables.h"
@@ -25,11 +24,11 @@ double MillisecondsSince(Clock::time_point start) {
 // tile comparison.
 tilvex::Picture MakeScreen(unsigned seed) {
   std::mt19937 random(seed);
-  tilvex::Picture picture = tilvex::MakeBlankPicture(256, 240);
+  tilvex::Picture picture{256, 240, std::vector<uint8_t>(256 * 240 * 3)};
   for (int y = 0; y < 240; ++y) {
     for (int x = 0; x < 256; ++x) {
       unsigned i = random() % 16;
-      tilvex::WritePixel(picture, x, y, tilvex::MakeRgb(i * 16, 255 - i * 12, (i * 53) & 0xFF));
+      picture.Set(x, y, tilvex::MakeRgb(i * 16, 255 - i * 12, (i * 53) & 0xFF));
     }
   }
   return picture;
@@ -38,18 +37,16 @@ tilvex::Picture MakeScreen(unsigned seed) {
 bool ConvertAndWrite(const tilvex::Picture& picture,
                      const std::shared_ptr<const tilvex::ColourTables>& tables,
                      const std::string& dir) {
-  tilvex::PicHeader header = tilvex::NewPicHeader();
-  header.kind = 3;
-  tilvex::TileConverter converter(tables);
-  tilvex::Rgb background = picture.GetPixel(0, 0).rgb;
-  common::Result result =
-      converter.BuildPalettes(picture, {0, 0, 256, 240}, background, header, {});
-  if (!result.ok) {
-    std::fprintf(stderr, "%s\n", result.message.c_str());
+  tilvex::PicHeader settings = tilvex::NewPicHeader();
+  settings.kind = tilvex::kBlockPictureKind;
+  const tilvex::Conversion converted =
+      tilvex::ConvertPicture(picture, {0, 0, 256, 240}, picture.At(0, 0), settings, {}, *tables);
+  if (!converted.status.ok) {
+    std::fprintf(stderr, "%s\n", converted.status.message.c_str());
     return false;
   }
-  return tilvex::WritePicFile(dir + "/screen.pic", header, converter.blocks).ok &&
-         tilvex::WriteBlockOutput(header, converter.blocks, dir + "/screen_pgt.bin",
+  return tilvex::WritePicFile(dir + "/screen.pic", converted.picture).ok &&
+         tilvex::WriteBlockOutput(converted.picture, dir + "/screen_pgt.bin",
                                   dir + "/screen_pnt.asm", false, false)
              .ok;
 }

@@ -46,10 +46,9 @@ int main() {
               indexed, scanned, scanned / indexed);
   std::printf("index build: %.3f ms\n", build);
 
-  PictureBuffer picture;
-  picture.Install(*MakeBlankBitmap(1024, 1024));
+  Picture picture{1024, 1024, std::vector<uint8_t>(1024 * 1024 * 3)};
   for (int y = 0; y < 1024; ++y) {
-    for (int x = 0; x < 1024; ++x) picture.SetPixel(x, y, colours[(x / 64 + y / 64 * 16) % 256]);
+    for (int x = 0; x < 1024; ++x) picture.Set(x, y, colours[(x / 64 + y / 64 * 16) % 256]);
   }
   ColourList list;
   const double collect = Milliseconds([&] { CollectColours(picture, 0, 0, 1024, 1024, list); });

@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "convert/file_util.h"
+#include "convert/block_render.h"
 #include "convert/tile_converter.h"
+#include "doc/file_writes.h"
 #include "doc/pic_file.h"
+#include "image/bitmap.h"
 #include "image/colour_tables.h"
+#include "image/decoder.h"
+#include "image/picture_bmp.h"
 #include "output/block_output.h"
 #include "output/preview_image.h"
 #include "palette/pal_file.h"
@@ -123,6 +127,8 @@ std::shared_ptr<const ColourTables> TablesFor(uint8_t space, Result& result) {
   return tables;
 }
 
+constexpr char kEmptyPictureMessage[] = "图片的宽或高为0,无法绘制";
+
 bool LoadBlockPicture(const std::string& path, PicLoad& load, std::string& error) {
   Result read = ReadPicFile(path, load);
   if (!read.ok) {
@@ -148,13 +154,13 @@ int RunConvert(Arguments words) {
     return ShowUsage("convert", kConvertUsage);
   }
 
-  PictureBuffer picture;
-  Result loaded = picture.LoadDecoded(args.positional[0]);
+  Picture picture;
+  Result loaded = DecodePictureFile(args.positional[0], picture);
   if (!loaded.ok)
     return Complain(loaded.Text().empty() ? "cannot read " + args.positional[0] : loaded.Text());
 
   PicHeader header = NewPicHeader();
-  header.kind = 3;
+  header.kind = kBlockPictureKind;
   const std::string colours = args.Get("--colors", "16");
   if (colours != "16" && colours != "4")
     return BadOption("convert", kConvertUsage, "--colors takes 16 or 4");
@@ -179,7 +185,7 @@ int RunConvert(Arguments words) {
 
   // The Transformation dialog's area: the whole picture unless given, its size cut down to
   // whole blocks.
-  int x = 0, y = 0, w = picture.Width(), h = picture.Height();
+  int x = 0, y = 0, w = picture.width, h = picture.height;
   if (args.Has("--area")) {
     std::string text = args.Get("--area");
     int values[4];
@@ -203,28 +209,28 @@ int RunConvert(Arguments words) {
     if (!ParseColour(args.Get("--background"), background))
       return BadOption("convert", kConvertUsage, "--background takes RRGGBB");
   } else {
-    background = picture.GetPixel(0, 0).rgb;
+    background = picture.At(0, 0);
   }
 
-  PaletteSource source;  // the palettes as computed, or those of a palette file
+  PaletteChoice palettes;  // the palettes as computed, or those of a palette file
   if (args.Has("--palettes")) {
-    source.batch = true;
-    source.batchPalettePath = args.Get("--palettes");
     // A batch run quietly keeps the analysed palettes without "ani.pal"; a palette file
     // named on the command line must be there, or a mistyped path would go unnoticed.
+    const std::string path = args.Get("--palettes");
     SlotTable named;
-    if (Result read = ReadPaletteFile(source.batchPalettePath, named); !read.ok) {
-      return Complain(source.batchPalettePath + ": " + read.Text());
+    if (Result read = ReadPaletteFile(path, named); !read.ok) {
+      return Complain(path + ": " + read.Text());
     }
+    palettes.fixed = named;
   }
   Result tablesLoaded;
-  TileConverter converter(TablesFor(header.colourSpace, tablesLoaded));
+  std::shared_ptr<const ColourTables> tables = TablesFor(header.colourSpace, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Result converted = converter.BuildPalettes(picture, area, background, header, source);
-  if (!converted.ok) return FailWith(converted);
-  Result written = WritePicFile(args.Get("-o"), header, converter.blocks);
+  Conversion converted = ConvertPicture(picture, area, background, header, palettes, *tables);
+  if (!converted.status.ok) return FailWith(converted.status);
+  Result written = WritePicFile(args.Get("-o"), converted.picture);
   if (!written.ok) return FailWith(written);
-  std::fputs(ShortInfoText(header).c_str(), stdout);
+  std::fputs(ShortInfoText(converted.picture.header).c_str(), stdout);
   return 0;
 }
 
@@ -238,21 +244,24 @@ int RunRender(Arguments words) {
   if (load.kind == PicLoadKind::kNoPicture) {
     return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
   }
-  PictureBuffer image;
-  auto block = image.CreateBlank(static_cast<int32_t>(load.header.width),
-                                 static_cast<int32_t>(load.header.height), load.header.kind);
-  if (!block || !image.Install(std::move(*block))) return Complain(kPictureTooLargeMessage);
-  FillBlack(image);
+  const PicHeader& header = load.picture.header;
+  if (header.width == 0 || header.height == 0) {
+    return Complain(args.positional[0] + ": " + kEmptyPictureMessage);
+  }
+  Picture image;
+  image.width = static_cast<int32_t>(header.width);
+  image.height = static_cast<int32_t>(header.height);
+  image.pixels.assign(image.RowBytes() * size_t(image.height), 0);
   if (load.kind == PicLoadKind::kBlockPicture) {
     Result tablesLoaded;
-    TileConverter converter(TablesFor(load.header.colourSpace, tablesLoaded));
+    std::shared_ptr<const ColourTables> tables = TablesFor(header.colourSpace, tablesLoaded);
     if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-    converter.blocks = std::move(load.blocks);
-    converter.RenderAll(image, load.header);
+    RenderBlockPicture(load.picture, *tables, image);
   }
-  auto bytes = image.SaveBmp();
-  if (!bytes) return Complain(CannotWriteMessage(args.Get("-o")));
-  Result written = WriteBytesReplacing(args.Get("-o"), *bytes);
+  // Row filler (only where the width is not a multiple of 4) as in a blank white picture.
+  const std::vector<uint8_t> bytes = BmpFileBytes(image, 0xFF);
+  if (bytes.empty()) return Complain(kPictureTooLargeMessage);
+  Result written = WriteOutputFile(args.Get("-o"), bytes);
   return written.ok ? 0 : FailWith(written);
 }
 
@@ -266,7 +275,7 @@ int RunInfo(Arguments words) {
   if (load.kind == PicLoadKind::kNoPicture) {
     return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
   }
-  std::fputs(LongInfoText(load.header).c_str(), stdout);
+  std::fputs(LongInfoText(load.picture.header).c_str(), stdout);
   return 0;
 }
 
@@ -279,7 +288,7 @@ int RunOutput(Arguments words) {
   PicLoad load;
   std::string error;
   if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
-  Result written = WriteBlockOutput(load.header, load.blocks, args.Get("--pgt"), args.Get("--pnt"),
+  Result written = WriteBlockOutput(load.picture, args.Get("--pgt"), args.Get("--pnt"),
                                     args.Has("--asm"), args.Has("--16bit"));
   return written.ok ? 0 : FailWith(written);
 }
@@ -298,8 +307,7 @@ int RunPreview(Arguments words) {
   if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
   MountedVolumes volumes;
   std::string copiedTo;
-  Result built =
-      BuildPreviewImage(load.header, load.blocks, config, DataDirectory(), volumes, &copiedTo);
+  Result built = BuildPreviewImage(load.picture, config, DataDirectory(), volumes, &copiedTo);
   if (!built.ok) return FailWith(built);
   std::printf("%s\n", (DataDirectory() + "/Rom.b01").c_str());
   if (!copiedTo.empty()) std::printf("%s\n", copiedTo.c_str());
@@ -316,10 +324,15 @@ int RunPalSteps(Arguments words) {
       !ParseInt(args.Get("--level"), levels) || !ParseSpace(args.Get("--space", "hsl"), space)) {
     return ShowUsage("palsteps", kPalStepsUsage);
   }
+  if (levels < kMinPaletteLevels || levels > kMaxPaletteLevels) {
+    return BadOption("palsteps", kPalStepsUsage, "--level takes 1 to 255");
+  }
+  SlotTable palettes;
+  if (Result read = ReadPaletteFile(args.positional[0], palettes); !read.ok) return FailWith(read);
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(space, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Result written = WritePaletteSteps(args.positional[0], target, levels, [&](Rgb rgb) {
+  Result written = WritePaletteSteps(palettes, target, levels, [&](Rgb rgb) {
     return RgbToCode(ColourSpaceOf(space), *tables, rgb);
   });
   return written.ok ? 0 : FailWith(written);

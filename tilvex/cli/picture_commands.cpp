@@ -5,17 +5,19 @@
 
 #include "cli/commands.h"
 #include "common/file_io.h"
+#include "image/bitmap.h"
 #include "image/colour_list.h"
 #include "image/colour_tables.h"
-#include "image/picture_buffer.h"
+#include "image/decoder.h"
+#include "image/picture_bmp.h"
 
 using common::WriteFileReplacing;
 
 namespace tilvex::cli {
 namespace {
 
-Result LoadPicture(const std::string& path, PictureBuffer& picture) {
-  Result loaded = picture.LoadDecoded(path);
+Result LoadPicture(const std::string& path, Picture& picture) {
+  Result loaded = DecodePictureFile(path, picture);
   if (!loaded && loaded.message.empty()) {
     loaded.message = "无法打开图像文件 " + path;  // the decoders show no message of their own
     if (!loaded.detail.empty()) loaded.message += " (" + loaded.detail + ")";
@@ -42,10 +44,10 @@ int RunAdapt(Arguments args) {
     return Usage("adapt");
   }
 
-  PictureBuffer picture;
+  Picture picture;
   Result loaded = LoadPicture(input, picture);
   if (!loaded) return Fail(loaded.Text());
-  const int32_t width = picture.Width(), height = picture.Height();
+  const int32_t width = picture.width, height = picture.height;
   // The list covers the whole picture, up to its 256-colour limit, as the menu command does.
   ColourList list;
   CollectColours(picture, 0, 0, width, height, list);
@@ -59,16 +61,16 @@ int RunAdapt(Arguments args) {
   }
   if (!adapted) return Fail(adapted.Text());
 
-  const std::optional<std::vector<uint8_t>> bmp = picture.SaveBmp();
-  if (!bmp) return Fail("cannot make a BMP file of " + input);
-  Result written = WriteFileReplacing(output, *bmp);
+  const std::vector<uint8_t> bmp = BmpFileBytes(picture);
+  if (bmp.empty()) return Fail("cannot make a BMP file of " + input);
+  Result written = WriteFileReplacing(output, bmp);
   if (!written) return Fail(written.Text());
   return 0;
 }
 
 int RunColours(Arguments args) {
   if (args.size() != 1 || args[0].starts_with("-")) return Usage("colours");
-  PictureBuffer picture;
+  Picture picture;
   Result loaded = LoadPicture(args[0], picture);
   if (!loaded) return Fail(loaded.Text());
   ColourTables tables;
@@ -76,7 +78,7 @@ int RunColours(Arguments args) {
   if (!tablesLoaded) return Fail(tablesLoaded.Text());
 
   ColourList list;
-  CollectColours(picture, 0, 0, picture.Width(), picture.Height(), list);
+  CollectColours(picture, 0, 0, picture.width, picture.height, list);
   std::printf("colours: %u\n", list.count);
   const struct {
     ColourSpace space;

@@ -5,19 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <span>
 
-#include "convert/file_util.h"
+#include "convert/bit_planes.h"
+#include "convert/tile_source.h"
 
 namespace tilvex {
-using common::ReadFileBytes;
 namespace {
 
-constexpr int kAreaSide = 16;  // palettes are chosen per 16 x 16 area
-// The matching reuses the analysed colour lists for up to this many areas.
-constexpr int64_t kMaxKeptAreas = 65536;
-constexpr int kMaxAreaColours = 256;
-constexpr size_t kPalFileHeader = 16;
 constexpr int kMaxEndAddress = 0x2000;
 
 template <typename... Args>
@@ -27,114 +21,161 @@ std::string Format(const char* format, Args... args) {
   return buffer;
 }
 
-bool Holds(const SlotTable& slots, int palette, int slotsPerPalette, uint32_t rgb) {
-  for (int s = 0; s < slotsPerPalette; ++s) {
-    if (SlotUsed(slots, palette, s) && SlotRgb(slots, palette, s) == rgb) return true;
-  }
-  return false;
+std::string RowTooLargeMessage(int y) {
+  return Format("第%d行的块超过一个PGT分区的容量,转换终止!", y);
 }
 
-// Lowest used slot of the palette holding rgb; count when none does.
-uint8_t SlotNumber(const SlotTable& slots, int palette, int count, uint32_t rgb) {
-  for (int s = 0; s < count; ++s) {
-    if (SlotUsed(slots, palette, s) && SlotRgb(slots, palette, s) == rgb) {
-      return static_cast<uint8_t>(s);
+// Places a tile in the bank and returns its pixel offset. With compression an equal tile
+// already in the bank is reused.
+size_t PlaceTile(std::vector<uint8_t>& bank, size_t start, const std::vector<uint8_t>& tile,
+                 bool compress) {
+  const size_t size = tile.size();
+  if (compress) {
+    for (size_t offset = start; offset + size <= bank.size(); offset += size) {
+      if (std::memcmp(bank.data() + offset, tile.data(), size) == 0) return offset;
     }
   }
-  return static_cast<uint8_t>(count);
+  const size_t offset = bank.size();
+  bank.insert(bank.end(), tile.begin(), tile.end());
+  return offset;
 }
 
-// Replaces the slots with those of a palette file when it carries the "PAL" mark.
-void TakeBatchPalettes(const std::string& path, SlotTable& slots) {
-  std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(path, kPalFileHeader + kSlotTableBytes, bytes).ok) return;
-  if (bytes.size() < kPalFileHeader + kSlotTableBytes) return;
-  if (std::memcmp(bytes.data(), "PAL", 4) != 0) return;
-  slots = ReadSlotTable(
-      std::span<const uint8_t, kSlotTableBytes>(bytes.data() + kPalFileHeader, kSlotTableBytes));
+using SectionRows = std::array<int32_t, kMaxSectionRows>;
+
+// First pass: the block rows where a new PGT bank has to begin, because the rows before
+// them fill the bank up to the end address.
+Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader& settings,
+                       SectionRows& rows, Progress& progress) {
+  const BlockGeometry g = GeometryOf(settings.blockMode);
+  const bool compress = settings.compressMode == 0;
+  const size_t bankLimit = 2u * settings.endAddress;
+  rows.fill(-1);
+  rows[0] = 0;
+  int bankCount = 1;
+  size_t start = 2u * settings.beginAddress;
+  std::vector<uint8_t> bank(start, 0xFF);
+  int bankFirstRow = area.top;
+  for (int y = area.top; y < area.bottom;) {
+    bool overflow = false;
+    for (int x = area.left; x < area.right && !overflow; x += g.width) {
+      int palette = 0;
+      if (Result matched = source.PaletteAt(x, y, palette); !matched.ok) return matched;
+      PlaceTile(bank, start, source.Tile(palette, x, y), compress);
+      overflow = bank.size() > bankLimit;
+    }
+    if (overflow) {
+      if (bankFirstRow == y) return Result::Fail(RowTooLargeMessage(y));
+      if (bankCount == kMaxPgtBanks) return Result::Fail("PGT超过16个分区,转换终止!");
+      // Rows are kept relative to the block picture, which is how it is drawn back.
+      rows[size_t(bankCount++)] = y - area.top;
+      bank.clear();
+      start = 0;
+      bankFirstRow = y;
+      continue;
+    }
+    progress.Step();
+    y += g.height;
+  }
+  return Result::Ok();
+}
+
+// What the second pass lays out: the tile pixels bank by bank (each bank filled up to
+// 16384 pixels with 0xFF), how much of each bank is used, and each cell's code and palette.
+struct TileLayout {
+  std::vector<uint8_t> pixels;
+  std::array<int16_t, kMaxPgtBanks> fills{};
+  std::vector<uint16_t> codes;
+  std::vector<uint8_t> attributes;
+};
+
+// Second pass: the tiles, codes and attributes, bank by bank.
+Result PlaceTiles(TileSource& source, const WorkArea& area, const PicHeader& settings,
+                  const SectionRows& rows, TileLayout& layout, Progress& progress) {
+  const BlockGeometry g = GeometryOf(settings.blockMode);
+  const int perByte = PixelsPerByte(settings.colourMode);
+  const bool compress = settings.compressMode == 0;
+  size_t start = 2u * settings.beginAddress;
+  std::vector<uint8_t> bank(start, 0xFF);
+  int closed = 0;
+  auto closeBank = [&] {
+    layout.pixels.resize(layout.pixels.size() + kBankPixels, 0xFF);
+    std::copy(bank.begin(), bank.end(), layout.pixels.end() - kBankPixels);
+    layout.fills[size_t(closed++)] = static_cast<int16_t>(bank.size() / size_t(perByte));
+    bank.clear();
+    start = 0;
+  };
+  int next = 1;
+  for (int y = area.top; y < area.bottom; y += g.height) {
+    for (int x = area.left; x < area.right; x += g.width) {
+      int palette = 0;
+      if (Result matched = source.PaletteAt(x, y, palette); !matched.ok) return matched;
+      const size_t offset = PlaceTile(bank, start, source.Tile(palette, x, y), compress);
+      layout.codes.push_back(static_cast<uint16_t>(offset / size_t(g.codeUnit)));
+      layout.attributes.push_back(static_cast<uint8_t>(palette));
+    }
+    progress.Step();
+    if (bank.size() > kBankPixels || closed == kMaxPgtBanks) {
+      return Result::Fail(RowTooLargeMessage(y));  // the first pass rules this out
+    }
+    if (next < kMaxSectionRows && rows[size_t(next)] != -1 &&
+        y - area.top + g.height == rows[size_t(next)]) {
+      closeBank();
+      ++next;
+    }
+  }
+  if (!bank.empty()) closeBank();
+  return Result::Ok();
+}
+
+// The name table block: every cell's u16 code, then every cell's attribute byte.
+std::vector<uint8_t> PackNameTable(const TileLayout& layout) {
+  const size_t cells = layout.codes.size();
+  std::vector<uint8_t> pnt(3 * cells);
+  for (size_t i = 0; i < cells; ++i) {
+    pnt[2 * i] = static_cast<uint8_t>(layout.codes[i]);
+    pnt[2 * i + 1] = static_cast<uint8_t>(layout.codes[i] >> 8);
+    pnt[2 * cells + i] = layout.attributes[i];
+  }
+  return pnt;
+}
+
+// The palette block: each slot's colour code (0xFFFF for a free slot), palette-major. The
+// header learns the first used entry and how many are used.
+std::vector<uint8_t> PackPaletteBlock(const SlotTable& slots, const ColourTables& tables,
+                                      PicHeader& header) {
+  std::vector<uint8_t> pal(kPaletteBlockSize);
+  std::map<Rgb, uint16_t> codeOf;  // the nearest-colour search is costly; ask once a colour
+  int first = -1, used = 0;
+  const ColourSpace space = ColourSpaceOf(header.colourSpace);
+  for (int i = 0; i < kSlotCount; ++i) {
+    uint16_t code = 0xFFFF;
+    if (const Slot& slot = slots.slots[size_t(i)]; slot.used != 0) {
+      auto found = codeOf.find(slot.rgb);
+      code = found != codeOf.end() ? found->second
+                                   : (codeOf[slot.rgb] = RgbToCode(space, tables, slot.rgb));
+      if (first < 0) first = i;
+      ++used;
+    }
+    pal[size_t(2 * i)] = static_cast<uint8_t>(code);
+    pal[size_t(2 * i + 1)] = static_cast<uint8_t>(code >> 8);
+  }
+  header.palFirst = static_cast<uint8_t>(first < 0 ? 0 : first);
+  header.palUsed = static_cast<uint8_t>(used);
+  return pal;
 }
 
 }  // namespace
 
-std::vector<uint32_t> AreaColours(const Picture& picture, int x, int y) {
-  std::vector<uint32_t> colours;
-  if (x < 0) return colours;  // every row would end at its first pixel
-  const int width = std::min(kAreaSide, PictureWidth(picture) - x);
-  // Colours seen so far, in a small open-addressed set; RGB values never have the top byte
-  // set, so all ones marks a free entry.
-  constexpr uint32_t kFree = 0xFFFFFFFF;
-  std::array<uint32_t, 1024> seen;
-  seen.fill(kFree);
-  for (int r = 0; r < kAreaSide; ++r) {
-    const uint8_t* row = PixelRow(picture, y + r);
-    if (!row) continue;
-    for (int c = 0; c < width; ++c) {
-      Rgb rgb = RgbAt(row, x + c);
-      if (!colours.empty() && colours.back() == rgb) continue;
-      size_t at = (rgb * 2654435761u) >> 22;
-      while (seen[at] != kFree && seen[at] != rgb) at = (at + 1) & (seen.size() - 1);
-      if (seen[at] == rgb) continue;
-      seen[at] = rgb;
-      colours.push_back(rgb);
-      if (static_cast<int>(colours.size()) == kMaxAreaColours) return colours;
-    }
-  }
-  return colours;
-}
-
-std::string NoPaletteMessage(int x, int y, int w, int h) {
-  return Format("没有可用的调色板匹配(%d,%d,%d,%d),转换终止!", x, y, x + w, y + h);
-}
-
-TileConverter::TileConverter(std::shared_ptr<const ColourTables> colourTables)
-    : tables(std::move(colourTables)) {}
-
-bool TileConverter::FitColours(int paletteCount, int slotsPerPalette, const uint32_t* colours,
-                               int count) {
-  for (int p = 0; p < paletteCount; ++p) {
-    bool all = true;
-    for (int i = 0; i < count && all; ++i) all = Holds(slots, p, slotsPerPalette, colours[i]);
-    if (all) return true;
-  }
-  for (int p = 0; p < paletteCount; ++p) {
-    std::vector<uint32_t> missing;
-    for (int i = 0; i < count; ++i) {
-      if (!Holds(slots, p, slotsPerPalette, colours[i])) missing.push_back(colours[i]);
-    }
-    if (missing.empty()) return true;
-    int free = 0;
-    for (int s = 0; s < slotsPerPalette; ++s) free += SlotUsed(slots, p, s) ? 0 : 1;
-    if (free < static_cast<int>(missing.size())) continue;
-    size_t next = 0;
-    for (int s = 0; s < slotsPerPalette && next < missing.size(); ++s) {
-      if (!SlotUsed(slots, p, s)) SetSlot(slots, p, s, missing[next++]);
-    }
-    return true;
-  }
-  return false;
-}
-
-int TileConverter::FindPalette(const std::vector<uint32_t>& colours, int slotsPerPalette) const {
-  for (int p = 0; p < kPaletteCount; ++p) {
-    bool all = true;
-    for (size_t i = 0; i < colours.size() && all; ++i) {
-      all = Holds(slots, p, slotsPerPalette, colours[i]);
-    }
-    if (all) return p;
-  }
-  return -1;
-}
-
-Result TileConverter::CheckSettings(const WorkArea& area, const PicHeader& header) const {
-  if (header.endAddress > kMaxEndAddress) {
+Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHeader& settings) {
+  if (settings.endAddress > kMaxEndAddress) {
     return Result::Fail("结束地址不能超过$2000,转换终止!");
   }
-  if (header.beginAddress >= header.endAddress) {
+  if (settings.beginAddress >= settings.endAddress) {
     return Result::Fail("起始地址必须小于结束地址,转换终止!");
   }
-  const BlockGeometry g = GeometryOf(header.blockMode);
+  const BlockGeometry g = GeometryOf(settings.blockMode);
   // Name-table codes count code units from the bank start, so the first tile must start on one.
-  if (2 * header.beginAddress % g.codeUnit != 0) {
+  if (2 * settings.beginAddress % g.codeUnit != 0) {
     return Result::Fail(Format("起始地址必须是$%X的整数倍,转换终止!", g.codeUnit / 2));
   }
   const int width = area.right - area.left;
@@ -144,118 +185,71 @@ Result TileConverter::CheckSettings(const WorkArea& area, const PicHeader& heade
     return Result::Fail(Format("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!",
                                area.left, area.top, area.right, area.bottom, g.width, g.height));
   }
+  if (area.right > picture.width || area.bottom > picture.height) {
+    return Result::Fail(Format("转换区域(%d,%d,%d,%d)超出了图像(%dx%d),转换终止!", area.left,
+                               area.top, area.right, area.bottom, picture.width, picture.height));
+  }
+  if (width > int{kMaxBlockPictureSide} || height > int{kMaxBlockPictureSide}) {
+    return Result::Fail(Format("转换区域的宽和高不能超过%u,转换终止!", kMaxBlockPictureSide));
+  }
   return Result::Ok();
 }
 
-Result TileConverter::BuildPalettes(const Picture& picture, const WorkArea& area,
-                                    uint32_t background, PicHeader& header,
-                                    const PaletteSource& source, Progress& progress) {
-  Result settings = CheckSettings(area, header);
-  if (!settings.ok) return settings;
-  // Pixels of other bit counts cannot be read; say so once instead of at every pixel.
-  if (picture.HasImage() && picture.BitCount() != 24) return Result::Fail(kNot24BitMessage);
-  const BlockGeometry g = GeometryOf(header.blockMode);
-  const int limit = ColoursPerPalette(header.colourMode);
-
-  for (int p = 0; p < kPaletteCount; ++p) {
-    for (int s = 0; s < kSlotsPerPalette; ++s) ClearSlot(slots, p, s);
-    SetSlot(slots, p, 0, background);
+Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
+                          const PicHeader& settings, const PaletteChoice& palettes,
+                          const ColourTables& tables, Progress& progress) {
+  Conversion failed;
+  if (failed.status = CheckConversion(picture, area, settings); !failed.status.ok) return failed;
+  SlotTable slots;
+  AreaColourLists analysed;
+  failed.status = GatherPalettes(picture, area, background, settings.colourMode, settings.blockMode,
+                                 slots, analysed);
+  if (!failed.status.ok) return failed;
+  if (palettes.fixed) {
+    slots = *palettes.fixed;
+  } else if (palettes.review && !palettes.review(slots)) {
+    failed.status = Result::Fail(std::string());
+    return failed;
   }
-  analysedAreas_.clear();
-  const int64_t areaCount = int64_t{(area.right - area.left + kAreaSide - 1) / kAreaSide} *
-                            ((area.bottom - area.top + kAreaSide - 1) / kAreaSide);
-  const bool keepAreas = areaCount <= kMaxKeptAreas;
-  std::vector<Rgb> colours;
-  for (int y = area.top; y < area.bottom; y += kAreaSide) {
-    for (int x = area.left; x < area.right; x += kAreaSide) {
-      colours = AreaColours(picture, x, y);
-      if (keepAreas) analysedAreas_.push_back(colours);
-      if (static_cast<int>(colours.size()) > limit) {
-        return Result::Fail(Format("(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
-                                   y + g.height, limit));
-      }
-      if (!FitColours(kPaletteCount, limit, colours.data(), static_cast<int>(colours.size()))) {
-        return Result::Fail(NoPaletteMessage(x, y, g.width, g.height));
-      }
-    }
-  }
-
-  if (source.batch) {
-    TakeBatchPalettes(source.batchPalettePath, slots);
-  } else if (source.review && !source.review(slots)) {
-    return Result::Fail(std::string());
-  }
-  useAnalysedAreas_ = keepAreas;
-  Result converted = Convert(picture, area, header, progress);
-  useAnalysedAreas_ = false;
-  analysedAreas_.clear();
-  return converted;
+  return ConvertWithPalettes(picture, area, settings, slots, tables, progress, &analysed);
 }
 
-Result TileConverter::MatchPalette(const Picture& picture, const WorkArea& area,
-                                   const PicHeader& header, int x, int y, int& palette) const {
-  const BlockGeometry g = GeometryOf(header.blockMode);
-  const int limit = ColoursPerPalette(header.colourMode);
-  // The same 16 x 16 grid as the analysis, counted from the working area's corner.
-  const int areaX = area.left + (x - area.left) / kAreaSide * kAreaSide;
-  const int areaY = area.top + (y - area.top) / kAreaSide * kAreaSide;
-  const int columns = (area.right - area.left + kAreaSide - 1) / kAreaSide;
-  const size_t index = static_cast<size_t>((areaY - area.top) / kAreaSide * columns +
-                                           (areaX - area.left) / kAreaSide);
-  std::vector<Rgb> colours = useAnalysedAreas_ && index < analysedAreas_.size()
-                                 ? analysedAreas_[index]
-                                 : AreaColours(picture, areaX, areaY);
-  if (static_cast<int>(colours.size()) > limit) {
-    return Result::Fail(Format("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!", x, y, x + g.width,
-                               y + g.height, limit));
-  }
-  palette = FindPalette(colours, limit);
-  if (palette < 0) return Result::Fail(NoPaletteMessage(x, y, g.width, g.height));
-  return Result::Ok();
-}
+Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
+                               const PicHeader& settings, const SlotTable& slots,
+                               const ColourTables& tables, Progress& progress,
+                               const AreaColourLists* analysed) {
+  Conversion out;
+  if (out.status = CheckConversion(picture, area, settings); !out.status.ok) return out;
+  const BlockGeometry g = GeometryOf(settings.blockMode);
+  ProgressScope scope(progress, area.top, 2 * area.bottom, g.height);
+  progress.SetText("转换中...");
 
-void TileConverter::BuildTile(const Picture& picture, const PicHeader& header, int palette, int x,
-                              int y, std::vector<uint8_t>& tile) const {
-  const BlockGeometry g = GeometryOf(header.blockMode);
-  const int limit = ColoursPerPalette(header.colourMode);
-  tile.resize(static_cast<size_t>(g.width * g.height));
-  // The palette's used slots in slot order; a pixel takes the lowest slot holding its colour.
-  Rgb held[kSlotsPerPalette];
-  uint8_t heldSlot[kSlotsPerPalette];
-  int heldCount = 0;
-  for (int s = 0; s < limit; ++s) {
-    if (SlotUsed(slots, palette, s)) {
-      held[heldCount] = SlotRgb(slots, palette, s);
-      heldSlot[heldCount++] = static_cast<uint8_t>(s);
-    }
-  }
-  const int width = PictureWidth(picture);
-  Rgb lastRgb = 0;
-  uint8_t lastSlot = SlotNumber(slots, palette, limit, 0);
-  for (int by = 0; by < g.height; by += 8) {
-    for (int bx = 0; bx < g.width; bx += 8) {
-      for (int r = 0; r < 8; ++r) {
-        const uint8_t* row = PixelRow(picture, y + by + r);
-        uint8_t* out = &tile[static_cast<size_t>(g.width * by + 8 * bx + 8 * r)];
-        for (int c = 0; c < 8; ++c) {
-          const int px = x + bx + c;
-          // A pixel outside the picture counts as black.
-          Rgb rgb = row && px >= 0 && px < width ? RgbAt(row, px) : 0;
-          if (rgb != lastRgb) {
-            lastRgb = rgb;
-            lastSlot = static_cast<uint8_t>(limit);
-            for (int i = 0; i < heldCount; ++i) {
-              if (held[i] == rgb) {
-                lastSlot = heldSlot[i];
-                break;
-              }
-            }
-          }
-          out[c] = lastSlot;
-        }
-      }
-    }
-  }
+  TileSource source(picture, area, settings, slots, analysed);
+  SectionRows rows;
+  out.status = FindSectionRows(source, area, settings, rows, progress);
+  if (!out.status.ok) return out;
+  source.ReuseKeptTiles();
+  TileLayout layout;
+  out.status = PlaceTiles(source, area, settings, rows, layout, progress);
+  if (!out.status.ok) return out;
+
+  PicHeader& header = out.picture.header;
+  header = settings;
+  BlockData& blocks = out.picture.blocks;
+  blocks.pnt = PackNameTable(layout);
+  blocks.pal = PackPaletteBlock(slots, tables, header);
+  blocks.pgt = PackBitPlanes(layout.pixels, settings.colourMode);
+  header.kind = kBlockPictureKind;
+  header.width = static_cast<uint32_t>(area.right - area.left);
+  header.height = static_cast<uint32_t>(area.bottom - area.top);
+  header.pntSize = static_cast<uint32_t>(blocks.pnt.size());
+  header.palSize = kPaletteBlockSize;
+  header.pgtSize = static_cast<uint32_t>(blocks.pgt.size());
+  std::copy(rows.begin(), rows.end(), header.sectionRows);
+  std::copy(layout.fills.begin(), layout.fills.end(), header.sectionFill);
+  header.palInfo = 2;
+  out.slots = slots;
+  return out;
 }
 
 }  // namespace tilvex

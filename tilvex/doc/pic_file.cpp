@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/file_io.h"
 #include "common/le_bytes.h"
-#include "convert/file_util.h"
-#include "convert/tile_converter.h"
+#include "doc/file_writes.h"
 
 namespace tilvex {
 using common::GetU16;
@@ -15,7 +15,6 @@ using common::PutU32;
 using common::ReadFileBytes;
 namespace {
 
-constexpr uint8_t kBlockPictureKind = 3;
 constexpr const char* kInvalidPic = "非法的PIC文件!";
 // Largest file that can hold a valid block picture: header, PNT of the largest picture,
 // palette and PGT.
@@ -127,7 +126,7 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   if (h.width > kMaxPicSide || h.height > kMaxPicSide) {
     return Refuse(Format("图片尺寸%ux%u过大", h.width, h.height));
   }
-  load.header = h;
+  load.picture.header = h;
   if (h.kind != kBlockPictureKind) {
     load.kind = PicLoadKind::kPlainPicture;
     return load;
@@ -158,11 +157,12 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   if (expected != size) return Refuse("文件长度与头部记录的大小不符");
 
   const uint8_t* at = data + kPicHeaderBytes;
-  load.blocks.pnt.assign(at, at + h.pntSize);
+  BlockData& blocks = load.picture.blocks;
+  blocks.pnt.assign(at, at + h.pntSize);
   at += h.pntSize;
-  load.blocks.pal.assign(at, at + h.palSize);
+  blocks.pal.assign(at, at + h.palSize);
   at += h.palSize;
-  load.blocks.pgt.assign(at, at + h.pgtSize);
+  blocks.pgt.assign(at, at + h.pgtSize);
   load.kind = PicLoadKind::kBlockPicture;
   return load;
 }
@@ -180,7 +180,9 @@ Result ReadPicFile(const std::string& path, PicLoad& load) {
   return Result::Ok();
 }
 
-std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blocks) {
+std::vector<uint8_t> EncodePicFile(const BlockPicture& picture) {
+  const PicHeader& header = picture.header;
+  const BlockData& blocks = picture.blocks;
   std::array<uint8_t, kPicHeaderBytes> head = EncodePicHeader(header);
   std::vector<uint8_t> bytes(head.begin(), head.end());
   // The sizes in the header say how much of each block belongs to the file.
@@ -195,14 +197,9 @@ std::vector<uint8_t> EncodePicFile(const PicHeader& header, const BlockData& blo
   return bytes;
 }
 
-std::optional<std::vector<uint8_t>> PicFileBytes(const PictureBuffer& buffer) {
-  if (!buffer.converter) return std::nullopt;
-  return EncodePicFile(buffer.header, buffer.converter->blocks);
-}
-
-Result WritePicFile(const std::string& path, const PicHeader& header, const BlockData& blocks) {
-  if (header.kind != kBlockPictureKind) return Result::Ok();  // only block pictures are stored
-  return WriteBytesReplacing(path, EncodePicFile(header, blocks));
+Result WritePicFile(const std::string& path, const BlockPicture& picture) {
+  if (picture.header.kind != kBlockPictureKind) return Result::Ok();  // only block pictures
+  return WriteOutputFile(path, EncodePicFile(picture));
 }
 
 std::string LongInfoText(const PicHeader& h) {

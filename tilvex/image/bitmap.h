@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "image/picture.h"
 
 namespace tilvex {
 

@@ -6,33 +6,24 @@
 namespace tilvex {
 namespace {
 
-// Row y of a 24-bit picture counted from the top.
-uint8_t* PixelRow(PictureBuffer& picture, int32_t y) {
-  return picture.PixelRows() + size_t{picture.Stride()} * (picture.Height() - 1 - y);
-}
-const uint8_t* PixelRow(const PictureBuffer& picture, int32_t y) {
-  return picture.PixelRows() + size_t{picture.Stride()} * (picture.Height() - 1 - y);
-}
-
 // Replaces every readable pixel of the rectangle that the list holds by the replacement of
 // its list position; pixels missing from the list keep their value.
-void ReplaceListedColours(PictureBuffer& picture, const ColourList& list,
+void ReplaceListedColours(Picture& picture, const ColourList& list,
                           const std::array<Rgb, kMaxListedColours>& replacement, int32_t width,
                           int32_t height) {
-  if (picture.BitCount() != 24 || !picture.HasImage()) return;  // no readable pixels
   std::unordered_map<Rgb, Rgb> map;
   for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
     map.emplace(list.colours[i], replacement[i]);  // the first position of a colour wins
   }
-  const int32_t rows = std::min(height, picture.Height());
-  const int32_t columns = std::min(width, picture.Width());
+  const int32_t rows = std::min(height, picture.height);
+  const int32_t columns = std::min(width, picture.width);
   // Neighbouring pixels mostly share a colour: remember the last answer.
   Rgb lastIn = 0, lastOut = 0;
   bool lastFound = false, haveLast = false;
   for (int32_t y = 0; y < rows; ++y) {
-    uint8_t* p = PixelRow(picture, y);
+    uint8_t* p = picture.Row(y);
     for (int32_t x = 0; x < columns; ++x, p += 3) {
-      const Rgb rgb = MakeRgb(p[2], p[1], p[0]);
+      const Rgb rgb = MakeRgb(p[0], p[1], p[2]);
       if (!haveLast || rgb != lastIn) {
         const auto found = map.find(rgb);
         lastIn = rgb;
@@ -41,9 +32,9 @@ void ReplaceListedColours(PictureBuffer& picture, const ColourList& list,
         haveLast = true;
       }
       if (!lastFound) continue;
-      p[0] = static_cast<uint8_t>(BlueOf(lastOut));
+      p[0] = static_cast<uint8_t>(RedOf(lastOut));
       p[1] = static_cast<uint8_t>(GreenOf(lastOut));
-      p[2] = static_cast<uint8_t>(RedOf(lastOut));
+      p[2] = static_cast<uint8_t>(BlueOf(lastOut));
     }
   }
 }
@@ -58,22 +49,22 @@ int ColourList::IndexOf(Rgb rgb) const {
   return -1;
 }
 
-void CollectColours(const PictureBuffer& picture, int32_t x, int32_t y, int32_t width,
-                    int32_t height, ColourList& list) {
+void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width, int32_t height,
+                    ColourList& list) {
   list.count = 0;
-  const bool readable = picture.HasImage() && picture.BitCount() == 24;
+  const bool readable = !picture.Empty();
   std::unordered_map<Rgb, bool> seen;
   bool haveLast = false;
   Rgb last = 0;
   for (int64_t row = y; row < int64_t{y} + height; ++row) {
-    const bool rowInside = readable && row >= 0 && row < picture.Height();
-    const uint8_t* pixels = rowInside ? PixelRow(picture, static_cast<int32_t>(row)) : nullptr;
+    const bool rowInside = readable && row >= 0 && row < picture.height;
+    const uint8_t* pixels = rowInside ? picture.Row(static_cast<int32_t>(row)) : nullptr;
     for (int64_t column = x; column < int64_t{x} + width; ++column) {
       // A pixel that cannot be read counts as black.
       Rgb rgb = 0;
-      if (pixels && column >= 0 && column < picture.Width()) {
+      if (pixels && column >= 0 && column < picture.width) {
         const uint8_t* p = pixels + 3 * column;
-        rgb = MakeRgb(p[2], p[1], p[0]);
+        rgb = MakeRgb(p[0], p[1], p[2]);
       }
       if (haveLast && rgb == last) continue;
       haveLast = true;
@@ -99,8 +90,8 @@ int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTa
   return distinct;
 }
 
-void AdaptHsl4K(PictureBuffer& picture, const ColourList& list, const ColourTables& tables,
-                int32_t width, int32_t height) {
+void AdaptHsl4K(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
+                int32_t height) {
   std::array<Rgb, kMaxListedColours> replacement{};
   for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
     const ColourCode code = RgbToCode(ColourSpace::kHsl4K, tables, list.colours[i]);
@@ -109,8 +100,8 @@ void AdaptHsl4K(PictureBuffer& picture, const ColourList& list, const ColourTabl
   ReplaceListedColours(picture, list, replacement, width, height);
 }
 
-void AdaptNes64(PictureBuffer& picture, const ColourList& list, const ColourTables& tables,
-                int32_t width, int32_t height) {
+void AdaptNes64(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
+                int32_t height) {
   std::array<Rgb, kMaxListedColours> replacement{};
   for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
     replacement[i] = tables.nes[NearestNesColour(tables.nes, list.colours[i])];
@@ -118,17 +109,16 @@ void AdaptNes64(PictureBuffer& picture, const ColourList& list, const ColourTabl
   ReplaceListedColours(picture, list, replacement, width, height);
 }
 
-void AdaptRgb4K(PictureBuffer& picture, int32_t width, int32_t height) {
-  if (picture.BitCount() != 24 || !picture.HasImage()) return;
-  const int32_t rows = std::min(height, picture.Height());
-  const int32_t columns = std::min(width, picture.Width());
+void AdaptRgb4K(Picture& picture, int32_t width, int32_t height) {
+  const int32_t rows = std::min(height, picture.height);
+  const int32_t columns = std::min(width, picture.width);
   for (int32_t y = 0; y < rows; ++y) {
-    uint8_t* p = PixelRow(picture, y);
+    uint8_t* p = picture.Row(y);
     for (int32_t i = 0; i < 3 * columns; ++i) p[i] &= 0xF0;
   }
 }
 
-Result AdaptHsl4K(PictureBuffer& picture, const ColourList& list, int32_t width, int32_t height) {
+Result AdaptHsl4K(Picture& picture, const ColourList& list, int32_t width, int32_t height) {
   ColourTables tables;
   Result read = LoadCodeTable(DataDirectory(), tables.codes);
   tables.RebuildIndex();
@@ -136,7 +126,7 @@ Result AdaptHsl4K(PictureBuffer& picture, const ColourList& list, int32_t width,
   return read;
 }
 
-Result AdaptNes64(PictureBuffer& picture, const ColourList& list, int32_t width, int32_t height) {
+Result AdaptNes64(Picture& picture, const ColourList& list, int32_t width, int32_t height) {
   ColourTables tables;
   Result read = LoadNesTable(DataDirectory(), tables.nes);
   AdaptNes64(picture, list, tables, width, height);

@@ -10,7 +10,7 @@
 #include "common/result.h"
 #include "image/colour.h"
 #include "image/colour_tables.h"
-#include "image/picture_buffer.h"
+#include "image/picture.h"
 
 namespace tilvex {
 using common::Result;
@@ -27,8 +27,8 @@ struct ColourList {
 
 // Refills the list from the rectangle (rows from the top, columns from the left); a pixel
 // that cannot be read counts as RGB 0; stops at 256 colours.
-void CollectColours(const PictureBuffer& picture, int32_t x, int32_t y, int32_t width,
-                    int32_t height, ColourList& list);
+void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width, int32_t height,
+                    ColourList& list);
 
 // How many distinct codes the listed colours map to in the colour space.
 int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTables& tables);
@@ -36,15 +36,15 @@ int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTa
 // Adaptations of the rectangle from (0, 0) of the given size. The two table-based ones
 // replace each pixel found in the list by the nearest colour of the table; pixels missing
 // from the list keep their value.
-void AdaptHsl4K(PictureBuffer& picture, const ColourList& list, const ColourTables& tables,
-                int32_t width, int32_t height);
-void AdaptNes64(PictureBuffer& picture, const ColourList& list, const ColourTables& tables,
-                int32_t width, int32_t height);
-void AdaptRgb4K(PictureBuffer& picture, int32_t width, int32_t height);
+void AdaptHsl4K(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
+                int32_t height);
+void AdaptNes64(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
+                int32_t height);
+void AdaptRgb4K(Picture& picture, int32_t width, int32_t height);
 
 // As the menu commands run them: each reads its table from DataDirectory() afresh. A table
 // that cannot be read gives its message; the adaptation then runs on the zeroed table.
-Result AdaptHsl4K(PictureBuffer& picture, const ColourList& list, int32_t width, int32_t height);
-Result AdaptNes64(PictureBuffer& picture, const ColourList& list, int32_t width, int32_t height);
+Result AdaptHsl4K(Picture& picture, const ColourList& list, int32_t width, int32_t height);
+Result AdaptNes64(Picture& picture, const ColourList& list, int32_t width, int32_t height);
 
 }  // namespace tilvex

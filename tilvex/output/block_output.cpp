@@ -4,14 +4,13 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "convert/file_util.h"
+#include "doc/file_writes.h"
+#include "output/asm_text.h"
 
 namespace tilvex {
-using common::ReadFileBytes;
 namespace {
 
 constexpr int kScreenWidth = 256;
-constexpr size_t kPalFileHeader = 16;
 constexpr int kStepSlots = 64;  // palettes 0..3
 
 void Appendf(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -45,7 +44,7 @@ std::string LabelOf(const std::string& path) {
   std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
   size_t dot = title.rfind('.');
   if (dot != std::string::npos) title.resize(dot);
-  title = Utf8ToGbk(title);
+  title = GbkOrQuestionMarks(title);
   bool lead = false;  // inside a two-byte GBK character nothing is upper-cased
   for (char& c : title) {
     auto u = static_cast<unsigned char>(c);
@@ -105,14 +104,57 @@ std::string PgtAssemblerText(const PicHeader& header, const std::vector<uint8_t>
   return out;
 }
 
-std::string PntAssemblerText(const PicHeader& header, const BlockData& blocks,
-                             const std::string& label) {
-  const char* t = label.c_str();
+namespace {
+
+// The name table and the attribute table of one 256-pixel screen column.
+void AppendScreenTables(std::string& out, const BlockPicture& picture, const char* t, int s) {
+  const PicHeader& header = picture.header;
+  const BlockData& blocks = picture.blocks;
   const BlockGeometry g = GeometryOf(header.blockMode);
   const int w = static_cast<int>(header.width) / g.width;
   const int h = static_cast<int>(header.height) / g.height;
-  const int screens = (static_cast<int>(header.width) + kScreenWidth - 1) / kScreenWidth;
   const int perLine = kScreenWidth / g.width;
+  const size_t cells = blocks.Cells();
+  const int c0 = kScreenWidth * s / g.width;
+  Appendf(out, "%s_pnt%d:\n", t, s);
+  for (int r = 0; r < h; ++r) {
+    out += "\tdb\t";
+    for (int c = c0, count = 0; c < w && count < perLine; ++c, ++count) {
+      size_t cell = static_cast<size_t>(r) * w + c;
+      if (count > 0) out += ",";
+      Appendf(out, "$%02X", cell < cells ? blocks.Code(cell) & 0xFF : 0);
+    }
+    out += "\n";
+  }
+  out += "\n";
+
+  Appendf(out, "%s_attrib%d:\n", t, s);
+  for (int r = 0; r < h; r += 4) {
+    out += "\tdb\t";
+    for (int c = c0, count = 0;; c += 4) {
+      auto at = [&](int row, int col) { return static_cast<size_t>(row) * w + col; };
+      int value = AttributeAt(blocks, at(r, c)) | AttributeAt(blocks, at(r, c + 2)) << 2;
+      if (at(r + 2, c + 2) < cells) {
+        value |= AttributeAt(blocks, at(r + 2, c)) << 4 | AttributeAt(blocks, at(r + 2, c + 2))
+                                                              << 6;
+      }
+      if (count > 0) out += ",";
+      Appendf(out, "$%02X", value & 0xFF);
+      ++count;
+      if (count >= perLine / 4 || c0 / 4 + count >= w / 4) break;
+    }
+    out += "\n";
+  }
+  out += "\n";
+}
+
+}  // namespace
+
+std::string PntAssemblerText(const BlockPicture& picture, const std::string& label) {
+  const PicHeader& header = picture.header;
+  const BlockData& blocks = picture.blocks;
+  const char* t = label.c_str();
+  const int screens = (static_cast<int>(header.width) + kScreenWidth - 1) / kScreenWidth;
   std::string out;
 
   Appendf(out, "%s:\n\tdw\t%s_irq\n\tdw\t%s_palette\n", t, t, t);
@@ -140,113 +182,53 @@ std::string PntAssemblerText(const PicHeader& header, const BlockData& blocks,
   AppendByteLines(out, low, kStepSlots);
   AppendByteLines(out, high, kStepSlots);
 
-  const size_t cells = blocks.Cells();
-  for (int s = 0; s < screens; ++s) {
-    const int c0 = kScreenWidth * s / g.width;
-    Appendf(out, "%s_pnt%d:\n", t, s);
-    for (int r = 0; r < h; ++r) {
-      out += "\tdb\t";
-      for (int c = c0, count = 0; c < w && count < perLine; ++c, ++count) {
-        size_t cell = static_cast<size_t>(r) * w + c;
-        if (count > 0) out += ",";
-        Appendf(out, "$%02X", cell < cells ? blocks.Code(cell) & 0xFF : 0);
-      }
-      out += "\n";
-    }
-    out += "\n";
-
-    Appendf(out, "%s_attrib%d:\n", t, s);
-    for (int r = 0; r < h; r += 4) {
-      out += "\tdb\t";
-      for (int c = c0, count = 0;; c += 4) {
-        auto at = [&](int row, int col) { return static_cast<size_t>(row) * w + col; };
-        int value = AttributeAt(blocks, at(r, c)) | AttributeAt(blocks, at(r, c + 2)) << 2;
-        if (at(r + 2, c + 2) < cells) {
-          value |= AttributeAt(blocks, at(r + 2, c)) << 4 | AttributeAt(blocks, at(r + 2, c + 2))
-                                                                << 6;
-        }
-        if (count > 0) out += ",";
-        Appendf(out, "$%02X", value & 0xFF);
-        ++count;
-        if (count >= perLine / 4 || c0 / 4 + count >= w / 4) break;
-      }
-      out += "\n";
-    }
-    out += "\n";
-  }
+  for (int s = 0; s < screens; ++s) AppendScreenTables(out, picture, t, s);
   return out;
 }
 
-Result WriteBlockOutput(const PicHeader& header, const BlockData& blocks,
-                        const std::string& pgtPath, const std::string& pntPath, bool assembler,
-                        bool sixteenBit, Progress& progress) {
+Result WriteBlockOutput(const BlockPicture& picture, const std::string& pgtPath,
+                        const std::string& pntPath, bool assembler, bool sixteenBit,
+                        Progress& progress) {
   ProgressScope scope(progress, 0, 3, 1);
-  std::vector<uint8_t> pgt = sixteenBit ? InterleaveSixteenBit(blocks.pgt) : blocks.pgt;
+  const std::vector<uint8_t>& raw = picture.blocks.pgt;
+  std::vector<uint8_t> pgt = sixteenBit ? InterleaveSixteenBit(raw) : raw;
 
   progress.SetText("输出PGT...");
-  Result written = assembler ? WriteBytesReplacing(
-                                   pgtPath, ToCrlf(PgtAssemblerText(header, pgt, LabelOf(pgtPath))))
-                             : WriteBytesReplacing(pgtPath, pgt);
-  if (!written.ok) return written;
-
+  if (assembler) {
+    const std::string text = ToCrlf(PgtAssemblerText(picture.header, pgt, LabelOf(pgtPath)));
+    pgt.assign(text.begin(), text.end());
+  }
   progress.SetText("输出PNT...");
   progress.Step();
-  std::string text = PntAssemblerText(header, blocks, LabelOf(pntPath));
+  const std::string text = ToCrlf(PntAssemblerText(picture, LabelOf(pntPath)));
   progress.SetText("输出Palette...");
   progress.Step();
-  written = WriteBytesReplacing(pntPath, ToCrlf(text));
-  if (!written.ok) return written;
+  const common::FileContents files[] = {{pgtPath, std::move(pgt)},
+                                        {pntPath, std::vector<uint8_t>(text.begin(), text.end())}};
+  if (Result written = WriteOutputFiles(files); !written.ok) return written;
   progress.SetText("输出Attrib...");
   progress.Step();
   return Result::Ok();
 }
 
-Result WriteTempFiles(const PicHeader& header, const BlockData& blocks,
-                      const std::string& directory) {
-  (void)header;
-  const std::string base = directory.empty() ? std::string() : directory + "/";
-  const size_t cells = blocks.Cells();
-  std::vector<uint8_t> codes(blocks.pnt.begin(), blocks.pnt.begin() + 2 * cells);
-  std::vector<uint8_t> pal(blocks.pal.begin(),
-                           blocks.pal.begin() + std::min<size_t>(64, blocks.pal.size()));
-  const std::pair<const char*, const std::vector<uint8_t>*> files[] = {
-      {"PGT_Temp.BIN", &blocks.pgt}, {"PNT_Temp.BIN", &codes}, {"PAL_Temp.BIN", &pal}};
-  for (const auto& [name, bytes] : files) {
-    Result written = WriteBytesReplacing(base + name, *bytes);
-    if (!written.ok) return written;
-  }
-  return Result::Ok();
-}
-
-Result WritePaletteSteps(const std::string& palPath, uint32_t target, int levels,
-                         const std::function<uint16_t(uint32_t)>& rgbToCode,
-                         const std::string& directory) {
-  std::vector<uint8_t> file;
-  if (!ReadFileBytes(palPath, kPalFileHeader + kSlotTableBytes, file).ok ||
-      file.size() < kPalFileHeader + kSlotTableBytes || file[0] != 'P' || file[1] != 'A' ||
-      file[2] != 'L' || file[3] != 0) {
-    return Result::Fail("该文件不是合法的调色板文件!");
-  }
-  auto word = [&](size_t offset) {
-    const uint8_t* p = file.data() + kPalFileHeader + offset;
-    return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
-  };
+std::string PaletteStepsText(const SlotTable& palettes, Rgb target, int levels,
+                             const std::function<uint16_t(Rgb)>& rgbToCode) {
   std::string out;
   for (int k = 0; k < levels; ++k) {
     uint8_t low[kStepSlots], high[kStepSlots];
     for (int i = 0; i < kStepSlots; ++i) {
-      uint32_t rgb = target;
-      if (word(8 * i + 4) != 0) {
-        uint32_t slot = word(8 * i);
+      const Slot& slot = palettes.slots[size_t(i)];
+      Rgb rgb = target;
+      if (slot.used != 0) {
         rgb = 0;
         for (int shift = 0; shift < 24; shift += 8) {
-          int c = static_cast<int>(slot >> shift & 0xFF);
-          int t = static_cast<int>(target >> shift & 0xFF);
-          int v = c + ((t - c) / levels) * k;
+          const int c = static_cast<int>(slot.rgb >> shift & 0xFF);
+          const int t = static_cast<int>(target >> shift & 0xFF);
+          const int v = c + ((t - c) / levels) * k;
           rgb |= static_cast<uint32_t>(v & 0xFF) << shift;
         }
       }
-      uint16_t code = rgbToCode(rgb);
+      const uint16_t code = rgbToCode(rgb);
       low[i] = static_cast<uint8_t>(code);
       high[i] = static_cast<uint8_t>(code >> 8);
     }
@@ -255,8 +237,18 @@ Result WritePaletteSteps(const std::string& palPath, uint32_t target, int levels
     AppendByteLines(out, high, kStepSlots);
     out += "\n\n;==============================================\n";
   }
+  return out;
+}
+
+Result WritePaletteSteps(const SlotTable& palettes, Rgb target, int levels,
+                         const std::function<uint16_t(Rgb)>& rgbToCode,
+                         const std::string& directory) {
+  if (levels < kMinPaletteLevels || levels > kMaxPaletteLevels) {
+    return Result::Fail(kPaletteLevelsMessage, "the level count must lie in 1..255");
+  }
   const std::string path = (directory.empty() ? std::string() : directory + "/") + "PALStep.asm";
-  return WriteBytesReplacing(path, ToCrlf(out));
+  const std::string text = ToCrlf(PaletteStepsText(palettes, target, levels, rgbToCode));
+  return WriteOutputFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 }  // namespace tilvex

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "common/result.h"
-#include "convert/block_geometry.h"
+#include "convert/block_picture.h"
 #include "convert/progress.h"
-#include "doc/pic_header.h"
+#include "image/slot_table.h"
 
 namespace tilvex {
 using common::Result;
@@ -26,25 +26,30 @@ std::string PgtAssemblerText(const PicHeader& header, const std::vector<uint8_t>
 
 // PNT assembler text: header table, interrupt table, palette, name tables and attributes
 // per 256-pixel screen column.
-std::string PntAssemblerText(const PicHeader& header, const BlockData& blocks,
-                             const std::string& label);
+std::string PntAssemblerText(const BlockPicture& picture, const std::string& label);
 
 // The number of PGT banks the section rows describe (1 at least).
 int BankCount(const PicHeader& header);
 
-// Writes the PGT file (raw or assembler, 8- or 16-bit) and the PNT assembler file.
-Result WriteBlockOutput(const PicHeader& header, const BlockData& blocks,
-                        const std::string& pgtPath, const std::string& pntPath, bool assembler,
-                        bool sixteenBit, Progress& progress = NoProgress());
+// Writes the PGT file (raw or assembler, 8- or 16-bit) and the PNT assembler file, the pair
+// together: neither is replaced unless both can be written.
+Result WriteBlockOutput(const BlockPicture& picture, const std::string& pgtPath,
+                        const std::string& pntPath, bool assembler, bool sixteenBit,
+                        Progress& progress = NoProgress());
 
-// "PGT_Temp.BIN", "PNT_Temp.BIN" and "PAL_Temp.BIN" in directory (the batch runs).
-Result WriteTempFiles(const PicHeader& header, const BlockData& blocks,
-                      const std::string& directory = ".");
+// The fade of the palette steps runs over 1 to 255 levels.
+inline constexpr int kMinPaletteLevels = 1;
+inline constexpr int kMaxPaletteLevels = 255;
+inline constexpr char kPaletteLevelsMessage[] = "LEVEL必须在1到255之间!";
 
-// "PALStep.asm" in directory: the first four palettes of palPath faded towards target in
+// The text of "PALStep.asm": the first four palettes of the table faded towards target in
 // levels steps, as colour codes made by rgbToCode.
-Result WritePaletteSteps(const std::string& palPath, uint32_t target, int levels,
-                         const std::function<uint16_t(uint32_t)>& rgbToCode,
+std::string PaletteStepsText(const SlotTable& palettes, Rgb target, int levels,
+                             const std::function<uint16_t(Rgb)>& rgbToCode);
+
+// "PALStep.asm" in directory; levels outside 1..255 give kPaletteLevelsMessage.
+Result WritePaletteSteps(const SlotTable& palettes, Rgb target, int levels,
+                         const std::function<uint16_t(Rgb)>& rgbToCode,
                          const std::string& directory = ".");
 
 }  // namespace tilvex

@@ -5,7 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "convert/file_util.h"
+#include "common/file_io.h"
+#include "doc/file_writes.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
@@ -75,8 +76,10 @@ std::string FindDeviceRoot(VolumeLister& volumes) {
   return std::string();
 }
 
-Result PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
-                         const BlockData& blocks, int configIndex) {
+Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture,
+                         int configIndex) {
+  const PicHeader& header = picture.header;
+  const BlockData& blocks = picture.blocks;
   if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
   const BlockGeometry g = GeometryOf(header.blockMode);
   const size_t w = header.width / g.width;
@@ -137,7 +140,7 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
   return Result::Ok();
 }
 
-Result BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int configIndex,
+Result BuildPreviewImage(const BlockPicture& picture, int configIndex,
                          const std::string& programDir, VolumeLister& volumes,
                          std::string* copiedTo) {
   const std::string dir = programDir.empty() ? std::string() : programDir + "/";
@@ -146,15 +149,15 @@ Result BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int c
       image.size() != kPreviewImageSize) {
     return Result::Fail("Open Rom.b00 Error!");
   }
-  Result patched = PatchPreviewImage(image, header, blocks, configIndex);
+  Result patched = PatchPreviewImage(image, picture, configIndex);
   if (!patched.ok) return patched;
-  Result written = WriteBytesReplacing(dir + "Rom.b01", image);
+  Result written = WriteOutputFile(dir + "Rom.b01", image);
   if (!written.ok) return written;
 
   std::string root = FindDeviceRoot(volumes);
   if (root.empty()) return Result::Ok();
   const std::string target = root + (root.back() == '/' ? "" : "/") + "ROM.BIN";
-  written = WriteBytesReplacing(target, image);
+  written = WriteOutputFile(target, image);
   if (!written.ok) return written;
   if (copiedTo) *copiedTo = target;
   return Result::Ok();

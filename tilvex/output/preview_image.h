@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "common/result.h"
-#include "convert/block_geometry.h"
-#include "doc/pic_header.h"
+#include "convert/block_picture.h"
 
 namespace tilvex {
 using common::Result;
@@ -43,12 +42,11 @@ std::string FindDeviceRoot(VolumeLister& volumes);
 
 // Patches the 512 KB image in place. Fails when the picture's data would pass the viewer's
 // area or the image is not 512 KB.
-Result PatchPreviewImage(std::vector<uint8_t>& image, const PicHeader& header,
-                         const BlockData& blocks, int configIndex);
+Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture, int configIndex);
 
 // Reads "Rom.b00" from programDir, patches it, writes "Rom.b01" beside it and copies that
 // to the device volume as "ROM.BIN" when one is mounted. copiedTo receives the copy's path.
-Result BuildPreviewImage(const PicHeader& header, const BlockData& blocks, int configIndex,
+Result BuildPreviewImage(const BlockPicture& picture, int configIndex,
                          const std::string& programDir, VolumeLister& volumes,
                          std::string* copiedTo = nullptr);
 

@@ -5,18 +5,19 @@
 #include <map>
 
 #include "common/file_io.h"
-#include "convert/file_util.h"
+#include "common/gbk.h"
 #include "convert/tile_converter.h"
+#include "doc/file_writes.h"
 #include "doc/pic_file.h"
-#include "image/picture_buffer.h"
-#include "output/block_output.h"
-#include "project/asm_text.h"
+#include "image/decoder.h"
+#include "output/asm_text.h"
+#include "palette/pal_file.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
 namespace {
 
-constexpr size_t kMaxTempFile = 16u << 20;
+constexpr size_t kMaxListFile = 16u << 20;
 constexpr int kTileBytes = 32;
 constexpr int kMaxRetries = 2;  // a frame moves to a fresh region at most once
 constexpr int kLastPntFile = 0xFF;
@@ -34,7 +35,8 @@ std::string FrameName(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// The batch's text files, kept whole and written at the end (or at a stop).
+// The batch's text files, kept whole and written at the end (or at a stop), together with
+// the tile file when there is one.
 class TextFiles {
  public:
   explicit TextFiles(std::string directory) : dir_(std::move(directory)) {}
@@ -42,14 +44,13 @@ class TextFiles {
     if (!files_.count(name)) order_.push_back(name);
     return files_[name];
   }
-  Result WriteAll() const {
+  Result WriteAll(const std::vector<uint8_t>* pgt = nullptr) const {
+    std::vector<common::FileContents> files;
+    if (pgt) files.push_back({dir_ + "/ANIPGT.BIN", *pgt});
     for (const std::string& name : order_) {
-      if (Result r = WriteBytesReplacing(dir_ + "/" + name, Utf8ToGbk(ToCrlf(files_.at(name))));
-          !r) {
-        return r;
-      }
+      files.push_back({dir_ + "/" + name, TextFileBytes(files_.at(name))});
     }
-    return Result::Ok();
+    return WriteOutputFiles(files);
   }
 
  private:
@@ -64,145 +65,68 @@ std::string PntFileName(int number) {
 
 const char kPntFileStart[] = "\n\n\t\torg\t$8000\n\n\t\tphs\t$8000\n";
 
-}  // namespace
+// The tiles a frame uses: the bytes from its lowest to its highest tile code.
+struct TileRange {
+  uint32_t start = 0;
+  uint32_t end = 0;
+};
 
-FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
-                                   const std::string& directory, uint8_t colourSpace) {
-  return [tables, directory, colourSpace](const std::string& picturePath, uint16_t beginAddress,
-                                          FrameData& frame) -> Result {
-    PictureBuffer picture;
-    if (Result r = picture.LoadDecoded(picturePath); !r) return r;
-    // The batch fills the header itself: the whole picture, 16 colours, 8 x 8 blocks.
-    PicHeader header = NewPicHeader();
-    header.kind = 3;
-    header.colourMode = 0;
-    header.blockMode = 0;
-    header.compressMode = 0;
-    header.colourSpace = colourSpace;
-    header.beginAddress = beginAddress;
-    header.endAddress = 0x2000;
-    const WorkArea area{0, 0, picture.Width() - picture.Width() % 8,
-                        picture.Height() - picture.Height() % 8};
-    PaletteSource source;
-    source.batch = true;
-    source.batchPalettePath = directory + "/ani.pal";
-    TileConverter converter(tables);
-    const uint32_t background = picture.GetPixel(0, 0).rgb;
-    if (Result r = converter.BuildPalettes(picture, area, background, header, source); !r) return r;
-    if (Result r = WriteTempFiles(header, converter.blocks, directory); !r) return r;
-    const struct {
-      const char* name;
-      std::vector<uint8_t>* into;
-    } temps[] = {
-        {"PNT_Temp.BIN", &frame.pnt}, {"PAL_Temp.BIN", &frame.pal}, {"PGT_Temp.BIN", &frame.pgt}};
-    for (const auto& t : temps) {
-      if (Result r = ReadFileBytes(directory + "/" + t.name, kMaxTempFile, *t.into, true); !r)
-        return r;
-    }
-    return Result::Ok();
-  };
+// Why a converted frame cannot go into the animation; empty when it can.
+std::string FrameProblem(const FrameData& frame, TileRange& tiles) {
+  const size_t codes = frame.pnt.size() / 2;
+  if (codes == 0 || frame.pal.size() < 32) return "转换结果为空";
+  // The animation keeps one byte of each code: every tile must lie in the first bank.
+  if (frame.pgt.size() > kFrameBankBytes) return "图块超过一个PGT分区";
+  uint8_t first = 0xFF, last = 0;
+  for (size_t i = 0; i < codes; ++i) {
+    first = std::min(first, frame.pnt[2 * i]);
+    last = std::max(last, frame.pnt[2 * i]);
+  }
+  tiles = {first * uint32_t{kTileBytes}, (last + 1u) * kTileBytes};
+  if (frame.pgt.size() < tiles.end) return "PGT数据不完整";
+  return {};
 }
 
-Result RunBatch(const std::vector<std::string>& pictures, const std::string& directory,
-                const FrameConverter& convert, std::vector<std::string>& messages,
-                const std::function<void()>& step) {
-  const std::string dir = directory.empty() ? "." : directory;
-  TextFiles text(dir);
-  text["ANI.asm"];
-  text["ANIINDEX.asm"];
-  text["ANIPAL.asm"];
-  text[PntFileName(0)] = kPntFileStart;
-
-  std::vector<uint8_t> sprites;
-  if (!ReadFileBytes(dir + "/Sprite_pgt.bin", kSpritePatternBytes, sprites)) {
-    if (Result r = text.WriteAll(); !r) return r;  // the files were emptied all the same
-    return Result::Fail("Sprite_pgt.bin not found!", "Sprite_pgt.bin cannot be opened");
+// The animation being gathered: its text files, the tile file and where the next frame's
+// tiles and name table go.
+class Animation {
+ public:
+  Animation(const std::string& dir, std::vector<uint8_t> sprites)
+      : text(dir), sprites_(std::move(sprites)), pgt_(kSpriteAreaBytes, 0) {
+    text["ANI.asm"];
+    text["ANIINDEX.asm"];
+    text["ANIPAL.asm"];
+    text[PntFileName(0)] = kPntFileStart;
+    sprites_.resize(kSpritePatternBytes, 0);
+    std::copy(sprites_.begin(), sprites_.end(), pgt_.begin());
   }
-  sprites.resize(kSpritePatternBytes, 0);
-  std::vector<uint8_t> pgt(kSpriteAreaBytes, 0);
-  std::copy(sprites.begin(), sprites.end(), pgt.begin());
-  uint32_t pgtPos = kSpriteAreaBytes;
-  uint32_t pntCount = 0;
-  int pntFile = 0;
 
-  // Closes the run: the last name-table file chains to the index, the tiles are written.
-  auto finish = [&](Result outcome) -> Result {
-    text[PntFileName(pntFile)] += "\t\tdph\n\n\t\tcharge\tMindex00.asm\n\n";
-    pgt.resize(pgtPos);
-    if (Result r = WriteBytesReplacing(dir + "/ANIPGT.BIN", pgt); !r) return r;
-    if (Result r = text.WriteAll(); !r) return r;
-    return outcome;
-  };
-
-  for (const std::string& path : pictures) {
-    const std::string name = FrameName(path);
-    FrameData frame;
-    uint32_t tileStart = 0, tileEnd = 0;
-    bool converted = false;
-    for (int attempt = 0; attempt < kMaxRetries && !converted; ++attempt) {
+  // Converts the frame for the current position. A frame whose tiles would cross into the
+  // next 512 KB region is converted again at the start of that region, behind its sprite
+  // patterns. `skipped` says why a frame is left out; a failure stops the run.
+  Result Place(const std::string& path, const FrameConverter& convert, FrameData& frame,
+               TileRange& tiles, std::string& skipped) {
+    for (int attempt = 0; attempt < kMaxRetries; ++attempt) {
       frame = {};
-      Result r = convert(path, static_cast<uint16_t>(pgtPos % kSpritePatternBytes), frame);
-      if (!r) {
-        messages.push_back("图片" + path + "已跳过: " + r.Text());
-        break;
-      }
-      const size_t codes = frame.pnt.size() / 2;
-      if (codes == 0 || frame.pal.size() < 32) {
-        messages.push_back("图片" + path + "已跳过: 转换结果为空");
-        break;
-      }
-      uint8_t first = 0xFF, last = 0;
-      for (size_t i = 0; i < codes; ++i) {
-        first = std::min(first, frame.pnt[2 * i]);
-        last = std::max(last, frame.pnt[2 * i]);
-      }
-      tileStart = first * uint32_t{kTileBytes};
-      tileEnd = (last + 1u) * kTileBytes;
-      if (frame.pgt.size() < tileEnd) {
-        messages.push_back("图片" + path + "已跳过: PGT数据不完整");
-        break;
-      }
-      const uint32_t after = pgtPos - tileStart + tileEnd;
-      if (after / kRegionBytes == pgtPos / kRegionBytes) {
-        converted = true;
-      } else if (attempt + 1 == kMaxRetries) {
-        return finish(Result::Fail("图片" + path + "的图块放不进一个512K的区!",
-                                   "a frame's tiles do not fit into one 512 KB region"));
-      } else {
-        // The frame would cross into the next region: start that region with its sprite
-        // patterns and convert the frame again behind them.
-        const uint32_t region = after / kRegionBytes * kRegionBytes;
-        pgt.resize(region + kSpriteAreaBytes, 0);
-        std::copy(sprites.begin(), sprites.end(), pgt.begin() + region);
-        pgtPos = region + kSpriteAreaBytes;
-      }
+      const Result r = convert(path, static_cast<uint16_t>(pgtPos_ % kSpritePatternBytes), frame);
+      skipped = r ? FrameProblem(frame, tiles) : r.Text();
+      if (!skipped.empty()) return Result::Ok();
+      const uint32_t after = pgtPos_ - tiles.start + tiles.end;
+      if (after / kRegionBytes == pgtPos_ / kRegionBytes) return Result::Ok();
+      if (attempt + 1 == kMaxRetries) break;
+      const uint32_t region = after / kRegionBytes * kRegionBytes;
+      pgt_.resize(region + kSpriteAreaBytes, 0);
+      std::copy(sprites_.begin(), sprites_.end(), pgt_.begin() + region);
+      pgtPos_ = region + kSpriteAreaBytes;
     }
-    if (step) step();
-    if (!converted) continue;
+    return Result::Fail("图片" + path + "的图块放不进一个512K的区!",
+                        "a frame's tiles do not fit into one 512 KB region");
+  }
 
-    // Name table, in 8 KB phases and 32 KB files.
-    if (pntCount != 0 && pntCount % kPntFileBytes == 0) {
-      if (pntFile == kLastPntFile) {
-        return finish(Result::Fail("名称表文件超过了ANIPNTFF.asm!",
-                                   "the name tables need more files than ANIPNTFF.asm"));
-      }
-      text[PntFileName(pntFile)] += "\t\tdph\n\n\n\t\tcharge\t" + PntFileName(pntFile + 1) + "\n\n";
-      ++pntFile;
-      text[PntFileName(pntFile)] = kPntFileStart;
-    }
-    std::string& pntText = text[PntFileName(pntFile)];
-    if (pntCount % kPntPhaseBytes == 0 && pntCount % kPntFileBytes != 0) {
-      pntText += "\t\tdph\n\t\tphs\t$8000\n";
-    }
-    const size_t cells = frame.pnt.size() / 2;
-    std::vector<uint8_t> low(cells);
-    for (size_t i = 0; i < cells; ++i) low[i] = frame.pnt[2 * i];
-    pntText += name + "_pnt:\n";
-    AppendDbLines(pntText, low);
-    pntText += "\n";
-    const uint32_t pntAt = pntCount;
-    pntCount += static_cast<uint32_t>(cells);
-
+  // The frame's name table, palette, tiles and index entry.
+  Result Add(const std::string& name, const FrameData& frame, TileRange tiles) {
+    uint32_t pntAt = 0;
+    if (Result r = AddNameTable(name, frame, pntAt); !r) return r;
     std::string& pal = text["ANIPAL.asm"];
     pal += name + "_pal:\n";
     std::vector<uint8_t> lowBytes, highBytes;
@@ -213,31 +137,138 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
     AppendDbLines(pal, lowBytes);
     AppendDbLines(pal, highBytes);
 
-    pgt.resize(pgtPos - tileStart + tileEnd, 0);
-    std::copy(frame.pgt.begin() + tileStart, frame.pgt.begin() + tileEnd, pgt.begin() + pgtPos);
+    pgt_.resize(pgtPos_ - tiles.start + tiles.end, 0);
+    std::copy(frame.pgt.begin() + tiles.start, frame.pgt.begin() + tiles.end,
+              pgt_.begin() + pgtPos_);
 
     std::string& index = text["ANIINDEX.asm"];
     index += name + "_BG:\n";
-    index += Format("\tdb\tV_Bank0+$%02X,V_Bank1+$%02X\n", pgtPos / kRegionBytes * 16,
-                    pgtPos / 2048 % 256);
+    index += Format("\tdb\tV_Bank0+$%02X,V_Bank1+$%02X\n", pgtPos_ / kRegionBytes * 16,
+                    pgtPos_ / 2048 % 256);
     index += Format("\tdb\tPNT_Bank+$%02X\n", pntAt / kPntPhaseBytes);
     index += "\tdw\t" + name + "_pnt\n";
     text["ANI.asm"] += "\tdw\t" + name + "_BG\n";
-    pgtPos += tileEnd - tileStart;
+    pgtPos_ += tiles.end - tiles.start;
+    return Result::Ok();
   }
 
-  return finish(Result::Ok());
+  // Closes the run: the last name-table file chains to the index, and every file is written.
+  Result Finish(const Result& outcome) {
+    text[PntFileName(pntFile_)] += "\t\tdph\n\n\t\tcharge\tMindex00.asm\n\n";
+    pgt_.resize(pgtPos_);
+    if (Result r = text.WriteAll(&pgt_); !r) return r;
+    return outcome;
+  }
+
+  TextFiles text;
+
+ private:
+  // Name tables go in 8 KB phases and 32 KB files; pntAt is where this one begins.
+  Result AddNameTable(const std::string& name, const FrameData& frame, uint32_t& pntAt) {
+    if (pntCount_ != 0 && pntCount_ % kPntFileBytes == 0) {
+      if (pntFile_ == kLastPntFile) {
+        return Result::Fail("名称表文件超过了ANIPNTFF.asm!",
+                            "the name tables need more files than ANIPNTFF.asm");
+      }
+      text[PntFileName(pntFile_)] +=
+          "\t\tdph\n\n\n\t\tcharge\t" + PntFileName(pntFile_ + 1) + "\n\n";
+      ++pntFile_;
+      text[PntFileName(pntFile_)] = kPntFileStart;
+    }
+    std::string& pntText = text[PntFileName(pntFile_)];
+    if (pntCount_ % kPntPhaseBytes == 0 && pntCount_ % kPntFileBytes != 0) {
+      pntText += "\t\tdph\n\t\tphs\t$8000\n";
+    }
+    const size_t cells = frame.pnt.size() / 2;
+    std::vector<uint8_t> low(cells);
+    for (size_t i = 0; i < cells; ++i) low[i] = frame.pnt[2 * i];
+    pntText += name + "_pnt:\n";
+    AppendDbLines(pntText, low);
+    pntText += "\n";
+    pntAt = pntCount_;
+    pntCount_ += static_cast<uint32_t>(cells);
+    return Result::Ok();
+  }
+
+  std::vector<uint8_t> sprites_;
+  std::vector<uint8_t> pgt_;
+  uint32_t pgtPos_ = kSpriteAreaBytes;
+  uint32_t pntCount_ = 0;
+  int pntFile_ = 0;
+};
+
+}  // namespace
+
+FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
+                                   const std::string& directory, uint8_t colourSpace) {
+  PaletteChoice palettes;
+  SlotTable fixed;
+  if (ReadPaletteFile(directory + "/ani.pal", fixed).ok) palettes.fixed = fixed;
+  return [tables, palettes, colourSpace](const std::string& picturePath, uint16_t beginAddress,
+                                         FrameData& frame) -> Result {
+    Picture picture;
+    if (Result r = DecodePictureFile(picturePath, picture); !r) return r;
+    // The batch fills the header itself: the whole picture, 16 colours, 8 x 8 blocks.
+    PicHeader settings = NewPicHeader();
+    settings.kind = kBlockPictureKind;
+    settings.colourSpace = colourSpace;
+    settings.beginAddress = beginAddress;
+    settings.endAddress = 0x2000;
+    const WorkArea area{0, 0, picture.width - picture.width % 8,
+                        picture.height - picture.height % 8};
+    Conversion converted =
+        ConvertPicture(picture, area, picture.At(0, 0), settings, palettes, *tables);
+    if (!converted.status) return converted.status;
+    const BlockData& blocks = converted.picture.blocks;
+    const auto codesEnd = blocks.pnt.begin() + static_cast<ptrdiff_t>(2 * blocks.Cells());
+    frame.pnt.assign(blocks.pnt.begin(), codesEnd);
+    frame.pal.assign(blocks.pal.begin(), blocks.pal.begin() + 64);
+    frame.pgt = std::move(converted.picture.blocks.pgt);
+    return Result::Ok();
+  };
+}
+
+Result RunBatch(const std::vector<std::string>& pictures, const std::string& directory,
+                const FrameConverter& convert, std::vector<std::string>& messages,
+                const std::function<void()>& step) {
+  const std::string dir = directory.empty() ? "." : directory;
+  std::vector<uint8_t> sprites;
+  if (!ReadFileBytes(dir + "/Sprite_pgt.bin", kSpritePatternBytes, sprites)) {
+    Animation emptied(dir, {});
+    if (Result r = emptied.text.WriteAll(); !r) return r;  // the files are emptied all the same
+    return Result::Fail("Sprite_pgt.bin not found!", "Sprite_pgt.bin cannot be opened");
+  }
+  Animation animation(dir, std::move(sprites));
+  for (const std::string& path : pictures) {
+    FrameData frame;
+    TileRange tiles;
+    std::string skipped;
+    const Result placed = animation.Place(path, convert, frame, tiles, skipped);
+    if (!placed) return animation.Finish(placed);
+    if (step) step();
+    if (!skipped.empty()) {
+      messages.push_back("图片" + path + "已跳过: " + skipped);
+      continue;
+    }
+    if (Result added = animation.Add(FrameName(path), frame, tiles); !added) {
+      return animation.Finish(added);
+    }
+  }
+  return animation.Finish(Result::Ok());
 }
 
 Result ReadPictureList(const std::string& path, std::vector<std::string>& pictures) {
   std::vector<uint8_t> bytes;
-  if (Result r = ReadFileBytes(path, kMaxTempFile, bytes, true); !r) {
+  if (Result r = ReadFileBytes(path, kMaxListFile + 1, bytes); !r) {
     return Result::Fail("无法打开文件" + path + "!", r.detail);
+  }
+  if (bytes.size() > kMaxListFile) {
+    return Result::Fail("文件" + path + "太大,无法读取!", path + " is larger than 16 MB");
   }
   pictures.clear();
   std::string word;
   auto flush = [&] {
-    if (!word.empty()) pictures.push_back(GbkToUtf8Strict(word).value_or(word));
+    if (!word.empty()) pictures.push_back(common::GbkToUtf8(word).value_or(word));
     word.clear();
   };
   for (uint8_t c : bytes) {

@@ -24,7 +24,9 @@ constexpr uint32_t kSpritePatternBytes = 2048;
 constexpr uint32_t kPntPhaseBytes = 8192;
 constexpr uint32_t kPntFileBytes = 32768;
 
-// What one converted frame leaves in "PNT_Temp.BIN", "PAL_Temp.BIN" and "PGT_Temp.BIN".
+constexpr uint32_t kFrameBankBytes = 8192;  // one PGT bank of a 16-colour frame
+
+// What the batch takes from one converted frame.
 struct FrameData {
   std::vector<uint8_t> pnt;  // u16 cell codes
   std::vector<uint8_t> pal;  // u16 palette entries
@@ -35,14 +37,15 @@ struct FrameData {
 using FrameConverter =
     std::function<Result(const std::string& picturePath, uint16_t beginAddress, FrameData& frame)>;
 
-// The real conversion: load the picture, convert it whole in 16 colours and 8 x 8 blocks
-// with the palettes of directory/"ani.pal", write the three temporary files there and read
-// them back.
+// The real conversion: load the picture and convert it whole in 16 colours and 8 x 8 blocks
+// with the palettes of directory/"ani.pal", read once here for the whole run (without that
+// file the palettes are taken as the analysis gathers them).
 FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
                                    const std::string& directory, uint8_t colourSpace = 0);
 
-// Runs the batch in directory. A picture that cannot be converted is skipped and named in
-// messages; step is called once per list entry.
+// Runs the batch in directory. A picture that cannot be converted, or whose tiles need more
+// than one PGT bank, is skipped and named in messages; step is called once per list entry.
+// The output files are written together at the end.
 Result RunBatch(const std::vector<std::string>& pictures, const std::string& directory,
                 const FrameConverter& convert, std::vector<std::string>& messages,
                 const std::function<void()>& step = {});

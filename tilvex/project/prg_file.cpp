@@ -5,12 +5,23 @@
 #include <iterator>
 
 #include "common/file_io.h"
-#include "convert/file_util.h"
+#include "common/gbk.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
 using common::WriteFileReplacing;
 namespace {
+
+// The longest start of a GBK text that fits in maxBytes without splitting a character.
+std::string CutGbk(const std::string& gbk, size_t maxBytes) {
+  size_t end = 0;
+  while (end < gbk.size()) {
+    const size_t width = static_cast<uint8_t>(gbk[end]) >= 0x81 ? 2 : 1;
+    if (end + width > maxBytes || end + width > gbk.size()) break;
+    end += width;
+  }
+  return gbk.substr(0, end);
+}
 
 constexpr char kSignature[5] = {'P', 'R', 'G', '2', '\0'};
 constexpr size_t kMaxFileBytes = 64u << 20;  // 255 nodes of 3 x 64 KB strings fit well below
@@ -61,7 +72,7 @@ void PutU32(std::string& out, uint32_t v) {
 }
 
 bool PutString(std::string& out, const std::string& utf8) {
-  const auto gbk = Utf8ToGbkStrict(utf8);
+  const auto gbk = common::Utf8ToGbk(utf8);
   if (!gbk || gbk->size() > 0xFFFF) return false;
   PutU16(out, static_cast<uint16_t>(gbk->size()));
   out += *gbk;
@@ -70,7 +81,7 @@ bool PutString(std::string& out, const std::string& utf8) {
 
 std::string DecodeText(const std::string& gbk) {
   // Text that is not GBK is kept byte for byte rather than lost.
-  return GbkToUtf8Strict(gbk).value_or(gbk);
+  return common::GbkToUtf8(gbk).value_or(gbk);
 }
 
 }  // namespace
@@ -87,7 +98,7 @@ Result EncodeProject(const ProjectTree& tree, std::string& bytes) {
     PutU32(bytes, v.depth);
     bytes += static_cast<char>(node.image);
     // A label is a display copy of the name; the file has one byte for its length.
-    const std::string label = CutGbk(Utf8ToGbkStrict(node.label).value_or(""), 255);
+    const std::string label = CutGbk(common::Utf8ToGbk(node.label).value_or(""), 255);
     bytes += static_cast<char>(label.size());
     bytes += label;
     const ProjectNode* r = tree.Record(v.id);

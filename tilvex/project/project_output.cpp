@@ -1,13 +1,19 @@
 #include "project/project_output.h"
 
 #include <algorithm>
+#include <set>
 
-#include "convert/file_util.h"
+#include "doc/file_writes.h"
 #include "doc/pic_file.h"
-#include "project/asm_text.h"
+#include "output/asm_text.h"
 
 namespace tilvex {
 namespace {
+
+constexpr char kPgtFileName[] = "VT03PGT.BIN";
+constexpr char kIrqFileName[] = "VT03IRQ.ASM";
+// A full last section writes one page more than its bank holds; that page is filler.
+constexpr uint8_t kFiller = 0xFF;
 
 int SectionCount(const PicHeader& h) {
   int k = 0;
@@ -20,10 +26,11 @@ int64_t SectionLength(const PicHeader& h, int k) {
   return (h.sectionFill[k] / kOutputPageBytes + 1) * int64_t{kOutputPageBytes};
 }
 
-// Checks that every section the header names lies inside the item's PGT block.
+// Checks that the filled part of every section the header names lies inside the item's PGT
+// block.
 std::string CheckItem(const OutputItem& item) {
   const PicHeader& h = item.header;
-  if (h.kind != 3) return "不是块图";
+  if (h.kind != kBlockPictureKind) return "不是块图";
   const BlockGeometry g = GeometryOf(h.blockMode);
   const uint64_t cells = item.blocks.pnt.size() / 3;
   if (h.width == 0 || h.height == 0 ||
@@ -34,13 +41,24 @@ std::string CheckItem(const OutputItem& item) {
   const int64_t sectionBytes = BankBytes(h.colourMode);
   const int64_t skip = h.beginAddress / kOutputPageBytes * kOutputPageBytes;
   for (int k = 0; k < SectionCount(h); ++k) {
-    const int64_t start = k == 0 ? skip : k * sectionBytes;
     const int64_t length = SectionLength(h, k) - (k == 0 ? skip : 0);
-    if (length < 0 || start + length > static_cast<int64_t>(item.blocks.pgt.size())) {
+    const int64_t filledEnd = k * sectionBytes + std::max<int64_t>(h.sectionFill[k], 0);
+    if (length < 0 || filledEnd > static_cast<int64_t>(item.blocks.pgt.size())) {
       return "PGT数据比文件头所说的短";
     }
   }
   return {};
+}
+
+// Appends length bytes of the PGT block from start, filler where the block ends.
+void AppendSection(const std::vector<uint8_t>& block, int64_t start, int64_t length,
+                   std::vector<uint8_t>& pgt) {
+  const int64_t held = std::clamp<int64_t>(static_cast<int64_t>(block.size()) - start, 0, length);
+  if (held > 0) {
+    const auto from = block.begin() + static_cast<ptrdiff_t>(start);
+    pgt.insert(pgt.end(), from, from + static_cast<ptrdiff_t>(held));
+  }
+  pgt.insert(pgt.end(), static_cast<size_t>(length - held), kFiller);
 }
 
 struct Cursor {
@@ -69,8 +87,7 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
       int64_t skip = h.beginAddress / kOutputPageBytes * kOutputPageBytes;
       start = skip;
       length -= skip;
-      pgt.insert(pgt.end(), item.blocks.pgt.begin() + start,
-                 item.blocks.pgt.begin() + start + length);
+      AppendSection(item.blocks.pgt, start, length, pgt);
       if (hasNext) {
         text +=
             AsmByte(static_cast<unsigned>(h.sectionRows[1] - prev - 1)) + "," + AsmByte(kIrqLines);
@@ -90,8 +107,7 @@ std::string AppendSections(const OutputItem& item, const std::string& name, Curs
       }
       if (hasNext) text += "\n\tdb\t";
     } else {
-      pgt.insert(pgt.end(), item.blocks.pgt.begin() + start,
-                 item.blocks.pgt.begin() + start + length);
+      AppendSection(item.blocks.pgt, start, length, pgt);
       const unsigned rows = hasNext ? static_cast<unsigned>(h.sectionRows[k + 1] - prev - 1) : 0;
       text += AsmByte(rows) + "," + AsmByte(kIrqLines);
       for (int i = 0; i < 4; ++i) {
@@ -151,6 +167,10 @@ std::string ItemTables(const OutputItem& item, const std::string& name) {
 
 }  // namespace
 
+std::string ItemFileName(const std::string& itemName) {
+  return UpperAscii(itemName) + ".ASM";
+}
+
 ProjectOutputFiles MakeProjectOutput(const std::vector<OutputItem>& items) {
   ProjectOutputFiles out;
   Cursor at;
@@ -162,7 +182,7 @@ ProjectOutputFiles MakeProjectOutput(const std::vector<OutputItem>& items) {
     const std::string name = UpperAscii(item.name);
     const std::string irq = AppendSections(item, name, at, out.pgt);
     out.irq += irq + "\n";
-    out.itemFiles.emplace_back(name + ".ASM", irq + ItemTables(item, name));
+    out.itemFiles.emplace_back(ItemFileName(item.name), irq + ItemTables(item, name));
   }
   const int64_t pad = (kOutputPadding - at.written % kOutputPadding) % kOutputPadding;
   out.pgt.insert(out.pgt.end(), static_cast<size_t>(pad), 0xFF);
@@ -174,30 +194,53 @@ std::string ProjectFolder(const std::string& projectPath) {
   return slash == std::string::npos ? std::string(".") : projectPath.substr(0, slash);
 }
 
+std::string CheckItemNames(const std::vector<std::string>& names) {
+  std::set<std::string> taken = {kPgtFileName, kIrqFileName};
+  for (const std::string& name : names) {
+    const bool plain = name.find_first_of(std::string("/\\\0", 3)) == std::string::npos &&
+                       name.find("..") == std::string::npos;
+    if (!plain) return "项目" + name + "的名称不能用作文件名,输出终止!";
+    if (!taken.insert(ItemFileName(name)).second) {
+      return "项目" + name + "的输出文件与其他文件同名,输出终止!";
+    }
+  }
+  return {};
+}
+
 Result OutputProject(const ProjectTree& tree, const std::string& folder,
                      std::vector<std::string>& messages) {
-  std::vector<OutputItem> items;
+  std::vector<const ProjectNode*> records;
+  std::vector<std::string> names;
   for (const ProjectTree::Visit& v : tree.PreOrder()) {
     const ProjectNode* r = tree.Record(v.id);
     if (!r || r->valid == 0 || r->kind != kKindItem) continue;
+    records.push_back(r);
+    names.push_back(r->name);
+  }
+  // Item names come from the project file: every one must make a plain file name of its
+  // own in the folder before anything is replaced.
+  if (const std::string refused = CheckItemNames(names); !refused.empty()) {
+    return Result::Fail(refused, "an item name cannot be an output file name");
+  }
+  std::vector<OutputItem> items;
+  for (const ProjectNode* r : records) {
     PicLoad load;
     if (!ReadPicFile(r->path, load) || load.kind != PicLoadKind::kBlockPicture) {
       messages.push_back("项目" + r->name + "已跳过: 无法读取块图文件" + r->path + "!");
       continue;
     }
-    items.push_back({r->name, load.header, std::move(load.blocks)});
+    items.push_back({r->name, load.picture.header, std::move(load.picture.blocks)});
   }
   ProjectOutputFiles files = MakeProjectOutput(items);
   messages.insert(messages.end(), files.messages.begin(), files.messages.end());
-  const std::string base = folder.empty() ? "." : folder;
-  if (Result r = WriteBytesReplacing(base + "/VT03PGT.BIN", files.pgt); !r) return r;
-  if (Result r = WriteBytesReplacing(base + "/VT03IRQ.ASM", Utf8ToGbk(ToCrlf(files.irq))); !r)
-    return r;
+  const std::string base = (folder.empty() ? std::string(".") : folder) + "/";
+  std::vector<common::FileContents> written;
+  written.push_back({base + kPgtFileName, std::move(files.pgt)});
+  written.push_back({base + kIrqFileName, TextFileBytes(files.irq)});
   for (const auto& [fileName, text] : files.itemFiles) {
-    if (Result r = WriteBytesReplacing(base + "/" + fileName, Utf8ToGbk(ToCrlf(text))); !r)
-      return r;
+    written.push_back({base + fileName, TextFileBytes(text)});
   }
-  return Result::Ok();
+  return WriteOutputFiles(written);
 }
 
 }  // namespace tilvex

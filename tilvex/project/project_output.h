@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "common/result.h"
-#include "convert/block_geometry.h"
-#include "doc/pic_header.h"
+#include "convert/block_picture.h"
 #include "project/project_tree.h"
 
 namespace tilvex {
@@ -37,11 +36,21 @@ struct ProjectOutputFiles {
 // skipped with a message; the page numbers of the others run on as if it were absent.
 ProjectOutputFiles MakeProjectOutput(const std::vector<OutputItem>& items);
 
+// The file an item's assembler text goes to: its name in upper case and ".ASM".
+std::string ItemFileName(const std::string& itemName);
+
+// Checks that every item name makes a plain file name of its own: no path separator, zero
+// byte or "..", and no clash with the combined files or another item. The refusal names the
+// first item that fails; empty when all pass.
+std::string CheckItemNames(const std::vector<std::string>& names);
+
 // The folder of a project file: its path up to the last "/" or "\".
 std::string ProjectFolder(const std::string& projectPath);
 
-// Reads every valid item's .pic file in tree order and writes the output files into folder.
-// Items whose file cannot be read as a block picture are skipped and named in messages.
+// Reads every valid item's .pic file in tree order and writes the output files into folder,
+// all of them together. Items whose file cannot be read as a block picture are skipped and
+// named in messages; a name CheckItemNames refuses stops the output before anything is
+// written.
 Result OutputProject(const ProjectTree& tree, const std::string& folder,
                      std::vector<std::string>& messages);
 

@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "image/picture_buffer.h"
+#include "common/file_io.h"
+#include "image/bitmap.h"
+#include "image/decoder.h"
+#include "image/picture_bmp.h"
 #include "shell_run.h"
 
 namespace tilvex {
@@ -25,13 +28,12 @@ class CliTest : public testing::Test {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     // Five colours: two pairs share a packed 4K RGB code.
-    PictureBuffer picture;
-    ASSERT_TRUE(picture.Install(*MakeBlankBitmap(5, 1)));
-    picture.SetPixel(0, 0, MakeRgb(0x50, 0x11, 0x27));
-    picture.SetPixel(1, 0, MakeRgb(0x40, 0x12, 0x27));
-    picture.SetPixel(2, 0, MakeRgb(0xF0, 0x80, 0x00));
-    picture.SetPixel(3, 0, MakeRgb(0xFF, 0x8F, 0x0F));
-    ASSERT_TRUE(picture.Save(dir_ + "/in.bmp"));
+    tilvex::Picture picture{5, 1, std::vector<uint8_t>(5 * 3, 0xFF)};
+    picture.Set(0, 0, MakeRgb(0x50, 0x11, 0x27));
+    picture.Set(1, 0, MakeRgb(0x40, 0x12, 0x27));
+    picture.Set(2, 0, MakeRgb(0xF0, 0x80, 0x00));
+    picture.Set(3, 0, MakeRgb(0xFF, 0x8F, 0x0F));
+    ASSERT_TRUE(common::WriteFileReplacing(dir_ + "/in.bmp", BmpFileBytes(picture)));
   }
   std::string dir_;
 };
@@ -48,10 +50,10 @@ TEST_F(CliTest, ColoursCountsColoursAndCodesPerColourSpace) {
 TEST_F(CliTest, AdaptWritesTheRepaintedPictureAsBmp) {
   const CliRun rgb = Cli("adapt " + dir_ + "/in.bmp --mode rgb -o " + dir_ + "/out.bmp");
   ASSERT_EQ(rgb.exitCode, 0) << rgb.output;
-  PictureBuffer out;
-  ASSERT_TRUE(out.LoadDecoded(dir_ + "/out.bmp"));
-  EXPECT_EQ(out.GetPixel(3, 0).rgb, MakeRgb(0xF0, 0x80, 0x00));
-  EXPECT_EQ(out.GetPixel(4, 0).rgb, MakeRgb(0xF0, 0xF0, 0xF0));
+  tilvex::Picture out;
+  ASSERT_TRUE(DecodePictureFile(dir_ + "/out.bmp", out));
+  EXPECT_EQ(out.At(3, 0), MakeRgb(0xF0, 0x80, 0x00));
+  EXPECT_EQ(out.At(4, 0), MakeRgb(0xF0, 0xF0, 0xF0));
 
   for (const char* mode : {"hsl", "nes"}) {
     const CliRun run = Cli("adapt " + dir_ + "/in.bmp --mode " + mode + " -o " + dir_ + "/t.bmp");

@@ -9,7 +9,9 @@
 #include <iterator>
 #include <string>
 
-#include "image/picture_buffer.h"
+#include "common/file_io.h"
+#include "image/bitmap.h"
+#include "image/picture_bmp.h"
 #include "palette/pal_file.h"
 #include "project/prg_file.h"
 #include "shell_run.h"
@@ -27,13 +29,11 @@ class ProjectCliTest : public testing::Test {
             std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    PictureBuffer picture;
-    ASSERT_TRUE(picture.CreateNew(32, 16));
+    Picture picture{32, 16, std::vector<uint8_t>(32 * 16 * 3)};
     for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 32; ++x)
-        picture.SetPixel(x, y, (x / 8 + y / 8) % 2 ? 0x0000F0 : 0x00F000);
+      for (int x = 0; x < 32; ++x) picture.Set(x, y, (x / 8 + y / 8) % 2 ? 0x0000F0 : 0x00F000);
     }
-    ASSERT_TRUE(picture.Save((dir_ / "frame.bmp").string()));
+    ASSERT_TRUE(common::WriteFileReplacing((dir_ / "frame.bmp").string(), BmpFileBytes(picture)));
   }
 
   // Runs in the test's folder, as the batch writes into the current folder.

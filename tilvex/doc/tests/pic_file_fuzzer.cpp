@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "convert/tile_converter.h"
+#include "convert/block_render.h"
 #include "doc/pic_file.h"
 #include "pic_fuzz_input.h"
 
@@ -16,16 +16,14 @@ void UseBlockPicture(const uint8_t* data, size_t size) {
   using namespace tilvex;
   PicLoad load = ParsePicFile(data, size);
   if (load.kind != PicLoadKind::kBlockPicture) return;
-  if (EncodePicFile(load.header, load.blocks) != std::vector<uint8_t>(data, data + size))
-    std::abort();
-  (void)LongInfoText(load.header);
-  (void)ShortInfoText(load.header);
-  static auto tables = std::make_shared<const ColourTables>();
-  TileConverter converter(tables);
-  converter.blocks = std::move(load.blocks);
-  Picture image =
-      MakeBlankPicture(static_cast<int>(load.header.width), static_cast<int>(load.header.height));
-  converter.RenderAll(image, load.header);
+  if (EncodePicFile(load.picture) != std::vector<uint8_t>(data, data + size)) std::abort();
+  const PicHeader& header = load.picture.header;
+  (void)LongInfoText(header);
+  (void)ShortInfoText(header);
+  static const ColourTables tables;
+  Picture image{static_cast<int32_t>(header.width), static_cast<int32_t>(header.height), {}};
+  image.pixels.resize(image.RowBytes() * header.height);
+  RenderBlockPicture(load.picture, tables, image);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "convert/file_util.h"
-#include "convert/tile_converter.h"
+#include "common/file_io.h"
+#include "doc/document.h"
 #include "doc/pic_file.h"
 
 namespace tilvex {
@@ -11,9 +11,9 @@ using common::ReadFileBytes;
 namespace {
 
 // A 16 x 8 block picture in "8*8", 16 colours: two cells, one bank.
-PicHeader SmallHeader() {
+PicHeader SmallHeaderOnly() {
   PicHeader h = NewPicHeader();
-  h.kind = 3;
+  h.kind = kBlockPictureKind;
   h.width = 16;
   h.height = 8;
   h.pntSize = 6;
@@ -23,107 +23,73 @@ PicHeader SmallHeader() {
   return h;
 }
 
-BlockData SmallBlocks() {
-  BlockData b;
+BlockPicture Small() {
+  BlockPicture picture{SmallHeaderOnly(), {}};
+  BlockData& b = picture.blocks;
   b.pnt = {0, 0, 1, 0, 0, 2};
   b.pal.assign(512, 0xFF);
   b.pgt.assign(8192, 0xFF);
-  return b;
-}
-
-TEST(PicHeaderLayout, FieldsSitAtTheirOffsets) {
-  PicHeader h = NewPicHeader();
-  h.palFirst = 0x11;
-  h.palUsed = 0x12;
-  h.kind = 3;
-  h.colourMode = 1;
-  h.blockMode = 2;
-  h.address = 7;
-  h.pntSize = 0x01020304;
-  h.width = 256;
-  h.height = 240;
-  h.compressMode = 1;
-  h.outSegment = 0x45;
-  h.outLevel = 0x46;
-  h.colourSpace = 2;
-  h.sectionRows[1] = 64;
-  h.sectionFill[1] = -2;
-  h.beginAddress = 0x100;
-  auto b = EncodePicHeader(h);
-  EXPECT_EQ(std::memcmp(b.data(), "PIC\0         \0", 14), 0);
-  EXPECT_EQ(b[14], 0x11);
-  EXPECT_EQ(b[15], 0x12);
-  EXPECT_EQ(b[16], 2);  // palInfo
-  EXPECT_EQ(b[20], 3);
-  EXPECT_EQ(b[21], 1);
-  EXPECT_EQ(b[22], 2);
-  EXPECT_EQ(b[23], 7);
-  EXPECT_EQ(b[24], 0x04);
-  EXPECT_EQ(b[27], 0x01);
-  EXPECT_EQ(b[36], 0x00);
-  EXPECT_EQ(b[37], 0x01);
-  EXPECT_EQ(b[40], 240);
-  EXPECT_EQ(b[44], 1);
-  EXPECT_EQ(b[45], 0x45);
-  EXPECT_EQ(b[46], 0x46);
-  EXPECT_EQ(b[47], 2);
-  EXPECT_EQ(b[48], 0);
-  EXPECT_EQ(b[52], 64);
-  EXPECT_EQ(b[56], 0xFF);  // unused entries are -1
-  EXPECT_EQ(b[1071], 0xFF);
-  EXPECT_EQ(b[1074], 0xFE);
-  EXPECT_EQ(b[1075], 0xFF);
-  EXPECT_EQ(b[1104], 0x00);
-  EXPECT_EQ(b[1105], 0x01);
-  EXPECT_EQ(b[1106], 0x00);
-  EXPECT_EQ(b[1107], 0x20);
-  EXPECT_EQ(EncodePicHeader(DecodePicHeader(b.data())), b);
+  return picture;
 }
 
 TEST(PicFile, SavedPictureReopensWithTheSameHeaderAndBlocks) {
   const std::string path = ::testing::TempDir() + "/small.pic";
-  ASSERT_TRUE(WritePicFile(path, SmallHeader(), SmallBlocks()).ok);
+  ASSERT_TRUE(WritePicFile(path, Small()).ok);
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(ReadFileBytes(path, 1 << 20, bytes).ok);
   EXPECT_EQ(bytes.size(), 1120u + 6 + 512 + 8192);
   PicLoad load;
   ASSERT_TRUE(ReadPicFile(path, load).ok);
   ASSERT_EQ(load.kind, PicLoadKind::kBlockPicture);
-  EXPECT_EQ(EncodePicHeader(load.header), EncodePicHeader(SmallHeader()));
-  EXPECT_EQ(load.blocks.pnt, SmallBlocks().pnt);
-  EXPECT_EQ(load.blocks.Attribute(1), 2);
+  EXPECT_EQ(EncodePicFile(load.picture), EncodePicFile(Small()));
+  EXPECT_EQ(load.picture.blocks.Attribute(1), 2);
 
   // Only block pictures are stored.
-  PicHeader plain = SmallHeader();
-  plain.kind = 0xFF;
+  BlockPicture plain = Small();
+  plain.header.kind = 0xFF;
   const std::string other = ::testing::TempDir() + "/plain.pic";
-  EXPECT_TRUE(WritePicFile(other, plain, SmallBlocks()).ok);
+  EXPECT_TRUE(WritePicFile(other, plain).ok);
   EXPECT_FALSE(ReadFileBytes(other, 1 << 20, bytes).ok);
 
   EXPECT_FALSE(ReadPicFile(::testing::TempDir() + "/missing.pic", load).ok);
-  Result failed = WritePicFile("/nonexistent-dir/x.pic", SmallHeader(), SmallBlocks());
+  Result failed = WritePicFile("/nonexistent-dir/x.pic", Small());
   EXPECT_FALSE(failed.ok);
   EXPECT_NE(failed.message.find("/nonexistent-dir/x.pic"), std::string::npos);
 }
 
-TEST(PicFile, PictureBufferSavesItsBlockPictureThroughTheWriter) {
-  PictureBuffer buffer;
-  buffer.kind = 3;
-  buffer.header = SmallHeader();
-  const std::string path = ::testing::TempDir() + "/buffer.pic";
-  EXPECT_FALSE(buffer.Save(path, PicFileBytes).ok);  // no converter, no block picture
-  buffer.converter = std::make_shared<TileConverter>(std::make_shared<const ColourTables>());
-  buffer.converter->blocks = SmallBlocks();
-  ASSERT_TRUE(buffer.Save(path, PicFileBytes).ok);
+TEST(Document, SavesByExtensionAndKind) {
+  Document document;
+  ASSERT_TRUE(NewPicture(document, 3, 2).ok);
+  const std::string bmp = ::testing::TempDir() + "/document.bmp";
+  ASSERT_TRUE(SaveDocument(document, bmp).ok);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(ReadFileBytes(bmp, 1 << 20, bytes).ok);
+  EXPECT_EQ(bytes.size(), 14u + 40 + 2 * 12);  // rows of 9 bytes padded to 12
+
+  // A .pic is written only for a block picture.
+  const std::string pic = ::testing::TempDir() + "/document.pic";
+  std::remove(pic.c_str());
+  ASSERT_TRUE(SaveDocument(document, pic).ok);
+  ASSERT_TRUE(ReadFileBytes(pic, 1 << 20, bytes).ok);
+  EXPECT_TRUE(bytes.empty());
+  document.kind = kBlockPictureKind;
+  document.block = Small();
+  ASSERT_TRUE(SaveDocument(document, pic).ok);
   PicLoad load;
-  ASSERT_TRUE(ReadPicFile(path, load).ok);
+  ASSERT_TRUE(ReadPicFile(pic, load).ok);
   EXPECT_EQ(load.kind, PicLoadKind::kBlockPicture);
-  EXPECT_EQ(load.blocks.pgt, SmallBlocks().pgt);
+  EXPECT_EQ(load.picture.blocks.pgt, Small().blocks.pgt);
+
+  // 0 x 0 leaves no picture; a size past the limit keeps the old one.
+  EXPECT_FALSE(NewPicture(document, 20000, 1).ok);
+  EXPECT_EQ(document.picture.width, 3);
+  ASSERT_TRUE(NewPicture(document, 0, 0).ok);
+  EXPECT_TRUE(document.picture.Empty());
 }
 
 PicLoad ParseWith(void (*change)(PicHeader&, std::vector<uint8_t>&)) {
-  PicHeader h = SmallHeader();
-  std::vector<uint8_t> file = EncodePicFile(h, SmallBlocks());
+  PicHeader h = SmallHeaderOnly();
+  std::vector<uint8_t> file = EncodePicFile(Small());
   change(h, file);
   auto head = EncodePicHeader(h);
   std::copy(head.begin(), head.end(), file.begin());
@@ -143,7 +109,7 @@ TEST(PicFile, MalformedFilesAreRefusedBeforeAnythingIsAllocated) {
   // Another kind opens as a plain picture of the header's size, without blocks.
   load = ParseWith([](PicHeader& h, std::vector<uint8_t>&) { h.kind = 1; });
   EXPECT_EQ(load.kind, PicLoadKind::kPlainPicture);
-  EXPECT_TRUE(load.blocks.pgt.empty());
+  EXPECT_TRUE(load.picture.blocks.pgt.empty());
 
   auto refused = [](void (*change)(PicHeader&, std::vector<uint8_t>&)) {
     PicLoad l = ParseWith(change);
@@ -177,7 +143,7 @@ TEST(PicFile, MalformedFilesAreRefusedBeforeAnythingIsAllocated) {
 }
 
 TEST(InfoText, LongAndShortForms) {
-  PicHeader h = SmallHeader();
+  PicHeader h = SmallHeaderOnly();
   h.blockMode = 2;  // 16*8: 64 bytes per block in 16 colours
   h.palFirst = 0;
   h.palUsed = 3;

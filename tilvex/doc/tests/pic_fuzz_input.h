@@ -53,7 +53,7 @@ inline std::vector<uint8_t> FitPicFile(const uint8_t* data, size_t size) {
   h.pgtSize = static_cast<uint32_t>(std::min<size_t>(body > fixed ? body - fixed : 0, kMaxPgtSize));
   FitSectionRows(h);
 
-  BlockData blocks;
+  BlockPicture picture;
   const uint8_t* at = data + std::min<size_t>(size, kPicHeaderBytes);
   const uint8_t* end = data + size;
   auto take = [&](std::vector<uint8_t>& block, size_t n) {
@@ -62,10 +62,11 @@ inline std::vector<uint8_t> FitPicFile(const uint8_t* data, size_t size) {
     block.resize(n, 0);
     at += have;
   };
-  take(blocks.pnt, h.pntSize);
-  take(blocks.pal, h.palSize);
-  take(blocks.pgt, h.pgtSize);
-  return EncodePicFile(h, blocks);
+  take(picture.blocks.pnt, h.pntSize);
+  take(picture.blocks.pal, h.palSize);
+  take(picture.blocks.pgt, h.pgtSize);
+  picture.header = h;
+  return EncodePicFile(picture);
 }
 
 // The block picture of FitPicFile, as the reader returns it.

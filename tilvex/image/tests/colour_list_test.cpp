@@ -9,17 +9,16 @@
 namespace tilvex {
 namespace {
 
-PictureBuffer Picture(int32_t w, int32_t h) {
-  PictureBuffer picture;
-  EXPECT_TRUE(picture.Install(*MakeBlankBitmap(w, h)));
-  return picture;
+// A white picture.
+Picture WhitePicture(int32_t w, int32_t h) {
+  return Picture{w, h, std::vector<uint8_t>(size_t(w) * size_t(h) * 3, 0xFF)};
 }
 
 TEST(ColourList, ListsColoursInRowOrderOfFirstAppearance) {
-  PictureBuffer picture = Picture(3, 2);
-  picture.SetPixel(2, 0, MakeRgb(1, 0, 0));
-  picture.SetPixel(0, 1, MakeRgb(2, 0, 0));
-  picture.SetPixel(1, 1, MakeRgb(1, 0, 0));
+  Picture picture = WhitePicture(3, 2);
+  picture.Set(2, 0, MakeRgb(1, 0, 0));
+  picture.Set(0, 1, MakeRgb(2, 0, 0));
+  picture.Set(1, 1, MakeRgb(1, 0, 0));
   ColourList list;
   CollectColours(picture, 0, 0, 3, 2, list);
   ASSERT_EQ(list.count, 3u);
@@ -36,9 +35,9 @@ TEST(ColourList, ListsColoursInRowOrderOfFirstAppearance) {
 }
 
 TEST(ColourList, StopsAtExactlyTheFirst256Colours) {
-  PictureBuffer picture = Picture(20, 20);
+  Picture picture = WhitePicture(20, 20);
   for (int y = 0; y < 20; ++y) {
-    for (int x = 0; x < 20; ++x) picture.SetPixel(x, y, MakeRgb(x, y, 9));
+    for (int x = 0; x < 20; ++x) picture.Set(x, y, MakeRgb(x, y, 9));
   }
   ColourList list;
   CollectColours(picture, 0, 0, 20, 20, list);
@@ -59,21 +58,21 @@ TEST(ColourList, DistinctCodesCountColoursSharingACode) {
 }
 
 TEST(Adaptation, Rgb4KClearsTheLowFourBitsOfEveryChannel) {
-  PictureBuffer picture = Picture(4, 3);
+  Picture picture = WhitePicture(4, 3);
   for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 4; ++x) picture.SetPixel(x, y, MakeRgb(x * 37 + 5, y * 51 + 3, 0x9F));
+    for (int x = 0; x < 4; ++x) picture.Set(x, y, MakeRgb(x * 37 + 5, y * 51 + 3, 0x9F));
   }
   AdaptRgb4K(picture, 4, 3);
   for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(picture.GetPixel(x, y).rgb & 0x0F0F0F, 0u);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(picture.At(x, y) & 0x0F0F0F, 0u);
   }
-  EXPECT_EQ(picture.GetPixel(1, 1).rgb, MakeRgb(32, 48, 0x90));
+  EXPECT_EQ(picture.At(1, 1), MakeRgb(32, 48, 0x90));
 }
 
 TEST(Adaptation, TableAdaptationsRepaintListedColoursWithTheirNearest) {
-  PictureBuffer picture = Picture(3, 1);
-  picture.SetPixel(0, 0, MakeRgb(250, 10, 10));
-  picture.SetPixel(1, 0, MakeRgb(10, 10, 240));
+  Picture picture = WhitePicture(3, 1);
+  picture.Set(0, 0, MakeRgb(250, 10, 10));
+  picture.Set(1, 0, MakeRgb(10, 10, 240));
   ColourList list;
   CollectColours(picture, 0, 0, 2, 1, list);  // the white pixel is not listed
   ColourTables tables;
@@ -82,28 +81,28 @@ TEST(Adaptation, TableAdaptationsRepaintListedColoursWithTheirNearest) {
   tables.codes[8] = MakeRgb(0, 0, 255);
   tables.RebuildIndex();
   AdaptHsl4K(picture, list, tables, 3, 1);
-  EXPECT_EQ(picture.GetPixel(0, 0).rgb, MakeRgb(255, 0, 0));
-  EXPECT_EQ(picture.GetPixel(1, 0).rgb, MakeRgb(0, 0, 255));
-  EXPECT_EQ(picture.GetPixel(2, 0).rgb, MakeRgb(255, 255, 255));  // missing from the list
+  EXPECT_EQ(picture.At(0, 0), MakeRgb(255, 0, 0));
+  EXPECT_EQ(picture.At(1, 0), MakeRgb(0, 0, 255));
+  EXPECT_EQ(picture.At(2, 0), MakeRgb(255, 255, 255));  // missing from the list
 
   tables.nes.fill(MakeRgb(0, 255, 0));
   tables.nes[3] = MakeRgb(250, 0, 0);
   tables.nes[40] = MakeRgb(0, 0, 250);
   CollectColours(picture, 0, 0, 2, 1, list);
   AdaptNes64(picture, list, tables, 3, 1);
-  EXPECT_EQ(picture.GetPixel(0, 0).rgb, MakeRgb(250, 0, 0));
-  EXPECT_EQ(picture.GetPixel(1, 0).rgb, MakeRgb(0, 0, 250));
-  EXPECT_EQ(picture.GetPixel(2, 0).rgb, MakeRgb(255, 255, 255));
+  EXPECT_EQ(picture.At(0, 0), MakeRgb(250, 0, 0));
+  EXPECT_EQ(picture.At(1, 0), MakeRgb(0, 0, 250));
+  EXPECT_EQ(picture.At(2, 0), MakeRgb(255, 255, 255));
 }
 
 TEST(Adaptation, MenuCommandsReadTheirTablesAndReportMissingOnes) {
   const std::string dir = test::TempFolder("adapt");
-  PictureBuffer picture = Picture(2, 1);
+  Picture picture = WhitePicture(2, 1);
   ColourList list;
   CollectColours(picture, 0, 0, 2, 1, list);
   ASSERT_TRUE(AdaptHsl4K(picture, list, 2, 1));
   ASSERT_TRUE(AdaptNes64(picture, list, 2, 1));
-  EXPECT_EQ(picture.GetPixel(0, 0).rgb, MakeRgb(255, 255, 255));
+  EXPECT_EQ(picture.At(0, 0), MakeRgb(255, 255, 255));
   ASSERT_EQ(setenv("TILVEX_DIR", dir.c_str(), 1), 0);
   EXPECT_EQ(AdaptHsl4K(picture, list, 2, 1).message, kCodeTableMessage);
   EXPECT_EQ(AdaptNes64(picture, list, 2, 1).message, kNesTableMessage);

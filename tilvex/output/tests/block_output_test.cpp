@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "convert/file_util.h"
+#include "common/file_io.h"
+#include "doc/file_writes.h"
 #include "doc/pic_file.h"
 #include "output/block_output.h"
 
@@ -13,11 +14,12 @@ namespace {
 struct Sample {
   PicHeader header = NewPicHeader();
   BlockData blocks;
+  BlockPicture Block() const { return {header, blocks}; }
 };
 
 Sample MakeSample(int width, int height, uint8_t attribute = 0) {
   Sample s;
-  s.header.kind = 3;
+  s.header.kind = kBlockPictureKind;
   s.header.width = static_cast<uint32_t>(width);
   s.header.height = static_cast<uint32_t>(height);
   const size_t cells = static_cast<size_t>(width / 8 * (height / 8));
@@ -72,7 +74,7 @@ TEST(PgtAssembler, BanksListTheirFilledBytesWithBlockNumbers) {
 
 TEST(PntAssembler, HeaderTableInterruptsAndPalette) {
   Sample s = MakeSample(512, 16);
-  std::string text = PntAssemblerText(s.header, s.blocks, LabelOf("out/pic_pnt.asm"));
+  std::string text = PntAssemblerText(s.Block(), LabelOf("out/pic_pnt.asm"));
   std::vector<std::string> lines = Lines(text);
   EXPECT_EQ(lines[0], "PIC_PNT:");
   EXPECT_EQ(lines[1], "\tdw\tPIC_PNT_irq");
@@ -99,8 +101,7 @@ TEST(PntAssembler, HeaderTableInterruptsAndPalette) {
 
   s.header.sectionRows[1] = 128;
   s.header.sectionRows[2] = 400;
-  EXPECT_NE(PntAssemblerText(s.header, s.blocks, "T").find("T_irq:\n\tdb\t$7F,$10F\n"),
-            std::string::npos);
+  EXPECT_NE(PntAssemblerText(s.Block(), "T").find("T_irq:\n\tdb\t$7F,$10F\n"), std::string::npos);
 }
 
 TEST(PntAssembler, AttributeBytePacksFourPalettes) {
@@ -111,7 +112,7 @@ TEST(PntAssembler, AttributeBytePacksFourPalettes) {
   set(0, 2, 2);
   set(2, 0, 3);
   set(2, 2, 0);
-  std::string text = PntAssemblerText(s.header, s.blocks, "T");
+  std::string text = PntAssemblerText(s.Block(), "T");
   size_t at = text.find("T_attrib0:\n");
   ASSERT_NE(at, std::string::npos);
   EXPECT_EQ(text.substr(at + 11, 8), "\tdb\t$39,");
@@ -125,7 +126,7 @@ TEST(PntAssembler, LastRowsAndLastScreenColumnEndEarly) {
   auto set = [&](int r, int c, uint8_t a) { s.blocks.pnt[2 * cells + r * 33 + c] = a; };
   set(4, 0, 1);
   set(4, 2, 2);
-  std::string text = PntAssemblerText(s.header, s.blocks, "T");
+  std::string text = PntAssemblerText(s.Block(), "T");
 
   // Row 4 has no rows two below it: only the upper two fields are filled.
   size_t at = text.find("T_attrib0:\n");
@@ -169,8 +170,7 @@ TEST(SixteenBit, InterleavesPlanePairs) {
 TEST(WriteBlockOutput, WritesCrlfTextAndRawBytesOrNamesTheFileItCannotWrite) {
   Sample s = MakeSample(256, 240);
   const std::string dir = ::testing::TempDir();
-  ASSERT_TRUE(
-      WriteBlockOutput(s.header, s.blocks, dir + "/a_pgt.bin", dir + "/a_pnt.asm", false, true).ok);
+  ASSERT_TRUE(WriteBlockOutput(s.Block(), dir + "/a_pgt.bin", dir + "/a_pnt.asm", false, true).ok);
   std::vector<uint8_t> pgt, pnt;
   ASSERT_TRUE(ReadFileBytes(dir + "/a_pgt.bin", 1 << 20, pgt).ok);
   ASSERT_EQ(pgt.size(), 8192u);
@@ -178,28 +178,21 @@ TEST(WriteBlockOutput, WritesCrlfTextAndRawBytesOrNamesTheFileItCannotWrite) {
   ASSERT_TRUE(ReadFileBytes(dir + "/a_pnt.asm", 1 << 20, pnt).ok);
   EXPECT_EQ(std::string(pnt.begin(), pnt.begin() + 8), "A_PNT:\r\n");
 
-  Result failed = WriteBlockOutput(s.header, s.blocks, dir + "/a_pgt.bin",
-                                   "/no-such-folder/a_pnt.asm", true, false);
+  Result failed =
+      WriteBlockOutput(s.Block(), dir + "/a_pgt.bin", "/no-such-folder/a_pnt.asm", true, false);
   EXPECT_FALSE(failed.ok);
   EXPECT_EQ(failed.message, "无法写入文件/no-such-folder/a_pnt.asm!");
-
-  ASSERT_TRUE(WriteTempFiles(s.header, s.blocks, dir).ok);
-  std::vector<uint8_t> codes, pal;
-  ASSERT_TRUE(ReadFileBytes(dir + "/PNT_Temp.BIN", 1 << 20, codes).ok);
-  ASSERT_TRUE(ReadFileBytes(dir + "/PAL_Temp.BIN", 1 << 20, pal).ok);
-  EXPECT_EQ(codes.size(), 1920u);
-  EXPECT_EQ(pal.size(), 64u);
+  // The pair belongs together: the PGT file is not replaced when the PNT file fails.
+  ASSERT_TRUE(ReadFileBytes(dir + "/a_pgt.bin", 1 << 20, pgt).ok);
+  EXPECT_EQ(pgt.size(), 8192u);
 }
 
 TEST(PaletteSteps, FadesTheFirstFourPalettesTowardsTheTarget) {
   const std::string dir = ::testing::TempDir();
-  std::vector<uint8_t> file(16 + 2048, 0);
-  file[0] = 'P', file[1] = 'A', file[2] = 'L';
-  file[16 + 0] = 100;  // palette 0 slot 0: red 100, used
-  file[16 + 4] = 1;
-  ASSERT_TRUE(WriteBytesReplacing(dir + "/fade.pal", file).ok);
-  auto redOnly = [](uint32_t rgb) { return static_cast<uint16_t>(rgb & 0xFF); };
-  ASSERT_TRUE(WritePaletteSteps(dir + "/fade.pal", 0x0000C8, 3, redOnly, dir).ok);
+  SlotTable palettes;
+  palettes.At(0, 0) = {100, 1};  // palette 0 slot 0: red 100
+  auto redOnly = [](Rgb rgb) { return static_cast<uint16_t>(rgb & 0xFF); };
+  ASSERT_TRUE(WritePaletteSteps(palettes, 0x0000C8, 3, redOnly, dir).ok);
   std::vector<uint8_t> out;
   ASSERT_TRUE(ReadFileBytes(dir + "/PALStep.asm", 1 << 20, out).ok);
   std::string text(out.begin(), out.end());
@@ -209,18 +202,21 @@ TEST(PaletteSteps, FadesTheFirstFourPalettesTowardsTheTarget) {
   EXPECT_NE(text.find("\tdb\t$A6,"), std::string::npos);
   EXPECT_NE(text.find("\r\n\r\n;==============================================\r\n"),
             std::string::npos);
+}
 
-  ASSERT_TRUE(WritePaletteSteps(dir + "/fade.pal", 0, 0, redOnly, dir).ok);
-  ASSERT_TRUE(ReadFileBytes(dir + "/PALStep.asm", 1 << 20, out).ok);
-  EXPECT_TRUE(out.empty());
-
-  // An invalid palette file stops after its message and writes nothing.
-  file[2] = 'X';
-  ASSERT_TRUE(WriteBytesReplacing(dir + "/bad.pal", file).ok);
-  const std::string other = dir + "/other";
-  Result bad = WritePaletteSteps(dir + "/bad.pal", 0, 3, redOnly, other);
-  EXPECT_EQ(bad.message, "该文件不是合法的调色板文件!");
-  EXPECT_FALSE(ReadFileBytes(other + "/PALStep.asm", 1 << 20, out).ok);
+TEST(PaletteSteps, LevelsOutsideOneTo255AreRefusedAndWriteNothing) {
+  const std::string dir = ::testing::TempDir() + "/levels";
+  std::remove((dir + "/PALStep.asm").c_str());
+  auto code = [](Rgb) { return uint16_t{0}; };
+  for (int levels : {0, -1, 256, 999999999}) {
+    EXPECT_EQ(WritePaletteSteps(SlotTable{}, 0, levels, code, dir).message, kPaletteLevelsMessage);
+  }
+  std::vector<uint8_t> out;
+  EXPECT_FALSE(ReadFileBytes(dir + "/PALStep.asm", 1 << 20, out).ok);
+  const std::string text = PaletteStepsText(SlotTable{}, 0, 255, code);
+  size_t steps = 0;
+  for (size_t at = text.find(";="); at != std::string::npos; at = text.find(";=", at + 1)) ++steps;
+  EXPECT_EQ(steps, 255u);
 }
 
 }  // namespace

@@ -13,12 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tilvex;
   const PicLoad load = FitPicture(data, size);
   if (load.kind != PicLoadKind::kBlockPicture) return 0;
-  (void)BankCount(load.header);
-  (void)PgtAssemblerText(load.header, load.blocks.pgt, "FUZZ");
-  (void)PntAssemblerText(load.header, load.blocks, "FUZZ");
-  (void)InterleaveSixteenBit(load.blocks.pgt);
+  (void)BankCount(load.picture.header);
+  (void)PgtAssemblerText(load.picture.header, load.picture.blocks.pgt, "FUZZ");
+  (void)PntAssemblerText(load.picture, "FUZZ");
+  (void)InterleaveSixteenBit(load.picture.blocks.pgt);
   static std::vector<uint8_t> image(kPreviewImageSize);
   const int config = size > 0 ? data[size - 1] % kTvDisplayConfigCount : 0;
-  (void)PatchPreviewImage(image, load.header, load.blocks, config);
+  (void)PatchPreviewImage(image, load.picture, config);
   return 0;
 }

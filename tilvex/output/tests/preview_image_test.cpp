@@ -2,7 +2,8 @@
 
 #include <filesystem>
 
-#include "convert/file_util.h"
+#include "common/file_io.h"
+#include "doc/file_writes.h"
 #include "doc/pic_file.h"
 #include "output/preview_image.h"
 
@@ -20,7 +21,7 @@ struct Screen {
   PicHeader header = NewPicHeader();
   BlockData blocks;
   Screen() {
-    header.kind = 3;
+    header.kind = kBlockPictureKind;
     header.width = 256;
     header.height = 240;
     blocks.pnt.assign(3 * 960, 0);
@@ -36,6 +37,7 @@ struct Screen {
     header.pgtSize = 8192;
   }
   void SetAttribute(int r, int c, uint8_t a) { blocks.pnt[1920 + r * 32 + c] = a; }
+  BlockPicture Block() const { return {header, blocks}; }
 };
 
 TEST(PreviewImage, PatchesDataPalettesAndParameters) {
@@ -45,7 +47,7 @@ TEST(PreviewImage, PatchesDataPalettesAndParameters) {
   s.SetAttribute(2, 0, 3);
   s.SetAttribute(28, 0, 1);
   std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
-  ASSERT_TRUE(PatchPreviewImage(image, s.header, s.blocks, 4).ok);
+  ASSERT_TRUE(PatchPreviewImage(image, s.Block(), 4).ok);
   EXPECT_EQ(image[0], 0xAB);
   EXPECT_EQ(image[0x1FFF], 0xAB);
   EXPECT_EQ(image[0x2000], 1);  // name table at P = 0x2000
@@ -82,7 +84,7 @@ TEST(PreviewImage, PageRoundingFlagsAndBankSwitches) {
   s.header.sectionRows[1] = 64;
   s.header.sectionRows[2] = 128;
   std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
-  ASSERT_TRUE(PatchPreviewImage(image, s.header, s.blocks, 0).ok);
+  ASSERT_TRUE(PatchPreviewImage(image, s.Block(), 0).ok);
   EXPECT_EQ(image[0x4000], 1);  // P = 0x4000
   EXPECT_EQ(image[0x7E100], 2);
   EXPECT_EQ(image[0x7E106], 0x00);
@@ -93,7 +95,7 @@ TEST(PreviewImage, PageRoundingFlagsAndBankSwitches) {
   // Data that would reach the viewer's area stops the preview.
   s.blocks.pgt.assign(0x7E000, 0);
   s.header.pgtSize = 0x7E000;
-  Result full = PatchPreviewImage(image, s.header, s.blocks, 0);
+  Result full = PatchPreviewImage(image, s.Block(), 0);
   EXPECT_FALSE(full.ok);
   EXPECT_FALSE(full.message.empty());
 }
@@ -105,19 +107,19 @@ TEST(PreviewImage, WritesBesideTheTemplateAndCopiesToTheDevice) {
   fs::create_directories(dir + "/device");
   Screen s;
   FakeVolumes volumes;
-  Result missing = BuildPreviewImage(s.header, s.blocks, 0, dir, volumes);
+  Result missing = BuildPreviewImage(s.Block(), 0, dir, volumes);
   EXPECT_EQ(missing.message, "Open Rom.b00 Error!");
   EXPECT_FALSE(fs::exists(dir + "/Rom.b01"));
 
-  ASSERT_TRUE(WriteBytesReplacing(dir + "/Rom.b00", std::vector<uint8_t>(kPreviewImageSize, 0)).ok);
+  ASSERT_TRUE(WriteOutputFile(dir + "/Rom.b00", std::vector<uint8_t>(kPreviewImageSize, 0)).ok);
   volumes.volumes = {{dir + "/device", "ms1"}};  // labels compare exactly
-  ASSERT_TRUE(BuildPreviewImage(s.header, s.blocks, 0, dir, volumes).ok);
+  ASSERT_TRUE(BuildPreviewImage(s.Block(), 0, dir, volumes).ok);
   EXPECT_EQ(fs::file_size(dir + "/Rom.b01"), kPreviewImageSize);
   EXPECT_FALSE(fs::exists(dir + "/device/ROM.BIN"));
 
   volumes.volumes = {{dir + "/nowhere", ""}, {dir + "/device", "MS1"}};
   std::string copied;
-  ASSERT_TRUE(BuildPreviewImage(s.header, s.blocks, 0, dir, volumes, &copied).ok);
+  ASSERT_TRUE(BuildPreviewImage(s.Block(), 0, dir, volumes, &copied).ok);
   EXPECT_EQ(copied, dir + "/device/ROM.BIN");
   EXPECT_EQ(fs::file_size(copied), kPreviewImageSize);
   EXPECT_EQ(kTvDisplayConfigs[0], std::string("a15al1p0"));

@@ -6,7 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "image/picture_buffer.h"
+#include "image/bitmap.h"
+#include "image/picture_bmp.h"
 #include "palette/pal_file.h"
 
 namespace tilvex {
@@ -130,27 +131,57 @@ TEST_F(BatchTest, ListFilesAreWhitespaceSeparatedPaths) {
   ASSERT_TRUE(ReadPictureList((dir / "a.lst").string(), pictures));
   EXPECT_EQ(pictures, (std::vector<std::string>{"one.bmp", "two.bmp", "three.bmp"}));
   EXPECT_FALSE(ReadPictureList((dir / "none.lst").string(), pictures));
+  // A list too large to read says so, not that it cannot be opened.
+  std::ofstream(dir / "big.lst") << "x";
+  fs::resize_file(dir / "big.lst", (16u << 20) + 1);
+  EXPECT_EQ(ReadPictureList((dir / "big.lst").string(), pictures).message,
+            "文件" + (dir / "big.lst").string() + "太大,无法读取!");
 }
 
-TEST_F(BatchTest, RealPicturesConvertWithTheAnimationPalettes) {
-  PictureBuffer picture;
-  ASSERT_TRUE(picture.CreateNew(16, 16));
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) picture.SetPixel(x, y, (x + y) % 2 ? 0x0000F0 : 0x00F000);
+// Writes a two-colour frame whose 8 x 8 tiles are all different (tile n shows n's bits) and
+// an "ani.pal" holding its two colours.
+std::string WriteFrame(const fs::path& dir, const std::string& name, int width, int height) {
+  Picture picture{width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 3)};
+  int n = 0;
+  for (int ty = 0; ty < height; ty += 8) {
+    for (int tx = 0; tx < width; tx += 8, ++n) {
+      for (int p = 0; p < 64; ++p) {
+        const bool set = p < 16 && (n >> p & 1);
+        picture.Set(tx + p % 8, ty + p / 8, set ? 0x0000F0 : 0x00F000);
+      }
+    }
   }
-  ASSERT_TRUE(picture.Save((dir / "frame.bmp").string()));
+  const std::vector<uint8_t> bmp = BmpFileBytes(picture);
+  std::ofstream((dir / name).string(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp.data()), static_cast<std::streamsize>(bmp.size()));
   SlotTable palettes{};
   palettes.At(0, 0) = {0x00F000, 1};
   palettes.At(0, 1) = {0x0000F0, 1};
-  ASSERT_TRUE(WritePaletteFile((dir / "ani.pal").string(), palettes));
+  EXPECT_TRUE(WritePaletteFile((dir / "ani.pal").string(), palettes));
+  return (dir / name).string();
+}
 
+TEST_F(BatchTest, RealPicturesConvertInMemoryWithTheAnimationPalettes) {
+  const std::string frame = WriteFrame(dir, "frame.bmp", 16, 16);
   const FrameConverter convert =
       BatchFrameConverter(std::make_shared<ColourTables>(), dir.string(), 1);
-  ASSERT_TRUE(RunBatch({(dir / "frame.bmp").string()}, dir.string(), convert, messages));
+  ASSERT_TRUE(RunBatch({frame}, dir.string(), convert, messages));
   EXPECT_TRUE(messages.empty()) << messages.front();
   EXPECT_EQ(Read(dir / "ANI.asm"), "\tdw\tframe_BG\r\n");
-  EXPECT_TRUE(fs::exists(dir / "PNT_Temp.BIN"));
-  EXPECT_GT(fs::file_size(dir / "ANIPGT.BIN"), 16384u);
+  EXPECT_FALSE(fs::exists(dir / "PNT_Temp.BIN"));
+  EXPECT_EQ(fs::file_size(dir / "ANIPGT.BIN"), 16384u + 4 * 32);
+}
+
+TEST_F(BatchTest, AFrameNeedingTwoTileBanksIsSkippedAndNamed) {
+  // 384 different tiles: 256 fit the first bank, the rest would restart at code 0.
+  const std::string wide = WriteFrame(dir, "wide.bmp", 256, 96);
+  const std::string small = WriteFrame(dir, "small.bmp", 16, 16);
+  const FrameConverter convert =
+      BatchFrameConverter(std::make_shared<ColourTables>(), dir.string(), 1);
+  ASSERT_TRUE(RunBatch({wide, small}, dir.string(), convert, messages));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "图片" + wide + "已跳过: 图块超过一个PGT分区");
+  EXPECT_EQ(Read(dir / "ANI.asm"), "\tdw\tsmall_BG\r\n");
 }
 
 }  // namespace

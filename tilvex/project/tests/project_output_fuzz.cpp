@@ -13,11 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tilvex;
   PicLoad load = FitPicture(data, size);
   if (load.kind != PicLoadKind::kBlockPicture) return 0;
-  std::vector<OutputItem> items(1 + load.header.reserved[0] % 3);
+  std::vector<OutputItem> items(1 + load.picture.header.reserved[0] % 3);
   for (size_t i = 0; i < items.size(); ++i) {
     items[i].name = "item" + std::to_string(i);
-    items[i].header = load.header;
-    items[i].blocks = load.blocks;
+    items[i].header = load.picture.header;
+    items[i].blocks = load.picture.blocks;
   }
   (void)MakeProjectOutput(items);
   return 0;

@@ -17,7 +17,7 @@ OutputItem Item(const std::string& name, int w, int h, std::vector<int32_t> rows
   OutputItem item;
   item.name = name;
   PicHeader& hd = item.header;
-  hd.kind = 3;
+  hd.kind = kBlockPictureKind;
   hd.blockMode = blockMode;
   const BlockGeometry g = GeometryOf(blockMode);
   hd.width = static_cast<uint32_t>(w * g.width);
@@ -117,6 +117,17 @@ TEST(ProjectOutput, BrokenItemsAreSkippedAndTheRestRunsOn) {
   EXPECT_NE(out.messages[0].find("short"), std::string::npos);
 }
 
+TEST(ProjectOutput, AFullLastSectionIsWrittenWithFillerPastItsTiles) {
+  // 256 tiles of 8 x 8 in one uncompressed bank: the section is full to its last byte.
+  const ProjectOutputFiles out = MakeProjectOutput({Item("full", 32, 8, {0}, {8192})});
+  EXPECT_TRUE(out.messages.empty());
+  EXPECT_EQ(out.irq, "FULL_irq:\n\tdb\t$00,$10,$00,$01,$02,$03\n");
+  // Five pages: four of tiles and one of filler, then padding to 32 KB.
+  ASSERT_EQ(out.pgt.size(), 32768u);
+  EXPECT_EQ(out.pgt[4 * 2048 - 1], 4);
+  for (size_t i = 4 * 2048; i < out.pgt.size(); ++i) ASSERT_EQ(out.pgt[i], 0xFF) << i;
+}
+
 TEST(ProjectOutput, FourColourSectionsLieHalfABankApart) {
   OutputItem item = Item("four", 4, 2, {0, 8}, {0x07FF, 0x07FF});
   item.header.colourMode = 1;
@@ -130,18 +141,33 @@ TEST(ProjectOutput, AnEmptyProjectWritesEmptyFiles) {
   EXPECT_TRUE(out.irq.empty());
 }
 
-TEST(ProjectOutput, ItemsAreReadFromTheirPicFilesInTreeOrder) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "tilvex-output-test";
+// A fresh folder holding "a.pic", a block picture of one section.
+std::filesystem::path FolderWithAPicture(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+  std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const OutputItem a = Item("a", 4, 2, {0}, {0x07FF});
-  ASSERT_TRUE(WritePicFile((dir / "a.pic").string(), a.header, a.blocks));
+  EXPECT_TRUE(WritePicFile((dir / "a.pic").string(), {a.header, a.blocks}));
+  return dir;
+}
 
+// A project in dir with one section holding the items (name, .pic file in dir); each item
+// added goes before the ones added earlier.
+ProjectTree ProjectWith(const std::filesystem::path& dir,
+                        const std::vector<std::pair<std::string, std::string>>& items) {
   ProjectTree tree;
   const auto root = tree.CreateRoot((dir / "p.prg").string());
   ProjectTree::NodeId section;
   tree.AddChild(root, SectionRecord("s", false), &section);
-  tree.AddChild(section, ItemRecord("missing", (dir / "none.pic").string()));
-  tree.AddChild(section, ItemRecord("Pic1", (dir / "a.pic").string()));  // first in order
+  for (const auto& [name, file] : items)
+    tree.AddChild(section, ItemRecord(name, (dir / file).string()));
+  return tree;
+}
+
+TEST(ProjectOutput, ItemsAreReadFromTheirPicFilesInTreeOrder) {
+  const std::filesystem::path dir = FolderWithAPicture("tilvex-output-test");
+  // Pic1 comes first in tree order.
+  const ProjectTree tree = ProjectWith(dir, {{"missing", "none.pic"}, {"Pic1", "a.pic"}});
   std::vector<std::string> messages;
   ASSERT_TRUE(OutputProject(tree, dir.string(), messages));
   ASSERT_EQ(messages.size(), 1u);
@@ -151,6 +177,28 @@ TEST(ProjectOutput, ItemsAreReadFromTheirPicFilesInTreeOrder) {
             "PIC1_irq:\r\n\tdb\t$00,$10,$00,$01,$02,$03\r\n");
   EXPECT_TRUE(std::filesystem::exists(dir / "PIC1.ASM"));
   EXPECT_EQ(std::filesystem::file_size(dir / "VT03PGT.BIN"), 32768u);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ProjectOutput, ItemNamesMustBePlainFileNamesOfTheirOwn) {
+  EXPECT_TRUE(CheckItemNames({"title", "Pic1", "a.b", ""}).empty());
+  for (const std::string& name :
+       {std::string("../ESCAPED"), std::string("a/b"), std::string("a\\b"),
+        std::string("README\0x", 8), std::string("..")}) {
+    EXPECT_EQ(CheckItemNames({"ok", name}), "项目" + name + "的名称不能用作文件名,输出终止!");
+  }
+  EXPECT_EQ(CheckItemNames({"vt03irq"}), "项目vt03irq的输出文件与其他文件同名,输出终止!");
+  EXPECT_EQ(CheckItemNames({"Title", "title"}), "项目title的输出文件与其他文件同名,输出终止!");
+
+  // Nothing is replaced when a name is refused.
+  const std::filesystem::path dir = FolderWithAPicture("tilvex-names-test");
+  const ProjectTree tree = ProjectWith(dir, {{"good", "a.pic"}, {"../ESCAPED", "a.pic"}});
+  std::vector<std::string> messages;
+  const Result refused = OutputProject(tree, dir.string(), messages);
+  EXPECT_EQ(refused.message, "项目../ESCAPED的名称不能用作文件名,输出终止!");
+  EXPECT_FALSE(std::filesystem::exists(dir / "VT03PGT.BIN"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "GOOD.ASM"));
+  EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "../ESCAPED.ASM"));
   std::filesystem::remove_all(dir);
 }
 

@@ -1,17 +1,22 @@
 #pragma once
 
-// The block-picture header: the first 1120 bytes of every .pic file and of the picture buffer.
-// The picture buffer (image/picture_buffer.h) holds one by value; the .pic reader and writer
-// and the document that fill the remaining fields live beside this file in doc/.
+// A block picture: what a conversion makes and a .pic file stores. Its header (the first
+// 1120 bytes of every .pic file) says how the picture was converted and how big its blocks
+// are; the blocks hold the name table, the palette and the packed tiles.
 //
-// The struct mirrors the file byte for byte on a little-endian machine (natural alignment
-// leaves no gaps), so the .pic code may copy it whole; the static_asserts below hold it there.
+// The header mirrors the file byte for byte on a little-endian machine (natural alignment
+// leaves no gaps); the static_asserts below hold it there.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "convert/block_geometry.h"
+
 namespace tilvex {
 
+inline constexpr uint8_t kBlockPictureKind = 3;  // the header's kind of a block picture
+// A block picture is at most this wide and high.
+inline constexpr uint32_t kMaxBlockPictureSide = 8192;
 inline constexpr int kSectionRowCount = 256;
 inline constexpr int kSectionFillCount = 16;
 inline constexpr size_t kPicHeaderBytes = 1120;
@@ -22,7 +27,7 @@ struct PicHeader {
   uint8_t palFirst = 0;      // first used entry of the 256-entry palette
   uint8_t palUsed = 0;       // used palette entries, modulo 256
   uint32_t palInfo = 2;      // 2 in every picture this program makes
-  uint8_t kind = 0;          // picture kind; 3 = block picture
+  uint8_t kind = 0;          // picture kind; kBlockPictureKind for a block picture
   uint8_t colourMode = 0;    // 0 = 16 colours per block, 1 = 4 colours
   uint8_t blockMode = 0;     // 0..3: "8*8", "8*16", "16*8", "16*16"
   uint8_t address = 0;       // shown as "Address"; never set by this program
@@ -55,5 +60,11 @@ static_assert(offsetof(PicHeader, sectionFill) == 1072);
 static_assert(offsetof(PicHeader, beginAddress) == 1104);
 static_assert(offsetof(PicHeader, endAddress) == 1106);
 static_assert(offsetof(PicHeader, reserved) == 1108);
+
+// The header and the three blocks of one converted picture.
+struct BlockPicture {
+  PicHeader header{};
+  BlockData blocks;
+};
 
 }  // namespace tilvex

@@ -1,0 +1,28 @@
+#include "doc/file_writes.h"
+
+namespace tilvex {
+
+std::string CannotWriteMessage(const std::string& path) {
+  return "无法写入文件" + path + "!";
+}
+
+Result WriteOutputFile(const std::string& path, std::span<const uint8_t> bytes) {
+  Result written = common::WriteFileReplacing(path, bytes);
+  if (!written.ok) return Result::Fail(CannotWriteMessage(path), written.detail);
+  return Result::Ok();
+}
+
+Result WriteOutputFiles(std::span<const common::FileContents> files) {
+  Result written = common::WriteFilesTogether(files);
+  if (written.ok) return written;
+  // The detail names the file that failed; the message names it in the program's words.
+  for (const common::FileContents& file : files) {
+    if (written.detail.find(file.path) != std::string::npos) {
+      return Result::Fail(CannotWriteMessage(file.path), written.detail);
+    }
+  }
+  const std::string first = files.empty() ? std::string() : files.front().path;
+  return Result::Fail(CannotWriteMessage(first), written.detail);
+}
+
+}  // namespace tilvex

@@ -21,7 +21,7 @@ struct Source {
 int ReadBytes(GifFileType* gif, GifByteType* out, int wanted) {
   Source& source = *static_cast<Source*>(gif->UserData);
   const size_t count = std::min(source.bytes.size() - source.at, static_cast<size_t>(wanted));
-  std::memcpy(out, source.bytes.data() + source.at, count);
+  if (count > 0) std::memcpy(out, source.bytes.data() + source.at, count);
   source.at += count;
   return static_cast<int>(count);
 }

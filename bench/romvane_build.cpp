@@ -10,8 +10,8 @@
 
 #include "cart/bank_layout.h"
 #include "cart/generated_files.h"
+#include "common/file_io.h"
 #include "model/game_list.h"
-#include "model/list_file.h"
 
 namespace {
 
@@ -52,10 +52,12 @@ int main() {
     return 1;
   }
   const std::vector<uint8_t> image = CombineImage(list, layout.ordered);
-  const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  WriteFileAtomically((dir / "roms.bin").string(), bytes);
-  WriteFileAtomically((dir / "roms.map").string(), MakeMapListing(layout.ordered).bytes);
-  WriteFileAtomically((dir / "Gamedef.inc").string(), MakeGameTable(list, layout.ordered).bytes);
+  const std::string map = MakeMapListing(layout.ordered).bytes;
+  const std::string table = MakeGameTable(list, layout.ordered).bytes;
+  common::WriteFilesTogether(std::vector<common::FileContents>{
+      {(dir / "roms.bin").string(), image},
+      {(dir / "roms.map").string(), {map.begin(), map.end()}},
+      {(dir / "Gamedef.inc").string(), {table.begin(), table.end()}}});
   const double buildMs = MillisecondsSince(buildStart);
 
   const auto copyStart = Clock::now();

@@ -116,20 +116,21 @@ class Packer {
 }  // namespace
 
 std::vector<BankBlock> MakeBlocks(const GameList& list) {
+  const std::vector<int> rows = list.RowsByNumber();
   const int n = list.RowCount();
   std::vector<BankBlock> blocks;
   blocks.reserve(static_cast<size_t>(2 * n));
   for (int pass = 0; pass < 2; ++pass) {
     const bool prg = pass == 0;
     for (int k = 0; k < n; ++k) {
-      const int row = list.RowWithNumber(k + 1);
+      const int row = rows[static_cast<size_t>(k)];
       BankBlock b;
       b.gameIndex = k;
       b.isPrg = prg;
       if (row >= 0) {
-        const ListRow& r = list.Row(row);
-        b.title = r.text[kColTitle];
-        b.size = ParseHex(r.text[prg ? kColPrgSize : kColChrSize]);
+        const GameEntry& game = list.Game(row);
+        b.title = game.title;
+        b.size = static_cast<int32_t>(prg ? game.PrgSize() : game.ChrSize());
       }
       blocks.push_back(std::move(b));
     }
@@ -168,10 +169,11 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
     layout.message = "保留大小必须是0到80000之间的十六进制数!";
     return layout;
   }
+  const std::vector<int> rows = list.RowsByNumber();
   for (int k = 0; k < list.RowCount(); ++k) {
-    const int row = list.RowWithNumber(k + 1);
+    const int row = rows[static_cast<size_t>(k)];
     if (row < 0 || !list.EntryForRow(row)) {
-      const std::string title = row < 0 ? std::string() : list.Row(row).text[kColTitle];
+      const std::string title = row < 0 ? std::string() : list.Game(row).title;
       layout.message =
           "第" + std::to_string(k + 1) + "行(" + title + ")不是有效的NES文件，无法合成!";
       return layout;
@@ -204,8 +206,10 @@ std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBl
   int32_t pages = 0;
   for (const BankBlock& b : ordered) pages = std::max(pages, b.page + 1);
   std::vector<uint8_t> image(static_cast<size_t>(pages) * kPageSize, kFiller);
+  const std::vector<int> rows = list.RowsByNumber();
   for (const BankBlock& b : ordered) {
-    const GameEntry* entry = list.EntryForRow(list.RowWithNumber(b.gameIndex + 1));
+    if (b.gameIndex < 0 || b.gameIndex >= list.RowCount()) continue;
+    const GameEntry* entry = list.EntryForRow(rows[static_cast<size_t>(b.gameIndex)]);
     if (!entry || b.end <= b.begin) continue;
     const std::vector<uint8_t>& data = b.isPrg ? entry->prg : entry->chr;
     const size_t count = std::min(data.size(), static_cast<size_t>(b.end - b.begin));

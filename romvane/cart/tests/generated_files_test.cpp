@@ -9,18 +9,18 @@ namespace romvane {
 using common::Utf8ToGbk;
 namespace {
 
-using testing::NesSpec;
+using testing::NesImage;
 using testing::TempDir;
 using testing::WriteNes;
 
 class GeneratedFilesTest : public ::testing::Test {
  protected:
   void Add(uint8_t prgUnits, uint8_t chrUnits, const std::string& title, uint8_t flags6 = 1) {
-    NesSpec spec;
-    spec.prgUnits = prgUnits;
-    spec.chrUnits = chrUnits;
-    spec.flags6 = flags6;
-    list.AddGame(WriteNes(dir, "game" + std::to_string(list.RowCount()) + ".nes", spec), title);
+    NesImage image;
+    image.prgUnits = prgUnits;
+    image.chrUnits = chrUnits;
+    image.flags6 = flags6;
+    list.AddGame(WriteNes(dir, "game" + std::to_string(list.RowCount()) + ".nes", image), title);
   }
   std::vector<BankBlock> Layout(const std::string& reserve = "6000") {
     const romvane::Layout layout = LayOutGames(list, reserve);

@@ -10,7 +10,7 @@
 namespace romvane {
 namespace {
 
-using testing::NesSpec;
+using testing::NesImage;
 using testing::TempDir;
 using testing::WriteNes;
 
@@ -29,11 +29,11 @@ TEST(ParseHex, ReadsBothCasesAndRejectsAnythingElse) {
 class LayoutTest : public ::testing::Test {
  protected:
   void Add(uint8_t prgUnits, uint8_t chrUnits, const std::string& title) {
-    NesSpec spec;
-    spec.prgUnits = prgUnits;
-    spec.chrUnits = chrUnits;
-    spec.fill = static_cast<uint8_t>(list.RowCount() * 16 + 1);
-    list.AddGame(WriteNes(dir, title + ".nes", spec), title);
+    NesImage image;
+    image.prgUnits = prgUnits;
+    image.chrUnits = chrUnits;
+    image.fill = static_cast<uint8_t>(list.RowCount() * 16 + 1);
+    list.AddGame(WriteNes(dir, title + ".nes", image), title);
   }
 
   // "title PRG/CHR page:begin-end" per block of the ordered list.

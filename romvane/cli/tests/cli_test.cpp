@@ -17,7 +17,7 @@ using common::Utf8ToGbk;
 namespace {
 
 using testing::MakeNes;
-using testing::NesSpec;
+using testing::NesImage;
 using testing::ReadBytes;
 using testing::ReadText;
 using testing::TempDir;
@@ -69,11 +69,11 @@ class CliTest : public ::testing::Test {
   }
 
   std::string Game(const std::string& name, uint8_t prg, uint8_t chr, uint8_t flags6 = 1) {
-    NesSpec spec;
-    spec.prgUnits = prg;
-    spec.chrUnits = chr;
-    spec.flags6 = flags6;
-    return WriteNes(games, name, spec);
+    NesImage image;
+    image.prgUnits = prg;
+    image.chrUnits = chr;
+    image.flags6 = flags6;
+    return WriteNes(games, name, image);
   }
 
   TempDir dir;    // the program directory

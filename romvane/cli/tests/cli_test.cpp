@@ -165,7 +165,7 @@ TEST_F(CliTest, HostileInputsEndWithAMessageAndAFailure) {
     EXPECT_NE(o.err, "") << reserve;
   }
   const std::vector<std::vector<std::string>> lists = {
-      {good, ""}, {good, games / "plain.nes"}, {games / "cut.nes"}, {good + ",a,b"}};
+      {good, ""}, {good, games / "plain.nes"}, {games / "cut.nes"}};
   for (const auto& lines : lists) {
     const Outcome o = Run({"build", SaveList(lines), "--dir", dir.path()});
     EXPECT_NE(o.exitCode, 0) << lines.back();

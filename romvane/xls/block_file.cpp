@@ -1,136 +1,71 @@
 #include "xls/block_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
-#include <vector>
+
+#include "common/file_io.h"
 
 namespace romvane {
-
 namespace {
 
-// Opens a new, not yet existing file beside path. The working file gets the mode an
-// existing target has, or the usual mode of a new file.
-int OpenWorkingFile(const std::string& path, std::string& workPath) {
-  struct stat target {};
-  const bool targetExists = stat(path.c_str(), &target) == 0 && S_ISREG(target.st_mode);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate =
-        path + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
-    int fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      if (targetExists) fchmod(fd, target.st_mode & 07777);
-      workPath = std::move(candidate);
-      return fd;
-    }
-    if (errno != EEXIST) return -1;
-  }
-  return -1;
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size, off_t offset) {
-  while (size > 0) {
-    ssize_t done = pwrite(fd, data, size, offset);
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    data += done;
-    size -= static_cast<size_t>(done);
-    offset += done;
-  }
-  return true;
+// Whether a new file can be created at path: its folder is there and writable.
+bool CanCreateAt(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  return access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 }  // namespace
 
-BlockFile::~BlockFile() {
-  Close();
-}
-
 bool BlockFile::Create(const std::string& path) {
   Close();
   path_ = path;
-  failed_ = false;
-  fd_ = OpenWorkingFile(path_, workPath_);
-  return fd_ >= 0;
+  open_ = CanCreateAt(path);
+  return open_;
 }
 
-bool BlockFile::ReadBlock(uint32_t index, uint8_t* out) {
+bool BlockFile::ReadBlock(uint32_t index, uint8_t* out) const {
   std::memset(out, 0, kBlockSize);
-  if (fd_ < 0) return false;
-  size_t got = 0;
-  const off_t offset = static_cast<off_t>(index) * static_cast<off_t>(kBlockSize);
-  while (got < kBlockSize) {
-    ssize_t n = pread(fd_, out + got, kBlockSize - got, offset + static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
+  if (!open_) return false;
+  const size_t at = size_t{index} * kBlockSize;
+  if (at < bytes_.size())
+    std::memcpy(out, bytes_.data() + at, std::min(kBlockSize, bytes_.size() - at));
   return true;
 }
 
 bool BlockFile::WriteBlock(uint32_t index, const uint8_t* data) {
-  if (fd_ < 0 || (workPath_.empty() && !StartWorkingCopy())) {
+  if (!open_) {
     failed_ = true;
     return false;
   }
-  const off_t offset = static_cast<off_t>(index) * static_cast<off_t>(kBlockSize);
-  if (!WriteAll(fd_, data, kBlockSize, offset)) {
-    failed_ = true;
-    return false;
-  }
+  const size_t at = size_t{index} * kBlockSize;
+  if (bytes_.size() < at + kBlockSize) bytes_.resize(at + kBlockSize, 0);
+  std::memcpy(bytes_.data() + at, data, kBlockSize);
+  committed_ = false;
   return true;
 }
 
 bool BlockFile::Commit() {
-  if (fd_ < 0 || failed_) return false;
-  if (workPath_.empty()) return true;  // nothing written since the last commit
-  if (fdatasync(fd_) != 0 || rename(workPath_.c_str(), path_.c_str()) != 0) {
+  if (!open_ || failed_) return false;
+  if (committed_) return true;
+  if (!common::WriteFileReplacing(path_, bytes_)) {
     failed_ = true;
     return false;
   }
-  workPath_.clear();
+  committed_ = true;
   return true;
 }
 
 void BlockFile::Close() {
-  DiscardWorkingFile();
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  bytes_.clear();
+  bytes_.shrink_to_fit();
+  path_.clear();
+  open_ = false;
   failed_ = false;
-}
-
-// Continues after a commit in a copy of the committed file, so that later changes reach
-// the target only through the next commit.
-bool BlockFile::StartWorkingCopy() {
-  std::string copyPath;
-  int copy = OpenWorkingFile(path_, copyPath);
-  if (copy < 0) return false;
-  std::vector<uint8_t> chunk(64 * 1024);
-  off_t offset = 0;
-  for (;;) {
-    ssize_t n = pread(fd_, chunk.data(), chunk.size(), offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0) break;
-    if (n < 0 || !WriteAll(copy, chunk.data(), static_cast<size_t>(n), offset)) {
-      close(copy);
-      unlink(copyPath.c_str());
-      return false;
-    }
-    offset += n;
-  }
-  close(fd_);
-  fd_ = copy;
-  workPath_ = std::move(copyPath);
-  return true;
-}
-
-void BlockFile::DiscardWorkingFile() {
-  if (!workPath_.empty()) unlink(workPath_.c_str());
-  workPath_.clear();
+  committed_ = false;
 }
 
 }  // namespace romvane

@@ -35,7 +35,7 @@ std::vector<romvane::ListRowTexts> MakeList(size_t games) {
 int main() {
   const auto path = std::filesystem::temp_directory_path() /
                     ("xls_write_bench_" + std::to_string(getpid()) + ".xls");
-  std::printf("%10s %10s %12s %14s\n", "rows", "bytes", "seconds", "us per row");
+  std::printf("%10s %10s %12s %14s %12s\n", "rows", "bytes", "seconds", "us per row", "rows/s");
   for (size_t rows : {4095u, 8191u, 16383u, 32767u, 65535u}) {
     const std::vector<romvane::ListRowTexts> list = MakeList(rows - 1);  // plus the header row
     double best = 1e9;
@@ -50,9 +50,9 @@ int main() {
       }
       best = std::min(best, seconds);
     }
-    std::printf("%10zu %10ju %12.4f %14.3f\n", rows,
+    std::printf("%10zu %10ju %12.4f %14.3f %12.0f\n", rows,
                 static_cast<uintmax_t>(std::filesystem::file_size(path)), best,
-                best * 1e6 / static_cast<double>(rows));
+                best * 1e6 / static_cast<double>(rows), static_cast<double>(rows) / best);
   }
   std::filesystem::remove(path);
   return 0;

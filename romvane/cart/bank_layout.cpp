@@ -1,7 +1,10 @@
 #include "cart/bank_layout.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+#include "model/ines_file.h"
 
 #include "cart/parse_hex.h"
 
@@ -202,19 +205,53 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
   return layout;
 }
 
-std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered) {
+namespace {
+
+// Appends size bytes of one block: from the game's data in memory, or, for a list that
+// keeps headers only, straight from its file (the PRG data behind the header, the CHR data
+// behind that). Reads in pieces, so every byte of the image is touched once.
+bool AppendBlockData(std::vector<uint8_t>& image, const GameEntry& game, bool isPrg, size_t size) {
+  const std::vector<uint8_t>& data = isPrg ? game.prg : game.chr;
+  if (data.size() >= size) {
+    image.insert(image.end(), data.begin(), data.begin() + static_cast<long>(size));
+    return true;
+  }
+  common::File file = OpenRegularFile(game.path);
+  const long offset = static_cast<long>(kInesHeaderSize + (isPrg ? 0 : game.PrgSize()));
+  if (!file || std::fseek(file.get(), offset, SEEK_SET) != 0) return false;
+  uint8_t chunk[65536];
+  while (size > 0) {
+    const size_t got = std::fread(chunk, 1, std::min(size, sizeof chunk), file.get());
+    if (got == 0) return false;
+    image.insert(image.end(), chunk, chunk + got);
+    size -= got;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered,
+                                  std::string* message) {
   int32_t pages = 0;
   for (const BankBlock& b : ordered) pages = std::max(pages, b.page + 1);
-  std::vector<uint8_t> image(static_cast<size_t>(pages) * kPageSize, kFiller);
+  const size_t total = static_cast<size_t>(pages) * kPageSize;
+  std::vector<uint8_t> image;
+  image.reserve(total);
   const std::vector<int> rows = list.RowsByNumber();
   for (const BankBlock& b : ordered) {
-    if (b.gameIndex < 0 || b.gameIndex >= list.RowCount()) continue;
+    if (b.gameIndex < 0 || b.gameIndex >= list.RowCount() || b.end <= b.begin) continue;
     const GameEntry* entry = list.EntryForRow(rows[static_cast<size_t>(b.gameIndex)]);
-    if (!entry || b.end <= b.begin) continue;
-    const std::vector<uint8_t>& data = b.isPrg ? entry->prg : entry->chr;
-    const size_t count = std::min(data.size(), static_cast<size_t>(b.end - b.begin));
-    std::memcpy(image.data() + static_cast<size_t>(b.ImageBegin()), data.data(), count);
+    const auto begin = static_cast<size_t>(b.ImageBegin());
+    // The ordered list goes up through the image; the packer never overlaps two blocks.
+    if (!entry || begin < image.size()) continue;
+    image.resize(begin, kFiller);
+    if (!AppendBlockData(image, *entry, b.isPrg, static_cast<size_t>(b.end - b.begin))) {
+      if (message) *message = "文件" + entry->path + "已改变，比文件头所说的短!";
+      return {};
+    }
   }
+  image.resize(total, kFiller);
   return image;
 }
 

@@ -68,7 +68,10 @@ std::vector<BankBlock> OrderBlocks(const std::vector<BankBlock>& sorted, int32_t
 Layout LayOutGames(const GameList& list, const std::string& reserveText);
 
 // The combined image: every block's data at page * 0x80000 + begin, filler elsewhere,
-// whole pages only; empty for an empty list.
-std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered);
+// whole pages only; empty for an empty list. A list that keeps headers only has the data
+// read from the game files; when one has become shorter, the image is empty and the
+// message says which.
+std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered,
+                                  std::string* message = nullptr);
 
 }  // namespace romvane

@@ -122,7 +122,8 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
     }
   }
   const std::string& dir = options.programDir;
-  std::vector<uint8_t> image = CombineImage(list, layout.ordered);
+  std::vector<uint8_t> image = CombineImage(list, layout.ordered, &result.message);
+  if (!result.message.empty()) return result;
   result.message = WriteBuildFiles(dir, image, map, table);
   if (!result.message.empty()) return result;
 

@@ -105,7 +105,7 @@ int Build(const Arguments& args) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  GameList list;
+  GameList list(GameData::kHeaderOnly);  // the image is read straight from the game files
   if (!LoadList(list, args.positional[0])) return 1;
   QtLauncher launcher;
   BuildOptions options;

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "common/file_io.h"
@@ -25,15 +24,6 @@ bool BlockFile::Create(const std::string& path) {
   path_ = path;
   open_ = CanCreateAt(path);
   return open_;
-}
-
-bool BlockFile::ReadBlock(uint32_t index, uint8_t* out) const {
-  std::memset(out, 0, kBlockSize);
-  if (!open_) return false;
-  const size_t at = size_t{index} * kBlockSize;
-  if (at < bytes_.size())
-    std::memcpy(out, bytes_.data() + at, std::min(kBlockSize, bytes_.size() - at));
-  return true;
 }
 
 bool BlockFile::WriteBlock(uint32_t index, const uint8_t* data) {

@@ -20,13 +20,9 @@ class BlockFile {
   // missing or read-only folder).
   bool Create(const std::string& path);
   bool IsOpen() const { return open_; }
-  // Reads one block; a block past the end of the file reads as zero bytes.
-  bool ReadBlock(uint32_t index, uint8_t* out) const;
   // Writes one block of kBlockSize bytes; writing past the end extends the file. Does
   // nothing and reports failure when the file is not open.
   bool WriteBlock(uint32_t index, const uint8_t* data);
-  // Whether every write since Create succeeded.
-  bool AllWritesSucceeded() const { return !failed_; }
   // Makes the blocks written so far the file at the target path. False (and the target
   // untouched) when any write failed or the file cannot be written.
   bool Commit();

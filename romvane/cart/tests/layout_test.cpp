@@ -23,7 +23,7 @@ TEST(ParseHex, ReadsBothCasesAndRejectsAnythingElse) {
   EXPECT_EQ(ParseHex("0x10"), -1);
   EXPECT_EQ(ParseHex(" 1"), -1);
   EXPECT_EQ(ParseHex("FFFFFFFF"), -1);  // 32-bit arithmetic
-  EXPECT_EQ(ParseHex("100000000"), 0);  // wraps like the field reader always did
+  EXPECT_EQ(ParseHex("100000000"), 0);  // 32-bit arithmetic wraps
 }
 
 class LayoutTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 #include "model/list_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/gbk.h"
 #include "model/paths.h"
@@ -95,7 +96,7 @@ TEST_F(ListFileTest, CommasInTitlesAndPathsLoadBack) {
   WriteList(a + ",Tank\r\n");
   EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "");
   EXPECT_EQ(list.Game(0).title, "Tank");
-  // When no reading names a file, the last comma decides, as it always did.
+  // When no reading names a file, the last comma decides.
   WriteList("/nowhere/x.nes,y,z\r\n");
   EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "文件/nowhere/x.nes,y不存在，或不在原路径!");
 }
@@ -129,6 +130,8 @@ TEST_F(ListFileTest, HandEditedFilesFailWithAMessage) {
 
   EXPECT_FALSE(LoadListFile(list, dir / "absent.sav").error.empty());
   EXPECT_EQ(list.RowCount(), 0);
+  ASSERT_EQ(mkfifo((dir / "fifo.sav").c_str(), 0600), 0);  // refused, never waited on
+  EXPECT_FALSE(LoadListFile(list, dir / "fifo.sav").error.empty());
 }
 
 TEST_F(ListFileTest, TextGbkCannotHoldIsNotSaved) {

@@ -23,6 +23,8 @@ class BlockFile {
   // Writes one block of kBlockSize bytes; writing past the end extends the file. Does
   // nothing and reports failure when the file is not open.
   bool WriteBlock(uint32_t index, const uint8_t* data);
+  // Makes room for a file of this many bytes, so growing it never moves what is written.
+  void Reserve(size_t bytes) { bytes_.reserve(bytes); }
   // Makes the blocks written so far the file at the target path. False (and the target
   // untouched) when any write failed or the file cannot be written.
   bool Commit();

@@ -93,7 +93,7 @@ TEST(GameDescriptor, ItemsComeFromTheImageAddresses) {
   EXPECT_EQ(d.outerBanks, 0x01);
   EXPECT_EQ(d.prgBank, 0x3B);
   EXPECT_EQ(d.prgSizeCode, 0x05);
-  EXPECT_EQ(d.chrBank, 0xBA);  // bank 0xB8; 64 KB of CHR adds 2, not 3
+  EXPECT_EQ(d.chrBank, 0x82);  // bank 0x80; 64 KB of CHR adds 2, not 3
   EXPECT_EQ(d.chrHighBits, 0x30);
 
   EXPECT_EQ(DescribeGame(true, 0, 0, 0x8000, 0).chrBank, 6);  // no CHR counts as 8 KB

@@ -1,2 +1,6 @@
+# Whole romvane-cli runs (build with the example menu, export) against copying the same bytes.
 add_executable(bench_romvane_build ${CMAKE_CURRENT_LIST_DIR}/romvane_build.cpp)
-target_link_libraries(bench_romvane_build PRIVATE romvane_cart)
+target_link_libraries(bench_romvane_build PRIVATE vt_common)
+target_compile_definitions(bench_romvane_build PRIVATE
+  EXAMPLE_MENU_DIR="${PROJECT_SOURCE_DIR}/examples/menu")
+add_dependencies(bench_romvane_build romvane-cli)

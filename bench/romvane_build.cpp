@@ -1,6 +1,13 @@
-// Prints how long the builder takes to lay out and write a full 512-game cartridge
-// (everything but the menu script), next to a plain copy of the same number of bytes.
+// Prints how long whole romvane-cli runs take on a full 512-game list: the build with the
+// example menu project (make script included) next to copying the same game bytes into
+// one file, and the export of the list as a workbook. Each figure is the median of
+// several runs of the program as a child process.
 
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -8,32 +15,59 @@
 #include <string>
 #include <vector>
 
-#include "cart/bank_layout.h"
-#include "cart/generated_files.h"
-#include "model/game_list.h"
-#include "model/list_file.h"
+#include "common/file_io.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+constexpr int kRuns = 7;
 
-double MillisecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+struct Times {
+  double wall = 0;  // milliseconds
+  double cpu = 0;   // user and system time of the command and its children, milliseconds
+};
+
+double ChildrenCpuMs() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
-}  // namespace
+// Runs the command through the shell. The CPU time stays meaningful on a busy machine,
+// where the wall time also counts the waits for a free core.
+Times TimedRun(const std::string& command) {
+  const double cpuBefore = ChildrenCpuMs();
+  const auto start = std::chrono::steady_clock::now();
+  const int status = std::system(command.c_str());
+  Times t;
+  t.wall =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  t.cpu = ChildrenCpuMs() - cpuBefore;
+  if (status != 0) std::fprintf(stderr, "failed (%d): %s\n", status, command.c_str());
+  return t;
+}
 
-int main() {
-  using namespace romvane;
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / "romvane-bench";
-  fs::create_directories(dir);
+Times Median(const std::string& command) {
+  std::vector<Times> runs;
+  for (int i = 0; i < kRuns; ++i) runs.push_back(TimedRun(command));
+  Times median;
+  std::vector<double> v;
+  for (auto field : {&Times::wall, &Times::cpu}) {
+    v.clear();
+    for (const Times& t : runs) v.push_back(t.*field);
+    std::sort(v.begin(), v.end());
+    median.*field = v[v.size() / 2];
+  }
+  return median;
+}
 
-  // 512 games of mixed power-of-two sizes, as a typical multicart holds.
-  GameList list;
+// 512 games of mixed power-of-two sizes, as a typical multicart holds, and their list.
+std::string MakeGames(const fs::path& dir) {
   const uint8_t prgUnits[] = {1, 2, 2, 8, 16};
   const uint8_t chrUnits[] = {1, 1, 0, 16, 8};
-  for (int i = 0; i < GameList::kMaxGames; ++i) {
+  std::string list;
+  for (int i = 0; i < 512; ++i) {
     const uint8_t prg = prgUnits[i % 5];
     const uint8_t chr = chrUnits[i % 5];
     std::vector<char> bytes = {
@@ -42,30 +76,38 @@ int main() {
     const fs::path path = dir / ("game" + std::to_string(i) + ".nes");
     std::ofstream(path, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    list.AddGame(path.string(), "游戏" + std::to_string(i));
+    list += path.string() + ",Game " + std::to_string(i) + "\r\n";
   }
+  const fs::path listPath = dir / "games.sav";
+  std::ofstream(listPath, std::ios::binary) << list;
+  return listPath.string();
+}
 
-  const auto buildStart = Clock::now();
-  const Layout layout = LayOutGames(list, "6000");
-  if (!layout.message.empty()) {
-    std::fprintf(stderr, "%s\n", layout.message.c_str());
-    return 1;
-  }
-  const std::vector<uint8_t> image = CombineImage(list, layout.ordered);
-  const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  WriteFileAtomically((dir / "roms.bin").string(), bytes);
-  WriteFileAtomically((dir / "roms.map").string(), MakeMapListing(layout.ordered).bytes);
-  WriteFileAtomically((dir / "Gamedef.inc").string(), MakeGameTable(list, layout.ordered).bytes);
-  const double buildMs = MillisecondsSince(buildStart);
+}  // namespace
 
-  const auto copyStart = Clock::now();
-  fs::copy_file(dir / "roms.bin", dir / "copy.bin", fs::copy_options::overwrite_existing);
-  const double copyMs = MillisecondsSince(copyStart);
+int main() {
+  const fs::path dir = fs::temp_directory_path() / ("romvane-bench-" + std::to_string(getpid()));
+  const fs::path games = dir / "games";
+  const fs::path program = dir / "program";
+  fs::create_directories(games);
+  fs::create_directories(program);
+  for (const char* f : {"make.sh", "menu.s", "menu.cfg", "GameSub.inc"})
+    fs::copy_file(fs::path(EXAMPLE_MENU_DIR) / f, program / f);
+  const std::string list = MakeGames(games);
+  const std::string cli = common::ExecutableDirectory() + "/romvane-cli";
 
-  std::printf("512-game build: %zu blocks, %.1f MB image\n", layout.ordered.size(),
-              static_cast<double>(image.size()) / (1 << 20));
-  std::printf("  layout + roms.bin + roms.map + Gamedef.inc: %8.1f ms\n", buildMs);
-  std::printf("  copying the same image:                     %8.1f ms\n", copyMs);
+  const Times build = Median(cli + " build " + list + " --dir " + program.string());
+  const Times copy =
+      Median("cat " + (games / "*.nes").string() + " > " + (dir / "copy.bin").string());
+  const Times exportMs = Median(cli + " export " + list + " " + (dir / "games.xls").string());
+  std::printf("512 games, %.1f MB image, median of %d runs\n",
+              static_cast<double>(fs::file_size(program / "rom.bin")) / (1 << 20), kRuns);
+  std::printf("%-36s %10s %10s\n", "", "wall ms", "cpu ms");
+  std::printf("%-36s %10.1f %10.1f\n", "romvane-cli build (example menu)", build.wall, build.cpu);
+  std::printf("%-36s %10.1f %10.1f\n", "cat of the same game files", copy.wall, copy.cpu);
+  std::printf("%-36s %10.2f %10.2f\n", "build / copy", build.wall / copy.wall,
+              build.cpu / copy.cpu);
+  std::printf("%-36s %10.1f %10.1f\n", "romvane-cli export", exportMs.wall, exportMs.cpu);
   fs::remove_all(dir);
   return 0;
 }

@@ -4,11 +4,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "cart/parse_hex.h"
-#include "common/file_io.h"
+#include "model/ines_file.h"
 
 namespace romvane {
-using common::File;
 BlockPlace PlaceOfBlock(const std::vector<BankBlock>& ordered, int rowCount, int gameIndex,
                         bool isPrg, int32_t size) {
   BlockPlace place;
@@ -26,37 +24,24 @@ BlockPlace PlaceOfBlock(const std::vector<BankBlock>& ordered, int rowCount, int
   return place;
 }
 
-std::optional<InesHeader> ReadCompleteHeader(const std::string& path) {
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  InesHeader header{};
-  if (std::fread(header.data(), 1, header.size(), file.get()) != header.size() ||
-      !HasInesSignature(header)) {
-    return std::nullopt;
-  }
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
-  const long length = std::ftell(file.get());
-  const long announced =
-      static_cast<long>(kInesHeaderSize + PrgByteSize(header) + ChrByteSize(header));
-  if (length < announced) return std::nullopt;
-  return header;
-}
-
-GameAttributes AttributesOfRow(const GameList& list, int row,
-                               const std::vector<BankBlock>& lastBuild) {
+GameAttributes AttributesOfRow(const GameList& list, int row, const BuildPlacement& lastBuild) {
   GameAttributes a;
   if (row < 0 || row >= list.RowCount()) return a;
-  const ListRow& r = list.Row(row);
-  a.number = r.text[kColNumber];
-  a.title = r.text[kColTitle];
-  a.prgSize = r.text[kColPrgSize];
-  a.chrSize = r.text[kColChrSize];
-  const GameEntry* entry = list.EntryForRow(row);
-  a.path = list.PathOfRow(row);
-  if (!entry) return a;
-  a.prg = PlaceOfBlock(lastBuild, list.RowCount(), entry->index, true, ParseHex(a.prgSize));
-  a.chr = PlaceOfBlock(lastBuild, list.RowCount(), entry->index, false, ParseHex(a.chrSize));
-  a.header = ReadCompleteHeader(entry->path);
+  const GameEntry& game = list.Game(row);
+  a.number = ColumnText(game, kColNumber);
+  a.title = game.title;
+  a.prgSize = ColumnText(game, kColPrgSize);
+  a.chrSize = ColumnText(game, kColChrSize);
+  a.path = game.path;
+  if (!game.hasRecord) return a;
+  const std::vector<BankBlock>& ordered = lastBuild.BlocksFor(list);
+  const auto prgSize = static_cast<int32_t>(game.PrgSize());
+  const auto chrSize = static_cast<int32_t>(game.ChrSize());
+  a.prg = PlaceOfBlock(ordered, list.RowCount(), game.index, true, prgSize);
+  a.chr = PlaceOfBlock(ordered, list.RowCount(), game.index, false, chrSize);
+  // Only a file that is still whole may have its header rewritten.
+  const InesFile file = ReadInesFile(game.path, false);
+  if (file.status == InesStatus::kComplete) a.header = file.header;
   return a;
 }
 

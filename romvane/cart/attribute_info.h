@@ -38,11 +38,8 @@ struct GameAttributes {
 BlockPlace PlaceOfBlock(const std::vector<BankBlock>& ordered, int rowCount, int gameIndex,
                         bool isPrg, int32_t size);
 
-// The header of a complete iNES file: signature present and every announced PRG and
-// CHR byte in the file.
-std::optional<InesHeader> ReadCompleteHeader(const std::string& path);
-
-GameAttributes AttributesOfRow(const GameList& list, int row,
-                               const std::vector<BankBlock>& lastBuild);
+// What the attribute window shows for a row: the last build's places only when that
+// build was made from the list as it is now.
+GameAttributes AttributesOfRow(const GameList& list, int row, const BuildPlacement& lastBuild);
 
 }  // namespace romvane

@@ -1,9 +1,14 @@
 #include "cart/bank_layout.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "cart/parse_hex.h"
+#include "model/ines_file.h"
 
 namespace romvane {
 namespace {
@@ -116,20 +121,21 @@ class Packer {
 }  // namespace
 
 std::vector<BankBlock> MakeBlocks(const GameList& list) {
+  const std::vector<int> rows = list.RowsByNumber();
   const int n = list.RowCount();
   std::vector<BankBlock> blocks;
   blocks.reserve(static_cast<size_t>(2 * n));
   for (int pass = 0; pass < 2; ++pass) {
     const bool prg = pass == 0;
     for (int k = 0; k < n; ++k) {
-      const int row = list.RowWithNumber(k + 1);
+      const int row = rows[static_cast<size_t>(k)];
       BankBlock b;
       b.gameIndex = k;
       b.isPrg = prg;
       if (row >= 0) {
-        const ListRow& r = list.Row(row);
-        b.title = r.text[kColTitle];
-        b.size = ParseHex(r.text[prg ? kColPrgSize : kColChrSize]);
+        const GameEntry& game = list.Game(row);
+        b.title = game.title;
+        b.size = static_cast<int32_t>(prg ? game.PrgSize() : game.ChrSize());
       }
       blocks.push_back(std::move(b));
     }
@@ -168,10 +174,11 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
     layout.message = "保留大小必须是0到80000之间的十六进制数!";
     return layout;
   }
+  const std::vector<int> rows = list.RowsByNumber();
   for (int k = 0; k < list.RowCount(); ++k) {
-    const int row = list.RowWithNumber(k + 1);
+    const int row = rows[static_cast<size_t>(k)];
     if (row < 0 || !list.EntryForRow(row)) {
-      const std::string title = row < 0 ? std::string() : list.Row(row).text[kColTitle];
+      const std::string title = row < 0 ? std::string() : list.Game(row).title;
       layout.message =
           "第" + std::to_string(k + 1) + "行(" + title + ")不是有效的NES文件，无法合成!";
       return layout;
@@ -200,17 +207,63 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
   return layout;
 }
 
-std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered) {
+namespace {
+
+// A full image is tens of megabytes written once: large pages spare the thousands of page
+// faults that filling it in small pages costs.
+void AskForLargePages(uint8_t* data, size_t size) {
+  constexpr uintptr_t kLarge = uintptr_t{2} << 20;
+  const auto begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+  const auto end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kLarge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+// Appends size bytes of one block: from the game's data in memory, or, for a list that
+// keeps headers only, straight from its file (the PRG data behind the header, the CHR data
+// behind that). Reads in pieces, so every byte of the image is touched once.
+bool AppendBlockData(std::vector<uint8_t>& image, const GameEntry& game, bool isPrg, size_t size) {
+  const std::vector<uint8_t>& data = isPrg ? game.prg : game.chr;
+  if (data.size() >= size) {
+    image.insert(image.end(), data.begin(), data.begin() + static_cast<long>(size));
+    return true;
+  }
+  common::File file = OpenRegularFile(game.path);
+  const long offset = static_cast<long>(kInesHeaderSize + (isPrg ? 0 : game.PrgSize()));
+  if (!file || std::fseek(file.get(), offset, SEEK_SET) != 0) return false;
+  uint8_t chunk[65536];
+  while (size > 0) {
+    const size_t got = std::fread(chunk, 1, std::min(size, sizeof chunk), file.get());
+    if (got == 0) return false;
+    image.insert(image.end(), chunk, chunk + got);
+    size -= got;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered,
+                                  std::string* message) {
   int32_t pages = 0;
   for (const BankBlock& b : ordered) pages = std::max(pages, b.page + 1);
-  std::vector<uint8_t> image(static_cast<size_t>(pages) * kPageSize, kFiller);
+  const size_t total = static_cast<size_t>(pages) * kPageSize;
+  std::vector<uint8_t> image;
+  image.reserve(total);
+  AskForLargePages(image.data(), total);
+  const std::vector<int> rows = list.RowsByNumber();
   for (const BankBlock& b : ordered) {
-    const GameEntry* entry = list.EntryForRow(list.RowWithNumber(b.gameIndex + 1));
-    if (!entry || b.end <= b.begin) continue;
-    const std::vector<uint8_t>& data = b.isPrg ? entry->prg : entry->chr;
-    const size_t count = std::min(data.size(), static_cast<size_t>(b.end - b.begin));
-    std::memcpy(image.data() + static_cast<size_t>(b.ImageBegin()), data.data(), count);
+    if (b.gameIndex < 0 || b.gameIndex >= list.RowCount() || b.end <= b.begin) continue;
+    const GameEntry* entry = list.EntryForRow(rows[static_cast<size_t>(b.gameIndex)]);
+    const auto begin = static_cast<size_t>(b.ImageBegin());
+    // The ordered list goes up through the image; the packer never overlaps two blocks.
+    if (!entry || begin < image.size()) continue;
+    image.resize(begin, kFiller);
+    if (!AppendBlockData(image, *entry, b.isPrg, static_cast<size_t>(b.end - b.begin))) {
+      if (message) *message = "文件" + entry->path + "已改变，比文件头所说的短!";
+      return {};
+    }
   }
+  image.resize(total, kFiller);
   return image;
 }
 

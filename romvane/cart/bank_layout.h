@@ -26,12 +26,31 @@ struct BankBlock {
   int64_t ImageEnd() const { return int64_t{page} * kPageSize + end; }
 };
 
+// The ordered blocks of a build together with the list state they were computed for. A
+// placement answers only for that state: after any change of the list it holds nothing.
+class BuildPlacement {
+ public:
+  BuildPlacement() = default;
+  BuildPlacement(const GameList& list, std::vector<BankBlock> ordered)
+      : list_(&list), revision_(list.Revision()), ordered_(std::move(ordered)) {}
+
+  const std::vector<BankBlock>& BlocksFor(const GameList& list) const {
+    static const std::vector<BankBlock> kNone;
+    return &list == list_ && list.Revision() == revision_ ? ordered_ : kNone;
+  }
+
+ private:
+  const GameList* list_ = nullptr;
+  uint64_t revision_ = 0;
+  std::vector<BankBlock> ordered_;
+};
+
 struct Layout {
   std::vector<BankBlock> ordered;  // by page, then by begin
   std::string message;             // why the list cannot be laid out; empty when it can
 };
 
-// The PRG blocks of games 1..n, then their CHR blocks, sizes read from the rows.
+// The PRG blocks of games 1..n, then their CHR blocks.
 std::vector<BankBlock> MakeBlocks(const GameList& list);
 
 // Largest first; equal sizes keep their order.
@@ -49,7 +68,10 @@ std::vector<BankBlock> OrderBlocks(const std::vector<BankBlock>& sorted, int32_t
 Layout LayOutGames(const GameList& list, const std::string& reserveText);
 
 // The combined image: every block's data at page * 0x80000 + begin, filler elsewhere,
-// whole pages only; empty for an empty list.
-std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered);
+// whole pages only; empty for an empty list. A list that keeps headers only has the data
+// read from the game files; when one has become shorter, the image is empty and the
+// message says which.
+std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBlock>& ordered,
+                                  std::string* message = nullptr);
 
 }  // namespace romvane

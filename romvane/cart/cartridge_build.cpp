@@ -1,44 +1,77 @@
 #include "cart/cartridge_build.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <new>
 
 #include "cart/generated_files.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
-#include "model/list_file.h"
+#include "model/ines_file.h"
 
 namespace romvane {
-using common::File;
 namespace {
 
-std::string_view Bytes(const std::vector<uint8_t>& v) {
-  return {reinterpret_cast<const char*>(v.data()), v.size()};
+constexpr int kSettleMilliseconds = 10;
+
+struct FileState {
+  bool regular = false;
+  off_t size = -1;
+  int64_t modified = 0;
+  bool operator==(const FileState&) const = default;
+};
+
+// A folder or anything else that is not a regular file is not a menu.
+FileState StateOf(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return {true, st.st_size, int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
 }
 
-bool MenuAppeared(const std::string& menuPath) {
-  return File(std::fopen(menuPath.c_str(), "rb")) != nullptr;
+// Without a way to watch the script, a menu counts as finished once it stays the same
+// across a short pause.
+bool MenuSettled(const std::string& menuPath, const BuildOptions& options) {
+  const FileState seen = StateOf(menuPath);
+  if (!seen.regular) return false;
+  if (options.sleep) options.sleep(kSettleMilliseconds);
+  return StateOf(menuPath) == seen;
 }
 
-// Waits for the script to produce the menu binary: up to 100 looks, 100 ms apart.
-bool WaitForMenu(const std::string& menuPath, const BuildOptions& options) {
+// Waits for the script to produce the menu binary, about ten seconds at most. A watched
+// script is done when it ends: the menu is then whole, or it never comes.
+bool WaitForMenu(const std::string& menuPath, WatchedProcess* script, const BuildOptions& options) {
   for (int attempt = 1; attempt <= kMenuWaitAttempts; ++attempt) {
     if (options.onWait && !options.onWait(attempt)) return false;
-    if (MenuAppeared(menuPath)) return true;
+    if (script) {
+      if (script->WaitForExit(kMenuWaitMilliseconds)) return StateOf(menuPath).regular;
+      continue;
+    }
+    if (MenuSettled(menuPath, options)) return true;
     if (options.sleep) options.sleep(kMenuWaitMilliseconds);
   }
   return false;
 }
 
-}  // namespace
-
-std::string JoinPath(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  const char last = dir.back();
-  return last == '/' || last == '\\' ? dir + name : dir + "/" + name;
+// roms.bin, roms.map and Gamedef.inc belong together: all are replaced, or none.
+std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
+                            const GeneratedText& map, const GeneratedText& table) {
+  std::vector<common::FileContents> files(3);
+  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc"};
+  for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
+  files[0].bytes = std::move(image);
+  files[1].bytes.assign(map.bytes.begin(), map.bytes.end());
+  files[2].bytes.assign(table.bytes.begin(), table.bytes.end());
+  const common::Result written = common::WriteFilesTogether(files);
+  image = std::move(files[0].bytes);
+  if (written) return {};
+  for (size_t i = files.size(); i-- > 0;) {
+    if (written.detail.find(files[i].path) != std::string::npos)
+      return std::string("无法写入文件") + names[i] + "!";
+  }
+  return "无法写入文件roms.bin!";
 }
+
+}  // namespace
 
 std::string MakeScriptName() {
 #ifdef _WIN32
@@ -57,35 +90,18 @@ Command MakeScriptCommand(const std::string& programDir) {
 #endif
 }
 
-std::string MergeMenu(const std::string& programDir, int32_t reserve) {
-  File roms(std::fopen(JoinPath(programDir, "roms.bin").c_str(), "rb"));
-  if (!roms) return "Can't open file roms.bin\n";
-  std::fseek(roms.get(), 0, SEEK_END);
-  const long length = std::ftell(roms.get());
-  std::fseek(roms.get(), 0, SEEK_SET);
+std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, int32_t reserve,
+                      const std::string& romPath) {
   // The menu goes into the top of page 0, so anything shorter than a page cannot take it.
-  if (length <= 0 || length < kPageSize) return "Please check your ROMS.BIN file size!\n";
-  std::vector<uint8_t> image;
-  try {
-    image.resize(static_cast<size_t>(length));
-  } catch (const std::bad_alloc&) {
-    return "There isn't enough memory for this program to run\n";
-  }
-  if (std::fread(image.data(), 1, image.size(), roms.get()) != image.size()) {
-    return "Can't open file roms.bin\n";
-  }
-  roms.reset();
-
-  File menu(std::fopen(JoinPath(programDir, "menu.bin").c_str(), "rb"));
+  if (image.size() < static_cast<size_t>(kPageSize))
+    return "Please check your ROMS.BIN file size!\n";
+  common::File menu = OpenRegularFile(menuPath);
   if (!menu) return "Can't open file menu.bin\n";
   if (reserve < 0 || reserve > kPageSize) reserve = 0;
-  // A shorter menu leaves the rest of the reserved area as roms.bin had it.
+  // A shorter menu leaves the rest of the reserved area as roms.bin has it.
   std::fread(image.data() + (kPageSize - reserve), 1, static_cast<size_t>(reserve), menu.get());
   menu.reset();
-
-  if (!WriteFileAtomically(JoinPath(programDir, "rom.bin"), Bytes(image))) {
-    return "Can't open file rom.bin\n";
-  }
+  if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
   return {};
 }
 
@@ -105,30 +121,24 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
       return result;
     }
   }
-
   const std::string& dir = options.programDir;
-  const std::vector<uint8_t> image = CombineImage(list, layout.ordered);
-  const struct {
-    const char* name;
-    std::string_view data;
-  } outputs[] = {{"roms.bin", Bytes(image)}, {"roms.map", map.bytes}, {"Gamedef.inc", table.bytes}};
-  for (const auto& out : outputs) {
-    if (!WriteFileAtomically(JoinPath(dir, out.name), out.data)) {
-      result.message = std::string("无法写入文件") + out.name + "!";
-      return result;
-    }
-  }
+  std::vector<uint8_t> image = CombineImage(list, layout.ordered, &result.message);
+  if (!result.message.empty()) return result;
+  result.message = WriteBuildFiles(dir, image, map, table);
+  if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");
   std::remove(menuPath.c_str());  // a stale menu must never be merged
-  std::error_code ec;
-  const bool haveScript = std::filesystem::is_regular_file(JoinPath(dir, MakeScriptName()), ec);
-  if (!haveScript || !options.launcher || !options.launcher->Start(MakeScriptCommand(dir)) ||
-      !WaitForMenu(menuPath, options)) {
+  StartedProcess script;
+  if (StateOf(JoinPath(dir, MakeScriptName())).regular && options.launcher)
+    script = options.launcher->StartWatched(MakeScriptCommand(dir));
+  if (!script.started || !WaitForMenu(menuPath, script.watch.get(), options)) {
     result.message = "Make File Error!\n";
     return result;
   }
-  result.message = MergeMenu(dir, ParseHex(options.reserveText));
+  const std::string romPath = JoinPath(dir, "rom.bin");
+  result.message = MergeMenu(image, menuPath, ParseHex(options.reserveText), romPath);
+  if (result.message.empty()) result.romPath = romPath;
   return result;
 }
 

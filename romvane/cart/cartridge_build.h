@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 
 namespace romvane {
 
+// The menu build gets about ten seconds: this many steps of this many milliseconds.
 constexpr int kMenuWaitAttempts = 100;
 constexpr int kMenuWaitMilliseconds = 100;
 
@@ -17,16 +19,18 @@ struct BuildOptions {
   std::string reserveText = "6000";
   std::string programDir;  // where the make script lives and every build file goes
   Launcher* launcher = nullptr;
-  // Waits between two looks for the menu binary; tests replace it.
+  // Waits between two looks for the menu binary when the launcher cannot watch the
+  // script; tests replace it.
   std::function<void(int milliseconds)> sleep;
-  // Told before each look for the menu binary (attempt 1..100), so a window can show
-  // progress; returns false to give up waiting.
+  // Told before each step of the wait (1..100), so a window can show progress; returns
+  // false to give up waiting.
   std::function<bool(int attempt)> onWait;
 };
 
 struct BuildResult {
   std::vector<BankBlock> ordered;  // the layout, also when a later step failed
   std::string message;             // empty when the build succeeded
+  std::string romPath;             // where rom.bin was written, after a success
 };
 
 // The make script of the menu program: "make.bat" on Windows, "make.sh" elsewhere.
@@ -36,8 +40,10 @@ Command MakeScriptCommand(const std::string& programDir);
 // The whole build: roms.bin, roms.map, Gamedef.inc, the menu build and rom.bin.
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options);
 
-// The last step alone: merges the first `reserve` bytes of menu.bin into the top of
-// page 0 of roms.bin and writes rom.bin. Returns the message, or empty on success.
-std::string MergeMenu(const std::string& programDir, int32_t reserve);
+// The last step alone: puts the first `reserve` bytes of the menu binary into the top of
+// page 0 of the combined image and writes the result to romPath. Returns the message,
+// or empty on success.
+std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, int32_t reserve,
+                      const std::string& romPath);
 
 }  // namespace romvane

@@ -1,8 +1,18 @@
 #include "cart/emulator_run.h"
 
-#include <filesystem>
+#include <cstdint>
+#include <vector>
+
+#include "common/file_io.h"
 
 namespace romvane {
+namespace {
+
+// An iNES image holds at most 255 PRG and 255 CHR units and a trainer; anything far
+// beyond that is not a game.
+constexpr size_t kMaxGameFileBytes = 64 << 20;
+
+}  // namespace
 
 std::string EmulatorPath(const std::string& programDir) {
 #ifdef _WIN32
@@ -23,15 +33,11 @@ GameRun PrepareGameRun(const GameList& list, int row, const std::string& program
     run.message = "请选择一个有效的游戏!";
     return run;
   }
-  // Copy beside, then rename, so the emulator never sees a half-copied game.
+  // Replaced whole, so the emulator never sees a half-copied game.
   const std::string target = JoinPath(programDir, "Temp.nes");
-  const std::string temp = target + ".tmp~";
-  std::error_code ec;
-  std::filesystem::copy_file(entry->path, temp, std::filesystem::copy_options::overwrite_existing,
-                             ec);
-  if (!ec) std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
+  std::vector<uint8_t> bytes;
+  if (!common::ReadFileBytes(entry->path, kMaxGameFileBytes, bytes, true) ||
+      !common::WriteFileReplacing(target, bytes)) {
     run.message = "无法复制文件" + entry->path + "到Temp.nes!";
     return run;
   }

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "cart/parse_hex.h"
 #include "common/gbk.h"
 
 namespace romvane {
@@ -22,11 +21,16 @@ std::string TabsAfterTitle(size_t gbkBytes) {
   return "\t";
 }
 
-const BankBlock* FindBlock(const std::vector<BankBlock>& ordered, int gameIndex, bool isPrg) {
+// The first block of each kind per game, by game index.
+std::vector<const BankBlock*> BlocksByGame(const std::vector<BankBlock>& ordered, int games,
+                                           bool isPrg) {
+  std::vector<const BankBlock*> found(static_cast<size_t>(games), nullptr);
   for (const BankBlock& b : ordered) {
-    if (b.gameIndex == gameIndex && b.isPrg == isPrg) return &b;
+    if (b.isPrg != isPrg || b.gameIndex < 0 || b.gameIndex >= games) continue;
+    const BankBlock*& slot = found[static_cast<size_t>(b.gameIndex)];
+    if (!slot) slot = &b;
   }
-  return nullptr;
+  return found;
 }
 
 std::optional<uint8_t> PrgSizeCode(int32_t size) {
@@ -114,17 +118,19 @@ GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& 
   for (int i = 1; i <= n; ++i)
     text += "\t.word\t" + Format("Game%03d", static_cast<unsigned>(i)) + "\n";
   text += "\t.word\t$0000\n";
+  const std::vector<int> rows = list.RowsByNumber();
+  const std::vector<const BankBlock*> prgBlocks = BlocksByGame(ordered, n, true);
+  const std::vector<const BankBlock*> chrBlocks = BlocksByGame(ordered, n, false);
   for (int k = 0; k < n; ++k) {
-    const int row = list.RowWithNumber(k + 1);
+    const int row = rows[static_cast<size_t>(k)];
     const GameEntry* entry = list.EntryForRow(row);
-    const BankBlock* prg = FindBlock(ordered, k, true);
-    const BankBlock* chr = FindBlock(ordered, k, false);
+    const BankBlock* prg = prgBlocks[static_cast<size_t>(k)];
+    const BankBlock* chr = chrBlocks[static_cast<size_t>(k)];
     if (row < 0 || !entry || !prg || !chr) {
       return {{}, "第" + std::to_string(k + 1) + "个游戏没有位置，无法生成Gamedef.inc!"};
     }
-    const ListRow& r = list.Row(row);
-    const int32_t prgSize = ParseHex(r.text[kColPrgSize]);
-    const int32_t chrSize = ParseHex(r.text[kColChrSize]);
+    const auto prgSize = static_cast<int32_t>(entry->PrgSize());
+    const auto chrSize = static_cast<int32_t>(entry->ChrSize());
     const GameDescriptor d = DescribeGame(IsVertical(entry->header), prg->ImageBegin(),
                                           chr->ImageBegin(), prgSize, chrSize);
 
@@ -139,7 +145,7 @@ GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& 
       text += "\n\t.byte\t" + Format("$%02x", d.chrHighBits);
     }
     text += "\n\t.word\tGameSub\n\t";
-    text += ".byte\t" + QuotedTitle(r.text[kColTitle]) + "\n\t";
+    text += ".byte\t" + QuotedTitle(entry->title) + "\n\t";
     text += ".byte\t$00\n";
   }
   auto bytes = ToGbkText(text);

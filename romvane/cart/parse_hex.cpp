@@ -15,7 +15,7 @@ int32_t ParseHex(std::string_view text) {
     } else {
       return -1;
     }
-    value = value * 16 + digit;  // wraps in 32 bits like the original field reader
+    value = value * 16 + digit;  // 32-bit arithmetic: a ninth digit wraps
   }
   return static_cast<int32_t>(value);
 }

@@ -79,11 +79,16 @@ int Info(const Arguments& args) {
   }
   int status = 0;
   for (const std::string& path : args.positional) {
-    GameList list;
+    GameList list(GameData::kHeaderOnly);
     const AddResult added = list.AddGame(path, BaseNameOf(path));
-    const ListRow& row = list.Row(0);
-    std::printf("%s\t%s\t%s\t%s\n", row.text[kColTitle].c_str(), row.text[kColPrgSize].c_str(),
-                row.text[kColChrSize].c_str(), row.text[kColAttribute].c_str());
+    if (list.RowCount() == 0) {
+      PrintMessage(added.message);
+      status = 1;
+      continue;
+    }
+    const GameEntry& game = list.Game(0);
+    std::printf("%s\t%s\t%s\t%s\n", game.title.c_str(), ColumnText(game, kColPrgSize).c_str(),
+                ColumnText(game, kColChrSize).c_str(), ColumnText(game, kColAttribute).c_str());
     if (added.status == AddStatus::kNoSignature) {
       PrintMessage("文件" + path + "不是NES文件!");
       status = 1;
@@ -100,7 +105,7 @@ int Build(const Arguments& args) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  GameList list;
+  GameList list(GameData::kHeaderOnly);  // the image is read straight from the game files
   if (!LoadList(list, args.positional[0])) return 1;
   QtLauncher launcher;
   BuildOptions options;
@@ -126,7 +131,7 @@ int Run(const Arguments& args) {
     char* end = nullptr;
     const long number = std::strtol(args.positional[1].c_str(), &end, 10);
     const int row = (*end == '\0' && number > 0 && number <= list.RowCount())
-                        ? list.RowWithNumber(static_cast<int>(number))
+                        ? list.RowsByNumber()[static_cast<size_t>(number - 1)]
                         : -1;
     const GameRun run = PrepareGameRun(list, row, dir);
     if (!run.message.empty()) {
@@ -150,7 +155,7 @@ int Export(const Arguments& args) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  GameList list;
+  GameList list(GameData::kHeaderOnly);
   if (!LoadList(list, args.positional[0])) return 1;
   const ExportResult result = WriteListWorkbook(ShownRows(list), args.positional[1]);
   if (!result.message.empty()) PrintMessage(result.message);

@@ -1,74 +1,60 @@
 #include "model/game_list.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
+#include <numeric>
 
-#include "common/file_io.h"
 #include "common/gbk.h"
+#include "model/ines_file.h"
 
 namespace romvane {
-using common::File;
-using common::Utf8ToGbk;
 namespace {
-
-int ParseDecimal(const std::string& text) {
-  if (text.empty() || text.size() > 9) return 0;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return 0;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
-
-// Reads exactly size bytes, or reports that the file ended first.
-bool ReadExactly(FILE* f, std::vector<uint8_t>& out, size_t size) {
-  out.resize(size);
-  if (size == 0) return true;
-  if (std::fread(out.data(), 1, size, f) == size) return true;
-  out.clear();
-  return false;
-}
 
 // Text of a column as the list compares it: GBK bytes where the text converts.
 std::string ByteKey(const std::string& text) {
-  return Utf8ToGbk(text).value_or(text);
+  return common::Utf8ToGbk(text).value_or(text);
 }
 
 }  // namespace
 
-int GameList::NumberOfRow(int row) const {
-  return ParseDecimal(rows_[static_cast<size_t>(row)].text[kColNumber]);
-}
-
-int GameList::RowWithNumber(int number) const {
-  for (int i = 0; i < RowCount(); ++i) {
-    if (NumberOfRow(i) == number) return i;
+std::string ColumnText(const GameEntry& game, int column) {
+  switch (column) {
+    case kColNumber:
+      return std::to_string(game.Number());
+    case kColTitle:
+      return game.title;
+    case kColPrgSize:
+      return game.hasRecord ? HexText(game.PrgSize()) : std::string();
+    case kColChrSize:
+      return game.hasRecord ? HexText(game.ChrSize()) : std::string();
+    case kColAttribute:
+      return game.hasRecord ? AttributeText(game.header) : std::string();
+    default:
+      return {};
   }
-  return -1;
 }
 
-GameEntry* GameList::EntryWithIndex(int index) {
-  auto it = std::lower_bound(records_.begin(), records_.end(), index,
-                             [](const GameEntry& e, int i) { return e.index < i; });
-  return it != records_.end() && it->index == index ? &*it : nullptr;
+int GameList::RecordCount() const {
+  return static_cast<int>(
+      std::count_if(games_.begin(), games_.end(), [](const GameEntry& g) { return g.hasRecord; }));
 }
 
 const GameEntry* GameList::EntryForRow(int row) const {
-  return const_cast<GameList*>(this)->EntryForRow(row);
+  if (row < 0 || row >= RowCount() || !Game(row).hasRecord) return nullptr;
+  return &Game(row);
 }
 
-GameEntry* GameList::EntryForRow(int row) {
-  if (row < 0 || row >= RowCount()) return nullptr;
-  const int number = NumberOfRow(row);
-  return number > 0 ? EntryWithIndex(number - 1) : nullptr;
+std::vector<int> GameList::RowsByNumber() const {
+  std::vector<int> rows(games_.size(), -1);
+  for (int row = 0; row < RowCount(); ++row) {
+    const int index = Game(row).index;
+    if (index >= 0 && index < RowCount()) rows[static_cast<size_t>(index)] = row;
+  }
+  return rows;
 }
 
-const std::string& GameList::PathOfRow(int row) const {
-  const GameEntry* entry = EntryForRow(row);
-  return entry ? entry->path : Row(row).path;
+void GameList::Touch(bool contentChanged) {
+  ++revision_;
+  if (contentChanged) modified_ = true;
 }
 
 AddResult GameList::AddGame(const std::string& path, const std::string& title,
@@ -76,75 +62,72 @@ AddResult GameList::AddGame(const std::string& path, const std::string& title,
   if (RowCount() >= kMaxGames) {
     return {AddStatus::kListFull, "列表已满，最多只能加入" + std::to_string(kMaxGames) + "个游戏!"};
   }
-  ListRow row;
-  const int number = RowCount() + 1;
-  row.text[kColNumber] = std::to_string(number);
-  row.path = path;
-  if (!titleOnlyWhenValid) row.text[kColTitle] = title;
-
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    rows_.push_back(std::move(row));
-    return {AddStatus::kUnreadable, "无法打开文件" + path + "!"};
+  // A list file holds one game per line: such a path could never be loaded back.
+  if (path.find_first_of("\r\n") != std::string::npos) {
+    return {AddStatus::kRefused, "文件路径含有换行符，无法加入列表!"};
   }
-  GameEntry entry;
-  const size_t got = std::fread(entry.header.data(), 1, kInesHeaderSize, file.get());
-  const bool signature = got >= 4 && HasInesSignature(entry.header);
-  if (!signature) {
-    rows_.push_back(std::move(row));
-    return {AddStatus::kNoSignature, {}};
+  GameEntry game;
+  game.index = RowCount();
+  game.path = path;
+  InesFile ines = ReadInesFile(path, data_ == GameData::kWhole);
+  AddResult result;
+  switch (ines.status) {
+    case InesStatus::kComplete:
+      result.status = AddStatus::kStored;
+      game.hasRecord = true;
+      game.header = ines.header;
+      game.prg = std::move(ines.prg);
+      game.chr = std::move(ines.chr);
+      break;
+    case InesStatus::kUnreadable:
+      result = {AddStatus::kUnreadable, "无法打开文件" + path + "!"};
+      break;
+    case InesStatus::kNotAFile:
+      result = {AddStatus::kUnreadable, "文件" + path + "不是普通文件!"};
+      break;
+    case InesStatus::kNoSignature:
+      result.status = AddStatus::kNoSignature;
+      break;
+    case InesStatus::kTruncated:
+      result = {AddStatus::kTruncated, "文件" + path + "不完整，比文件头所说的短!"};
+      break;
   }
-  if (got < kInesHeaderSize || !ReadExactly(file.get(), entry.prg, PrgByteSize(entry.header)) ||
-      !ReadExactly(file.get(), entry.chr, ChrByteSize(entry.header))) {
-    rows_.push_back(std::move(row));
-    return {AddStatus::kTruncated, "文件" + path + "不完整，比文件头所说的短!"};
-  }
-  entry.path = path;
-  entry.index = number - 1;
-  row.text[kColTitle] = title;
-  row.text[kColPrgSize] = HexText(PrgByteSize(entry.header));
-  row.text[kColChrSize] = HexText(ChrByteSize(entry.header));
-  row.text[kColAttribute] = AttributeText(entry.header);
-  rows_.push_back(std::move(row));
-  records_.push_back(std::move(entry));  // the highest number so far: index order holds
-  return {AddStatus::kStored, {}};
+  if (game.hasRecord || !titleOnlyWhenValid) game.title = title;
+  if (observer_) observer_->BeforeInsert(RowCount(), RowCount());
+  games_.push_back(std::move(game));
+  Touch(true);
+  if (observer_) observer_->AfterInsert();
+  return result;
 }
 
 void GameList::RemoveGames(std::vector<int> rows) {
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::erase_if(rows, [this](int r) { return r < 0 || r >= RowCount(); });
+  if (rows.empty()) return;
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    const int row = *it;
-    if (row < 0 || row >= RowCount()) continue;
-    const int number = NumberOfRow(row);
-    if (GameEntry* entry = EntryWithIndex(number - 1)) {
-      records_.erase(records_.begin() + (entry - records_.data()));
-    }
-    rows_.erase(rows_.begin() + row);
-    for (ListRow& r : rows_) {
-      const int n = ParseDecimal(r.text[kColNumber]);
-      if (n > number) r.text[kColNumber] = std::to_string(n - 1);
-    }
-    for (GameEntry& e : records_) {
-      if (e.index > number - 1) --e.index;
+    const int index = Game(*it).index;
+    if (observer_) observer_->BeforeRemove(*it, *it);
+    games_.erase(games_.begin() + *it);
+    if (observer_) observer_->AfterRemove();
+    for (GameEntry& g : games_) {
+      if (g.index > index) --g.index;
     }
   }
+  Touch(true);
+  if (observer_ && !games_.empty()) observer_->Changed(0, RowCount() - 1);
 }
 
-void GameList::ExchangeRows(int a, int b) {
-  ListRow& ra = rows_[static_cast<size_t>(a)];
-  ListRow& rb = rows_[static_cast<size_t>(b)];
-  GameEntry* ea = EntryForRow(a);
-  GameEntry* eb = EntryForRow(b);
-  const int na = NumberOfRow(a);
-  const int nb = NumberOfRow(b);
-  for (int c = kColTitle; c < kColumnCount; ++c) std::swap(ra.text[c], rb.text[c]);
-  std::swap(ra.path, rb.path);
-  // The records follow their texts; the numbers stay with the positions.
-  if (ea) ea->index = nb - 1;
-  if (eb) eb->index = na - 1;
-  std::sort(records_.begin(), records_.end(),
-            [](const GameEntry& x, const GameEntry& y) { return x.index < y.index; });
+void GameList::ExchangeRows(int upper) {
+  GameEntry& a = games_[static_cast<size_t>(upper)];
+  GameEntry& b = games_[static_cast<size_t>(upper) + 1];
+  if (observer_) observer_->BeforeMove(upper + 1, upper);
+  std::swap(a, b);
+  std::swap(a.index, b.index);  // the numbers stay with the positions
+  if (observer_) {
+    observer_->AfterMove();
+    observer_->Changed(upper, upper + 1);
+  }
 }
 
 std::string GameList::MoveGameUp(std::vector<int>& selection) {
@@ -152,7 +135,8 @@ std::string GameList::MoveGameUp(std::vector<int>& selection) {
   for (int& row : selection) {
     if (row <= 0) return "文件不需要上移!";
     if (row >= RowCount()) continue;
-    ExchangeRows(row, row - 1);
+    ExchangeRows(row - 1);
+    Touch(true);
     --row;
   }
   return {};
@@ -164,10 +148,18 @@ std::string GameList::MoveGameDown(std::vector<int>& selection) {
     int& row = *it;
     if (row >= RowCount() - 1 || RowCount() == 1) return "文件不需要下移!";
     if (row < 0) continue;
-    ExchangeRows(row, row + 1);
+    ExchangeRows(row);
+    Touch(true);
     ++row;
   }
   return {};
+}
+
+void GameList::MoveRow(int from, int to) {
+  if (observer_) observer_->BeforeMove(from, to);
+  const auto first = games_.begin();
+  std::rotate(first + to, first + from, first + from + 1);  // to < from: the row moves up
+  if (observer_) observer_->AfterMove();
 }
 
 void GameList::MoveRowsTo(std::vector<int> selection, int dropRow) {
@@ -177,91 +169,85 @@ void GameList::MoveRowsTo(std::vector<int> selection, int dropRow) {
   if (selection.empty()) return;
   if (dropRow < 0 || dropRow > RowCount()) dropRow = RowCount();
 
-  // Each row travels with the number of its record, so the pairs survive the move.
-  std::vector<std::pair<ListRow, int>> moving;
-  for (auto it = selection.rbegin(); it != selection.rend(); ++it) {
-    moving.insert(moving.begin(), {rows_[static_cast<size_t>(*it)], NumberOfRow(*it)});
-    rows_.erase(rows_.begin() + *it);
-    if (*it < dropRow) --dropRow;
+  // The wanted order of the present rows, then the fewest single-row moves up into it.
+  std::vector<int> order;
+  std::vector<bool> moving(games_.size(), false);
+  for (int r : selection) moving[static_cast<size_t>(r)] = true;
+  for (int r = 0; r <= RowCount(); ++r) {
+    if (r == dropRow) order.insert(order.end(), selection.begin(), selection.end());
+    if (r < RowCount() && !moving[static_cast<size_t>(r)]) order.push_back(r);
   }
-  std::vector<int> oldNumbers;
-  for (int i = 0; i < RowCount(); ++i) oldNumbers.push_back(NumberOfRow(i));
-  for (size_t k = 0; k < moving.size(); ++k) {
-    rows_.insert(rows_.begin() + dropRow + static_cast<int>(k), moving[k].first);
-    oldNumbers.insert(oldNumbers.begin() + dropRow + static_cast<int>(k), moving[k].second);
+  std::vector<int> current(games_.size());
+  std::iota(current.begin(), current.end(), 0);
+  for (int p = 0; p < RowCount(); ++p) {
+    const auto at = std::find(current.begin() + p, current.end(), order[static_cast<size_t>(p)]);
+    const int q = static_cast<int>(at - current.begin());
+    if (q == p) continue;
+    MoveRow(q, p);
+    std::rotate(current.begin() + p, at, at + 1);
   }
-  std::vector<GameEntry> renumbered;
-  for (int i = 0; i < RowCount(); ++i) {
-    rows_[static_cast<size_t>(i)].text[kColNumber] = std::to_string(i + 1);
-    if (GameEntry* e = EntryWithIndex(oldNumbers[static_cast<size_t>(i)] - 1)) {
-      renumbered.push_back(std::move(*e));
-      renumbered.back().index = i;
-    }
-  }
-  records_ = std::move(renumbered);
+  for (int row = 0; row < RowCount(); ++row) games_[static_cast<size_t>(row)].index = row;
+  Touch(true);
+  if (observer_) observer_->Changed(0, RowCount() - 1);
 }
 
 void GameList::Clear() {
-  rows_.clear();
-  records_.clear();
+  if (!games_.empty()) {
+    if (observer_) observer_->BeforeRemove(0, RowCount() - 1);
+    games_.clear();
+    if (observer_) observer_->AfterRemove();
+    Touch(true);
+  }
 }
 
 void GameList::SetTitle(int row, std::string title) {
-  if (row >= 0 && row < RowCount())
-    rows_[static_cast<size_t>(row)].text[kColTitle] = std::move(title);
+  if (row < 0 || row >= RowCount()) return;
+  games_[static_cast<size_t>(row)].title = std::move(title);
+  Touch(true);
+  if (observer_) observer_->Changed(row, row);
 }
 
 void GameList::SortRows(int column, bool ascending) {
   if (column < 0 || column >= kColumnCount) return;
-  struct Keyed {
-    long long number;
-    std::string text;
-    ListRow row;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(rows_.size());
-  for (ListRow& r : rows_) {
-    Keyed k{0, {}, std::move(r)};
-    const std::string& t = k.row.text[static_cast<size_t>(column)];
-    if (column == kColNumber) {
-      k.number = ParseDecimal(t);
-    } else if (column == kColPrgSize || column == kColChrSize) {
-      // The size texts are our own lower-case hex; an empty one (no record) counts 0.
-      k.number = std::strtoll(t.c_str(), nullptr, 16);
-    } else {
-      k.text = ByteKey(t);
-    }
-    keyed.push_back(std::move(k));
-  }
   const bool byNumber = column == kColNumber || column == kColPrgSize || column == kColChrSize;
-  std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-    if (byNumber) return ascending ? a.number < b.number : b.number < a.number;
-    return ascending ? a.text < b.text : b.text < a.text;
+  std::vector<long long> numbers(games_.size());
+  std::vector<std::string> texts(games_.size());
+  for (size_t i = 0; i < games_.size(); ++i) {
+    const GameEntry& g = games_[i];
+    if (column == kColNumber) numbers[i] = g.Number();
+    if (column == kColPrgSize) numbers[i] = g.PrgSize();
+    if (column == kColChrSize) numbers[i] = g.ChrSize();
+    if (!byNumber) texts[i] = ByteKey(ColumnText(g, column));
+  }
+  std::vector<int> order(games_.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const auto x = static_cast<size_t>(a), y = static_cast<size_t>(b);
+    if (byNumber) return ascending ? numbers[x] < numbers[y] : numbers[y] < numbers[x];
+    return ascending ? texts[x] < texts[y] : texts[y] < texts[x];
   });
-  rows_.clear();
-  for (Keyed& k : keyed) rows_.push_back(std::move(k.row));
+  if (observer_) observer_->BeforeReorder();
+  std::vector<GameEntry> sorted;
+  sorted.reserve(games_.size());
+  std::vector<int> newRowOf(games_.size());
+  for (size_t p = 0; p < order.size(); ++p) {
+    newRowOf[static_cast<size_t>(order[p])] = static_cast<int>(p);
+    sorted.push_back(std::move(games_[static_cast<size_t>(order[p])]));
+  }
+  games_ = std::move(sorted);
+  Touch(false);
+  if (observer_) observer_->AfterReorder(newRowOf);
 }
 
 std::string GameList::SetMirroring(int row, bool vertical) {
-  GameEntry* entry = EntryForRow(row);
-  if (!entry) return "该行没有有效的NES文件!";
-  File file(std::fopen(entry->path.c_str(), "r+b"));
-  if (!file) return "无法写入文件" + entry->path + "!";
+  if (!EntryForRow(row)) return "该行没有有效的NES文件!";
+  GameEntry& game = games_[static_cast<size_t>(row)];
   InesHeader onDisk{};
-  if (std::fread(onDisk.data(), 1, onDisk.size(), file.get()) != onDisk.size() ||
-      !HasInesSignature(onDisk)) {
-    return "文件" + entry->path + "已不是有效的NES文件!";
-  }
-  // Only the mirroring bit changes; the rest of the header is kept as the file has it.
-  onDisk[6] =
-      static_cast<uint8_t>(vertical ? (onDisk[6] | kFlagVertical) : (onDisk[6] & ~kFlagVertical));
-  if (std::fseek(file.get(), 0, SEEK_SET) != 0 ||
-      std::fwrite(onDisk.data(), 1, onDisk.size(), file.get()) != onDisk.size() ||
-      std::fflush(file.get()) != 0) {
-    return "无法写入文件" + entry->path + "!";
-  }
-  entry->header[6] = onDisk[6];
-  rows_[static_cast<size_t>(row)].text[kColAttribute] = AttributeText(entry->header);
+  const std::string message = WriteInesMirroring(game.path, vertical, onDisk);
+  if (!message.empty()) return message;
+  game.header[6] = onDisk[6];
+  Touch(false);
+  if (observer_) observer_->Changed(row, row);
   return {};
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,23 +8,28 @@
 
 namespace romvane {
 
-// One stored game: the file it came from, its header and its PRG and CHR data.
+// One game of the list: what the user added and, for a complete iNES image, its header
+// and its PRG and CHR data.
 struct GameEntry {
-  std::string path;
+  int32_t index = 0;  // the number shown in the list, minus one
+  std::string title;
+  std::string path;        // the file the game was added from
+  bool hasRecord = false;  // a complete iNES image: header, sizes and attribute are known
   InesHeader header{};
   std::vector<uint8_t> prg;  // from file offset 16, a trainer included
   std::vector<uint8_t> chr;  // directly after the PRG data
-  int32_t index = 0;         // the number of the row it belongs to, minus one
+
+  int Number() const { return index + 1; }
+  uint32_t PrgSize() const { return hasRecord ? PrgByteSize(header) : 0; }
+  uint32_t ChrSize() const { return hasRecord ? ChrByteSize(header) : 0; }
 };
 
 enum Column { kColNumber, kColTitle, kColPrgSize, kColChrSize, kColAttribute, kColumnCount };
 
-// One row of the list as shown: all five columns are text. The path is kept with the
-// row too, so a row whose file had no iNES signature still saves and reloads.
-struct ListRow {
-  std::array<std::string, kColumnCount> text;
-  std::string path;
-};
+// The text a column shows for a game: the number in decimal, the title, the sizes in
+// lower-case hexadecimal and the attribute text; a game without a record shows no sizes
+// and no attribute.
+std::string ColumnText(const GameEntry& game, int column);
 
 enum class AddStatus {
   kStored,       // a row and its record
@@ -33,6 +37,7 @@ enum class AddStatus {
   kUnreadable,   // a row without a record; the file could not be opened
   kTruncated,    // a row without a record; the file is shorter than its header says
   kListFull,     // nothing added
+  kRefused,      // nothing added: the path cannot stand in a list file
 };
 
 struct AddResult {
@@ -40,29 +45,54 @@ struct AddResult {
   std::string message;  // the program's message when something must be shown
 };
 
-// The ordered rows of the list and the table of records. Rows are paired with records
-// only through the row's number: the record of a row is the one whose index is the
-// number minus one, whatever order the rows are shown in.
+// Whether the list keeps each game's PRG and CHR data or only its header (enough for
+// the export and for showing the list).
+enum class GameData { kWhole, kHeaderOnly };
+
+// Told about every change of the list, row by row, so a view can follow it. Moves use
+// the destination convention of Qt's item models: the row index before the move.
+class GameListObserver {
+ public:
+  virtual ~GameListObserver() = default;
+  virtual void BeforeInsert(int first, int last) = 0;
+  virtual void AfterInsert() = 0;
+  virtual void BeforeRemove(int first, int last) = 0;
+  virtual void AfterRemove() = 0;
+  virtual void BeforeMove(int row, int destination) = 0;
+  virtual void AfterMove() = 0;
+  // A reordering of every row; newRowOf[old row] is where it now stands.
+  virtual void BeforeReorder() = 0;
+  virtual void AfterReorder(const std::vector<int>& newRowOf) = 0;
+  virtual void Changed(int firstRow, int lastRow) = 0;
+};
+
+// The ordered games of the list, in the order they are shown. Each game carries its
+// number; rows show numbers 1..n, and only sorting shows them in another order.
 class GameList {
  public:
   static constexpr int kMaxGames = 512;
 
-  int RowCount() const { return static_cast<int>(rows_.size()); }
-  int RecordCount() const { return static_cast<int>(records_.size()); }
-  const ListRow& Row(int row) const { return rows_[static_cast<size_t>(row)]; }
-  const std::vector<ListRow>& Rows() const { return rows_; }
+  explicit GameList(GameData data = GameData::kWhole) : data_(data) {}
 
-  // Column 0 read as a decimal number (0 when it is not one).
-  int NumberOfRow(int row) const;
-  // The position of the row showing the given number, or -1.
-  int RowWithNumber(int number) const;
+  int RowCount() const { return static_cast<int>(games_.size()); }
+  int RecordCount() const;
+  const GameEntry& Game(int row) const { return games_[static_cast<size_t>(row)]; }
+  const std::vector<GameEntry>& Games() const { return games_; }
 
+  // The row's game when it has a record, else nullptr.
   const GameEntry* EntryForRow(int row) const;
-  GameEntry* EntryForRow(int row);
 
-  // The file a row stands for: its record's path, or for a row without a record the
-  // path it was added from.
-  const std::string& PathOfRow(int row) const;
+  // Row positions in number order: element k is the row showing number k + 1.
+  std::vector<int> RowsByNumber() const;
+
+  // Rises with every change, so anything computed from the list can tell whether it
+  // still belongs to it.
+  uint64_t Revision() const { return revision_; }
+  // Whether the games, their order or a title changed since MarkSaved.
+  bool Modified() const { return modified_; }
+  void MarkSaved() { modified_ = false; }
+
+  void SetObserver(GameListObserver* observer) { observer_ = observer; }
 
   // Appends a row for the file and, when it is a complete iNES image, its record.
   // With titleOnlyWhenValid (files dropped on the list) a file without the signature
@@ -70,18 +100,17 @@ class GameList {
   AddResult AddGame(const std::string& path, const std::string& title,
                     bool titleOnlyWhenValid = false);
 
-  // Removes the rows (positions) and their records; later numbers close the gap.
+  // Removes the rows (positions); later numbers close the gap.
   void RemoveGames(std::vector<int> rows);
 
-  // Exchange each selected row with its neighbour. The selection follows the rows.
-  // Returns the message to show ("文件不需要上移!") when the first row cannot move,
-  // in which case nothing at all moves.
+  // Exchange each selected row with its neighbour; the numbers stay with the positions
+  // and the selection follows the games. Returns the message to show ("文件不需要上移!")
+  // when the first row cannot move, in which case nothing at all moves.
   std::string MoveGameUp(std::vector<int>& selection);
   std::string MoveGameDown(std::vector<int>& selection);
 
   // Moves the selected rows, in their order, to stand before the row at dropRow
-  // (RowCount() appends them); numbers stay with the positions and the rows are
-  // renumbered 1..n in their new order, each keeping its own record.
+  // (RowCount() appends them); the rows are renumbered 1..n in their new order.
   void MoveRowsTo(std::vector<int> selection, int dropRow);
 
   void Clear();
@@ -89,19 +118,23 @@ class GameList {
   void SetTitle(int row, std::string title);
 
   // Orders the rows by one column (numbers and sizes as integers, texts as GBK bytes);
-  // only the display order changes, never a number or a record.
+  // only the display order changes, never a number.
   void SortRows(int column, bool ascending);
 
-  // Rewrites the mirroring bit of the row's game, in its file and in the record.
+  // Rewrites the mirroring bit of the row's game, in its file and in the list.
   // Returns an empty text on success, else the message to show.
   std::string SetMirroring(int row, bool vertical);
 
  private:
-  GameEntry* EntryWithIndex(int index);
-  void ExchangeRows(int a, int b);
+  void ExchangeRows(int upper);  // the row and the one below it
+  void MoveRow(int from, int to);
+  void Touch(bool contentChanged);
 
-  std::vector<ListRow> rows_;
-  std::vector<GameEntry> records_;  // kept in index order
+  std::vector<GameEntry> games_;
+  GameData data_;
+  uint64_t revision_ = 0;
+  bool modified_ = false;
+  GameListObserver* observer_ = nullptr;
 };
 
 }  // namespace romvane

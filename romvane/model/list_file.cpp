@@ -1,56 +1,146 @@
 #include "model/list_file.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <unistd.h>
 
+#include <cstdio>
+#include <optional>
+#include <span>
+
+#include "common/file_io.h"
 #include "common/gbk.h"
+#include "model/ines_file.h"
 #include "model/paths.h"
 
 namespace romvane {
 using common::GbkToUtf8;
 using common::Utf8ToGbk;
+namespace {
 
-bool WriteFileAtomically(const std::string& path, std::string_view data) {
-  const std::string temp = path + ".tmp~";
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-  std::remove(temp.c_str());
-  return false;
+constexpr size_t kMaxListFileBytes = 16 << 20;  // far beyond 512 lines of paths
+
+struct ListLine {
+  std::string path;
+  std::string title;
+};
+
+bool Exists(const std::string& path) {
+  return !path.empty() && access(path.c_str(), F_OK) == 0;
 }
 
-std::string SaveListFile(const GameList& list, const std::string& path) {
+// The reading of a line: the last comma whose text before it names an existing file,
+// else the whole line when it names one, else the last comma as the format always had it.
+std::optional<ListLine> SplitLine(const std::string& line, bool requireExisting) {
+  for (size_t comma = line.rfind(','); comma != std::string::npos;
+       comma = comma == 0 ? std::string::npos : line.rfind(',', comma - 1)) {
+    if (Exists(line.substr(0, comma)))
+      return ListLine{line.substr(0, comma), line.substr(comma + 1)};
+  }
+  if (Exists(line) || line.find(',') == std::string::npos) {
+    if (requireExisting && !Exists(line)) return std::nullopt;
+    return ListLine{line, BaseNameOf(line)};
+  }
+  if (requireExisting) return std::nullopt;
+  const size_t last = line.rfind(',');
+  return ListLine{line.substr(0, last), line.substr(last + 1)};
+}
+
+bool IsUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t extra = c < 0x80                ? 0
+                         : c >= 0xC2 && c < 0xE0 ? 1
+                         : c >= 0xE0 && c < 0xF0 ? 2
+                         : c >= 0xF0 && c < 0xF5 ? 3
+                                                 : 9;
+    if (extra == 9 || i + extra >= text.size() + (extra == 0)) return false;
+    for (size_t k = 1; k <= extra; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+// GBK as the format says, UTF-8 where a Linux editor wrote the line.
+std::optional<ListLine> ReadLine(const std::string& raw) {
+  const auto gbk = GbkToUtf8(raw);
+  const bool utf8 = IsUtf8(raw);
+  if (!gbk) {
+    if (!utf8) return std::nullopt;
+    return SplitLine(raw, false);
+  }
+  if (utf8 && *gbk != raw && !SplitLine(*gbk, true)) {
+    if (auto asUtf8 = SplitLine(raw, true)) return asUtf8;
+  }
+  return SplitLine(*gbk, false);
+}
+
+bool ReadListBytes(const std::string& path, std::string& content, std::string& error) {
+  bool notRegular = false;
+  common::File file = OpenRegularFile(path, &notRegular);
+  if (!file) {
+    error = notRegular ? "文件" + path + "不是普通文件!" : "无法打开文件" + path + "!";
+    return false;
+  }
+  char chunk[65536];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+    content.append(chunk, got);
+    if (content.size() > kMaxListFileBytes) {
+      error = "文件" + path + "太大，不是列表文件!";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+SaveResult SaveListFile(GameList& list, const std::string& path) {
+  SaveResult result;
   std::string text;
-  for (int number = 1; number <= list.RowCount(); ++number) {
-    const int row = list.RowWithNumber(number);
-    if (row < 0) continue;
-    const std::string& gamePath = list.PathOfRow(row);
-    const std::string& title = list.Row(row).text[kColTitle];
-    std::string line = gamePath;
-    if (title != BaseNameOf(gamePath)) line += "," + title;
+  std::string ambiguous;
+  const std::vector<int> rows = list.RowsByNumber();
+  for (size_t k = 0; k < rows.size(); ++k) {
+    if (rows[k] < 0) continue;
+    const GameEntry& game = list.Game(rows[k]);
+    const std::string number = std::to_string(k + 1);
+    std::string line = game.path;
+    if (game.title != BaseNameOf(game.path)) line += "," + game.title;
+    // A path with a comma gets its title written out, so the last comma ends the path.
+    const auto read = SplitLine(line, false);
+    if (read && read->path != game.path && line == game.path) line += "," + game.title;
+    const bool titled = line != game.path;
+    const bool othersMisread = (titled ? game.title : game.path).find(',') != std::string::npos;
+    const auto back = SplitLine(line, false);
+    if (othersMisread || !back || back->path != game.path || back->title != game.title)
+      ambiguous += (ambiguous.empty() ? "" : "、") + number;
     const auto gbk = Utf8ToGbk(line);
     if (!gbk) {
-      return "第" + std::to_string(number) + "行含有GBK无法表示的字符，列表没有保存!";
+      result.message = "第" + number + "行含有GBK无法表示的字符，列表没有保存!";
+      return result;
     }
     text += *gbk + "\r\n";
   }
-  if (!WriteFileAtomically(path, text)) return "无法写入文件" + path + "!";
-  return {};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  if (!common::WriteFileReplacing(path, std::span(bytes, text.size()))) {
+    result.message = "无法写入文件" + path + "!";
+    return result;
+  }
+  result.ok = true;
+  list.MarkSaved();
+  if (!ambiguous.empty()) {
+    result.message = "第" + ambiguous + "行的路径或名称含有逗号，载入时可能在错误的逗号处分开!";
+  }
+  return result;
 }
 
 LoadResult LoadListFile(GameList& list, const std::string& path) {
   LoadResult result;
   list.Clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    result.error = "无法打开文件" + path + "!";
-    return result;
-  }
-  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  list.MarkSaved();  // an empty list has nothing to lose
+  std::string content;
+  if (!ReadListBytes(path, content, result.error)) return result;
   size_t start = 0;
   int lineNumber = 0;
   while (start < content.size()) {
@@ -61,28 +151,27 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
     ++lineNumber;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
 
-    const auto line = GbkToUtf8(raw);
+    const auto line = ReadLine(raw);
     if (!line) {
       list.Clear();
+      list.MarkSaved();
       result.error = "文件" + path + "的第" + std::to_string(lineNumber) + "行不是GBK文本!";
       return result;
     }
-    const size_t comma = line->rfind(',');
-    const std::string gamePath = comma == std::string::npos ? *line : line->substr(0, comma);
-    const std::string title =
-        comma == std::string::npos ? BaseNameOf(gamePath) : line->substr(comma + 1);
-    const AddResult added = list.AddGame(gamePath, title);
-    if (added.status == AddStatus::kUnreadable) {
+    const AddResult added = list.AddGame(line->path, line->title);
+    if (added.status == AddStatus::kUnreadable || added.status == AddStatus::kRefused) {
       list.Clear();
-      result.error = "文件" + gamePath + "不存在，或不在原路径!";
+      list.MarkSaved();
+      result.error = "文件" + line->path + "不存在，或不在原路径!";
       return result;
     }
     if (added.status == AddStatus::kListFull) {
       result.warnings.push_back(added.message);
-      return result;
+      break;
     }
     if (!added.message.empty()) result.warnings.push_back(added.message);
   }
+  list.MarkSaved();
   return result;
 }
 

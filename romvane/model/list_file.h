@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "model/game_list.h"
@@ -12,20 +11,25 @@ namespace romvane {
 // A line holds the game's path, followed by "," and the title when the title differs
 // from the file's base name.
 
-// Writes the list; returns an empty text on success, else the message to show.
-// Nothing is written when any line cannot be expressed in GBK.
-std::string SaveListFile(const GameList& list, const std::string& path);
+struct SaveResult {
+  bool ok = false;      // the file was written
+  std::string message;  // why not, or a warning about a written file; else empty
+};
+
+// Writes the list and marks it saved. Nothing is written when any line cannot be
+// expressed in GBK. A line that other programs would split at the wrong comma is
+// written all the same, with a warning naming it.
+SaveResult SaveListFile(GameList& list, const std::string& path);
 
 struct LoadResult {
   std::string error;                  // loading stopped: the list is left empty
   std::vector<std::string> warnings;  // loading went on: rows without records
 };
 
-// Replaces the list with the games of the file.
+// Replaces the list with the games of the file and marks it saved. A line is split at
+// its last comma whose text before it names an existing file (else at the last comma);
+// a line that is not GBK, or whose file exists only when it is read as UTF-8, is read
+// as UTF-8.
 LoadResult LoadListFile(GameList& list, const std::string& path);
-
-// Writes data to path through a temporary file beside it, so a failed write leaves the
-// old file whole. Returns false when the file could not be written.
-bool WriteFileAtomically(const std::string& path, std::string_view data);
 
 }  // namespace romvane

@@ -88,10 +88,7 @@ void CartovoDialog::BuildLayout() {
   connect(view_, &QWidget::customContextMenuRequested, this, &CartovoDialog::ShowContextMenu);
   connect(view_, &EditableListCtrl::filesDropped, this, &CartovoDialog::AddDroppedFiles);
   connect(view_, &EditableListCtrl::rowDoubleClicked, this, &CartovoDialog::RunGame);
-  connect(model_, &GameListModel::rowsPlaced, this, [this](int first, int count) {
-    ForgetLastBuild();
-    SelectRows(first, count);
-  });
+  connect(model_, &GameListModel::rowsPlaced, this, &CartovoDialog::SelectRows);
 
   auto* side = new QVBoxLayout;
   side->setSpacing(0);
@@ -280,14 +277,13 @@ void CartovoDialog::RemoveSelected() {
   const std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
   model_->Apply([&](GameList& l) { l.RemoveGames(rows); });
-  ForgetLastBuild();
 }
 
 void CartovoDialog::CopySelected() {
   if (busy_) return;
   std::vector<std::string> paths;
   for (int row : SelectedRows()) {
-    const std::string& path = list_.PathOfRow(row);
+    const std::string& path = list_.Game(row).path;
     if (!path.empty()) paths.push_back(path);
   }
   QApplication::clipboard()->setMimeData(MakeCopiedFilesData(paths));
@@ -298,7 +294,6 @@ void CartovoDialog::MoveUp() {
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
   const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameUp(rows); });
-  if (message.empty()) ForgetLastBuild();
   SelectRowList(rows);
   Tell(message);
 }
@@ -308,7 +303,6 @@ void CartovoDialog::MoveDown() {
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
   const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameDown(rows); });
-  if (message.empty()) ForgetLastBuild();
   SelectRowList(rows);
   Tell(message);
 }
@@ -335,16 +329,8 @@ void CartovoDialog::SortByColumn(int column) {
     sortColumn_ = column;
     sortAscending_ = true;
   }
-  // The selected and the focused rows stay with their games, found again by number.
-  std::vector<int> numbers;
-  for (int row : SelectedRows()) numbers.push_back(list_.NumberOfRow(row));
-  const int current = view_->currentIndex().row();
-  const int currentNumber = current >= 0 ? list_.NumberOfRow(current) : -1;
+  // The selected and the focused rows follow their games through the model.
   model_->Apply([&](GameList& l) { l.SortRows(column, sortAscending_); });
-  std::vector<int> rows;
-  for (int number : numbers) rows.push_back(list_.RowWithNumber(number));
-  std::sort(rows.begin(), rows.end());
-  KeepSelection(rows, currentNumber >= 0 ? list_.RowWithNumber(currentNumber) : -1);
   view_->header()->setSortIndicatorShown(true);
   view_->header()->setSortIndicator(column,
                                     sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
@@ -395,7 +381,7 @@ void CartovoDialog::Build() {
   };
   BuildResult result = BuildCartridge(list_, options);
   progress.close();
-  lastBuild_ = std::move(result.ordered);
+  lastBuild_ = BuildPlacement(list_, std::move(result.ordered));
   busy_ = false;
   Tell(result.message);
 }
@@ -420,7 +406,7 @@ void CartovoDialog::SaveList() {
                                                    {},
                                                    true});
   if (path.isEmpty()) return;
-  Tell(SaveListFile(list_, path.toStdString()));
+  Tell(SaveListFile(list_, path.toStdString()).message);
 }
 
 void CartovoDialog::LoadList() {
@@ -438,7 +424,6 @@ void CartovoDialog::LoadList() {
 void CartovoDialog::LoadListFrom(const QString& path) {
   const LoadResult loaded =
       model_->Apply([&](GameList& l) { return LoadListFile(l, path.toStdString()); });
-  ForgetLastBuild();
   std::vector<std::string> messages = loaded.warnings;
   messages.push_back(loaded.error);
   Tell(messages);

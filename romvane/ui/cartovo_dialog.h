@@ -34,7 +34,8 @@ class CartovoDialog : public QDialog {
   const GameList& List() const { return list_; }
   GameListModel* Model() const { return model_; }
   EditableListCtrl* ListView() const { return view_; }
-  const std::vector<BankBlock>& LastBuild() const { return lastBuild_; }
+  // The last build's placement while the list is still the one it was made from.
+  const std::vector<BankBlock>& LastBuild() const { return lastBuild_.BlocksFor(list_); }
   // How the build waits between two looks for the menu binary; tests shorten it.
   void SetBuildSleep(std::function<void(int milliseconds)> sleep) { sleep_ = std::move(sleep); }
 
@@ -73,7 +74,6 @@ class CartovoDialog : public QDialog {
   void ShowContextMenu(const QPoint& position);
   void Tell(const std::string& message);
   void Tell(const std::vector<std::string>& messages);
-  void ForgetLastBuild() { lastBuild_.clear(); }
 
   std::string programDir_;
   std::unique_ptr<Launcher> ownLauncher_;
@@ -86,7 +86,7 @@ class CartovoDialog : public QDialog {
   GameListModel* model_ = nullptr;
   EditableListCtrl* view_ = nullptr;
   QLineEdit* reserve_ = nullptr;
-  std::vector<BankBlock> lastBuild_;
+  BuildPlacement lastBuild_;
   int sortColumn_ = -1;
   bool sortAscending_ = true;
   bool busy_ = false;  // a build is waiting for the menu: no other command runs

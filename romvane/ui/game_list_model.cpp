@@ -43,7 +43,33 @@ bool DecodeRows(const QByteArray& bytes, int rowCount, std::vector<int>& rows) {
 }  // namespace
 
 GameListModel::GameListModel(GameList& list, QObject* parent)
-    : QAbstractTableModel(parent), list_(list) {}
+    : QAbstractTableModel(parent), list_(list) {
+  list_.SetObserver(this);
+}
+
+GameListModel::~GameListModel() {
+  list_.SetObserver(nullptr);
+}
+
+void GameListModel::BeforeReorder() {
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  reordered_ = persistentIndexList();
+}
+
+void GameListModel::AfterReorder(const std::vector<int>& newRowOf) {
+  QModelIndexList moved;
+  for (const QModelIndex& i : reordered_) {
+    const auto old = static_cast<size_t>(i.row());
+    moved << (old < newRowOf.size() ? index(newRowOf[old], i.column()) : QModelIndex());
+  }
+  changePersistentIndexList(reordered_, moved);
+  reordered_.clear();
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void GameListModel::Changed(int firstRow, int lastRow) {
+  emit dataChanged(index(firstRow, 0), index(lastRow, kColumnCount - 1));
+}
 
 int GameListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : list_.RowCount();
@@ -56,7 +82,7 @@ int GameListModel::columnCount(const QModelIndex& parent) const {
 QVariant GameListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= list_.RowCount()) return {};
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  return QString::fromStdString(list_.Row(index.row()).text[static_cast<size_t>(index.column())]);
+  return QString::fromStdString(ColumnText(list_.Game(index.row()), index.column()));
 }
 
 QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -80,7 +106,6 @@ bool GameListModel::setData(const QModelIndex& index, const QVariant& value, int
     return false;
   }
   list_.SetTitle(index.row(), value.toString().toStdString());
-  emit dataChanged(index, index);
   return true;
 }
 

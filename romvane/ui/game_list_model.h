@@ -9,15 +9,17 @@
 
 namespace romvane {
 
-// Shows a GameList (owned elsewhere) as a five-column table. Every change goes through
-// the list's own operations; the model only tells the views about them.
-class GameListModel : public QAbstractTableModel {
+// Shows a GameList (owned elsewhere) as a five-column table of texts. Every change goes
+// through the list's own operations; the list tells the model row by row what it did, so
+// selections and the current row follow their games through moves and sorts.
+class GameListModel : public QAbstractTableModel, private GameListObserver {
   Q_OBJECT
 
  public:
   static constexpr const char* kRowsMimeType = "application/x-romvane-rows";
 
   explicit GameListModel(GameList& list, QObject* parent = nullptr);
+  ~GameListModel() override;
 
   GameList& List() { return list_; }
   const GameList& List() const { return list_; }
@@ -42,14 +44,9 @@ class GameListModel : public QAbstractTableModel {
   bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
   Qt::DropActions supportedDragActions() const override;
 
-  // Wraps a change of the whole list (add, remove, move, sort, load) for the views.
+  // Runs a change of the list; the views learn of it through the list's notices.
   template <typename F>
   auto Apply(F&& change) {
-    beginResetModel();
-    struct EndReset {
-      GameListModel* model;
-      ~EndReset() { model->endResetModel(); }
-    } end{this};
     return change(list_);
   }
 
@@ -62,7 +59,20 @@ class GameListModel : public QAbstractTableModel {
   void rowsPlaced(int first, int count);
 
  private:
+  void BeforeInsert(int first, int last) override { beginInsertRows({}, first, last); }
+  void AfterInsert() override { endInsertRows(); }
+  void BeforeRemove(int first, int last) override { beginRemoveRows({}, first, last); }
+  void AfterRemove() override { endRemoveRows(); }
+  void BeforeMove(int row, int destination) override {
+    beginMoveRows({}, row, row, {}, destination);
+  }
+  void AfterMove() override { endMoveRows(); }
+  void BeforeReorder() override;
+  void AfterReorder(const std::vector<int>& newRowOf) override;
+  void Changed(int firstRow, int lastRow) override;
+
   GameList& list_;
+  QModelIndexList reordered_;  // persistent indexes held across a reorder
 };
 
 }  // namespace romvane

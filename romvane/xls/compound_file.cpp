@@ -109,6 +109,8 @@ int CompoundFile::WriteStream(std::string_view name, const uint8_t* bytes, size_
   if (directory_[index].type != DirectoryEntry::kStream) return kCfbNoEntry;
   if (size > kMaxStreamSize) return kCfbStreamTooLarge;
 
+  // The stream, a FAT sector per 128 of its sectors, the header and the directory.
+  file_.Reserve((size / kSectorSize + size / (kSectorSize * kEntriesPerSector) + 16) * kSectorSize);
   bool written = true;
   DirectoryEntry& stream = directory_[index];
   const bool wasMini = stream.size < kMiniStreamCutoff;

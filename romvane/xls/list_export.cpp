@@ -71,7 +71,10 @@ ExportResult WriteListWorkbook(const std::vector<ListRowTexts>& rows, const std:
 std::vector<ListRowTexts> ShownRows(const GameList& list) {
   std::vector<ListRowTexts> rows;
   rows.reserve(static_cast<size_t>(list.RowCount()));
-  for (const ListRow& row : list.Rows()) rows.push_back({row.text});
+  for (const GameEntry& game : list.Games()) {
+    ListRowTexts& row = rows.emplace_back();
+    for (int c = 0; c < kColumnCount; ++c) row.text[static_cast<size_t>(c)] = ColumnText(game, c);
+  }
   return rows;
 }
 

@@ -106,15 +106,6 @@ bool SpreadsheetBook::SaveAs(const std::string& path) {
   return WriteStream(stream);
 }
 
-bool SpreadsheetBook::Save() {
-  if (!file_.IsOpen()) {
-    error_ = "Can't write file " + path_ + "\n";
-    return false;
-  }
-  std::vector<uint8_t> stream;
-  return BuildStream(stream) && WriteStream(stream);
-}
-
 bool SpreadsheetBook::WriteStream(const std::vector<uint8_t>& stream) {
   if (file_.WriteStream("Workbook", stream.data(), stream.size()) != kCfbOk || !file_.Commit()) {
     file_.Close();

@@ -75,11 +75,9 @@ class SpreadsheetBook {
   int SheetCount() const { return static_cast<int>(sheets_.size()); }
   BookSheet* Sheet(int index);
 
-  // Writes the book as a new file at path (replacing a file there only once it is complete)
-  // and keeps it open for Save. False, with ErrorText set, when anything fails.
+  // Writes the book as a new file at path, replacing a file there only once it is
+  // complete. False, with ErrorText set, when anything fails.
   bool SaveAs(const std::string& path);
-  // Writes the book again into the file of the last SaveAs.
-  bool Save();
   // The message for the last failed save, in the program's wording.
   const std::string& ErrorText() const { return error_; }
 

@@ -48,6 +48,11 @@ struct SheetTable {
 // Shared strings, one lookup per text width: a narrow and a wide text never share an entry.
 class StringTable {
  public:
+  void Reserve(size_t texts) {
+    narrow_.reserve(texts);
+    wide_.reserve(texts);
+    strings.reserve(texts);
+  }
   uint32_t AddNarrow(const std::string& text) {
     ++textCells;
     auto [it, added] = narrow_.try_emplace(text, static_cast<uint32_t>(strings.size()));
@@ -314,6 +319,10 @@ bool SpreadsheetBook::BuildStream(std::vector<uint8_t>& stream) {
     }
   }
   StringTable strings;
+  size_t cells = 0;
+  for (const std::unique_ptr<BookSheet>& sheet : sheets_)
+    cells += static_cast<size_t>(sheet->RowCount()) * static_cast<size_t>(sheet->ColCount());
+  strings.Reserve(cells);
   std::vector<SheetTable> tables;
   for (const std::unique_ptr<BookSheet>& sheet : sheets_) {
     tables.push_back(BuildCellTable(*sheet, strings));

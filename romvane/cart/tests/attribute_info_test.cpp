@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "model/ines_file.h"
 #include "nes_files.h"
 
 namespace romvane {
 namespace {
 
 using testing::MakeNes;
-using testing::NesSpec;
+using testing::NesImage;
 using testing::TempDir;
 using testing::WriteBytes;
 using testing::WriteNes;
@@ -60,34 +61,37 @@ TEST(PlaceOfBlock, AnUnplacedBlockHasNoPlace) {
   EXPECT_FALSE(PlaceOfBlock({lost}, 1, 0, true, 0xC000).known);
 }
 
-TEST(ReadCompleteHeader, RefusesFilesThatCannotBeRewrittenSafely) {
+TEST(ReadInesFile, OnlyAWholeFileIsComplete) {
   TempDir dir;
-  NesSpec spec;
-  spec.flags6 = 0x43;
-  const auto header = ReadCompleteHeader(WriteNes(dir, "ok.nes", spec));
-  ASSERT_TRUE(header.has_value());
-  EXPECT_EQ((*header)[6], 0x43);
+  NesImage image;
+  image.flags6 = 0x43;
+  const InesFile ok = ReadInesFile(WriteNes(dir, "ok.nes", image), false);
+  ASSERT_EQ(ok.status, InesStatus::kComplete);
+  EXPECT_EQ(ok.header[6], 0x43);
+  EXPECT_TRUE(ok.prg.empty());  // the header alone
 
-  std::vector<uint8_t> shortFile = MakeNes(spec);
+  std::vector<uint8_t> shortFile = MakeNes(image);
   shortFile.resize(shortFile.size() - 1);
   WriteBytes(dir / "short.nes", shortFile);
-  EXPECT_FALSE(ReadCompleteHeader(dir / "short.nes").has_value());
+  EXPECT_EQ(ReadInesFile(dir / "short.nes", false).status, InesStatus::kTruncated);
   WriteBytes(dir / "plain.bin", std::vector<uint8_t>(64, 0));
-  EXPECT_FALSE(ReadCompleteHeader(dir / "plain.bin").has_value());
-  EXPECT_FALSE(ReadCompleteHeader(dir / "missing.nes").has_value());
+  EXPECT_EQ(ReadInesFile(dir / "plain.bin", false).status, InesStatus::kNoSignature);
+  EXPECT_EQ(ReadInesFile(dir / "missing.nes", false).status, InesStatus::kUnreadable);
+  EXPECT_EQ(ReadInesFile(dir.path(), false).status, InesStatus::kNotAFile);
 }
 
 TEST(AttributesOfRow, FollowsTheRowNumberAfterASort) {
   TempDir dir;
   GameList list;
-  NesSpec a;
+  NesImage a;
   a.prgUnits = 1;
-  NesSpec b;
+  NesImage b;
   b.prgUnits = 4;
   list.AddGame(WriteNes(dir, "a.nes", a), "a");
   list.AddGame(WriteNes(dir, "b.nes", b), "b");
   list.SortRows(kColPrgSize, false);  // b first
-  const GameAttributes attrs = AttributesOfRow(list, 0, {Placed(1, true, 0, 0x10000, 0)});
+  const BuildPlacement placement(list, {Placed(1, true, 0, 0x10000, 0)});
+  const GameAttributes attrs = AttributesOfRow(list, 0, placement);
   EXPECT_EQ(attrs.number, "2");
   EXPECT_EQ(attrs.title, "b");
   EXPECT_EQ(attrs.path, dir / "b.nes");
@@ -95,6 +99,10 @@ TEST(AttributesOfRow, FollowsTheRowNumberAfterASort) {
   EXPECT_TRUE(attrs.prg.known);
   EXPECT_FALSE(attrs.chr.known);
   EXPECT_TRUE(attrs.header.has_value());
+
+  // Any change of the list leaves the placement behind.
+  list.SetTitle(1, "a2");
+  EXPECT_FALSE(AttributesOfRow(list, 0, placement).prg.known);
 }
 
 }  // namespace

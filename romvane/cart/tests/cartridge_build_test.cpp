@@ -2,27 +2,56 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include "cart/emulator_run.h"
 #include "nes_files.h"
 
 namespace romvane {
 namespace {
 
-using testing::NesSpec;
+using testing::NesImage;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 using testing::WriteNes;
 
-// Stands in for the menu's make script: the menu binary appears on a chosen look.
-class FakeScript : public Launcher {
+// Stands in for the menu's make script: the menu binary appears on a chosen look. With
+// `ends` set the script can be watched and ends on the chosen look, having run `onEnd`.
+class FakeScript : public Launcher, public WatchedProcess {
  public:
   bool Start(const Command& command) override {
     started.push_back(command);
     return startSucceeds;
   }
+  StartedProcess StartWatched(const Command& command) override {
+    if (!ends) return Launcher::StartWatched(command);
+    started.push_back(command);
+    return {true, std::make_unique<Watch>(*this)};
+  }
+  bool WaitForExit(int) override {
+    ++waits;
+    if (onEnd) onEnd();
+    return true;
+  }
+  struct Watch : WatchedProcess {
+    explicit Watch(FakeScript& s) : script(s) {}
+    bool WaitForExit(int ms) override { return script.WaitForExit(ms); }
+    FakeScript& script;
+  };
   std::vector<Command> started;
   bool startSucceeds = true;
+  bool ends = false;
+  std::function<void()> onEnd;
+  int waits = 0;
+};
+
+// Runs the make script for real, watched.
+class SpawningLauncher : public Launcher {
+ public:
+  bool Start(const Command&) override { return false; }
+  StartedProcess StartWatched(const Command& command) override { return SpawnWatched(command); }
 };
 
 class CartridgeBuildTest : public ::testing::Test {
@@ -32,8 +61,7 @@ class CartridgeBuildTest : public ::testing::Test {
     options.programDir = dir.path();
     options.launcher = &script;
     options.sleep = [this](int ms) {
-      ++sleeps;
-      EXPECT_EQ(ms, 100);
+      if (ms == kMenuWaitMilliseconds) ++sleeps;
     };
     options.onWait = [this](int attempt) {
       if (attempt == menuOnAttempt) WriteBytes(dir / "menu.bin", menu);
@@ -41,10 +69,10 @@ class CartridgeBuildTest : public ::testing::Test {
     };
   }
   void Add(uint8_t prgUnits, uint8_t chrUnits, const std::string& title) {
-    NesSpec spec;
-    spec.prgUnits = prgUnits;
-    spec.chrUnits = chrUnits;
-    list.AddGame(WriteNes(games, title + ".nes", spec), title);
+    NesImage image;
+    image.prgUnits = prgUnits;
+    image.chrUnits = chrUnits;
+    list.AddGame(WriteNes(games, title + ".nes", image), title);
   }
 
   TempDir dir;
@@ -121,14 +149,54 @@ TEST_F(CartridgeBuildTest, AnEmptyListStopsAtTheImageSize) {
 }
 
 TEST_F(CartridgeBuildTest, MergeMessagesNameTheFileThatFailed) {
-  EXPECT_EQ(MergeMenu(dir.path(), 0x6000), "Can't open file roms.bin\n");
-  WriteBytes(dir / "roms.bin", std::vector<uint8_t>(0x1000, 0));
-  EXPECT_EQ(MergeMenu(dir.path(), 0x6000), "Please check your ROMS.BIN file size!\n");
-  WriteBytes(dir / "roms.bin", std::vector<uint8_t>(0x80000, 0));
-  EXPECT_EQ(MergeMenu(dir.path(), 0x6000), "Can't open file menu.bin\n");
-  WriteBytes(dir / "menu.bin", {1});
-  std::filesystem::create_directory(dir / "rom.bin");  // cannot be replaced by a file
-  EXPECT_EQ(MergeMenu(dir.path(), 0x6000), "Can't open file rom.bin\n");
+  std::vector<uint8_t> image(0x1000, 0);
+  const std::string menu = dir / "menu.bin";
+  const std::string rom = dir / "rom.bin";
+  EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Please check your ROMS.BIN file size!\n");
+  image.assign(0x80000, 0);
+  EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Can't open file menu.bin\n");
+  std::filesystem::create_directory(menu);  // a folder is no menu
+  EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Can't open file menu.bin\n");
+  std::filesystem::remove(menu);
+  WriteBytes(menu, {1});
+  std::filesystem::create_directory(rom);  // cannot be replaced by a file
+  EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Can't open file rom.bin\n");
+}
+
+TEST_F(CartridgeBuildTest, AWatchedScriptThatEndsWithoutAMenuFailsAtOnce) {
+  Add(2, 1, "Tank");
+  script.ends = true;
+  int looks = 0;
+  options.onWait = [&looks](int) { return ++looks > 0; };
+  EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
+  EXPECT_EQ(looks, 1);
+  EXPECT_EQ(script.waits, 1);
+
+  // A folder named menu.bin is not a menu either.
+  script.onEnd = [this] {
+    std::filesystem::create_directories(std::filesystem::path(dir / "menu.bin") / "x");
+  };
+  EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "rom.bin"));
+
+  script.onEnd = [this] { WriteBytes(dir / "menu.bin", menu); };
+  std::filesystem::remove_all(dir / "menu.bin");
+  const BuildResult built = BuildCartridge(list, options);
+  EXPECT_EQ(built.message, "");
+  EXPECT_EQ(built.romPath, dir / "rom.bin");
+}
+
+TEST_F(CartridgeBuildTest, TheMenuIsMergedOnlyOnceTheScriptHasWrittenAllOfIt) {
+  Add(2, 1, "Tank");
+  const std::string text = "printf AB > menu.bin; sleep 0.3; printf CD >> menu.bin\n";
+  WriteBytes(dir / MakeScriptName(), std::vector<uint8_t>(text.begin(), text.end()));
+  SpawningLauncher spawning;
+  options.launcher = &spawning;
+  options.onWait = {};
+  ASSERT_EQ(BuildCartridge(list, options).message, "");
+  const std::vector<uint8_t> rom = ReadBytes(dir / "rom.bin");
+  ASSERT_EQ(rom.size(), 0x80000u);
+  EXPECT_EQ(std::string(rom.begin() + 0x7A000, rom.begin() + 0x7A004), "ABCD");
 }
 
 TEST_F(CartridgeBuildTest, RefusedListsWriteNothing) {
@@ -155,7 +223,7 @@ TEST_F(CartridgeBuildTest, EmulatorCommandsPassPathsWhole) {
 
   testing::WriteBytes(games / "junk.nes", {0});
   list.AddGame(games / "junk.nes", "junk");
-  EXPECT_NE(PrepareGameRun(list, list.RowWithNumber(3), dir.path()).message, "");
+  EXPECT_NE(PrepareGameRun(list, list.RowsByNumber()[2], dir.path()).message, "");
   EXPECT_NE(PrepareGameRun(list, -1, dir.path()).message, "");
 }
 

@@ -9,18 +9,18 @@ namespace romvane {
 using common::Utf8ToGbk;
 namespace {
 
-using testing::NesSpec;
+using testing::NesImage;
 using testing::TempDir;
 using testing::WriteNes;
 
 class GeneratedFilesTest : public ::testing::Test {
  protected:
   void Add(uint8_t prgUnits, uint8_t chrUnits, const std::string& title, uint8_t flags6 = 1) {
-    NesSpec spec;
-    spec.prgUnits = prgUnits;
-    spec.chrUnits = chrUnits;
-    spec.flags6 = flags6;
-    list.AddGame(WriteNes(dir, "game" + std::to_string(list.RowCount()) + ".nes", spec), title);
+    NesImage image;
+    image.prgUnits = prgUnits;
+    image.chrUnits = chrUnits;
+    image.flags6 = flags6;
+    list.AddGame(WriteNes(dir, "game" + std::to_string(list.RowCount()) + ".nes", image), title);
   }
   std::vector<BankBlock> Layout(const std::string& reserve = "6000") {
     const romvane::Layout layout = LayOutGames(list, reserve);
@@ -93,8 +93,8 @@ TEST(GameDescriptor, ItemsComeFromTheImageAddresses) {
   EXPECT_EQ(d.outerBanks, 0x01);
   EXPECT_EQ(d.prgBank, 0x3B);
   EXPECT_EQ(d.prgSizeCode, 0x05);
-  EXPECT_EQ(d.chrBank, ((0x2E0000 >> 10) & 0xFF) + 2);  // 64 KB of CHR adds 2, not 3
-  EXPECT_EQ(d.chrHighBits, (0x2E0000 >> 14) & 0x70);
+  EXPECT_EQ(d.chrBank, 0x82);  // bank 0x80; 64 KB of CHR adds 2, not 3
+  EXPECT_EQ(d.chrHighBits, 0x30);
 
   EXPECT_EQ(DescribeGame(true, 0, 0, 0x8000, 0).chrBank, 6);  // no CHR counts as 8 KB
   EXPECT_FALSE(DescribeGame(true, 0, 0, 0x8000, 0x80000).chrBank.has_value());

@@ -10,7 +10,7 @@
 namespace romvane {
 namespace {
 
-using testing::NesSpec;
+using testing::NesImage;
 using testing::TempDir;
 using testing::WriteNes;
 
@@ -23,17 +23,17 @@ TEST(ParseHex, ReadsBothCasesAndRejectsAnythingElse) {
   EXPECT_EQ(ParseHex("0x10"), -1);
   EXPECT_EQ(ParseHex(" 1"), -1);
   EXPECT_EQ(ParseHex("FFFFFFFF"), -1);  // 32-bit arithmetic
-  EXPECT_EQ(ParseHex("100000000"), 0);  // wraps like the field reader always did
+  EXPECT_EQ(ParseHex("100000000"), 0);  // 32-bit arithmetic wraps
 }
 
 class LayoutTest : public ::testing::Test {
  protected:
   void Add(uint8_t prgUnits, uint8_t chrUnits, const std::string& title) {
-    NesSpec spec;
-    spec.prgUnits = prgUnits;
-    spec.chrUnits = chrUnits;
-    spec.fill = static_cast<uint8_t>(list.RowCount() * 16 + 1);
-    list.AddGame(WriteNes(dir, title + ".nes", spec), title);
+    NesImage image;
+    image.prgUnits = prgUnits;
+    image.chrUnits = chrUnits;
+    image.fill = static_cast<uint8_t>(list.RowCount() * 16 + 1);
+    list.AddGame(WriteNes(dir, title + ".nes", image), title);
   }
 
   // "title PRG/CHR page:begin-end" per block of the ordered list.

@@ -17,7 +17,7 @@ using common::Utf8ToGbk;
 namespace {
 
 using testing::MakeNes;
-using testing::NesSpec;
+using testing::NesImage;
 using testing::ReadBytes;
 using testing::ReadText;
 using testing::TempDir;
@@ -69,11 +69,11 @@ class CliTest : public ::testing::Test {
   }
 
   std::string Game(const std::string& name, uint8_t prg, uint8_t chr, uint8_t flags6 = 1) {
-    NesSpec spec;
-    spec.prgUnits = prg;
-    spec.chrUnits = chr;
-    spec.flags6 = flags6;
-    return WriteNes(games, name, spec);
+    NesImage image;
+    image.prgUnits = prg;
+    image.chrUnits = chr;
+    image.flags6 = flags6;
+    return WriteNes(games, name, image);
   }
 
   TempDir dir;    // the program directory
@@ -165,7 +165,7 @@ TEST_F(CliTest, HostileInputsEndWithAMessageAndAFailure) {
     EXPECT_NE(o.err, "") << reserve;
   }
   const std::vector<std::vector<std::string>> lists = {
-      {good, ""}, {good, games / "plain.nes"}, {games / "cut.nes"}, {good + ",a,b"}};
+      {good, ""}, {good, games / "plain.nes"}, {games / "cut.nes"}};
   for (const auto& lines : lists) {
     const Outcome o = Run({"build", SaveList(lines), "--dir", dir.path()});
     EXPECT_NE(o.exitCode, 0) << lines.back();

@@ -45,11 +45,6 @@ TEST(FileDropBlock, ChineseNamesAreStoredAsTheirUtf16Units) {
   EXPECT_TRUE(std::all_of(block.begin() + 34, block.end(), [](uint8_t b) { return b == 0; }));
 }
 
-TEST(FileDropBlock, DropEffectCopyIsOneAsFourLittleEndianBytes) {
-  EXPECT_EQ(DropEffectBytes(kDropEffectCopy), (std::vector<uint8_t>{1, 0, 0, 0}));
-  EXPECT_EQ(DropEffectBytes(2), (std::vector<uint8_t>{2, 0, 0, 0}));
-}
-
 TEST(FileDropBlock, SupplementaryCharactersAndBrokenBytesStillGiveWholeNames) {
   // U+1F3AE takes a surrogate pair; a stray byte becomes U+FFFD.
   const std::vector<uint8_t> block = FileDropBlock({"\xF0\x9F\x8E\xAE", "a\xFF"});

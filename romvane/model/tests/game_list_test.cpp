@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <random>
 
+#include <sys/stat.h>
+
 #include "model/paths.h"
 #include "nes_files.h"
 
@@ -12,7 +14,7 @@ namespace romvane {
 namespace {
 
 using testing::MakeNes;
-using testing::NesSpec;
+using testing::NesImage;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -44,16 +46,16 @@ class GameListTest : public ::testing::Test {
   void AddGames(int count) {
     for (int i = 1; i <= count; ++i) {
       const std::string name = "g" + std::to_string(i);
-      NesSpec spec;
-      spec.prgUnits = static_cast<uint8_t>(i);
-      spec.fill = static_cast<uint8_t>(i);
-      ASSERT_EQ(list.AddGame(WriteNes(dir, name + ".nes", spec), name).status, AddStatus::kStored);
+      NesImage image;
+      image.prgUnits = static_cast<uint8_t>(i);
+      image.fill = static_cast<uint8_t>(i);
+      ASSERT_EQ(list.AddGame(WriteNes(dir, name + ".nes", image), name).status, AddStatus::kStored);
     }
   }
 
   std::vector<std::string> Titles() const {
     std::vector<std::string> titles;
-    for (const ListRow& r : list.Rows()) titles.push_back(r.text[kColTitle]);
+    for (const GameEntry& g : list.Games()) titles.push_back(g.title);
     return titles;
   }
 
@@ -62,9 +64,9 @@ class GameListTest : public ::testing::Test {
     for (int row = 0; row < list.RowCount(); ++row) {
       const GameEntry* e = list.EntryForRow(row);
       ASSERT_NE(e, nullptr) << "row " << row;
-      EXPECT_EQ(BaseNameOf(e->path), list.Row(row).text[kColTitle]);
-      EXPECT_EQ(HexText(PrgByteSize(e->header)), list.Row(row).text[kColPrgSize]);
-      EXPECT_EQ(e->index, list.NumberOfRow(row) - 1);
+      EXPECT_EQ(BaseNameOf(e->path), ColumnText(list.Game(row), kColTitle));
+      EXPECT_EQ(HexText(PrgByteSize(e->header)), ColumnText(list.Game(row), kColPrgSize));
+      EXPECT_EQ(e->index, list.Game(row).Number() - 1);
     }
   }
 
@@ -73,19 +75,19 @@ class GameListTest : public ::testing::Test {
 };
 
 TEST_F(GameListTest, AddingFillsTheFiveColumnsAndReadsTheData) {
-  NesSpec spec;
-  spec.prgUnits = 8;
-  spec.chrUnits = 0;
-  spec.flags6 = 0x41;
-  spec.trailing = 100;
-  const std::string path = WriteNes(dir, "tank.nes", spec);
+  NesImage image;
+  image.prgUnits = 8;
+  image.chrUnits = 0;
+  image.flags6 = 0x41;
+  image.trailing = 100;
+  const std::string path = WriteNes(dir, "tank.nes", image);
   ASSERT_EQ(list.AddGame(path, "tank").status, AddStatus::kStored);
-  const ListRow& row = list.Row(0);
-  EXPECT_EQ(row.text[kColNumber], "1");
-  EXPECT_EQ(row.text[kColTitle], "tank");
-  EXPECT_EQ(row.text[kColPrgSize], "20000");
-  EXPECT_EQ(row.text[kColChrSize], "0");
-  EXPECT_EQ(row.text[kColAttribute], "mapper4,垂直");
+  const GameEntry& row = list.Game(0);
+  EXPECT_EQ(ColumnText(row, kColNumber), "1");
+  EXPECT_EQ(ColumnText(row, kColTitle), "tank");
+  EXPECT_EQ(ColumnText(row, kColPrgSize), "20000");
+  EXPECT_EQ(ColumnText(row, kColChrSize), "0");
+  EXPECT_EQ(ColumnText(row, kColAttribute), "mapper4,垂直");
   const GameEntry* e = list.EntryForRow(0);
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(e->prg.size(), 0x20000u);
@@ -94,11 +96,11 @@ TEST_F(GameListTest, AddingFillsTheFiveColumnsAndReadsTheData) {
 }
 
 TEST_F(GameListTest, TrainerBytesStayAtTheStartOfThePrgData) {
-  NesSpec spec;
-  spec.prgUnits = 1;
-  spec.chrUnits = 1;
-  spec.flags6 = 0x04;
-  std::vector<uint8_t> bytes = MakeNes(spec);
+  NesImage image;
+  image.prgUnits = 1;
+  image.chrUnits = 1;
+  image.flags6 = 0x04;
+  std::vector<uint8_t> bytes = MakeNes(image);
   // Put a recognisable trainer behind the header; the file's last 512 bytes go unread.
   bytes.insert(bytes.begin() + 16, 512, 0x77);
   WriteBytes(dir / "t.nes", bytes);
@@ -109,7 +111,7 @@ TEST_F(GameListTest, TrainerBytesStayAtTheStartOfThePrgData) {
   EXPECT_EQ(e->prg[512], 0x00);
   EXPECT_EQ(e->chr.size(), 0x2000u);
   EXPECT_EQ(e->chr.back(), static_cast<uint8_t>(0x80 + 0x2000 - 1 - 512));
-  EXPECT_EQ(list.Row(0).text[kColAttribute], "mapper0,水平,Trainer");
+  EXPECT_EQ(ColumnText(list.Game(0), kColAttribute), "mapper0,水平,Trainer");
 }
 
 TEST_F(GameListTest, BadFilesGetARowButNeverARecord) {
@@ -134,9 +136,9 @@ TEST_F(GameListTest, BadFilesGetARowButNeverARecord) {
   EXPECT_EQ(list.RecordCount(), 0);
   for (int row = 0; row < 5; ++row) {
     EXPECT_EQ(list.EntryForRow(row), nullptr);
-    EXPECT_EQ(list.Row(row).text[kColPrgSize], "");
+    EXPECT_EQ(ColumnText(list.Game(row), kColPrgSize), "");
   }
-  EXPECT_EQ(list.Row(0).text[kColTitle], "plain");
+  EXPECT_EQ(ColumnText(list.Game(0), kColTitle), "plain");
 
   // A good game after them is found through its own number only.
   AddGames(1);
@@ -144,11 +146,42 @@ TEST_F(GameListTest, BadFilesGetARowButNeverARecord) {
   EXPECT_EQ(list.EntryForRow(0), nullptr);
 }
 
+TEST_F(GameListTest, PathsThatCannotBeListedOrReadSafelyAreRefused) {
+  // A line feed or carriage return would split the line of a saved list.
+  for (const char* name : {"a\nb.nes", "a\rb.nes"}) {
+    const std::string path = WriteNes(dir, name, {});
+    const AddResult added = list.AddGame(path, "x");
+    EXPECT_EQ(added.status, AddStatus::kRefused);
+    EXPECT_FALSE(added.message.empty());
+  }
+  EXPECT_EQ(list.RowCount(), 0);
+  // A FIFO would block the reader forever; a folder is no game either.
+  ASSERT_EQ(mkfifo((dir / "fifo.nes").c_str(), 0600), 0);
+  EXPECT_EQ(list.AddGame(dir / "fifo.nes", "fifo").status, AddStatus::kUnreadable);
+  EXPECT_EQ(list.AddGame(dir.path(), "folder").status, AddStatus::kUnreadable);
+  EXPECT_EQ(list.RecordCount(), 0);
+}
+
+TEST_F(GameListTest, ChangesRaiseTheRevisionAndMarkTheListModified) {
+  EXPECT_FALSE(list.Modified());
+  AddGames(2);
+  EXPECT_TRUE(list.Modified());
+  list.MarkSaved();
+  uint64_t seen = list.Revision();
+  list.SortRows(kColTitle, false);  // the saved list does not change
+  EXPECT_FALSE(list.Modified());
+  EXPECT_GT(list.Revision(), seen);
+  seen = list.Revision();
+  list.SetTitle(0, "t");
+  EXPECT_TRUE(list.Modified());
+  EXPECT_GT(list.Revision(), seen);
+}
+
 TEST_F(GameListTest, DroppedFileWithoutSignatureShowsOnlyItsNumber) {
   WriteBytes(dir / "x.nes", std::vector<uint8_t>(40, 1));
   list.AddGame(dir / "x.nes", "x", /*titleOnlyWhenValid=*/true);
-  EXPECT_EQ(list.Row(0).text[kColNumber], "1");
-  EXPECT_EQ(list.Row(0).text[kColTitle], "");
+  EXPECT_EQ(ColumnText(list.Game(0), kColNumber), "1");
+  EXPECT_EQ(ColumnText(list.Game(0), kColTitle), "");
 }
 
 TEST_F(GameListTest, The513thGameIsRefused) {
@@ -166,7 +199,7 @@ TEST_F(GameListTest, RemovingRenumbersAndKeepsEachGameWithItsRow) {
   AddGames(5);
   list.RemoveGames({1});
   EXPECT_EQ(Titles(), (std::vector<std::string>{"g1", "g3", "g4", "g5"}));
-  for (int row = 0; row < 4; ++row) EXPECT_EQ(list.NumberOfRow(row), row + 1);
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(list.Game(row).Number(), row + 1);
   ExpectRowsPairedWithTheirGames();
   list.RemoveGames({0, 3});
   EXPECT_EQ(Titles(), (std::vector<std::string>{"g3", "g4"}));
@@ -204,7 +237,7 @@ TEST_F(GameListTest, DraggingRowsOneAndTwoOntoFiveRenumbers) {
   AddGames(5);
   list.MoveRowsTo({0, 1}, 4);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"g3", "g4", "g1", "g2", "g5"}));
-  for (int row = 0; row < 5; ++row) EXPECT_EQ(list.NumberOfRow(row), row + 1);
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(list.Game(row).Number(), row + 1);
   ExpectRowsPairedWithTheirGames();
   list.MoveRowsTo({4}, -1);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"g3", "g4", "g1", "g2", "g5"}));
@@ -221,7 +254,7 @@ TEST_F(GameListTest, SortingKeepsNumbersAndRecordsWithTheirRows) {
   list.SetTitle(3, "beta");
   list.SortRows(kColTitle, true);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"alpha", "beta", "delta", "中文"}));
-  EXPECT_EQ(list.NumberOfRow(0), 2);
+  EXPECT_EQ(list.Game(0).Number(), 2);
   EXPECT_EQ(PrgByteSize(list.EntryForRow(0)->header), 2 * 0x4000u);
   list.SortRows(kColTitle, false);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"中文", "delta", "beta", "alpha"}));
@@ -234,17 +267,18 @@ TEST_F(GameListTest, SortingKeepsNumbersAndRecordsWithTheirRows) {
   list.MoveGameUp(selection);
   EXPECT_EQ(Titles(), (std::vector<std::string>{"中文", "beta", "alpha", "delta"}));
   for (int row = 0; row < 4; ++row) {
-    EXPECT_EQ(list.EntryForRow(row)->index, list.NumberOfRow(row) - 1);
-    EXPECT_EQ(HexText(PrgByteSize(list.EntryForRow(row)->header)), list.Row(row).text[kColPrgSize]);
+    EXPECT_EQ(list.EntryForRow(row)->index, list.Game(row).Number() - 1);
+    EXPECT_EQ(HexText(PrgByteSize(list.EntryForRow(row)->header)),
+              ColumnText(list.Game(row), kColPrgSize));
   }
 }
 
 TEST_F(GameListTest, ChangingMirroringRewritesOnlyThatBit) {
-  NesSpec spec;
-  spec.flags6 = 0x46;  // mapper 4, SRAM, trainer, horizontal
-  spec.flags7 = 0x00;
-  spec.trailing = 33;
-  const std::string path = WriteNes(dir, "m.nes", spec);
+  NesImage image;
+  image.flags6 = 0x46;  // mapper 4, SRAM, trainer, horizontal
+  image.flags7 = 0x00;
+  image.trailing = 33;
+  const std::string path = WriteNes(dir, "m.nes", image);
   const std::vector<uint8_t> before = ReadBytes(path);
   list.AddGame(path, "m");
   EXPECT_EQ(list.SetMirroring(0, true), "");
@@ -253,7 +287,7 @@ TEST_F(GameListTest, ChangingMirroringRewritesOnlyThatBit) {
   EXPECT_EQ(after[6], 0x47);
   after[6] = before[6];
   EXPECT_EQ(after, before);
-  EXPECT_EQ(list.Row(0).text[kColAttribute], "mapper4,垂直,SRAM,Trainer");
+  EXPECT_EQ(ColumnText(list.Game(0), kColAttribute), "mapper4,垂直,SRAM,Trainer");
   EXPECT_EQ(list.SetMirroring(0, false), "");
   EXPECT_EQ(ReadBytes(path), before);
 }
@@ -263,10 +297,10 @@ TEST_F(GameListTest, ChangingMirroringRewritesOnlyThatBit) {
 TEST_F(GameListTest, RandomCommandSequencesKeepEveryRowWithItsGame) {
   std::vector<std::string> paths;
   for (int i = 0; i < 12; ++i) {
-    NesSpec spec;
-    spec.prgUnits = static_cast<uint8_t>(1 + i % 3);
-    spec.fill = static_cast<uint8_t>(i);
-    paths.push_back(WriteNes(dir, "r" + std::to_string(i) + ".nes", spec));
+    NesImage image;
+    image.prgUnits = static_cast<uint8_t>(1 + i % 3);
+    image.fill = static_cast<uint8_t>(i);
+    paths.push_back(WriteNes(dir, "r" + std::to_string(i) + ".nes", image));
   }
   WriteBytes(dir / "plain.nes", std::vector<uint8_t>(64, 1));  // a row without a record
   std::mt19937 rng(5);
@@ -311,8 +345,8 @@ TEST_F(GameListTest, RandomCommandSequencesKeepEveryRowWithItsGame) {
     std::vector<int> numbers;
     int valid = 0;
     for (int row = 0; row < list.RowCount(); ++row) {
-      numbers.push_back(list.NumberOfRow(row));
-      const std::string& title = list.Row(row).text[kColTitle];
+      numbers.push_back(list.Game(row).Number());
+      const std::string& title = ColumnText(list.Game(row), kColTitle);
       const GameEntry* e = list.EntryForRow(row);
       if (title == "plain") {
         ASSERT_EQ(e, nullptr) << "step " << step;
@@ -321,7 +355,8 @@ TEST_F(GameListTest, RandomCommandSequencesKeepEveryRowWithItsGame) {
       ASSERT_NE(e, nullptr) << "step " << step;
       ++valid;
       ASSERT_EQ(BaseNameOf(e->path), title) << "step " << step;
-      ASSERT_EQ(HexText(static_cast<uint32_t>(e->prg.size())), list.Row(row).text[kColPrgSize]);
+      ASSERT_EQ(HexText(static_cast<uint32_t>(e->prg.size())),
+                ColumnText(list.Game(row), kColPrgSize));
     }
     std::sort(numbers.begin(), numbers.end());
     for (size_t i = 0; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], static_cast<int>(i) + 1);
@@ -335,7 +370,7 @@ TEST_F(GameListTest, ClearEmptiesEverything) {
   EXPECT_EQ(list.RowCount(), 0);
   EXPECT_EQ(list.RecordCount(), 0);
   AddGames(1);
-  EXPECT_EQ(list.Row(0).text[kColNumber], "1");
+  EXPECT_EQ(ColumnText(list.Game(0), kColNumber), "1");
 }
 
 }  // namespace

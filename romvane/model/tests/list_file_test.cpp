@@ -1,6 +1,7 @@
 #include "model/list_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/gbk.h"
 #include "model/paths.h"
@@ -10,7 +11,7 @@ namespace romvane {
 using common::Utf8ToGbk;
 namespace {
 
-using testing::NesSpec;
+using testing::NesImage;
 using testing::ReadText;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -18,8 +19,8 @@ using testing::WriteNes;
 
 class ListFileTest : public ::testing::Test {
  protected:
-  std::string AddGame(const std::string& name, const NesSpec& spec = {}) {
-    const std::string path = WriteNes(dir, name + ".nes", spec);
+  std::string AddGame(const std::string& name, const NesImage& image = {}) {
+    const std::string path = WriteNes(dir, name + ".nes", image);
     list.AddGame(path, name);
     return path;
   }
@@ -34,16 +35,16 @@ class ListFileTest : public ::testing::Test {
 TEST_F(ListFileTest, TitlesEqualToFileNamesSaveAsBarePaths) {
   const std::string a = AddGame("a");
   const std::string b = AddGame("b");
-  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav").message, "");
   EXPECT_EQ(ReadText(dir / "list.sav"), a + "\r\n" + b + "\r\n");
 
   list.SetTitle(1, "坦克大战");
-  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav").message, "");
   EXPECT_EQ(ReadText(dir / "list.sav"), a + "\r\n" + b + "," + *Utf8ToGbk("坦克大战") + "\r\n");
 }
 
 TEST_F(ListFileTest, SavingThenLoadingReproducesTheList) {
-  NesSpec mmc3;
+  NesImage mmc3;
   mmc3.prgUnits = 8;
   mmc3.chrUnits = 16;
   mmc3.flags6 = 0x43;
@@ -53,7 +54,7 @@ TEST_F(ListFileTest, SavingThenLoadingReproducesTheList) {
   list.AddGame(dir / "three.nes", "three");
   list.SetTitle(0, "第一个");
   list.SortRows(kColTitle, false);  // saving goes by number, not by the shown order
-  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav").message, "");
 
   GameList loaded;
   loaded.AddGame(WriteNes(dir, "leftover.nes", {}), "leftover");  // loading replaces it
@@ -61,8 +62,9 @@ TEST_F(ListFileTest, SavingThenLoadingReproducesTheList) {
   EXPECT_EQ(result.error, "");
   ASSERT_EQ(loaded.RowCount(), 3);
   for (int number = 1; number <= 3; ++number) {
-    const ListRow& original = list.Row(list.RowWithNumber(number));
-    EXPECT_EQ(loaded.Row(number - 1).text, original.text) << number;
+    const GameEntry& original = list.Game(list.RowsByNumber()[number - 1]);
+    for (int c = 0; c < kColumnCount; ++c)
+      EXPECT_EQ(ColumnText(loaded.Game(number - 1), c), ColumnText(original, c)) << number;
   }
   EXPECT_EQ(loaded.RecordCount(), 2);
   EXPECT_EQ(loaded.EntryForRow(2), nullptr);
@@ -77,17 +79,38 @@ TEST_F(ListFileTest, AMissingGameEndsTheLoadWithAnEmptyList) {
   EXPECT_EQ(list.RecordCount(), 0);
 }
 
-TEST_F(ListFileTest, TheLastCommaSplitsPathAndTitle) {
+TEST_F(ListFileTest, CommasInTitlesAndPathsLoadBack) {
   const std::string a = AddGame("a");
-  list.SetTitle(0, "x,y");
-  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
-  // The path gains the first part of the title, so the game is reported missing.
-  const LoadResult result = LoadListFile(list, dir / "list.sav");
-  EXPECT_EQ(result.error, "文件" + a + ",x不存在，或不在原路径!");
+  const std::string b = AddGame("b,c");
+  list.SetTitle(0, "Big, the game");
+  const SaveResult saved = SaveListFile(list, dir / "list.sav");
+  EXPECT_TRUE(saved.ok);
+  EXPECT_NE(saved.message.find("第1、2行"), std::string::npos);  // other programs misread them
+  EXPECT_EQ(ReadText(dir / "list.sav"), a + ",Big, the game\r\n" + b + "\r\n");
+  ASSERT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  EXPECT_EQ(list.Game(0).title, "Big, the game");
+  EXPECT_EQ(list.Game(0).path, a);
+  EXPECT_EQ(list.Game(1).path, b);
+  EXPECT_EQ(list.Game(1).title, "b,c");
 
   WriteList(a + ",Tank\r\n");
   EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "");
-  EXPECT_EQ(list.Row(0).text[kColTitle], "Tank");
+  EXPECT_EQ(list.Game(0).title, "Tank");
+  // When no reading names a file, the last comma decides.
+  WriteList("/nowhere/x.nes,y,z\r\n");
+  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "文件/nowhere/x.nes,y不存在，或不在原路径!");
+}
+
+TEST_F(ListFileTest, ListsWrittenAsUtf8LoadAndSaveAsGbk) {
+  const std::string path = AddGame("坦克");
+  WriteList(path + "\r\n" + path + ",大战\r\n");  // UTF-8, as a Linux editor writes it
+  ASSERT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  ASSERT_EQ(list.RowCount(), 2);
+  EXPECT_EQ(list.Game(0).path, path);
+  EXPECT_EQ(list.Game(1).title, "大战");
+  ASSERT_TRUE(SaveListFile(list, dir / "list.sav").ok);
+  EXPECT_EQ(ReadText(dir / "list.sav"),
+            *Utf8ToGbk(path) + "\r\n" + *Utf8ToGbk(path + ",大战") + "\r\n");
 }
 
 TEST_F(ListFileTest, HandEditedFilesFailWithAMessage) {
@@ -107,14 +130,16 @@ TEST_F(ListFileTest, HandEditedFilesFailWithAMessage) {
 
   EXPECT_FALSE(LoadListFile(list, dir / "absent.sav").error.empty());
   EXPECT_EQ(list.RowCount(), 0);
+  ASSERT_EQ(mkfifo((dir / "fifo.sav").c_str(), 0600), 0);  // refused, never waited on
+  EXPECT_FALSE(LoadListFile(list, dir / "fifo.sav").error.empty());
 }
 
 TEST_F(ListFileTest, TextGbkCannotHoldIsNotSaved) {
   AddGame("a");
-  ASSERT_EQ(SaveListFile(list, dir / "list.sav"), "");
+  ASSERT_EQ(SaveListFile(list, dir / "list.sav").message, "");
   const std::string before = ReadText(dir / "list.sav");
   list.SetTitle(0, "emoji \xF0\x9F\x8E\xAE");
-  const std::string message = SaveListFile(list, dir / "list.sav");
+  const std::string message = SaveListFile(list, dir / "list.sav").message;
   EXPECT_NE(message.find("第1行"), std::string::npos);
   EXPECT_EQ(ReadText(dir / "list.sav"), before);
 }
@@ -125,7 +150,7 @@ TEST_F(ListFileTest, ListsWrittenOnWindowsLoadHere) {
   const std::string a = AddGame("a");
   WriteList(a + "\r\n");
   ASSERT_EQ(LoadListFile(list, dir / "list.sav").error, "");
-  EXPECT_EQ(list.Row(0).text[kColTitle], "a");
+  EXPECT_EQ(ColumnText(list.Game(0), kColTitle), "a");
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
             static_cast<std::streamsize>(bytes.size()));
 }
 
-struct NesSpec {
+struct NesImage {
   uint8_t prgUnits = 2;  // 16 KB units
   uint8_t chrUnits = 1;  // 8 KB units
   uint8_t flags6 = 0;
@@ -55,7 +55,7 @@ struct NesSpec {
   size_t trailing = 0;  // bytes after the CHR data
 };
 
-inline std::vector<uint8_t> MakeNes(const NesSpec& s) {
+inline std::vector<uint8_t> MakeNes(const NesImage& s) {
   std::vector<uint8_t> bytes = {0x4E, 0x45, 0x53, 0x1A, s.prgUnits, s.chrUnits, s.flags6, s.flags7,
                                 0,    0,    0,    0,    0,          0,          0,        0};
   const size_t prg = s.prgUnits * 0x4000u;
@@ -66,7 +66,7 @@ inline std::vector<uint8_t> MakeNes(const NesSpec& s) {
   return bytes;
 }
 
-inline std::string WriteNes(const TempDir& dir, const std::string& name, const NesSpec& s) {
+inline std::string WriteNes(const TempDir& dir, const std::string& name, const NesImage& s) {
   const std::string path = dir / name;
   WriteBytes(path, MakeNes(s));
   return path;

@@ -32,7 +32,7 @@
 
 using namespace romvane;
 using romvane::testing::MakeNes;
-using romvane::testing::NesSpec;
+using romvane::testing::NesImage;
 using romvane::testing::ReadBytes;
 using romvane::testing::ReadText;
 using romvane::testing::TempDir;
@@ -109,12 +109,12 @@ void WindowTest::cleanup() {
 
 std::string WindowTest::Game(const std::string& name, uint8_t prgUnits, uint8_t chrUnits,
                              uint8_t flags6, uint8_t fill) {
-  NesSpec spec;
-  spec.prgUnits = prgUnits;
-  spec.chrUnits = chrUnits;
-  spec.flags6 = flags6;
-  spec.fill = fill;
-  return WriteNes(*games_, name, spec);
+  NesImage image;
+  image.prgUnits = prgUnits;
+  image.chrUnits = chrUnits;
+  image.flags6 = flags6;
+  image.fill = fill;
+  return WriteNes(*games_, name, image);
 }
 
 void WindowTest::Drop(const std::vector<std::string>& paths) {
@@ -144,8 +144,8 @@ void WindowTest::DropGames(int count) {
 
 QStringList WindowTest::Column(int column) const {
   QStringList texts;
-  for (const ListRow& r : window_->List().Rows()) {
-    texts << QString::fromStdString(r.text[static_cast<size_t>(column)]);
+  for (const GameEntry& g : window_->List().Games()) {
+    texts << QString::fromStdString(ColumnText(g, column));
   }
   return texts;
 }
@@ -380,7 +380,8 @@ void WindowTest::saveAndLoadReproduceTheList() {
   QCOMPARE(ReadText(listPath), *games_ / "g1.nes" + "\r\n" + *games_ / "g2.nes" + ",Second\r\n" +
                                    *games_ / "g3.nes" + "\r\n");
 
-  const std::vector<ListRow> before = window_->List().Rows();
+  QStringList before;
+  for (int c = 0; c < kColumnCount; ++c) before << Column(c);
   Choose("删除");  // nothing selected: nothing removed
   QCOMPARE(window_->List().RowCount(), 3);
   window_->SelectRows(0, 3);
@@ -390,9 +391,9 @@ void WindowTest::saveAndLoadReproduceTheList() {
   Button("loadButton")->click();
   QCOMPARE(prompts_.requests.back().title, QStringLiteral("载入文件信息"));
   QVERIFY(!prompts_.requests.back().save);
-  QCOMPARE(window_->List().Rows().size(), before.size());
-  for (size_t i = 0; i < before.size(); ++i)
-    QCOMPARE(window_->List().Rows()[i].text, before[i].text);
+  QStringList after;
+  for (int c = 0; c < kColumnCount; ++c) after << Column(c);
+  QCOMPARE(after, before);
   QVERIFY(prompts_.messages.isEmpty());
 
   std::filesystem::remove(*games_ / "g2.nes");
@@ -529,12 +530,12 @@ void WindowTest::exportAsksForAWorkbookFile() {
 
 void WindowTest::attributeDialogChangesOnlyTheMirroring() {
   WriteScript("printf MENU > menu.bin\n");
-  NesSpec spec;
-  spec.prgUnits = 2;
-  spec.chrUnits = 1;
-  spec.flags6 = 0x07;  // vertical, battery SRAM, trainer
-  spec.trailing = 512;
-  const std::string path = WriteNes(*games_, "trainer.nes", spec);
+  NesImage image;
+  image.prgUnits = 2;
+  image.chrUnits = 1;
+  image.flags6 = 0x07;  // vertical, battery SRAM, trainer
+  image.trailing = 512;
+  const std::string path = WriteNes(*games_, "trainer.nes", image);
   const std::vector<uint8_t> original = ReadBytes(path);
   Drop({path});
   Button("buildButton")->click();

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+#include "model/ines_header.h"
+
+namespace romvane {
+
+// Opens a file for reading only when it is a regular file, so a FIFO or a device named
+// as a game or a list never blocks the program. Empty when it cannot be opened or is
+// something else; notRegular then tells which.
+common::File OpenRegularFile(const std::string& path, bool* notRegular = nullptr);
+
+enum class InesStatus {
+  kComplete,     // signature present and every announced PRG and CHR byte in the file
+  kUnreadable,   // the file cannot be opened
+  kNotAFile,     // a folder, a FIFO or a device: never opened
+  kNoSignature,  // not an iNES image
+  kTruncated,    // shorter than its header says
+};
+
+// What one iNES file holds. The PRG data starts right behind the header, a trainer
+// included; the CHR data follows it. Data is read only when asked for.
+struct InesFile {
+  InesStatus status = InesStatus::kUnreadable;
+  InesHeader header{};
+  bool wholeHeader = false;  // all 16 header bytes were there
+  std::vector<uint8_t> prg;
+  std::vector<uint8_t> chr;
+};
+
+// Reads the header and, with withData, the PRG and CHR data. Without data the file's
+// length still decides whether it is complete.
+InesFile ReadInesFile(const std::string& path, bool withData);
+
+// Sets or clears the mirroring bit in the file's header, keeping every other byte.
+// Returns an empty text on success, else the message to show; header receives the
+// header now on disk.
+std::string WriteInesMirroring(const std::string& path, bool vertical, InesHeader& header);
+
+}  // namespace romvane

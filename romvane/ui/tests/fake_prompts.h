@@ -20,6 +20,12 @@ class FakePrompts : public Prompts {
  public:
   void Message(QWidget*, const QString& text) override { messages << text; }
 
+  QMessageBox::StandardButton Ask(QWidget*, const QString& text,
+                                  QMessageBox::StandardButtons) override {
+    questions << text;
+    return answer;
+  }
+
   QString ChooseFile(QWidget*, const FileRequest& request) override {
     requests.push_back(request);
     if (files.empty()) return {};
@@ -44,6 +50,8 @@ class FakePrompts : public Prompts {
   }
 
   QStringList messages;
+  QStringList questions;
+  QMessageBox::StandardButton answer = QMessageBox::Discard;
   std::deque<QString> files;
   std::vector<FileRequest> requests;
   std::function<int(QDialog&)> onExec;

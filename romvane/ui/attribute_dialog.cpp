@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "dialog_units.h"
@@ -69,11 +70,14 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   value("title", QString::fromStdString(a.title), 1, 1);
   label("Path:", 2, 0);
   const QString fullPath = QString::fromStdString(a.path);
-  QLabel* path = value("path", WrapPath(fullPath, fontMetrics(), du.X(150)), 2, 1, 2);
+  const QString wrapped = WrapPath(fullPath, fontMetrics(), du.X(150));
+  QLabel* path = value("path", wrapped, 2, 1, 3);
   path->setToolTip(fullPath);
   path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   path->setMinimumWidth(du.X(150));
-  path->setMinimumHeight(du.Y(16));
+  // Two lines at least; a longer path makes the dialog taller rather than losing its end.
+  const int lines = static_cast<int>(wrapped.count(QLatin1Char('\n'))) + 1;
+  path->setMinimumHeight(std::max(du.Y(16), lines * fontMetrics().lineSpacing()));
 
   // The PRG block in columns 0-1, the CHR block in columns 2-3: size, then its place.
   auto blockRows = [&](const std::string& kind, const std::string& key, int column,

@@ -445,6 +445,7 @@ void CartovoDialog::RunImage() {
 }
 
 void CartovoDialog::ShowAbout() {
+  if (busy_) return;
   AboutDialog about(this);
   prompts_->Exec(about);
 }

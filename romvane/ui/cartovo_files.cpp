@@ -41,7 +41,7 @@ class BuildProgress : public QProgressDialog {
     setObjectName(QStringLiteral("buildProgress"));
     setWindowTitle(QStringLiteral("转换/合成"));
     setWindowModality(Qt::WindowModal);
-    setWindowFlag(Qt::WindowCloseButtonHint, false);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setMinimumDuration(0);
     setAutoReset(false);
     setAutoClose(false);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "dialog_units.h"
@@ -19,6 +20,23 @@ const QString kNull = QStringLiteral("Null");
 int Choice(bool known, bool set, bool trueFirst) {
   if (!known) return -1;
   return trueFirst ? (set ? 0 : 1) : (set ? 1 : 0);
+}
+
+// Breaks a path into lines no wider than width, after a directory separator where one
+// fits, so the whole path shows and its ending stays visible.
+QString WrapPath(const QString& path, const QFontMetrics& fm, int width) {
+  QStringList lines;
+  QString rest = path;
+  while (fm.horizontalAdvance(rest) > width && rest.size() > 1) {
+    int fit = 1;
+    while (fit < rest.size() && fm.horizontalAdvance(rest.left(fit + 1)) <= width) ++fit;
+    const int slash = rest.lastIndexOf(QLatin1Char('/'), fit - 1);
+    const int cut = slash > 0 ? slash + 1 : fit;
+    lines << rest.left(cut);
+    rest = rest.mid(cut);
+  }
+  lines << rest;
+  return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -51,11 +69,15 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   label("Tital:", 1, 0);
   value("title", QString::fromStdString(a.title), 1, 1);
   label("Path:", 2, 0);
-  QLabel* path = value("path", QString::fromStdString(a.path), 2, 1, 2);
-  path->setWordWrap(true);
+  const QString fullPath = QString::fromStdString(a.path);
+  const QString wrapped = WrapPath(fullPath, fontMetrics(), du.X(150));
+  QLabel* path = value("path", wrapped, 2, 1, 3);
+  path->setToolTip(fullPath);
   path->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   path->setMinimumWidth(du.X(150));
-  path->setMinimumHeight(du.Y(16));
+  // Two lines at least; a longer path makes the dialog taller rather than losing its end.
+  const int lines = static_cast<int>(wrapped.count(QLatin1Char('\n'))) + 1;
+  path->setMinimumHeight(std::max(du.Y(16), lines * fontMetrics().lineSpacing()));
 
   // The PRG block in columns 0-1, the CHR block in columns 2-3: size, then its place.
   auto blockRows = [&](const std::string& kind, const std::string& key, int column,
@@ -92,6 +114,14 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
     grid->addWidget(choices[i], i, 3);
   }
   mirroring_ = choices[1];
+  // Without a readable header there is nothing to choose from, and nothing is rewritten.
+  for (QComboBox* c : choices) c->setEnabled(known);
+  if (!known) {
+    QLabel* note =
+        AddValue("unreadable", QStringLiteral("无法读取此文件的 iNES 文件头，不能修改其设置。"));
+    note->setWordWrap(true);
+    grid->addWidget(note, 9, 0, 1, 4);
+  }
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);

@@ -2,17 +2,17 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
-#include <QTimer>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -21,28 +21,34 @@
 #include "about_dialog.h"
 #include "attribute_dialog.h"
 #include "cart/attribute_info.h"
-#include "cart/cartridge_build.h"
 #include "cart/emulator_run.h"
 #include "cart/qt_launcher.h"
 #include "clipboard_files.h"
+#include "common/gbk.h"
 #include "dialog_units.h"
 #include "editable_list_ctrl.h"
 #include "game_list_model.h"
-#include "model/list_file.h"
 #include "model/paths.h"
 #include "prompts.h"
-#include "xls/list_export.h"
 
 namespace romvane {
 namespace {
 
 constexpr int kColumnWidths[kColumnCount] = {40, 260, 50, 50, 168};
 
-// Waits without freezing the window: it keeps painting while the menu is built.
-void WaitPainting(int milliseconds) {
-  QEventLoop loop;
-  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
+bool FitsGbk(const QString& character) {
+  return common::Utf8ToGbk(character.toStdString()).has_value();
+}
+
+// Narrow headings ("sProm", "sVrom") get room for their text beside the sort arrow.
+void FitSortArrow(QHeaderView* header) {
+  const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+  const int arrow = header->sizeHint().height() / 2 + 2 * margin;
+  for (int c = 0; c < header->count(); ++c) {
+    const QString text = header->model()->headerData(c, Qt::Horizontal).toString();
+    const int needed = header->fontMetrics().horizontalAdvance(text) + 2 * margin + arrow;
+    if (header->sectionSize(c) < needed) header->resizeSection(c, needed);
+  }
 }
 
 std::string TitleOfFile(const std::string& path) {
@@ -60,7 +66,7 @@ CartovoDialog::CartovoDialog(std::string programDir, Launcher* launcher, Prompts
       ownPrompts_(prompts ? nullptr : new Prompts),
       launcher_(launcher ? launcher : ownLauncher_.get()),
       prompts_(prompts ? prompts : ownPrompts_.get()),
-      sleep_(WaitPainting) {
+      sleep_(nullptr) {
   setWindowTitle(QStringLiteral("Cartovo"));
   BuildLayout();
 }
@@ -78,23 +84,60 @@ void CartovoDialog::BuildLayout() {
   view_->setObjectName(QStringLiteral("gameList"));
   view_->setModel(model_);
   for (int c = 0; c < kColumnCount; ++c) view_->setColumnWidth(c, kColumnWidths[c]);
+  FitSortArrow(view_->header());
   for (int c : {kColNumber, kColPrgSize, kColChrSize, kColAttribute})
     view_->SetColumnReadOnly(c, true);
   view_->SetAllowedChars(QString(), kColTitle);
+  // List files keep GBK text: a title character GBK lacks is refused as it is typed.
+  view_->SetCharCheck(kColTitle, FitsGbk, QStringLiteral("GBK 无法保存此字符"));
   view_->header()->setSectionsClickable(true);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
-  view_->setMinimumSize(du.X(382), du.Y(247));
+  // Small enough for a scaled-up screen; the list scrolls.
+  view_->setMinimumSize(du.X(160), du.Y(60));
+  view_->installEventFilter(this);
   connect(view_->header(), &QHeaderView::sectionClicked, this, &CartovoDialog::SortByColumn);
   connect(view_, &QWidget::customContextMenuRequested, this, &CartovoDialog::ShowContextMenu);
   connect(view_, &EditableListCtrl::filesDropped, this, &CartovoDialog::AddDroppedFiles);
   connect(view_, &EditableListCtrl::rowDoubleClicked, this, &CartovoDialog::RunGame);
-  connect(model_, &GameListModel::rowsPlaced, this, &CartovoDialog::SelectRows);
+  connect(view_, &EditableListCtrl::cellEdited, this, [this](int, int column, const QString&) {
+    if (column == sortColumn_) EndSortedOrder();
+  });
+  connect(model_, &GameListModel::rowsPlaced, this, [this](int first, int count) {
+    EndSortedOrder();
+    SelectRows(first, count);
+  });
 
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("statusLine"));
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(du.Y(2));
+  left->addWidget(view_, 1);
+  left->addWidget(status_);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
+  layout->setSpacing(du.X(8));
+  layout->addLayout(left, 1);
+  layout->addLayout(BuildSideColumn());
+  resize(du.X(461), du.Y(261));
+  FitScreen();
+}
+
+QLayout* CartovoDialog::BuildSideColumn() {
+  const DialogUnits du(this);
   auto* side = new QVBoxLayout;
   side->setSpacing(0);
-  side->setContentsMargins(0, du.Y(8), 0, 0);
+  side->setContentsMargins(0, 0, 0, 0);
+  // The gaps keep the dialog's proportions but give way first when the window is short.
+  auto gap = [&](int units) {
+    side->addSpacerItem(
+        new QSpacerItem(0, du.Y(units), QSizePolicy::Minimum, QSizePolicy::Maximum));
+  };
+  gap(8);
   side->addWidget(new QLabel(QStringLiteral("保留大小(0x):"), this));
-  side->addSpacing(du.Y(10));
+  gap(10);
   reserve_ = new QLineEdit(QStringLiteral("6000"), this);
   reserve_->setObjectName(QStringLiteral("reserveSize"));
   reserve_->setMaxLength(5);
@@ -102,7 +145,7 @@ void CartovoDialog::BuildLayout() {
   side->addWidget(reserve_);
 
   auto button = [&](const char* text, const char* name, int spaceBefore, auto handler) {
-    side->addSpacing(du.Y(spaceBefore));
+    gap(spaceBefore);
     auto* b = new QPushButton(QString::fromUtf8(text), this);
     b->setObjectName(QString::fromLatin1(name));
     // No button is the default: Enter closes the window as the dialog's OK.
@@ -123,23 +166,23 @@ void CartovoDialog::BuildLayout() {
   about->setObjectName(QStringLiteral("aboutButton"));
   about->setIcon(windowIcon());
   about->setAutoRaise(true);
-  // The window menu's item; a tooltip shows its "&" as it stands, so it goes.
-  const QString aboutItem = QStringLiteral("关于 Romvane(&A)...");
-  about->setToolTip(QString(aboutItem).remove(QLatin1Char('&')));
+  // The window menu's item "关于 Romvane(&A)..."; a tooltip shows no keyboard hint.
+  about->setToolTip(QStringLiteral("关于 Romvane..."));
   auto* aboutKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
   connect(aboutKey, &QShortcut::activated, this, &CartovoDialog::ShowAbout);
   connect(about, &QToolButton::clicked, this, &CartovoDialog::ShowAbout);
   side->addWidget(about, 0, Qt::AlignHCenter);
-  side->addSpacing(du.Y(8));
+  gap(8);
   button("取消", "cancelButton", 0, &QDialog::reject);
-  side->addSpacing(du.Y(16));
+  gap(16);
+  return side;
+}
 
-  auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
-  layout->setSpacing(du.X(8));
-  layout->addWidget(view_, 1);
-  layout->addLayout(side);
-  resize(du.X(461), du.Y(261));
+void CartovoDialog::FitScreen() {
+  const QScreen* shown = screen();
+  if (!shown) return;
+  const QSize room = shown->availableGeometry().size() * 9 / 10;
+  resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
 }
 
 void CartovoDialog::keyPressEvent(QKeyEvent* event) {
@@ -155,6 +198,31 @@ void CartovoDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool CartovoDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != view_ || event->type() != QEvent::KeyPress)
+    return QDialog::eventFilter(watched, event);
+  // The list's keys for its commands; the title editor keeps its own Delete and Ctrl+C.
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->matches(QKeySequence::Delete)) {
+    RemoveSelected();
+  } else if (key->matches(QKeySequence::Copy)) {
+    CopySelected();
+  } else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+    // As the Menu key does, but the menu opens at the focused row.
+    const QRect row = view_->visualRect(view_->currentIndex());
+    ShowContextMenu(row.isValid() ? row.bottomLeft() : QPoint(0, 0));
+  } else {
+    return QDialog::eventFilter(watched, event);
+  }
+  return true;
+}
+
+void CartovoDialog::EndSortedOrder() {
+  sortColumn_ = -1;
+  sortAscending_ = true;
+  view_->header()->setSortIndicatorShown(false);
 }
 
 void CartovoDialog::Tell(const std::string& message) {
@@ -246,6 +314,7 @@ void CartovoDialog::AddGameFromDialog() {
   const int current = view_->currentIndex().row();
   const AddResult added =
       model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file)); });
+  if (added.status != AddStatus::kListFull) EndSortedOrder();
   KeepSelection(selected, current);
   view_->scrollToBottom();
   Tell(added.message);
@@ -256,6 +325,7 @@ void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
   std::vector<std::string> messages;
   const std::vector<int> selected = SelectedRows();
   const int current = view_->currentIndex().row();
+  const int before = list_.RowCount();
   model_->Apply([&](GameList& l) {
     for (const QString& p : paths) {
       const std::string file = p.toStdString();
@@ -266,6 +336,7 @@ void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
       if (added.status == AddStatus::kListFull) break;
     }
   });
+  if (list_.RowCount() != before) EndSortedOrder();
   KeepSelection(selected, current);
   if (model_->rowCount() > 0) view_->scrollTo(model_->index(model_->rowCount() - 1, 0));
   view_->setFocus(Qt::OtherFocusReason);
@@ -294,6 +365,9 @@ void CartovoDialog::MoveUp() {
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
   const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameUp(rows); });
+  if (message.empty()) {
+    EndSortedOrder();
+  }
   SelectRowList(rows);
   Tell(message);
 }
@@ -303,6 +377,9 @@ void CartovoDialog::MoveDown() {
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
   const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameDown(rows); });
+  if (message.empty()) {
+    EndSortedOrder();
+  }
   SelectRowList(rows);
   Tell(message);
 }
@@ -354,82 +431,8 @@ void CartovoDialog::RunImage() {
   if (!launcher_->Start(command)) Tell("无法启动模拟器" + command.program + "!");
 }
 
-void CartovoDialog::Build() {
-  if (busy_) return;
-  view_->EndEdit();
-  busy_ = true;
-  // The window takes no commands while the menu is built, but it keeps painting.
-  QProgressDialog progress(QStringLiteral("正在等待菜单程序 menu.bin ..."), QString(), 0,
-                           kMenuWaitAttempts, this);
-  progress.setWindowTitle(QStringLiteral("转换/合成"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(0);
-  progress.setAutoReset(false);
-  progress.setAutoClose(false);
-  progress.reset();
-
-  BuildOptions options;
-  options.reserveText = reserve_->text().toStdString();
-  options.programDir = programDir_;
-  options.launcher = launcher_;
-  options.sleep = sleep_;
-  options.onWait = [&progress](int attempt) {
-    // A menu that is there at the first look needs no progress shown.
-    if (attempt > 1) progress.setValue(attempt);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    return true;
-  };
-  BuildResult result = BuildCartridge(list_, options);
-  progress.close();
-  lastBuild_ = BuildPlacement(list_, std::move(result.ordered));
-  busy_ = false;
-  Tell(result.message);
-}
-
-void CartovoDialog::ExportList() {
-  if (busy_) return;
-  view_->EndEdit();
-  const QString path = prompts_->ChooseFile(
-      this, {QStringLiteral("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
-             QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
-  if (path.isEmpty()) return;
-  // A written file may still carry a warning (a list longer than the sheet).
-  Tell(WriteListWorkbook(ShownRows(list_), path.toStdString()).message);
-}
-
-void CartovoDialog::SaveList() {
-  if (busy_ || list_.RowCount() == 0) return;
-  view_->EndEdit();
-  const QString path = prompts_->ChooseFile(this, {QStringLiteral("保存文件信息"),
-                                                   QStringLiteral("存档文件(*.sav)"),
-                                                   QStringLiteral("sav"),
-                                                   {},
-                                                   true});
-  if (path.isEmpty()) return;
-  Tell(SaveListFile(list_, path.toStdString()).message);
-}
-
-void CartovoDialog::LoadList() {
-  if (busy_) return;
-  view_->EndEdit();
-  const QString path = prompts_->ChooseFile(this, {QStringLiteral("载入文件信息"),
-                                                   QStringLiteral("存档文件(*.sav)"),
-                                                   QStringLiteral("sav"),
-                                                   {},
-                                                   false});
-  if (path.isEmpty()) return;
-  LoadListFrom(path);
-}
-
-void CartovoDialog::LoadListFrom(const QString& path) {
-  const LoadResult loaded =
-      model_->Apply([&](GameList& l) { return LoadListFile(l, path.toStdString()); });
-  std::vector<std::string> messages = loaded.warnings;
-  messages.push_back(loaded.error);
-  Tell(messages);
-}
-
 void CartovoDialog::ShowAbout() {
+  if (busy_) return;
   AboutDialog about(this);
   prompts_->Exec(about);
 }

@@ -5,12 +5,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cart/bank_layout.h"
 #include "cart/launcher.h"
 #include "model/game_list.h"
 
+class QLabel;
 class QLineEdit;
 class QMenu;
 
@@ -55,7 +57,8 @@ class CartovoDialog : public QDialog {
   void RunImage();
   void Build();
   void ExportList();
-  void SaveList();
+  // True when the list was written.
+  bool SaveList();
   void LoadList();
   void ShowAbout();
 
@@ -63,14 +66,30 @@ class CartovoDialog : public QDialog {
   std::vector<int> SelectedRows() const;
   void SelectRows(int first, int count);
   void SelectRowList(const std::vector<int>& rows);
+  // Whether the games or titles differ from the list last saved or loaded. An empty list
+  // has nothing worth keeping.
+  bool IsModified() const;
+  // Every way of closing ends here: never during a build, and a changed list is first
+  // offered for saving.
+  void done(int result) override;
+
   // Selects the rows again after the list was rebuilt and makes current the focused row.
   void KeepSelection(const std::vector<int>& rows, int current);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildLayout();
+  QLayout* BuildSideColumn();
+  // Keeps the window within the screen it opens on.
+  void FitScreen();
+  // While a build waits for the menu program nothing but painting reaches the window.
+  void LockInput(bool locked);
+  // The rows are no longer in the order of the last sort: the heading's arrow goes.
+  void EndSortedOrder();
+  // What a list file holds: each game's path and title, in number order.
   void ShowContextMenu(const QPoint& position);
   void Tell(const std::string& message);
   void Tell(const std::vector<std::string>& messages);
@@ -86,6 +105,7 @@ class CartovoDialog : public QDialog {
   GameListModel* model_ = nullptr;
   EditableListCtrl* view_ = nullptr;
   QLineEdit* reserve_ = nullptr;
+  QLabel* status_ = nullptr;
   BuildPlacement lastBuild_;
   int sortColumn_ = -1;
   bool sortAscending_ = true;

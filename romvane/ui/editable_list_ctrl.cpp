@@ -12,7 +12,11 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QToolTip>
 #include <QUrl>
+#include <QValidator>
+
+#include <climits>
 
 namespace romvane {
 namespace {
@@ -26,20 +30,58 @@ QStringList LocalFiles(const QMimeData* data) {
   return paths;
 }
 
+int CountRefused(const QString& text, const CharCheck& check) {
+  int refused = 0;
+  for (int i = 0; i < text.size(); ++i) {
+    const int length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    if (!check(text.mid(i, length))) ++refused;
+    i += length - 1;
+  }
+  return refused;
+}
+
 }  // namespace
 
-CellEdit::CellEdit(EditableListCtrl* list) : QLineEdit(list->viewport()), list_(list) {
+// Refuses a change that brings in a character the check does not pass; text that
+// already held such characters can still be shortened or corrected.
+class CharCheckValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  CharCheck check;
+  int known = 0;  // refused characters the field held after its last accepted change
+
+  State validate(QString& input, int&) const override {
+    return check && CountRefused(input, check) > known ? Invalid : Acceptable;
+  }
+  void Accepted(const QString& text) { known = check ? CountRefused(text, check) : 0; }
+};
+
+CellEdit::CellEdit(EditableListCtrl* list)
+    : QLineEdit(list->viewport()), list_(list), validator_(new CharCheckValidator(this)) {
+  setValidator(validator_);
+  connect(this, &QLineEdit::textChanged, this,
+          [this](const QString& t) { validator_->Accepted(t); });
+  connect(this, &QLineEdit::inputRejected, this, [this] {
+    if (hint_.isEmpty()) return;
+    QApplication::beep();
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), hint_, this);
+  });
   hide();
 }
 
-void CellEdit::Begin(int row, int column, const QString& text, const QString& allowedChars) {
+void CellEdit::Begin(int row, int column, const QString& text, const QString& allowedChars,
+                     const CharCheck& check, const QString& hint) {
   row_ = row;
   column_ = column;
   initialText_ = text;
   allowedChars_ = allowedChars;
+  validator_->check = check;
+  validator_->known = INT_MAX;
+  hint_ = hint;
   cancelled_ = false;
   setFont(list_->font());
   setText(text);
+  validator_->Accepted(text);
   selectAll();
   show();
   raise();
@@ -156,6 +198,18 @@ void EditableListCtrl::SetColumnReadOnly(int column, bool readOnly) {
   }
 }
 
+void EditableListCtrl::SetCharCheck(int column, CharCheck check, const QString& hint) {
+  const int at = checkedColumns_.indexOf(column);
+  if (at >= 0) {
+    checks_[at] = std::move(check);
+    hints_[at] = hint;
+  } else {
+    checkedColumns_.append(column);
+    checks_.append(std::move(check));
+    hints_.append(hint);
+  }
+}
+
 bool EditableListCtrl::IsColumnReadOnly(int column) const {
   return readOnlyColumns_.contains(column);
 }
@@ -198,7 +252,10 @@ void EditableListCtrl::EditCell(int row, int column) {
   editing_ = true;
   const QString allowed =
       column < kMaxColumns ? allowedChars_[static_cast<size_t>(column)] : QString();
-  edit_->Begin(row, column, index.data(Qt::EditRole).toString(), allowed);
+  const int checked = checkedColumns_.indexOf(column);
+  edit_->Begin(row, column, index.data(Qt::EditRole).toString(), allowed,
+               checked >= 0 ? checks_[checked] : CharCheck(),
+               checked >= 0 ? hints_[checked] : QString());
 }
 
 void EditableListCtrl::EndEdit() {
@@ -218,6 +275,22 @@ void EditableListCtrl::FinishEdit() {
   const bool hadFocus = edit_ && edit_->hasFocus();
   EndEdit();
   if (hadFocus) setFocus(Qt::OtherFocusReason);
+}
+
+void EditableListCtrl::keyPressEvent(QKeyEvent* event) {
+  // F2 renames as in a file manager: the focused row's cell, or its first editable one.
+  const QModelIndex current = currentIndex();
+  if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier && current.isValid()) {
+    int column = IsColumnReadOnly(current.column()) ? -1 : current.column();
+    for (int c = 0; column < 0 && model() && c < model()->columnCount(); ++c) {
+      if (!IsColumnReadOnly(c)) column = c;
+    }
+    if (column >= 0) {
+      EditCell(current.row(), column);
+      return;
+    }
+  }
+  QTreeView::keyPressEvent(event);
 }
 
 void EditableListCtrl::mousePressEvent(QMouseEvent* event) {

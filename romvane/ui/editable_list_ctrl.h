@@ -8,10 +8,15 @@
 #include <QTreeView>
 
 #include <array>
+#include <functional>
 
 namespace romvane {
 
 class EditableListCtrl;
+class CharCheckValidator;
+
+// Tells whether a column can keep one character (a whole code point).
+using CharCheck = std::function<bool(const QString& character)>;
 
 // The one edit field that the list opens over a cell. Enter keeps the typed text,
 // Escape restores the cell, losing the focus ends the edit.
@@ -21,7 +26,8 @@ class CellEdit : public QLineEdit {
  public:
   explicit CellEdit(EditableListCtrl* list);
 
-  void Begin(int row, int column, const QString& text, const QString& allowedChars);
+  void Begin(int row, int column, const QString& text, const QString& allowedChars,
+             const CharCheck& check = {}, const QString& hint = {});
   int Row() const { return row_; }
   int Column() const { return column_; }
   bool Cancelled() const { return cancelled_; }
@@ -50,6 +56,8 @@ class CellEdit : public QLineEdit {
   QString initialText_;
   bool cancelled_ = false;
   QElapsedTimer opened_;
+  CharCheckValidator* validator_ = nullptr;
+  QString hint_;
 };
 
 // A report-style list whose cells can be edited in place, one at a time, by a click on
@@ -67,6 +75,9 @@ class EditableListCtrl : public QTreeView {
   bool IsColumnReadOnly(int column) const;
   // The characters a column accepts (empty: all); column -1 sets every column.
   void SetAllowedChars(const QString& chars, int column);
+  // Characters the column cannot keep are refused as they are typed or pasted, with the
+  // hint shown beside the edit field. Characters already in a cell stay editable.
+  void SetCharCheck(int column, CharCheck check, const QString& hint);
 
   // Opens the edit field over a cell, scrolling the cell into view first.
   void EditCell(int row, int column);
@@ -84,6 +95,7 @@ class EditableListCtrl : public QTreeView {
   void rowDoubleClicked(int row);
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -99,6 +111,9 @@ class EditableListCtrl : public QTreeView {
 
   QList<int> readOnlyColumns_;
   std::array<QString, kMaxColumns> allowedChars_;
+  QList<int> checkedColumns_;
+  QList<CharCheck> checks_;
+  QList<QString> hints_;
   CellEdit* edit_ = nullptr;
   bool editing_ = false;
   QPersistentModelIndex pendingEdit_;  // the cell a click may open once the button is up

@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QStringList>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +47,20 @@ std::string ProgramDir(const Arguments& args) {
   return QCoreApplication::applicationDirPath().toStdString();
 }
 
+// Qt's own dialogs (file dialogs, their questions, standard buttons) speak the window's
+// Chinese. Without the translation files installed they stay in English.
+void LoadQtTranslation(QApplication& app) {
+  const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QString::fromLatin1(name), dir)) {
+      QCoreApplication::installTranslator(translator);
+      return;
+    }
+    delete translator;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,6 +69,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral("1.0"));
   QApplication::setDesktopFileName(QStringLiteral("romvane"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/romvane/romvane.png")));
+  LoadQtTranslation(app);
   const Arguments args = ParseArguments(QCoreApplication::arguments());
   if (!args.ok) {
     std::fputs(kUsage, stderr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 class QAction;
@@ -26,6 +27,9 @@ class Prompts {
   virtual ~Prompts() = default;
   // A modal message box with an OK button and the platform's default caption.
   virtual void Message(QWidget* parent, const QString& text);
+  // A modal question; gives the button pressed (Cancel when the box was closed).
+  virtual QMessageBox::StandardButton Ask(QWidget* parent, const QString& text,
+                                          QMessageBox::StandardButtons buttons);
   // The chosen file's full path, or empty when the user cancelled.
   virtual QString ChooseFile(QWidget* parent, const FileRequest& request);
   // Runs a dialog modally and gives its result code.

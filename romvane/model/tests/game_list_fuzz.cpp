@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   list.AddGame(game, "game");
   if (list.EntryForRow(0)) {
     list.SetMirroring(0, !IsVertical(list.EntryForRow(0)->header));
-    if (list.Row(0).text[kColAttribute] != AttributeText(list.EntryForRow(0)->header)) std::abort();
+    if (ColumnText(list.Game(0), kColAttribute) != AttributeText(list.EntryForRow(0)->header))
+      std::abort();
   }
   InesHeader header{};
   std::copy_n(data, std::min(size, header.size()), header.begin());
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       PutFuzzFile("list.sav", reinterpret_cast<const uint8_t*>(text.data()), text.size());
   if (!LoadListFile(list, sav).error.empty()) return 0;
   list.SortRows(size % kColumnCount, size % 2 == 0);
-  if (!SaveListFile(list, sav).empty()) return 0;
+  if (!SaveListFile(list, sav).ok) return 0;
   GameList again;
   (void)LoadListFile(again, sav);
   return 0;

@@ -20,6 +20,12 @@ class FakePrompts : public Prompts {
  public:
   void Message(QWidget*, const QString& text) override { messages << text; }
 
+  QMessageBox::StandardButton Ask(QWidget*, const QString& text,
+                                  QMessageBox::StandardButtons) override {
+    questions << text;
+    return answer;
+  }
+
   QString ChooseFile(QWidget*, const FileRequest& request) override {
     requests.push_back(request);
     if (files.empty()) return {};
@@ -44,6 +50,8 @@ class FakePrompts : public Prompts {
   }
 
   QStringList messages;
+  QStringList questions;
+  QMessageBox::StandardButton answer = QMessageBox::Discard;
   std::deque<QString> files;
   std::vector<FileRequest> requests;
   std::function<int(QDialog&)> onExec;
@@ -60,8 +68,14 @@ class RecordingLauncher : public Launcher {
     if (command.program == "sh") return real.Start(command);
     return emulatorStarts;
   }
+  StartedProcess StartWatched(const Command& command) override {
+    if (command.program != "sh" || !watchScripts) return Launcher::StartWatched(command);
+    started.push_back(command);
+    return real.StartWatched(command);
+  }
   std::vector<Command> started;
   bool emulatorStarts = true;
+  bool watchScripts = true;  // false: the build polls for the menu as with a plain start
   QtLauncher real;
 };
 

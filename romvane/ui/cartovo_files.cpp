@@ -1,0 +1,163 @@
+// The window's commands that write or read files: the build, the list file and the
+// workbook, and closing, which may save the list first.
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QTimer>
+
+#include "cart/cartridge_build.h"
+#include "cart/parse_hex.h"
+#include "cartovo_dialog.h"
+#include "editable_list_ctrl.h"
+#include "game_list_model.h"
+#include "model/list_file.h"
+#include "prompts.h"
+#include "xls/list_export.h"
+
+namespace romvane {
+namespace {
+
+// Waits without freezing the window: it keeps painting while the menu is built.
+void WaitWhilePainting(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The build's progress: it has no cancel button, and neither Escape nor the window
+// manager's close button takes it away while the make script may still write files.
+class BuildProgress : public QProgressDialog {
+ public:
+  explicit BuildProgress(QWidget* parent)
+      : QProgressDialog(QStringLiteral("正在等待菜单程序 menu.bin ..."), QString(), 0,
+                        kMenuWaitAttempts, parent) {
+    setObjectName(QStringLiteral("buildProgress"));
+    setWindowTitle(QStringLiteral("转换/合成"));
+    setWindowModality(Qt::WindowModal);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setMinimumDuration(0);
+    setAutoReset(false);
+    setAutoClose(false);
+    reset();
+  }
+  void reject() override {}
+
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+}  // namespace
+
+void CartovoDialog::LockInput(bool locked) {
+  for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!child->isWindow()) child->setEnabled(!locked);
+  }
+}
+
+void CartovoDialog::Build() {
+  if (busy_) return;
+  view_->EndEdit();
+  status_->clear();
+  // Empty and "0" alike would leave the menu program no room: a cartridge that cannot
+  // start. Other faulty texts are refused with the layout's own message.
+  if (ParseHex(reserve_->text().toStdString()) == 0) {
+    Tell("保留大小不能为0: 菜单程序需要空间!");
+    return;
+  }
+  busy_ = true;
+  const QPointer<QWidget> focused = focusWidget();
+  LockInput(true);
+  BuildProgress progress(this);
+
+  BuildOptions options;
+  options.reserveText = reserve_->text().toStdString();
+  options.programDir = programDir_;
+  options.launcher = launcher_;
+  options.sleep = sleep_ ? sleep_ : WaitWhilePainting;
+  options.onWait = [&progress](int attempt) {
+    // A menu that is there at the first look needs no progress shown.
+    if (attempt > 1) progress.setValue(attempt);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  };
+  BuildResult result = BuildCartridge(list_, options);
+  progress.hide();
+  lastBuild_ = BuildPlacement(list_, std::move(result.ordered));
+  busy_ = false;
+  LockInput(false);
+  if (focused) focused->setFocus(Qt::OtherFocusReason);
+  if (result.message.empty()) {
+    status_->setText(QStringLiteral("已生成 ") + QString::fromStdString(result.romPath));
+  }
+  Tell(result.message);
+}
+
+void CartovoDialog::ExportList() {
+  if (busy_) return;
+  view_->EndEdit();
+  const QString path = prompts_->ChooseFile(
+      this, {QStringLiteral("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
+             QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
+  if (path.isEmpty()) return;
+  // A written file may still carry a warning (a list longer than the sheet).
+  Tell(WriteListWorkbook(ShownRows(list_), path.toStdString()).message);
+}
+
+bool CartovoDialog::SaveList() {
+  if (busy_ || list_.RowCount() == 0) return false;
+  view_->EndEdit();
+  const QString path = prompts_->ChooseFile(this, {QStringLiteral("保存文件信息"),
+                                                   QStringLiteral("存档文件(*.sav)"),
+                                                   QStringLiteral("sav"),
+                                                   {},
+                                                   true});
+  if (path.isEmpty()) return false;
+  const SaveResult saved = SaveListFile(list_, path.toStdString());
+  Tell(saved.message);
+  return saved.ok;
+}
+
+void CartovoDialog::LoadList() {
+  if (busy_) return;
+  view_->EndEdit();
+  const QString path = prompts_->ChooseFile(this, {QStringLiteral("载入文件信息"),
+                                                   QStringLiteral("存档文件(*.sav)"),
+                                                   QStringLiteral("sav"),
+                                                   {},
+                                                   false});
+  if (path.isEmpty()) return;
+  LoadListFrom(path);
+}
+
+void CartovoDialog::LoadListFrom(const QString& path) {
+  const LoadResult loaded =
+      model_->Apply([&](GameList& l) { return LoadListFile(l, path.toStdString()); });
+  EndSortedOrder();
+  std::vector<std::string> messages = loaded.warnings;
+  messages.push_back(loaded.error);
+  Tell(messages);
+}
+
+bool CartovoDialog::IsModified() const {
+  return list_.RowCount() > 0 && list_.Modified();
+}
+
+void CartovoDialog::done(int result) {
+  if (busy_) return;  // the make script may still be writing the build's files
+  view_->EndEdit();
+  if (IsModified()) {
+    const QMessageBox::StandardButton answer =
+        prompts_->Ask(this, QStringLiteral("游戏列表已修改，是否先保存?"),
+                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return;
+    if (answer == QMessageBox::Save && !SaveList()) return;
+  }
+  QDialog::done(result);
+}
+
+}  // namespace romvane

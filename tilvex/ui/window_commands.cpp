@@ -60,7 +60,7 @@ void MainWindow::UpdateZoomChecks() {
 void MainWindow::UpdateReadOuts() {
   Rgb rgb = 0;
   int x = 0, y = 0;
-  const bool over = isActiveWindow() && view_->PixelUnderMouse(rgb, x, y);
+  const bool over = view_->PixelUnderMouse(rgb, x, y);
   bar_->ShowPixel(over, rgb, x, y);
 }
 

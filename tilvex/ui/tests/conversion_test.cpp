@@ -1,0 +1,6 @@
+#include <QTest>
+class ConversionTest : public QObject {
+  Q_OBJECT
+};
+QTEST_MAIN(ConversionTest)
+#include "conversion_test.moc"

@@ -67,6 +67,8 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
   available_ = new QLabel(this);
   start_ = new QLineEdit(QStringLiteral("0"), this);
   end_ = new QLineEdit(QStringLiteral("2000"), this);
+  start_->setObjectName(QStringLiteral("startAddress"));
+  end_->setObjectName(QStringLiteral("endAddress"));
   colourSpace_ = List(this, {QStringLiteral("VT03 NEW(4K HSL)"), QStringLiteral("TFT RGB(4K RGB)"),
                              QStringLiteral("VT03 OLD(64 NES)")});
   colourSum_ = List(this, {QStringLiteral("16"), QStringLiteral("4")});

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "about_dialog.h"
+#include "hyperlink.h"
 #include "palette_bar.h"
 #include "small_dialogs.h"
 #include "test_pictures.h"
@@ -34,6 +36,7 @@ class WindowTest : public QObject {
   void colourListClicksAndBlinking();
   void newSetsTheSizeOfTheNextBlankPicture();
   void refreshReopensTheFileOpenedLastThroughOpen();
+  void aboutBoxLinkOpensOrSaysWhyNot();
 
  private:
   QString OpenBands(const char* name = "bands.bmp") {
@@ -226,6 +229,32 @@ void WindowTest::refreshReopensTheFileOpenedLastThroughOpen() {
   QCOMPARE(f_->window->DocumentPath(), first);
   QCOMPARE(f_->window->Document().View().width, 256);
   QCOMPARE(f_->window->RecentFiles().first(), first);
+}
+
+void WindowTest::aboutBoxLinkOpensOrSaysWhyNot() {
+  AboutDialog about(f_->prompts);
+  HyperLink* link = about.Link();
+  QVERIFY(link->font().underline());
+  QCOMPARE(link->toolTip(), link->Target());
+  QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+  link->SetOpener([](const QString&, QString& reason) {
+    reason = QStringLiteral("The specified file was not found.");
+    return false;
+  });
+  QTest::mouseClick(link, Qt::LeftButton);
+  QCOMPARE(f_->prompts.messages,
+           QStringList({"Can't open link:\n\nThe specified file was not found."}));
+  QCOMPARE(f_->prompts.beeps, 1);
+  QVERIFY(!link->Visited());
+  QString opened;
+  link->SetOpener([&opened](const QString& target, QString&) {
+    opened = target;
+    return true;
+  });
+  link->setFocus();
+  QTest::keyClick(link, Qt::Key_Space);
+  QCOMPARE(opened, link->Target());
+  QVERIFY(link->Visited());
 }
 
 QTEST_MAIN(WindowTest)

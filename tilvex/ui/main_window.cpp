@@ -109,6 +109,13 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+// The tool box floats above the main window, so it is shown after it.
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (Action(QStringLiteral("Tool (&B)ox"))->isChecked() && !toolBox_->isVisible())
+    QTimer::singleShot(0, toolBox_, &QWidget::show);
+}
+
 QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)()) {
   QAction* action = menu->addAction(text);
   if (handler) {
@@ -264,8 +271,8 @@ void MainWindow::BuildToolBox() {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   toolBox_->move(screen.width() / 3, screen.height() / 3);
   QAction* box = Action(QStringLiteral("Tool (&B)ox"));
-  connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);
   box->setChecked(true);
+  connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);
 }
 
 void MainWindow::BuildPaletteBar() {

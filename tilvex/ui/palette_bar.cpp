@@ -140,7 +140,7 @@ PaletteBar::PaletteBar(const std::vector<Rgb>& colours, const DrawingState& draw
   auto* boxLayout = new QVBoxLayout(box);
   info_ = new QLabel(box);
   info_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  info_->setMinimumHeight(150);
+  info_->setMinimumHeight(200);
   boxLayout->addWidget(info_);
   layout->addWidget(box);
   layout->addStretch();

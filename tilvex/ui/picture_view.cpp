@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScrollBar>
+#include <cstdlib>
 
 #include "prompts.h"
 
@@ -163,6 +164,7 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
     case kPen:
       if (left) {
         drawingPen_ = true;
+        penLast_ = QPoint(-1, -1);
         mouseMoveEvent(event);
       }
       break;
@@ -183,12 +185,25 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
   if (banding_) {
     band_->setGeometry(QRect(bandStart_, at).normalized());
   } else if (drawingPen_) {
-    const QPoint p = ToPicture(at);
-    if (document_.SetPixel(p.x(), p.y(), drawing_.foreground)) {
-      viewport()->update();
-      Q_EMIT pictureModified();
-    }
+    DrawPenTo(ToPicture(at));
   }
+}
+
+// A quick stroke gives mouse positions several pixels apart; the pixels between them are
+// drawn too, so the stroke stays unbroken.
+void PictureView::DrawPenTo(const QPoint& p) {
+  const QPoint from = penLast_.x() < 0 ? p : penLast_;
+  const int steps = std::max(std::abs(p.x() - from.x()), std::abs(p.y() - from.y()));
+  bool changed = false;
+  for (int i = 0; i <= steps; ++i) {
+    const int x = steps ? from.x() + (p.x() - from.x()) * i / steps : p.x();
+    const int y = steps ? from.y() + (p.y() - from.y()) * i / steps : p.y();
+    changed |= document_.SetPixel(x, y, drawing_.foreground);
+  }
+  penLast_ = p;
+  if (!changed) return;
+  viewport()->update();
+  Q_EMIT pictureModified();
 }
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {

@@ -83,6 +83,7 @@ class PictureView : public QAbstractScrollArea {
   void DrawGrid(class QPainter& painter, int sw, int sh) const;
   void PickColour(const QPoint& at, bool foreground);
   void FinishBand(const QPoint& end);
+  void DrawPenTo(const QPoint& picturePoint);
 
   DocumentBridge& document_;
   DrawingState& drawing_;
@@ -94,6 +95,7 @@ class PictureView : public QAbstractScrollArea {
   QPoint bandStart_;
   bool banding_ = false;
   bool drawingPen_ = false;
+  QPoint penLast_;
 };
 
 }  // namespace tilvex::ui

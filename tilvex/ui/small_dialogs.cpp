@@ -76,6 +76,9 @@ FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(
   bin = new QRadioButton(QStringLiteral("BIN"), this);
   assembler = new QRadioButton(QStringLiteral("ASM"), this);
   bin->setChecked(true);
+  auto* formatGroup = new QButtonGroup(this);
+  formatGroup->addButton(bin);
+  formatGroup->addButton(assembler);
   auto* format = new QHBoxLayout;
   format->addWidget(bin);
   format->addWidget(assembler);

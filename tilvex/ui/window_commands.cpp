@@ -39,6 +39,7 @@ void MainWindow::ConnectView() {
   connect(view_, &PictureView::cellDoubleClicked, this, &MainWindow::EditCell);
   connect(view_, &PictureView::areaDragged, this, [this](const AreaRect& area) {
     if (transformation_) transformation_->SetArea(area);
+    bar_->Repaint();
   });
 }
 
@@ -91,7 +92,8 @@ void MainWindow::ShowDocumentState() {
   UpdateCommands();
 }
 
-bool MainWindow::OpenFile(const QString& path, bool remember) {
+bool MainWindow::OpenFile(const QString& name, bool remember) {
+  const QString path = QFileInfo(name).absoluteFilePath();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const Outcome opened = document_.Open(path.toStdString());
   QApplication::restoreOverrideCursor();
@@ -195,10 +197,16 @@ void MainWindow::OnTransform() {
   transformation_->setAttribute(Qt::WA_DeleteOnClose);
   view_->SetAreaSelection(true);
   connect(transformation_, &QDialog::finished, this, [this] { view_->SetAreaSelection(false); });
-  connect(transformation_, &TransformationDialog::areaEdited, this,
-          [this] { view_->viewport()->update(); });
+  connect(transformation_, &TransformationDialog::areaEdited, this, [this] {
+    view_->viewport()->update();
+    bar_->Repaint();
+  });
   connect(transformation_, &TransformationDialog::convertRequested, this,
           &MainWindow::RunConversion, Qt::QueuedConnection);
+  // Beside the picture, so the area can be dragged while the dialog is open.
+  transformation_->adjustSize();
+  const QRect frame = geometry();
+  transformation_->move(frame.right() - transformation_->width(), frame.top());
   transformation_->show();
   view_->viewport()->update();
 }

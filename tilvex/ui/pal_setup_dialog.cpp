@@ -16,7 +16,7 @@
 namespace tilvex::ui {
 namespace {
 
-const QString kPaletteFilter = QStringLiteral("调色板文件(*.pal) (*.pal)");
+const QString kPaletteFilter = QStringLiteral("调色板文件(*.pal)");
 
 }  // namespace
 

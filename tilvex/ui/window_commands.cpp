@@ -137,12 +137,12 @@ bool MainWindow::OnSave() {
 
 // The kind of picture decides the choice: a plain picture saves as BMP only.
 bool MainWindow::OnSaveAs() {
-  FileRequest request{{},  {QStringLiteral("Bitmap(*.bmp) (*.bmp)")}, 0, QStringLiteral("bmp"), {},
-                      true};
+  FileRequest request{{}, {QStringLiteral("Bitmap(*.bmp)")}, 0, QStringLiteral("bmp"), {}, true};
   if (document_.Kind() != -1) {
-    request.filters.prepend(QStringLiteral("Bitmap(*.pic) (*.pic)"));
+    request.filters.prepend(QStringLiteral("Bitmap(*.pic)"));
     request.defaultSuffix = QStringLiteral("pic");
   }
+  if (!documentPath_.isEmpty()) request.initialName = WithoutExtension(documentPath_);
   const QString path = prompts_.ChooseFile(this, request).path;
   return !path.isEmpty() && SaveTo(path);
 }

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "hyperlink.h"
@@ -18,8 +19,9 @@ AboutDialog::AboutDialog(Prompts& prompts, QWidget* parent) : QDialog(parent) {
   auto* text = new QLabel(QStringLiteral("Tilvex %1\nPicture converter for VT03 consoles")
                               .arg(QApplication::applicationVersion()),
                           this);
-  link_ = new HyperLink(QStringLiteral("Tilvex home page"), prompts, this);
-  link_->SetTarget(QStringLiteral("https://www.vt03.org/"));
+  // The folder of the program, where the colour tables and the cartridge template live.
+  link_ = new HyperLink(QStringLiteral("Program folder"), prompts, this);
+  link_->SetTarget(QUrl::fromLocalFile(QApplication::applicationDirPath()).toString());
   auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
   auto* top = new QHBoxLayout;

@@ -7,7 +7,7 @@ namespace tilvex::ui {
 class HyperLink;
 class Prompts;
 
-// "About Tilvex": the program's name and version, a link to its home page, and OK.
+// "About Tilvex": the program's name and version, a link to its folder, and OK.
 class AboutDialog : public QDialog {
   Q_OBJECT
 

@@ -1,5 +1,7 @@
 #include "document_bridge.h"
 
+#include "common/file_io.h"
+
 // The converter's headers still call the picture buffer "Picture"; that name is the plain
 // picture here, so the buffer's alias is renamed while they are read.
 #define Picture BufferPicture
@@ -18,14 +20,6 @@ namespace {
 
 Outcome From(const common::Result& result) {
   return {result.ok, result.message};
-}
-
-std::string ExtensionOf(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos) return {};
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext;
 }
 
 std::string SizeText(int width, int height) {
@@ -113,7 +107,7 @@ Outcome DocumentBridge::New(int width, int height) {
 }
 
 Outcome DocumentBridge::Open(const std::string& path) {
-  const std::string ext = ExtensionOf(path);
+  const std::string ext = common::LowerExtension(path);
   if (ext.empty()) return {false, {}};
   Core& core = *core_;
   if (ext == "pic") {

@@ -12,6 +12,7 @@
 
 #include "document_bridge.h"
 #include "prompts.h"
+#include "qt_colour.h"
 
 namespace tilvex::ui {
 namespace {
@@ -42,7 +43,7 @@ void SlotGrid::paintEvent(QPaintEvent*) {
     const Slot& s = table_.slots[size_t(slot)];
     const QRect r = CellRect(slot);
     if (s.used) {
-      painter.fillRect(r, QColor(int(RedOf(s.rgb)), int(GreenOf(s.rgb)), int(BlueOf(s.rgb))));
+      painter.fillRect(r, ToQColor(s.rgb));
     } else {
       painter.fillRect(r, Qt::white);
       painter.fillRect(r, QBrush(Qt::black, Qt::DiagCrossPattern));

@@ -10,6 +10,7 @@
 
 #include "picture_view.h"
 #include "prompts.h"
+#include "qt_colour.h"
 
 namespace tilvex::ui {
 namespace {
@@ -17,10 +18,6 @@ namespace {
 constexpr int kInset = 2;
 constexpr int kCell = 15;
 constexpr int kPitch = 16;
-
-QColor ToQColor(Rgb rgb) {
-  return QColor(int(RedOf(rgb)), int(GreenOf(rgb)), int(BlueOf(rgb)));
-}
 
 // A plain painted box; the owner decides what it shows.
 class Swatch : public QWidget {
@@ -81,7 +78,7 @@ void ColourListArea::mousePressEvent(QMouseEvent* event) {
   if (cell < 0) return;
   if (event->button() == Qt::LeftButton) {
     if (auto chosen = prompts_.ChooseColour(this, ToQColor(colours_[size_t(cell)]))) {
-      Q_EMIT recolour(cell, MakeRgb(chosen->red(), chosen->green(), chosen->blue()));
+      Q_EMIT recolour(cell, FromQColor(*chosen));
       update();
     }
   } else if (event->button() == Qt::RightButton) {

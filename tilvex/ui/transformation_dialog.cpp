@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "prompts.h"
+#include "qt_colour.h"
 #include "view_geometry.h"
 
 namespace tilvex::ui {
@@ -41,7 +42,7 @@ class ColourSwatch : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
-    p.fillRect(rect(), QColor(int(RedOf(rgb_)), int(GreenOf(rgb_)), int(BlueOf(rgb_))));
+    p.fillRect(rect(), ToQColor(rgb_));
     p.setPen(Qt::black);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
   }

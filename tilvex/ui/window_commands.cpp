@@ -104,6 +104,8 @@ bool MainWindow::OpenFile(const QString& name, bool remember) {
     return false;
   }
   if (!opened.message.empty()) prompts_.Message(this, QString::fromStdString(opened.message));
+  // The Transformation dialog's area belonged to the picture just replaced.
+  if (transformation_) transformation_->close();
   if (remember) pathName_ = path;
   documentPath_ = path;
   modified_ = false;

@@ -1,5 +1,6 @@
 #include "picture_view.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QIcon>
 #include <QImage>
@@ -132,8 +133,9 @@ void PictureView::DrawGrid(QPainter& painter, int sw, int sh) const {
 }
 
 bool PictureView::PixelUnderMouse(Rgb& rgb, int& x, int& y) const {
+  // Only the view itself counts, not a window above it.
+  if (QApplication::widgetAt(QCursor::pos()) != viewport()) return false;
   const QPoint local = viewport()->mapFromGlobal(QCursor::pos());
-  if (!viewport()->rect().contains(local)) return false;
   const QPoint p = ToPicture(local);
   const Picture& picture = document_.View();
   if (!picture.Contains(p.x(), p.y())) return false;

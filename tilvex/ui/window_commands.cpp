@@ -211,6 +211,7 @@ void MainWindow::OnTransform() {
   transformation_->move(frame.right() - transformation_->width(), frame.top());
   transformation_->show();
   view_->viewport()->update();
+  bar_->Repaint();
 }
 
 void MainWindow::RunConversion(const ConversionSettings& settings) {

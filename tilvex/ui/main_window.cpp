@@ -107,7 +107,10 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   resize(900, 640);
 }
 
-MainWindow::~MainWindow() = default;
+// The Transformation dialog goes first: closing it still reaches the view.
+MainWindow::~MainWindow() {
+  delete transformation_.data();
+}
 
 // The tool box floats above the main window, so it is shown after it.
 void MainWindow::showEvent(QShowEvent* event) {

@@ -107,9 +107,13 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   resize(900, 640);
 }
 
-// The Transformation dialog goes first: closing it still reaches the view.
+// The Transformation dialog goes first, while closing it can still reach the view; then the
+// children's signals are cut, since hiding them on the way out would call back into a
+// window that is no longer whole.
 MainWindow::~MainWindow() {
   delete transformation_.data();
+  const QList<QObject*> children = findChildren<QObject*>();
+  for (QObject* child : children) disconnect(child, nullptr, this, nullptr);
 }
 
 // The tool box floats above the main window, so it is shown after it.

@@ -4,7 +4,7 @@
 set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 libx11-dev
   libmagick++-6.q16-dev
   libgtest-dev libgmock-dev
   cc65

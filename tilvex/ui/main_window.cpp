@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "lock_keys.h"
 #include "palette_bar.h"
 #include "prompts.h"
 #include "transformation_dialog.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   ConnectView();
   auto* idle = new QTimer(this);
   connect(idle, &QTimer::timeout, this, &MainWindow::UpdateReadOuts);
+  connect(idle, &QTimer::timeout, this, &MainWindow::UpdateIndicators);
   idle->start(100);
   document_.New(newWidth_, newHeight_);
   UpdateCommands();
@@ -314,12 +316,20 @@ void MainWindow::BuildPaletteBar() {
 
 void MainWindow::BuildStatusBar() {
   statusBar()->showMessage(QStringLiteral("Ready"));
-  // Qt cannot read the lock keys' state portably; the indicators stay unlit.
+  // Lit while the lock key is on, as far as the window system tells.
   for (const char* name : {"大写", "数字", "滚动"}) {
     auto* indicator = new QLabel(QString::fromUtf8(name), this);
     indicator->setEnabled(false);
     statusBar()->addPermanentWidget(indicator);
+    indicators_ << indicator;
   }
+}
+
+void MainWindow::UpdateIndicators() {
+  const LockKeys keys = ReadLockKeys();
+  indicators_[0]->setEnabled(keys.caps);
+  indicators_[1]->setEnabled(keys.num);
+  indicators_[2]->setEnabled(keys.scroll);
 }
 
 QAction* MainWindow::Action(const QString& text) const {

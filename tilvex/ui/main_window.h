@@ -59,6 +59,7 @@ class MainWindow : public QMainWindow {
   QAction* Action(const QString& text) const;
   // The idle update of the palette bar's read-outs.
   void UpdateReadOuts();
+  void UpdateIndicators();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,6 +118,7 @@ class MainWindow : public QMainWindow {
   QList<QAction*> zoomInActions_;
   QList<QAction*> zoomOutActions_;
   QAction* normalAction_ = nullptr;
+  QList<QLabel*> indicators_;
   QPointer<TransformationDialog> transformation_;
   QString pathName_;      // last opened through Open; Refresh reopens it
   QString documentPath_;  // the document's own path, also after a conversion

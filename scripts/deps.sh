@@ -4,7 +4,7 @@
 set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n libqt6svg6 libx11-dev
   libmagick++-6.q16-dev libspng-dev libjpeg62-turbo-dev libgif-dev
   libgtest-dev libgmock-dev
   cc65

@@ -1,0 +1,347 @@
+#include "main_window.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDockWidget>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "lock_keys.h"
+#include "palette_bar.h"
+#include "prompts.h"
+#include "transformation_dialog.h"
+
+// The icons live in this static library; their registration has to be pulled in by name.
+static void InitResources() {
+  Q_INIT_RESOURCE(tilvex);
+}
+
+namespace tilvex::ui {
+namespace {
+
+constexpr FileType kFileTypes[] = {
+    {0, true, true, "所有图象文件(*.bmp,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
+     "*.bmp;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.tif;"},
+    {1, true, false, "PIC文件", "*.gs?;*.pic"},
+    {10, false, true, "*.* 所有文件", "*.*"},
+};
+
+struct ToolInfo {
+  const char* icon;
+  const char* tip;
+};
+
+// Long text for the status bar, then the short one for the tool tip.
+constexpr ToolInfo kTools[kToolCount] = {
+    {"eraser", "Select Palette Erase Tool\nEraser"},
+    {"pen", "Select Palette Pen Tool\nPen"},
+    {"select", "Select Palette Select Tool\nSelect"},
+    {"brush", "Select Palette Brush Tool\nBrush"},
+    {"spray", "Select Palette Spray Tool\nSpray"},
+    {"paint", "Select Palette Paint Tool\nPaint"},
+    {"line", "Select Palette Line Tool\nLine"},
+    {"eyedrop", "Select Palette EyeDrop Tool\nEye Drop"},
+    {"magnify", "Select Palette Magnify Tool\nMagnify"},
+    {"rectangle", "Select Palette Rectangle Tool\nRectangle"},
+    {"round", "Select Palette Round Tool\nRound"},
+    {"oval", "Select Palette Oval Tool\nOval"},
+};
+
+QIcon Icon(const char* name) {
+  return QIcon(QStringLiteral(":/tilvex/icons/%1.svg").arg(QString::fromLatin1(name)));
+}
+
+}  // namespace
+
+// Qt reads the patterns from the last parentheses of a filter, separated by spaces.
+QStringList PromptFilters(bool open) {
+  QStringList filters;
+  for (const FileType& type : kFileTypes) {
+    if (open ? !type.inOpen : !type.inSave) continue;
+    QString patterns = QString::fromUtf8(type.patterns)
+                           .split(QLatin1Char(';'), Qt::SkipEmptyParts)
+                           .join(QLatin1Char(' '));
+    if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");
+    filters << QString::fromUtf8(type.description) + QStringLiteral(" (") + patterns +
+                   QLatin1Char(')');
+  }
+  return filters;
+}
+
+MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), settings_(settings) {
+  InitResources();
+  setWindowTitle(QStringLiteral("Tilvex"));
+  if (!settings_.contains(QStringLiteral("PPUMode")))
+    settings_.setValue(QStringLiteral("PPUMode"), 0);
+  ppuMode_ = settings_.value(QStringLiteral("PPUMode")).toInt();
+  recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, 4);
+  view_ = new PictureView(document_, drawing_, prompts_, this);
+  treePane_ = new QWidget(this);
+  treePane_->setFocusPolicy(Qt::StrongFocus);
+  auto* splitter = new QSplitter(this);
+  splitter->addWidget(treePane_);
+  splitter->addWidget(view_);
+  splitter->setSizes({130, 100});
+  splitter->setStretchFactor(1, 1);
+  setCentralWidget(splitter);
+  BuildMenus();
+  BuildStatusBar();
+  BuildToolBox();
+  BuildPaletteBar();
+  ConnectView();
+  auto* idle = new QTimer(this);
+  connect(idle, &QTimer::timeout, this, &MainWindow::UpdateReadOuts);
+  connect(idle, &QTimer::timeout, this, &MainWindow::UpdateIndicators);
+  idle->start(100);
+  document_.New(newWidth_, newHeight_);
+  UpdateCommands();
+  UpdateZoomChecks();
+  resize(900, 640);
+}
+
+// The Transformation dialog goes first, while closing it can still reach the view; then the
+// children's signals are cut, since hiding them on the way out would call back into a
+// window that is no longer whole.
+MainWindow::~MainWindow() {
+  delete transformation_.data();
+  const QList<QObject*> children = findChildren<QObject*>();
+  for (QObject* child : children) disconnect(child, nullptr, this, nullptr);
+}
+
+// The tool box floats above the main window, so it is shown after it.
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (Action(QStringLiteral("Tool (&B)ox"))->isChecked() && !toolBox_->isVisible())
+    QTimer::singleShot(0, toolBox_, &QWidget::show);
+}
+
+QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)()) {
+  QAction* action = menu->addAction(text);
+  if (handler) {
+    connect(action, &QAction::triggered, this, handler);
+  } else {
+    action->setEnabled(false);
+  }
+  return action;
+}
+
+void MainWindow::BuildMenus() {
+  BuildFileMenu();
+  QMenu* project = menuBar()->addMenu(QStringLiteral("(&P)roject"));
+  for (const char* item : {"(&A)dd...", "(&D)el", "(&U)pward", "D(&o)wnward", "Load...", "Save",
+                           "Save As...", "Output..."}) {
+    AddAction(project, QString::fromUtf8(item), nullptr);
+  }
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("(&E)dit"));
+  const std::pair<const char*, QList<QKeySequence>> editItems[] = {
+      {"(&U)ndo\tCtrl+Z",
+       {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+      {"Cu(&t)\tCtrl+X",
+       {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+      {"(&C)opy\tCtrl+C",
+       {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+      {"(&P)aste\tCtrl+V",
+       {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
+  };
+  for (const auto& [text, keys] : editItems)
+    AddAction(edit, QString::fromUtf8(text), nullptr)->setShortcuts(keys);
+  BuildViewMenu();
+  BuildToolMenu();
+  QMenu* help = menuBar()->addMenu(QStringLiteral("(&H)elp"));
+  AddAction(help, QStringLiteral("(&A)bout Tilvex..."), &MainWindow::OnAbout);
+}
+
+void MainWindow::BuildFileMenu() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("(&F)ile"));
+  QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
+  toolbar->setObjectName(QStringLiteral("toolbar"));
+  QAction* create = AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew);
+  create->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddAction(file, QStringLiteral("New Project"), nullptr);
+  QAction* open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"), &MainWindow::OnOpen);
+  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  QAction* save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
+  connect(save, &QAction::triggered, this, [this] { OnSave(); });
+  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  QAction* saveAs = file->addAction(QStringLiteral("Save (&A)s..."));
+  connect(saveAs, &QAction::triggered, this, [this] { OnSaveAs(); });
+  QAction* output = AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput);
+  output->setShortcut(QKeySequence(Qt::Key_F5));
+  recentMenu_ = file->addMenu(QStringLiteral("Recent Files"));
+  RebuildRecentMenu();
+  file->addSeparator();
+  AddAction(file, QStringLiteral("E(&x)it"), nullptr)->setEnabled(true);
+  connect(Action(QStringLiteral("E(&x)it")), &QAction::triggered, this, &QWidget::close);
+  create->setIcon(Icon("new"));
+  open->setIcon(Icon("open"));
+  save->setIcon(Icon("save"));
+  output->setIcon(Icon("output"));
+  toolbar->addActions({create, open, save, output});
+}
+
+void MainWindow::BuildViewMenu() {
+  QMenu* view = menuBar()->addMenu(QStringLiteral("(&V)iew"));
+  QToolBar* toolbar = findChild<QToolBar*>(QStringLiteral("toolbar"));
+  QAction* showToolbar = toolbar->toggleViewAction();
+  showToolbar->setText(QStringLiteral("(&T)oolbar"));
+  view->addAction(showToolbar);
+  QAction* showStatus = view->addAction(QStringLiteral("(&S)tatusbar"));
+  showStatus->setCheckable(true);
+  showStatus->setChecked(true);
+  connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+  QAction* pal = view->addAction(QStringLiteral("(&P)AL"));
+  pal->setCheckable(true);
+  QAction* box = view->addAction(QStringLiteral("Tool (&B)ox"));
+  box->setCheckable(true);
+  QAction* refresh = AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh);
+  refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  QAction* grid = view->addAction(QStringLiteral("Display grid"));
+  grid->setCheckable(true);
+  connect(grid, &QAction::toggled, view_, &PictureView::SetGrid);
+  BuildZoomMenus(view);
+}
+
+void MainWindow::BuildZoomMenus(QMenu* view) {
+  QMenu* in = view->addMenu(QStringLiteral("Zoom in"));
+  normalAction_ = AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
+  QMenu* out = view->addMenu(QStringLiteral("Zoom out"));
+  normalAction_->setCheckable(true);
+  for (int n = 2; n <= kMaxZoom; ++n) {
+    const QString digits = n < 10 ? QStringLiteral("&%1").arg(n) : QString::number(n);
+    QAction* a = in->addAction(digits + QStringLiteral(":1"));
+    QAction* b = out->addAction(QStringLiteral("1:") + digits);
+    a->setCheckable(true);
+    b->setCheckable(true);
+    connect(a, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::In(n)); });
+    connect(b, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::Out(n)); });
+    zoomInActions_ << a;
+    zoomOutActions_ << b;
+  }
+  // "+" and "-" step the zoom; they have no menu item.
+  auto* plus = new QShortcut(QKeySequence(Qt::Key_Plus), this);
+  auto* minus = new QShortcut(QKeySequence(Qt::Key_Minus), this);
+  connect(plus, &QShortcut::activated, view_, &PictureView::ZoomIn);
+  connect(minus, &QShortcut::activated, view_, &PictureView::ZoomOut);
+  auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
+  auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
+  connect(nextPane, &QShortcut::activated, this, &MainWindow::OnNextPane);
+  connect(previousPane, &QShortcut::activated, this, &MainWindow::OnNextPane);
+}
+
+void MainWindow::BuildToolMenu() {
+  QMenu* tool = menuBar()->addMenu(QStringLiteral("(&T)ool"));
+  QAction* transform =
+      AddAction(tool, QStringLiteral("(&T)ransform\tCtrl+T"), &MainWindow::OnTransform);
+  transform->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  QMenu* adapt = tool->addMenu(QStringLiteral("VT03 color adaptation"));
+  AddAction(adapt, QStringLiteral("VT03 HSL 4K"), &MainWindow::OnAdaptHsl);
+  AddAction(adapt, QStringLiteral("VT03 RGB 4K"), &MainWindow::OnAdaptRgb);
+  AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
+  AddAction(tool, QStringLiteral("TV Effect"), nullptr);
+  AddAction(tool, QStringLiteral("Batch process"), nullptr);
+  AddAction(tool, QStringLiteral("Palette tool"), nullptr);
+}
+
+void MainWindow::BuildToolBox() {
+  toolBox_ = new QWidget(this, Qt::Tool);
+  toolBox_->setWindowTitle(QStringLiteral("绘图工具"));
+  auto* grid = new QGridLayout(toolBox_);
+  grid->setSpacing(1);
+  grid->setContentsMargins(2, 2, 2, 2);
+  auto* group = new QActionGroup(this);
+  for (int i = 0; i < kToolCount; ++i) {
+    const QStringList tip = QString::fromLatin1(kTools[i].tip).split(QLatin1Char('\n'));
+    QAction* action = group->addAction(Icon(kTools[i].icon), tip[1]);
+    action->setCheckable(true);
+    action->setChecked(i == drawing_.tool);
+    action->setToolTip(tip[1]);
+    action->setStatusTip(tip[0]);
+    action->setObjectName(QStringLiteral("tool%1").arg(i));
+    connect(action, &QAction::triggered, this, [this, i] {
+      drawing_.tool = i;
+      view_->UpdateCursor();
+    });
+    auto* button = new QToolButton(toolBox_);
+    button->setDefaultAction(action);
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(24, 24));
+    grid->addWidget(button, i / 2, i % 2);
+  }
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  toolBox_->move(screen.width() / 3, screen.height() / 3);
+  QAction* box = Action(QStringLiteral("Tool (&B)ox"));
+  box->setChecked(true);
+  connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);
+}
+
+void MainWindow::BuildPaletteBar() {
+  paletteDock_ = new QDockWidget(QStringLiteral("PAL"), this);
+  paletteDock_->setObjectName(QStringLiteral("paletteBar"));
+  paletteDock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+  bar_ = new PaletteBar(document_.Colours(), drawing_, prompts_, paletteDock_);
+  paletteDock_->setWidget(bar_);
+  addDockWidget(Qt::RightDockWidgetArea, paletteDock_);
+  QAction* pal = Action(QStringLiteral("(&P)AL"));
+  pal->setChecked(true);
+  connect(pal, &QAction::toggled, paletteDock_, &QWidget::setVisible);
+  connect(paletteDock_, &QDockWidget::visibilityChanged, this,
+          [this, pal] { pal->setChecked(!paletteDock_->isHidden()); });
+  ColourListArea* list = bar_->List();
+  connect(list, &ColourListArea::collect, this, [this](int i) { document_.CollectColour(i); });
+  connect(list, &ColourListArea::blink, this, [this] {
+    document_.BlinkCollected();
+    view_->viewport()->update();
+  });
+  connect(list, &ColourListArea::restore, this, [this](int i) {
+    document_.RestoreCollected(i);
+    view_->viewport()->update();
+  });
+  connect(list, &ColourListArea::recolour, this, [this](int i, Rgb rgb) {
+    document_.Recolour(i, rgb);
+    modified_ = true;
+    view_->viewport()->update();
+    bar_->Repaint();
+  });
+}
+
+void MainWindow::BuildStatusBar() {
+  statusBar()->showMessage(QStringLiteral("Ready"));
+  // Lit while the lock key is on, as far as the window system tells.
+  for (const char* name : {"大写", "数字", "滚动"}) {
+    auto* indicator = new QLabel(QString::fromUtf8(name), this);
+    indicator->setEnabled(false);
+    statusBar()->addPermanentWidget(indicator);
+    indicators_ << indicator;
+  }
+}
+
+void MainWindow::UpdateIndicators() {
+  const LockKeys keys = ReadLockKeys();
+  indicators_[0]->setEnabled(keys.caps);
+  indicators_[1]->setEnabled(keys.num);
+  indicators_[2]->setEnabled(keys.scroll);
+}
+
+QAction* MainWindow::Action(const QString& text) const {
+  const QList<QAction*> actions = findChildren<QAction*>();
+  for (QAction* action : actions) {
+    if (action->text() == text) return action;
+  }
+  for (QAction* action : actions) {
+    if (action->text().section(QLatin1Char('\t'), 0, 0) == text.section(QLatin1Char('\t'), 0, 0))
+      return action;
+  }
+  return nullptr;
+}
+
+}  // namespace tilvex::ui

@@ -1,0 +1,251 @@
+#include "picture_view.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QRubberBand>
+#include <QScrollBar>
+#include <cstdlib>
+
+#include "prompts.h"
+
+namespace tilvex::ui {
+namespace {
+
+QImage ImageOf(const Picture& picture) {
+  if (picture.Empty()) return {};
+  return QImage(picture.pixels.data(), picture.width, picture.height,
+                static_cast<qsizetype>(picture.RowBytes()), QImage::Format_RGB888);
+}
+
+QCursor ToolCursor(const char* icon, int hotX, int hotY) {
+  return QCursor(QIcon(QString::fromLatin1(icon)).pixmap(32, 32), hotX, hotY);
+}
+
+}  // namespace
+
+PictureView::PictureView(DocumentBridge& document, DrawingState& drawing, Prompts& prompts,
+                         QWidget* parent)
+    : QAbstractScrollArea(parent), document_(document), drawing_(drawing), prompts_(prompts) {
+  viewport()->setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+  UpdateCursor();
+}
+
+void PictureView::UpdateCursor() {
+  switch (drawing_.tool) {
+    case kEraser:
+      viewport()->setCursor(ToolCursor(":/tilvex/icons/eraser.svg", 6, 26));
+      break;
+    case kPen:
+      viewport()->setCursor(ToolCursor(":/tilvex/icons/pen.svg", 4, 28));
+      break;
+    case kSelect:
+      viewport()->setCursor(Qt::CrossCursor);
+      break;
+    case kEyeDrop:
+      viewport()->setCursor(ToolCursor(":/tilvex/icons/eyedrop.svg", 4, 28));
+      break;
+    case kMagnify:
+      viewport()->setCursor(ToolCursor(":/tilvex/icons/magnify.svg", 12, 12));
+      break;
+    default:
+      viewport()->unsetCursor();
+  }
+}
+
+void PictureView::SetZoom(const Zoom& zoom) {
+  zoom_ = zoom;
+  UpdateScrollBars();
+  viewport()->update();
+  Q_EMIT zoomChanged();
+}
+
+void PictureView::SetGrid(bool on) {
+  gridOn_ = on;
+  viewport()->update();
+}
+
+void PictureView::PictureChanged() {
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+QPoint PictureView::ScrollOffset() const {
+  return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+QPoint PictureView::ToPicture(const QPoint& p) const {
+  const QPoint s = p + ScrollOffset();
+  return {zoom_.ToPicture(s.x()), zoom_.ToPicture(s.y())};
+}
+
+void PictureView::UpdateScrollBars() {
+  const Picture& picture = document_.View();
+  const int sw = zoom_.ToScreen(picture.width), sh = zoom_.ToScreen(picture.height);
+  const QSize page = viewport()->size();
+  horizontalScrollBar()->setRange(0, std::max(0, sw - page.width()));
+  verticalScrollBar()->setRange(0, std::max(0, sh - page.height()));
+  horizontalScrollBar()->setPageStep(page.width());
+  verticalScrollBar()->setPageStep(page.height());
+  horizontalScrollBar()->setSingleStep(std::max(1, zoom_.GridSpacing()));
+  verticalScrollBar()->setSingleStep(std::max(1, zoom_.GridSpacing()));
+}
+
+void PictureView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollBars();
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+  QPainter painter(viewport());
+  painter.fillRect(viewport()->rect(), Qt::white);
+  painter.fillRect(viewport()->rect(), QBrush(Qt::black, Qt::DiagCrossPattern));
+  const Picture& picture = document_.View();
+  if (picture.Empty()) return;
+  const int sw = zoom_.ToScreen(picture.width), sh = zoom_.ToScreen(picture.height);
+  painter.translate(-ScrollOffset());
+  painter.drawImage(QRect(0, 0, sw, sh), ImageOf(picture));
+  if (gridOn_ && zoom_.GridVisible()) DrawGrid(painter, sw, sh);
+  const AreaRect a = document_.Area();
+  if (a.Width() > 0 && a.Height() > 0) {
+    QPen pen(Qt::black, 1, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(zoom_.ToScreen(a.left), zoom_.ToScreen(a.top), zoom_.ToScreen(a.Width()) - 1,
+                     zoom_.ToScreen(a.Height()) - 1);
+  }
+}
+
+void PictureView::DrawGrid(QPainter& painter, int sw, int sh) const {
+  painter.save();
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.setPen(Qt::white);
+  const int s = zoom_.GridSpacing();
+  for (int x = s; x < sw; x += s) painter.drawLine(x, 0, x, sh - 1);
+  for (int y = s; y < sh; y += s) painter.drawLine(0, y, sw - 1, y);
+  painter.restore();
+}
+
+bool PictureView::PixelUnderMouse(Rgb& rgb, int& x, int& y) const {
+  // Only the view itself counts, not a window above it.
+  if (QApplication::widgetAt(QCursor::pos()) != viewport()) return false;
+  const QPoint local = viewport()->mapFromGlobal(QCursor::pos());
+  const QPoint p = ToPicture(local);
+  const Picture& picture = document_.View();
+  if (!picture.Contains(p.x(), p.y())) return false;
+  rgb = picture.At(p.x(), p.y());
+  x = p.x();
+  y = p.y();
+  return true;
+}
+
+void PictureView::PickColour(const QPoint& at, bool foreground) {
+  const QPoint p = ToPicture(at);
+  if (!document_.View().Contains(p.x(), p.y())) return;
+  (foreground ? drawing_.foreground : drawing_.background) = document_.View().At(p.x(), p.y());
+  Q_EMIT coloursPicked();
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  const bool left = event->button() == Qt::LeftButton;
+  if (left && (areaSelection_ || drawing_.tool == kSelect)) {
+    bandStart_ = at;
+    banding_ = true;
+    band_->setGeometry(QRect(at, QSize()));
+    band_->show();
+    return;
+  }
+  switch (drawing_.tool) {
+    case kPen:
+      if (left) {
+        drawingPen_ = true;
+        penLast_ = QPoint(-1, -1);
+        mouseMoveEvent(event);
+      }
+      break;
+    case kEyeDrop:
+      if (left || event->button() == Qt::RightButton) PickColour(at, left);
+      break;
+    case kMagnify:
+      if (left) ZoomIn();
+      if (event->button() == Qt::RightButton) ZoomOut();
+      break;
+    default:
+      break;
+  }
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (banding_) {
+    band_->setGeometry(QRect(bandStart_, at).normalized());
+  } else if (drawingPen_) {
+    DrawPenTo(ToPicture(at));
+  }
+}
+
+// A quick stroke gives mouse positions several pixels apart; the pixels between them are
+// drawn too, so the stroke stays unbroken.
+void PictureView::DrawPenTo(const QPoint& p) {
+  const QPoint from = penLast_.x() < 0 ? p : penLast_;
+  const int steps = std::max(std::abs(p.x() - from.x()), std::abs(p.y() - from.y()));
+  bool changed = false;
+  for (int i = 0; i <= steps; ++i) {
+    const int x = steps ? from.x() + (p.x() - from.x()) * i / steps : p.x();
+    const int y = steps ? from.y() + (p.y() - from.y()) * i / steps : p.y();
+    changed |= document_.SetPixel(x, y, drawing_.foreground);
+  }
+  penLast_ = p;
+  if (!changed) return;
+  viewport()->update();
+  Q_EMIT pictureModified();
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  drawingPen_ = false;
+  if (banding_ && event->button() == Qt::LeftButton) FinishBand(event->position().toPoint());
+}
+
+void PictureView::FinishBand(const QPoint& end) {
+  banding_ = false;
+  band_->hide();
+  const QPoint a = bandStart_ + ScrollOffset(), b = end + ScrollOffset();
+  const Picture& picture = document_.View();
+  AreaRect area = DraggedArea(zoom_, a.x(), a.y(), b.x(), b.y(), picture.width, picture.height);
+  if (a == b || area.Width() <= 0 || area.Height() <= 0) {
+    prompts_.Beep();
+    return;
+  }
+  if (areaSelection_) {
+    area = SnapToCells(area);
+    // A drag to the picture's last pixel would otherwise reach 8 pixels past its edge.
+    area.right = std::min(area.right, (picture.width + 7) / 8 * 8);
+    area.bottom = std::min(area.bottom, (picture.height + 7) / 8 * 8);
+  }
+  document_.SetArea(area);
+  viewport()->update();
+  Q_EMIT areaDragged(area);
+}
+
+void PictureView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (!document_.IsBlockPicture()) return;
+  const QPoint p = ToPicture(event->position().toPoint());
+  if (document_.View().Contains(p.x(), p.y())) Q_EMIT cellDoubleClicked(p.x(), p.y());
+}
+
+void PictureView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    Q_EMIT normalZoomRequested();
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(event);
+}
+
+}  // namespace tilvex::ui

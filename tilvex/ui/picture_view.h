@@ -1,0 +1,101 @@
+#pragma once
+// The zoomable picture view: the picture at one of 31 zoom steps over a hatch, the 8-pixel
+// grid, the working area, and the mouse tools of the tool box.
+#include <QAbstractScrollArea>
+#include <QPoint>
+
+#include "document_bridge.h"
+#include "view_geometry.h"
+
+class QRubberBand;
+
+namespace tilvex::ui {
+
+class Prompts;
+
+// Tool box order.
+enum Tool {
+  kEraser = 0,
+  kPen,
+  kSelect,
+  kBrush,
+  kSpray,
+  kPaint,
+  kLine,
+  kEyeDrop,
+  kMagnify,
+  kRectangle,
+  kRound,
+  kOval,
+  kToolCount
+};
+
+// What the view reads from the main window: the current tool and the two drawing colours.
+struct DrawingState {
+  int tool = kRound;
+  Rgb foreground = 0;
+  Rgb background = 0xFFFFFF;
+};
+
+class PictureView : public QAbstractScrollArea {
+  Q_OBJECT
+
+ public:
+  PictureView(DocumentBridge& document, DrawingState& drawing, Prompts& prompts,
+              QWidget* parent = nullptr);
+
+  Zoom CurrentZoom() const { return zoom_; }
+  void SetZoom(const Zoom& zoom);
+  void ZoomIn() { SetZoom(zoom_.StepIn()); }
+  void ZoomOut() { SetZoom(zoom_.StepOut()); }
+  bool GridOn() const { return gridOn_; }
+  void SetGrid(bool on);
+  // On while "VT03 Transformation" is open: the rubber band snaps to 8 x 8 cells.
+  void SetAreaSelection(bool on) { areaSelection_ = on; }
+  bool AreaSelection() const { return areaSelection_; }
+  // The picture changed size or content.
+  void PictureChanged();
+  // The picture pixel under the mouse, if the mouse is over the picture.
+  bool PixelUnderMouse(Rgb& rgb, int& x, int& y) const;
+  void UpdateCursor();
+
+ Q_SIGNALS:
+  void areaDragged(const AreaRect& area);
+  void coloursPicked();
+  void pictureModified();
+  void cellDoubleClicked(int x, int y);
+  void zoomChanged();
+  void normalZoomRequested();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QPoint ToPicture(const QPoint& viewportPoint) const;
+  QPoint ScrollOffset() const;
+  void UpdateScrollBars();
+  void DrawGrid(class QPainter& painter, int sw, int sh) const;
+  void PickColour(const QPoint& at, bool foreground);
+  void FinishBand(const QPoint& end);
+  void DrawPenTo(const QPoint& picturePoint);
+
+  DocumentBridge& document_;
+  DrawingState& drawing_;
+  Prompts& prompts_;
+  Zoom zoom_;
+  bool gridOn_ = false;
+  bool areaSelection_ = false;
+  QRubberBand* band_ = nullptr;
+  QPoint bandStart_;
+  bool banding_ = false;
+  bool drawingPen_ = false;
+  QPoint penLast_;
+};
+
+}  // namespace tilvex::ui

@@ -1,0 +1,38 @@
+#include "progress_window.h"
+
+#include <QCoreApplication>
+
+namespace tilvex::ui {
+
+void ProgressWindow::Open(int low, int high, int step) {
+  Close();
+  dialog_ = new QProgressDialog(parent_);
+  dialog_->setCancelButton(nullptr);
+  dialog_->setRange(low, high);
+  dialog_->setValue(low);
+  dialog_->setMinimumDuration(300);
+  dialog_->setWindowModality(Qt::WindowModal);
+  step_ = step;
+  QCoreApplication::processEvents();
+}
+
+void ProgressWindow::SetText(const char* text) {
+  if (!dialog_) return;
+  dialog_->setLabelText(QString::fromUtf8(text));
+  QCoreApplication::processEvents();
+}
+
+void ProgressWindow::Step() {
+  if (!dialog_) return;
+  dialog_->setValue(std::min(dialog_->maximum(), dialog_->value() + step_));
+  QCoreApplication::processEvents();
+}
+
+void ProgressWindow::Close() {
+  if (dialog_) {
+    dialog_->hide();
+    delete dialog_;
+  }
+}
+
+}  // namespace tilvex::ui

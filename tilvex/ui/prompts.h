@@ -1,0 +1,46 @@
+#pragma once
+// Every modal question Tilvex's window asks goes through one object, so tests can answer in
+// place of a user and nothing blocks.
+#include <QColor>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QAction;
+class QDialog;
+class QMenu;
+class QPoint;
+class QWidget;
+
+namespace tilvex::ui {
+
+// A file dialog: title, filters in order, the filter chosen first, default suffix.
+struct FileRequest {
+  QString title;
+  QStringList filters;
+  int filterIndex = 0;
+  QString defaultSuffix;
+  QString initialName;
+  bool save = false;
+};
+
+struct FileAnswer {
+  QString path;  // empty when cancelled
+  int filterIndex = 0;
+};
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  virtual void Message(QWidget* parent, const QString& text);
+  // Yes, No or Cancel.
+  virtual QMessageBox::StandardButton AskSave(QWidget* parent, const QString& text);
+  virtual FileAnswer ChooseFile(QWidget* parent, const FileRequest& request);
+  virtual int Exec(QDialog& dialog);
+  virtual QAction* ExecMenu(QMenu& menu, const QPoint& globalPosition);
+  virtual std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial);
+  virtual void Beep();
+};
+
+}  // namespace tilvex::ui

@@ -1,0 +1,163 @@
+#include "small_dialogs.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include "prompts.h"
+#include "view_geometry.h"
+
+namespace tilvex::ui {
+namespace {
+
+QDialogButtonBox* OkCancel(QDialog* dialog) {
+  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+  QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return box;
+}
+
+QSpinBox* Spin(QWidget* parent, int low, int high, int value) {
+  auto* box = new QSpinBox(parent);
+  box->setRange(low, high);
+  box->setValue(value);
+  return box;
+}
+
+// "0x%04X" / "0x%02X".
+QString HexText(unsigned value, int digits) {
+  return QStringLiteral("0x") +
+         QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString ReplaceExtension(const QString& path, const QString& extension) {
+  const int dot = static_cast<int>(path.lastIndexOf(QLatin1Char('.')));
+  const int slash = static_cast<int>(path.lastIndexOf(QLatin1Char('/')));
+  return (dot > slash ? path.left(dot) : path) + extension;
+}
+
+}  // namespace
+
+NewPictureDialog::NewPictureDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("New"));
+  auto* form = new QFormLayout(this);
+  width = Spin(this, 1, 16384, 256);
+  high = Spin(this, 1, 16384, 240);
+  form->addRow(QStringLiteral("Width"), width);
+  form->addRow(QStringLiteral("High"), high);
+  form->addRow(OkCancel(this));
+}
+
+FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("File Output"));
+  auto* form = new QFormLayout(this);
+  pgtFile = new QLineEdit(this);
+  pntFile = new QLineEdit(this);
+  auto browse = [this, &prompts](QLineEdit* field, const QString& filter) {
+    auto* row = new QHBoxLayout;
+    auto* button = new QPushButton(QStringLiteral("Browse..."), this);
+    row->addWidget(field);
+    row->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, &prompts, field, filter] {
+      const QString path = prompts.ChooseFile(this, {QString(), {filter}, 0, {}, {}, false}).path;
+      if (!path.isEmpty()) field->setText(path);
+    });
+    return row;
+  };
+  form->addRow(QStringLiteral("PGT File"),
+               browse(pgtFile, QStringLiteral("PGT文件(*.bin,*.asm) (*.bin)")));
+  bin = new QRadioButton(QStringLiteral("BIN"), this);
+  assembler = new QRadioButton(QStringLiteral("ASM"), this);
+  bin->setChecked(true);
+  auto* formatGroup = new QButtonGroup(this);
+  formatGroup->addButton(bin);
+  formatGroup->addButton(assembler);
+  auto* format = new QHBoxLayout;
+  format->addWidget(bin);
+  format->addWidget(assembler);
+  form->addRow(format);
+  form->addRow(QStringLiteral("PNT File"),
+               browse(pntFile, QStringLiteral("PNT文件(*.asm) (*.asm)")));
+  eightBit = new QRadioButton(QStringLiteral("8bit"), this);
+  sixteenBit = new QRadioButton(QStringLiteral("16bit"), this);
+  eightBit->setChecked(true);
+  auto* widthRow = new QHBoxLayout;
+  widthRow->addWidget(eightBit);
+  widthRow->addWidget(sixteenBit);
+  auto* widthGroup = new QButtonGroup(this);
+  widthGroup->addButton(eightBit);
+  widthGroup->addButton(sixteenBit);
+  form->addRow(widthRow);
+  level = Spin(this, 0, 255, 0);
+  segment = Spin(this, 0, 255, 0);
+  form->addRow(QStringLiteral("LEVEL"), level);
+  form->addRow(QStringLiteral("SEGMENT"), segment);
+  form->addRow(OkCancel(this));
+  connect(bin, &QRadioButton::clicked, this, [this] { SetPgtExtension(QStringLiteral(".bin")); });
+  connect(assembler, &QRadioButton::clicked, this,
+          [this] { SetPgtExtension(QStringLiteral(".asm")); });
+}
+
+void FileOutputDialog::SetPgtExtension(const QString& extension) {
+  pgtFile->setText(ReplaceExtension(pgtFile->text(), extension));
+}
+
+PntAttribDialog::PntAttribDialog(uint16_t code, uint8_t attribute, bool switchesEnabled,
+                                 QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("PNT Attrib"));
+  auto* form = new QFormLayout(this);
+  pntCode = new QLineEdit(HexText(code, 4), this);
+  attCode = new QLineEdit(this);
+  palNo = Spin(this, 0, 15, 0);
+  switch1 = new QCheckBox(QStringLiteral("Switch1"), this);
+  switch2 = new QCheckBox(QStringLiteral("Switch2"), this);
+  switch1->setEnabled(switchesEnabled);
+  switch2->setEnabled(switchesEnabled);
+  form->addRow(QStringLiteral("PNTCode"), pntCode);
+  form->addRow(QStringLiteral("ATTCode"), attCode);
+  form->addRow(QStringLiteral("PALNo"), palNo);
+  form->addRow(switch1);
+  form->addRow(switch2);
+  form->addRow(OkCancel(this));
+  ShowAttribute(attribute);
+  connect(attCode, &QLineEdit::textEdited, this, [this] { ShowAttribute(Attribute()); });
+  connect(palNo, &QSpinBox::valueChanged, this, [this](int value) {
+    if (!syncing_) ShowAttribute((Attribute() & 0xF0u) | unsigned(value));
+  });
+  connect(switch1, &QCheckBox::toggled, this, [this](bool on) {
+    if (!syncing_) ShowAttribute(on ? Attribute() | 0x80u : Attribute() & 0x7Fu);
+  });
+  connect(switch2, &QCheckBox::toggled, this, [this](bool on) {
+    if (!syncing_) ShowAttribute(on ? Attribute() | 0x40u : Attribute() & 0xBFu);
+  });
+}
+
+// Keeps PALNo and the switches in step with ATTCode; ATTCode is shown as "0x%02X" again
+// except while the user types in it.
+void PntAttribDialog::ShowAttribute(unsigned value) {
+  syncing_ = true;
+  value &= 0xFF;
+  if (!attCode->hasFocus()) attCode->setText(HexText(value, 2));
+  palNo->setValue(int(value & 15));
+  switch1->setChecked(value & 0x80);
+  switch2->setChecked(value & 0x40);
+  syncing_ = false;
+}
+
+uint16_t PntAttribDialog::Code() const {
+  return static_cast<uint16_t>(ReadHexFromRight(pntCode->text().toStdString()));
+}
+
+uint8_t PntAttribDialog::Attribute() const {
+  return static_cast<uint8_t>(ReadHexFromRight(attCode->text().toStdString()));
+}
+
+}  // namespace tilvex::ui

@@ -1,0 +1,64 @@
+#pragma once
+// The small modal dialogs of the document: the New size, the File Output choices and the
+// "PNT Attrib" cell editor.
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+
+namespace tilvex::ui {
+
+class Prompts;
+
+// New: the size of the next blank picture.
+class NewPictureDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit NewPictureDialog(QWidget* parent = nullptr);
+  QSpinBox* width;
+  QSpinBox* high;
+};
+
+// "File Output": PGT and PNT files, BIN or ASM, 8 or 16 bit, LEVEL and SEGMENT.
+class FileOutputDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  FileOutputDialog(Prompts& prompts, QWidget* parent = nullptr);
+  QLineEdit* pgtFile;
+  QLineEdit* pntFile;
+  QRadioButton* bin;
+  QRadioButton* assembler;
+  QRadioButton* eightBit;
+  QRadioButton* sixteenBit;
+  QSpinBox* level;
+  QSpinBox* segment;
+
+ private:
+  void SetPgtExtension(const QString& extension);
+};
+
+// "PNT Attrib": one cell's name-table code and attribute byte.
+class PntAttribDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  PntAttribDialog(uint16_t code, uint8_t attribute, bool switchesEnabled,
+                  QWidget* parent = nullptr);
+  uint16_t Code() const;
+  uint8_t Attribute() const;
+  QLineEdit* pntCode;
+  QLineEdit* attCode;
+  QSpinBox* palNo;
+  QCheckBox* switch1;
+  QCheckBox* switch2;
+
+ private:
+  void ShowAttribute(unsigned value);
+  bool syncing_ = false;
+};
+
+}  // namespace tilvex::ui

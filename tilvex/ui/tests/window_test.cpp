@@ -1,0 +1,261 @@
+// Tilvex's main window as a user meets it: the shell, the picture view and its tools, the
+// palette bar and the document commands. Dialogs are answered by FakePrompts.
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+#include "about_dialog.h"
+#include "hyperlink.h"
+#include "palette_bar.h"
+#include "small_dialogs.h"
+#include "test_pictures.h"
+
+using namespace tilvex;
+using namespace tilvex::ui;
+using namespace tilvex::ui::testing;
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() { f_ = std::make_unique<WindowFixture>(); }
+  void cleanup() { f_.reset(); }
+
+  void startUpWritesPpuModeAndBuildsTheShell();
+  void openPromptListsPicturesThenPicFiles();
+  void palAndToolBoxShowAndHideWithCheckMarks();
+  void zoomStepsStopAtTheLimitsAndMoveTheCheckMark();
+  void gridOnlyAboveSpacingFour();
+  void penDrawsAndClosingAsksToSave();
+  void eyeDropTakesForegroundAndBackground();
+  void selectBandSetsTheAreaAndAClickBeeps();
+  void readOutsShowThePixelUnderTheMouse();
+  void colourListClicksAndBlinking();
+  void newSetsTheSizeOfTheNextBlankPicture();
+  void refreshReopensTheFileOpenedLastThroughOpen();
+  void aboutBoxLinkOpensOrSaysWhyNot();
+
+ private:
+  QString OpenBands(const char* name = "bands.bmp") {
+    const QString path = WriteBmp(f_->Path(name), 256, 240, Bands);
+    f_->prompts.files.push_back(path);
+    Trigger("(&O)pen...\tCtrl+O");
+    return path;
+  }
+  void Trigger(const char* text) { f_->window->Action(QString::fromUtf8(text))->trigger(); }
+  QWidget* Viewport() { return f_->window->View()->viewport(); }
+  std::unique_ptr<WindowFixture> f_;
+};
+
+void WindowTest::startUpWritesPpuModeAndBuildsTheShell() {
+  QCOMPARE(f_->settings->value(QStringLiteral("PPUMode")).toInt(), 0);
+  QVERIFY(f_->settings->contains(QStringLiteral("PPUMode")));
+  MainWindow& w = *f_->window;
+  QCOMPARE(w.windowTitle(), QStringLiteral("Tilvex"));
+  QStringList menus;
+  for (QAction* a : w.menuBar()->actions()) menus << a->text();
+  QCOMPARE(menus,
+           QStringList({"(&F)ile", "(&P)roject", "(&E)dit", "(&V)iew", "(&T)ool", "(&H)elp"}));
+  QCOMPARE(w.ToolBox()->windowTitle(), QStringLiteral("绘图工具"));
+  QCOMPARE(w.ToolBox()->findChildren<QToolButton*>().size(), 12);
+  QCOMPARE(w.Drawing().tool, 10);
+  QAction* eyeDrop = w.findChild<QAction*>(QStringLiteral("tool7"));
+  QCOMPARE(eyeDrop->toolTip(), QStringLiteral("Eye Drop"));
+  QCOMPARE(eyeDrop->statusTip(), QStringLiteral("Select Palette EyeDrop Tool"));
+  eyeDrop->trigger();
+  QCOMPARE(w.Drawing().tool, 7);
+  // Nothing to save or convert before a picture is open; Edit stays disabled.
+  QVERIFY(!w.Action(QStringLiteral("(&S)ave\tCtrl+S"))->isEnabled());
+  QVERIFY(!w.Action(QStringLiteral("Output...\tF5"))->isEnabled());
+  QVERIFY(!w.Action(QStringLiteral("(&C)opy\tCtrl+C"))->isEnabled());
+}
+
+void WindowTest::openPromptListsPicturesThenPicFiles() {
+  Trigger("(&O)pen...\tCtrl+O");
+  const FileRequest& request = f_->prompts.requests.back();
+  QCOMPARE(request.title, QStringLiteral("打开图像文件"));
+  QCOMPARE(request.filters.size(), 2);
+  QVERIFY(request.filters[1].startsWith(QStringLiteral("PIC文件 (")));
+  QCOMPARE(PromptFilters(false)[1], QStringLiteral("*.* 所有文件 (*)"));
+}
+
+void WindowTest::palAndToolBoxShowAndHideWithCheckMarks() {
+  MainWindow& w = *f_->window;
+  QAction* pal = w.Action(QStringLiteral("(&P)AL"));
+  QVERIFY(pal->isChecked());
+  w.PaletteDock()->hide();
+  QVERIFY(!pal->isChecked());
+  pal->trigger();
+  QVERIFY(w.PaletteDock()->isVisible());
+  QVERIFY(pal->isChecked());
+  QAction* box = w.Action(QStringLiteral("Tool (&B)ox"));
+  box->trigger();
+  QVERIFY(!w.ToolBox()->isVisible());
+  box->trigger();
+  QVERIFY(w.ToolBox()->isVisible() && box->isChecked());
+}
+
+void WindowTest::zoomStepsStopAtTheLimitsAndMoveTheCheckMark() {
+  OpenBands();
+  PictureView* view = f_->window->View();
+  QVERIFY(f_->window->Action(QStringLiteral("Normal(1:1)"))->isChecked());
+  for (int i = 0; i < 20; ++i) QTest::keyClick(view, Qt::Key_Plus);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(16));
+  QVERIFY(f_->window->Action(QStringLiteral("16:1"))->isChecked());
+  QVERIFY(!f_->window->Action(QStringLiteral("Normal(1:1)"))->isChecked());
+  QCOMPARE(view->horizontalScrollBar()->maximum(), 16 * 256 - Viewport()->width());
+  QTest::keyClick(view, Qt::Key_Escape);
+  QCOMPARE(view->CurrentZoom(), Zoom::Normal());
+  for (int i = 0; i < 20; ++i) QTest::keyClick(view, Qt::Key_Minus);
+  QCOMPARE(view->CurrentZoom(), Zoom::Out(16));
+  QVERIFY(f_->window->Action(QStringLiteral("1:16"))->isChecked());
+  f_->window->Drawing().tool = kMagnify;
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(2, 2));
+  QCOMPARE(view->CurrentZoom(), Zoom::Out(15));
+  QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(2, 2));
+  QCOMPARE(view->CurrentZoom(), Zoom::Out(16));
+}
+
+void WindowTest::gridOnlyAboveSpacingFour() {
+  f_->window->Document().New(256, 240);
+  PictureView* view = f_->window->View();
+  f_->window->Action(QStringLiteral("Display grid"))->trigger();
+  view->SetZoom(Zoom::Out(2));
+  QImage half = view->viewport()->grab().toImage();
+  QCOMPARE(half.pixelColor(4, 4), QColor(Qt::white));
+  view->SetZoom(Zoom::Normal());
+  QImage normal = view->viewport()->grab().toImage();
+  QCOMPARE(normal.pixelColor(8, 4), QColor(Qt::black));  // white xor white
+  QCOMPARE(normal.pixelColor(7, 4), QColor(Qt::white));
+}
+
+void WindowTest::penDrawsAndClosingAsksToSave() {
+  OpenBands();
+  f_->window->Drawing().tool = kPen;
+  f_->window->Drawing().foreground = MakeRgb(1, 2, 3);
+  QTest::mousePress(Viewport(), Qt::LeftButton, {}, QPoint(20, 30));
+  QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, QPoint(20, 30));
+  QCOMPARE(f_->window->Document().View().At(20, 30), MakeRgb(1, 2, 3));
+  QVERIFY(f_->window->IsModified());
+  QVERIFY(!f_->window->close());
+  QCOMPARE(f_->prompts.questions.size(), 1);
+  f_->prompts.saveAnswer = QMessageBox::No;
+  QVERIFY(f_->window->close());
+}
+
+void WindowTest::eyeDropTakesForegroundAndBackground() {
+  OpenBands();
+  f_->window->Drawing().tool = kEyeDrop;
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(70, 30));
+  QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(200, 30));
+  QCOMPARE(f_->window->Drawing().foreground, Bands(70, 30));
+  QCOMPARE(f_->window->Drawing().background, Bands(200, 30));
+}
+
+void WindowTest::selectBandSetsTheAreaAndAClickBeeps() {
+  OpenBands();
+  f_->window->Drawing().tool = kSelect;
+  QTest::mousePress(Viewport(), Qt::LeftButton, {}, QPoint(17, 16));
+  QTest::mouseMove(Viewport(), QPoint(10, 10));
+  QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, QPoint(3, 5));
+  QCOMPARE(f_->window->Document().Area(), (AreaRect{3, 5, 17, 16}));
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+  QCOMPARE(f_->prompts.beeps, 1);
+  QCOMPARE(f_->window->Document().Area(), (AreaRect{3, 5, 17, 16}));
+}
+
+void WindowTest::readOutsShowThePixelUnderTheMouse() {
+  f_->prompts.files.push_back(
+      WriteBmp(f_->Path("one.bmp"), 16, 16, [](int, int) { return MakeRgb(10, 20, 31); }));
+  Trigger("(&O)pen...\tCtrl+O");
+  PaletteBar* bar = f_->window->Bar();
+  QCursor::setPos(Viewport()->mapToGlobal(QPoint(5, 6)));
+  f_->window->UpdateReadOuts();
+  QStringList shown;
+  for (int i = 0; i < 6; ++i) shown << bar->ReadOut(i);
+  QCOMPARE(shown, QStringList({"10", "20", "31", "20", "5", "6"}));
+  QCursor::setPos(Viewport()->mapToGlobal(QPoint(100, 100)));
+  f_->window->UpdateReadOuts();
+  QCOMPARE(bar->ReadOut(0), QStringLiteral("..."));
+}
+
+void WindowTest::colourListClicksAndBlinking() {
+  ColourListArea* list = f_->window->Bar()->List();
+  QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(5, 5));  // no picture, no colours
+  QCOMPARE(f_->prompts.colourDialogs, 0);
+  OpenBands();
+  DocumentBridge& doc = f_->window->Document();
+  QCOMPARE(doc.Colours().size(), size_t(6));
+  doc.RestoreCollected(1);  // nothing collected: nothing changes
+  QCOMPARE(doc.View().At(0, 20), Bands(0, 20));
+  const QPoint red = list->CellRect(1).center();
+  QTest::mousePress(list, Qt::RightButton, {}, red);
+  QTest::qWait(150);
+  QCOMPARE(doc.View().At(0, 20), Bands(0, 20) ^ 0xFFFFFFu);
+  QTest::mouseRelease(list, Qt::RightButton, {}, red);
+  QCOMPARE(doc.View().At(0, 20), Bands(0, 20));
+  f_->prompts.colour = QColor(1, 2, 3);
+  QTest::mouseClick(list, Qt::LeftButton, {}, red);
+  QCOMPARE(doc.View().At(0, 20), MakeRgb(1, 2, 3));
+  QCOMPARE(doc.Colours()[1], MakeRgb(1, 2, 3));
+}
+
+void WindowTest::newSetsTheSizeOfTheNextBlankPicture() {
+  f_->prompts.onExec = [](QDialog& d) {
+    auto* dialog = qobject_cast<NewPictureDialog*>(&d);
+    if (dialog->width->value() != 256 || dialog->high->value() != 240) return 0;
+    dialog->width->setValue(64);
+    return int(QDialog::Accepted);
+  };
+  Trigger("(&N)ew\tCtrl+N");
+  QCOMPARE(f_->prompts.dialogTitles, QStringList({"New"}));
+  QVERIFY(f_->window->Document().View().Empty());
+}
+
+void WindowTest::refreshReopensTheFileOpenedLastThroughOpen() {
+  const QString first = OpenBands("first.bmp");
+  f_->window->Drawing().tool = kPen;
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(1, 1));
+  f_->prompts.files.push_back(f_->Path("saved.bmp"));
+  Trigger("Save (&A)s...");
+  QCOMPARE(f_->prompts.requests.back().filters, QStringList({"Bitmap(*.bmp)"}));
+  QVERIFY(QFile::exists(f_->Path("saved.bmp")));
+  const QString second = WriteBmp(f_->Path("second.bmp"), 8, 8, Bands);
+  QVERIFY(f_->window->OpenFile(second, false));  // as from the recent-file list
+  Trigger("(&R)efresh");
+  QCOMPARE(f_->window->DocumentPath(), first);
+  QCOMPARE(f_->window->Document().View().width, 256);
+  QCOMPARE(f_->window->RecentFiles().first(), first);
+}
+
+void WindowTest::aboutBoxLinkOpensOrSaysWhyNot() {
+  AboutDialog about(f_->prompts);
+  HyperLink* link = about.Link();
+  QVERIFY(link->font().underline());
+  QCOMPARE(link->toolTip(), link->Target());
+  QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+  link->SetOpener([](const QString&, QString& reason) {
+    reason = QStringLiteral("The specified file was not found.");
+    return false;
+  });
+  QTest::mouseClick(link, Qt::LeftButton);
+  QCOMPARE(f_->prompts.messages,
+           QStringList({"Can't open link:\n\nThe specified file was not found."}));
+  QCOMPARE(f_->prompts.beeps, 1);
+  QVERIFY(!link->Visited());
+  QString opened;
+  link->SetOpener([&opened](const QString& target, QString&) {
+    opened = target;
+    return true;
+  });
+  link->setFocus();
+  QTest::keyClick(link, Qt::Key_Space);
+  QCOMPARE(opened, link->Target());
+  QVERIFY(link->Visited());
+}
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

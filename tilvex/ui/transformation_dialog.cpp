@@ -1,0 +1,174 @@
+#include "transformation_dialog.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "prompts.h"
+#include "qt_colour.h"
+#include "view_geometry.h"
+
+namespace tilvex::ui {
+namespace {
+
+constexpr int kBlockWidths[4] = {8, 8, 16, 16};
+constexpr int kBlockHeights[4] = {8, 16, 8, 16};
+
+QSpinBox* NumberField(QWidget* parent, int value) {
+  auto* box = new QSpinBox(parent);
+  box->setRange(0, 16384);
+  box->setValue(value);
+  return box;
+}
+
+QComboBox* List(QWidget* parent, const QStringList& items) {
+  auto* box = new QComboBox(parent);
+  box->addItems(items);
+  return box;
+}
+
+class ColourSwatch : public QWidget {
+ public:
+  ColourSwatch(const Rgb& rgb, QWidget* parent) : QWidget(parent), rgb_(rgb) {
+    setFixedSize(40, 20);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), ToQColor(rgb_));
+    p.setPen(Qt::black);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+
+ private:
+  const Rgb& rgb_;
+};
+
+}  // namespace
+
+TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& prompts,
+                                           QWidget* parent)
+    : QDialog(parent), document_(document), prompts_(prompts) {
+  setWindowTitle(QStringLiteral("VT03 Transformation"));
+  const Picture& picture = document.View();
+  if (!picture.Empty()) backgroundRgb_ = picture.At(0, 0);
+  auto* form = new QFormLayout;
+  x_ = NumberField(this, 0);
+  y_ = NumberField(this, 0);
+  width_ = NumberField(this, picture.width);
+  high_ = NumberField(this, picture.height);
+  used_ = new QLabel(this);
+  available_ = new QLabel(this);
+  start_ = new QLineEdit(QStringLiteral("0"), this);
+  end_ = new QLineEdit(QStringLiteral("2000"), this);
+  start_->setObjectName(QStringLiteral("startAddress"));
+  end_->setObjectName(QStringLiteral("endAddress"));
+  colourSpace_ = List(this, {QStringLiteral("VT03 NEW(4K HSL)"), QStringLiteral("TFT RGB(4K RGB)"),
+                             QStringLiteral("VT03 OLD(64 NES)")});
+  colourSum_ = List(this, {QStringLiteral("16"), QStringLiteral("4")});
+  charSize_ = List(this, {QStringLiteral("8*8"), QStringLiteral("8*16"), QStringLiteral("16*8"),
+                          QStringLiteral("16*16")});
+  mode_ = List(this, {QStringLiteral("Compress"), QStringLiteral("No Compress")});
+  background_ = new ColourSwatch(backgroundRgb_, this);
+  auto* pal = new QHBoxLayout;
+  pal->addWidget(new QLineEdit(this));
+  pal->addWidget(new QPushButton(QStringLiteral("..."), this));
+  form->addRow(QStringLiteral("X"), x_);
+  form->addRow(QStringLiteral("Y"), y_);
+  form->addRow(QStringLiteral("Width"), width_);
+  form->addRow(QStringLiteral("High"), high_);
+  form->addRow(QStringLiteral("Used Color："), used_);
+  form->addRow(QStringLiteral("avilable color:"), available_);
+  form->addRow(QStringLiteral("Start Address"), start_);
+  form->addRow(QStringLiteral("End Address"), end_);
+  form->addRow(QStringLiteral("Color Mode"), colourSpace_);
+  form->addRow(QStringLiteral("Color SUM"), colourSum_);
+  form->addRow(QStringLiteral("Char Size"), charSize_);
+  form->addRow(QStringLiteral("Mode"), mode_);
+  form->addRow(QStringLiteral("Backgroud Color"), background_);
+  form->addRow(QStringLiteral("PAL"), pal);
+  auto* buttons = new QHBoxLayout;
+  auto* next = new QPushButton(QStringLiteral("Next"), this);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  next->setDefault(true);
+  buttons->addStretch();
+  buttons->addWidget(next);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons);
+  for (QSpinBox* box : {x_, y_, width_, high_})
+    connect(box, &QSpinBox::valueChanged, this, &TransformationDialog::OnFieldEdited);
+  connect(colourSpace_, &QComboBox::currentIndexChanged, this, &TransformationDialog::UpdateCounts);
+  connect(charSize_, &QComboBox::currentIndexChanged, this, [this] { AreaFitsBlocks(); });
+  connect(next, &QPushButton::clicked, this, &TransformationDialog::OnNext);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  document_.SetArea({0, 0, picture.width, picture.height});
+  UpdateCounts();
+}
+
+void TransformationDialog::UpdateCounts() {
+  used_->setText(QString::number(document_.Colours().size()));
+  available_->setText(
+      QString::number(document_.AvailableColourCount(colourSpace_->currentIndex())));
+}
+
+void TransformationDialog::SetArea(const AreaRect& area) {
+  syncing_ = true;
+  x_->setValue(area.left);
+  y_->setValue(area.top);
+  width_->setValue(area.Width());
+  high_->setValue(area.Height());
+  syncing_ = false;
+  UpdateCounts();
+}
+
+// X and Y move the left and top edges; Width and High set the right and bottom ones.
+void TransformationDialog::OnFieldEdited() {
+  if (syncing_) return;
+  AreaRect area = document_.Area();
+  if (sender() == x_) area.left = x_->value();
+  if (sender() == y_) area.top = y_->value();
+  if (sender() == width_) area.right = area.left + width_->value();
+  if (sender() == high_) area.bottom = area.top + high_->value();
+  document_.SetArea(area);
+  UpdateCounts();
+  Q_EMIT areaEdited();
+}
+
+bool TransformationDialog::AreaFitsBlocks() {
+  const int mode = charSize_->currentIndex();
+  if (width_->value() % kBlockWidths[mode] == 0 && high_->value() % kBlockHeights[mode] == 0)
+    return true;
+  prompts_.Message(this, QString::fromUtf8(kAreaMismatchMessage));
+  return false;
+}
+
+bool TransformationDialog::ReadSettings(ConversionSettings& s) {
+  if (!AreaFitsBlocks()) return false;
+  s.area = {x_->value(), y_->value(), x_->value() + width_->value(), y_->value() + high_->value()};
+  s.colourSpace = colourSpace_->currentIndex();
+  s.colourMode = colourSum_->currentIndex();
+  s.blockMode = charSize_->currentIndex();
+  s.compressMode = mode_->currentIndex();
+  s.beginAddress = static_cast<uint16_t>(ReadHexFromRight(start_->text().toStdString()));
+  s.endAddress = static_cast<uint16_t>(ReadHexFromRight(end_->text().toStdString()));
+  s.background = backgroundRgb_;
+  return true;
+}
+
+void TransformationDialog::OnNext() {
+  ConversionSettings settings;
+  if (!ReadSettings(settings)) return;
+  accept();
+  Q_EMIT convertRequested(settings);
+}
+
+}  // namespace tilvex::ui

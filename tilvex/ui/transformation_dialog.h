@@ -1,0 +1,60 @@
+#pragma once
+// "VT03 Transformation": the area, colours, block size, compression, colour space and
+// addresses of a conversion. Modeless; the view's area drags and the fields stay in step.
+#include <QDialog>
+
+#include "document_bridge.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace tilvex::ui {
+
+class Prompts;
+
+inline constexpr char kAreaMismatchMessage[] = "当前区域与块大小不匹配!";
+
+class TransformationDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  TransformationDialog(DocumentBridge& document, Prompts& prompts, QWidget* parent = nullptr);
+
+  // The view's drag: X, Y, Width and High follow it.
+  void SetArea(const AreaRect& area);
+  // The settings as the fields give them; false (after the message) when the area does not
+  // fit the block size.
+  bool ReadSettings(ConversionSettings& settings);
+
+ Q_SIGNALS:
+  void areaEdited();
+  void convertRequested(const ConversionSettings& settings);
+
+ private:
+  bool AreaFitsBlocks();
+  void OnFieldEdited();
+  void UpdateCounts();
+  void OnNext();
+
+  DocumentBridge& document_;
+  Prompts& prompts_;
+  QSpinBox* x_;
+  QSpinBox* y_;
+  QSpinBox* width_;
+  QSpinBox* high_;
+  QLabel* used_;
+  QLabel* available_;
+  QLineEdit* start_;
+  QLineEdit* end_;
+  QComboBox* colourSpace_;
+  QComboBox* colourSum_;
+  QComboBox* charSize_;
+  QComboBox* mode_;
+  QWidget* background_;
+  Rgb backgroundRgb_ = 0;
+  bool syncing_ = false;
+};
+
+}  // namespace tilvex::ui

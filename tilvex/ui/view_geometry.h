@@ -1,0 +1,81 @@
+#pragma once
+// The picture view's zoom steps and the rules for turning a dragged rectangle into a
+// working area; plain arithmetic, no window system.
+#include <algorithm>
+
+#include "document_bridge.h"
+
+namespace tilvex::ui {
+
+inline constexpr int kMaxZoom = 16;
+
+// N:1 while magnify, else 1:N. Normal is both factors 1.
+struct Zoom {
+  bool magnify = true;
+  int zoomIn = 1;
+  int zoomOut = 1;
+
+  bool IsNormal() const { return zoomIn == 1 && zoomOut == 1; }
+  int ToScreen(int v) const { return magnify ? v * zoomIn : v / zoomOut; }
+  int ToPicture(int v) const { return magnify ? v / zoomIn : v * zoomOut; }
+  // Spacing of the 8-pixel grid on screen; the grid is drawn only above 4.
+  int GridSpacing() const { return magnify ? 8 * zoomIn : 8 / zoomOut; }
+  bool GridVisible() const { return GridSpacing() > 4; }
+
+  static Zoom Normal() { return {false, 1, 1}; }
+  static Zoom In(int n) { return {true, n, 1}; }
+  static Zoom Out(int n) { return {false, 1, n}; }
+
+  // One step towards 16:1 along 1:16 ... 1:2, 1:1, 2:1 ... 16:1; nothing at 16:1.
+  Zoom StepIn() const {
+    if (!magnify && zoomOut >= 3) return Out(zoomOut - 1);
+    if (!magnify && zoomOut == 2) return Normal();
+    if (IsNormal()) return In(2);
+    if (zoomIn < kMaxZoom) return In(zoomIn + 1);
+    return *this;
+  }
+  Zoom StepOut() const {
+    if (magnify && zoomIn >= 3) return In(zoomIn - 1);
+    if (magnify && zoomIn == 2) return Normal();
+    if (IsNormal()) return Out(2);
+    if (zoomOut < kMaxZoom) return Out(zoomOut + 1);
+    return *this;
+  }
+  bool operator==(const Zoom&) const = default;
+};
+
+// The Transformation dialog's area: left and top down to a multiple of 8, right and bottom
+// up to the next multiple of 8 strictly above them.
+inline AreaRect SnapToCells(const AreaRect& r) {
+  return {r.left / 8 * 8, r.top / 8 * 8, (r.right / 8 + 1) * 8, (r.bottom / 8 + 1) * 8};
+}
+
+// A dragged screen rectangle (corners in any order) clipped to the picture's extent on
+// screen and mapped to picture pixels.
+inline AreaRect DraggedArea(const Zoom& zoom, int x0, int y0, int x1, int y1, int width,
+                            int height) {
+  const int sw = zoom.ToScreen(width), sh = zoom.ToScreen(height);
+  const int left = std::clamp(std::min(x0, x1), 0, sw), right = std::clamp(std::max(x0, x1), 0, sw);
+  const int top = std::clamp(std::min(y0, y1), 0, sh), bottom = std::clamp(std::max(y0, y1), 0, sh);
+  return {zoom.ToPicture(left), zoom.ToPicture(top), zoom.ToPicture(right), zoom.ToPicture(bottom)};
+}
+
+// Hexadecimal fields are read from the right up to the first character that is not a
+// hexadecimal digit, so "$800", "0x800" and "800" all give 0x800 and an empty text 0.
+template <typename Text>
+unsigned ReadHexFromRight(const Text& text) {
+  unsigned value = 0, place = 1;
+  for (auto i = text.size(); i > 0; --i) {
+    const int c = static_cast<int>(text[i - 1]);
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+    if (digit < 0) break;
+    value += static_cast<unsigned>(digit) * place;
+    place *= 16;
+  }
+  return value;
+}
+
+}  // namespace tilvex::ui

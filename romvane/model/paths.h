@@ -13,10 +13,6 @@ std::string FileNameOf(std::string_view path);
 // empty when the name has no ".".
 std::string BaseNameOf(std::string_view path);
 
-}  // namespace romvane
-
-namespace romvane {
-
 // The folder where builds write their files and find the menu project ("make.sh",
 // "menu.s", ...), and where the emulator is looked for.
 struct ProgramDirectory {

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -20,56 +19,9 @@
 namespace tilvex::cli {
 namespace {
 
-// Options of one command: words starting with "--", each with a value unless it is a flag.
-struct Options {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;
-  std::string error;
-
-  bool Has(const std::string& name) const { return options.count(name) != 0; }
-  std::string Get(const std::string& name, const std::string& fallback = {}) const {
-    auto found = options.find(name);
-    return found == options.end() ? fallback : found->second;
-  }
-};
-
-Options Parse(Arguments words, const std::set<std::string>& valued,
-              const std::set<std::string>& flags) {
-  Options args;
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    if (word.size() > 1 && word[0] == '-') {
-      if (flags.count(word)) {
-        args.options[word] = "1";
-      } else if (valued.count(word) && i + 1 < words.size()) {
-        args.options[word] = words[++i];
-      } else {
-        args.error = "unknown option or missing value: " + word;
-        return args;
-      }
-    } else {
-      args.positional.push_back(word);
-    }
-  }
-  return args;
-}
-
 int Complain(const std::string& text) {
   std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
   return 1;
-}
-
-// Wrong usage: exit code 2.
-int ShowUsage(std::string_view name, std::string_view usage) {
-  std::fprintf(stderr, "usage: tilvex-cli %.*s %.*s\n", static_cast<int>(name.size()), name.data(),
-               static_cast<int>(usage.size()), usage.data());
-  return 2;
-}
-
-// A wrong option value: what is wrong, then the command's usage.
-int BadOption(std::string_view name, std::string_view usage, const char* text) {
-  std::fprintf(stderr, "tilvex-cli: %s\n", text);
-  return ShowUsage(name, usage);
 }
 
 int FailWith(const Result& result) {
@@ -108,14 +60,6 @@ bool ParseInt(const std::string& text, int& value) {
   return true;
 }
 
-bool ParseSpace(const std::string& text, uint8_t& space) {
-  static const std::map<std::string, uint8_t> kSpaces = {{"hsl", 0}, {"rgb", 1}, {"nes", 2}};
-  auto found = kSpaces.find(text);
-  if (found == kSpaces.end()) return false;
-  space = found->second;
-  return true;
-}
-
 // The colour tables, loaded only when the colour space rests on them.
 std::shared_ptr<const ColourTables> TablesFor(uint8_t space, Result& result) {
   auto tables = std::make_shared<ColourTables>();
@@ -138,41 +82,34 @@ bool LoadBlockPicture(const std::string& path, PicLoad& load, std::string& error
 
 }  // namespace
 
-int RunConvert(Arguments words) {
-  Options args = Parse(words,
-                       {"-o", "--area", "--colors", "--block", "--space", "--background", "--begin",
-                        "--end", "--palettes"},
-                       {"--no-compress"});
-  if (!args.error.empty()) return ShowUsage("convert", kConvertUsage);
-  if (args.positional.size() != 1 || !args.Has("-o")) {
-    return ShowUsage("convert", kConvertUsage);
+int RunConvert(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--output")) {
+    return Usage("convert");
   }
 
   PictureBuffer picture;
-  Result loaded = picture.LoadDecoded(args.positional[0]);
+  Result loaded = picture.LoadDecoded(args.operands[0]);
   if (!loaded.ok)
-    return Complain(loaded.Text().empty() ? "cannot read " + args.positional[0] : loaded.Text());
+    return Complain(loaded.Text().empty() ? "cannot read " + args.operands[0] : loaded.Text());
 
   PicHeader header = NewPicHeader();
   header.kind = 3;
-  const std::string colours = args.Get("--colors", "16");
-  if (colours != "16" && colours != "4")
-    return BadOption("convert", kConvertUsage, "--colors takes 16 or 4");
+  const std::string colours = args.Get("--colors");
+  if (colours != "16" && colours != "4") return BadValue("convert", "--colors takes 16 or 4");
   header.colourMode = colours == "4" ? 1 : 0;
   static const std::map<std::string, uint8_t> kBlocks = {
       {"8x8", 0}, {"8x16", 1}, {"16x8", 2}, {"16x16", 3}};
-  auto block = kBlocks.find(args.Get("--block", "8x8"));
-  if (block == kBlocks.end())
-    return BadOption("convert", kConvertUsage, "--block takes 8x8, 8x16, 16x8 or 16x16");
+  auto block = kBlocks.find(args.Get("--block"));
+  if (block == kBlocks.end()) return BadValue("convert", "--block takes 8x8, 8x16, 16x8 or 16x16");
   header.blockMode = block->second;
   header.compressMode = args.Has("--no-compress") ? 1 : 0;
-  if (!ParseSpace(args.Get("--space", "hsl"), header.colourSpace)) {
-    return BadOption("convert", kConvertUsage, "--space takes hsl, rgb or nes");
+  if (!ParseSpace(args.Get("--space"), header.colourSpace)) {
+    return BadValue("convert", "--space takes hsl, rgb or nes");
   }
   uint32_t begin = 0, end = 0x2000;
-  if (!ParseHexField(args.Get("--begin", "0"), begin) || begin > 0xFFFF ||
-      !ParseHexField(args.Get("--end", "2000"), end) || end > 0xFFFF) {
-    return BadOption("convert", kConvertUsage, "--begin and --end take hexadecimal addresses");
+  if (!ParseHexField(args.Get("--begin"), begin) || begin > 0xFFFF ||
+      !ParseHexField(args.Get("--end"), end) || end > 0xFFFF) {
+    return BadValue("convert", "--begin and --end take hexadecimal addresses");
   }
   header.beginAddress = static_cast<uint16_t>(begin);
   header.endAddress = static_cast<uint16_t>(end);
@@ -187,7 +124,7 @@ int RunConvert(Arguments words) {
     for (int i = 0; i < 4; ++i) {
       size_t comma = i < 3 ? text.find(',', from) : text.size();
       if (comma == std::string::npos || !ParseInt(text.substr(from, comma - from), values[i])) {
-        return BadOption("convert", kConvertUsage, "--area takes X,Y,W,H");
+        return BadValue("convert", "--area takes X,Y,W,H");
       }
       from = comma + 1;
     }
@@ -201,7 +138,7 @@ int RunConvert(Arguments words) {
   Rgb background = 0;
   if (args.Has("--background")) {
     if (!ParseColour(args.Get("--background"), background))
-      return BadOption("convert", kConvertUsage, "--background takes RRGGBB");
+      return BadValue("convert", "--background takes RRGGBB");
   } else {
     background = picture.GetPixel(0, 0).rgb;
   }
@@ -222,21 +159,19 @@ int RunConvert(Arguments words) {
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
   Result converted = converter.BuildPalettes(picture, area, background, header, source);
   if (!converted.ok) return FailWith(converted);
-  Result written = WritePicFile(args.Get("-o"), header, converter.blocks);
+  Result written = WritePicFile(args.Get("--output"), header, converter.blocks);
   if (!written.ok) return FailWith(written);
   std::fputs(ShortInfoText(header).c_str(), stdout);
   return 0;
 }
 
-int RunRender(Arguments words) {
-  Options args = Parse(words, {"-o"}, {});
-  if (!args.error.empty()) return ShowUsage("render", kRenderUsage);
-  if (args.positional.size() != 1 || !args.Has("-o")) return ShowUsage("render", kRenderUsage);
+int RunRender(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--output")) return Usage("render");
   PicLoad load;
-  Result read = ReadPicFile(args.positional[0], load);
+  Result read = ReadPicFile(args.operands[0], load);
   if (!read.ok) return Complain(read.Text());
   if (load.kind == PicLoadKind::kNoPicture) {
-    return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
+    return Complain(load.message.empty() ? args.operands[0] + ": no picture" : load.message);
   }
   PictureBuffer image;
   auto block = image.CreateBlank(static_cast<int32_t>(load.header.width),
@@ -251,51 +186,45 @@ int RunRender(Arguments words) {
     converter.RenderAll(image, load.header);
   }
   auto bytes = image.SaveBmp();
-  if (!bytes) return Complain(CannotWriteMessage(args.Get("-o")));
-  Result written = WriteBytesReplacing(args.Get("-o"), *bytes);
+  if (!bytes) return Complain(CannotWriteMessage(args.Get("--output")));
+  Result written = WriteBytesReplacing(args.Get("--output"), *bytes);
   return written.ok ? 0 : FailWith(written);
 }
 
-int RunInfo(Arguments words) {
-  Options args = Parse(words, {}, {});
-  if (!args.error.empty()) return ShowUsage("info", kInfoUsage);
-  if (args.positional.size() != 1) return ShowUsage("info", kInfoUsage);
+int RunInfo(const Arguments& args) {
+  if (args.operands.size() != 1) return Usage("info");
   PicLoad load;
-  Result read = ReadPicFile(args.positional[0], load);
+  Result read = ReadPicFile(args.operands[0], load);
   if (!read.ok) return Complain(read.Text());
   if (load.kind == PicLoadKind::kNoPicture) {
-    return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
+    return Complain(load.message.empty() ? args.operands[0] + ": no picture" : load.message);
   }
   std::fputs(LongInfoText(load.header).c_str(), stdout);
   return 0;
 }
 
-int RunOutput(Arguments words) {
-  Options args = Parse(words, {"--pgt", "--pnt"}, {"--asm", "--16bit"});
-  if (!args.error.empty()) return ShowUsage("output", kOutputUsage);
-  if (args.positional.size() != 1 || !args.Has("--pgt") || !args.Has("--pnt")) {
-    return ShowUsage("output", kOutputUsage);
+int RunOutput(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--pgt") || !args.Has("--pnt")) {
+    return Usage("output");
   }
   PicLoad load;
   std::string error;
-  if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
+  if (!LoadBlockPicture(args.operands[0], load, error)) return Complain(error);
   Result written = WriteBlockOutput(load.header, load.blocks, args.Get("--pgt"), args.Get("--pnt"),
                                     args.Has("--asm"), args.Has("--16bit"));
   return written.ok ? 0 : FailWith(written);
 }
 
-int RunPreview(Arguments words) {
-  Options args = Parse(words, {"--config"}, {});
-  if (!args.error.empty()) return ShowUsage("preview", kPreviewUsage);
+int RunPreview(const Arguments& args) {
   int config = 0;
-  if (args.positional.size() != 1 ||
+  if (args.operands.size() != 1 ||
       (args.Has("--config") &&
        (!ParseInt(args.Get("--config"), config) || config >= kTvDisplayConfigCount))) {
-    return ShowUsage("preview", kPreviewUsage);
+    return Usage("preview");
   }
   PicLoad load;
   std::string error;
-  if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
+  if (!LoadBlockPicture(args.operands[0], load, error)) return Complain(error);
   MountedVolumes volumes;
   std::string copiedTo;
   Result built =
@@ -306,20 +235,18 @@ int RunPreview(Arguments words) {
   return 0;
 }
 
-int RunPalSteps(Arguments words) {
-  Options args = Parse(words, {"--target", "--level", "--space"}, {});
-  if (!args.error.empty()) return ShowUsage("palsteps", kPalStepsUsage);
+int RunPalSteps(const Arguments& args) {
   Rgb target = 0;
   int levels = 0;
   uint8_t space = 0;
-  if (args.positional.size() != 1 || !ParseColour(args.Get("--target"), target) ||
-      !ParseInt(args.Get("--level"), levels) || !ParseSpace(args.Get("--space", "hsl"), space)) {
-    return ShowUsage("palsteps", kPalStepsUsage);
+  if (args.operands.size() != 1 || !ParseColour(args.Get("--target"), target) ||
+      !ParseInt(args.Get("--level"), levels) || !ParseSpace(args.Get("--space"), space)) {
+    return Usage("palsteps");
   }
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(space, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Result written = WritePaletteSteps(args.positional[0], target, levels, [&](Rgb rgb) {
+  Result written = WritePaletteSteps(args.operands[0], target, levels, [&](Rgb rgb) {
     return RgbToCode(ColourSpaceOf(space), *tables, rgb);
   });
   return written.ok ? 0 : FailWith(written);

@@ -9,6 +9,9 @@
 #ifndef VT_DATADIR_FROM_BINDIR
 #define VT_DATADIR_FROM_BINDIR "../share"
 #endif
+#ifndef VT_LIBDIR_FROM_BINDIR
+#define VT_LIBDIR_FROM_BINDIR "../lib"
+#endif
 
 namespace common {
 
@@ -18,6 +21,16 @@ std::string InstalledDataDirectory(std::string_view program) {
   std::error_code error;
   if (!fs::is_directory(dir, error)) return {};
   return AbsolutePath(dir.string());
+}
+
+std::string ProgramModulePath(std::string_view program, std::string_view file) {
+  namespace fs = std::filesystem;
+  const fs::path beside = fs::path(ExecutableDirectory()) / fs::path(file);
+  std::error_code error;
+  if (fs::exists(beside, error)) return beside.string();
+  const fs::path installed =
+      fs::path(ExecutableDirectory()) / VT_LIBDIR_FROM_BINDIR / fs::path(program) / fs::path(file);
+  return installed.lexically_normal().string();
 }
 
 std::string UserDataDirectory(std::string_view program) {

@@ -54,13 +54,12 @@ Arguments ParseArguments(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  // The arguments are read before the window system starts, so --help and --version work
+  // without a display.
+  QStringList words;
+  for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+  const Arguments args = ParseArguments(words);
   const std::string version(common::cli::ProjectVersion());
-  QApplication::setApplicationName(QStringLiteral("Romvane"));
-  QApplication::setApplicationVersion(QString::fromStdString(version));
-  QApplication::setDesktopFileName(QStringLiteral("romvane"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/romvane/romvane.png")));
-  const Arguments args = ParseArguments(QCoreApplication::arguments());
   if (!args.ok) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -76,6 +75,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!dir.error.empty()) std::fprintf(stderr, "romvane: %s\n", dir.error.c_str());
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Romvane"));
+  QApplication::setApplicationVersion(QString::fromStdString(version));
+  QApplication::setDesktopFileName(QStringLiteral("romvane"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/romvane/romvane.png")));
   romvane::CartovoDialog window(dir.path);
   if (!args.list.isEmpty()) window.LoadListFrom(args.list);
   if (!args.screenshot.isEmpty()) {

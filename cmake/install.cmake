@@ -47,12 +47,12 @@ endif()
 
 # Debian's documentation files for the package.
 set(vt_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vt03toolkit)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.Debian.gz
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
   COMMAND ${GZIP_EXECUTABLE} -9nc ${PROJECT_SOURCE_DIR}/desktop/changelog
-          > ${CMAKE_BINARY_DIR}/changelog.Debian.gz
+          > ${CMAKE_BINARY_DIR}/changelog.gz
   DEPENDS ${PROJECT_SOURCE_DIR}/desktop/changelog)
-add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.Debian.gz)
-install(FILES desktop/copyright ${CMAKE_BINARY_DIR}/changelog.Debian.gz DESTINATION ${vt_doc_dir})
+add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES desktop/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${vt_doc_dir})
 
 set(CPACK_PACKAGE_NAME vt03toolkit)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

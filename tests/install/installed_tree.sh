@@ -22,7 +22,7 @@ share/icons/hicolor/scalable/apps/romvane.svg share/icons/hicolor/16x16/apps/rom
 share/icons/hicolor/32x32/apps/romvane.png share/icons/hicolor/48x48/apps/romvane.png
 share/icons/hicolor/64x64/apps/romvane.png share/icons/hicolor/128x128/apps/romvane.png
 share/icons/hicolor/256x256/apps/romvane.png
-share/doc/vt03toolkit/copyright share/doc/vt03toolkit/changelog.Debian.gz"
+share/doc/vt03toolkit/copyright share/doc/vt03toolkit/changelog.gz"
 [ "$TILVEX_WINDOW" = 1 ] && expected="$expected bin/tilvex share/man/man1/tilvex.1.gz"
 for f in $expected; do
   [ -f "$ROOT/usr/$f" ] || { echo "FAIL: /usr/$f is not installed"; failed=1; }

@@ -2,6 +2,9 @@
 # (`cpack -G DEB` in a release build). The programs, the data files and the example menu
 # are installed by their own folders.
 
+set(VT_MAINTAINER "vt03toolkit developers <vt03toolkit@example.org>"
+    CACHE STRING "The package maintainer, name and mail address")
+
 # Manual pages, compressed as Debian keeps them.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(vt_man_pages romvane-cli romvane tilvex-cli)
@@ -47,22 +50,21 @@ endif()
 
 # Debian's documentation files for the package.
 set(vt_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vt03toolkit)
+configure_file(desktop/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
-  COMMAND ${GZIP_EXECUTABLE} -9nc ${PROJECT_SOURCE_DIR}/desktop/changelog
-          > ${CMAKE_BINARY_DIR}/changelog.gz
-  DEPENDS ${PROJECT_SOURCE_DIR}/desktop/changelog)
+  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_BINARY_DIR}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/changelog)
 add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
 install(FILES desktop/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${vt_doc_dir})
 
 set(CPACK_PACKAGE_NAME vt03toolkit)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "vt03toolkit developers <vt03toolkit@localhost>")
+set(CPACK_PACKAGE_CONTACT "${VT_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "homebrew toolkit for VT03 consoles")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "homebrew toolkit for VT03 consoles\n"
-    " Romvane builds multi-game cartridge images from lists of iNES games, with a\n"
-    " menu program assembled by cc65. Tilvex converts pictures into VT03 tile\n"
-    " graphics: palettes, PGT tiles, PNT name tables and attributes.")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Romvane builds multi-game cartridge images from lists of iNES games, with a\n\
+menu program assembled by cc65. Tilvex converts pictures into VT03 tile\n\
+graphics: palettes, PGT tiles, PNT name tables and attributes.")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

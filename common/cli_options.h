@@ -56,6 +56,17 @@ std::string UsageLine(std::string_view program, const CommandSpec& spec);
 // The usage line, the summary and one line per option with its default.
 std::string CommandHelp(std::string_view program, const CommandSpec& spec);
 
+// "usage: " and one synopsis a line for every command of a program; `commands` are
+// records with a `spec` member.
+template <typename CommandList>
+std::string ProgramUsage(std::string_view program, const CommandList& commands) {
+  std::string text;
+  for (const auto& command : commands) {
+    text += (text.empty() ? "usage: " : "       ") + Synopsis(program, command.spec) + "\n";
+  }
+  return text;
+}
+
 // The project version set in the build.
 std::string_view ProjectVersion();
 

@@ -185,11 +185,7 @@ int Export(const cli::ParsedCommand& args) {
 }
 
 std::string ProgramUsage() {
-  std::string text;
-  for (const CliCommand& command : kCommands) {
-    text += (text.empty() ? "usage: " : "       ") + cli::Synopsis(kProgram, command.spec) + "\n";
-  }
-  return text;
+  return cli::ProgramUsage(kProgram, kCommands);
 }
 
 int ProgramHelp() {

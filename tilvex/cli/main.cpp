@@ -15,11 +15,7 @@ using tilvex::cli::Commands;
 constexpr const char* kProgram = "tilvex-cli";
 
 std::string ProgramUsage() {
-  std::string text;
-  for (const Command& command : Commands()) {
-    text += (text.empty() ? "usage: " : "       ") + cli::Synopsis(kProgram, command.spec) + "\n";
-  }
-  return text;
+  return cli::ProgramUsage(kProgram, Commands());
 }
 
 int ProgramHelp() {

@@ -42,7 +42,7 @@ Arguments ParseArguments(const QStringList& args) {
       a.help = true;
     } else if (arg == QLatin1String("--version")) {
       a.version = true;
-    } else if (arg.startsWith(QLatin1String("-")) || !a.list.isEmpty()) {
+    } else if (arg.startsWith(QLatin1String("--")) || !a.list.isEmpty()) {
       a.ok = false;
     } else {
       a.list = arg;
@@ -54,32 +54,34 @@ Arguments ParseArguments(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The arguments are read before the window system starts, so --help and --version work
-  // without a display.
+  // --help and --version are answered before the window system starts, so they work
+  // without a display; the window's own options are read after Qt took its own.
   QStringList words;
   for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
-  const Arguments args = ParseArguments(words);
+  const Arguments early = ParseArguments(words);
   const std::string version(common::cli::ProjectVersion());
-  if (!args.ok) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  if (args.help) {
+  if (early.help) {
     std::printf("%s\nThe cartridge-list builder's window.\n\noptions:\n%s", kUsage, kOptionHelp);
     return 0;
   }
-  const romvane::ProgramDirectory dir = romvane::ChooseProgramDirectory(args.dir.toStdString());
-  if (args.version) {
+  if (early.version) {
+    const romvane::ProgramDirectory dir = romvane::ChooseProgramDirectory(early.dir.toStdString());
     std::printf("romvane %s\nprogram directory: %s\n", version.c_str(),
                 romvane::DescribeProgramDirectory(dir).c_str());
     return 0;
   }
-  if (!dir.error.empty()) std::fprintf(stderr, "romvane: %s\n", dir.error.c_str());
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Romvane"));
   QApplication::setApplicationVersion(QString::fromStdString(version));
   QApplication::setDesktopFileName(QStringLiteral("romvane"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/romvane/romvane.png")));
+  const Arguments args = ParseArguments(QCoreApplication::arguments());
+  if (!args.ok) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const romvane::ProgramDirectory dir = romvane::ChooseProgramDirectory(args.dir.toStdString());
+  if (!dir.error.empty()) std::fprintf(stderr, "romvane: %s\n", dir.error.c_str());
   romvane::CartovoDialog window(dir.path);
   if (!args.list.isEmpty()) window.LoadListFrom(args.list);
   if (!args.screenshot.isEmpty()) {

@@ -11,6 +11,7 @@ PACKAGES="
   python3 python3-xlrd python3-olefile
   xvfb xauth fonts-wqy-microhei
   clang clang-format libclang-rt-14-dev
+  librsvg2-bin gzip file lintian
 "
 missing=""
 for p in $PACKAGES; do

@@ -12,6 +12,7 @@
 #include "cart/cartridge_build.h"
 #include "cart/emulator_run.h"
 #include "cart/qt_launcher.h"
+#include "common/cli_options.h"
 #include "model/game_list.h"
 #include "model/list_file.h"
 #include "model/paths.h"
@@ -20,12 +21,60 @@
 namespace {
 
 using namespace romvane;
+namespace cli = common::cli;
 
-constexpr const char* kUsage =
-    "usage: romvane-cli info FILE.nes...\n"
-    "       romvane-cli build LIST.sav [--reserve HEX] [--dir DIR]\n"
-    "       romvane-cli run [LIST.sav N] [--dir DIR]\n"
-    "       romvane-cli export LIST.sav OUT.xls\n";
+constexpr const char* kProgram = "romvane-cli";
+
+constexpr cli::Option kDirOption{
+    .name = "--dir",
+    .value = "DIR",
+    .help =
+        "the program directory: the menu project, and where the build writes its files "
+        "(default: $ROMVANE_DIR, else the per-user folder when installed, else the "
+        "program's own folder)"};
+constexpr cli::Option kBuildOptions[] = {
+    {.name = "--reserve",
+     .value = "HEX",
+     .help = "bytes kept free at the top of the first page for the menu program",
+     .fallback = "6000"},
+    kDirOption,
+};
+constexpr cli::Option kDirOnly[] = {kDirOption};
+
+struct CliCommand {
+  cli::CommandSpec spec;
+  int (*run)(const cli::ParsedCommand& args);
+};
+
+int Info(const cli::ParsedCommand& args);
+int Build(const cli::ParsedCommand& args);
+int Run(const cli::ParsedCommand& args);
+int Export(const cli::ParsedCommand& args);
+
+constexpr CliCommand kCommands[] = {
+    {{.name = "info",
+      .operands = "FILE.nes...",
+      .summary = "Prints each game's title, PRG size, CHR size and attribute as the list shows "
+                 "them."},
+     Info},
+    {{.name = "build",
+      .operands = "LIST.sav",
+      .summary = "Builds the cartridge image rom.bin from the list's games and the menu program "
+                 "in the program directory.",
+      .options = kBuildOptions},
+     Build},
+    {{.name = "run",
+      .operands = "[LIST.sav N]",
+      .summary = "Starts the emulator on rom.bin, or on game N of the list.",
+      .options = kDirOnly},
+     Run},
+    {{.name = "export",
+      .operands = "LIST.sav OUT.xls",
+      .summary = "Writes the list as a spreadsheet workbook."},
+     Export},
+};
+
+constexpr cli::CommandSpec kVersionSpec{.name = "--version", .options = kDirOnly};
 
 void PrintMessage(const std::string& message) {
   std::string text = message;
@@ -33,33 +82,21 @@ void PrintMessage(const std::string& message) {
   std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-struct Arguments {
-  std::vector<std::string> positional;
-  std::string reserve = "6000";
-  std::string dir;
-  bool ok = true;
-};
-
-Arguments ParseArguments(int argc, char** argv, int first) {
-  Arguments args;
-  for (int i = first; i < argc; ++i) {
-    const std::string a = argv[i];
-    if ((a == "--reserve" || a == "--dir") && i + 1 < argc) {
-      (a == "--reserve" ? args.reserve : args.dir) = argv[++i];
-    } else if (a.rfind("--", 0) == 0) {
-      args.ok = false;
-    } else {
-      args.positional.push_back(a);
-    }
-  }
-  return args;
+int WrongUsage(const cli::ParsedCommand& args) {
+  if (!args.error.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, args.error.c_str());
+  std::fputs(cli::UsageLine(kProgram, *args.spec).c_str(), stderr);
+  return cli::kExitUsage;
 }
 
-// The program directory: --dir, else ROMVANE_DIR, else the folder of the executable.
-std::string ProgramDir(const Arguments& args) {
-  if (!args.dir.empty()) return args.dir;
-  if (const char* env = std::getenv("ROMVANE_DIR"); env && *env) return env;
-  return QCoreApplication::applicationDirPath().toStdString();
+// The program directory for a command; prints why it cannot be used.
+bool ProgramDir(const cli::ParsedCommand& args, std::string& dir) {
+  const ProgramDirectory chosen = ChooseProgramDirectory(args.Get("--dir"));
+  if (!chosen.error.empty()) {
+    PrintMessage(std::string(kProgram) + ": " + chosen.error);
+    return false;
+  }
+  dir = chosen.path;
+  return true;
 }
 
 bool LoadList(GameList& list, const std::string& path) {
@@ -72,13 +109,10 @@ bool LoadList(GameList& list, const std::string& path) {
   return true;
 }
 
-int Info(const Arguments& args) {
-  if (args.positional.empty()) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+int Info(const cli::ParsedCommand& args) {
+  if (args.operands.empty()) return WrongUsage(args);
   int status = 0;
-  for (const std::string& path : args.positional) {
+  for (const std::string& path : args.operands) {
     GameList list(GameData::kHeaderOnly);
     const AddResult added = list.AddGame(path, BaseNameOf(path));
     if (list.RowCount() == 0) {
@@ -100,17 +134,14 @@ int Info(const Arguments& args) {
   return status;
 }
 
-int Build(const Arguments& args) {
-  if (args.positional.size() != 1) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
-  GameList list(GameData::kHeaderOnly);  // the image is read straight from the game files
-  if (!LoadList(list, args.positional[0])) return 1;
+int Build(const cli::ParsedCommand& args) {
+  if (args.operands.size() != 1) return WrongUsage(args);
+  GameList list(GameData::kHeaderOnly);
+  if (!LoadList(list, args.operands[0])) return 1;
   QtLauncher launcher;
   BuildOptions options;
-  options.reserveText = args.reserve;
-  options.programDir = ProgramDir(args);
+  options.reserveText = args.Get("--reserve");
+  if (!ProgramDir(args, options.programDir)) return 1;
   options.launcher = &launcher;
   options.sleep = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   const BuildResult result = BuildCartridge(list, options);
@@ -121,15 +152,17 @@ int Build(const Arguments& args) {
   return 0;
 }
 
-int Run(const Arguments& args) {
-  const std::string dir = ProgramDir(args);
+int Run(const cli::ParsedCommand& args) {
+  if (!args.operands.empty() && args.operands.size() != 2) return WrongUsage(args);
+  std::string dir;
+  if (!ProgramDir(args, dir)) return 1;
   QtLauncher launcher;
   Command command = RunImageCommand(dir);
-  if (args.positional.size() == 2) {
+  if (args.operands.size() == 2) {
     GameList list;
-    if (!LoadList(list, args.positional[0])) return 1;
+    if (!LoadList(list, args.operands[0])) return 1;
     char* end = nullptr;
-    const long number = std::strtol(args.positional[1].c_str(), &end, 10);
+    const long number = std::strtol(args.operands[1].c_str(), &end, 10);
     const int row = (*end == '\0' && number > 0 && number <= list.RowCount())
                         ? list.RowsByNumber()[static_cast<size_t>(number - 1)]
                         : -1;
@@ -139,9 +172,6 @@ int Run(const Arguments& args) {
       return 1;
     }
     command = run.command;
-  } else if (!args.positional.empty()) {
-    std::fputs(kUsage, stderr);
-    return 2;
   }
   if (!launcher.Start(command)) {
     PrintMessage("无法启动模拟器" + command.program + "!");
@@ -150,36 +180,63 @@ int Run(const Arguments& args) {
   return 0;
 }
 
-int Export(const Arguments& args) {
-  if (args.positional.size() != 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
-  }
+int Export(const cli::ParsedCommand& args) {
+  if (args.operands.size() != 2) return WrongUsage(args);
   GameList list(GameData::kHeaderOnly);
-  if (!LoadList(list, args.positional[0])) return 1;
-  const ExportResult result = WriteListWorkbook(ShownRows(list), args.positional[1]);
+  if (!LoadList(list, args.operands[0])) return 1;
+  const ExportResult result = WriteListWorkbook(ShownRows(list), args.operands[1]);
   if (!result.message.empty()) PrintMessage(result.message);
   return result.ok ? 0 : 1;
+}
+
+std::string ProgramUsage() {
+  return cli::ProgramUsage(kProgram, kCommands);
+}
+
+int ProgramHelp() {
+  std::fputs(ProgramUsage().c_str(), stdout);
+  std::printf(
+      "\nBuilds multi-game cartridge images for VT03 consoles from lists of iNES games.\n\n"
+      "options:\n"
+      "  -h, --help     show this help and exit; COMMAND --help shows a command's options\n"
+      "  --version      show the version and the program directory, and exit\n");
+  return cli::kExitOk;
+}
+
+int Version(std::span<const std::string> words) {
+  const cli::ParsedCommand args = cli::ParseCommand(kVersionSpec, words);
+  if (!args.error.empty() || !args.operands.empty()) return WrongUsage(args);
+  const ProgramDirectory dir = ChooseProgramDirectory(args.Get("--dir"));
+  const std::string version(cli::ProjectVersion());
+  std::printf("%s %s\nprogram directory: %s\n", kProgram, version.c_str(),
+              DescribeProgramDirectory(dir).c_str());
+  if (!dir.error.empty()) PrintMessage(std::string(kProgram) + ": " + dir.error);
+  return dir.error.empty() ? cli::kExitOk : cli::kExitFailure;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  if (argc < 2) {
-    std::fputs(kUsage, stderr);
-    return 2;
+  const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (words.empty()) {
+    std::fputs(ProgramUsage().c_str(), stderr);
+    return cli::kExitUsage;
   }
-  const std::string command = argv[1];
-  const Arguments args = ParseArguments(argc, argv, 2);
-  if (!args.ok) {
-    std::fputs(kUsage, stderr);
-    return 2;
+  if (cli::IsHelp(words[0])) return ProgramHelp();
+  const std::span<const std::string> rest = std::span(words).subspan(1);
+  if (cli::IsVersion(words[0])) return Version(rest);
+  for (const CliCommand& command : kCommands) {
+    if (command.spec.name != words[0]) continue;
+    const cli::ParsedCommand args = cli::ParseCommand(command.spec, rest);
+    if (args.help) {
+      std::fputs(cli::CommandHelp(kProgram, command.spec).c_str(), stdout);
+      return cli::kExitOk;
+    }
+    if (!args.error.empty()) return WrongUsage(args);
+    return command.run(args);
   }
-  if (command == "info") return Info(args);
-  if (command == "build") return Build(args);
-  if (command == "run") return Run(args);
-  if (command == "export") return Export(args);
-  std::fputs(kUsage, stderr);
-  return 2;
+  std::fprintf(stderr, "%s: unknown command \"%s\"\n", kProgram, words[0].c_str());
+  std::fputs(ProgramUsage().c_str(), stderr);
+  return cli::kExitUsage;
 }

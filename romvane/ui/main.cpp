@@ -12,16 +12,26 @@
 #include <cstdlib>
 
 #include "cartovo_dialog.h"
+#include "common/cli_options.h"
+#include "model/paths.h"
 
 namespace {
 
 constexpr const char* kUsage = "usage: romvane [--dir DIR] [LIST.sav] [--screenshot FILE.png]\n";
+constexpr const char* kOptionHelp =
+    "      --dir DIR              the program directory (default: $ROMVANE_DIR, else the\n"
+    "                             per-user folder when installed, else the program's folder)\n"
+    "      --screenshot FILE.png  show the window once, save a picture of it and exit\n"
+    "  -h, --help                 show this help and exit\n"
+    "      --version              show the version and the program directory, and exit\n";
 
 struct Arguments {
   QString dir;
   QString list;
   QString screenshot;
   bool ok = true;
+  bool help = false;
+  bool version = false;
 };
 
 Arguments ParseArguments(const QStringList& args) {
@@ -31,6 +41,10 @@ Arguments ParseArguments(const QStringList& args) {
     if ((arg == QLatin1String("--dir") || arg == QLatin1String("--screenshot")) &&
         i + 1 < args.size()) {
       (arg == QLatin1String("--dir") ? a.dir : a.screenshot) = args[++i];
+    } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+      a.help = true;
+    } else if (arg == QLatin1String("--version")) {
+      a.version = true;
     } else if (arg.startsWith(QLatin1String("--")) || !a.list.isEmpty()) {
       a.ok = false;
     } else {
@@ -38,13 +52,6 @@ Arguments ParseArguments(const QStringList& args) {
     }
   }
   return a;
-}
-
-// The program directory: --dir, else ROMVANE_DIR, else the folder of the executable.
-std::string ProgramDir(const Arguments& args) {
-  if (!args.dir.isEmpty()) return args.dir.toStdString();
-  if (const char* env = std::getenv("ROMVANE_DIR"); env && *env) return env;
-  return QCoreApplication::applicationDirPath().toStdString();
 }
 
 // Qt's own dialogs (file dialogs, their questions, standard buttons) speak the window's
@@ -64,9 +71,25 @@ void LoadQtTranslation(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --help and --version are answered before the window system starts, so they work
+  // without a display; the window's own options are read after Qt took its own.
+  QStringList words;
+  for (int i = 0; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+  const Arguments early = ParseArguments(words);
+  const std::string version(common::cli::ProjectVersion());
+  if (early.help) {
+    std::printf("%s\nThe cartridge-list builder's window.\n\noptions:\n%s", kUsage, kOptionHelp);
+    return 0;
+  }
+  if (early.version) {
+    const romvane::ProgramDirectory dir = romvane::ChooseProgramDirectory(early.dir.toStdString());
+    std::printf("romvane %s\nprogram directory: %s\n", version.c_str(),
+                romvane::DescribeProgramDirectory(dir).c_str());
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Romvane"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0"));
+  QApplication::setApplicationVersion(QString::fromStdString(version));
   QApplication::setDesktopFileName(QStringLiteral("romvane"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/romvane/romvane.png")));
   LoadQtTranslation(app);
@@ -75,7 +98,9 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  romvane::CartovoDialog window(ProgramDir(args));
+  const romvane::ProgramDirectory dir = romvane::ChooseProgramDirectory(args.dir.toStdString());
+  if (!dir.error.empty()) std::fprintf(stderr, "romvane: %s\n", dir.error.c_str());
+  romvane::CartovoDialog window(dir.path);
   if (!args.list.isEmpty()) window.LoadListFrom(args.list);
   if (!args.screenshot.isEmpty()) {
     // Shows the window once and keeps a picture of it, for the documentation.

@@ -1,36 +1,40 @@
 #pragma once
 
-// The subcommands of tilvex-cli. Each lives in a file of its own and is listed once in
-// the table of commands.cpp; a command gets the arguments after its name and returns the
-// process exit code (0 success, 1 failure, 2 wrong usage).
+// The subcommands of tilvex-cli. Each is listed once, with its option table, in
+// commands.cpp; a command gets its parsed words and returns the process exit code (0
+// success, 1 failure, 2 wrong usage).
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "common/cli_options.h"
+
 namespace tilvex::cli {
 
-using Arguments = std::span<const std::string>;
+using Arguments = common::cli::ParsedCommand;
 
 struct Command {
-  std::string_view name;
-  std::string_view usage;  // the arguments, as shown by "tilvex-cli help"
-  int (*run)(Arguments args);
+  common::cli::CommandSpec spec;
+  int (*run)(const Arguments& args);
 };
 
 std::span<const Command> Commands();
 
 // Prints an error in the program's wording to stderr; returns 1.
 int Fail(const std::string& text);
-// Prints "usage: tilvex-cli NAME USAGE" to stderr; returns 2.
+// Prints the command's usage line to stderr; returns 2.
 int Usage(std::string_view name);
+// A wrong option value: "tilvex-cli: TEXT", then the command's usage; returns 2.
+int BadValue(std::string_view name, const std::string& text);
 
-// Runs a command written as main-style (argc, argv), argv[0] being the command name.
-int RunWithArgv(std::string_view name, Arguments args, int (*run)(int argc, char** argv));
+// "hsl", "rgb" or "nes" as the header's colour space 0, 1 or 2.
+bool ParseSpace(const std::string& text, uint8_t& space);
 
-int RunAdapt(Arguments args);
-int RunColours(Arguments args);
-int RunProject(Arguments args);
-int RunBatchCommand(Arguments args);
+int RunAdapt(const Arguments& args);
+int RunColours(const Arguments& args);
+int RunProject(const Arguments& args);
+int RunBatchCommand(const Arguments& args);
 
 }  // namespace tilvex::cli

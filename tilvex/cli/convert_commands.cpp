@@ -5,7 +5,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -24,56 +23,9 @@
 namespace tilvex::cli {
 namespace {
 
-// Options of one command: words starting with "--", each with a value unless it is a flag.
-struct Options {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;
-  std::string error;
-
-  bool Has(const std::string& name) const { return options.count(name) != 0; }
-  std::string Get(const std::string& name, const std::string& fallback = {}) const {
-    auto found = options.find(name);
-    return found == options.end() ? fallback : found->second;
-  }
-};
-
-Options Parse(Arguments words, const std::set<std::string>& valued,
-              const std::set<std::string>& flags) {
-  Options args;
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    if (word.size() > 1 && word[0] == '-') {
-      if (flags.count(word)) {
-        args.options[word] = "1";
-      } else if (valued.count(word) && i + 1 < words.size()) {
-        args.options[word] = words[++i];
-      } else {
-        args.error = "unknown option or missing value: " + word;
-        return args;
-      }
-    } else {
-      args.positional.push_back(word);
-    }
-  }
-  return args;
-}
-
 int Complain(const std::string& text) {
   std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
   return 1;
-}
-
-// Wrong usage: exit code 2.
-int ShowUsage(std::string_view name, std::string_view usage) {
-  std::fprintf(stderr, "usage: tilvex-cli %.*s %.*s\n", static_cast<int>(name.size()), name.data(),
-               static_cast<int>(usage.size()), usage.data());
-  return 2;
-}
-
-// A wrong option value: what is wrong, then the command's usage.
-int BadOption(std::string_view name, std::string_view usage, const char* text) {
-  std::fprintf(stderr, "tilvex-cli: %s\n", text);
-  return ShowUsage(name, usage);
 }
 
 int FailWith(const Result& result) {
@@ -112,14 +64,6 @@ bool ParseInt(const std::string& text, int& value) {
   return true;
 }
 
-bool ParseSpace(const std::string& text, uint8_t& space) {
-  static const std::map<std::string, uint8_t> kSpaces = {{"hsl", 0}, {"rgb", 1}, {"nes", 2}};
-  auto found = kSpaces.find(text);
-  if (found == kSpaces.end()) return false;
-  space = found->second;
-  return true;
-}
-
 // The colour tables, loaded only when the colour space rests on them.
 std::shared_ptr<const ColourTables> TablesFor(uint8_t space, Result& result) {
   auto tables = std::make_shared<ColourTables>();
@@ -144,41 +88,34 @@ bool LoadBlockPicture(const std::string& path, PicLoad& load, std::string& error
 
 }  // namespace
 
-int RunConvert(Arguments words) {
-  Options args = Parse(words,
-                       {"-o", "--area", "--colors", "--block", "--space", "--background", "--begin",
-                        "--end", "--palettes"},
-                       {"--no-compress"});
-  if (!args.error.empty()) return ShowUsage("convert", kConvertUsage);
-  if (args.positional.size() != 1 || !args.Has("-o")) {
-    return ShowUsage("convert", kConvertUsage);
+int RunConvert(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--output")) {
+    return Usage("convert");
   }
 
   Picture picture;
-  Result loaded = DecodePictureFile(args.positional[0], picture);
+  Result loaded = DecodePictureFile(args.operands[0], picture);
   if (!loaded.ok)
-    return Complain(loaded.Text().empty() ? "cannot read " + args.positional[0] : loaded.Text());
+    return Complain(loaded.Text().empty() ? "cannot read " + args.operands[0] : loaded.Text());
 
   PicHeader header = NewPicHeader();
   header.kind = kBlockPictureKind;
-  const std::string colours = args.Get("--colors", "16");
-  if (colours != "16" && colours != "4")
-    return BadOption("convert", kConvertUsage, "--colors takes 16 or 4");
+  const std::string colours = args.Get("--colors");
+  if (colours != "16" && colours != "4") return BadValue("convert", "--colors takes 16 or 4");
   header.colourMode = colours == "4" ? 1 : 0;
   static const std::map<std::string, uint8_t> kBlocks = {
       {"8x8", 0}, {"8x16", 1}, {"16x8", 2}, {"16x16", 3}};
-  auto block = kBlocks.find(args.Get("--block", "8x8"));
-  if (block == kBlocks.end())
-    return BadOption("convert", kConvertUsage, "--block takes 8x8, 8x16, 16x8 or 16x16");
+  auto block = kBlocks.find(args.Get("--block"));
+  if (block == kBlocks.end()) return BadValue("convert", "--block takes 8x8, 8x16, 16x8 or 16x16");
   header.blockMode = block->second;
   header.compressMode = args.Has("--no-compress") ? 1 : 0;
-  if (!ParseSpace(args.Get("--space", "hsl"), header.colourSpace)) {
-    return BadOption("convert", kConvertUsage, "--space takes hsl, rgb or nes");
+  if (!ParseSpace(args.Get("--space"), header.colourSpace)) {
+    return BadValue("convert", "--space takes hsl, rgb or nes");
   }
   uint32_t begin = 0, end = 0x2000;
-  if (!ParseHexField(args.Get("--begin", "0"), begin) || begin > 0xFFFF ||
-      !ParseHexField(args.Get("--end", "2000"), end) || end > 0xFFFF) {
-    return BadOption("convert", kConvertUsage, "--begin and --end take hexadecimal addresses");
+  if (!ParseHexField(args.Get("--begin"), begin) || begin > 0xFFFF ||
+      !ParseHexField(args.Get("--end"), end) || end > 0xFFFF) {
+    return BadValue("convert", "--begin and --end take hexadecimal addresses");
   }
   header.beginAddress = static_cast<uint16_t>(begin);
   header.endAddress = static_cast<uint16_t>(end);
@@ -193,7 +130,7 @@ int RunConvert(Arguments words) {
     for (int i = 0; i < 4; ++i) {
       size_t comma = i < 3 ? text.find(',', from) : text.size();
       if (comma == std::string::npos || !ParseInt(text.substr(from, comma - from), values[i])) {
-        return BadOption("convert", kConvertUsage, "--area takes X,Y,W,H");
+        return BadValue("convert", "--area takes X,Y,W,H");
       }
       from = comma + 1;
     }
@@ -207,7 +144,7 @@ int RunConvert(Arguments words) {
   Rgb background = 0;
   if (args.Has("--background")) {
     if (!ParseColour(args.Get("--background"), background))
-      return BadOption("convert", kConvertUsage, "--background takes RRGGBB");
+      return BadValue("convert", "--background takes RRGGBB");
   } else {
     background = picture.At(0, 0);
   }
@@ -228,25 +165,23 @@ int RunConvert(Arguments words) {
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
   Conversion converted = ConvertPicture(picture, area, background, header, palettes, *tables);
   if (!converted.status.ok) return FailWith(converted.status);
-  Result written = WritePicFile(args.Get("-o"), converted.picture);
+  Result written = WritePicFile(args.Get("--output"), converted.picture);
   if (!written.ok) return FailWith(written);
   std::fputs(ShortInfoText(converted.picture.header).c_str(), stdout);
   return 0;
 }
 
-int RunRender(Arguments words) {
-  Options args = Parse(words, {"-o"}, {});
-  if (!args.error.empty()) return ShowUsage("render", kRenderUsage);
-  if (args.positional.size() != 1 || !args.Has("-o")) return ShowUsage("render", kRenderUsage);
+int RunRender(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--output")) return Usage("render");
   PicLoad load;
-  Result read = ReadPicFile(args.positional[0], load);
+  Result read = ReadPicFile(args.operands[0], load);
   if (!read.ok) return Complain(read.Text());
   if (load.kind == PicLoadKind::kNoPicture) {
-    return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
+    return Complain(load.message.empty() ? args.operands[0] + ": no picture" : load.message);
   }
   const PicHeader& header = load.picture.header;
   if (header.width == 0 || header.height == 0) {
-    return Complain(args.positional[0] + ": " + kEmptyPictureMessage);
+    return Complain(args.operands[0] + ": " + kEmptyPictureMessage);
   }
   Picture image;
   image.width = static_cast<int32_t>(header.width);
@@ -261,50 +196,44 @@ int RunRender(Arguments words) {
   // Row filler (only where the width is not a multiple of 4) as in a blank white picture.
   const std::vector<uint8_t> bytes = BmpFileBytes(image, 0xFF);
   if (bytes.empty()) return Complain(kPictureTooLargeMessage);
-  Result written = WriteOutputFile(args.Get("-o"), bytes);
+  Result written = WriteOutputFile(args.Get("--output"), bytes);
   return written.ok ? 0 : FailWith(written);
 }
 
-int RunInfo(Arguments words) {
-  Options args = Parse(words, {}, {});
-  if (!args.error.empty()) return ShowUsage("info", kInfoUsage);
-  if (args.positional.size() != 1) return ShowUsage("info", kInfoUsage);
+int RunInfo(const Arguments& args) {
+  if (args.operands.size() != 1) return Usage("info");
   PicLoad load;
-  Result read = ReadPicFile(args.positional[0], load);
+  Result read = ReadPicFile(args.operands[0], load);
   if (!read.ok) return Complain(read.Text());
   if (load.kind == PicLoadKind::kNoPicture) {
-    return Complain(load.message.empty() ? args.positional[0] + ": no picture" : load.message);
+    return Complain(load.message.empty() ? args.operands[0] + ": no picture" : load.message);
   }
   std::fputs(LongInfoText(load.picture.header).c_str(), stdout);
   return 0;
 }
 
-int RunOutput(Arguments words) {
-  Options args = Parse(words, {"--pgt", "--pnt"}, {"--asm", "--16bit"});
-  if (!args.error.empty()) return ShowUsage("output", kOutputUsage);
-  if (args.positional.size() != 1 || !args.Has("--pgt") || !args.Has("--pnt")) {
-    return ShowUsage("output", kOutputUsage);
+int RunOutput(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--pgt") || !args.Has("--pnt")) {
+    return Usage("output");
   }
   PicLoad load;
   std::string error;
-  if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
+  if (!LoadBlockPicture(args.operands[0], load, error)) return Complain(error);
   Result written = WriteBlockOutput(load.picture, args.Get("--pgt"), args.Get("--pnt"),
                                     args.Has("--asm"), args.Has("--16bit"));
   return written.ok ? 0 : FailWith(written);
 }
 
-int RunPreview(Arguments words) {
-  Options args = Parse(words, {"--config"}, {});
-  if (!args.error.empty()) return ShowUsage("preview", kPreviewUsage);
+int RunPreview(const Arguments& args) {
   int config = 0;
-  if (args.positional.size() != 1 ||
+  if (args.operands.size() != 1 ||
       (args.Has("--config") &&
        (!ParseInt(args.Get("--config"), config) || config >= kTvDisplayConfigCount))) {
-    return ShowUsage("preview", kPreviewUsage);
+    return Usage("preview");
   }
   PicLoad load;
   std::string error;
-  if (!LoadBlockPicture(args.positional[0], load, error)) return Complain(error);
+  if (!LoadBlockPicture(args.operands[0], load, error)) return Complain(error);
   MountedVolumes volumes;
   std::string copiedTo;
   Result built = BuildPreviewImage(load.picture, config, DataDirectory(), volumes, &copiedTo);
@@ -314,21 +243,19 @@ int RunPreview(Arguments words) {
   return 0;
 }
 
-int RunPalSteps(Arguments words) {
-  Options args = Parse(words, {"--target", "--level", "--space"}, {});
-  if (!args.error.empty()) return ShowUsage("palsteps", kPalStepsUsage);
+int RunPalSteps(const Arguments& args) {
   Rgb target = 0;
   int levels = 0;
   uint8_t space = 0;
-  if (args.positional.size() != 1 || !ParseColour(args.Get("--target"), target) ||
-      !ParseInt(args.Get("--level"), levels) || !ParseSpace(args.Get("--space", "hsl"), space)) {
-    return ShowUsage("palsteps", kPalStepsUsage);
+  if (args.operands.size() != 1 || !ParseColour(args.Get("--target"), target) ||
+      !ParseInt(args.Get("--level"), levels) || !ParseSpace(args.Get("--space"), space)) {
+    return Usage("palsteps");
   }
   if (levels < kMinPaletteLevels || levels > kMaxPaletteLevels) {
-    return BadOption("palsteps", kPalStepsUsage, "--level takes 1 to 255");
+    return BadValue("palsteps", "--level takes 1 to 255");
   }
   SlotTable palettes;
-  if (Result read = ReadPaletteFile(args.positional[0], palettes); !read.ok) return FailWith(read);
+  if (Result read = ReadPaletteFile(args.operands[0], palettes); !read.ok) return FailWith(read);
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(space, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);

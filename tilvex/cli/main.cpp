@@ -4,27 +4,59 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "image/colour_tables.h"
 
 namespace {
 
-int PrintHelp(FILE* out) {
-  std::fprintf(out, "usage: tilvex-cli COMMAND ARGUMENTS\n\ncommands:\n");
-  for (const tilvex::cli::Command& command : tilvex::cli::Commands()) {
-    std::fprintf(out, "  %.*s %.*s\n", static_cast<int>(command.name.size()), command.name.data(),
-                 static_cast<int>(command.usage.size()), command.usage.data());
-  }
-  return out == stdout ? 0 : 2;
+namespace cli = common::cli;
+using tilvex::cli::Command;
+using tilvex::cli::Commands;
+
+constexpr const char* kProgram = "tilvex-cli";
+
+std::string ProgramUsage() {
+  return cli::ProgramUsage(kProgram, Commands());
+}
+
+int ProgramHelp() {
+  std::fputs(ProgramUsage().c_str(), stdout);
+  std::printf(
+      "\nConverts pictures into VT03 tile graphics: palettes, PGT tiles, PNT name tables.\n\n"
+      "options:\n"
+      "  -h, --help     show this help and exit; COMMAND --help shows a command's options\n"
+      "  --version      show the version and the data folder, and exit\n");
+  return cli::kExitOk;
+}
+
+int Version() {
+  const std::string version(cli::ProjectVersion());
+  std::printf("%s %s\ndata files: %s\n", kProgram, version.c_str(),
+              tilvex::DataDirectory().c_str());
+  return cli::kExitOk;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  if (args.empty()) return PrintHelp(stderr);
-  if (args[0] == "help" || args[0] == "--help" || args[0] == "-h") return PrintHelp(stdout);
-  for (const tilvex::cli::Command& command : tilvex::cli::Commands()) {
-    if (command.name == args[0]) return command.run(tilvex::cli::Arguments(args).subspan(1));
+  const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (words.empty()) {
+    std::fputs(ProgramUsage().c_str(), stderr);
+    return cli::kExitUsage;
   }
-  std::fprintf(stderr, "tilvex-cli: unknown command \"%s\"\n", args[0].c_str());
-  return PrintHelp(stderr);
+  if (cli::IsHelp(words[0]) || words[0] == "help") return ProgramHelp();
+  if (cli::IsVersion(words[0]) && words.size() == 1) return Version();
+  for (const Command& command : Commands()) {
+    if (command.spec.name != words[0]) continue;
+    const tilvex::cli::Arguments args =
+        cli::ParseCommand(command.spec, std::span(words).subspan(1));
+    if (args.help) {
+      std::fputs(cli::CommandHelp(kProgram, command.spec).c_str(), stdout);
+      return cli::kExitOk;
+    }
+    if (!args.error.empty()) return tilvex::cli::BadValue(command.spec.name, args.error);
+    return command.run(args);
+  }
+  std::fprintf(stderr, "%s: unknown command \"%s\"\n", kProgram, words[0].c_str());
+  std::fputs(ProgramUsage().c_str(), stderr);
+  return cli::kExitUsage;
 }

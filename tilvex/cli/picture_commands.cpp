@@ -27,22 +27,14 @@ Result LoadPicture(const std::string& path, Picture& picture) {
 
 }  // namespace
 
-int RunAdapt(Arguments args) {
-  std::string input, mode, output;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--mode" && i + 1 < args.size()) {
-      mode = args[++i];
-    } else if (args[i] == "-o" && i + 1 < args.size()) {
-      output = args[++i];
-    } else if (input.empty() && !args[i].starts_with("-")) {
-      input = args[i];
-    } else {
-      return Usage("adapt");
-    }
-  }
-  if (input.empty() || output.empty() || (mode != "hsl" && mode != "rgb" && mode != "nes")) {
+int RunAdapt(const Arguments& args) {
+  const std::string mode = args.Get("--mode");
+  const std::string output = args.Get("--output");
+  if (args.operands.size() != 1 || output.empty() ||
+      (mode != "hsl" && mode != "rgb" && mode != "nes")) {
     return Usage("adapt");
   }
+  const std::string& input = args.operands[0];
 
   Picture picture;
   Result loaded = LoadPicture(input, picture);
@@ -68,10 +60,10 @@ int RunAdapt(Arguments args) {
   return 0;
 }
 
-int RunColours(Arguments args) {
-  if (args.size() != 1 || args[0].starts_with("-")) return Usage("colours");
+int RunColours(const Arguments& args) {
+  if (args.operands.size() != 1) return Usage("colours");
   Picture picture;
-  Result loaded = LoadPicture(args[0], picture);
+  Result loaded = LoadPicture(args.operands[0], picture);
   if (!loaded) return Fail(loaded.Text());
   ColourTables tables;
   Result tablesLoaded = LoadColourTables(tables);

@@ -68,35 +68,18 @@ int WriteProjectOutput(const std::string& path) {
 
 }  // namespace
 
-int RunProject(Arguments args) {
-  if (args.size() != 2) return Usage("project");
-  if (args[0] == "show") return ShowProject(args[1]);
-  if (args[0] == "output") return WriteProjectOutput(args[1]);
+int RunProject(const Arguments& args) {
+  const std::vector<std::string>& words = args.operands;
+  if (words.size() != 2) return Usage("project");
+  if (words[0] == "show") return ShowProject(words[1]);
+  if (words[0] == "output") return WriteProjectOutput(words[1]);
   return Usage("project");
 }
 
-int RunBatchCommand(Arguments args) {
-  std::string listPath;
+int RunBatchCommand(const Arguments& args) {
   uint8_t space = 0;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--space" && i + 1 < args.size()) {
-      const std::string& s = args[++i];
-      if (s == "hsl") {
-        space = 0;
-      } else if (s == "rgb") {
-        space = 1;
-      } else if (s == "nes") {
-        space = 2;
-      } else {
-        return Usage("batch");
-      }
-    } else if (listPath.empty() && args[i].rfind("--", 0) != 0) {
-      listPath = args[i];
-    } else {
-      return Usage("batch");
-    }
-  }
-  if (listPath.empty()) return Usage("batch");
+  if (args.operands.size() != 1 || !ParseSpace(args.Get("--space"), space)) return Usage("batch");
+  const std::string& listPath = args.operands[0];
 
   std::vector<std::string> pictures;
   if (Result r = ReadPictureList(listPath, pictures); !r) return Fail(r.Text());

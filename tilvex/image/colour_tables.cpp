@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/data_dirs.h"
 #include "common/file_io.h"
 #include "image/colour_index.h"
 
@@ -33,6 +34,8 @@ void ColourTables::RebuildIndex() {
 std::string DataDirectory() {
   const char* env = std::getenv("TILVEX_DIR");
   if (env && *env) return env;
+  if (std::string installed = common::InstalledDataDirectory("tilvex"); !installed.empty())
+    return installed;
   return ExecutableDirectory();
 }
 

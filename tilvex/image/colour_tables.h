@@ -37,8 +37,8 @@ struct ColourTables {
   void RebuildIndex();
 };
 
-// The folder of the data files: $TILVEX_DIR when set and non-empty, else the folder of the
-// running executable.
+// The folder of the data files: $TILVEX_DIR when set and non-empty, else the installed data
+// folder (PREFIX/share/tilvex), else the folder of the running executable (the build tree).
 std::string DataDirectory();
 
 // Reads "Hsl2rgb.tab" from `dir`: up to 65536 little-endian u32; entries past the end of a

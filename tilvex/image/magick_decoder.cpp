@@ -7,11 +7,12 @@
 #include <mutex>
 #include <vector>
 
+#include "common/data_dirs.h"
 #include "common/file_io.h"
 #include "image/magick_module.h"
 
 namespace tilvex {
-using common::ExecutableDirectory;
+using common::ReadFileBytes;
 namespace {
 
 // The decoder module's entry points, found once; both null when the module cannot be loaded,
@@ -24,8 +25,8 @@ struct MagickModule {
 const MagickModule& Module() {
   static const MagickModule module = [] {
     MagickModule m;
-    void* handle =
-        dlopen((ExecutableDirectory() + "/" + kMagickModuleName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(common::ProgramModulePath("tilvex", kMagickModuleName).c_str(),
+                          RTLD_NOW | RTLD_LOCAL);
     if (!handle) return m;
     m.canRead = reinterpret_cast<decltype(m.canRead)>(dlsym(handle, "TilvexMagickCanRead"));
     m.decode = reinterpret_cast<decltype(m.decode)>(dlsym(handle, "TilvexMagickDecode"));

@@ -4,14 +4,54 @@
 #include <QSettings>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
+#include "common/cli_options.h"
+#include "image/colour_tables.h"
 #include "main_window.h"
 #include "prompts.h"
 
+namespace {
+
+constexpr const char* kUsage = "usage: tilvex [PICTURE|FILE.pic] [--screenshot FILE.png]\n";
+constexpr const char* kOptionHelp =
+    "      --screenshot FILE.png  show the window once, save a picture of it and exit\n"
+    "  -h, --help                 show this help and exit\n"
+    "      --version              show the version and the data folder, and exit\n";
+
+// --help, --version and unknown options are answered before the window system starts, so
+// they work without a display. Returns -1 when the window should start.
+int AnswerEarly(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const char* word = argv[i];
+    if (std::strcmp(word, "-h") == 0 || std::strcmp(word, "--help") == 0) {
+      std::printf("%s\nThe picture converter's window.\n\noptions:\n%s", kUsage, kOptionHelp);
+      return 0;
+    }
+    if (std::strcmp(word, "--version") == 0) {
+      std::printf("tilvex %s\ndata folder: %s\n",
+                  std::string(common::cli::ProjectVersion()).c_str(),
+                  tilvex::DataDirectory().c_str());
+      return 0;
+    }
+    if (std::strcmp(word, "--screenshot") == 0) {
+      ++i;
+    } else if (word[0] == '-' && word[1] != '\0') {
+      std::fprintf(stderr, "tilvex: unknown option %s\n%s", word, kUsage);
+      return 2;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (const int answered = AnswerEarly(argc, argv); answered >= 0) return answered;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tilvex"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0"));
+  QApplication::setApplicationVersion(QString::fromUtf8(common::cli::ProjectVersion()));
   QApplication::setDesktopFileName(QStringLiteral("tilvex"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tilvex/icons/tilvex.svg")));
   QStringList args = QCoreApplication::arguments().mid(1);
@@ -22,7 +62,7 @@ int main(int argc, char** argv) {
     args.remove(at, 2);
   }
   if (args.size() > 1) {
-    std::fputs("usage: tilvex [PICTURE|FILE.pic] [--screenshot FILE.png]\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
   QSettings settings(QStringLiteral("TILVEX"), QStringLiteral("Tilvex"));

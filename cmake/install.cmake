@@ -1,0 +1,76 @@
+# What `cmake --install` places beside the programs, and the Debian package built from it
+# (`cpack -G DEB` in a release build). The programs, the data files and the example menu
+# are installed by their own folders.
+
+set(VT_MAINTAINER "vt03toolkit developers <vt03toolkit@example.org>"
+    CACHE STRING "The package maintainer, name and mail address")
+
+# Manual pages, compressed as Debian keeps them.
+find_program(GZIP_EXECUTABLE gzip REQUIRED)
+set(vt_man_pages romvane-cli romvane tilvex-cli)
+if(TARGET tilvex)
+  list(APPEND vt_man_pages tilvex)
+endif()
+set(vt_man_outputs)
+foreach(page IN LISTS vt_man_pages)
+  set(out ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${GZIP_EXECUTABLE} -9nc ${PROJECT_SOURCE_DIR}/man/${page}.1 > ${out}
+    DEPENDS ${PROJECT_SOURCE_DIR}/man/${page}.1)
+  list(APPEND vt_man_outputs ${out})
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${vt_man_outputs})
+install(FILES ${vt_man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+install(FILES completions/romvane-cli completions/tilvex-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES desktop/vt03toolkit.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+
+# Romvane's icon in the usual hicolor sizes, drawn from its SVG (64 x 64 ships as drawn).
+set(vt_icon_sizes 16 32 48 128 256)
+find_program(RSVG_CONVERT rsvg-convert)
+if(RSVG_CONVERT)
+  set(vt_icons)
+  foreach(size IN LISTS vt_icon_sizes)
+    set(out ${CMAKE_BINARY_DIR}/icons/${size}x${size}/romvane.png)
+    add_custom_command(OUTPUT ${out}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}
+      COMMAND ${RSVG_CONVERT} -w ${size} -h ${size} -o ${out}
+              ${PROJECT_SOURCE_DIR}/romvane/ui/romvane.svg
+      DEPENDS ${PROJECT_SOURCE_DIR}/romvane/ui/romvane.svg)
+    list(APPEND vt_icons ${out})
+    install(FILES ${out} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+  add_custom_target(icons ALL DEPENDS ${vt_icons})
+else()
+  message(WARNING "rsvg-convert not found (package librsvg2-bin): only the 64 x 64 and "
+                  "scalable icons are installed")
+endif()
+
+# Debian's documentation files for the package.
+set(vt_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/vt03toolkit)
+configure_file(desktop/changelog.in ${CMAKE_BINARY_DIR}/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_BINARY_DIR}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/changelog)
+add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+install(FILES desktop/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${vt_doc_dir})
+
+set(CPACK_PACKAGE_NAME vt03toolkit)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${VT_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "homebrew toolkit for VT03 consoles")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Romvane builds multi-game cartridge images from lists of iNES games, with a\n\
+menu program assembled by cc65. Tilvex converts pictures into VT03 tile\n\
+graphics: palettes, PGT tiles, PNT name tables and attributes.")
+set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The menu project is assembled by ca65 and ld65; the emulator is the user's own.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cc65")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+include(CPack)

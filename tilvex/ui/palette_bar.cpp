@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "colour_select_dialog.h"
 #include "picture_view.h"
 #include "prompts.h"
 #include "qt_colour.h"
@@ -22,17 +23,22 @@ constexpr int kPitch = 16;
 // A plain painted box; the owner decides what it shows.
 class Swatch : public QWidget {
  public:
-  Swatch(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent)
-      : QWidget(parent), paint_(std::move(paint)) {}
+  Swatch(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent,
+         std::function<void(QPoint)> clicked = {})
+      : QWidget(parent), paint_(std::move(paint)), clicked_(std::move(clicked)) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     paint_(painter, rect());
   }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (clicked_ && event->button() == Qt::LeftButton) clicked_(event->position().toPoint());
+  }
 
  private:
   std::function<void(QPainter&, const QRect&)> paint_;
+  std::function<void(QPoint)> clicked_;
 };
 
 }  // namespace
@@ -95,8 +101,8 @@ void ColourListArea::mouseReleaseEvent(QMouseEvent* event) {
   heldCell_ = -1;
 }
 
-PaletteBar::PaletteBar(const std::vector<Rgb>& colours, const DrawingState& drawing,
-                       Prompts& prompts, QWidget* parent)
+PaletteBar::PaletteBar(const std::vector<Rgb>& colours, DrawingState& drawing, Prompts& prompts,
+                       QWidget* parent)
     : QWidget(parent), drawing_(drawing) {
   auto* layout = new QVBoxLayout(this);
   auto* readOutGrid = new QGridLayout;
@@ -128,8 +134,20 @@ PaletteBar::PaletteBar(const std::vector<Rgb>& colours, const DrawingState& draw
         p.setBrush(ToQColor(drawing_.foreground));
         p.drawRect(2, 2, 28, 28);
       },
-      this);
+      this,
+      [this, &prompts](QPoint at) {
+        // The foreground swatch lies over the background one, so it is tested first.
+        Rgb* colour = QRect(2, 2, 29, 29).contains(at)     ? &drawing_.foreground
+                      : QRect(16, 16, 29, 29).contains(at) ? &drawing_.background
+                                                           : nullptr;
+        if (!colour) return;
+        if (std::optional<Rgb> chosen = AskDrawingColour(prompts, this, *colour)) {
+          *colour = *chosen;
+          colourPair_->update();
+        }
+      });
   colourPair_->setFixedSize(48, 48);
+  colourPair_->setObjectName(QStringLiteral("drawingColours"));
   layout->addWidget(colourPair_);
   list_ = new ColourListArea(colours, prompts, this);
   layout->addWidget(list_);

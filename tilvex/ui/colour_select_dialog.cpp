@@ -12,31 +12,13 @@
 #include <algorithm>
 #include <functional>
 
+#include "colour_box.h"
 #include "colour_panels.h"
 #include "prompts.h"
 #include "qt_colour.h"
 
 namespace tilvex::ui {
 namespace {
-
-class FilledBox : public QWidget {
- public:
-  FilledBox(std::function<QColor()> colour, QWidget* parent)
-      : QWidget(parent), colour_(std::move(colour)) {
-    setFixedSize(48, 32);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), colour_());
-    p.setPen(Qt::black);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-  }
-
- private:
-  std::function<QColor()> colour_;
-};
 
 QGroupBox* FieldGroup(QWidget* parent, const char* title, const char* const labels[3],
                       ClampingSpinBox* fields[3], int top) {
@@ -80,8 +62,8 @@ ColourSelectDialog::ColourSelectDialog(Rgb initial, QWidget* parent)
   static const char* const kHsvLabels[3] = {"Hue", "Saturation", "Light"};
   QGroupBox* rgbGroup = FieldGroup(this, "RGB", kRgbLabels, fields_, 255);
   QGroupBox* hsvGroup = FieldGroup(this, "HSL", kHsvLabels, fields_ + 3, 359);
-  auto* oldSwatch = new FilledBox([this] { return ToQColor(old_); }, this);
-  newSwatch_ = new FilledBox([this] { return ToQColor(Chosen()); }, this);
+  auto* oldSwatch = new ColourBox([this] { return ToQColor(old_); }, QSize(48, 32), this);
+  newSwatch_ = new ColourBox([this] { return ToQColor(Chosen()); }, QSize(48, 32), this);
   auto* swatches = new QGridLayout;
   swatches->addWidget(new QLabel(QStringLiteral("Old"), this), 0, 0);
   swatches->addWidget(oldSwatch, 0, 1);

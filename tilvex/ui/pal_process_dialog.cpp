@@ -4,11 +4,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "colour_box.h"
 #include "document_bridge.h"
 #include "prompts.h"
 #include "qt_colour.h"
@@ -19,30 +18,6 @@ namespace {
 constexpr int kMinLevel = 1;
 constexpr int kMaxLevel = 255;
 
-class ClickableSwatch : public QWidget {
- public:
-  ClickableSwatch(const Rgb& rgb, std::function<void()> clicked, QWidget* parent)
-      : QWidget(parent), rgb_(rgb), clicked_(std::move(clicked)) {
-    setFixedSize(40, 40);
-    setCursor(Qt::PointingHandCursor);
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), ToQColor(rgb_));
-    p.setPen(Qt::black);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-  }
-  void mousePressEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton) clicked_();
-  }
-
- private:
-  const Rgb& rgb_;
-  std::function<void()> clicked_;
-};
-
 }  // namespace
 
 PalProcessDialog::PalProcessDialog(DocumentBridge& document, Prompts& prompts, QWidget* parent)
@@ -51,8 +26,8 @@ PalProcessDialog::PalProcessDialog(DocumentBridge& document, Prompts& prompts, Q
   palFile = new QLineEdit(this);
   auto* browse = new QPushButton(QStringLiteral("Brows"), this);
   connect(browse, &QPushButton::clicked, this, &PalProcessDialog::Browse);
-  swatch = new ClickableSwatch(
-      target_, [this] { ChooseTarget(); }, this);
+  swatch = new ColourBox([this] { return ToQColor(target_); }, QSize(40, 40), this,
+                         [this] { ChooseTarget(); });
   targetText_ = new QLabel(this);
   level = new QSpinBox(this);
   // The range the spin arrows reach includes 0 so that OK can refuse it with a message.

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "colour_box.h"
 #include "qt_colour.h"
 
 namespace tilvex::ui {
@@ -17,22 +18,6 @@ constexpr int kInset = 2;
 constexpr int kCell = 15;
 constexpr int kPitch = 16;
 constexpr int kPanelSide = kPitch * 16 + 2 * kInset;
-
-class Swatch : public QWidget {
- public:
-  Swatch(const Rgb& rgb, QWidget* parent) : QWidget(parent), rgb_(rgb) { setFixedSize(48, 48); }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), ToQColor(rgb_));
-    p.setPen(Qt::black);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-  }
-
- private:
-  const Rgb& rgb_;
-};
 
 QString ValueTextOf(Rgb rgb) {
   return QStringLiteral("R=%1\nG=%2\nB=%3").arg(RedOf(rgb)).arg(GreenOf(rgb)).arg(BlueOf(rgb));
@@ -94,7 +79,7 @@ SelectColourDialog::SelectColourDialog(const std::vector<Rgb>& colours, Rgb curr
     : QDialog(parent), colours_(colours), chosen_(current) {
   setWindowTitle(QStringLiteral("Select Color"));
   panel_ = new ColourCellPanel(colours, this);
-  swatch_ = new Swatch(chosen_, this);
+  swatch_ = new ColourBox([this] { return ToQColor(chosen_); }, QSize(48, 48), this);
   value_ = new QLabel(ValueTextOf(chosen_), this);
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(QStringLiteral("Ok"), QDialogButtonBox::AcceptRole)->setDefault(true);

@@ -12,6 +12,7 @@ namespace tilvex::ui {
 
 TvConfigDialog::TvConfigDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("TV Display Config"));
+  setMinimumWidth(300);  // room for the title
   configs = new QComboBox(this);
   for (const char* name : kTvDisplayConfigs) configs->addItem(QString::fromLatin1(name));
   configs->setCurrentIndex(0);
@@ -37,8 +38,8 @@ void RunTvEffect(DocumentBridge& document, Prompts& prompts, QWidget* parent, Vo
   }
   // Without the device the image is still useful, but the user has to be told where it is.
   if (copiedTo.empty()) {
-    prompts.Message(parent, QStringLiteral("No drive labelled \"%1\" is mounted; the preview "
-                                           "image was only written to\n%2")
+    prompts.Message(parent, QStringLiteral("No drive labelled \"%1\" is mounted, so nothing was "
+                                           "copied to the device.\nThe preview image is %2")
                                 .arg(QString::fromLatin1(kDeviceVolumeLabel),
                                      QString::fromStdString(programDir + "/Rom.b01")));
   }

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "colour_cells.h"
 #include "colour_select_dialog.h"
 #include "picture_view.h"
 #include "prompts.h"
@@ -17,7 +18,6 @@ namespace tilvex::ui {
 namespace {
 
 constexpr int kInset = 2;
-constexpr int kCell = 15;
 constexpr int kPitch = 16;
 
 // A plain painted box; the owner decides what it shows.
@@ -50,18 +50,8 @@ ColourListArea::ColourListArea(const std::vector<Rgb>& colours, Prompts& prompts
   connect(blinkTimer_, &QTimer::timeout, this, &ColourListArea::blink);
 }
 
-// The walk that places the cells: left to right, a new row when the next cell's right edge
-// would pass the area's right edge.
 QRect ColourListArea::CellRect(int index) const {
-  int x = kInset, y = kInset;
-  for (int i = 0; i < index; ++i) {
-    x += kPitch;
-    if (x + kCell > width()) {
-      x = kInset;
-      y += kPitch;
-    }
-  }
-  return {x, y, kCell, kCell};
+  return ColourCellRect(index, width());
 }
 
 int ColourListArea::CellAt(const QPoint& point) const {

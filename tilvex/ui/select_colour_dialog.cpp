@@ -9,15 +9,13 @@
 #include <QVBoxLayout>
 
 #include "colour_box.h"
+#include "colour_cells.h"
 #include "qt_colour.h"
 
 namespace tilvex::ui {
 namespace {
 
-constexpr int kInset = 2;
-constexpr int kCell = 15;
-constexpr int kPitch = 16;
-constexpr int kPanelSide = kPitch * 16 + 2 * kInset;
+constexpr int kPanelSide = 16 * 16 + 2 * 2;  // sixteen cells a row, sixteen rows
 
 QString ValueTextOf(Rgb rgb) {
   return QStringLiteral("R=%1\nG=%2\nB=%3").arg(RedOf(rgb)).arg(GreenOf(rgb)).arg(BlueOf(rgb));
@@ -31,16 +29,8 @@ ColourCellPanel::ColourCellPanel(const std::vector<Rgb>& colours, QWidget* paren
 }
 
 QRect ColourCellPanel::CellRect(int index) const {
-  int x = kInset, y = kInset;
-  for (int i = 0; i < index; ++i) {
-    x += kPitch;
-    if (x + kCell > width()) {
-      x = kInset;
-      y += kPitch;
-    }
-  }
-  if (y + kCell > height()) return {};
-  return {x, y, kCell, kCell};
+  const QRect cell = ColourCellRect(index, width());
+  return cell.bottom() < height() ? cell : QRect();
 }
 
 int ColourCellPanel::CellAt(const QPoint& point) const {

@@ -3,6 +3,18 @@
 #include <algorithm>
 
 namespace tilvex {
+namespace {
+
+// m + c x sixtieths / 60 with c = saturation x value / 255 and m = value - c, truncated.
+// Worked over the common denominator 255 x 60 so that a channel that is a whole number is
+// not lost to rounding (4.1 x 60 in floating point is just below 246).
+int Mix(int saturation, int value, int sixtieths) {
+  constexpr int kDenominator = 255 * 60;
+  const int sv = saturation * value;
+  return (value * kDenominator - sv * 60 + sv * sixtieths) / kDenominator;
+}
+
+}  // namespace
 
 HsvColour RgbToHsv(RgbColour rgb) {
   const int r = rgb.red, g = rgb.green, b = rgb.blue;
@@ -11,18 +23,18 @@ HsvColour RgbToHsv(RgbColour rgb) {
   HsvColour hsv;
   hsv.value = mx;
   if (mx == mn) return hsv;
-  const double span = mx - mn;
-  hsv.saturation = static_cast<int>(span / mx * 255);
-  double h;
+  const int span = mx - mn;
+  // Each quotient is formed from whole numbers in one division, so a whole result stays
+  // whole and anything else lies far enough from the next whole number to truncate safely.
+  hsv.saturation = static_cast<int>(255.0 * span / mx);
+  double hue;
   if (r == mx) {
-    h = (g - b) / span;
+    hue = 60.0 * (g - b) / span;
   } else if (g != mx) {
-    h = (r - g) / span + 4;
+    hue = 60.0 * (r - g + 4 * span) / span;
   } else {
-    h = (b - r) / span + 2;
+    hue = 60.0 * (b - r + 2 * span) / span;
   }
-  // Kept in floating point until the end: a hue just below 0 wraps to just below 360.
-  double hue = h * 60;
   if (hue < 0) hue += 360;
   if (hue == 360) hue = 0;
   hsv.hue = static_cast<int>(hue);
@@ -30,40 +42,19 @@ HsvColour RgbToHsv(RgbColour rgb) {
 }
 
 RgbColour HsvToRgb(HsvColour hsv) {
-  const int h = hsv.hue;
-  const double v = hsv.value;
-  const double c = hsv.saturation * v / 255.0;
-  const double m = v - c;
-  double r, g, b;
+  const int h = std::clamp(hsv.hue, 0, 359);
+  const int s = hsv.saturation, v = hsv.value;
+  const int m = Mix(s, v, 0);
   if (h < 61 || h >= 301) {
-    r = v;
-    if (h < 61) {
-      g = h / 60.0 * c + m;
-      b = m;
-    } else {
-      g = m;
-      b = m - (h - 360) / 60.0 * c;
-    }
-  } else if (h >= 180) {
-    b = v;
-    if (h < 240) {
-      r = m;
-      g = m - (h / 60.0 - 4) * c;
-    } else {
-      g = m;
-      r = (h / 60.0 - 4) * c + m;
-    }
-  } else {
-    g = v;
-    if (h >= 120) {
-      r = m;
-      b = (h / 60.0 - 2) * c + m;
-    } else {
-      b = m;
-      r = m - (h / 60.0 - 2) * c;
-    }
+    if (h < 61) return {v, Mix(s, v, h), m};
+    return {v, m, Mix(s, v, 360 - h)};
   }
-  return {static_cast<int>(r), static_cast<int>(g), static_cast<int>(b)};
+  if (h >= 180) {
+    if (h < 240) return {m, Mix(s, v, 240 - h), v};
+    return {Mix(s, v, h - 240), m, v};
+  }
+  if (h >= 120) return {m, v, Mix(s, v, h - 120)};
+  return {Mix(s, v, 120 - h), v, m};
 }
 
 }  // namespace tilvex

@@ -9,6 +9,7 @@
 #include "image/colour_list.h"
 #include "image/colour_tables.h"
 #include "output/block_output.h"
+#include "output/preview_image.h"
 #include "palette/pal_file.h"
 
 namespace tilvex::ui {
@@ -271,6 +272,23 @@ void DocumentBridge::Recolour(int index, Rgb rgb) {
   }
   colours_[size_t(index)] = rgb;
   core_->list.colours[size_t(index)] = rgb;
+}
+
+Outcome DocumentBridge::WritePaletteSteps(const std::string& palPath, Rgb target, int levels,
+                                          const std::string& directory) const {
+  SlotTable palettes;
+  if (common::Result read = ReadPaletteFile(palPath, palettes); !read.ok) return From(read);
+  const ColourSpace space = ColourSpaceOf(core_->doc.block.header.colourSpace);
+  if (space != ColourSpace::kRgb4K && !core_->tablesLoaded.ok) return From(core_->tablesLoaded);
+  const ColourTables& tables = core_->tables;
+  return From(tilvex::WritePaletteSteps(
+      palettes, target, levels, [&](Rgb rgb) { return RgbToCode(space, tables, rgb); }, directory));
+}
+
+Outcome DocumentBridge::BuildPreview(int configIndex, const std::string& programDir,
+                                     VolumeLister& volumes, std::string* copiedTo) const {
+  if (!isBlockPicture_ || core_->doc.kind != kBlockPictureKind) return {};
+  return From(BuildPreviewImage(core_->doc.block, configIndex, programDir, volumes, copiedTo));
 }
 
 }  // namespace tilvex::ui

@@ -15,7 +15,8 @@
 
 namespace tilvex {
 class Progress;
-}
+class VolumeLister;
+}  // namespace tilvex
 
 namespace tilvex::ui {
 
@@ -116,6 +117,14 @@ class DocumentBridge {
   void BlinkCollected();
   void RestoreCollected(int index);
   void Recolour(int index, Rgb rgb);
+
+  // "PAL process": palette steps of the palette file towards target, written as
+  // "PALStep.asm" into directory with the codes of the picture's colour space.
+  Outcome WritePaletteSteps(const std::string& palPath, Rgb target, int levels,
+                            const std::string& directory = ".") const;
+  // "TV Effect": the device preview of the block picture, from "Rom.b00" in programDir.
+  Outcome BuildPreview(int configIndex, const std::string& programDir, VolumeLister& volumes,
+                       std::string* copiedTo) const;
 
  private:
   struct Core;

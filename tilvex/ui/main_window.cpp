@@ -15,10 +15,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "image/colour_tables.h"
 #include "lock_keys.h"
+#include "output/preview_image.h"
+#include "pal_process_dialog.h"
 #include "palette_bar.h"
 #include "prompts.h"
 #include "transformation_dialog.h"
+#include "tv_config_dialog.h"
 
 // The icons live in this static library; their registration has to be pulled in by name.
 static void InitResources() {
@@ -247,9 +251,15 @@ void MainWindow::BuildToolMenu() {
   AddAction(adapt, QStringLiteral("VT03 HSL 4K"), &MainWindow::OnAdaptHsl);
   AddAction(adapt, QStringLiteral("VT03 RGB 4K"), &MainWindow::OnAdaptRgb);
   AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
-  AddAction(tool, QStringLiteral("TV Effect"), nullptr);
+  QAction* tvEffect = tool->addAction(QStringLiteral("TV Effect"));
+  connect(tvEffect, &QAction::triggered, this, [this] {
+    MountedVolumes volumes;
+    RunTvEffect(document_, prompts_, this, volumes, DataDirectory());
+  });
   AddAction(tool, QStringLiteral("Batch process"), nullptr);
-  AddAction(tool, QStringLiteral("Palette tool"), nullptr);
+  QAction* palTool = tool->addAction(QStringLiteral("Palette tool"));
+  connect(palTool, &QAction::triggered, this,
+          [this] { RunPaletteTool(document_, prompts_, this); });
 }
 
 void MainWindow::BuildToolBox() {

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "colour_cells.h"
+#include "colour_select_dialog.h"
 #include "picture_view.h"
 #include "prompts.h"
 #include "qt_colour.h"
@@ -16,23 +18,27 @@ namespace tilvex::ui {
 namespace {
 
 constexpr int kInset = 2;
-constexpr int kCell = 15;
 constexpr int kPitch = 16;
 
 // A plain painted box; the owner decides what it shows.
 class Swatch : public QWidget {
  public:
-  Swatch(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent)
-      : QWidget(parent), paint_(std::move(paint)) {}
+  Swatch(std::function<void(QPainter&, const QRect&)> paint, QWidget* parent,
+         std::function<void(QPoint)> clicked = {})
+      : QWidget(parent), paint_(std::move(paint)), clicked_(std::move(clicked)) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     paint_(painter, rect());
   }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (clicked_ && event->button() == Qt::LeftButton) clicked_(event->position().toPoint());
+  }
 
  private:
   std::function<void(QPainter&, const QRect&)> paint_;
+  std::function<void(QPoint)> clicked_;
 };
 
 }  // namespace
@@ -44,18 +50,8 @@ ColourListArea::ColourListArea(const std::vector<Rgb>& colours, Prompts& prompts
   connect(blinkTimer_, &QTimer::timeout, this, &ColourListArea::blink);
 }
 
-// The walk that places the cells: left to right, a new row when the next cell's right edge
-// would pass the area's right edge.
 QRect ColourListArea::CellRect(int index) const {
-  int x = kInset, y = kInset;
-  for (int i = 0; i < index; ++i) {
-    x += kPitch;
-    if (x + kCell > width()) {
-      x = kInset;
-      y += kPitch;
-    }
-  }
-  return {x, y, kCell, kCell};
+  return ColourCellRect(index, width());
 }
 
 int ColourListArea::CellAt(const QPoint& point) const {
@@ -95,8 +91,8 @@ void ColourListArea::mouseReleaseEvent(QMouseEvent* event) {
   heldCell_ = -1;
 }
 
-PaletteBar::PaletteBar(const std::vector<Rgb>& colours, const DrawingState& drawing,
-                       Prompts& prompts, QWidget* parent)
+PaletteBar::PaletteBar(const std::vector<Rgb>& colours, DrawingState& drawing, Prompts& prompts,
+                       QWidget* parent)
     : QWidget(parent), drawing_(drawing) {
   auto* layout = new QVBoxLayout(this);
   auto* readOutGrid = new QGridLayout;
@@ -128,8 +124,20 @@ PaletteBar::PaletteBar(const std::vector<Rgb>& colours, const DrawingState& draw
         p.setBrush(ToQColor(drawing_.foreground));
         p.drawRect(2, 2, 28, 28);
       },
-      this);
+      this,
+      [this, &prompts](QPoint at) {
+        // The foreground swatch lies over the background one, so it is tested first.
+        Rgb* colour = QRect(2, 2, 29, 29).contains(at)     ? &drawing_.foreground
+                      : QRect(16, 16, 29, 29).contains(at) ? &drawing_.background
+                                                           : nullptr;
+        if (!colour) return;
+        if (std::optional<Rgb> chosen = AskDrawingColour(prompts, this, *colour)) {
+          *colour = *chosen;
+          colourPair_->update();
+        }
+      });
   colourPair_->setFixedSize(48, 48);
+  colourPair_->setObjectName(QStringLiteral("drawingColours"));
   layout->addWidget(colourPair_);
   list_ = new ColourListArea(colours, prompts, this);
   layout->addWidget(list_);

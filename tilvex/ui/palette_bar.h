@@ -47,7 +47,7 @@ class PaletteBar : public QWidget {
   Q_OBJECT
 
  public:
-  PaletteBar(const std::vector<Rgb>& colours, const DrawingState& drawing, Prompts& prompts,
+  PaletteBar(const std::vector<Rgb>& colours, DrawingState& drawing, Prompts& prompts,
              QWidget* parent = nullptr);
   // The read-outs for the pixel under the mouse, or none.
   void ShowPixel(bool over, Rgb rgb = 0, int x = 0, int y = 0);
@@ -60,7 +60,7 @@ class PaletteBar : public QWidget {
   void Repaint();
 
  private:
-  const DrawingState& drawing_;
+  DrawingState& drawing_;
   QWidget* swatch_;
   QLabel* readOuts_[6];
   QWidget* colourPair_;

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
@@ -12,6 +13,7 @@
 
 #include "prompts.h"
 #include "qt_colour.h"
+#include "select_colour_dialog.h"
 #include "view_geometry.h"
 
 namespace tilvex::ui {
@@ -35,11 +37,15 @@ QComboBox* List(QWidget* parent, const QStringList& items) {
 
 class ColourSwatch : public QWidget {
  public:
-  ColourSwatch(const Rgb& rgb, QWidget* parent) : QWidget(parent), rgb_(rgb) {
+  ColourSwatch(const Rgb& rgb, QWidget* parent, std::function<void()> clicked)
+      : QWidget(parent), rgb_(rgb), clicked_(std::move(clicked)) {
     setFixedSize(40, 20);
   }
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) clicked_();
+  }
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     p.fillRect(rect(), ToQColor(rgb_));
@@ -49,6 +55,7 @@ class ColourSwatch : public QWidget {
 
  private:
   const Rgb& rgb_;
+  std::function<void()> clicked_;
 };
 
 }  // namespace
@@ -76,7 +83,12 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
   charSize_ = List(this, {QStringLiteral("8*8"), QStringLiteral("8*16"), QStringLiteral("16*8"),
                           QStringLiteral("16*16")});
   mode_ = List(this, {QStringLiteral("Compress"), QStringLiteral("No Compress")});
-  background_ = new ColourSwatch(backgroundRgb_, this);
+  background_ = new ColourSwatch(backgroundRgb_, this, [this] {
+    SelectColourDialog select(document_.Colours(), backgroundRgb_, this);
+    if (prompts_.Exec(select) != QDialog::Accepted) return;
+    backgroundRgb_ = select.Chosen();
+    background_->update();
+  });
   auto* pal = new QHBoxLayout;
   pal->addWidget(new QLineEdit(this));
   pal->addWidget(new QPushButton(QStringLiteral("..."), this));

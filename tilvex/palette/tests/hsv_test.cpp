@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tilvex {
 namespace {
 
@@ -36,6 +38,45 @@ TEST(HsvToRgb, RoundTripsStayWithinTruncationError) {
         EXPECT_NEAR(back.red, r, 6);
         EXPECT_NEAR(back.green, g, 6);
         EXPECT_NEAR(back.blue, b, 6);
+      }
+    }
+  }
+}
+
+// The picker's formulas worked out again in exact integer arithmetic, laid out the
+// textbook way (one tent-shaped curve per channel around the hue circle) rather than by the
+// sectors the conversion uses.
+RgbColour ExactHsvToRgb(int h, int s, int v) {
+  auto channel = [&](int offset) {
+    const int k = (offset + h) % 360;                          // in sixtieths of a sector
+    const int tent = std::max(0, std::min({k, 240 - k, 60}));  // 0..60
+    return (v * 15300 - s * v * tent) / 15300;                 // v - c x tent / 60, floored
+  };
+  return {channel(300), channel(180), channel(60)};
+}
+
+HsvColour ExactRgbToHsv(int r, int g, int b) {
+  const int mx = std::max({r, g, b}), mn = std::min({r, g, b}), d = mx - mn;
+  if (d == 0) return {0, 0, mx};
+  int sixtyTimes;  // 60 x the hue sector position, times d
+  if (r == mx) {
+    sixtyTimes = 60 * (g - b) + (g < b ? 360 * d : 0);
+  } else if (g == mx) {
+    sixtyTimes = 60 * (b - r) + 120 * d;
+  } else {
+    sixtyTimes = 60 * (r - g) + 240 * d;
+  }
+  return {sixtyTimes / d % 360, 255 * d / mx, mx};
+}
+
+TEST(Hsv, SweepOfEveryHueMatchesTheFormulasWorkedOutExactly) {
+  for (int s : {0, 1, 64, 128, 200, 254, 255}) {
+    for (int v : {0, 1, 37, 128, 200, 255}) {
+      for (int h = 0; h < 360; ++h) {
+        const RgbColour rgb = ExactHsvToRgb(h, s, v);
+        ASSERT_EQ(HsvToRgb({h, s, v}), rgb) << h << " " << s << " " << v;
+        const HsvColour exact = ExactRgbToHsv(rgb.red, rgb.green, rgb.blue);
+        ASSERT_EQ(RgbToHsv(rgb), exact) << rgb.red << " " << rgb.green << " " << rgb.blue;
       }
     }
   }

@@ -1,0 +1,43 @@
+#pragma once
+// "PAL process": palette steps from a palette file towards one colour, written as
+// "PALStep.asm".
+#include <QDialog>
+
+#include "image/colour.h"
+
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace tilvex::ui {
+
+class DocumentBridge;
+class Prompts;
+
+class PalProcessDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  PalProcessDialog(DocumentBridge& document, Prompts& prompts, QWidget* parent = nullptr);
+  QLineEdit* palFile;
+  QSpinBox* level;
+  QWidget* swatch;
+  Rgb Target() const { return target_; }
+  QString TargetText() const;
+
+  void accept() override;
+
+ private:
+  void Browse();
+  void ChooseTarget();
+
+  DocumentBridge& document_;
+  Prompts& prompts_;
+  Rgb target_ = 0;
+  QLabel* targetText_;
+};
+
+// The Tool menu's "Palette tool".
+void RunPaletteTool(DocumentBridge& document, Prompts& prompts, QWidget* parent);
+
+}  // namespace tilvex::ui

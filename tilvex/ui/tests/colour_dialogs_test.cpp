@@ -1,0 +1,187 @@
+// The colour pickers, "PAL process" and the device preview as a user drives them.
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSpinBox>
+
+#include "colour_panels.h"
+#include "colour_select_dialog.h"
+#include "pal_process_dialog.h"
+#include "palette_bar.h"
+#include "select_colour_dialog.h"
+#include "test_pictures.h"
+#include "tv_config_dialog.h"
+
+using namespace tilvex;
+using namespace tilvex::ui;
+using namespace tilvex::ui::testing;
+
+class ColourDialogsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() { f_ = std::make_unique<WindowFixture>(); }
+  void cleanup() { f_.reset(); }
+
+  void trianglePanelDragsAChannel();
+  void wheelAndValueBarSetHueSaturationValue();
+  void typedNumbersAreClampedAndCancelReturnsNothing();
+  void selectColourClickChoosesAndDoubleClickConfirms();
+  void palProcessChecksLevelAndFile();
+  void tvEffectWritesWhatTheCommandLineWrites();
+
+ private:
+  std::unique_ptr<WindowFixture> f_;
+};
+
+void ColourDialogsTest::trianglePanelDragsAChannel() {
+  ColourSelectDialog dialog(MakeRgb(0, 0, 0));
+  dialog.show();
+  TrianglePanel* panel = dialog.Triangle();
+  QTest::mousePress(panel, Qt::LeftButton, {}, panel->HandleCentre(Channel::kRed));
+  QTest::mouseMove(panel, QPoint(102, 2));
+  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(102, 2));
+  QCOMPARE(dialog.Channels(), (RgbColour{255, 0, 0}));
+  QCOMPARE(dialog.HueSaturationValue(), (HsvColour{0, 255, 255}));
+  QCOMPARE(dialog.Field(0)->value(), 255);
+  // Green moves left of the centre only: a drag to the right leaves it at 0, one 44 pixels
+  // to the left gives half of the 88-pixel spoke.
+  const QPoint green = panel->HandleCentre(Channel::kGreen);
+  QTest::mousePress(panel, Qt::LeftButton, {}, green);
+  QTest::mouseMove(panel, green + QPoint(30, 0));
+  QCOMPARE(dialog.Channels().green, 0);
+  QTest::mouseMove(panel, green - QPoint(44, 0));
+  QTest::mouseRelease(panel, Qt::LeftButton, {}, green - QPoint(44, 0));
+  QCOMPARE(dialog.Channels().green, 127);
+}
+
+void ColourDialogsTest::wheelAndValueBarSetHueSaturationValue() {
+  ColourSelectDialog dialog(MakeRgb(10, 10, 10));
+  dialog.show();
+  WheelPanel* wheel = dialog.Wheel();
+  // Straight up from the centre (100, 100) of the disc, 50 pixels away.
+  QTest::mouseClick(wheel, Qt::LeftButton, {}, QPoint(100, 12 + 50));
+  QCOMPARE(dialog.HueSaturationValue(), (HsvColour{90, 127, 10}));
+  QCOMPARE(wheel->WheelMarker(), QPoint(100, 12 + 50));
+  const QRect bar = wheel->ValueBar();
+  QTest::mouseClick(wheel, Qt::LeftButton, {}, QPoint(bar.center().x(), bar.top()));
+  QCOMPARE(dialog.HueSaturationValue().value, 255);
+  QCOMPARE(wheel->ValueMarkerRow(), bar.top());
+  QCOMPARE(dialog.Channels(), HsvToRgb({90, 127, 255}));
+  QCOMPARE(dialog.Field(5)->value(), 255);
+}
+
+void ColourDialogsTest::typedNumbersAreClampedAndCancelReturnsNothing() {
+  ColourSelectDialog dialog(MakeRgb(0, 0, 0));
+  dialog.show();
+  QSpinBox* red = dialog.Field(0);
+  red->selectAll();
+  QTest::keyClicks(red, QStringLiteral("300"));
+  QCOMPARE(red->value(), 255);
+  QCOMPARE(red->text(), QStringLiteral("255"));
+  QCOMPARE(dialog.HueSaturationValue(), (HsvColour{0, 255, 255}));
+  QSpinBox* hue = dialog.Field(3);
+  hue->selectAll();
+  QTest::keyClicks(hue, QStringLiteral("500"));
+  QCOMPARE(hue->value(), 359);
+
+  // From the palette bar: Cancel keeps the foreground, Ok takes the dialog's colour.
+  PaletteBar* bar = f_->window->findChild<PaletteBar*>();
+  QWidget* pair = bar->findChild<QWidget*>(QStringLiteral("drawingColours"));
+  QVERIFY(pair);
+  f_->prompts.onExec = [](QDialog&) { return int(QDialog::Rejected); };
+  QTest::mouseClick(pair, Qt::LeftButton, {}, QPoint(10, 10));
+  QCOMPARE(f_->prompts.dialogTitles, QStringList{QStringLiteral("Colors Select")});
+  QCOMPARE(f_->window->Drawing().foreground, Rgb(0));
+  f_->prompts.onExec = [](QDialog& d) {
+    qobject_cast<ColourSelectDialog*>(&d)->Field(1)->setValue(200);
+    return int(QDialog::Accepted);
+  };
+  QTest::mouseClick(pair, Qt::LeftButton, {}, QPoint(40, 40));  // the background swatch
+  QCOMPARE(f_->window->Drawing().background, MakeRgb(255, 200, 255));
+  QCOMPARE(f_->window->Drawing().foreground, Rgb(0));
+}
+
+void ColourDialogsTest::selectColourClickChoosesAndDoubleClickConfirms() {
+  const std::vector<Rgb> colours = {MakeRgb(1, 2, 3), MakeRgb(40, 50, 60), MakeRgb(7, 8, 9)};
+  SelectColourDialog dialog(colours, MakeRgb(255, 255, 255));
+  dialog.show();
+  ColourCellPanel* panel = dialog.Panel();
+  QCOMPARE(panel->CellRect(1), QRect(18, 2, 15, 15));
+  QCOMPARE(panel->CellAt(QPoint(200, 200)), -1);
+  QTest::mouseClick(panel, Qt::LeftButton, {}, panel->CellRect(2).center());
+  QCOMPARE(dialog.Chosen(), MakeRgb(7, 8, 9));
+  QVERIFY(dialog.isVisible());
+  QTest::mouseDClick(panel, Qt::LeftButton, {}, panel->CellRect(1).center());
+  QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  QCOMPARE(dialog.Chosen(), MakeRgb(40, 50, 60));
+  QCOMPARE(dialog.ValueText(), QStringLiteral("R=40\nG=50\nB=60"));
+}
+
+void ColourDialogsTest::palProcessChecksLevelAndFile() {
+  PalProcessDialog dialog(f_->window->Document(), f_->prompts);
+  dialog.show();
+  QCOMPARE(dialog.TargetText(), QStringLiteral("R=0\nG=0\nB=0"));
+  f_->prompts.colour = QColor(10, 20, 30);
+  QTest::mouseClick(dialog.swatch, Qt::LeftButton);
+  QCOMPARE(dialog.TargetText(), QStringLiteral("R=10\nG=20\nB=30"));
+  dialog.level->setValue(0);
+  dialog.accept();
+  QVERIFY(dialog.isVisible());
+  QCOMPARE(f_->prompts.messages,
+           QStringList{QStringLiteral("Please enter an integer between 1 and 255.")});
+  dialog.level->setValue(4);
+  dialog.accept();
+  QVERIFY(!dialog.isVisible());
+  QCOMPARE(f_->prompts.messages.last(), QStringLiteral("No PAL File Define!"));
+}
+
+void ColourDialogsTest::tvEffectWritesWhatTheCommandLineWrites() {
+  const QString bmp = WriteBmp(f_->Path("bands.bmp"), 256, 240, Bands);
+  QProcess cli;
+  cli.start(QStringLiteral(TILVEX_CLI), {"convert", bmp, "-o", f_->Path("bands.pic")});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  QVERIFY(f_->window->OpenFile(f_->Path("bands.pic")));
+  QVERIFY(f_->window->Document().IsBlockPicture());
+
+  // The cartridge template lives beside the program; here in a folder of the test's own.
+  QVERIFY(QDir().mkpath(f_->Path("program")));
+  QByteArray rom(0x80000, '\0');
+  for (int i = 0; i < rom.size(); ++i) rom[i] = char(i * 7 + i / 251);
+  QFile templateFile(f_->Path("program/Rom.b00"));
+  QVERIFY(templateFile.open(QIODevice::WriteOnly));
+  templateFile.write(rom);
+  templateFile.close();
+  qputenv("TILVEX_DIR", f_->Path("program").toLocal8Bit());
+  f_->prompts.onExec = [](QDialog& d) {
+    auto* config = qobject_cast<TvConfigDialog*>(&d);
+    if (config) config->configs->setCurrentIndex(19);
+    return int(config ? QDialog::Accepted : QDialog::Rejected);
+  };
+  f_->window->Action(QStringLiteral("TV Effect"))->trigger();
+  QCOMPARE(f_->prompts.dialogTitles, QStringList{QStringLiteral("TV Display Config")});
+  const QByteArray fromWindow = ReadAll(f_->Path("program/Rom.b01"));
+  QCOMPARE(fromWindow.size(), 0x80000);
+  QCOMPARE(fromWindow.at(0x7E107), char(19));
+  QVERIFY(f_->prompts.messages.last().startsWith(QStringLiteral("No drive labelled \"MS1\"")));
+
+  QFile::remove(f_->Path("program/Rom.b01"));
+  cli.start(QStringLiteral(TILVEX_CLI), {"preview", f_->Path("bands.pic"), "--config", "19"});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  QCOMPARE(ReadAll(f_->Path("program/Rom.b01")), fromWindow);
+
+  // Without the template the user is told so and nothing is written.
+  QFile::remove(f_->Path("program/Rom.b00"));
+  QFile::remove(f_->Path("program/Rom.b01"));
+  f_->window->Action(QStringLiteral("TV Effect"))->trigger();
+  QCOMPARE(f_->prompts.messages.last(), QStringLiteral("Open Rom.b00 Error!"));
+  QVERIFY(!QFile::exists(f_->Path("program/Rom.b01")));
+  qunsetenv("TILVEX_DIR");
+}
+
+QTEST_MAIN(ColourDialogsTest)
+#include "colour_dialogs_test.moc"

@@ -17,6 +17,7 @@
 
 #include "lock_keys.h"
 #include "palette_bar.h"
+#include "project_view.h"
 #include "prompts.h"
 #include "transformation_dialog.h"
 
@@ -86,10 +87,9 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   ppuMode_ = settings_.value(QStringLiteral("PPUMode")).toInt();
   recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, 4);
   view_ = new PictureView(document_, drawing_, prompts_, this);
-  treePane_ = new QWidget(this);
-  treePane_->setFocusPolicy(Qt::StrongFocus);
+  tree_ = new ProjectView(project_, prompts_, this);
   auto* splitter = new QSplitter(this);
-  splitter->addWidget(treePane_);
+  splitter->addWidget(tree_);
   splitter->addWidget(view_);
   splitter->setSizes({130, 100});
   splitter->setStretchFactor(1, 1);
@@ -99,6 +99,7 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   BuildToolBox();
   BuildPaletteBar();
   ConnectView();
+  BuildProjectTree();
   auto* idle = new QTimer(this);
   connect(idle, &QTimer::timeout, this, &MainWindow::UpdateReadOuts);
   connect(idle, &QTimer::timeout, this, &MainWindow::UpdateIndicators);
@@ -138,10 +139,7 @@ QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindo
 void MainWindow::BuildMenus() {
   BuildFileMenu();
   QMenu* project = menuBar()->addMenu(QStringLiteral("(&P)roject"));
-  for (const char* item : {"(&A)dd...", "(&D)el", "(&U)pward", "D(&o)wnward", "Load...", "Save",
-                           "Save As...", "Output..."}) {
-    AddAction(project, QString::fromUtf8(item), nullptr);
-  }
+  project->addActions(tree_->MenuActions());
   QMenu* edit = menuBar()->addMenu(QStringLiteral("(&E)dit"));
   const std::pair<const char*, QList<QKeySequence>> editItems[] = {
       {"(&U)ndo\tCtrl+Z",
@@ -167,7 +165,8 @@ void MainWindow::BuildFileMenu() {
   toolbar->setObjectName(QStringLiteral("toolbar"));
   QAction* create = AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew);
   create->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  AddAction(file, QStringLiteral("New Project"), nullptr);
+  connect(file->addAction(QStringLiteral("New Project")), &QAction::triggered, tree_,
+          &ProjectView::NewProject);
   QAction* open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"), &MainWindow::OnOpen);
   open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   QAction* save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
@@ -248,7 +247,7 @@ void MainWindow::BuildToolMenu() {
   AddAction(adapt, QStringLiteral("VT03 RGB 4K"), &MainWindow::OnAdaptRgb);
   AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
   AddAction(tool, QStringLiteral("TV Effect"), nullptr);
-  AddAction(tool, QStringLiteral("Batch process"), nullptr);
+  AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
   AddAction(tool, QStringLiteral("Palette tool"), nullptr);
 }
 

@@ -20,7 +20,7 @@ BatchDialog::BatchDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), p
   layout->addWidget(list, 1);
   progress = new QProgressBar(this);
   progress->setOrientation(Qt::Vertical);
-  progress->setRange(0, 0);
+  progress->setRange(0, 1);  // an empty range would show Qt's busy bar
   progress->setValue(0);
   progress->setTextVisible(false);
   layout->addWidget(progress);

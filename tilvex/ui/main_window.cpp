@@ -91,7 +91,7 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   auto* splitter = new QSplitter(this);
   splitter->addWidget(tree_);
   splitter->addWidget(view_);
-  splitter->setSizes({130, 100});
+  splitter->setSizes({200, 500});
   splitter->setStretchFactor(1, 1);
   setCentralWidget(splitter);
   BuildMenus();

@@ -50,6 +50,7 @@ SectionDialog::SectionDialog(QWidget* parent) : QDialog(parent) {
   autoIncrease->setChecked(true);
   layout->addWidget(autoIncrease);
   AddButtons(this, layout);
+  name->setFocus();
 }
 
 void SectionDialog::Fill(const ProjectNode& record) {
@@ -88,6 +89,7 @@ IncreaseDialog::IncreaseDialog(Prompts& prompts, QWidget* parent)
   connect(group, &QRadioButton::toggled, this, &IncreaseDialog::UpdatePath);
   connect(browse, &QPushButton::clicked, this, &IncreaseDialog::Browse);
   UpdatePath();
+  name->setFocus();
 }
 
 void IncreaseDialog::UpdatePath() {
@@ -136,6 +138,8 @@ SubBlockDialog::SubBlockDialog(int w, int h, QWidget* parent) : QDialog(parent) 
   form->addRow(QStringLiteral("Heigh"), heigh);
   layout->addLayout(form);
   AddButtons(this, layout);
+  name->setFocus();
+  setMinimumWidth(260);
 }
 
 void SubBlockDialog::Fill(const ProjectNode& record) {

@@ -115,6 +115,7 @@ QTreeWidgetItem* ProjectView::AddLine(QTreeWidgetItem* parent, NodeId id) {
   const ProjectTree::TreeNode& node = tree.Node(id);
   auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
   item->setText(0, QString::fromStdString(node.label));
+  item->setToolTip(0, item->text(0));
   const int image = node.image < kKinds ? node.image : 0;
   item->setIcon(0, QIcon(strip_.copy(image * kIcon, 0, kIcon, kIcon)));
   item->setData(0, Qt::UserRole, id);

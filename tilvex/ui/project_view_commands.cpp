@@ -219,11 +219,30 @@ void ProjectView::NewProject() {
 void ProjectView::Output() {
   if (project_.Tree().Root() == ProjectTree::kNoNode) return;
   if (!project_.IsNamed() && !SaveAs()) return;
+  // The output reads the project back, which numbers the nodes anew in pre-order; what is
+  // expanded and selected is carried over by position in that order.
+  const auto order = [this] {
+    QList<NodeId> ids;
+    for (const ProjectTree::Visit& v : project_.Tree().PreOrder()) ids << v.id;
+    return ids;
+  };
+  const QList<NodeId> before = order();
+  const QSet<NodeId> expanded = expanded_;
+  const NodeId selected = Selected();
   std::vector<std::string> messages;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const Outcome written = project_.Output(messages);
   QApplication::restoreOverrideCursor();
+  const QList<NodeId> after = order();
+  if (after.size() == before.size()) {
+    expanded_.clear();
+    for (qsizetype i = 0; i < before.size(); ++i) {
+      if (expanded.contains(before[i])) expanded_.insert(after[i]);
+    }
+  }
   Refresh();
+  const qsizetype at = before.indexOf(selected);
+  if (at >= 0 && at < after.size()) Select(after[at]);
   if (!written.ok) messages.push_back(written.message);
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);

@@ -13,6 +13,14 @@ namespace {
 const char kDeleteQuestion[] =
     "This permanently removes the selected group and all sub-groups under it.  Are you sure?";
 
+// Runs a node dialog; on OK the record is what it holds.
+template <typename Dialog>
+bool RunDialog(Prompts& prompts, Dialog& dialog, ProjectNode& record) {
+  if (prompts.Exec(dialog) != QDialog::Accepted) return false;
+  record = dialog.Record();
+  return true;
+}
+
 }  // namespace
 
 void ProjectView::BuildActions() {
@@ -63,21 +71,18 @@ bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
   const uint8_t kind = tree.Kind(selected);
   if (selected == tree.Root()) {
     SectionDialog dialog(this);
-    if (prompts_.Exec(dialog) != QDialog::Accepted) return false;
-    record = dialog.Record();
-  } else if (kind == kKindSection || kind == kKindGroup) {
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (kind == kKindSection || kind == kKindGroup) {
     IncreaseDialog dialog(prompts_, this);
-    if (prompts_.Exec(dialog) != QDialog::Accepted) return false;
-    record = dialog.Record();
-  } else if (kind == kKindItem) {
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (kind == kKindItem) {
     const QSize size = blockSize ? blockSize() : QSize();
     SubBlockDialog dialog(size.width(), size.height(), this);
-    if (prompts_.Exec(dialog) != QDialog::Accepted) return false;
-    record = dialog.Record();
-  } else {
-    return false;
+    return RunDialog(prompts_, dialog, record);
   }
-  return true;
+  return false;  // a sub block takes no children
 }
 
 void ProjectView::Add() {
@@ -101,22 +106,19 @@ bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
   if (old->kind == kKindSection) {
     SectionDialog dialog(this);
     dialog.Fill(*old);
-    if (prompts_.Exec(dialog) != QDialog::Accepted) return false;
-    record = dialog.Record();
-  } else if (old->kind == kKindGroup || old->kind == kKindItem) {
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (old->kind == kKindGroup || old->kind == kKindItem) {
     IncreaseDialog dialog(prompts_, this);
     dialog.Fill(*old);
-    if (prompts_.Exec(dialog) != QDialog::Accepted) return false;
-    record = dialog.Record();
-  } else if (old->kind == kKindSubBlock) {
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (old->kind == kKindSubBlock) {
     SubBlockDialog dialog(0, 0, this);
     dialog.Fill(*old);
-    if (prompts_.Exec(dialog) != QDialog::Accepted) return false;
-    record = dialog.Record();
-  } else {
-    return false;
+    return RunDialog(prompts_, dialog, record);
   }
-  return true;
+  return false;
 }
 
 void ProjectView::Attribute() {

@@ -110,6 +110,11 @@ ProjectView::ProjectView(ProjectBridge& project, Prompts& prompts, QWidget* pare
   Refresh();
 }
 
+// The lines go away after this class's members; nothing they signal on the way may reach them.
+ProjectView::~ProjectView() {
+  disconnect(this, nullptr, nullptr, nullptr);
+}
+
 QTreeWidgetItem* ProjectView::AddLine(QTreeWidgetItem* parent, NodeId id) {
   const ProjectTree& tree = project_.Tree();
   const ProjectTree::TreeNode& node = tree.Node(id);

@@ -25,6 +25,7 @@ class ProjectView : public QTreeWidget {
   using NodeId = ProjectTree::NodeId;
 
   ProjectView(ProjectBridge& project, Prompts& prompts, QWidget* parent = nullptr);
+  ~ProjectView() override;
 
   // Rebuilds the lines from the project, keeping what was expanded.
   void Refresh();

@@ -9,7 +9,7 @@ PACKAGES="
   libgtest-dev libgmock-dev
   cc65
   python3 python3-xlrd python3-olefile
-  xvfb xauth fonts-wqy-microhei
+  xvfb xauth xdotool imagemagick fonts-wqy-microhei
   clang clang-format libclang-rt-14-dev
   librsvg2-bin gzip file lintian
 "

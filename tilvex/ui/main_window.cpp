@@ -20,6 +20,7 @@
 #include "output/preview_image.h"
 #include "pal_process_dialog.h"
 #include "palette_bar.h"
+#include "project_view.h"
 #include "prompts.h"
 #include "transformation_dialog.h"
 #include "tv_config_dialog.h"
@@ -90,12 +91,11 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   ppuMode_ = settings_.value(QStringLiteral("PPUMode")).toInt();
   recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, 4);
   view_ = new PictureView(document_, drawing_, prompts_, this);
-  treePane_ = new QWidget(this);
-  treePane_->setFocusPolicy(Qt::StrongFocus);
+  tree_ = new ProjectView(project_, prompts_, this);
   auto* splitter = new QSplitter(this);
-  splitter->addWidget(treePane_);
+  splitter->addWidget(tree_);
   splitter->addWidget(view_);
-  splitter->setSizes({130, 100});
+  splitter->setSizes({200, 500});
   splitter->setStretchFactor(1, 1);
   setCentralWidget(splitter);
   BuildMenus();
@@ -103,6 +103,7 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   BuildToolBox();
   BuildPaletteBar();
   ConnectView();
+  BuildProjectTree();
   auto* idle = new QTimer(this);
   connect(idle, &QTimer::timeout, this, &MainWindow::UpdateReadOuts);
   connect(idle, &QTimer::timeout, this, &MainWindow::UpdateIndicators);
@@ -142,10 +143,7 @@ QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindo
 void MainWindow::BuildMenus() {
   BuildFileMenu();
   QMenu* project = menuBar()->addMenu(QStringLiteral("(&P)roject"));
-  for (const char* item : {"(&A)dd...", "(&D)el", "(&U)pward", "D(&o)wnward", "Load...", "Save",
-                           "Save As...", "Output..."}) {
-    AddAction(project, QString::fromUtf8(item), nullptr);
-  }
+  project->addActions(tree_->MenuActions());
   QMenu* edit = menuBar()->addMenu(QStringLiteral("(&E)dit"));
   const std::pair<const char*, QList<QKeySequence>> editItems[] = {
       {"(&U)ndo\tCtrl+Z",
@@ -171,7 +169,8 @@ void MainWindow::BuildFileMenu() {
   toolbar->setObjectName(QStringLiteral("toolbar"));
   QAction* create = AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew);
   create->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  AddAction(file, QStringLiteral("New Project"), nullptr);
+  connect(file->addAction(QStringLiteral("New Project")), &QAction::triggered, tree_,
+          &ProjectView::NewProject);
   QAction* open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"), &MainWindow::OnOpen);
   open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   QAction* save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
@@ -256,7 +255,7 @@ void MainWindow::BuildToolMenu() {
     MountedVolumes volumes;
     RunTvEffect(document_, prompts_, this, volumes, DataDirectory());
   });
-  AddAction(tool, QStringLiteral("Batch process"), nullptr);
+  AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
   QAction* palTool = tool->addAction(QStringLiteral("Palette tool"));
   connect(palTool, &QAction::triggered, this,
           [this] { RunPaletteTool(document_, prompts_, this); });

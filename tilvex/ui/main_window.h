@@ -9,6 +9,7 @@
 
 #include "document_bridge.h"
 #include "picture_view.h"
+#include "project_bridge.h"
 #include "transformation_dialog.h"
 
 class QActionGroup;
@@ -20,6 +21,7 @@ class QSettings;
 namespace tilvex::ui {
 
 class PaletteBar;
+class ProjectView;
 class Prompts;
 
 // One row of the program's file-type table.
@@ -46,6 +48,8 @@ class MainWindow : public QMainWindow {
   bool OpenFile(const QString& path, bool remember = true);
 
   DocumentBridge& Document() { return document_; }
+  ProjectBridge& Project() { return project_; }
+  ProjectView* Tree() const { return tree_; }
   PictureView* View() const { return view_; }
   PaletteBar* Bar() const { return bar_; }
   QWidget* ToolBox() const { return toolBox_; }
@@ -81,6 +85,8 @@ class MainWindow : public QMainWindow {
   void AddRecent(const QString& path);
   void RebuildRecentMenu();
   void ShowDocumentState();
+  void BuildProjectTree();
+  void OnBatch();
 
   // Commands.
   void OnNew();
@@ -109,7 +115,8 @@ class MainWindow : public QMainWindow {
   DocumentBridge document_;
   DrawingState drawing_;
   PictureView* view_ = nullptr;
-  QWidget* treePane_ = nullptr;
+  ProjectBridge project_;
+  ProjectView* tree_ = nullptr;
   PaletteBar* bar_ = nullptr;
   QDockWidget* paletteDock_ = nullptr;
   QWidget* toolBox_ = nullptr;

@@ -16,6 +16,7 @@
 #include "pal_setup_dialog.h"
 #include "palette_bar.h"
 #include "progress_window.h"
+#include "project_view.h"
 #include "prompts.h"
 #include "small_dialogs.h"
 #include "transformation_dialog.h"
@@ -176,7 +177,7 @@ bool MainWindow::MaybeSave() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!MaybeSave()) {
+  if (!MaybeSave() || !tree_->MaybeSave()) {
     event->ignore();
     return;
   }
@@ -286,7 +287,7 @@ void MainWindow::OnNormalZoom() {
 }
 
 void MainWindow::OnNextPane() {
-  (view_->hasFocus() ? treePane_ : static_cast<QWidget*>(view_))->setFocus();
+  (view_->hasFocus() ? static_cast<QWidget*>(tree_) : static_cast<QWidget*>(view_))->setFocus();
 }
 
 void MainWindow::OnAbout() {

@@ -1,0 +1,82 @@
+#include "batch_dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "project_bridge.h"
+#include "prompts.h"
+
+namespace tilvex::ui {
+
+BatchDialog::BatchDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+  setWindowTitle(QStringLiteral("Batch process"));
+  auto* layout = new QHBoxLayout(this);
+  list = new QListWidget(this);
+  layout->addWidget(list, 1);
+  progress = new QProgressBar(this);
+  progress->setOrientation(Qt::Vertical);
+  progress->setRange(0, 1);  // an empty range would show Qt's busy bar
+  progress->setValue(0);
+  progress->setTextVisible(false);
+  layout->addWidget(progress);
+  auto* buttons = new QVBoxLayout;
+  load = new QPushButton(QStringLiteral("Load"), this);
+  process = new QPushButton(QStringLiteral("Process"), this);
+  cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  for (QPushButton* b : {load, process, cancel}) {
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  }
+  buttons->addStretch();
+  layout->addLayout(buttons);
+  connect(load, &QPushButton::clicked, this, &BatchDialog::Load);
+  connect(process, &QPushButton::clicked, this, &BatchDialog::Process);
+  connect(cancel, &QPushButton::clicked, this, &BatchDialog::reject);
+  resize(420, 260);
+}
+
+// A list that cannot be read leaves the list box empty.
+void BatchDialog::Load() {
+  FileRequest request{
+      QString(), {QStringLiteral("LST文件 (*.lst)")}, 0, QStringLiteral("lst"), QString(), false};
+  const QString path = prompts_.ChooseFile(this, request).path;
+  if (path.isEmpty()) return;
+  list->clear();
+  std::vector<std::string> pictures;
+  if (!ProjectBridge::ReadList(path.toStdString(), pictures).ok) return;
+  for (const std::string& p : pictures) list->addItem(QString::fromStdString(p));
+}
+
+// The files go to the current folder; the window keeps answering between pictures.
+void BatchDialog::Process() {
+  std::vector<std::string> pictures;
+  for (int i = 0; i < list->count(); ++i) pictures.push_back(list->item(i)->text().toStdString());
+  progress->setRange(0, static_cast<int>(pictures.size()));
+  progress->setValue(0);
+  running_ = true;
+  for (QPushButton* b : {load, process, cancel}) b->setEnabled(false);
+  std::vector<std::string> messages;
+  const Outcome ran =
+      ProjectBridge::Batch(pictures, QDir::currentPath().toStdString(), messages, [this] {
+        progress->setValue(progress->value() + 1);
+        QApplication::processEvents();
+      });
+  running_ = false;
+  for (QPushButton* b : {load, process, cancel}) b->setEnabled(true);
+  if (!ran.ok) messages.push_back(ran.message);
+  QStringList lines;
+  for (const std::string& m : messages) lines << QString::fromStdString(m);
+  if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));
+}
+
+// Closing is refused while a run is writing its files.
+void BatchDialog::reject() {
+  if (!running_) QDialog::reject();
+}
+
+}  // namespace tilvex::ui

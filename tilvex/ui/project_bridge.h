@@ -1,0 +1,50 @@
+#pragma once
+// The window's way into the project logic: the tree, its file, its output and the batch run.
+// It remembers the project's path ("Untitled" until named) and whether the tree has changed
+// since it was last read or written.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "document_bridge.h"
+#include "project/project_tree.h"
+
+namespace tilvex::ui {
+
+inline constexpr const char* kUntitled = "Untitled";
+
+class ProjectBridge {
+ public:
+  ProjectBridge();
+
+  ProjectTree& Tree() { return tree_; }
+  const ProjectTree& Tree() const { return tree_; }
+  const std::string& Path() const { return path_; }
+  bool IsNamed() const { return path_ != kUntitled; }
+  bool IsModified() const { return modified_; }
+  void SetModified() { modified_ = true; }
+
+  // Reads a project file; on failure the current project stays as it was.
+  Outcome Load(const std::string& path);
+  // Writes the project to path and names it so.
+  Outcome SaveAs(const std::string& path);
+  // An empty project (root only) named path, written there at once.
+  Outcome Create(const std::string& path);
+  // Leaves no tree at all, as New Project does before asking for the name.
+  void Clear();
+
+  // Saves the project, reads it back and writes the output files beside it.
+  Outcome Output(std::vector<std::string>& messages);
+
+  // The batch over the pictures, with the output files in directory; step after each one.
+  static Outcome Batch(const std::vector<std::string>& pictures, const std::string& directory,
+                       std::vector<std::string>& messages, const std::function<void()>& step);
+  static Outcome ReadList(const std::string& path, std::vector<std::string>& pictures);
+
+ private:
+  ProjectTree tree_;
+  std::string path_ = kUntitled;
+  bool modified_ = false;
+};
+
+}  // namespace tilvex::ui

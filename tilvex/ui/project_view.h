@@ -1,0 +1,98 @@
+#pragma once
+// The project tree pane left of the picture view: one line per node with the picture of its
+// kind, the "(&P)roject" menu's commands and the right-button "GROUP" menu, Insert and Delete,
+// node drags by the drop rules, and the project file commands.
+#include <QHash>
+#include <QSet>
+#include <QTreeWidget>
+#include <functional>
+
+#include "project_bridge.h"
+
+class QTimer;
+
+namespace tilvex::ui {
+
+class Prompts;
+
+// The 16 x 16 pictures of the node kinds, side by side in one strip, kind 0 first.
+QPixmap NodeKindStrip();
+
+class ProjectView : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  using NodeId = ProjectTree::NodeId;
+
+  ProjectView(ProjectBridge& project, Prompts& prompts, QWidget* parent = nullptr);
+  ~ProjectView() override;
+
+  // Rebuilds the lines from the project, keeping what was expanded.
+  void Refresh();
+  NodeId Selected() const;
+  void Select(NodeId id);
+  QTreeWidgetItem* ItemOf(NodeId id) const { return items_.value(id); }
+  // The actions of the "(&P)roject" menu, in its order.
+  QList<QAction*> MenuActions() const { return menuActions_; }
+  // The size Width and Heigh start with in "Setup Sub Block".
+  std::function<QSize()> blockSize;
+
+  // Commands.
+  void Add();
+  void Delete();
+  void MoveUp();
+  void MoveDown();
+  void Attribute();
+  bool Load();
+  bool LoadFrom(const QString& path, bool quiet = false);
+  bool Save();
+  bool SaveAs();
+  void NewProject();
+  void Output();
+  // Asks whether to save a changed project; false when the user cancels.
+  bool MaybeSave();
+
+ Q_SIGNALS:
+  void openRequested(const QString& picPath);
+  void projectPathChanged(const QString& path);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void BuildActions();
+  void UpdateActions();
+  QTreeWidgetItem* AddLine(QTreeWidgetItem* parent, NodeId id);
+  bool AskFile(bool save, QString& path);
+  void AfterChange(NodeId select);
+  void Remember(const std::string& path);
+  void ShowOutcome(const Outcome& outcome);
+  bool AddThroughDialog(NodeId selected, ProjectNode& record);
+  bool EditThroughDialog(NodeId id, ProjectNode& record);
+  void TrackDrag(const QPoint& pos);
+  void EndDrag(bool drop);
+  void AutoScroll();
+  void SetDropTarget(QTreeWidgetItem* item);
+
+  ProjectBridge& project_;
+  Prompts& prompts_;
+  QList<QAction*> menuActions_;
+  QHash<NodeId, QTreeWidgetItem*> items_;
+  QSet<NodeId> expanded_;
+  QPixmap strip_;
+  // Dragging.
+  QTimer* scrollTimer_;
+  QPoint pressPos_;
+  NodeId pressed_ = ProjectTree::kNoNode;
+  bool dragging_ = false;
+  QTreeWidgetItem* dropTarget_ = nullptr;
+  int scrollDirection_ = 0;
+};
+
+}  // namespace tilvex::ui

@@ -1,0 +1,267 @@
+// The project tree's commands: adding, editing, deleting and moving nodes, and the project
+// file (load, save, save as, new, output).
+#include <QApplication>
+#include <QFileInfo>
+
+#include "node_dialogs.h"
+#include "project_view.h"
+#include "prompts.h"
+
+namespace tilvex::ui {
+namespace {
+
+const char kDeleteQuestion[] =
+    "This permanently removes the selected group and all sub-groups under it.  Are you sure?";
+
+// Runs a node dialog; on OK the record is what it holds.
+template <typename Dialog>
+bool RunDialog(Prompts& prompts, Dialog& dialog, ProjectNode& record) {
+  if (prompts.Exec(dialog) != QDialog::Accepted) return false;
+  record = dialog.Record();
+  return true;
+}
+
+}  // namespace
+
+void ProjectView::BuildActions() {
+  const std::pair<const char*, void (ProjectView::*)()> items[] = {
+      {"(&A)dd...", &ProjectView::Add},
+      {"(&D)el", &ProjectView::Delete},
+      {"(&U)pward", &ProjectView::MoveUp},
+      {"D(&o)wnward", &ProjectView::MoveDown},
+      {"Load...", nullptr},
+      {"Save", nullptr},
+      {"Save As...", nullptr},
+      {"Output...", &ProjectView::Output},
+  };
+  for (const auto& [text, handler] : items) {
+    auto* action = new QAction(QString::fromUtf8(text), this);
+    if (handler) connect(action, &QAction::triggered, this, handler);
+    menuActions_ << action;
+  }
+  connect(menuActions_[4], &QAction::triggered, this, [this] { Load(); });
+  connect(menuActions_[5], &QAction::triggered, this, [this] { Save(); });
+  connect(menuActions_[6], &QAction::triggered, this, [this] { SaveAs(); });
+}
+
+void ProjectView::UpdateActions() {
+  const NodeId id = Selected();
+  const ProjectTree& tree = project_.Tree();
+  const bool notRoot = id != ProjectTree::kNoNode && id != tree.Root();
+  menuActions_[0]->setEnabled(id != ProjectTree::kNoNode);
+  menuActions_[1]->setEnabled(notRoot);
+  menuActions_[2]->setEnabled(notRoot && tree.CanMoveUp(id));
+  menuActions_[3]->setEnabled(notRoot && tree.CanMoveDown(id));
+  menuActions_[7]->setEnabled(tree.Root() != ProjectTree::kNoNode);
+}
+
+void ProjectView::AfterChange(NodeId select) {
+  project_.SetModified();
+  Refresh();
+  Select(select);
+}
+
+void ProjectView::ShowOutcome(const Outcome& outcome) {
+  if (!outcome.ok && !outcome.message.empty())
+    prompts_.Message(this, QString::fromStdString(outcome.message));
+}
+
+bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
+  const ProjectTree& tree = project_.Tree();
+  const uint8_t kind = tree.Kind(selected);
+  if (selected == tree.Root()) {
+    SectionDialog dialog(this);
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (kind == kKindSection || kind == kKindGroup) {
+    IncreaseDialog dialog(prompts_, this);
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (kind == kKindItem) {
+    const QSize size = blockSize ? blockSize() : QSize();
+    SubBlockDialog dialog(size.width(), size.height(), this);
+    return RunDialog(prompts_, dialog, record);
+  }
+  return false;  // a sub block takes no children
+}
+
+void ProjectView::Add() {
+  const NodeId selected = Selected();
+  if (selected == ProjectTree::kNoNode) return;
+  ProjectNode record;
+  if (!AddThroughDialog(selected, record)) return;
+  NodeId added = ProjectTree::kNoNode;
+  if (Result r = project_.Tree().AddChild(selected, record, &added); !r) {
+    prompts_.Message(this, QString::fromStdString(r.Text()));
+    return;
+  }
+  expanded_.insert(project_.Tree().Root());
+  expanded_.insert(selected);
+  AfterChange(selected);
+}
+
+bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
+  const ProjectNode* old = project_.Tree().Record(id);
+  if (!old) return false;
+  if (old->kind == kKindSection) {
+    SectionDialog dialog(this);
+    dialog.Fill(*old);
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (old->kind == kKindGroup || old->kind == kKindItem) {
+    IncreaseDialog dialog(prompts_, this);
+    dialog.Fill(*old);
+    return RunDialog(prompts_, dialog, record);
+  }
+  if (old->kind == kKindSubBlock) {
+    SubBlockDialog dialog(0, 0, this);
+    dialog.Fill(*old);
+    return RunDialog(prompts_, dialog, record);
+  }
+  return false;
+}
+
+void ProjectView::Attribute() {
+  const NodeId id = Selected();
+  ProjectNode record;
+  if (id == ProjectTree::kNoNode || !EditThroughDialog(id, record)) return;
+  if (Result r = project_.Tree().EditNode(id, record); !r) {
+    prompts_.Message(this, QString::fromStdString(r.Text()));
+    return;
+  }
+  AfterChange(id);
+}
+
+void ProjectView::Delete() {
+  const NodeId id = Selected();
+  if (id == ProjectTree::kNoNode || id == project_.Tree().Root()) return;
+  const QMessageBox::StandardButton answer =
+      prompts_.AskSave(this, QString::fromUtf8(kDeleteQuestion));
+  if (answer != QMessageBox::Yes) return;
+  const NodeId parent = project_.Tree().Node(id).parent;
+  if (project_.Tree().DeleteSubtree(id)) AfterChange(parent);
+}
+
+void ProjectView::MoveUp() {
+  const NodeId id = Selected();
+  if (id != ProjectTree::kNoNode && project_.Tree().MoveUp(id)) AfterChange(id);
+}
+
+void ProjectView::MoveDown() {
+  const NodeId id = Selected();
+  if (id != ProjectTree::kNoNode && project_.Tree().MoveDown(id)) AfterChange(id);
+}
+
+bool ProjectView::AskFile(bool save, QString& path) {
+  FileRequest request{QString(),
+                      {QStringLiteral("工程文件 (*.prg)")},
+                      0,
+                      QStringLiteral("prg"),
+                      save ? QString::fromStdString(project_.Path()) : QString(),
+                      save};
+  path = prompts_.ChooseFile(this, request).path;
+  return !path.isEmpty();
+}
+
+void ProjectView::Remember(const std::string& path) {
+  Q_EMIT projectPathChanged(QString::fromStdString(path));
+}
+
+bool ProjectView::LoadFrom(const QString& path, bool quiet) {
+  const Outcome loaded = project_.Load(path.toStdString());
+  if (!loaded.ok) {
+    if (!quiet) ShowOutcome(loaded);
+    return false;
+  }
+  expanded_ = {project_.Tree().Root()};
+  Refresh();
+  Remember(project_.Path());
+  return true;
+}
+
+bool ProjectView::Load() {
+  if (!MaybeSave()) return false;
+  QString path;
+  if (!AskFile(false, path)) return false;
+  return LoadFrom(path);
+}
+
+bool ProjectView::Save() {
+  if (!project_.IsNamed()) return SaveAs();
+  const Outcome saved = project_.SaveAs(project_.Path());
+  ShowOutcome(saved);
+  return saved.ok;
+}
+
+bool ProjectView::SaveAs() {
+  QString path;
+  if (!AskFile(true, path)) return false;
+  const Outcome saved = project_.SaveAs(path.toStdString());
+  ShowOutcome(saved);
+  if (!saved.ok) return false;
+  Refresh();
+  Remember(project_.Path());
+  return true;
+}
+
+// The tree is cleared first; a cancelled name leaves it empty until a project is loaded.
+void ProjectView::NewProject() {
+  if (!MaybeSave()) return;
+  project_.Clear();
+  Refresh();
+  QString path;
+  if (!AskFile(true, path)) return;
+  const Outcome created = project_.Create(path.toStdString());
+  ShowOutcome(created);
+  expanded_ = {project_.Tree().Root()};
+  Refresh();
+  if (created.ok) Remember(project_.Path());
+}
+
+void ProjectView::Output() {
+  if (project_.Tree().Root() == ProjectTree::kNoNode) return;
+  if (!project_.IsNamed() && !SaveAs()) return;
+  // The output reads the project back, which numbers the nodes anew in pre-order; what is
+  // expanded and selected is carried over by position in that order.
+  const auto order = [this] {
+    QList<NodeId> ids;
+    for (const ProjectTree::Visit& v : project_.Tree().PreOrder()) ids << v.id;
+    return ids;
+  };
+  const QList<NodeId> before = order();
+  const QSet<NodeId> expanded = expanded_;
+  const NodeId selected = Selected();
+  std::vector<std::string> messages;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Outcome written = project_.Output(messages);
+  QApplication::restoreOverrideCursor();
+  const QList<NodeId> after = order();
+  if (after.size() == before.size()) {
+    expanded_.clear();
+    for (qsizetype i = 0; i < before.size(); ++i) {
+      if (expanded.contains(before[i])) expanded_.insert(after[i]);
+    }
+  }
+  Refresh();
+  const qsizetype at = before.indexOf(selected);
+  if (at >= 0 && at < after.size()) Select(after[at]);
+  if (!written.ok) messages.push_back(written.message);
+  QStringList lines;
+  for (const std::string& m : messages) lines << QString::fromStdString(m);
+  if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));
+}
+
+bool ProjectView::MaybeSave() {
+  if (!project_.IsModified()) return true;
+  const QString name = QString::fromStdString(project_.Path());
+  switch (prompts_.AskSave(this, QStringLiteral("Save changes to the project %1?").arg(name))) {
+    case QMessageBox::Yes:
+      return Save();
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tilvex::ui

@@ -1,0 +1,243 @@
+// The project tree pane and the batch dialog as a user meets them: a project built, saved,
+// reopened at the next start and written out; node drags; the batch run.
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include "batch_dialog.h"
+#include "node_dialogs.h"
+#include "project/prg_file.h"
+#include "project_view.h"
+#include "test_pictures.h"
+
+using namespace tilvex;
+using namespace tilvex::ui;
+using namespace tilvex::ui::testing;
+
+class ProjectTreeTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init() { f_ = std::make_unique<WindowFixture>(); }
+  void cleanup() { f_.reset(); }
+
+  void projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine();
+  void dropRulesDeleteAndCancelledDialogs();
+  void batchThroughTheDialogWritesWhatTheCommandLineWrites();
+
+ private:
+  ProjectView* Tree() { return f_->window->Tree(); }
+  ProjectTree& Model() { return f_->window->Project().Tree(); }
+  int Child(ProjectTree::NodeId parent, size_t i) { return Model().Node(parent).children.at(i); }
+  // Adds under the node with the Insert key; fill answers the dialog (nullptr cancels).
+  void AddUnder(ProjectTree::NodeId id, std::function<void(QDialog&)> fill) {
+    Tree()->Select(id);
+    f_->prompts.onExec = [fill](QDialog& d) {
+      if (!fill) return int(QDialog::Rejected);
+      fill(d);
+      return int(QDialog::Accepted);
+    };
+    QTest::keyRelease(Tree(), Qt::Key_Insert);
+  }
+  void Drag(ProjectTree::NodeId from, ProjectTree::NodeId to);
+  QString ConvertedPic(const char* name, const PixelFn& pixels);
+  void RunCli(const QStringList& args, const QString& folder);
+  void BuildProject();
+  std::unique_ptr<WindowFixture> f_;
+};
+
+void ProjectTreeTest::RunCli(const QStringList& args, const QString& folder) {
+  QProcess cli;
+  cli.setWorkingDirectory(folder);
+  cli.start(QStringLiteral(TILVEX_CLI), args);
+  QVERIFY(cli.waitForFinished(120000));
+  QCOMPARE(cli.exitCode(), 0);
+}
+
+QString ProjectTreeTest::ConvertedPic(const char* name, const PixelFn& pixels) {
+  const QString bmp = WriteBmp(f_->Path(name) + QStringLiteral(".bmp"), 256, 240, pixels);
+  const QString pic = f_->Path(name) + QStringLiteral(".pic");
+  RunCli({"convert", bmp, "-o", pic}, f_->dir.path());
+  return pic;
+}
+
+// A real drag: press on one line, move past the drag distance, release on the other.
+void ProjectTreeTest::Drag(ProjectTree::NodeId from, ProjectTree::NodeId to) {
+  QWidget* viewport = Tree()->viewport();
+  const QPoint a = Tree()->visualItemRect(Tree()->ItemOf(from)).center();
+  const QPoint b = Tree()->visualItemRect(Tree()->ItemOf(to)).center();
+  QTest::mousePress(viewport, Qt::LeftButton, {}, a);
+  for (const QPoint& p : {a + QPoint(0, 12), b}) {
+    QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                     {});
+    QApplication::sendEvent(viewport, &move);
+  }
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, b);
+}
+
+// New Project, then a section, a group, two items and a sub block, each through its dialog.
+void ProjectTreeTest::BuildProject() {
+  f_->prompts.files.push_back(f_->Path("game.prg"));
+  f_->window->Action(QStringLiteral("New Project"))->trigger();
+  const int root = Model().Root();
+  AddUnder(root, [](QDialog& d) {
+    auto& s = dynamic_cast<SectionDialog&>(d);
+    QVERIFY(s.autoIncrease->isChecked());
+    s.name->setText(QStringLiteral("Title"));
+  });
+  AddUnder(Child(root, 0), [](QDialog& d) {
+    auto& g = dynamic_cast<IncreaseDialog&>(d);
+    QVERIFY(g.group->isChecked() && !g.browse->isEnabled());
+    g.name->setText(QStringLiteral("Screens"));
+  });
+  const int group = Child(Child(root, 0), 0);
+  for (const char* pic : {"logo", "stage"}) {
+    f_->prompts.files.push_back(f_->Path(pic) + QStringLiteral(".pic"));
+    AddUnder(group, [](QDialog& d) {
+      auto& i = dynamic_cast<IncreaseDialog&>(d);
+      i.item->setChecked(true);
+      QTest::mouseClick(i.browse, Qt::LeftButton);
+    });
+  }
+  QVERIFY(f_->window->OpenFile(f_->Path("logo.pic")));
+  AddUnder(Child(group, 0), [](QDialog& d) {
+    auto& b = dynamic_cast<SubBlockDialog&>(d);
+    QCOMPARE(b.width->value(), 256);
+    QCOMPARE(b.heigh->value(), 240);
+    b.name->setText(QStringLiteral("Corner"));
+  });
+}
+
+void ProjectTreeTest::projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine() {
+  ConvertedPic("logo", Bands);
+  ConvertedPic("stage", [](int x, int y) { return Bands(y, x); });
+  BuildProject();
+  f_->window->Action(QStringLiteral("Save"))->trigger();
+  QVERIFY(!f_->window->Project().IsModified());
+
+  ProjectTree read;
+  QVERIFY(ReadProjectFile(f_->Path("game.prg").toStdString(), read));
+  QStringList lines;
+  for (const ProjectTree::Visit& v : read.PreOrder())
+    lines << QStringLiteral("%1 %2").arg(v.depth).arg(
+        QString::fromStdString(read.Node(v.id).label));
+  QCOMPARE(lines, QStringList({"0 " + f_->Path("game.prg"), "1 Title", "2 Screens", "3 stage",
+                               "4 Corner", "3 logo"}));
+  const ProjectNode* corner = read.Record(read.PreOrder().at(4).id);
+  QCOMPARE(int(corner->subWidth), 0);
+  QCOMPARE(int(corner->subHeight), 240);
+
+  // The next start reopens the project from "PRGPath", its root folded.
+  f_->window.reset();
+  f_->window = std::make_unique<MainWindow>(f_->prompts, *f_->settings);
+  QCOMPARE(Model().NodeCount(), 6);
+  QTreeWidgetItem* rootLine = Tree()->ItemOf(Model().Root());
+  QCOMPARE(rootLine->text(0), f_->Path("game.prg"));
+  QVERIFY(!rootLine->isExpanded());
+
+  f_->window->Action(QStringLiteral("Output..."))->trigger();
+  QVERIFY(f_->prompts.messages.isEmpty());
+  QDir(f_->dir.path()).mkdir(QStringLiteral("cli"));
+  QFile::copy(f_->Path("game.prg"), f_->Path("cli/game.prg"));
+  RunCli({"project", "output", f_->Path("cli/game.prg")}, f_->dir.path());
+  for (const char* file : {"VT03PGT.BIN", "VT03IRQ.ASM", "LOGO.ASM", "STAGE.ASM"}) {
+    const QByteArray ours = ReadAll(f_->Path(file));
+    QVERIFY2(!ours.isEmpty() || QByteArray(file) == "VT03PGT.BIN", file);
+    QCOMPARE(ours, ReadAll(f_->Path("cli/") + QString::fromLatin1(file)));
+  }
+}
+
+void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
+  ConvertedPic("logo", Bands);
+  ConvertedPic("stage", Bands);
+  BuildProject();
+  const int root = Model().Root();
+  const int title = Child(root, 0);
+  const int screens = Child(title, 0);
+  const int stage = Child(screens, 0);
+  AddUnder(root, [](QDialog& d) {
+    dynamic_cast<SectionDialog&>(d).name->setText(QStringLiteral("Extra"));
+  });
+  const int extra = Child(root, 0);
+  Tree()->expandAll();
+
+  Drag(stage, extra);  // an item onto a section: a beep, nothing moves
+  QCOMPARE(f_->prompts.beeps, 1);
+  QCOMPARE(Child(screens, 0), stage);
+  Drag(screens, screens);  // onto itself
+  QCOMPARE(f_->prompts.beeps, 2);
+  Drag(screens, extra);  // a group onto a section: its first child
+  QCOMPARE(Child(extra, 0), screens);
+  QCOMPARE(Tree()->Selected(), screens);
+  Drag(title, root);  // a section onto the root: first
+  QCOMPARE(Child(root, 0), title);
+  QCOMPARE(f_->prompts.beeps, 2);
+
+  // Cancel in any dialog adds nothing; the root cannot be deleted.
+  const int count = Model().NodeCount();
+  for (int id : {root, extra, stage}) AddUnder(id, nullptr);
+  QCOMPARE(Model().NodeCount(), count);
+  Tree()->Select(root);
+  QVERIFY(!f_->window->Action(QStringLiteral("(&D)el"))->isEnabled());
+  QTest::keyRelease(Tree(), Qt::Key_Delete);
+  QVERIFY(f_->prompts.questions.isEmpty());
+  Tree()->Select(extra);
+  f_->prompts.saveAnswer = QMessageBox::Cancel;
+  QTest::keyRelease(Tree(), Qt::Key_Delete);
+  QCOMPARE(Model().NodeCount(), count);
+  f_->prompts.saveAnswer = QMessageBox::Yes;
+  QTest::keyRelease(Tree(), Qt::Key_Delete);
+  QCOMPARE(Model().NodeCount(), count - 5);
+}
+
+void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {
+  QDir dir(f_->dir.path());
+  dir.mkdir(QStringLiteral("gui"));
+  dir.mkdir(QStringLiteral("cli"));
+  const QString a = WriteBmp(f_->Path("a.bmp"), 256, 240, Bands);
+  const QString b = WriteBmp(f_->Path("b.bmp"), 128, 64, [](int x, int y) { return Bands(y, x); });
+  QFile list(f_->Path("frames.lst"));
+  QVERIFY(list.open(QIODevice::WriteOnly));
+  list.write((a + QStringLiteral("\n  ") + b + QStringLiteral("\n")).toUtf8());
+  list.close();
+  for (const char* sub : {"gui/Sprite_pgt.bin", "cli/Sprite_pgt.bin"}) {
+    QFile sprites(f_->Path(sub));
+    QVERIFY(sprites.open(QIODevice::WriteOnly));
+    sprites.write(QByteArray(2048, '\x5a'));
+  }
+  RunCli({"batch", f_->Path("frames.lst")}, f_->Path("cli"));
+
+  const QString home = QDir::currentPath();
+  QDir::setCurrent(f_->Path("gui"));
+  f_->prompts.files.push_back(f_->Path("frames.lst"));
+  int entries = 0, maximum = 0, steps = 0;
+  f_->prompts.onExec = [&](QDialog& d) {
+    auto& batch = dynamic_cast<BatchDialog&>(d);
+    QTest::mouseClick(batch.load, Qt::LeftButton);
+    entries = batch.list->count();
+    QTest::mouseClick(batch.process, Qt::LeftButton);
+    maximum = batch.progress->maximum();
+    steps = batch.progress->value();
+    return int(QDialog::Rejected);
+  };
+  f_->window->Action(QStringLiteral("Batch process"))->trigger();
+  QDir::setCurrent(home);
+  QCOMPARE(entries, 2);
+  QCOMPARE(maximum, 2);
+  QCOMPARE(steps, 2);
+  for (const char* file : {"ANI.asm", "ANIINDEX.asm", "ANIPAL.asm", "ANIPNT00.asm", "ANIPGT.BIN"}) {
+    const QString name = QString::fromLatin1(file);
+    QVERIFY2(!ReadAll(f_->Path("gui/") + name).isEmpty(), file);
+    QCOMPARE(ReadAll(f_->Path("gui/") + name), ReadAll(f_->Path("cli/") + name));
+  }
+}
+
+QTEST_MAIN(ProjectTreeTest)
+#include "project_tree_test.moc"

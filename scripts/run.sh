@@ -1,13 +1,24 @@
 #!/bin/sh
-# Installs what is missing, builds the toolkit and starts it: Romvane's window where a
-# display is available, else its command-line twin on the example project.
+# Installs what is missing, builds the toolkit and starts one program:
+#   sh scripts/run.sh [romvane|tilvex] [ARGUMENTS...]
+# Romvane (the default) opens on three demo games; where no display is available its
+# command-line twin builds the demo cartridge instead. Tilvex opens its window on the
+# arguments given (a picture or a .pic file).
 set -eu
+PROGRAM=${1:-romvane}
+case "$PROGRAM" in
+  romvane|tilvex) [ $# -gt 0 ] && shift ;;
+  *) echo "usage: sh scripts/run.sh [romvane|tilvex] [ARGUMENTS...]" >&2; exit 2 ;;
+esac
 cd "$(dirname "$0")/.."
 sh scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVT_WERROR=OFF
 cmake --build build -j "$(nproc)"
 
 BIN=$(pwd)/build/bin
+if [ "$PROGRAM" = tilvex ]; then
+  exec "$BIN/tilvex" "$@"
+fi
 DEMO=$(pwd)/build/demo
 mkdir -p "$DEMO"
 

@@ -41,6 +41,14 @@ class Launcher {
 // copies the caller's memory, however large the cartridge image it holds.
 StartedProcess SpawnWatched(const Command& command);
 
+// Starts every command with posix_spawn, its output discarded; the command-line program's
+// launcher, which needs no window system.
+class SpawnLauncher : public Launcher {
+ public:
+  bool Start(const Command& command) override { return SpawnWatched(command).started; }
+  StartedProcess StartWatched(const Command& command) override { return SpawnWatched(command); }
+};
+
 // dir + "/" + name, without doubling a separator the directory already ends with.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

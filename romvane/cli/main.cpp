@@ -1,7 +1,5 @@
 // romvane-cli: the builder's commands for scripts, over the same logic as the window.
 
-#include <QCoreApplication>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +9,7 @@
 
 #include "cart/cartridge_build.h"
 #include "cart/emulator_run.h"
-#include "cart/qt_launcher.h"
+#include "cart/launcher.h"
 #include "common/cli_options.h"
 #include "model/game_list.h"
 #include "model/list_file.h"
@@ -138,7 +136,7 @@ int Build(const cli::ParsedCommand& args) {
   if (args.operands.size() != 1) return WrongUsage(args);
   GameList list(GameData::kHeaderOnly);
   if (!LoadList(list, args.operands[0])) return 1;
-  QtLauncher launcher;
+  SpawnLauncher launcher;
   BuildOptions options;
   options.reserveText = args.Get("--reserve");
   if (!ProgramDir(args, options.programDir)) return 1;
@@ -156,7 +154,7 @@ int Run(const cli::ParsedCommand& args) {
   if (!args.operands.empty() && args.operands.size() != 2) return WrongUsage(args);
   std::string dir;
   if (!ProgramDir(args, dir)) return 1;
-  QtLauncher launcher;
+  SpawnLauncher launcher;
   Command command = RunImageCommand(dir);
   if (args.operands.size() == 2) {
     GameList list;
@@ -217,7 +215,6 @@ int Version(std::span<const std::string> words) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
   const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (words.empty()) {
     std::fputs(ProgramUsage().c_str(), stderr);

@@ -37,6 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_io.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -97,12 +99,7 @@ void NesEntry(int index, uint8_t* out) {
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string temp = path + ".tmp";
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok && std::rename(temp.c_str(), path.c_str()) == 0;
+  return common::WriteFileReplacing(path, bytes).ok;
 }
 
 }  // namespace

@@ -16,17 +16,9 @@ bool ReadExactly(FILE* f, std::vector<uint8_t>& out, size_t size) {
   return false;
 }
 
-// Whether the rest of the file (from the current position) holds at least size bytes.
-bool HasBytesLeft(FILE* f, uint64_t size) {
-  struct stat st {};
-  const long at = std::ftell(f);
-  return at >= 0 && fstat(fileno(f), &st) == 0 &&
-         static_cast<uint64_t>(st.st_size) >= static_cast<uint64_t>(at) + size;
-}
-
 }  // namespace
 
-common::File OpenRegularFile(const std::string& path, bool* notRegular) {
+common::File OpenRegularFile(const std::string& path, bool* notRegular, uint64_t* size) {
   if (notRegular) *notRegular = false;
   // Opened without blocking, so a FIFO without a writer does not hang the open itself.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -37,7 +29,8 @@ common::File OpenRegularFile(const std::string& path, bool* notRegular) {
     close(fd);
     return nullptr;
   }
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // O_NONBLOCK changes nothing for a regular file, so it stays set.
+  if (size) *size = static_cast<uint64_t>(st.st_size);
   common::File file(fdopen(fd, "rb"));
   if (!file) close(fd);
   return file;
@@ -46,7 +39,8 @@ common::File OpenRegularFile(const std::string& path, bool* notRegular) {
 InesFile ReadInesFile(const std::string& path, bool withData) {
   InesFile ines;
   bool notRegular = false;
-  common::File file = OpenRegularFile(path, &notRegular);
+  uint64_t fileSize = 0;
+  common::File file = OpenRegularFile(path, &notRegular, &fileSize);
   if (!file) {
     ines.status = notRegular ? InesStatus::kNotAFile : InesStatus::kUnreadable;
     return ines;
@@ -62,7 +56,7 @@ InesFile ReadInesFile(const std::string& path, bool withData) {
   const bool complete =
       got == kInesHeaderSize &&
       (withData ? ReadExactly(file.get(), ines.prg, prg) && ReadExactly(file.get(), ines.chr, chr)
-                : HasBytesLeft(file.get(), uint64_t{prg} + chr));
+                : fileSize >= kInesHeaderSize + uint64_t{prg} + chr);
   ines.status = complete ? InesStatus::kComplete : InesStatus::kTruncated;
   if (!complete) {
     ines.prg.clear();

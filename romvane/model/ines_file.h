@@ -11,8 +11,9 @@ namespace romvane {
 
 // Opens a file for reading only when it is a regular file, so a FIFO or a device named
 // as a game or a list never blocks the program. Empty when it cannot be opened or is
-// something else; notRegular then tells which.
-common::File OpenRegularFile(const std::string& path, bool* notRegular = nullptr);
+// something else; notRegular then tells which. size receives the file's length.
+common::File OpenRegularFile(const std::string& path, bool* notRegular = nullptr,
+                             uint64_t* size = nullptr);
 
 enum class InesStatus {
   kComplete,     // signature present and every announced PRG and CHR byte in the file

@@ -20,9 +20,7 @@ struct Picture {
   std::vector<uint8_t> pixels;  // width * height * 3 bytes
 
   bool Empty() const { return pixels.empty(); }
-  bool Contains(int32_t x, int32_t y) const {
-    return x >= 0 && y >= 0 && x < width && y < height;
-  }
+  bool Contains(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   size_t RowBytes() const { return size_t(width) * 3; }
   uint8_t* Row(int32_t y) { return pixels.data() + size_t(y) * RowBytes(); }
   const uint8_t* Row(int32_t y) const { return pixels.data() + size_t(y) * RowBytes(); }

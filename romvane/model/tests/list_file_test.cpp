@@ -98,7 +98,8 @@ TEST_F(ListFileTest, CommasInTitlesAndPathsLoadBack) {
   EXPECT_EQ(list.Game(0).title, "Tank");
   // When no reading names a file, the last comma decides.
   WriteList("/nowhere/x.nes,y,z\r\n");
-  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "文件/nowhere/x.nes,y不存在，或不在原路径!");
+  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error,
+            "文件/nowhere/x.nes,y不存在，或不在原路径!");
 }
 
 TEST_F(ListFileTest, ListsWrittenAsUtf8LoadAndSaveAsGbk) {

@@ -1,5 +1,7 @@
 #include "common/cli_options.h"
 
+#include <cstdio>
+
 #include <algorithm>
 
 #ifndef VT_VERSION
@@ -162,6 +164,15 @@ std::string CommandHelp(std::string_view program, const CommandSpec& spec) {
 
 std::string_view ProjectVersion() {
   return VT_VERSION;
+}
+
+int WrongUsage(std::string_view program, const ParsedCommand& args) {
+  if (!args.error.empty()) {
+    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(program.size()), program.data(),
+                 args.error.c_str());
+  }
+  if (args.spec) std::fputs(UsageLine(program, *args.spec).c_str(), stderr);
+  return kExitUsage;
 }
 
 }  // namespace common::cli

@@ -3,6 +3,7 @@
 // Command lines of the toolkit's programs: each command declares its options once in a
 // table, and parsing, the usage line and the help text all come from that table.
 
+#include <cstdio>
 #include <map>
 #include <span>
 #include <string>
@@ -65,6 +66,31 @@ std::string ProgramUsage(std::string_view program, const CommandList& commands) 
     text += (text.empty() ? "usage: " : "       ") + Synopsis(program, command.spec) + "\n";
   }
   return text;
+}
+
+// Prints a parse error ("PROGRAM: error") and the command's usage line on standard error.
+int WrongUsage(std::string_view program, const ParsedCommand& args);
+
+// Runs the command that words[0] names from `commands` (records with `spec` and
+// `run(const ParsedCommand&)`): its help on standard output, its usage for options it does
+// not take, else its run. An unknown name gets the program's usage.
+template <typename CommandList>
+int RunCommand(std::string_view program, const CommandList& commands,
+               std::span<const std::string> words) {
+  for (const auto& command : commands) {
+    if (command.spec.name != words[0]) continue;
+    const ParsedCommand args = ParseCommand(command.spec, words.subspan(1));
+    if (args.help) {
+      std::fputs(CommandHelp(program, command.spec).c_str(), stdout);
+      return kExitOk;
+    }
+    if (!args.error.empty()) return WrongUsage(program, args);
+    return command.run(args);
+  }
+  std::fprintf(stderr, "%.*s: unknown command \"%s\"\n", static_cast<int>(program.size()),
+               program.data(), words[0].c_str());
+  std::fputs(ProgramUsage(program, commands).c_str(), stderr);
+  return kExitUsage;
 }
 
 // The project version set in the build.

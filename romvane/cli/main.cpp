@@ -81,9 +81,7 @@ void PrintMessage(const std::string& message) {
 }
 
 int WrongUsage(const cli::ParsedCommand& args) {
-  if (!args.error.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, args.error.c_str());
-  std::fputs(cli::UsageLine(kProgram, *args.spec).c_str(), stderr);
-  return cli::kExitUsage;
+  return cli::WrongUsage(kProgram, args);
 }
 
 // The program directory for a command; prints why it cannot be used.
@@ -223,17 +221,5 @@ int main(int argc, char** argv) {
   if (cli::IsHelp(words[0])) return ProgramHelp();
   const std::span<const std::string> rest = std::span(words).subspan(1);
   if (cli::IsVersion(words[0])) return Version(rest);
-  for (const CliCommand& command : kCommands) {
-    if (command.spec.name != words[0]) continue;
-    const cli::ParsedCommand args = cli::ParseCommand(command.spec, rest);
-    if (args.help) {
-      std::fputs(cli::CommandHelp(kProgram, command.spec).c_str(), stdout);
-      return cli::kExitOk;
-    }
-    if (!args.error.empty()) return WrongUsage(args);
-    return command.run(args);
-  }
-  std::fprintf(stderr, "%s: unknown command \"%s\"\n", kProgram, words[0].c_str());
-  std::fputs(ProgramUsage().c_str(), stderr);
-  return cli::kExitUsage;
+  return cli::RunCommand(kProgram, kCommands, std::span(words));
 }

@@ -9,7 +9,6 @@
 namespace {
 
 namespace cli = common::cli;
-using tilvex::cli::Command;
 using tilvex::cli::Commands;
 
 constexpr const char* kProgram = "tilvex-cli";
@@ -45,18 +44,5 @@ int main(int argc, char** argv) {
   }
   if (cli::IsHelp(words[0]) || words[0] == "help") return ProgramHelp();
   if (cli::IsVersion(words[0]) && words.size() == 1) return Version();
-  for (const Command& command : Commands()) {
-    if (command.spec.name != words[0]) continue;
-    const tilvex::cli::Arguments args =
-        cli::ParseCommand(command.spec, std::span(words).subspan(1));
-    if (args.help) {
-      std::fputs(cli::CommandHelp(kProgram, command.spec).c_str(), stdout);
-      return cli::kExitOk;
-    }
-    if (!args.error.empty()) return tilvex::cli::BadValue(command.spec.name, args.error);
-    return command.run(args);
-  }
-  std::fprintf(stderr, "%s: unknown command \"%s\"\n", kProgram, words[0].c_str());
-  std::fputs(ProgramUsage().c_str(), stderr);
-  return cli::kExitUsage;
+  return cli::RunCommand(kProgram, Commands(), std::span(words));
 }

@@ -95,11 +95,17 @@ std::vector<std::u16string> SharedStrings(const std::vector<uint8_t>& stream) {
     }
   }
   std::vector<std::u16string> strings;
-  if (pieces.empty()) return strings;
+  if (pieces.empty() || pieces[0].size() < 8) return strings;
   size_t piece = 0, at = 8;
   const uint32_t count = Le32(pieces[0], 4);
+  // A malformed table ends the walk with the strings read so far, so a test fails on them
+  // instead of reading past its records.
+  const auto inside = [&](size_t bytes) {
+    return piece < pieces.size() && at + bytes <= pieces[piece].size();
+  };
   for (uint32_t s = 0; s < count; ++s) {
-    if (at == pieces[piece].size()) ++piece, at = 0;
+    if (piece < pieces.size() && at == pieces[piece].size()) ++piece, at = 0;
+    if (!inside(3)) break;
     const uint32_t chars = Le16(pieces[piece], at);
     bool wide = pieces[piece][at + 2] & 1;
     at += 3;
@@ -107,9 +113,12 @@ std::vector<std::u16string> SharedStrings(const std::vector<uint8_t>& stream) {
     while (text.size() < chars) {
       if (at == pieces[piece].size()) {  // continued: a fresh option byte
         ++piece;
+        at = 0;
+        if (!inside(1)) return strings;
         wide = pieces[piece][0] & 1;
         at = 1;
       }
+      if (!inside(wide ? 2 : 1)) return strings;
       text.push_back(static_cast<char16_t>(wide ? Le16(pieces[piece], at) : pieces[piece][at]));
       at += wide ? 2 : 1;
     }

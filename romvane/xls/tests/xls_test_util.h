@@ -23,8 +23,9 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<uint
             static_cast<std::streamsize>(bytes.size()));
 }
 
+// Checked reads: a malformed stream fails the test with an exception, never a crash.
 inline uint32_t Le16(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8;
+  return b.at(at) | b.at(at + 1) << 8;
 }
 inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return Le16(b, at) | Le16(b, at + 2) << 16;
@@ -50,6 +51,7 @@ inline std::vector<Record> Records(const std::vector<uint8_t>& stream) {
   std::vector<Record> records;
   for (size_t p = 0; p + 4 <= stream.size();) {
     const size_t length = Le16(stream, p + 2);
+    if (p + 4 + length > stream.size()) break;  // a length past the stream ends the walk
     records.push_back({p,
                        static_cast<uint16_t>(Le16(stream, p)),
                        {stream.begin() + p + 4, stream.begin() + p + 4 + length}});

@@ -15,6 +15,7 @@
 #include "image/bitmap.h"
 #include "image/colour_tables.h"
 #include "image/decoder.h"
+#include "image/format_decoders.h"
 #include "image/picture_bmp.h"
 #include "output/block_output.h"
 #include "output/preview_image.h"
@@ -184,9 +185,9 @@ int RunRender(const Arguments& args) {
     return Complain(args.operands[0] + ": " + kEmptyPictureMessage);
   }
   Picture image;
-  image.width = static_cast<int32_t>(header.width);
-  image.height = static_cast<int32_t>(header.height);
-  image.pixels.assign(image.RowBytes() * size_t(image.height), 0);
+  if (SizePicture(image, header.width, header.height, UINT64_MAX) != DecodeStatus::kOk) {
+    return Complain(kPictureTooLargeMessage);
+  }
   if (load.kind == PicLoadKind::kBlockPicture) {
     Result tablesLoaded;
     std::shared_ptr<const ColourTables> tables = TablesFor(header.colourSpace, tablesLoaded);

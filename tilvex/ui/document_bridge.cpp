@@ -8,6 +8,7 @@
 #include "image/bitmap.h"
 #include "image/colour_list.h"
 #include "image/colour_tables.h"
+#include "image/format_decoders.h"
 #include "output/block_output.h"
 #include "output/preview_image.h"
 #include "palette/pal_file.h"
@@ -35,16 +36,8 @@ struct DocumentBridge::Core {
   // plain picture (any kind but a block picture) stays black.
   bool ShowBlock(BlockPicture block) {
     const PicHeader& h = block.header;
-    if (h.width == 0 || h.height == 0 || h.width > uint32_t(kMaxPictureSide) ||
-        h.height > uint32_t(kMaxPictureSide)) {
-      return false;
-    }
-    Picture image{static_cast<int32_t>(h.width), static_cast<int32_t>(h.height), {}};
-    try {
-      image.pixels.assign(image.RowBytes() * size_t(image.height), 0);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
+    Picture image;
+    if (SizePicture(image, h.width, h.height, UINT64_MAX) != DecodeStatus::kOk) return false;
     doc.kind = h.kind;
     doc.block = std::move(block);
     if (doc.kind == kBlockPictureKind) RenderBlockPicture(doc.block, tables, image);

@@ -12,22 +12,24 @@
 
 namespace {
 
-std::vector<romvane::ListRowTexts> MakeList(size_t games) {
+std::vector<romvane::GameEntry> MakeList(size_t games) {
   static const char* kTitles[] = {"超级马里奥兄弟", "魂斗罗", "坦克大战", "Adventure Island",
                                   "忍者龙剑传"};
-  std::vector<romvane::ListRowTexts> rows(games);
-  char hex[16];
+  std::vector<romvane::GameEntry> list(games);
   for (size_t i = 0; i < games; ++i) {
-    auto& t = rows[i].text;
-    t[0] = std::to_string(i + 1);
-    t[1] = std::string(kTitles[i % 5]) + " " + std::to_string(i);
-    std::snprintf(hex, sizeof hex, "%x", 0x8000u << (i % 5));
-    t[2] = hex;
-    std::snprintf(hex, sizeof hex, "%x", i % 3 ? 0x2000u << (i % 4) : 0u);
-    t[3] = hex;
-    t[4] = "mapper" + std::to_string(i % 5) + (i % 2 ? ",垂直" : ",水平") + (i % 3 ? "" : ",SRAM");
+    romvane::GameEntry& game = list[i];
+    game.index = static_cast<int32_t>(i);
+    game.title = std::string(kTitles[i % 5]) + " " + std::to_string(i);
+    game.hasRecord = true;
+    game.header = {'N',
+                   'E',
+                   'S',
+                   0x1A,
+                   static_cast<uint8_t>(2u << (i % 5)),
+                   static_cast<uint8_t>(i % 3 ? 1u << (i % 4) : 0u),
+                   static_cast<uint8_t>((i % 5) << 4 | (i % 2) | (i % 3 ? 0 : 2))};
   }
-  return rows;
+  return list;
 }
 
 double CpuSeconds() {
@@ -43,7 +45,7 @@ int main() {
                     ("xls_write_bench_" + std::to_string(getpid()) + ".xls");
   std::printf("%10s %10s %12s %14s %12s\n", "rows", "bytes", "cpu s", "us per row", "rows/s");
   for (size_t rows : {4095u, 8191u, 16383u, 32767u, 65535u}) {
-    const std::vector<romvane::ListRowTexts> list = MakeList(rows - 1);  // plus the header row
+    const std::vector<romvane::GameEntry> list = MakeList(rows - 1);  // plus the header row
     double best = 1e9;
     for (int run = 0; run < 3; ++run) {
       // Processor time of this process: on a busy machine the wall time also counts the

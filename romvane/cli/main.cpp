@@ -180,7 +180,7 @@ int Export(const cli::ParsedCommand& args) {
   if (args.operands.size() != 2) return WrongUsage(args);
   GameList list(GameData::kHeaderOnly);
   if (!LoadList(list, args.operands[0])) return 1;
-  const ExportResult result = WriteListWorkbook(ShownRows(list), args.operands[1]);
+  const ExportResult result = WriteListWorkbook(list.Games(), args.operands[1]);
   if (!result.message.empty()) PrintMessage(result.message);
   return result.ok ? 0 : 1;
 }

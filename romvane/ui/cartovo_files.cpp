@@ -105,7 +105,7 @@ void CartovoDialog::ExportList() {
              QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
   if (path.isEmpty()) return;
   // A written file may still carry a warning (a list longer than the sheet).
-  Tell(WriteListWorkbook(ShownRows(list_), path.toStdString()).message);
+  Tell(WriteListWorkbook(list_.Games(), path.toStdString()).message);
 }
 
 bool CartovoDialog::SaveList() {

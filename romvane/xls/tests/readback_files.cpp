@@ -11,6 +11,7 @@
 #include "xls/compound_file.h"
 #include "xls/list_export.h"
 #include "xls/spreadsheet_book.h"
+#include "xls_test_util.h"
 
 using common::Utf8ToUtf16;
 
@@ -82,8 +83,8 @@ std::string SheetsJson(const std::vector<ExpectedSheet>& sheets) {
 }
 
 bool ExportList(const fs::path& folder, const std::string& file,
-                const std::vector<ListRowTexts>& rows) {
-  const ExportResult result = WriteListWorkbook(rows, (folder / file).string());
+                const std::vector<GameEntry>& games) {
+  const ExportResult result = WriteListWorkbook(games, (folder / file).string());
   if (!result.ok) {
     std::fprintf(stderr, "%s: %s", file.c_str(), result.message.c_str());
     return false;
@@ -92,16 +93,21 @@ bool ExportList(const fs::path& folder, const std::string& file,
   const char* headers[] = {"Number",       "Title",    "PromSize-Hex", "PromSize",
                            "VromSize-Hex", "VromSize", "Attribute"};
   for (int c = 0; c < 7; ++c) sheet.Text(0, c, headers[c]);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const auto& t = rows[i].text;
+  for (size_t i = 0; i < games.size(); ++i) {
+    const GameEntry& game = games[i];
     const int r = static_cast<int>(i) + 1;
-    sheet.Value(r, 0, LeadingNumber(t[0]));
-    if (!t[1].empty()) sheet.Text(r, 1, t[1]);
-    if (!t[2].empty()) sheet.Text(r, 2, t[2]);
-    sheet.Value(r, 3, t[2].empty() ? 0 : std::stoll(t[2], nullptr, 16));
-    if (!t[3].empty()) sheet.Text(r, 4, t[3]);
-    sheet.Value(r, 5, t[3].empty() ? 0 : std::stoll(t[3], nullptr, 16));
-    if (!t[4].empty()) sheet.Text(r, 6, t[4]);
+    sheet.Value(r, 0, game.Number());
+    if (!game.title.empty()) sheet.Text(r, 1, game.title);
+    if (!game.hasRecord) {
+      sheet.Value(r, 3, 0);
+      sheet.Value(r, 5, 0);
+      continue;
+    }
+    sheet.Text(r, 2, HexText(game.PrgSize()));
+    sheet.Value(r, 3, game.PrgSize());
+    sheet.Text(r, 4, HexText(game.ChrSize()));
+    sheet.Value(r, 5, game.ChrSize());
+    sheet.Text(r, 6, AttributeText(game.header));
   }
   WriteManifest(folder, file, SheetsJson({sheet}));
   return true;
@@ -115,42 +121,37 @@ std::string ChineseText(size_t length, size_t seed) {
   return text;
 }
 
-char HexDigitText[16];
-std::string HexText(uint32_t value) {
-  std::snprintf(HexDigitText, sizeof HexDigitText, "%x", value);
-  return HexDigitText;
-}
-
 bool WriteLists(const fs::path& folder) {
-  bool ok = ExportList(folder, "three_games.xls",
-                       {{{"1", "Alpha", "8000", "2000", "mapper0,水平"}},
-                        {{"2", "Beta", "20000", "20000", "mapper4,垂直,SRAM"}},
-                        {{"3", "Gamma", "8000", "0", "mapper2,垂直"}}});
+  bool ok = ExportList(
+      folder, "three_games.xls",
+      {testing::ListedGame(1, "Alpha", 2, 1), testing::ListedGame(2, "Beta", 8, 16, 0x43),
+       testing::ListedGame(3, "Gamma", 2, 0, 0x21)});
   ok = ExportList(folder, "empty.xls", {}) && ok;
 
   // 512 games with long Chinese titles: the string table runs through many CONTINUE records.
-  std::vector<ListRowTexts> games;
+  std::vector<GameEntry> games;
   for (size_t i = 0; i < 512; ++i) {
-    ListRowTexts row;
-    row.text[0] = std::to_string(i + 1);
-    row.text[1] = ChineseText(40 + (i * 37) % 160, i) + " " + std::to_string(i % 200);
-    if (i % 17 != 5) {
-      row.text[2] = HexText(0x4000u << (i % 6));
-      row.text[3] = HexText(i % 4 == 0 ? 0 : 0x2000u << (i % 5));
-      row.text[4] = "mapper" + std::to_string(i % 7) + (i % 2 ? ",垂直" : ",水平") +
-                    (i % 3 == 0 ? ",SRAM" : "") + (i % 11 == 0 ? ",4屏幕" : "");
+    const int number = static_cast<int>(i) + 1;
+    std::string title = ChineseText(40 + (i * 37) % 160, i) + " " + std::to_string(i % 200);
+    if (i % 17 == 5) {
+      games.push_back(testing::UnreadGame(number, title));
+      continue;
     }
-    games.push_back(row);
+    const auto flags =
+        static_cast<uint8_t>((i % 7) << 4 | (i % 2) | (i % 3 == 0 ? 2 : 0) | (i % 11 == 0 ? 8 : 0));
+    games.push_back(testing::ListedGame(number, title, static_cast<uint8_t>(1u << (i % 6)),
+                                        static_cast<uint8_t>(i % 4 == 0 ? 0 : 1u << (i % 5)), flags,
+                                        static_cast<uint8_t>(i % 3 << 4)));
   }
   ok = ExportList(folder, "chinese_512.xls", games) && ok;
 
-  std::vector<ListRowTexts> longTitles;
+  std::vector<GameEntry> longTitles;
   for (size_t i = 0; i < 40; ++i) {
-    ListRowTexts row;
-    row.text[0] = std::to_string(i + 1);
-    row.text[1] = i % 2 ? ChineseText(300, i) : std::string(300, static_cast<char>('a' + i % 26));
-    if (i % 3) row.text[2] = "8000";
-    longTitles.push_back(row);
+    const int number = static_cast<int>(i) + 1;
+    std::string title =
+        i % 2 ? ChineseText(300, i) : std::string(300, static_cast<char>('a' + i % 26));
+    longTitles.push_back(i % 3 ? testing::ListedGame(number, title, 2, 0)
+                               : testing::UnreadGame(number, title));
   }
   return ExportList(folder, "long_titles.xls", longTitles) && ok;
 }

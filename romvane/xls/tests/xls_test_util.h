@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "model/game_list.h"
+
 namespace romvane::testing {
 
 inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
@@ -38,6 +40,26 @@ inline std::filesystem::path MakeTestFolder(const std::string& name) {
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder;
+}
+
+// A listed game with a record: PRG and CHR sizes in 16 KB and 8 KB units, header byte 6
+// (mapper low nibble and flags) and byte 7.
+inline GameEntry ListedGame(int number, std::string title, uint8_t prgUnits, uint8_t chrUnits,
+                            uint8_t flags6 = 0, uint8_t flags7 = 0) {
+  GameEntry game;
+  game.index = number - 1;
+  game.title = std::move(title);
+  game.hasRecord = true;
+  game.header = {'N', 'E', 'S', 0x1A, prgUnits, chrUnits, flags6, flags7};
+  return game;
+}
+
+// A listed game whose file is no complete iNES image: number and title only.
+inline GameEntry UnreadGame(int number, std::string title) {
+  GameEntry game;
+  game.index = number - 1;
+  game.title = std::move(title);
+  return game;
 }
 
 // One record of a workbook stream.

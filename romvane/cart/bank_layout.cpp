@@ -220,24 +220,17 @@ void AskForLargePages(uint8_t* data, size_t size) {
 
 // Appends size bytes of one block: from the game's data in memory, or, for a list that
 // keeps headers only, straight from its file (the PRG data behind the header, the CHR data
-// behind that). Reads in pieces, so every byte of the image is touched once.
+// behind that).
 bool AppendBlockData(std::vector<uint8_t>& image, const GameEntry& game, bool isPrg, size_t size) {
   const std::vector<uint8_t>& data = isPrg ? game.prg : game.chr;
   if (data.size() >= size) {
     image.insert(image.end(), data.begin(), data.begin() + static_cast<long>(size));
     return true;
   }
-  common::File file = OpenRegularFile(game.path);
-  const long offset = static_cast<long>(kInesHeaderSize + (isPrg ? 0 : game.PrgSize()));
-  if (!file || std::fseek(file.get(), offset, SEEK_SET) != 0) return false;
-  uint8_t chunk[65536];
-  while (size > 0) {
-    const size_t got = std::fread(chunk, 1, std::min(size, sizeof chunk), file.get());
-    if (got == 0) return false;
-    image.insert(image.end(), chunk, chunk + got);
-    size -= got;
-  }
-  return true;
+  const size_t at = image.size();
+  image.resize(at + size);
+  const uint64_t offset = kInesHeaderSize + (isPrg ? 0 : game.PrgSize());
+  return ReadFileRange(game.path, offset, std::span(image).subspan(at));
 }
 
 }  // namespace

@@ -57,19 +57,31 @@ void GameList::Touch(bool contentChanged) {
   if (contentChanged) modified_ = true;
 }
 
-AddResult GameList::AddGame(const std::string& path, const std::string& title,
-                            bool titleOnlyWhenValid) {
+std::optional<AddResult> GameList::Refusal(const std::string& path) const {
   if (RowCount() >= kMaxGames) {
-    return {AddStatus::kListFull, "列表已满，最多只能加入" + std::to_string(kMaxGames) + "个游戏!"};
+    return AddResult{AddStatus::kListFull,
+                     "列表已满，最多只能加入" + std::to_string(kMaxGames) + "个游戏!"};
   }
   // A list file holds one game per line: such a path could never be loaded back.
   if (path.find_first_of("\r\n") != std::string::npos) {
-    return {AddStatus::kRefused, "文件路径含有换行符，无法加入列表!"};
+    return AddResult{AddStatus::kRefused, "文件路径含有换行符，无法加入列表!"};
   }
+  return std::nullopt;
+}
+
+AddResult GameList::AddGame(const std::string& path, const std::string& title,
+                            bool titleOnlyWhenValid) {
+  if (auto refused = Refusal(path)) return *refused;
+  return AddReadGame(path, title, ReadInesFile(path, data_ == GameData::kWhole),
+                     titleOnlyWhenValid);
+}
+
+AddResult GameList::AddReadGame(const std::string& path, const std::string& title, InesFile ines,
+                                bool titleOnlyWhenValid) {
+  if (auto refused = Refusal(path)) return *refused;
   GameEntry game;
   game.index = RowCount();
   game.path = path;
-  InesFile ines = ReadInesFile(path, data_ == GameData::kWhole);
   AddResult result;
   switch (ines.status) {
     case InesStatus::kComplete:

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/ines_file.h"
 #include "model/ines_header.h"
 
 namespace romvane {
@@ -99,6 +101,12 @@ class GameList {
   // gets a row with only its number.
   AddResult AddGame(const std::string& path, const std::string& title,
                     bool titleOnlyWhenValid = false);
+  // The same for a file the caller has read already.
+  AddResult AddReadGame(const std::string& path, const std::string& title, InesFile ines,
+                        bool titleOnlyWhenValid = false);
+
+  // Whether games keep their data or only their headers.
+  GameData Data() const { return data_; }
 
   // Removes the rows (positions); later numbers close the gap.
   void RemoveGames(std::vector<int> rows);
@@ -126,6 +134,8 @@ class GameList {
   std::string SetMirroring(int row, bool vertical);
 
  private:
+  // Why a game for the path cannot be added at all, if it cannot.
+  std::optional<AddResult> Refusal(const std::string& path) const;
   void ExchangeRows(int upper);  // the row and the one below it
   void MoveRow(int from, int to);
   void Touch(bool contentChanged);

@@ -4,48 +4,92 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <utility>
 
 namespace romvane {
 namespace {
 
-bool ReadExactly(FILE* f, std::vector<uint8_t>& out, size_t size) {
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// Opened without blocking, so a FIFO without a writer does not hang the open itself;
+// O_NONBLOCK changes nothing for a regular file, so it stays set.
+int OpenForReading(const std::string& path) {
+  return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// Reads up to size bytes; returns how many there were.
+size_t ReadUpTo(int fd, uint8_t* out, size_t size) {
+  size_t total = 0;
+  while (total < size) {
+    const ssize_t got = read(fd, out + total, size - total);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    total += static_cast<size_t>(got);
+  }
+  return total;
+}
+
+bool ReadBlock(int fd, std::vector<uint8_t>& out, size_t size) {
   out.resize(size);
-  if (size == 0 || std::fread(out.data(), 1, size, f) == size) return true;
+  if (ReadUpTo(fd, out.data(), size) == size) return true;
   out.clear();
   return false;
+}
+
+// Whether an open that failed did so because nothing stands at the path.
+bool NothingAt(const std::string& path, int error) {
+  if (error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == ELOOP) return true;
+  // A refused open may mean an unreadable file or an unsearchable folder on the way.
+  return error == EACCES && access(path.c_str(), F_OK) != 0;
 }
 
 }  // namespace
 
 common::File OpenRegularFile(const std::string& path, bool* notRegular, uint64_t* size) {
   if (notRegular) *notRegular = false;
-  // Opened without blocking, so a FIFO without a writer does not hang the open itself.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  Descriptor fd(OpenForReading(path));
+  if (fd.get() < 0) return nullptr;
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     if (notRegular) *notRegular = true;
-    close(fd);
     return nullptr;
   }
-  // O_NONBLOCK changes nothing for a regular file, so it stays set.
   if (size) *size = static_cast<uint64_t>(st.st_size);
-  common::File file(fdopen(fd, "rb"));
-  if (!file) close(fd);
+  common::File file(fdopen(fd.get(), "rb"));
+  if (file) fd.release();
   return file;
 }
 
 InesFile ReadInesFile(const std::string& path, bool withData) {
   InesFile ines;
-  bool notRegular = false;
-  uint64_t fileSize = 0;
-  common::File file = OpenRegularFile(path, &notRegular, &fileSize);
-  if (!file) {
-    ines.status = notRegular ? InesStatus::kNotAFile : InesStatus::kUnreadable;
+  Descriptor fd(OpenForReading(path));
+  if (fd.get() < 0) {
+    ines.missing = NothingAt(path, errno);
     return ines;
   }
-  const size_t got = std::fread(ines.header.data(), 1, kInesHeaderSize, file.get());
+  struct stat st {};
+  if (fstat(fd.get(), &st) != 0) return ines;
+  if (!S_ISREG(st.st_mode)) {
+    ines.status = InesStatus::kNotAFile;
+    return ines;
+  }
+  const size_t got = ReadUpTo(fd.get(), ines.header.data(), kInesHeaderSize);
   if (got < 4 || !HasInesSignature(ines.header)) {
     ines.status = InesStatus::kNoSignature;
     return ines;
@@ -55,14 +99,28 @@ InesFile ReadInesFile(const std::string& path, bool withData) {
   const uint32_t chr = ChrByteSize(ines.header);
   const bool complete =
       got == kInesHeaderSize &&
-      (withData ? ReadExactly(file.get(), ines.prg, prg) && ReadExactly(file.get(), ines.chr, chr)
-                : fileSize >= kInesHeaderSize + uint64_t{prg} + chr);
+      (withData ? ReadBlock(fd.get(), ines.prg, prg) && ReadBlock(fd.get(), ines.chr, chr)
+                : static_cast<uint64_t>(st.st_size) >= kInesHeaderSize + uint64_t{prg} + chr);
   ines.status = complete ? InesStatus::kComplete : InesStatus::kTruncated;
   if (!complete) {
     ines.prg.clear();
     ines.chr.clear();
   }
   return ines;
+}
+
+bool ReadFileRange(const std::string& path, uint64_t offset, std::span<uint8_t> out) {
+  Descriptor fd(OpenForReading(path));
+  struct stat st {};
+  if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  for (size_t done = 0; done < out.size();) {
+    const ssize_t got =
+        pread(fd.get(), out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<size_t>(got);
+  }
+  return true;
 }
 
 std::string WriteInesMirroring(const std::string& path, bool vertical, InesHeader& header) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ enum class InesStatus {
 // included; the CHR data follows it. Data is read only when asked for.
 struct InesFile {
   InesStatus status = InesStatus::kUnreadable;
+  bool missing = false;  // kUnreadable because nothing at all stands at the path
   InesHeader header{};
   bool wholeHeader = false;  // all 16 header bytes were there
   std::vector<uint8_t> prg;
@@ -34,8 +36,12 @@ struct InesFile {
 };
 
 // Reads the header and, with withData, the PRG and CHR data. Without data the file's
-// length still decides whether it is complete.
+// length still decides whether it is complete. Four system calls for a header.
 InesFile ReadInesFile(const std::string& path, bool withData);
+
+// Fills out with the bytes of a regular file from offset on. False when the file cannot be
+// opened, is something else, or ends before out is full.
+bool ReadFileRange(const std::string& path, uint64_t offset, std::span<uint8_t> out);
 
 // Sets or clears the mirroring bit in the file's header, keeping every other byte.
 // Returns an empty text on success, else the message to show; header receives the

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -23,13 +24,42 @@ struct ListLine {
   std::string title;
 };
 
+using ExistsFunction = std::function<bool(const std::string&)>;
+
 bool Exists(const std::string& path) {
   return !path.empty() && access(path.c_str(), F_OK) == 0;
 }
 
+// Reads each path a line may name at most once: whether a file stands there is known
+// from the game read itself, which the chosen reading then takes over.
+class GameProbe {
+ public:
+  explicit GameProbe(bool withData) : withData_(withData) {}
+
+  bool Exists(const std::string& path) { return !path.empty() && !Read(path).missing; }
+
+  InesFile Take(const std::string& path) {
+    InesFile ines = std::move(Read(path));
+    tried_.clear();
+    return ines;
+  }
+
+ private:
+  InesFile& Read(const std::string& path) {
+    for (auto& [tried, ines] : tried_) {
+      if (tried == path) return ines;
+    }
+    return tried_.emplace_back(path, ReadInesFile(path, withData_)).second;
+  }
+
+  bool withData_;
+  std::vector<std::pair<std::string, InesFile>> tried_;
+};
+
 // The reading of a line: the last comma whose text before it names an existing file,
 // else the whole line when it names one, else the last comma as the format always had it.
-std::optional<ListLine> SplitLine(const std::string& line, bool requireExisting) {
+std::optional<ListLine> SplitLine(const std::string& line, bool requireExisting,
+                                  const ExistsFunction& Exists) {
   for (size_t comma = line.rfind(','); comma != std::string::npos;
        comma = comma == 0 ? std::string::npos : line.rfind(',', comma - 1)) {
     if (Exists(line.substr(0, comma)))
@@ -62,17 +92,17 @@ bool IsUtf8(std::string_view text) {
 }
 
 // GBK as the format says, UTF-8 where a Linux editor wrote the line.
-std::optional<ListLine> ReadLine(const std::string& raw) {
+std::optional<ListLine> ReadLine(const std::string& raw, const ExistsFunction& exists) {
   const auto gbk = GbkToUtf8(raw);
   const bool utf8 = IsUtf8(raw);
   if (!gbk) {
     if (!utf8) return std::nullopt;
-    return SplitLine(raw, false);
+    return SplitLine(raw, false, exists);
   }
-  if (utf8 && *gbk != raw && !SplitLine(*gbk, true)) {
-    if (auto asUtf8 = SplitLine(raw, true)) return asUtf8;
+  if (utf8 && *gbk != raw && !SplitLine(*gbk, true, exists)) {
+    if (auto asUtf8 = SplitLine(raw, true, exists)) return asUtf8;
   }
-  return SplitLine(*gbk, false);
+  return SplitLine(*gbk, false, exists);
 }
 
 bool ReadListBytes(const std::string& path, std::string& content, std::string& error) {
@@ -108,11 +138,11 @@ SaveResult SaveListFile(GameList& list, const std::string& path) {
     std::string line = game.path;
     if (game.title != BaseNameOf(game.path)) line += "," + game.title;
     // A path with a comma gets its title written out, so the last comma ends the path.
-    const auto read = SplitLine(line, false);
+    const auto read = SplitLine(line, false, Exists);
     if (read && read->path != game.path && line == game.path) line += "," + game.title;
     const bool titled = line != game.path;
     const bool othersMisread = (titled ? game.title : game.path).find(',') != std::string::npos;
-    const auto back = SplitLine(line, false);
+    const auto back = SplitLine(line, false, Exists);
     if (othersMisread || !back || back->path != game.path || back->title != game.title)
       ambiguous += (ambiguous.empty() ? "" : "、") + number;
     const auto gbk = Utf8ToGbk(line);
@@ -141,6 +171,8 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
   list.MarkSaved();  // an empty list has nothing to lose
   std::string content;
   if (!ReadListBytes(path, content, result.error)) return result;
+  GameProbe probe(list.Data() == GameData::kWhole);
+  const ExistsFunction exists = [&probe](const std::string& p) { return probe.Exists(p); };
   size_t start = 0;
   int lineNumber = 0;
   while (start < content.size()) {
@@ -151,14 +183,14 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
     ++lineNumber;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
 
-    const auto line = ReadLine(raw);
+    const auto line = ReadLine(raw, exists);
     if (!line) {
       list.Clear();
       list.MarkSaved();
       result.error = "文件" + path + "的第" + std::to_string(lineNumber) + "行不是GBK文本!";
       return result;
     }
-    const AddResult added = list.AddGame(line->path, line->title);
+    const AddResult added = list.AddReadGame(line->path, line->title, probe.Take(line->path));
     if (added.status == AddStatus::kUnreadable || added.status == AddStatus::kRefused) {
       list.Clear();
       list.MarkSaved();

@@ -43,6 +43,34 @@ struct FileContents {
 // handled as by WriteFileReplacing; two paths naming one file are refused.
 Result WriteFilesTogether(std::span<const FileContents> files);
 
+// The replacement of one file, written beside it now and put in place later, so the bulk of
+// a large file is written while other work goes on. Patches change the written bytes before
+// Commit. Dropped without Commit, it leaves the target as it was. A device or pipe, which
+// cannot be taken back, receives its bytes only at Commit.
+class PendingFile {
+ public:
+  PendingFile() = default;
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile();
+
+  Result Write(const std::string& path, std::span<const uint8_t> bytes);
+  Result Patch(uint64_t offset, std::span<const uint8_t> bytes);
+  Result Commit();
+
+ private:
+  Result Failure(int error);
+  void Drop();
+
+  std::string path_;
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  bool stream_ = false;
+  std::vector<uint8_t> held_;  // a device's or pipe's bytes until Commit
+};
+
 // Creates the file when it does not exist; an existing file keeps its contents. Fails when
 // the file cannot be opened for writing or is not a regular file.
 Result CreateFileKeeping(const std::string& path);

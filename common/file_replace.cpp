@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -155,6 +156,75 @@ Result WriteFilesTogether(std::span<const FileContents> files) {
     pieces[i].bytes = files[i].bytes;
   }
   return WritePieces(pieces);
+}
+
+PendingFile::~PendingFile() {
+  Drop();
+}
+
+void PendingFile::Drop() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  RemoveQuietly(temp_);
+  held_.clear();
+}
+
+Result PendingFile::Failure(int error) {
+  Drop();
+  return common::Failure(path_, error ? error : EIO);
+}
+
+Result PendingFile::Write(const std::string& path, std::span<const uint8_t> bytes) {
+  Drop();
+  path_ = path;
+  size_ = bytes.size();
+  const WriteTarget target = FindWriteTarget(path);
+  target_ = target.path;
+  stream_ = target.kind == WriteTargetKind::kStream;
+  if (target.kind == WriteTargetKind::kRefused)
+    return Result::Fail({}, "cannot write " + target.refusal);
+  if (stream_) {
+    held_.assign(bytes.begin(), bytes.end());
+    return Result::Ok();
+  }
+  fd_ = CreateFileBeside(target, temp_);
+  if (fd_ < 0 || !WriteAllBytes(fd_, bytes)) return Failure(errno);
+  return Result::Ok();
+}
+
+Result PendingFile::Patch(uint64_t offset, std::span<const uint8_t> bytes) {
+  if (offset > size_ || bytes.size() > size_ - offset) return Failure(EINVAL);
+  if (stream_) {
+    std::copy(bytes.begin(), bytes.end(), held_.begin() + static_cast<ptrdiff_t>(offset));
+    return Result::Ok();
+  }
+  if (fd_ < 0) return Failure(EBADF);
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t put =
+        pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return Failure(put < 0 ? errno : EIO);
+    done += static_cast<size_t>(put);
+  }
+  return Result::Ok();
+}
+
+Result PendingFile::Commit() {
+  if (stream_) {
+    const int fd = OpenStreamForWriting(target_);
+    if (fd < 0) return Failure(errno);
+    const bool ok = WriteAllBytes(fd, held_);
+    const int error = errno;
+    close(fd);
+    held_.clear();
+    return ok ? Result::Ok() : Failure(error);
+  }
+  if (fd_ < 0) return Failure(EBADF);
+  const int closed = close(fd_);
+  fd_ = -1;
+  if (closed != 0 || rename(temp_.c_str(), target_.c_str()) != 0) return Failure(errno);
+  temp_.clear();
+  return Result::Ok();
 }
 
 }  // namespace common

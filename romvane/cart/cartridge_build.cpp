@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cart/generated_files.h"
@@ -71,6 +72,39 @@ std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
   return "无法写入文件roms.bin!";
 }
 
+int32_t ClampedReserve(int32_t reserve) {
+  return reserve < 0 || reserve > kPageSize ? 0 : reserve;
+}
+
+ptrdiff_t MenuOffset(int32_t reserve) {
+  return kPageSize - ClampedReserve(reserve);
+}
+
+// The menu bytes that go into the top of page 0: at most `reserve` bytes of the menu
+// binary. A shorter menu leaves the rest of the reserved area as roms.bin has it.
+std::string ReadMenu(size_t imageSize, const std::string& menuPath, int32_t reserve,
+                     std::vector<uint8_t>& menu) {
+  // The menu goes into the top of page 0, so anything shorter than a page cannot take it.
+  if (imageSize < static_cast<size_t>(kPageSize)) return "Please check your ROMS.BIN file size!\n";
+  common::File file = OpenRegularFile(menuPath);
+  if (!file) return "Can't open file menu.bin\n";
+  menu.resize(static_cast<size_t>(ClampedReserve(reserve)));
+  menu.resize(std::fread(menu.data(), 1, menu.size(), file.get()));
+  return {};
+}
+
+// rom.bin, written beside while the script runs and completed with the menu once it is
+// there.
+std::string FinishRom(common::PendingFile& rom, const common::Result& written, size_t imageSize,
+                      const std::string& menuPath, int32_t reserve) {
+  std::vector<uint8_t> menu;
+  if (std::string message = ReadMenu(imageSize, menuPath, reserve, menu); !message.empty())
+    return message;
+  if (!written || !rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu) || !rom.Commit())
+    return "Can't open file rom.bin\n";
+  return {};
+}
+
 }  // namespace
 
 std::string MakeScriptName() {
@@ -92,15 +126,10 @@ Command MakeScriptCommand(const std::string& programDir) {
 
 std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, int32_t reserve,
                       const std::string& romPath) {
-  // The menu goes into the top of page 0, so anything shorter than a page cannot take it.
-  if (image.size() < static_cast<size_t>(kPageSize))
-    return "Please check your ROMS.BIN file size!\n";
-  common::File menu = OpenRegularFile(menuPath);
-  if (!menu) return "Can't open file menu.bin\n";
-  if (reserve < 0 || reserve > kPageSize) reserve = 0;
-  // A shorter menu leaves the rest of the reserved area as roms.bin has it.
-  std::fread(image.data() + (kPageSize - reserve), 1, static_cast<size_t>(reserve), menu.get());
-  menu.reset();
+  std::vector<uint8_t> menu;
+  if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
+    return message;
+  std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
   if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
   return {};
 }
@@ -132,12 +161,18 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   StartedProcess script;
   if (StateOf(JoinPath(dir, MakeScriptName())).regular && options.launcher)
     script = options.launcher->StartWatched(MakeScriptCommand(dir));
+  // The bulk of rom.bin is roms.bin's image: it is written while the script runs.
+  const std::string romPath = JoinPath(dir, "rom.bin");
+  common::PendingFile rom;
+  common::Result romWritten;
+  if (script.started && image.size() >= static_cast<size_t>(kPageSize))
+    romWritten = rom.Write(romPath, image);
   if (!script.started || !WaitForMenu(menuPath, script.watch.get(), options)) {
     result.message = "Make File Error!\n";
     return result;
   }
-  const std::string romPath = JoinPath(dir, "rom.bin");
-  result.message = MergeMenu(image, menuPath, ParseHex(options.reserveText), romPath);
+  result.message =
+      FinishRom(rom, romWritten, image.size(), menuPath, ParseHex(options.reserveText));
   if (result.message.empty()) result.romPath = romPath;
   return result;
 }

@@ -1,7 +1,5 @@
 #include "cartovo_dialog.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,17 +17,13 @@
 #include <algorithm>
 
 #include "about_dialog.h"
-#include "attribute_dialog.h"
-#include "cart/attribute_info.h"
 #include "cart/emulator_run.h"
-#include "cart/qt_launcher.h"
-#include "clipboard_files.h"
 #include "common/gbk.h"
 #include "dialog_units.h"
 #include "editable_list_ctrl.h"
 #include "game_list_model.h"
-#include "model/paths.h"
 #include "prompts.h"
+#include "qt_launcher.h"
 
 namespace romvane {
 namespace {
@@ -49,11 +43,6 @@ void FitSortArrow(QHeaderView* header) {
     const int needed = header->fontMetrics().horizontalAdvance(text) + 2 * margin + arrow;
     if (header->sectionSize(c) < needed) header->resizeSection(c, needed);
   }
-}
-
-std::string TitleOfFile(const std::string& path) {
-  const std::string base = BaseNameOf(path);
-  return base.empty() ? FileNameOf(path) : base;
 }
 
 }  // namespace
@@ -298,119 +287,6 @@ void CartovoDialog::ShowContextMenu(const QPoint& position) {
     const std::vector<int> rows = SelectedRows();
     if (!rows.empty()) ShowAttributes(rows.front());
   }
-}
-
-void CartovoDialog::AddGameFromDialog() {
-  if (busy_) return;
-  const QString path = prompts_->ChooseFile(this, {QStringLiteral("打开"),
-                                                   QStringLiteral("NES File(*.nes)"),
-                                                   QStringLiteral("nes"),
-                                                   {},
-                                                   false});
-  if (path.isEmpty()) return;
-  const std::string file = path.toStdString();
-  // New rows come at the end: the selected rows stay selected.
-  const std::vector<int> selected = SelectedRows();
-  const int current = view_->currentIndex().row();
-  const AddResult added =
-      model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file)); });
-  if (added.status != AddStatus::kListFull) EndSortedOrder();
-  KeepSelection(selected, current);
-  view_->scrollToBottom();
-  Tell(added.message);
-}
-
-void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
-  if (busy_) return;
-  std::vector<std::string> messages;
-  const std::vector<int> selected = SelectedRows();
-  const int current = view_->currentIndex().row();
-  const int before = list_.RowCount();
-  model_->Apply([&](GameList& l) {
-    for (const QString& p : paths) {
-      const std::string file = p.toStdString();
-      if (file.find(".nes") == std::string::npos && file.find(".NES") == std::string::npos)
-        continue;
-      const AddResult added = l.AddGame(file, TitleOfFile(file), true);
-      if (!added.message.empty()) messages.push_back(added.message);
-      if (added.status == AddStatus::kListFull) break;
-    }
-  });
-  if (list_.RowCount() != before) EndSortedOrder();
-  KeepSelection(selected, current);
-  if (model_->rowCount() > 0) view_->scrollTo(model_->index(model_->rowCount() - 1, 0));
-  view_->setFocus(Qt::OtherFocusReason);
-  Tell(messages);
-}
-
-void CartovoDialog::RemoveSelected() {
-  if (busy_) return;
-  const std::vector<int> rows = SelectedRows();
-  if (rows.empty()) return;
-  model_->Apply([&](GameList& l) { l.RemoveGames(rows); });
-}
-
-void CartovoDialog::CopySelected() {
-  if (busy_) return;
-  std::vector<std::string> paths;
-  for (int row : SelectedRows()) {
-    const std::string& path = list_.Game(row).path;
-    if (!path.empty()) paths.push_back(path);
-  }
-  QApplication::clipboard()->setMimeData(MakeCopiedFilesData(paths));
-}
-
-void CartovoDialog::MoveUp() {
-  if (busy_) return;
-  std::vector<int> rows = SelectedRows();
-  if (rows.empty()) return;
-  const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameUp(rows); });
-  if (message.empty()) {
-    EndSortedOrder();
-  }
-  SelectRowList(rows);
-  Tell(message);
-}
-
-void CartovoDialog::MoveDown() {
-  if (busy_) return;
-  std::vector<int> rows = SelectedRows();
-  if (rows.empty()) return;
-  const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameDown(rows); });
-  if (message.empty()) {
-    EndSortedOrder();
-  }
-  SelectRowList(rows);
-  Tell(message);
-}
-
-void CartovoDialog::ShowAttributes(int row) {
-  if (busy_ || row < 0 || row >= list_.RowCount()) return;
-  const GameAttributes attributes = AttributesOfRow(list_, row, lastBuild_);
-  AttributeDialog dialog(attributes, this);
-  if (prompts_->Exec(dialog) != QDialog::Accepted) return;
-  // Only the mirroring is applied, and never to a file that could not be read whole.
-  const int vertical = dialog.MirroringChoice();
-  if (!attributes.header || vertical < 0) return;
-  const std::string message = list_.SetMirroring(row, vertical == 1);
-  model_->RowChanged(row);
-  Tell(message);
-}
-
-void CartovoDialog::SortByColumn(int column) {
-  if (busy_) return;
-  view_->EndEdit();
-  if (column == sortColumn_) {
-    sortAscending_ = !sortAscending_;
-  } else {
-    sortColumn_ = column;
-    sortAscending_ = true;
-  }
-  // The selected and the focused rows follow their games through the model.
-  model_->Apply([&](GameList& l) { l.SortRows(column, sortAscending_); });
-  view_->header()->setSortIndicatorShown(true);
-  view_->header()->setSortIndicator(column,
-                                    sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void CartovoDialog::RunGame(int clickedRow) {

@@ -11,8 +11,8 @@
 #include <functional>
 #include <vector>
 
-#include "cart/qt_launcher.h"
 #include "prompts.h"
+#include "qt_launcher.h"
 
 namespace romvane {
 

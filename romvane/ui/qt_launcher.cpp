@@ -1,4 +1,4 @@
-#include "cart/qt_launcher.h"
+#include "qt_launcher.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,7 +1,10 @@
 // Building the BIFF8 "Workbook" stream of a SpreadsheetBook.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <unordered_map>
 
 #include "common/le_bytes.h"
@@ -127,7 +130,7 @@ void AppendNumberCell(std::vector<uint8_t>& out, int row, int col, double v) {
 }
 
 // One RK record, or one MULRK record for two or more neighbouring RK values.
-void AppendRkCells(std::vector<uint8_t>& out, int row, int col, const std::vector<uint32_t>& rks) {
+void AppendRkCells(std::vector<uint8_t>& out, int row, int col, std::span<const uint32_t> rks) {
   uint8_t data[6 + 6 * BookSheet::kMaxColumns];
   PutU16(data, static_cast<uint32_t>(row));
   PutU16(data + 2, static_cast<uint32_t>(col));
@@ -143,6 +146,47 @@ void AppendRkCells(std::vector<uint8_t>& out, int row, int col, const std::vecto
   }
 }
 
+// The RK form of a cell's number, when it has one.
+std::optional<uint32_t> RkOf(const BookCell& cell) {
+  if (cell.Kind() == CellKind::Integer && IntegerFitsRk(cell.Integer()))
+    return IntegerRk(cell.Integer());
+  if (cell.Kind() == CellKind::Number && NumberFitsRk(cell.Number()))
+    return NumberRk(cell.Number());
+  return std::nullopt;
+}
+
+// Appends the records of the cell at (r, c): a text, a number, or a run of neighbouring
+// numbers of one kind that all have an RK form. Returns the column after them.
+int AppendCells(std::vector<uint8_t>& out, const BookSheet& sheet, int r, int c,
+                StringTable& strings) {
+  const BookCell& cell = *sheet.CellAt(r, c);
+  const CellKind kind = cell.Kind();
+  if (kind == CellKind::Text || kind == CellKind::WideText) {
+    const uint32_t index =
+        kind == CellKind::Text ? strings.AddNarrow(cell.Text()) : strings.AddWide(cell.WideText());
+    uint8_t data[10] = {};
+    PutU16(data, static_cast<uint32_t>(r));
+    PutU16(data + 2, static_cast<uint32_t>(c));
+    PutU32(data + 6, index);
+    AppendSmallRecord(out, kLabelSst, data);
+    return c + 1;
+  }
+  if (!RkOf(cell)) {
+    AppendNumberCell(out, r, c, kind == CellKind::Integer ? cell.Integer() : cell.Number());
+    return c + 1;
+  }
+  std::array<uint32_t, BookSheet::kMaxColumns> rks;
+  size_t count = 0;
+  int end = c;
+  for (; end < sheet.ColCount() && sheet.CellAt(r, end)->Kind() == kind; ++end) {
+    const std::optional<uint32_t> rk = RkOf(*sheet.CellAt(r, end));
+    if (!rk) break;
+    rks[count++] = *rk;
+  }
+  AppendRkCells(out, r, c, std::span(rks.data(), count));
+  return end;
+}
+
 // Turns the sheet's cells into row blocks of records, adding its texts to the table.
 SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
   SheetTable table;
@@ -151,77 +195,20 @@ SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
   table.rowsEnd = static_cast<uint32_t>(rowCount);
   table.columnsEnd = static_cast<uint32_t>(colCount);
   table.blocks.resize(static_cast<size_t>((rowCount + kRowsPerBlock - 1) / kRowsPerBlock));
-  std::vector<uint32_t> rks;
   for (int r = 0; r < rowCount; ++r) {
     RowBlock& block = table.blocks[static_cast<size_t>(r / kRowsPerBlock)];
     const size_t rowStart = block.cells.size();
-    bool rowHasCells = false;
     for (int c = 0; c < colCount;) {
-      const BookCell& cell = *sheet.CellAt(r, c);
-      if (cell.Kind() == CellKind::Empty) {
+      if (sheet.CellAt(r, c)->Kind() == CellKind::Empty) {
         ++c;
         continue;
       }
       if (table.firstRow == kUnknownRow) table.firstRow = static_cast<uint32_t>(r);
       table.firstColumn = std::min(table.firstColumn, static_cast<uint32_t>(c));
-      if (!rowHasCells) {
-        block.rows.push_back(static_cast<uint16_t>(r));
-        rowHasCells = true;
-      }
-      const auto kindAt = [&](int col) { return sheet.CellAt(r, col)->Kind(); };
-      switch (cell.Kind()) {
-        case CellKind::Integer: {
-          if (!IntegerFitsRk(cell.Integer())) {
-            AppendNumberCell(block.cells, r, c, cell.Integer());
-            ++c;
-            break;
-          }
-          rks.clear();
-          int end = c;
-          for (; end < colCount && kindAt(end) == CellKind::Integer &&
-                 IntegerFitsRk(sheet.CellAt(r, end)->Integer());
-               ++end) {
-            rks.push_back(IntegerRk(sheet.CellAt(r, end)->Integer()));
-          }
-          AppendRkCells(block.cells, r, c, rks);
-          c = end;
-          break;
-        }
-        case CellKind::Number: {
-          const bool fits = NumberFitsRk(cell.Number());
-          if (!fits) {
-            AppendNumberCell(block.cells, r, c, cell.Number());
-            ++c;
-            break;
-          }
-          rks.clear();
-          int end = c;
-          for (; end < colCount && kindAt(end) == CellKind::Number &&
-                 NumberFitsRk(sheet.CellAt(r, end)->Number());
-               ++end) {
-            rks.push_back(NumberRk(sheet.CellAt(r, end)->Number()));
-          }
-          AppendRkCells(block.cells, r, c, rks);
-          c = end;
-          break;
-        }
-        case CellKind::Text:
-        case CellKind::WideText: {
-          const uint32_t index = cell.Kind() == CellKind::Text ? strings.AddNarrow(cell.Text())
-                                                               : strings.AddWide(cell.WideText());
-          uint8_t data[10] = {};
-          PutU16(data, static_cast<uint32_t>(r));
-          PutU16(data + 2, static_cast<uint32_t>(c));
-          PutU32(data + 6, index);
-          AppendSmallRecord(block.cells, kLabelSst, data);
-          ++c;
-          break;
-        }
-        case CellKind::Empty:
-          break;
-      }
+      if (block.cells.size() == rowStart) block.rows.push_back(static_cast<uint16_t>(r));
+      c = AppendCells(block.cells, sheet, r, c, strings);
     }
-    if (rowHasCells)
+    if (block.cells.size() != rowStart)
       block.rowCellBytes.push_back(static_cast<uint32_t>(block.cells.size() - rowStart));
   }
   if (table.firstRow == kUnknownRow) table.firstRow = 0;

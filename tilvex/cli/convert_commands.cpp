@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,19 +88,8 @@ bool LoadBlockPicture(const std::string& path, PicLoad& load, std::string& error
   return true;
 }
 
-}  // namespace
-
-int RunConvert(const Arguments& args) {
-  if (args.operands.size() != 1 || !args.Has("--output")) {
-    return Usage("convert");
-  }
-
-  Picture picture;
-  Result loaded = DecodePictureFile(args.operands[0], picture);
-  if (!loaded.ok)
-    return Complain(loaded.Text().empty() ? "cannot read " + args.operands[0] : loaded.Text());
-
-  PicHeader header = NewPicHeader();
+// The block picture's settings from the options; a wrong value gives the exit status.
+std::optional<int> HeaderFromOptions(const Arguments& args, PicHeader& header) {
   header.kind = kBlockPictureKind;
   const std::string colours = args.Get("--colors");
   if (colours != "16" && colours != "4") return BadValue("convert", "--colors takes 16 or 4");
@@ -120,9 +110,13 @@ int RunConvert(const Arguments& args) {
   }
   header.beginAddress = static_cast<uint16_t>(begin);
   header.endAddress = static_cast<uint16_t>(end);
+  return std::nullopt;
+}
 
-  // The Transformation dialog's area: the whole picture unless given, its size cut down to
-  // whole blocks.
+// The Transformation dialog's area: the whole picture unless given, its size cut down to
+// whole blocks.
+std::optional<int> AreaFromOptions(const Arguments& args, const Picture& picture, uint8_t blockMode,
+                                   WorkArea& area) {
   int x = 0, y = 0, w = picture.width, h = picture.height;
   if (args.Has("--area")) {
     std::string text = args.Get("--area");
@@ -137,10 +131,30 @@ int RunConvert(const Arguments& args) {
     }
     x = values[0], y = values[1], w = values[2], h = values[3];
   }
-  const BlockGeometry g = GeometryOf(header.blockMode);
+  const BlockGeometry g = GeometryOf(blockMode);
   w -= w % g.width;
   h -= h % g.height;
-  const WorkArea area{x, y, x + w, y + h};
+  area = WorkArea{x, y, x + w, y + h};
+  return std::nullopt;
+}
+
+}  // namespace
+
+int RunConvert(const Arguments& args) {
+  if (args.operands.size() != 1 || !args.Has("--output")) {
+    return Usage("convert");
+  }
+
+  Picture picture;
+  Result loaded = DecodePictureFile(args.operands[0], picture);
+  if (!loaded.ok)
+    return Complain(loaded.Text().empty() ? "cannot read " + args.operands[0] : loaded.Text());
+
+  PicHeader header = NewPicHeader();
+  if (std::optional<int> refused = HeaderFromOptions(args, header)) return *refused;
+  WorkArea area;
+  if (std::optional<int> refused = AreaFromOptions(args, picture, header.blockMode, area))
+    return *refused;
 
   Rgb background = 0;
   if (args.Has("--background")) {

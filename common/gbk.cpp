@@ -7,9 +7,30 @@
 namespace common {
 namespace {
 
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view in) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+// One conversion descriptor per direction and thread, opened on first use: opening one
+// costs far more than converting a line.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  ~Converter() {
+    if (Valid()) iconv_close(cd_);
+  }
+  bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // Ready for a new text: no shift state left over from the last one.
+  iconv_t Fresh() {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return cd_;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+std::optional<std::string> Convert(Converter& converter, std::string_view in) {
+  if (!converter.Valid()) return std::nullopt;
+  iconv_t cd = converter.Fresh();
   std::string out(in.size() * 2 + 8, '\0');
   char* src = const_cast<char*>(in.data());
   size_t srcLeft = in.size();
@@ -28,7 +49,6 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
     ok = false;  // EILSEQ or EINVAL: a character the other side cannot hold, or a cut one
     break;
   }
-  iconv_close(cd);
   if (!ok) return std::nullopt;
   out.resize(out.size() - dstLeft);
   return out;
@@ -37,11 +57,13 @@ std::optional<std::string> Convert(const char* to, const char* from, std::string
 }  // namespace
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
-  return Convert("GBK", "UTF-8", utf8);
+  thread_local Converter toGbk("GBK", "UTF-8");
+  return Convert(toGbk, utf8);
 }
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
-  return Convert("UTF-8", "GBK", gbk);
+  thread_local Converter fromGbk("UTF-8", "GBK");
+  return Convert(fromGbk, gbk);
 }
 
 }  // namespace common

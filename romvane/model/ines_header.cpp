@@ -1,6 +1,6 @@
 #include "model/ines_header.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace romvane {
 
@@ -34,9 +34,9 @@ std::string AttributeText(const InesHeader& header) {
 }
 
 std::string HexText(uint32_t value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%x", value);
-  return buf;
+  char buf[8];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value, 16).ptr;
+  return std::string(buf, end);
 }
 
 }  // namespace romvane

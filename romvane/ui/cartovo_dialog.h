@@ -89,8 +89,9 @@ class CartovoDialog : public QDialog {
   void LockInput(bool locked);
   // The rows are no longer in the order of the last sort: the heading's arrow goes.
   void EndSortedOrder();
-  // What a list file holds: each game's path and title, in number order.
   void ShowContextMenu(const QPoint& position);
+  // Moves the selected rows one place with the list's move, the selection following them.
+  void MoveSelected(std::string (GameList::*move)(std::vector<int>&));
   void Tell(const std::string& message);
   void Tell(const std::vector<std::string>& messages);
 

@@ -85,25 +85,19 @@ void CartovoDialog::CopySelected() {
 }
 
 void CartovoDialog::MoveUp() {
-  if (busy_) return;
-  std::vector<int> rows = SelectedRows();
-  if (rows.empty()) return;
-  const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameUp(rows); });
-  if (message.empty()) {
-    EndSortedOrder();
-  }
-  SelectRowList(rows);
-  Tell(message);
+  MoveSelected(&GameList::MoveGameUp);
 }
 
 void CartovoDialog::MoveDown() {
+  MoveSelected(&GameList::MoveGameDown);
+}
+
+void CartovoDialog::MoveSelected(std::string (GameList::*move)(std::vector<int>&)) {
   if (busy_) return;
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
-  const std::string message = model_->Apply([&](GameList& l) { return l.MoveGameDown(rows); });
-  if (message.empty()) {
-    EndSortedOrder();
-  }
+  const std::string message = model_->Apply([&](GameList& l) { return (l.*move)(rows); });
+  if (message.empty()) EndSortedOrder();
   SelectRowList(rows);
   Tell(message);
 }

@@ -132,12 +132,6 @@ TEST_F(CartridgeBuildTest, AWatchedScriptThatEndsWithoutAMenuFailsAtOnce) {
   };
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "rom.bin"));
-
-  script.onEnd = [this] { WriteBytes(dir / "menu.bin", menu); };
-  std::filesystem::remove_all(dir / "menu.bin");
-  const BuildResult built = BuildCartridge(list, options);
-  EXPECT_EQ(built.message, "");
-  EXPECT_EQ(built.romPath, dir / "rom.bin");
 }
 
 TEST_F(CartridgeBuildTest, RefusedListsWriteNothing) {

@@ -49,16 +49,6 @@ class LayoutTest : public ::testing::Test {
   GameList list;
 };
 
-TEST_F(LayoutTest, EqualSizesKeepGameOrderAndPrgBeforeChr) {
-  Add(1, 2, "a");  // PRG 0x4000, CHR 0x4000
-  Add(1, 2, "b");
-  std::vector<BankBlock> blocks = MakeBlocks(list);
-  SortBlocksBySize(blocks);
-  EXPECT_EQ(Describe(blocks),
-            (std::vector<std::string>{"a PRG 0:ffffffff-ffffffff", "b PRG 0:ffffffff-ffffffff",
-                                      "a CHR 0:ffffffff-ffffffff", "b CHR 0:ffffffff-ffffffff"}));
-}
-
 TEST_F(LayoutTest, BlocksFillGapsAtMultiplesOfTheirSize) {
   Add(2, 1, "small");  // 0x8000 + 0x2000
   Add(16, 0, "big");   // 0x40000

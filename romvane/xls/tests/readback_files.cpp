@@ -1,4 +1,4 @@
-// Writes workbooks and compound files into a folder, each with a manifest (.json) of what an
+// Writes workbooks and compound files into a folder, each with a list (.expect) of what an
 // independent reader must find in it. check_readback.py reads them back.
 #include <cstdio>
 #include <filesystem>
@@ -20,23 +20,6 @@ using namespace romvane;
 
 namespace {
 
-std::string Json(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
 std::string Hex(const std::vector<uint8_t>& bytes) {
   std::string out;
   char pair[3];
@@ -47,39 +30,39 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return out;
 }
 
-std::string Number(double value) {
-  std::ostringstream out;
-  out.precision(17);
-  out << value;
-  return out.str();
-}
-
-// The cells a reader must find, as JSON: [row, col, "n", number] or [row, col, "s", text].
-struct ExpectedSheet {
-  std::string name;
-  std::vector<std::string> cells;
+// The items a reader must find, a line each, fields apart by TABs: "stream PATH",
+// "storage PATH", "content PATH HEX", "sheet NAME", then that sheet's cells as
+// "text ROW COL TEXT" and "number ROW COL VALUE", or "generated ROWS COLS ADD" for
+// cells r * COLS + c + ADD.
+struct Expected {
+  std::string lines;
+  void Line(const std::vector<std::string>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) lines += (i ? "\t" : "") + fields[i];
+    lines += "\n";
+  }
   void Text(int r, int c, const std::string& text) {
-    cells.push_back("[" + std::to_string(r) + "," + std::to_string(c) + ",\"s\"," + Json(text) +
-                    "]");
+    Line({"text", std::to_string(r), std::to_string(c), text});
   }
   void Value(int r, int c, double value) {
-    cells.push_back("[" + std::to_string(r) + "," + std::to_string(c) + ",\"n\"," + Number(value) +
-                    "]");
+    std::ostringstream number;
+    number.precision(17);
+    number << value;
+    Line({"number", std::to_string(r), std::to_string(c), number.str()});
+  }
+  void Write(const fs::path& folder, const std::string& file) const {
+    std::ofstream(folder / (file + ".expect")) << lines;
   }
 };
 
-void WriteManifest(const fs::path& folder, const std::string& file, const std::string& body) {
-  std::ofstream(folder / (file + ".json")) << "{\"file\":" << Json(file) << "," << body << "}\n";
-}
-
-std::string SheetsJson(const std::vector<ExpectedSheet>& sheets) {
-  std::string out = "\"streams\":[\"Workbook\"],\"sheets\":[";
-  for (size_t s = 0; s < sheets.size(); ++s) {
-    out += (s ? "," : "") + std::string("{\"name\":") + Json(sheets[s].name) + ",\"cells\":[";
-    for (size_t i = 0; i < sheets[s].cells.size(); ++i) out += (i ? "," : "") + sheets[s].cells[i];
-    out += "]}";
+// The items of a workbook: its one stream, then each sheet's name and cells.
+Expected Workbook(const std::vector<std::pair<std::string, Expected>>& sheets) {
+  Expected book;
+  book.Line({"stream", "Workbook"});
+  for (const auto& [name, cells] : sheets) {
+    book.Line({"sheet", name});
+    book.lines += cells.lines;
   }
-  return out + "]";
+  return book;
 }
 
 bool ExportList(const fs::path& folder, const std::string& file,
@@ -89,7 +72,7 @@ bool ExportList(const fs::path& folder, const std::string& file,
     std::fprintf(stderr, "%s: %s", file.c_str(), result.message.c_str());
     return false;
   }
-  ExpectedSheet sheet{"Files List", {}};
+  Expected sheet;
   const char* headers[] = {"Number",       "Title",    "PromSize-Hex", "PromSize",
                            "VromSize-Hex", "VromSize", "Attribute"};
   for (int c = 0; c < 7; ++c) sheet.Text(0, c, headers[c]);
@@ -109,7 +92,7 @@ bool ExportList(const fs::path& folder, const std::string& file,
     sheet.Value(r, 5, game.ChrSize());
     sheet.Text(r, 6, AttributeText(game.header));
   }
-  WriteManifest(folder, file, SheetsJson({sheet}));
+  Workbook({{"Files List", sheet}}).Write(folder, file);
   return true;
 }
 
@@ -129,40 +112,32 @@ bool WriteLists(const fs::path& folder) {
   ok = ExportList(folder, "empty.xls", {}) && ok;
 
   // 512 games with long Chinese titles: the string table runs through many CONTINUE records.
+  // Every 17th game has no record: number, title and zero sizes only.
   std::vector<GameEntry> games;
   for (size_t i = 0; i < 512; ++i) {
     const int number = static_cast<int>(i) + 1;
     std::string title = ChineseText(40 + (i * 37) % 160, i) + " " + std::to_string(i % 200);
+    if (i == 7) title.clear();  // an empty title leaves its cell empty
     if (i % 17 == 5) {
       games.push_back(testing::UnreadGame(number, title));
       continue;
     }
-    const auto flags =
-        static_cast<uint8_t>((i % 7) << 4 | (i % 2) | (i % 3 == 0 ? 2 : 0) | (i % 11 == 0 ? 8 : 0));
+    const auto flags = static_cast<uint8_t>((i % 7) << 4 | (i % 2) | (i % 3 == 0 ? 2 : 0) |
+                                            (i % 5 == 0 ? 4 : 0) | (i % 11 == 0 ? 8 : 0));
     games.push_back(testing::ListedGame(number, title, static_cast<uint8_t>(1u << (i % 6)),
                                         static_cast<uint8_t>(i % 4 == 0 ? 0 : 1u << (i % 5)), flags,
                                         static_cast<uint8_t>(i % 3 << 4)));
   }
-  ok = ExportList(folder, "chinese_512.xls", games) && ok;
-
-  std::vector<GameEntry> longTitles;
-  for (size_t i = 0; i < 40; ++i) {
-    const int number = static_cast<int>(i) + 1;
-    std::string title =
-        i % 2 ? ChineseText(300, i) : std::string(300, static_cast<char>('a' + i % 26));
-    longTitles.push_back(i % 3 ? testing::ListedGame(number, title, 2, 0)
-                               : testing::UnreadGame(number, title));
-  }
-  return ExportList(folder, "long_titles.xls", longTitles) && ok;
+  return ExportList(folder, "chinese_512.xls", games) && ok;
 }
 
 bool SaveBook(SpreadsheetBook& book, const fs::path& folder, const std::string& file,
-              const std::vector<ExpectedSheet>& sheets, const std::string& extra = "") {
+              const Expected& expected) {
   if (!book.SaveAs((folder / file).string())) {
     std::fprintf(stderr, "%s: %s", file.c_str(), book.ErrorText().c_str());
     return false;
   }
-  WriteManifest(folder, file, SheetsJson(sheets) + extra);
+  expected.Write(folder, file);
   return true;
 }
 
@@ -171,7 +146,8 @@ bool WriteBooks(const fs::path& folder) {
   SpreadsheetBook book;
   book.NewBook(3);
   book.RenameSheet("Sheet2", "数据");
-  std::vector<ExpectedSheet> sheets{{"Sheet1", {}}, {"数据", {}}, {"Sheet3", {}}};
+  std::vector<std::pair<std::string, Expected>> sheets{
+      {"Sheet1", {}}, {"数据", {}}, {"Sheet3", {}}};
   for (int r = 0; r < 60; ++r) {
     const std::string narrow = std::string(97 + r * 331 % 9000, static_cast<char>('A' + r % 26));
     const std::string wide = ChineseText(50 + r * 277 % 5000, static_cast<size_t>(r));
@@ -179,26 +155,26 @@ bool WriteBooks(const fs::path& folder) {
     book.Sheet(0)->Cell(r, 0)->SetText(narrow);
     book.Sheet(0)->Cell(r, 1)->SetWideText(Utf8ToUtf16(wide));
     book.Sheet(0)->Cell(r, 3)->SetText(latin);
-    sheets[0].Text(r, 0, narrow);
-    sheets[0].Text(r, 1, wide);
-    sheets[0].Text(r, 3, latin);
+    sheets[0].second.Text(r, 0, narrow);
+    sheets[0].second.Text(r, 1, wide);
+    sheets[0].second.Text(r, 3, latin);
   }
   const std::string longest = ChineseText(65535, 3);
   book.Sheet(0)->Cell(70, 2)->SetWideText(Utf8ToUtf16(longest));
-  sheets[0].Text(70, 2, longest);
+  sheets[0].second.Text(70, 2, longest);
   const double numbers[] = {1, 2.5, 0.07, 524289, 123456.5, -3, 1e300, 0.001, 1 << 20, -0.25};
   for (int c = 0; c < 10; ++c) {
     book.Sheet(1)->Cell(0, c)->SetNumber(numbers[c]);
-    sheets[1].Value(0, c, numbers[c]);
+    sheets[1].second.Value(0, c, numbers[c]);
     const int32_t integers[] = {5, 6, 1 << 29, -(1 << 29), 7, 2147483647, -1, 0, 8, 9};
     book.Sheet(1)->Cell(1, c)->SetInteger(integers[c]);
-    sheets[1].Value(1, c, integers[c]);
+    sheets[1].second.Value(1, c, integers[c]);
   }
   for (int r = 2; r < 100; ++r) {
     book.Sheet(1)->Cell(r, 255)->SetNumber(r * 1.5);
-    sheets[1].Value(r, 255, r * 1.5);
+    sheets[1].second.Value(r, 255, r * 1.5);
   }
-  bool ok = SaveBook(book, folder, "strings_book.xls", sheets);
+  bool ok = SaveBook(book, folder, "strings_book.xls", Workbook(sheets));
 
   // Enough cells for a stream beyond 109 FAT sectors, which needs a DIFAT sector.
   SpreadsheetBook many;
@@ -207,9 +183,9 @@ bool WriteBooks(const fs::path& folder) {
   for (int r = 0; r < kRows; ++r) {
     for (int c = 0; c < kCols; ++c) many.Sheet(0)->Cell(r, c)->SetNumber(r * kCols + c + 0.123);
   }
-  return SaveBook(many, folder, "difat_book.xls", {{"Sheet1", {}}},
-                  ",\"generated\":{\"rows\":65536,\"cols\":7,\"add\":0.123}") &&
-         ok;
+  Expected generated;
+  generated.Line({"generated", std::to_string(kRows), std::to_string(kCols), "0.123"});
+  return SaveBook(many, folder, "difat_book.xls", Workbook({{"Sheet1", generated}})) && ok;
 }
 
 std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
@@ -228,15 +204,19 @@ bool WriteContainers(const fs::path& folder) {
     ok = cfb.MakeStream("Workbook") == kCfbOk &&
          cfb.WriteStream("Workbook", content.data(), content.size()) == kCfbOk && cfb.Commit() &&
          ok;
-    WriteManifest(folder, file,
-                  "\"streams\":[\"Workbook\"],\"content\":{\"Workbook\":\"" + Hex(content) + "\"}");
+    Expected expected;
+    expected.Line({"stream", "Workbook"});
+    expected.Line({"content", "Workbook", Hex(content)});
+    expected.Write(folder, file);
   }
   // Storages, many small streams (a second mini FAT sector) and streams rewritten across the
   // mini stream cutoff.
   const std::string file = "storages.cfb";
   CompoundFile cfb;
   cfb.Create((folder / file).string());
-  std::string names = "\"streams\":[", contents = "\"content\":{";
+  Expected expected;
+  expected.Line({"storage", "Dir"});
+  expected.Line({"storage", "Dir/Sub"});
   for (int i = 0; i < 12; ++i) {
     const std::string name = (i % 3 == 0   ? "\\Dir\\"
                               : i % 3 == 1 ? "\\Dir\\Sub\\"
@@ -250,11 +230,11 @@ bool WriteContainers(const fs::path& folder) {
     }
     std::string path = name.substr(1);
     for (char& ch : path) ch = ch == '\\' ? '/' : ch;
-    names += (i ? "," : "") + Json(path);
-    contents += (i ? "," : "") + Json(path) + ":\"" + Hex(content) + "\"";
+    expected.Line({"stream", path});
+    expected.Line({"content", path, Hex(content)});
   }
   ok = cfb.Commit() && ok;
-  WriteManifest(folder, file, names + "],\"storages\":[\"Dir\",\"Dir/Sub\"]," + contents + "}");
+  expected.Write(folder, file);
   return ok;
 }
 

@@ -91,6 +91,9 @@ TEST_F(CartridgeBuildTest, TheMenuIsLookedForAHundredTimesAtMost) {
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
   EXPECT_EQ(sleeps, 100);
   EXPECT_EQ(ReadBytes(dir / "rom.bin"), std::vector<uint8_t>{9});
+  // rom.bin's new contents, written beside while the script ran, are dropped with it.
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 TEST_F(CartridgeBuildTest, AMissingScriptFailsAtOnce) {

@@ -45,30 +45,6 @@ TEST(ColourList, StopsAtExactlyTheFirst256Colours) {
   EXPECT_EQ(list.colours[255], MakeRgb(15, 12, 9));  // row 12, column 15 is the 256th
 }
 
-TEST(ColourList, DistinctCodesCountColoursSharingACode) {
-  ColourList list;
-  list.count = 5;
-  // 0x50 and 0x40 share red level 4; 0xF0 and 0xFF share level 13.
-  list.colours = {MakeRgb(0x50, 0, 0), MakeRgb(0x40, 0, 0), MakeRgb(0xF0, 0, 0),
-                  MakeRgb(0xFF, 0, 0), MakeRgb(0, 0, 0x80)};
-  ColourTables tables;
-  EXPECT_EQ(CountDistinctCodes(list, ColourSpace::kRgb4K, tables), 3);
-  list.count = 0;
-  EXPECT_EQ(CountDistinctCodes(list, ColourSpace::kRgb4K, tables), 0);
-}
-
-TEST(Adaptation, Rgb4KClearsTheLowFourBitsOfEveryChannel) {
-  Picture picture = WhitePicture(4, 3);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 4; ++x) picture.Set(x, y, MakeRgb(x * 37 + 5, y * 51 + 3, 0x9F));
-  }
-  AdaptRgb4K(picture, 4, 3);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(picture.At(x, y) & 0x0F0F0F, 0u);
-  }
-  EXPECT_EQ(picture.At(1, 1), MakeRgb(32, 48, 0x90));
-}
-
 TEST(Adaptation, TableAdaptationsRepaintListedColoursWithTheirNearest) {
   Picture picture = WhitePicture(3, 1);
   picture.Set(0, 0, MakeRgb(250, 10, 10));

@@ -88,22 +88,9 @@ TEST_F(TableFiles, ShortFilesLeaveTheUnreadRestZero) {
   EXPECT_EQ(tables.nes[63], 0u);
 }
 
-TEST_F(TableFiles, DataFolderComesFromTheEnvironmentOrTheExecutable) {
-  ASSERT_EQ(setenv("TILVEX_DIR", dir_.c_str(), 1), 0);
-  EXPECT_EQ(DataDirectory(), dir_);
-  ColourTables tables;
-  EXPECT_FALSE(LoadColourTables(tables));
-  ASSERT_EQ(unsetenv("TILVEX_DIR"), 0);
-  // The build puts the generated tables beside the test program.
-  EXPECT_TRUE(LoadColourTables(tables)) << DataDirectory();
-}
-
 TEST(GeneratedTables, FollowTheConsolePaletteModel) {
   ColourTables tables;
   ASSERT_TRUE(LoadColourTables(tables));
-  const std::vector<uint8_t> tab = test::ReadBytes(DataDirectory() + "/Hsl2rgb.tab");
-  EXPECT_EQ(tab.size(), 262144u);
-  EXPECT_EQ(test::ReadBytes(DataDirectory() + "/6576(ok).act").size(), 768u);
   // Codes using bits 6, 7, 14 or 15 are not colours.
   for (ColourCode code : {0x0040, 0x0080, 0x4000, 0x8000, 0x4074}) {
     EXPECT_NE(tables.codes[code] >> 24, 0u) << code;

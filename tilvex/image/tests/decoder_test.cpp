@@ -3,12 +3,7 @@
 #include <Magick++.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "image/picture.h"
 #include "test_files.h"
@@ -50,22 +45,6 @@ TEST(PictureFormats, ExtensionsAreMatchedWithoutRegardToCase) {
   EXPECT_EQ(FormatOfPath("noextension"), PictureFormat::kNone);
   EXPECT_EQ(FormatOfPath("trailing."), PictureFormat::kNone);
   EXPECT_EQ(FormatExtension(PictureFormat::kJpeg), "JPEG");
-
-  Picture picture;
-  const Result refused = DecodePictureFile("photo.jpeg2", picture);
-  EXPECT_FALSE(refused);
-  EXPECT_EQ(refused.message, kInvalidFileTypeMessage);
-}
-
-TEST(PictureFormats, EmfHasNoDecoderAndFailsWithoutAMessage) {
-  const std::string dir = test::TempFolder("emf");
-  test::WriteBytes(dir + "/a.emf", {1, 0, 0, 0});
-  EXPECT_EQ(DecoderFor(PictureFormat::kEmf), nullptr);
-  Picture picture;
-  const Result result = DecodePictureFile(dir + "/a.emf", picture);
-  EXPECT_FALSE(result);
-  EXPECT_TRUE(result.message.empty());
-  EXPECT_FALSE(result.detail.empty());
 }
 
 TEST(PictureFormats, WindowsMetafilesAreDrawnIntoPixels) {
@@ -81,8 +60,8 @@ TEST(PictureFormats, WindowsMetafilesAreDrawnIntoPixels) {
   EXPECT_LT(BlueOf(centre), 60u);
 }
 
-TEST(PictureFormats, PrintingColoursAndGreysBecomeScreenColours) {
-  const std::string dir = test::TempFolder("spaces");
+TEST(PictureFormats, PrintingColoursBecomeScreenColours) {
+  const std::string dir = test::TempFolder("cmyk");
   for (const char* coder : {"JPEG", "TIFF"}) {
     Magick::Image cmyk(Magick::Geometry(8, 8), Magick::Color("red"));
     cmyk.colorSpace(Magick::CMYKColorspace);
@@ -96,13 +75,6 @@ TEST(PictureFormats, PrintingColoursAndGreysBecomeScreenColours) {
     EXPECT_LT(GreenOf(rgb), 25u) << coder;
     EXPECT_LT(BlueOf(rgb), 25u) << coder;
   }
-  Magick::Image grey(Magick::Geometry(4, 4), Magick::Color("gray50"));
-  grey.type(Magick::GrayscaleType);
-  grey.magick("PNG");
-  grey.write(dir + "/grey.png");
-  Picture picture;
-  ASSERT_TRUE(DecodePictureFile(dir + "/grey.png", picture));
-  EXPECT_EQ(picture.At(1, 1), MakeRgb(0x7F, 0x7F, 0x7F));
 }
 
 struct WritableFormat {
@@ -175,6 +147,20 @@ TEST(PictureFormats, TruncatedAndCorruptFilesOfEveryFormatFailCleanly) {
   }
 }
 
+// Sizes past the limits and PNG files of no width are command-line cases; the general
+// decoder's message for an empty TGA comes from ImageMagick, so it is checked here.
+TEST(PictureFormats, AnEmptyPictureFromTheGeneralDecoderFails) {
+  const std::string dir = test::TempFolder("zero");
+  std::vector<uint8_t> tga(18 + 15, 0);
+  tga[2] = 2;    // uncompressed true colour
+  tga[14] = 5;   // height 5, width 0
+  tga[16] = 24;  // bits per pixel
+  test::WriteBytes(dir + "/zero.tga", tga);
+  Picture picture;
+  EXPECT_FALSE(DecodePictureFile(dir + "/zero.tga", picture));
+  EXPECT_TRUE(picture.Empty());
+}
+
 // A picture with smooth areas, edges and noise in 16-bit channels, so that every decoder
 // path (filters, chroma, rounding of 16-bit samples) has something to get wrong.
 Magick::Image RichSource() {
@@ -238,123 +224,6 @@ TEST(PictureFormats, CommonFormatsDecodeExactlyAsImageMagickDoes) {
     ASSERT_EQ(got.height, static_cast<int32_t>(h));
     EXPECT_EQ(got.pixels, want);
   }
-}
-
-// Whether the general decoder module is loaded into this process.
-bool GeneralDecoderLoaded() {
-  std::ifstream maps("/proc/self/maps");
-  const std::string text{std::istreambuf_iterator<char>(maps), std::istreambuf_iterator<char>()};
-  return text.find("libtilvex_magick") != std::string::npos;
-}
-
-TEST(PictureFormats, CommonFormatsNeverLoadTheGeneralDecoder) {
-  // Other tests of this program load the module: the check runs in a fresh process.
-  if (!std::getenv("TILVEX_FRESH_PROCESS")) {
-    const std::string filter =
-        "--gtest_filter=PictureFormats.CommonFormatsNeverLoadTheGeneralDecoder";
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-      setenv("TILVEX_FRESH_PROCESS", "1", 1);
-      execl("/proc/self/exe", "tilvex_image_test", filter.c_str(), static_cast<char*>(nullptr));
-      _exit(2);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    return;
-  }
-  const std::string dir = test::TempFolder("alone");
-  for (const char* name : {"a.bmp", "a.png", "a.jpg", "a.gif"}) {
-    Magick::Image image = RichSource();
-    image.write(dir + "/" + name);
-    Picture picture;
-    EXPECT_TRUE(DecodePictureFile(dir + "/" + name, picture)) << name;
-  }
-  EXPECT_FALSE(GeneralDecoderLoaded());
-}
-
-uint32_t Crc32(const std::vector<uint8_t>& bytes, size_t from) {
-  uint32_t crc = 0xFFFFFFFF;
-  for (size_t i = from; i < bytes.size(); ++i) {
-    crc ^= bytes[i];
-    for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
-  }
-  return ~crc;
-}
-
-void AppendChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data) {
-  for (int shift = 24; shift >= 0; shift -= 8)
-    png.push_back(static_cast<uint8_t>(data.size() >> shift));
-  const size_t start = png.size();
-  png.insert(png.end(), type, type + 4);
-  png.insert(png.end(), data.begin(), data.end());
-  const uint32_t crc = Crc32(png, start);
-  for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<uint8_t>(crc >> shift));
-}
-
-// A PNG file of the given size whose only data is a tiny stored (uncompressed) block.
-std::vector<uint8_t> PngOfSize(uint32_t width, uint32_t height) {
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> header;
-  for (uint32_t value : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-      header.push_back(static_cast<uint8_t>(value >> shift));
-  }
-  header.insert(header.end(), {8, 2, 0, 0, 0});
-  AppendChunk(png, "IHDR", header);
-  AppendChunk(png, "IDAT",
-              {0x78, 0x01, 0x01, 0x01, 0x00, 0xFE, 0xFF, 0x00, 0x00, 0x01, 0x00, 0x01});
-  AppendChunk(png, "IEND", {});
-  return png;
-}
-
-TEST(PictureFormats, HugeDeclaredSizesFailWithAClearMessage) {
-  const std::string dir = test::TempFolder("huge");
-  std::vector<uint8_t> bmp = test::BmpFile(3, 3, 24, {}, std::vector<uint8_t>(36, 0));
-  test::PutU32(bmp, 18, 1000000);
-  test::WriteBytes(dir + "/huge.bmp", bmp);
-  Picture picture;
-  const Result result = DecodePictureFile(dir + "/huge.bmp", picture);
-  EXPECT_FALSE(result);
-  EXPECT_EQ(result.message, kPictureTooLargeMessage);
-
-  // PNG headers claiming more than the program takes: refused before any pixel is made,
-  // and said to be too large.
-  for (const auto& [w, h] : {std::pair{20000u, 20000u}, {16385u, 1u}, {30000u, 30000u}}) {
-    test::WriteBytes(dir + "/huge.png", PngOfSize(w, h));
-    const Result refused = DecodePictureFile(dir + "/huge.png", picture);
-    EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.message, kPictureTooLargeMessage) << w << " x " << h;
-    EXPECT_TRUE(picture.Empty());
-  }
-
-  // The same through the general decoder: a TGA one pixel wider than the limit.
-  std::vector<uint8_t> wide(18 + 16385 * 3, 0);
-  wide[2] = 2;  // uncompressed true colour
-  test::PutU16(wide, 12, 16385);
-  test::PutU16(wide, 14, 1);
-  wide[16] = 24;
-  test::WriteBytes(dir + "/wide.tga", wide);
-  EXPECT_EQ(DecodePictureFile(dir + "/wide.tga", picture).message, kPictureTooLargeMessage);
-
-  // Zero-size pictures.
-  test::WriteBytes(dir + "/zero.png", PngOfSize(0, 5));
-  EXPECT_FALSE(DecodePictureFile(dir + "/zero.png", picture));
-  std::vector<uint8_t> tga(18 + 15, 0);
-  tga[2] = 2;    // uncompressed true colour
-  tga[14] = 5;   // height 5, width 0
-  tga[16] = 24;  // bits per pixel
-  test::WriteBytes(dir + "/zero.tga", tga);
-  EXPECT_FALSE(DecodePictureFile(dir + "/zero.tga", picture));
-  EXPECT_TRUE(picture.Empty());
-
-  // 16000 x 16000 is within the sides allowed, but its pixels are more than the decoder
-  // may hold in memory.
-  test::WriteBytes(dir + "/big.png", PngOfSize(16000, 16000));
-  const Result big = DecodePictureFile(dir + "/big.png", picture);
-  EXPECT_FALSE(big);
-  EXPECT_EQ(big.message, kPictureTooLargeMessage) << big.detail;
 }
 
 }  // namespace

@@ -51,44 +51,27 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-TEST(PgtAssembler, BanksListTheirFilledBytesWithBlockNumbers) {
+// One full bank is pinned by the command-line case; here the fills that are not.
+TEST(PgtAssembler, ShortFillsEndOnACommaAndOverfullBanksListOnlyTheBank) {
   Sample s = MakeSample(256, 240);
-  std::vector<std::string> lines =
-      Lines(PgtAssemblerText(s.header, s.blocks.pgt, LabelOf("c:\\work\\file.asm")));
-  ASSERT_EQ(lines.size(), 1u + 64 / 16 + 1);
-  EXPECT_EQ(lines[0], "FILE_bank0_pgt:");
-  EXPECT_EQ(lines[1],
-            "\tdb\t$00,$01,$02,$03,$04,$05,$06,$07,$08,$09,$0A,$0B,$0C,$0D,$0E,$0F\t;00(000)");
-  EXPECT_EQ(lines[3].substr(lines[3].size() - 9), "\t;01(001)");
-  EXPECT_EQ(lines[5], "");
-
-  // A fill that is not a multiple of 16 leaves a trailing comma; a second bank follows.
   s.header.sectionFill[0] = 3;
   s.header.sectionRows[1] = 128;
   s.blocks.pgt.resize(16384, 0xFF);
-  s.header.sectionFill[1] = 0x7FFF;  // more than a bank: only the bank is listed
+  s.header.sectionFill[1] = 0x7FFF;
   std::string text = PgtAssemblerText(s.header, s.blocks.pgt, "T");
   EXPECT_EQ(text.substr(0, 33), "T_bank0_pgt:\n\tdb\t$00,$01,$02,\nT_b");
   EXPECT_EQ(Lines(text).size(), 2u + 1 + 8192 / 16 + 1);
 }
 
-TEST(PntAssembler, HeaderTableInterruptsAndPalette) {
+TEST(PntAssembler, HeaderTableScreenColumnsAndInterrupts) {
   Sample s = MakeSample(512, 16);
   std::string text = PntAssemblerText(s.Block(), LabelOf("out/pic_pnt.asm"));
+  // Two screen columns: two name tables and two attribute tables.
+  const std::string head =
+      "PIC_PNT:\n\tdw\tPIC_PNT_irq\n\tdw\tPIC_PNT_palette\n\tdw\tPIC_PNT_pnt0\n"
+      "\tdw\tPIC_PNT_attrib0\n\tdw\tPIC_PNT_pnt1\n\tdw\tPIC_PNT_attrib1\nPIC_PNT_irq:\n\n";
+  EXPECT_EQ(text.substr(0, head.size()), head);
   std::vector<std::string> lines = Lines(text);
-  EXPECT_EQ(lines[0], "PIC_PNT:");
-  EXPECT_EQ(lines[1], "\tdw\tPIC_PNT_irq");
-  EXPECT_EQ(lines[2], "\tdw\tPIC_PNT_palette");
-  EXPECT_EQ(lines[3], "\tdw\tPIC_PNT_pnt0");
-  EXPECT_EQ(lines[4], "\tdw\tPIC_PNT_attrib0");
-  EXPECT_EQ(lines[5], "\tdw\tPIC_PNT_pnt1");
-  EXPECT_EQ(lines[6], "\tdw\tPIC_PNT_attrib1");
-  EXPECT_EQ(lines[7], "PIC_PNT_irq:");
-  EXPECT_EQ(lines[8], "");  // no bank switch
-  EXPECT_EQ(lines[9], "PIC_PNT_palette:");
-  EXPECT_EQ(lines[10].substr(0, 12), "\tdb\t$00,$01,");
-  EXPECT_EQ(lines[14].substr(0, 12), "\tdb\t$80,$81,");
-  EXPECT_EQ(lines[17].substr(lines[17].size() - 3), "$BF");
   EXPECT_EQ(lines[18], "PIC_PNT_pnt0:");
   EXPECT_EQ(std::count(lines[19].begin(), lines[19].end(), '$'), 32);
   EXPECT_EQ(lines[19].substr(0, 12), "\tdb\t$00,$01,");
@@ -154,19 +137,6 @@ TEST(Labels, TitleInUpperCaseWithGbkBytesKept) {
             "A");
 }
 
-TEST(SixteenBit, InterleavesPlanePairs) {
-  std::vector<uint8_t> pgt(32);
-  for (int i = 0; i < 32; ++i) pgt[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-  std::vector<uint8_t> out = InterleaveSixteenBit(pgt);
-  const uint8_t expected[] = {0x00, 0x10, 0x01, 0x11, 0x02, 0x12, 0x0F, 0x1F};
-  EXPECT_EQ(out[0], expected[0]);
-  EXPECT_EQ(out[1], expected[1]);
-  EXPECT_EQ(out[2], expected[2]);
-  EXPECT_EQ(out[3], expected[3]);
-  EXPECT_EQ(out[30], expected[6]);
-  EXPECT_EQ(out[31], expected[7]);
-}
-
 TEST(WriteBlockOutput, WritesCrlfTextAndRawBytesOrNamesTheFileItCannotWrite) {
   Sample s = MakeSample(256, 240);
   const std::string dir = ::testing::TempDir();
@@ -185,23 +155,6 @@ TEST(WriteBlockOutput, WritesCrlfTextAndRawBytesOrNamesTheFileItCannotWrite) {
   // The pair belongs together: the PGT file is not replaced when the PNT file fails.
   ASSERT_TRUE(ReadFileBytes(dir + "/a_pgt.bin", 1 << 20, pgt).ok);
   EXPECT_EQ(pgt.size(), 8192u);
-}
-
-TEST(PaletteSteps, FadesTheFirstFourPalettesTowardsTheTarget) {
-  const std::string dir = ::testing::TempDir();
-  SlotTable palettes;
-  palettes.At(0, 0) = {100, 1};  // palette 0 slot 0: red 100
-  auto redOnly = [](Rgb rgb) { return static_cast<uint16_t>(rgb & 0xFF); };
-  ASSERT_TRUE(WritePaletteSteps(palettes, 0x0000C8, 3, redOnly, dir).ok);
-  std::vector<uint8_t> out;
-  ASSERT_TRUE(ReadFileBytes(dir + "/PALStep.asm", 1 << 20, out).ok);
-  std::string text(out.begin(), out.end());
-  // Steps 0, 1, 2: 100, 100 + 33, 100 + 66; free slots take the target 200.
-  EXPECT_EQ(text.substr(0, 16), "\tdb\t$64,$C8,$C8,");
-  EXPECT_NE(text.find("\tdb\t$85,"), std::string::npos);
-  EXPECT_NE(text.find("\tdb\t$A6,"), std::string::npos);
-  EXPECT_NE(text.find("\r\n\r\n;==============================================\r\n"),
-            std::string::npos);
 }
 
 TEST(PaletteSteps, LevelsOutsideOneTo255AreRefusedAndWriteNothing) {

@@ -164,22 +164,6 @@ ProjectTree ProjectWith(const std::filesystem::path& dir,
   return tree;
 }
 
-TEST(ProjectOutput, ItemsAreReadFromTheirPicFilesInTreeOrder) {
-  const std::filesystem::path dir = FolderWithAPicture("tilvex-output-test");
-  // Pic1 comes first in tree order.
-  const ProjectTree tree = ProjectWith(dir, {{"missing", "none.pic"}, {"Pic1", "a.pic"}});
-  std::vector<std::string> messages;
-  ASSERT_TRUE(OutputProject(tree, dir.string(), messages));
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("missing"), std::string::npos);
-  std::ifstream irq(dir / "VT03IRQ.ASM", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(irq), {}),
-            "PIC1_irq:\r\n\tdb\t$00,$10,$00,$01,$02,$03\r\n");
-  EXPECT_TRUE(std::filesystem::exists(dir / "PIC1.ASM"));
-  EXPECT_EQ(std::filesystem::file_size(dir / "VT03PGT.BIN"), 32768u);
-  std::filesystem::remove_all(dir);
-}
-
 TEST(ProjectOutput, ItemNamesMustBePlainFileNamesOfTheirOwn) {
   EXPECT_TRUE(CheckItemNames({"title", "Pic1", "a.b", ""}).empty());
   for (const std::string& name :

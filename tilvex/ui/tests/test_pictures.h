@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "fake_prompts.h"
+#include "image/picture_bmp.h"
 #include "main_window.h"
 
 namespace tilvex::ui::testing {
@@ -17,33 +18,14 @@ using PixelFn = std::function<Rgb(int x, int y)>;
 
 // A 24-bit BMP file.
 inline QString WriteBmp(const QString& path, int width, int height, const PixelFn& pixel) {
-  const int stride = (width * 3 + 3) & ~3;
-  QByteArray data(54 + stride * height, '\0');
-  auto put32 = [&](int at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) data[at + i] = char(v >> (8 * i));
-  };
-  data[0] = 'B';
-  data[1] = 'M';
-  put32(2, uint32_t(data.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, uint32_t(width));
-  put32(22, uint32_t(height));
-  data[26] = 1;
-  data[28] = 24;
-  put32(34, uint32_t(stride * height));
+  Picture picture{width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 3)};
   for (int y = 0; y < height; ++y) {
-    char* row = data.data() + 54 + (height - 1 - y) * stride;
-    for (int x = 0; x < width; ++x) {
-      const Rgb rgb = pixel(x, y);
-      row[3 * x] = char(BlueOf(rgb));
-      row[3 * x + 1] = char(GreenOf(rgb));
-      row[3 * x + 2] = char(RedOf(rgb));
-    }
+    for (int x = 0; x < width; ++x) picture.Set(x, y, pixel(x, y));
   }
+  const std::vector<uint8_t> bytes = BmpFileBytes(picture);
   QFile file(path);
   file.open(QIODevice::WriteOnly);
-  file.write(data);
+  file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
   return path;
 }
 

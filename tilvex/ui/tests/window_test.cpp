@@ -1,11 +1,9 @@
 // Tilvex's main window as a user meets it: the shell, the picture view and its tools, the
 // palette bar and the document commands. Dialogs are answered by FakePrompts.
 #include <QDockWidget>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
-#include <QToolButton>
 
 #include "about_dialog.h"
 #include "hyperlink.h"
@@ -24,8 +22,7 @@ class WindowTest : public QObject {
   void init() { f_ = std::make_unique<WindowFixture>(); }
   void cleanup() { f_.reset(); }
 
-  void startUpWritesPpuModeAndBuildsTheShell();
-  void openPromptListsPicturesThenPicFiles();
+  void startUpWritesPpuModeAndEnablesOnlyWhatNeedsNoPicture();
   void palAndToolBoxShowAndHideWithCheckMarks();
   void zoomStepsStopAtTheLimitsAndMoveTheCheckMark();
   void gridOnlyAboveSpacingFour();
@@ -50,36 +47,17 @@ class WindowTest : public QObject {
   std::unique_ptr<WindowFixture> f_;
 };
 
-void WindowTest::startUpWritesPpuModeAndBuildsTheShell() {
+void WindowTest::startUpWritesPpuModeAndEnablesOnlyWhatNeedsNoPicture() {
   QCOMPARE(f_->settings->value(QStringLiteral("PPUMode")).toInt(), 0);
   QVERIFY(f_->settings->contains(QStringLiteral("PPUMode")));
   MainWindow& w = *f_->window;
-  QCOMPARE(w.windowTitle(), QStringLiteral("Tilvex"));
-  QStringList menus;
-  for (QAction* a : w.menuBar()->actions()) menus << a->text();
-  QCOMPARE(menus,
-           QStringList({"(&F)ile", "(&P)roject", "(&E)dit", "(&V)iew", "(&T)ool", "(&H)elp"}));
-  QCOMPARE(w.ToolBox()->windowTitle(), QStringLiteral("绘图工具"));
-  QCOMPARE(w.ToolBox()->findChildren<QToolButton*>().size(), 12);
   QCOMPARE(w.Drawing().tool, 10);
-  QAction* eyeDrop = w.findChild<QAction*>(QStringLiteral("tool7"));
-  QCOMPARE(eyeDrop->toolTip(), QStringLiteral("Eye Drop"));
-  QCOMPARE(eyeDrop->statusTip(), QStringLiteral("Select Palette EyeDrop Tool"));
-  eyeDrop->trigger();
+  w.findChild<QAction*>(QStringLiteral("tool7"))->trigger();
   QCOMPARE(w.Drawing().tool, 7);
   // Nothing to save or convert before a picture is open; Edit stays disabled.
   QVERIFY(!w.Action(QStringLiteral("(&S)ave\tCtrl+S"))->isEnabled());
   QVERIFY(!w.Action(QStringLiteral("Output...\tF5"))->isEnabled());
   QVERIFY(!w.Action(QStringLiteral("(&C)opy\tCtrl+C"))->isEnabled());
-}
-
-void WindowTest::openPromptListsPicturesThenPicFiles() {
-  Trigger("(&O)pen...\tCtrl+O");
-  const FileRequest& request = f_->prompts.requests.back();
-  QCOMPARE(request.title, QStringLiteral("打开图像文件"));
-  QCOMPARE(request.filters.size(), 2);
-  QVERIFY(request.filters[1].startsWith(QStringLiteral("PIC文件 (")));
-  QCOMPARE(PromptFilters(false)[1], QStringLiteral("*.* 所有文件 (*)"));
 }
 
 void WindowTest::palAndToolBoxShowAndHideWithCheckMarks() {
@@ -234,9 +212,6 @@ void WindowTest::refreshReopensTheFileOpenedLastThroughOpen() {
 void WindowTest::aboutBoxLinkOpensOrSaysWhyNot() {
   AboutDialog about(f_->prompts);
   HyperLink* link = about.Link();
-  QVERIFY(link->font().underline());
-  QCOMPARE(link->toolTip(), link->Target());
-  QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
   link->SetOpener([](const QString&, QString& reason) {
     reason = QStringLiteral("The specified file was not found.");
     return false;

@@ -210,13 +210,4 @@ std::vector<uint8_t> BmpFileBytes(const Picture& picture, uint8_t rowFiller) {
   return file;
 }
 
-std::optional<BitmapBlock> BitmapFromPicture(const Picture& picture) {
-  if (!IsWholePicture(picture)) return std::nullopt;
-  std::optional<BitmapBlock> block = MakeBlankBitmap(picture.width, picture.height);
-  if (!block) return std::nullopt;
-  WriteRows24(picture, block->data() + kInfoHeaderBytes,
-              RowStride(24, static_cast<uint32_t>(picture.width)), 0);
-  return block;
-}
-
 }  // namespace tilvex

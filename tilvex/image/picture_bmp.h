@@ -1,6 +1,6 @@
 #pragma once
 
-// Plain pictures as BMP files and as bitmap blocks.
+// Plain pictures as BMP files.
 
 #include <cstdint>
 #include <optional>
@@ -15,8 +15,5 @@ namespace tilvex {
 // header (resolution 3780, image size = padded rows x height), rows bottom-up and padded to
 // four bytes with `rowFiller`. Empty when the picture is empty or memory runs out.
 std::vector<uint8_t> BmpFileBytes(const Picture& picture, uint8_t rowFiller = 0);
-
-// The picture as a 24-bit bitmap block (40-byte header, resolution 3780, row filler zero).
-std::optional<BitmapBlock> BitmapFromPicture(const Picture& picture);
 
 }  // namespace tilvex

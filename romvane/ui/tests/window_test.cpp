@@ -35,10 +35,10 @@ class WindowTest : public QObject, protected romvane::testing::WindowHarness {
 
 void WindowTest::droppedFilesAddOnlyNesNamesAndShowTheLastRow() {
   std::filesystem::create_directory(*games_ / "upper");
-  Drop({Game("good.nes"), PlainFile("nosig.nes"), Game("game.Nes"), Game("upper/game.NES"),
+  Drop({Game("good.nes"), PlainFile("nosig.nes"), Game("mixed.Nes"), Game("upper/UPPER.NES"),
         *games_ / "readme.txt"});
   // A dropped file without the signature leaves a row with only its number.
-  QCOMPARE(Column(kColTitle), QStringList({"good", "", "game"}));
+  QCOMPARE(Column(kColTitle), QStringList({"good", "", "UPPER"}));
   QVERIFY(prompts_.messages.isEmpty());
   QCOMPARE(QApplication::focusWidget(), view_);
 

@@ -1,98 +1,44 @@
-// The window guards the user's work: a build that is waiting cannot be interrupted,
-// closing a changed list asks first, and the list's keys do what its menu does.
+// The window's commands on files and what guards the user's work: a build that is
+// waiting cannot be interrupted, closing a changed list asks first, the file dialogs ask
+// for the right files and failures are told. What the build, the list file and the
+// workbook write is tested with those.
 
-#include <QApplication>
-#include <QClipboard>
-#include <QKeyEvent>
+#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QProgressDialog>
-#include <QPushButton>
-#include <QTest>
-#include <QUrl>
+#include <QToolButton>
 
 #include <chrono>
-#include <memory>
+#include <filesystem>
 #include <thread>
 
-#include "cartovo_dialog.h"
-#include "editable_list_ctrl.h"
-#include "fake_prompts.h"
-#include "game_list_model.h"
-#include "nes_files.h"
+#include "cart/emulator_run.h"
+#include "window_harness.h"
 
 using namespace romvane;
-using romvane::testing::NesImage;
-using romvane::testing::TempDir;
-using romvane::testing::WriteBytes;
-using romvane::testing::WriteNes;
+using romvane::testing::ReadBytes;
 
-class WindowGuardTest : public QObject {
+class WindowGuardTest : public QObject, protected romvane::testing::WindowHarness {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
+  void init() { Open(); }
+  void cleanup() { Close(); }
 
   void escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked();
+  void theBuildTakesTheReserveFromItsFieldAndRefusesZero();
   void closingAChangedListAsksFirst();
-  void aTitleWithACommaComesBackFromItsListFile();
-  void listKeysDoWhatTheMenuDoes();
-  void theTitleEditorRefusesCharactersGbkLacks();
-  void anEmptyReserveAndZeroAreRefusedAlike();
-
- private:
-  void AddGames(int count);
-  QStringList Titles() const;
-  QPushButton* Button(const char* name) const {
-    return window_->findChild<QPushButton*>(QString::fromLatin1(name));
-  }
-
-  std::unique_ptr<TempDir> dir_;
-  FakePrompts prompts_;
-  RecordingLauncher launcher_;
-  std::unique_ptr<CartovoDialog> window_;
-  EditableListCtrl* view_ = nullptr;
+  void enterAndEscapeOutsideTheEditorCloseTheWindow();
+  void saveAndLoadAskForListFiles();
+  void exportAsksForAWorkbookFile();
+  void attributeDialogChangesOnlyTheMirroring();
+  void attributeDialogShowsNullForAGameAddedAfterTheBuild();
+  void runAndAboutButtons();
 };
 
-void WindowGuardTest::init() {
-  dir_ = std::make_unique<TempDir>();
-  prompts_ = FakePrompts();
-  launcher_.started.clear();
-  window_ = std::make_unique<CartovoDialog>(dir_->path(), &launcher_, &prompts_);
-  view_ = window_->ListView();
-  window_->show();
-  window_->activateWindow();
-  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-}
-
-void WindowGuardTest::cleanup() {
-  window_.reset();
-  dir_.reset();
-}
-
-void WindowGuardTest::AddGames(int count) {
-  QStringList paths;
-  for (int i = 1; i <= count; ++i) {
-    NesImage image;
-    image.fill = static_cast<uint8_t>(i);
-    paths << QString::fromStdString(WriteNes(*dir_, "g" + std::to_string(i) + ".nes", image));
-  }
-  window_->AddDroppedFiles(paths);
-}
-
-QStringList WindowGuardTest::Titles() const {
-  QStringList titles;
-  for (const GameEntry& game : window_->List().Games())
-    titles << QString::fromStdString(ColumnText(game, kColTitle));
-  return titles;
-}
-
 void WindowGuardTest::escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked() {
-  const std::string script = "sleep 0.5\nprintf MENU > menu.bin\n";
-  WriteBytes(*dir_ / "make.sh", std::vector<uint8_t>(script.begin(), script.end()));
-  AddGames(2);
+  WriteScript("sleep 0.5\nprintf MENU > menu.bin\n");
+  DropGames(2);
   launcher_.watchScripts = false;  // the build then polls, which the test's sleep can watch
   bool tried = false;
   window_->SetBuildSleep([&](int milliseconds) {
@@ -109,7 +55,7 @@ void WindowGuardTest::escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked() 
     QVERIFY(!window_->close());
     QVERIFY(window_->isVisible());
     window_->RemoveSelected();
-    window_->AddDroppedFiles({QString::fromStdString(*dir_ / "g1.nes")});
+    window_->AddDroppedFiles({QString::fromStdString(*games_ / "g1.nes")});
     QCOMPARE(window_->List().RowCount(), 2);
   });
   Button("buildButton")->click();
@@ -123,15 +69,36 @@ void WindowGuardTest::escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked() 
               .endsWith(QString::fromStdString(*dir_ / "rom.bin")));
 }
 
+void WindowGuardTest::theBuildTakesTheReserveFromItsFieldAndRefusesZero() {
+  WriteScript("printf MENU > menu.bin\n");
+  DropGames(1);
+  // Empty and zero alike would leave the menu no room.
+  for (const char* text : {"", "0", "000"}) {
+    Reserve()->setText(QString::fromLatin1(text));
+    Button("buildButton")->click();
+  }
+  QCOMPARE(prompts_.messages.size(), 3);
+  QCOMPARE(prompts_.messages.count(prompts_.messages.front()), 3);
+  QVERIFY(launcher_.started.empty());
+
+  Reserve()->setText(QStringLiteral("2000"));
+  Button("buildButton")->click();
+  QCOMPARE(prompts_.messages.size(), 3);
+  QCOMPARE(launcher_.started.front().workingDir, dir_->path());
+  const std::vector<uint8_t> rom = ReadBytes(*dir_ / "rom.bin");
+  QCOMPARE(rom.size(), size_t{0x80000});
+  QCOMPARE(std::string(rom.begin() + 0x7E000, rom.begin() + 0x7E004), std::string("MENU"));
+}
+
 void WindowGuardTest::closingAChangedListAsksFirst() {
   QTest::keyClick(view_, Qt::Key_Escape);  // nothing in the list: nothing to ask
   QVERIFY(prompts_.questions.isEmpty());
   QVERIFY(!window_->isVisible());
 
   window_->show();
-  AddGames(2);
+  DropGames(2);
   prompts_.answer = QMessageBox::Cancel;
-  QTest::keyClick(window_->findChild<QLineEdit*>(QStringLiteral("reserveSize")), Qt::Key_Return);
+  QTest::keyClick(Reserve(), Qt::Key_Return);
   QCOMPARE(prompts_.questions.size(), 1);
   QVERIFY(window_->isVisible());
   Button("cancelButton")->click();
@@ -161,72 +128,155 @@ void WindowGuardTest::closingAChangedListAsksFirst() {
   QVERIFY(!window_->isVisible());
 }
 
-void WindowGuardTest::aTitleWithACommaComesBackFromItsListFile() {
-  AddGames(2);
-  window_->Model()->setData(window_->Model()->index(0, kColTitle), QStringLiteral("Big, the game"),
-                            Qt::EditRole);
-  const QString listPath = QString::fromStdString(*dir_ / "comma.sav");
-  prompts_.files.push_back(listPath);
-  QVERIFY(window_->SaveList());
-  window_->LoadListFrom(listPath);
-  QCOMPARE(Titles(), QStringList({"Big, the game", "g2"}));
-}
-
-void WindowGuardTest::listKeysDoWhatTheMenuDoes() {
-  AddGames(4);
-  view_->setFocus();
-  window_->SelectRows(1, 1);
-  QTest::keyClick(view_, Qt::Key_F2);
-  QVERIFY(view_->IsEditing());
-  QCOMPARE(view_->Editor()->Row(), 1);
-  QCOMPARE(view_->Editor()->Column(), int(kColTitle));
-  QTest::keyClicks(view_->Editor(), QStringLiteral("Two"));
-  QTest::keyClick(view_->Editor(), Qt::Key_Delete);  // the editor's own key: no row goes
-  QTest::keyClick(view_->Editor(), Qt::Key_Return);
-  QCOMPARE(Titles(), QStringList({"g1", "Two", "g3", "g4"}));
-
-  window_->SelectRowList({0, 2});
-  QTest::keyClick(view_, Qt::Key_C, Qt::ControlModifier);
-  QCOMPARE(QApplication::clipboard()->mimeData()->urls(),
-           QList<QUrl>({QUrl::fromLocalFile(QString::fromStdString(*dir_ / "g1.nes")),
-                        QUrl::fromLocalFile(QString::fromStdString(*dir_ / "g3.nes"))}));
-  QTest::keyClick(view_, Qt::Key_Delete);
-  QCOMPARE(Titles(), QStringList({"Two", "g4"}));
-
-  prompts_.menuChoice = QStringLiteral("上移");
-  window_->SelectRows(1, 1);
-  QTest::keyClick(view_, Qt::Key_F10, Qt::ShiftModifier);
-  QCOMPARE(prompts_.menuTexts.size(), 7);
-  QCOMPARE(Titles(), QStringList({"g4", "Two"}));
+void WindowGuardTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {
+  DropGames(1);
+  Button("saveButton")->setFocus();
+  QTest::keyClick(Button("saveButton"), Qt::Key_Return);  // presses the focused button
+  QCOMPARE(prompts_.requests.size(), size_t{1});
   QVERIFY(window_->isVisible());
-}
-
-void WindowGuardTest::theTitleEditorRefusesCharactersGbkLacks() {
-  AddGames(1);
   view_->setFocus();
-  window_->SelectRows(0, 1);
-  QTest::keyClick(view_, Qt::Key_F2);
-  view_->Editor()->insert(QString::fromUtf8("魂斗罗"));  // as an input method would
-  QKeyEvent thai(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("ก"));
-  QCoreApplication::sendEvent(view_->Editor(), &thai);
-  view_->Editor()->insert(QString::fromUtf8("😀"));
-  QApplication::clipboard()->setText(QString::fromUtf8("ก"));
-  view_->Editor()->paste();
-  QCOMPARE(view_->Editor()->text(), QString::fromUtf8("魂斗罗"));
-  QTest::keyClick(view_->Editor(), Qt::Key_Return);
-  QCOMPARE(Titles(), QStringList({QString::fromUtf8("魂斗罗")}));
+  QTest::keyClick(view_, Qt::Key_Enter, Qt::KeypadModifier);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(window_->result(), int(QDialog::Accepted));
+  window_->show();
+  QTest::keyClick(Reserve(), Qt::Key_Escape);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(window_->result(), int(QDialog::Rejected));
+  window_->show();
+  view_->setFocus();
+  QTest::keyClick(view_, Qt::Key_Return);
+  QVERIFY(!window_->isVisible());
+  QCOMPARE(window_->result(), int(QDialog::Accepted));
 }
 
-void WindowGuardTest::anEmptyReserveAndZeroAreRefusedAlike() {
-  AddGames(1);
-  auto* reserve = window_->findChild<QLineEdit*>(QStringLiteral("reserveSize"));
-  for (const char* text : {"", "0", "000"}) {
-    reserve->setText(QString::fromLatin1(text));
-    Button("buildButton")->click();
-  }
-  QCOMPARE(prompts_.messages.size(), 3);
-  QCOMPARE(prompts_.messages.count(prompts_.messages.front()), 3);
-  QVERIFY(launcher_.started.empty());
+void WindowGuardTest::saveAndLoadAskForListFiles() {
+  Button("saveButton")->click();  // nothing to save: no dialog
+  QVERIFY(prompts_.requests.empty());
+
+  DropGames(3);
+  const std::string listPath = *dir_ / "games.sav";
+  prompts_.files.push_back(QString::fromStdString(listPath));
+  Button("saveButton")->click();
+  QCOMPARE(prompts_.requests.back().title, QStringLiteral("保存文件信息"));
+  QCOMPARE(prompts_.requests.back().filter, QStringLiteral("存档文件(*.sav)"));
+  QCOMPARE(prompts_.requests.back().defaultSuffix, QStringLiteral("sav"));
+  QVERIFY(prompts_.requests.back().save);
+
+  QVERIFY(prompts_.messages.isEmpty());
+
+  // A list that no longer loads: the message is shown and the list left empty.
+  std::filesystem::remove(*games_ / "g2.nes");
+  prompts_.files.push_back(QString::fromStdString(listPath));
+  Button("loadButton")->click();
+  QCOMPARE(prompts_.requests.back().title, QStringLiteral("载入文件信息"));
+  QVERIFY(!prompts_.requests.back().save);
+  QCOMPARE(
+      prompts_.messages,
+      QStringList({QString::fromStdString("文件" + *games_ / "g2.nes" + "不存在，或不在原路径!")}));
+  QCOMPARE(window_->List().RowCount(), 0);
+}
+
+void WindowGuardTest::exportAsksForAWorkbookFile() {
+  DropGames(2);
+  Button("exportButton")->click();  // cancelled: nothing written, nothing said
+  QCOMPARE(prompts_.requests.back().filter, QStringLiteral("Microsoft Excel (*.xls)"));
+  QCOMPARE(prompts_.requests.back().defaultSuffix, QStringLiteral("xls"));
+  QCOMPARE(prompts_.requests.back().initialName, QStringLiteral("Rom.xls"));
+  QVERIFY(prompts_.requests.back().save);
+
+  const std::string path = *dir_ / "Rom.xls";
+  prompts_.files.push_back(QString::fromStdString(path));
+  Button("exportButton")->click();
+  QVERIFY(std::filesystem::file_size(path) > 0);
+  QVERIFY(prompts_.messages.isEmpty());
+}
+
+void WindowGuardTest::attributeDialogChangesOnlyTheMirroring() {
+  WriteScript("printf MENU > menu.bin\n");
+  Drop({Game("trainer.nes", 2, 0x07)});  // vertical, battery SRAM, trainer
+  Button("buildButton")->click();
+  QCOMPARE(prompts_.messages, QStringList());
+
+  QStringList seen;
+  prompts_.onExec = [&seen](QDialog& dialog) {
+    seen << dialog.windowTitle();
+    for (const char* name : {"number", "title", "promSize", "vromSize", "promBegin", "promEnd",
+                             "promNum", "vromBegin", "vromEnd", "vromNum"}) {
+      seen << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    }
+    for (const char* name : {"mapper", "mirroring", "sram", "trainer", "fourScreen"}) {
+      seen << dialog.findChild<QComboBox*>(QString::fromLatin1(name))->currentText();
+    }
+    dialog.findChild<QComboBox*>(QStringLiteral("mirroring"))->setCurrentText("Horizontal");
+    dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    return dialog.result();
+  };
+  window_->SelectRows(0, 1);
+  Choose("属性");
+  QCOMPARE(seen, QStringList({"Attribute", "1", "trainer", "8000", "2000", "0", "8000", "0", "8000",
+                              "a000", "0", "0", "Vertical", "True", "True", "False"}));
+  QCOMPARE(Column(kColAttribute), QStringList({"mapper0,水平,SRAM,Trainer"}));
+
+  const std::vector<uint8_t> before = ReadBytes(*games_ / "trainer.nes");
+  prompts_.onExec = [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>(QStringLiteral("mirroring"))->setCurrentText("Vertical");
+    return int(QDialog::Rejected);  // Cancel
+  };
+  Choose("属性");
+  QCOMPARE(ReadBytes(*games_ / "trainer.nes"), before);
+}
+
+void WindowGuardTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
+  Drop({Game("m5.nes", 2, 0x51)});  // mapper 5: no choice fits
+  QStringList seen;
+  prompts_.onExec = [&seen](QDialog& dialog) {
+    for (const char* name : {"promBegin", "vromNum"})
+      seen << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    seen << QString::number(dialog.findChild<QComboBox*>(QStringLiteral("mapper"))->currentIndex());
+    dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    return dialog.result();
+  };
+  window_->ShowAttributes(0);
+  QCOMPARE(seen, QStringList({"Null", "Null", "-1"}));
+  QCOMPARE(Column(kColAttribute), QStringList({"mapper5,垂直"}));  // OK kept the header
+
+  // A dropped file without the signature: its row's empty texts are shown empty, and its
+  // mirroring can be neither shown nor changed.
+  const std::string plain = PlainFile("plain.nes");
+  Drop({plain});
+  seen.clear();
+  prompts_.onExec = [&seen](QDialog& dialog) {
+    for (const char* name : {"number", "title", "path", "promSize", "vromSize", "promBegin"})
+      seen << dialog.findChild<QLabel*>(QString::fromLatin1(name))->text().remove('\n');
+    auto* mirroring = dialog.findChild<QComboBox*>(QStringLiteral("mirroring"));
+    seen << QString::number(mirroring->currentIndex()) << QString::number(mirroring->isEnabled());
+    seen << QString::number(dialog.findChild<QLabel*>(QStringLiteral("unreadable")) != nullptr);
+    return int(QDialog::Accepted);
+  };
+  window_->ShowAttributes(1);
+  QCOMPARE(seen,
+           QStringList({"2", "", QString::fromStdString(plain), "", "", "Null", "-1", "0", "1"}));
+  QCOMPARE(ReadBytes(plain), std::vector<uint8_t>(32, 0));  // nothing rewritten
+}
+
+void WindowGuardTest::runAndAboutButtons() {
+  Button("runButton")->click();
+  QCOMPARE(launcher_.started.size(), size_t{1});
+  QCOMPARE(launcher_.started[0].program, EmulatorPath(dir_->path()));
+  QCOMPARE(launcher_.started[0].args, std::vector<std::string>{*dir_ / "rom.bin"});
+  QVERIFY(prompts_.messages.isEmpty());
+  launcher_.emulatorStarts = false;
+  Button("runButton")->click();
+  QCOMPARE(prompts_.messages.size(), 1);
+
+  QStringList titles;
+  prompts_.onExec = [&titles](QDialog& dialog) {
+    titles << dialog.windowTitle();
+    return int(QDialog::Accepted);
+  };
+  window_->findChild<QToolButton*>(QStringLiteral("aboutButton"))->click();
+  QTest::keyClick(window_->windowHandle(), Qt::Key_A, Qt::AltModifier);
+  QCOMPARE(titles, QStringList({"关于 Romvane", "关于 Romvane"}));
 }
 
 QTEST_MAIN(WindowGuardTest)

@@ -233,11 +233,9 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
                 const std::function<void()>& step) {
   const std::string dir = directory.empty() ? "." : directory;
   std::vector<uint8_t> sprites;
-  if (!ReadFileBytes(dir + "/Sprite_pgt.bin", kSpritePatternBytes, sprites)) {
-    Animation emptied(dir, {});
-    if (Result r = emptied.text.WriteAll(); !r) return r;  // the files are emptied all the same
+  // Without the sprite patterns nothing can be made, and the last run's files stay whole.
+  if (!ReadFileBytes(dir + "/Sprite_pgt.bin", kSpritePatternBytes, sprites))
     return Result::Fail("Sprite_pgt.bin not found!", "Sprite_pgt.bin cannot be opened");
-  }
   Animation animation(dir, std::move(sprites));
   for (const std::string& path : pictures) {
     FrameData frame;

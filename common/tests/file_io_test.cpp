@@ -136,5 +136,33 @@ TEST_F(FileIoTest, OnlyRegularFilesAreRead) {
   EXPECT_EQ(bytes, Bytes("abc"));
 }
 
+TEST_F(FileIoTest, APendingFileChangesItsTargetOnlyWhenCommitted) {
+  Put(In("rom.bin"), "old");
+  fs::create_symlink("rom.bin", In("link.bin"));
+  {
+    PendingFile dropped;
+    ASSERT_TRUE(dropped.Write(In("link.bin"), Bytes("abandoned")));
+  }
+  EXPECT_EQ(Text(In("rom.bin")), "old");
+  EXPECT_EQ(FilesInFolder(), 2u);
+
+  PendingFile rom;
+  ASSERT_TRUE(rom.Write(In("link.bin"), Bytes("image....")));
+  ASSERT_TRUE(rom.Patch(5, Bytes("menu")));
+  EXPECT_FALSE(rom.Patch(6, Bytes("menu")));  // past the end: the file is dropped
+  EXPECT_FALSE(rom.Commit());
+  EXPECT_EQ(Text(In("rom.bin")), "old");
+
+  ASSERT_TRUE(rom.Write(In("link.bin"), Bytes("image....")));
+  ASSERT_TRUE(rom.Patch(5, Bytes("menu")));
+  ASSERT_TRUE(rom.Commit());
+  EXPECT_TRUE(fs::is_symlink(In("link.bin")));
+  EXPECT_EQ(Text(In("rom.bin")), "imagemenu");
+  EXPECT_EQ(FilesInFolder(), 2u);
+
+  fs::create_directory(In("folder"));
+  EXPECT_FALSE(rom.Write(In("folder"), Bytes("x")));
+}
+
 }  // namespace
 }  // namespace common

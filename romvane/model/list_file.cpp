@@ -9,7 +9,6 @@
 
 #include "common/file_io.h"
 #include "common/gbk.h"
-#include "common/parallel.h"
 #include "model/ines_file.h"
 #include "model/paths.h"
 
@@ -125,40 +124,6 @@ bool ReadListBytes(const std::string& path, std::string& content, std::string& e
   return true;
 }
 
-// The first lines of a list file, without their line ends.
-std::vector<std::string> SplitLines(const std::string& content, size_t most) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < content.size() && lines.size() < most;) {
-    size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string& line = lines.emplace_back(content, start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    start = end + 1;
-  }
-  return lines;
-}
-
-struct LineRead {
-  bool text = false;  // the line is GBK or UTF-8 text
-  ListLine line;
-  InesFile ines;
-};
-
-// Reads each line and the game it names; the lines are independent of each other, so
-// their files are read side by side.
-std::vector<LineRead> ReadLines(const std::vector<std::string>& raws, bool withData) {
-  std::vector<LineRead> reads(raws.size());
-  common::ForEachIndex(raws.size(), [&](size_t i) {
-    GameProbe probe(withData);
-    const auto line = ReadLine(raws[i], [&probe](const std::string& p) { return probe.Exists(p); });
-    if (!line) return;
-    reads[i].text = true;
-    reads[i].line = *line;
-    reads[i].ines = probe.Take(line->path);
-  });
-  return reads;
-}
-
 }  // namespace
 
 SaveResult SaveListFile(GameList& list, const std::string& path) {
@@ -206,22 +171,30 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
   list.MarkSaved();  // an empty list has nothing to lose
   std::string content;
   if (!ReadListBytes(path, content, result.error)) return result;
-  // Every line adds one row, so a line past the full list only says that it is full.
-  std::vector<LineRead> lines =
-      ReadLines(SplitLines(content, GameList::kMaxGames + 1), list.Data() == GameData::kWhole);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    LineRead& read = lines[i];
-    if (!read.text) {
+  GameProbe probe(list.Data() == GameData::kWhole);
+  const ExistsFunction exists = [&probe](const std::string& p) { return probe.Exists(p); };
+  size_t start = 0;
+  int lineNumber = 0;
+  while (start < content.size()) {
+    size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    std::string raw = content.substr(start, end - start);
+    start = end + 1;
+    ++lineNumber;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+
+    const auto line = ReadLine(raw, exists);
+    if (!line) {
       list.Clear();
       list.MarkSaved();
-      result.error = "文件" + path + "的第" + std::to_string(i + 1) + "行不是GBK文本!";
+      result.error = "文件" + path + "的第" + std::to_string(lineNumber) + "行不是GBK文本!";
       return result;
     }
-    const AddResult added = list.AddReadGame(read.line.path, read.line.title, std::move(read.ines));
+    const AddResult added = list.AddReadGame(line->path, line->title, probe.Take(line->path));
     if (added.status == AddStatus::kUnreadable || added.status == AddStatus::kRefused) {
       list.Clear();
       list.MarkSaved();
-      result.error = "文件" + read.line.path + "不存在，或不在原路径!";
+      result.error = "文件" + line->path + "不存在，或不在原路径!";
       return result;
     }
     if (added.status == AddStatus::kListFull) {

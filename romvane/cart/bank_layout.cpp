@@ -227,10 +227,8 @@ bool AppendBlockData(std::vector<uint8_t>& image, const GameEntry& game, bool is
     image.insert(image.end(), data.begin(), data.begin() + static_cast<long>(size));
     return true;
   }
-  const size_t at = image.size();
-  image.resize(at + size);
   const uint64_t offset = kInesHeaderSize + (isPrg ? 0 : game.PrgSize());
-  return ReadFileRange(game.path, offset, std::span(image).subspan(at));
+  return AppendFileRange(game.path, offset, size, image);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <utility>
@@ -109,16 +110,21 @@ InesFile ReadInesFile(const std::string& path, bool withData) {
   return ines;
 }
 
-bool ReadFileRange(const std::string& path, uint64_t offset, std::span<uint8_t> out) {
+bool AppendFileRange(const std::string& path, uint64_t offset, size_t size,
+                     std::vector<uint8_t>& out) {
   Descriptor fd(OpenForReading(path));
   struct stat st {};
   if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  for (size_t done = 0; done < out.size();) {
+  // Read in pieces straight behind what out holds, so every byte of it is touched once.
+  uint8_t piece[65536];
+  while (size > 0) {
     const ssize_t got =
-        pread(fd.get(), out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+        pread(fd.get(), piece, std::min(size, sizeof piece), static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
-    done += static_cast<size_t>(got);
+    out.insert(out.end(), piece, piece + got);
+    offset += static_cast<uint64_t>(got);
+    size -= static_cast<size_t>(got);
   }
   return true;
 }

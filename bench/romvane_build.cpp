@@ -6,8 +6,8 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,8 +39,7 @@ Times TimedRun(std::vector<std::string> args, const std::string& output = "/dev/
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   Times t;
   const auto start = std::chrono::steady_clock::now();
   pid_t child = 0;

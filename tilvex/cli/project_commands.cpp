@@ -89,8 +89,11 @@ int RunBatchCommand(const Arguments& args) {
   }
   std::vector<std::string> messages;
   int done = 0;
-  const Result ran = RunBatch(pictures, ".", BatchFrameConverter(tables, ".", space), messages,
-                              [&] { std::fprintf(stderr, "\r%d/%zu", ++done, pictures.size()); });
+  const Result ran =
+      RunBatch(pictures, ".", BatchFrameConverter(tables, ".", space), messages, [&] {
+        std::fprintf(stderr, "\r%d/%zu", ++done, pictures.size());
+        return true;
+      });
   if (!pictures.empty()) std::fputc('\n', stderr);
   for (const std::string& m : messages) std::fprintf(stderr, "tilvex-cli: %s\n", m.c_str());
   if (!ran) return Fail(ran.Text());

@@ -230,7 +230,7 @@ FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
 
 Result RunBatch(const std::vector<std::string>& pictures, const std::string& directory,
                 const FrameConverter& convert, std::vector<std::string>& messages,
-                const std::function<void()>& step) {
+                const std::function<bool()>& step) {
   const std::string dir = directory.empty() ? "." : directory;
   std::vector<uint8_t> sprites;
   // Without the sprite patterns nothing can be made, and the last run's files stay whole.
@@ -243,7 +243,7 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
     std::string skipped;
     const Result placed = animation.Place(path, convert, frame, tiles, skipped);
     if (!placed) return animation.Finish(placed);
-    if (step) step();
+    if (step && !step()) return Result::Fail({}, kBatchStopped);
     if (!skipped.empty()) {
       messages.push_back("图片" + path + "已跳过: " + skipped);
       continue;

@@ -44,11 +44,15 @@ FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
                                    const std::string& directory, uint8_t colourSpace = 0);
 
 // Runs the batch in directory. A picture that cannot be converted, or whose tiles need more
-// than one PGT bank, is skipped and named in messages; step is called once per list entry.
-// The output files are written together at the end.
+// than one PGT bank, is skipped and named in messages; step is called once per list entry
+// and may stop the run by returning false, which writes nothing (kBatchStopped). The output
+// files are written together at the end.
 Result RunBatch(const std::vector<std::string>& pictures, const std::string& directory,
                 const FrameConverter& convert, std::vector<std::string>& messages,
-                const std::function<void()>& step = {});
+                const std::function<bool()>& step = {});
+
+// The detail of the failure a stopped run returns.
+inline constexpr const char* kBatchStopped = "the batch was stopped before its end";
 
 // The whitespace-separated words of a ".lst" file, each one picture path.
 Result ReadPictureList(const std::string& path, std::vector<std::string>& pictures);

@@ -59,24 +59,32 @@ void BatchDialog::Process() {
   progress->setRange(0, static_cast<int>(pictures.size()));
   progress->setValue(0);
   running_ = true;
-  for (QPushButton* b : {load, process, cancel}) b->setEnabled(false);
+  stopAsked_ = false;
+  for (QPushButton* b : {load, process}) b->setEnabled(false);
   std::vector<std::string> messages;
   const Outcome ran =
       ProjectBridge::Batch(pictures, QDir::currentPath().toStdString(), messages, [this] {
         progress->setValue(progress->value() + 1);
         QApplication::processEvents();
+        return !stopAsked_;
       });
   running_ = false;
-  for (QPushButton* b : {load, process, cancel}) b->setEnabled(true);
+  for (QPushButton* b : {load, process}) b->setEnabled(true);
+  // A stopped run wrote nothing and has nothing more to say.
+  if (stopAsked_) return;
   if (!ran.ok) messages.push_back(ran.message);
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);
   if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));
 }
 
-// Closing is refused while a run is writing its files.
+// During a run, Cancel (and Escape, and closing the window) stops it before the next
+// picture instead, and the dialog stays open.
 void BatchDialog::reject() {
-  if (!running_) QDialog::reject();
+  if (running_)
+    stopAsked_ = true;
+  else
+    QDialog::reject();
 }
 
 }  // namespace tilvex::ui

@@ -32,6 +32,7 @@ class BatchDialog : public QDialog {
  private:
   Prompts& prompts_;
   bool running_ = false;
+  bool stopAsked_ = false;  // Cancel during a run: stop before the next picture
 };
 
 }  // namespace tilvex::ui

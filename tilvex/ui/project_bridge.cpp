@@ -66,7 +66,7 @@ Outcome ProjectBridge::Output(std::vector<std::string>& messages) {
 
 Outcome ProjectBridge::Batch(const std::vector<std::string>& pictures, const std::string& directory,
                              std::vector<std::string>& messages,
-                             const std::function<void()>& step) {
+                             const std::function<bool()>& step) {
   // The window converts in the HSL space, the default of the command line's batch too.
   const uint8_t space = 0;
   auto tables = std::make_shared<ColourTables>();

@@ -36,9 +36,10 @@ class ProjectBridge {
   // Saves the project, reads it back and writes the output files beside it.
   Outcome Output(std::vector<std::string>& messages);
 
-  // The batch over the pictures, with the output files in directory; step after each one.
+  // The batch over the pictures, with the output files in directory; step after each one,
+  // which stops the run, writing nothing, by returning false.
   static Outcome Batch(const std::vector<std::string>& pictures, const std::string& directory,
-                       std::vector<std::string>& messages, const std::function<void()>& step);
+                       std::vector<std::string>& messages, const std::function<bool()>& step);
   static Outcome ReadList(const std::string& path, std::vector<std::string>& pictures);
 
  private:

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include "batch_dialog.h"
 #include "node_dialogs.h"
@@ -31,6 +32,7 @@ class ProjectTreeTest : public QObject {
   void projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine();
   void dropRulesDeleteAndCancelledDialogs();
   void batchThroughTheDialogWritesWhatTheCommandLineWrites();
+  void cancelStopsARunningBatchWhichWritesNothing();
 
  private:
   ProjectView* Tree() { return f_->window->Tree(); }
@@ -233,6 +235,41 @@ void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {
     QVERIFY2(!ReadAll(f_->Path("gui/") + name).isEmpty(), file);
     QCOMPARE(ReadAll(f_->Path("gui/") + name), ReadAll(f_->Path("cli/") + name));
   }
+}
+
+void ProjectTreeTest::cancelStopsARunningBatchWhichWritesNothing() {
+  const QString a = WriteBmp(f_->Path("a.bmp"), 64, 64, Bands);
+  QFile list(f_->Path("frames.lst"));
+  QVERIFY(list.open(QIODevice::WriteOnly));
+  list.write((a + QStringLiteral(" ") + a + QStringLiteral(" ") + a).toUtf8());
+  list.close();
+  QFile sprites(f_->Path("Sprite_pgt.bin"));
+  QVERIFY(sprites.open(QIODevice::WriteOnly));
+  sprites.write(QByteArray(2048, '\x5a'));
+  sprites.close();
+
+  const QString home = QDir::currentPath();
+  QDir::setCurrent(f_->dir.path());
+  f_->prompts.files.push_back(f_->Path("frames.lst"));
+  int steps = 0;
+  bool closed = false;
+  f_->prompts.onExec = [&](QDialog& d) {
+    auto& batch = dynamic_cast<BatchDialog&>(d);
+    QObject::connect(&batch, &QDialog::rejected, [&closed] { closed = true; });
+    QTest::mouseClick(batch.load, Qt::LeftButton);
+    // Pressed while the first picture is being converted, handled after it.
+    QTimer::singleShot(0, &batch, [&batch] { QTest::mouseClick(batch.cancel, Qt::LeftButton); });
+    QTest::mouseClick(batch.process, Qt::LeftButton);
+    steps = batch.progress->value();
+    return int(QDialog::Rejected);
+  };
+  f_->window->Action(QStringLiteral("Batch process"))->trigger();
+  QDir::setCurrent(home);
+  QCOMPARE(steps, 1);
+  QVERIFY(!closed);
+  QVERIFY(!QFile::exists(f_->Path("ANI.asm")));
+  QVERIFY(!QFile::exists(f_->Path("ANIPGT.BIN")));
+  QVERIFY(f_->prompts.messages.isEmpty());
 }
 
 QTEST_MAIN(ProjectTreeTest)

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace common {
@@ -54,14 +55,22 @@ std::optional<std::string> Convert(Converter& converter, std::string_view in) {
   return out;
 }
 
+// Plain ASCII reads the same in both encodings: such text needs no conversion, and a
+// program that meets no other never loads the converter at all.
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
 }  // namespace
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
   thread_local Converter toGbk("GBK", "UTF-8");
   return Convert(toGbk, utf8);
 }
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
+  if (IsAscii(gbk)) return std::string(gbk);
   thread_local Converter fromGbk("UTF-8", "GBK");
   return Convert(fromGbk, gbk);
 }

@@ -59,14 +59,14 @@ class GameProbe {
 // The reading of a line: the last comma whose text before it names an existing file,
 // else the whole line when it names one, else the last comma as the format always had it.
 std::optional<ListLine> SplitLine(const std::string& line, bool requireExisting,
-                                  const ExistsFunction& Exists) {
+                                  const ExistsFunction& exists) {
   for (size_t comma = line.rfind(','); comma != std::string::npos;
        comma = comma == 0 ? std::string::npos : line.rfind(',', comma - 1)) {
-    if (Exists(line.substr(0, comma)))
+    if (exists(line.substr(0, comma)))
       return ListLine{line.substr(0, comma), line.substr(comma + 1)};
   }
-  if (Exists(line) || line.find(',') == std::string::npos) {
-    if (requireExisting && !Exists(line)) return std::nullopt;
+  if (exists(line) || line.find(',') == std::string::npos) {
+    if (requireExisting && !exists(line)) return std::nullopt;
     return ListLine{line, BaseNameOf(line)};
   }
   if (requireExisting) return std::nullopt;

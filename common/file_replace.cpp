@@ -45,13 +45,15 @@ Result WriteBeside(Piece& piece) {
   return Result::Ok();
 }
 
-Result WriteStream(const Piece& piece) {
-  const int fd = OpenStreamForWriting(piece.target.path);
-  if (fd < 0) return Failure(*piece.path, errno);
-  const bool ok = WriteAllBytes(fd, piece.bytes);
+// A device or pipe takes the bytes directly; path is the name the caller gave.
+Result WriteStream(const std::string& path, const std::string& stream,
+                   std::span<const uint8_t> bytes) {
+  const int fd = OpenStreamForWriting(stream);
+  if (fd < 0) return Failure(path, errno);
+  const bool ok = WriteAllBytes(fd, bytes);
   const int error = errno;
   close(fd);
-  return ok ? Result::Ok() : Failure(*piece.path, error ? error : EIO);
+  return ok ? Result::Ok() : Failure(path, error ? error : EIO);
 }
 
 bool SameTarget(const WriteTarget& a, const WriteTarget& b) {
@@ -132,7 +134,7 @@ Result WritePieces(std::vector<Piece>& pieces) {
   // they come before any file is replaced.
   for (const Piece& piece : pieces) {
     if (piece.target.kind != WriteTargetKind::kStream) continue;
-    if (Result r = WriteStream(piece); !r) {
+    if (Result r = WriteStream(*piece.path, piece.target.path, piece.bytes); !r) {
       dropTemps();
       return r;
     }
@@ -211,13 +213,9 @@ Result PendingFile::Patch(uint64_t offset, std::span<const uint8_t> bytes) {
 
 Result PendingFile::Commit() {
   if (stream_) {
-    const int fd = OpenStreamForWriting(target_);
-    if (fd < 0) return Failure(errno);
-    const bool ok = WriteAllBytes(fd, held_);
-    const int error = errno;
-    close(fd);
+    Result written = WriteStream(path_, target_, held_);
     held_.clear();
-    return ok ? Result::Ok() : Failure(error);
+    return written;
   }
   if (fd_ < 0) return Failure(EBADF);
   const int closed = close(fd_);

@@ -16,6 +16,7 @@ namespace {
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   ~Descriptor() {
@@ -32,6 +33,20 @@ class Descriptor {
 // O_NONBLOCK changes nothing for a regular file, so it stays set.
 int OpenForReading(const std::string& path) {
   return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// Opens path for reading when it is a regular file, with its status in st. The descriptor
+// is -1 when the open failed (errno tells why) or when the path names something else, a
+// folder, a FIFO or a device (notRegular is then set).
+Descriptor OpenRegular(const std::string& path, struct stat& st, bool& notRegular) {
+  notRegular = false;
+  Descriptor fd(OpenForReading(path));
+  if (fd.get() < 0) return fd;
+  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    notRegular = true;
+    return Descriptor(-1);
+  }
+  return fd;
 }
 
 // Reads up to size bytes; returns how many there were.
@@ -63,14 +78,11 @@ bool NothingAt(const std::string& path, int error) {
 }  // namespace
 
 common::File OpenRegularFile(const std::string& path, bool* notRegular, uint64_t* size) {
-  if (notRegular) *notRegular = false;
-  Descriptor fd(OpenForReading(path));
-  if (fd.get() < 0) return nullptr;
   struct stat st {};
-  if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (notRegular) *notRegular = true;
-    return nullptr;
-  }
+  bool other = false;
+  Descriptor fd = OpenRegular(path, st, other);
+  if (notRegular) *notRegular = other;
+  if (fd.get() < 0) return nullptr;
   if (size) *size = static_cast<uint64_t>(st.st_size);
   common::File file(fdopen(fd.get(), "rb"));
   if (file) fd.release();
@@ -79,15 +91,15 @@ common::File OpenRegularFile(const std::string& path, bool* notRegular, uint64_t
 
 InesFile ReadInesFile(const std::string& path, bool withData) {
   InesFile ines;
-  Descriptor fd(OpenForReading(path));
-  if (fd.get() < 0) {
-    ines.missing = NothingAt(path, errno);
+  struct stat st {};
+  bool notRegular = false;
+  Descriptor fd = OpenRegular(path, st, notRegular);
+  if (notRegular) {
+    ines.status = InesStatus::kNotAFile;
     return ines;
   }
-  struct stat st {};
-  if (fstat(fd.get(), &st) != 0) return ines;
-  if (!S_ISREG(st.st_mode)) {
-    ines.status = InesStatus::kNotAFile;
+  if (fd.get() < 0) {
+    ines.missing = NothingAt(path, errno);
     return ines;
   }
   const size_t got = ReadUpTo(fd.get(), ines.header.data(), kInesHeaderSize);
@@ -112,9 +124,10 @@ InesFile ReadInesFile(const std::string& path, bool withData) {
 
 bool AppendFileRange(const std::string& path, uint64_t offset, size_t size,
                      std::vector<uint8_t>& out) {
-  Descriptor fd(OpenForReading(path));
   struct stat st {};
-  if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  bool notRegular = false;
+  const Descriptor fd = OpenRegular(path, st, notRegular);
+  if (fd.get() < 0) return false;
   // Read in pieces straight behind what out holds, so every byte of it is touched once.
   uint8_t piece[65536];
   while (size > 0) {

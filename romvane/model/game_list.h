@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -104,6 +105,9 @@ class GameList {
   // The same for a file the caller has read already.
   AddResult AddReadGame(const std::string& path, const std::string& title, InesFile ines,
                         bool titleOnlyWhenValid = false);
+
+  // Makes room for this many games (at most kMaxGames), so adding them allocates once.
+  void Reserve(int games) { games_.reserve(static_cast<size_t>(std::clamp(games, 0, kMaxGames))); }
 
   // Whether games keep their data or only their headers.
   GameData Data() const { return data_; }

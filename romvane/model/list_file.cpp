@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -91,6 +92,19 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
+// The lines of the text, without their line ends.
+std::vector<std::string_view> SplitLines(std::string_view content) {
+  std::vector<std::string_view> lines;
+  for (size_t start = 0; start < content.size();) {
+    const size_t end = std::min(content.find('\n', start), content.size());
+    std::string_view line = content.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
 // GBK as the format says, UTF-8 where a Linux editor wrote the line.
 std::optional<ListLine> ReadLine(const std::string& raw, const ExistsFunction& exists) {
   const auto gbk = GbkToUtf8(raw);
@@ -107,19 +121,23 @@ std::optional<ListLine> ReadLine(const std::string& raw, const ExistsFunction& e
 
 bool ReadListBytes(const std::string& path, std::string& content, std::string& error) {
   bool notRegular = false;
-  common::File file = OpenRegularFile(path, &notRegular);
+  uint64_t size = 0;
+  common::File file = OpenRegularFile(path, &notRegular, &size);
   if (!file) {
     error = notRegular ? "文件" + path + "不是普通文件!" : "无法打开文件" + path + "!";
     return false;
   }
-  char chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+  // Read straight into the text at the length the file has, then on, should it have grown.
+  content.resize(static_cast<size_t>(std::min<uint64_t>(size, kMaxListFileBytes + 1)));
+  content.resize(std::fread(content.data(), 1, content.size(), file.get()));
+  char chunk[4096];
+  for (size_t got; content.size() <= kMaxListFileBytes &&
+                   (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
     content.append(chunk, got);
-    if (content.size() > kMaxListFileBytes) {
-      error = "文件" + path + "太大，不是列表文件!";
-      return false;
-    }
+  }
+  if (content.size() > kMaxListFileBytes) {
+    error = "文件" + path + "太大，不是列表文件!";
+    return false;
   }
   return true;
 }
@@ -171,18 +189,13 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
   list.MarkSaved();  // an empty list has nothing to lose
   std::string content;
   if (!ReadListBytes(path, content, result.error)) return result;
+  const std::vector<std::string_view> lines = SplitLines(content);
+  list.Reserve(static_cast<int>(std::min<size_t>(lines.size(), GameList::kMaxGames)));
   GameProbe probe(list.Data() == GameData::kWhole);
   const ExistsFunction exists = [&probe](const std::string& p) { return probe.Exists(p); };
-  size_t start = 0;
-  int lineNumber = 0;
-  while (start < content.size()) {
-    size_t end = content.find('\n', start);
-    if (end == std::string::npos) end = content.size();
-    std::string raw = content.substr(start, end - start);
-    start = end + 1;
-    ++lineNumber;
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string raw(lines[i]);
+    const int lineNumber = static_cast<int>(i) + 1;
     const auto line = ReadLine(raw, exists);
     if (!line) {
       list.Clear();

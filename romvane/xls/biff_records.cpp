@@ -9,6 +9,7 @@
 
 using common::AppendU16;
 using common::AppendU32;
+using common::PutU16;
 using common::Utf8ToUtf16;
 
 namespace romvane::biff {
@@ -29,67 +30,74 @@ void AppendRecord(std::vector<uint8_t>& out, uint16_t type, const std::vector<ui
   } while (offset < data.size());
 }
 
-BiffString NarrowBiffString(const std::string& utf8) {
-  BiffString text{Utf8ToUtf16(utf8), false};
-  text.wide =
-      std::any_of(text.units.begin(), text.units.end(), [](char16_t u) { return u > 0xFF; });
-  return text;
+BiffString NarrowBiffString(std::string_view utf8, BiffTextStore& store) {
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+    return BiffString{utf8, {}, false};
+  std::u16string units = Utf8ToUtf16(utf8);
+  if (std::any_of(units.begin(), units.end(), [](char16_t u) { return u > 0xFF; }))
+    return BiffString{{}, store.Keep(std::move(units)), true};
+  return BiffString{store.Keep(std::string(units.begin(), units.end())), {}, false};
 }
+
+namespace {
+
+void AppendUnits(std::vector<uint8_t>& out, const BiffString& text, size_t first, size_t count) {
+  if (!text.wide) {
+    const std::string_view part = text.latin1.substr(first, count);
+    out.insert(out.end(), part.begin(), part.end());
+    return;
+  }
+  for (char16_t unit : text.units.substr(first, count)) AppendU16(out, unit);
+}
+
+}  // namespace
 
 void AppendShortString(std::vector<uint8_t>& out, const BiffString& text) {
-  out.push_back(static_cast<uint8_t>(text.units.size()));
+  out.push_back(static_cast<uint8_t>(text.size()));
   out.push_back(text.wide ? 1 : 0);
-  for (char16_t unit : text.units) {
-    if (text.wide) {
-      AppendU16(out, unit);
-    } else {
-      out.push_back(static_cast<uint8_t>(unit));
-    }
-  }
+  AppendUnits(out, text, 0, text.size());
 }
 
-std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
-                                         const std::vector<BiffString>& strings) {
-  std::vector<std::vector<uint8_t>> records(1);
-  AppendU32(records.back(), textCells);
-  AppendU32(records.back(), static_cast<uint32_t>(strings.size()));
+void AppendSharedStrings(std::vector<uint8_t>& out, uint32_t textCells,
+                         const std::vector<BiffString>& strings) {
+  // Each record's length is filled in once the record is complete.
+  size_t header = out.size();
+  auto begin = [&](uint16_t type) {
+    header = out.size();
+    AppendU16(out, type);
+    AppendU16(out, 0);
+  };
+  auto used = [&] { return out.size() - header - 4; };
+  auto finish = [&] { PutU16(&out[header + 2], static_cast<uint32_t>(used())); };
+  begin(kSst);
+  AppendU32(out, textCells);
+  AppendU32(out, static_cast<uint32_t>(strings.size()));
   // A string header is never left alone at the end of a record: with fewer than this many
   // bytes left, a string that does not fit starts the next record.
   constexpr size_t kMinRoomForSplit = 12;
   for (const BiffString& text : strings) {
     const size_t unitSize = text.wide ? 2 : 1;
-    const size_t count = text.units.size();
-    if (records.back().size() + 3 + count * unitSize > kMaxRecordData &&
-        kMaxRecordData - records.back().size() < kMinRoomForSplit) {
-      records.emplace_back();
+    const size_t count = text.size();
+    if (used() + 3 + count * unitSize > kMaxRecordData &&
+        kMaxRecordData - used() < kMinRoomForSplit) {
+      finish();
+      begin(kContinue);
     }
-    AppendU16(records.back(), static_cast<uint32_t>(count));
-    records.back().push_back(text.wide ? 1 : 0);
+    AppendU16(out, static_cast<uint32_t>(count));
+    out.push_back(text.wide ? 1 : 0);
     size_t done = 0;
     while (done < count) {
-      std::vector<uint8_t>& record = records.back();
-      const size_t fit = std::min((kMaxRecordData - record.size()) / unitSize, count - done);
-      for (size_t i = done; i < done + fit; ++i) {
-        if (text.wide) {
-          AppendU16(record, text.units[i]);
-        } else {
-          record.push_back(static_cast<uint8_t>(text.units[i]));
-        }
-      }
+      const size_t fit = std::min((kMaxRecordData - used()) / unitSize, count - done);
+      AppendUnits(out, text, done, fit);
       done += fit;
       if (done < count) {
-        records.emplace_back();
-        records.back().push_back(text.wide ? 1 : 0);  // the continuation's option byte
+        finish();
+        begin(kContinue);
+        out.push_back(text.wide ? 1 : 0);  // the continuation's option byte
       }
     }
   }
-  std::vector<uint8_t> out;
-  for (size_t i = 0; i < records.size(); ++i) {
-    AppendU16(out, i == 0 ? kSst : kContinue);
-    AppendU16(out, static_cast<uint32_t>(records[i].size()));
-    out.insert(out.end(), records[i].begin(), records[i].end());
-  }
-  return out;
+  finish();
 }
 
 bool IntegerFitsRk(int32_t value) {

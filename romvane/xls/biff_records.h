@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace romvane::biff {
@@ -38,19 +40,37 @@ size_t RecordSize(size_t dataSize);
 void AppendRecord(std::vector<uint8_t>& out, uint16_t type, const std::vector<uint8_t>& data);
 
 // A string of the workbook: 8-bit ("compressed", every unit below 0x100) or 16-bit units.
+// It refers to its characters, which whoever made it keeps.
 struct BiffString {
-  std::u16string units;
+  std::string_view latin1;    // the 8-bit units, when not wide
+  std::u16string_view units;  // the 16-bit units, when wide
   bool wide = false;
+
+  size_t size() const { return wide ? units.size() : latin1.size(); }
 };
-BiffString NarrowBiffString(const std::string& utf8);
+
+// Keeps the converted characters of narrow texts that are not plain ASCII.
+class BiffTextStore {
+ public:
+  std::string_view Keep(std::string latin1) { return latin1_.emplace_back(std::move(latin1)); }
+  std::u16string_view Keep(std::u16string units) { return wide_.emplace_back(std::move(units)); }
+
+ private:
+  std::deque<std::string> latin1_;
+  std::deque<std::u16string> wide_;
+};
+
+// A narrow (UTF-8) text as the workbook stores it: 8-bit when every character is below
+// U+0100, else 16-bit. ASCII text refers to utf8 itself; other text is kept in store.
+BiffString NarrowBiffString(std::string_view utf8, BiffTextStore& store);
 // Count byte, option byte and characters, as sheet and font names are written.
 void AppendShortString(std::vector<uint8_t>& out, const BiffString& text);
 
-// The SST record and its CONTINUE records, headers included. Strings are never cut inside
-// their 3-byte header; a cut string resumes after a repeated option byte, and a wide string
-// is cut between whole characters.
-std::vector<uint8_t> SharedStringRecords(uint32_t textCells,
-                                         const std::vector<BiffString>& strings);
+// Appends the SST record and its CONTINUE records. Strings are never cut inside their
+// 3-byte header; a cut string resumes after a repeated option byte, and a wide string is
+// cut between whole characters.
+void AppendSharedStrings(std::vector<uint8_t>& out, uint32_t textCells,
+                         const std::vector<BiffString>& strings);
 
 // RK values: a compact 30-bit form of a number in cell records.
 bool IntegerFitsRk(int32_t value);

@@ -24,10 +24,11 @@ ExportResult WriteListWorkbook(const std::vector<GameEntry>& games, const std::s
   book.NewBook(1);
   book.RenameSheet("Sheet1", kSheetName);
   BookSheet* sheet = book.SheetByName(kSheetName);
+  const size_t written = std::min(games.size(), kMaxExportedGames);
+  sheet->Reserve(static_cast<int>(written) + 1, static_cast<int>(kHeaders.size()));
   for (size_t col = 0; col < kHeaders.size(); ++col) {
     sheet->Cell(0, static_cast<int>(col))->SetText(kHeaders[col]);
   }
-  const size_t written = std::min(games.size(), kMaxExportedGames);
   for (size_t i = 0; i < written; ++i) {
     const GameEntry& game = games[i];
     const int r = static_cast<int>(i) + 1;

@@ -1,6 +1,7 @@
 #include "xls/spreadsheet_book.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace romvane {
 
@@ -16,41 +17,75 @@ void BookCell::SetNumber(double value) {
   number_ = value;
 }
 
+// A text beyond 4 G units is cut here; such a text is far over what a workbook takes, and
+// saving refuses it all the same.
 void BookCell::SetText(std::string_view text) {
   Clear();
   if (text.empty()) return;
   kind_ = CellKind::Text;
-  text_ = text;
+  offset_ = sheet_->narrowTexts_.size();
+  length_ = static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX));
+  sheet_->narrowTexts_.append(text.substr(0, length_));
 }
 
 void BookCell::SetWideText(std::u16string_view text) {
   Clear();
   if (text.empty()) return;
   kind_ = CellKind::WideText;
-  wideText_ = text;
+  offset_ = sheet_->wideTexts_.size();
+  length_ = static_cast<uint32_t>(std::min<size_t>(text.size(), UINT32_MAX));
+  sheet_->wideTexts_.append(text.substr(0, length_));
 }
 
 void BookCell::Clear() {
   kind_ = CellKind::Empty;
-  integer_ = 0;
+  length_ = 0;
   number_ = 0;
-  text_.clear();
-  wideText_.clear();
+}
+
+std::string_view BookCell::Text() const {
+  if (kind_ != CellKind::Text) return {};
+  return std::string_view(sheet_->narrowTexts_).substr(offset_, length_);
+}
+
+std::u16string_view BookCell::WideText() const {
+  if (kind_ != CellKind::WideText) return {};
+  return std::u16string_view(sheet_->wideTexts_).substr(offset_, length_);
 }
 
 BookCell* BookSheet::Cell(int row, int col) {
   if (row < 0 || row >= kMaxRows || col < 0 || col >= kMaxColumns) return nullptr;
   if (col >= colCount_) {
+    // Every row gets the new columns: the rows move apart in place, the last row first,
+    // so no cell is overwritten before it has moved.
+    const size_t oldCols = static_cast<size_t>(colCount_);
+    const size_t newCols = static_cast<size_t>(col) + 1;
+    cells_.resize(static_cast<size_t>(rowCount_) * newCols, BookCell(this));
+    for (size_t at = cells_.size(); at-- > 0;) {
+      const size_t r = at / newCols;
+      const size_t c = at % newCols;
+      cells_[at] = c < oldCols ? cells_[r * oldCols + c] : BookCell(this);
+    }
     colCount_ = col + 1;
-    for (std::vector<BookCell>& cells : rows_) cells.resize(static_cast<size_t>(colCount_));
   }
-  while (row >= RowCount()) rows_.emplace_back(static_cast<size_t>(colCount_));
-  return &rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  if (row >= rowCount_) {
+    rowCount_ = row + 1;
+    cells_.resize(static_cast<size_t>(rowCount_) * static_cast<size_t>(colCount_), BookCell(this));
+  }
+  return &cells_[static_cast<size_t>(row) * static_cast<size_t>(colCount_) +
+                 static_cast<size_t>(col)];
 }
 
 const BookCell* BookSheet::CellAt(int row, int col) const {
-  if (row < 0 || row >= RowCount() || col < 0 || col >= colCount_) return nullptr;
-  return &rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+  if (row < 0 || row >= rowCount_ || col < 0 || col >= colCount_) return nullptr;
+  return &cells_[static_cast<size_t>(row) * static_cast<size_t>(colCount_) +
+                 static_cast<size_t>(col)];
+}
+
+void BookSheet::Reserve(int rows, int cols) {
+  rows = std::clamp(rows, 0, kMaxRows);
+  cols = std::clamp(std::max(cols, colCount_), 0, kMaxColumns);
+  cells_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(cols));
 }
 
 void SpreadsheetBook::NewBook(int sheetCount) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 
 #include "common/le_bytes.h"
@@ -23,58 +24,45 @@ using namespace biff;
 
 constexpr int kRowsPerBlock = 32;
 constexpr size_t kRowRecordSize = 20;
-constexpr uint32_t kUnknownRow = 100000;
-constexpr uint32_t kUnknownColumn = 1000;
 constexpr uint16_t kSheetSelected = 0x0200;
 constexpr size_t kFontCount = 4;
 constexpr size_t kXfCount = 21;
 constexpr size_t kStyleCount = 6;
+constexpr size_t kLargestCellRecord = 18;  // a NUMBER record; a text or an RK value takes less
 
-// The rows of 32 consecutive sheet rows: ROW records, cell records, and the DBCELL that
-// lets a reader find them.
-struct RowBlock {
-  std::vector<uint16_t> rows;          // rows with at least one cell, in order
-  std::vector<uint32_t> rowCellBytes;  // size of each such row's cell records
-  std::vector<uint8_t> cells;          // cell records, headers included
-};
-
-struct SheetTable {
-  uint32_t firstRow = kUnknownRow;
+// Where a sheet's cells are: rows and columns up to the sheet's counts, and the first row
+// and column that hold anything.
+struct SheetExtent {
+  uint32_t firstRow = 0;
   uint32_t rowsEnd = 0;
-  uint32_t firstColumn = kUnknownColumn;
+  uint32_t firstColumn = 0;
   uint32_t columnsEnd = 0;
-  std::vector<RowBlock> blocks;
-  uint64_t position = 0;  // of the sheet's BOF in the stream
-  uint64_t size = 0;
+  size_t cells = 0;  // that are not empty
 };
 
 // Shared strings, one lookup per text width: a narrow and a wide text never share an entry.
+// The keys are the sheets' own texts, which stay put while the stream is built. Every text
+// cell's string index is kept in the order the cells are written.
 class StringTable {
  public:
-  void Reserve(size_t texts) {
-    narrow_.reserve(texts);
-    wide_.reserve(texts);
-    strings.reserve(texts);
-  }
-  uint32_t AddNarrow(const std::string& text) {
-    ++textCells;
+  void AddNarrow(std::string_view text) {
     auto [it, added] = narrow_.try_emplace(text, static_cast<uint32_t>(strings.size()));
-    if (added) strings.push_back(NarrowBiffString(text));
-    return it->second;
+    if (added) strings.push_back(NarrowBiffString(text, store_));
+    cellIndexes.push_back(it->second);
   }
-  uint32_t AddWide(const std::u16string& text) {
-    ++textCells;
+  void AddWide(std::u16string_view text) {
     auto [it, added] = wide_.try_emplace(text, static_cast<uint32_t>(strings.size()));
-    if (added) strings.push_back(BiffString{text, true});
-    return it->second;
+    if (added) strings.push_back(BiffString{{}, text, true});
+    cellIndexes.push_back(it->second);
   }
 
-  uint32_t textCells = 0;
   std::vector<BiffString> strings;
+  std::vector<uint32_t> cellIndexes;
 
  private:
-  std::unordered_map<std::string, uint32_t> narrow_;
-  std::unordered_map<std::u16string, uint32_t> wide_;
+  std::unordered_map<std::string_view, uint32_t> narrow_;
+  std::unordered_map<std::u16string_view, uint32_t> wide_;
+  BiffTextStore store_;
 };
 
 class RecordData {
@@ -98,14 +86,6 @@ RecordData Bof(uint16_t substream) {
   RecordData d;
   d.U16(0x0600).U16(substream).U16(6560).U16(1997).U32(0x0000C0C9).U32(0x00000306);
   return d;
-}
-
-uint64_t GlobalsFixedSize() {
-  RecordData font;
-  font.U16(0).U16(0).U16(0).U16(0).U16(0).U32(0);
-  AppendShortString(font.bytes, BiffString{u"Arial", true});
-  return RecordSize(16) + RecordSize(18) + kFontCount * RecordSize(font.bytes.size()) +
-         kXfCount * RecordSize(20) + kStyleCount * RecordSize(4) + RecordSize(0);
 }
 
 // Cell records are small and many: each is put together in place, never continued.
@@ -156,18 +136,17 @@ std::optional<uint32_t> RkOf(const BookCell& cell) {
 }
 
 // Appends the records of the cell at (r, c): a text, a number, or a run of neighbouring
-// numbers of one kind that all have an RK form. Returns the column after them.
+// numbers of one kind that all have an RK form. Returns the column after them. Text cells
+// take their string indexes from nextText on.
 int AppendCells(std::vector<uint8_t>& out, const BookSheet& sheet, int r, int c,
-                StringTable& strings) {
+                const uint32_t*& nextText) {
   const BookCell& cell = *sheet.CellAt(r, c);
   const CellKind kind = cell.Kind();
   if (kind == CellKind::Text || kind == CellKind::WideText) {
-    const uint32_t index =
-        kind == CellKind::Text ? strings.AddNarrow(cell.Text()) : strings.AddWide(cell.WideText());
     uint8_t data[10] = {};
     PutU16(data, static_cast<uint32_t>(r));
     PutU16(data + 2, static_cast<uint32_t>(c));
-    PutU32(data + 6, index);
+    PutU32(data + 6, *nextText++);
     AppendSmallRecord(out, kLabelSst, data);
     return c + 1;
   }
@@ -187,78 +166,99 @@ int AppendCells(std::vector<uint8_t>& out, const BookSheet& sheet, int r, int c,
   return end;
 }
 
-// Turns the sheet's cells into row blocks of records, adding its texts to the table.
-SheetTable BuildCellTable(const BookSheet& sheet, StringTable& strings) {
-  SheetTable table;
-  const int rowCount = sheet.RowCount();
-  const int colCount = sheet.ColCount();
-  table.rowsEnd = static_cast<uint32_t>(rowCount);
-  table.columnsEnd = static_cast<uint32_t>(colCount);
-  table.blocks.resize(static_cast<size_t>((rowCount + kRowsPerBlock - 1) / kRowsPerBlock));
-  for (int r = 0; r < rowCount; ++r) {
-    RowBlock& block = table.blocks[static_cast<size_t>(r / kRowsPerBlock)];
-    const size_t rowStart = block.cells.size();
-    for (int c = 0; c < colCount;) {
-      if (sheet.CellAt(r, c)->Kind() == CellKind::Empty) {
+// Adds the sheet's texts to the table, in the order its cells are written, and finds where
+// its cells are.
+SheetExtent GatherSheet(const BookSheet& sheet, StringTable& strings) {
+  SheetExtent extent;
+  extent.rowsEnd = static_cast<uint32_t>(sheet.RowCount());
+  extent.columnsEnd = static_cast<uint32_t>(sheet.ColCount());
+  uint32_t firstRow = UINT32_MAX;
+  uint32_t firstColumn = UINT32_MAX;
+  for (int r = 0; r < sheet.RowCount(); ++r) {
+    for (int c = 0; c < sheet.ColCount(); ++c) {
+      const BookCell& cell = *sheet.CellAt(r, c);
+      if (cell.Kind() == CellKind::Empty) continue;
+      ++extent.cells;
+      firstRow = std::min(firstRow, static_cast<uint32_t>(r));
+      firstColumn = std::min(firstColumn, static_cast<uint32_t>(c));
+      if (cell.Kind() == CellKind::Text) strings.AddNarrow(cell.Text());
+      if (cell.Kind() == CellKind::WideText) strings.AddWide(cell.WideText());
+    }
+  }
+  if (extent.cells > 0) {
+    extent.firstRow = firstRow;
+    extent.firstColumn = firstColumn;
+  }
+  return extent;
+}
+
+bool RowHasCells(const BookSheet& sheet, int r) {
+  for (int c = 0; c < sheet.ColCount(); ++c) {
+    if (sheet.CellAt(r, c)->Kind() != CellKind::Empty) return true;
+  }
+  return false;
+}
+
+// One block of 32 sheet rows: ROW records for the rows that hold anything, their cell
+// records, and the DBCELL that lets a reader find them. Returns where the DBCELL starts.
+size_t AppendRowBlock(std::vector<uint8_t>& out, const BookSheet& sheet, int first,
+                      uint32_t columnsEnd, const uint32_t*& nextText) {
+  const int end = std::min(first + kRowsPerBlock, sheet.RowCount());
+  const size_t start = out.size();
+  std::array<uint16_t, kRowsPerBlock> rows;
+  size_t rowCount = 0;
+  for (int r = first; r < end; ++r) {
+    if (!RowHasCells(sheet, r)) continue;
+    rows[rowCount++] = static_cast<uint16_t>(r);
+    uint8_t data[16] = {};
+    PutU16(data, static_cast<uint32_t>(r));
+    PutU16(data + 4, columnsEnd);
+    PutU16(data + 6, 255);  // height in twips
+    AppendSmallRecord(out, kRow, data);
+  }
+  std::array<uint32_t, kRowsPerBlock> rowCellBytes;
+  for (size_t i = 0; i < rowCount; ++i) {
+    const size_t rowStart = out.size();
+    for (int c = 0; c < sheet.ColCount();) {
+      if (sheet.CellAt(rows[i], c)->Kind() == CellKind::Empty) {
         ++c;
         continue;
       }
-      if (table.firstRow == kUnknownRow) table.firstRow = static_cast<uint32_t>(r);
-      table.firstColumn = std::min(table.firstColumn, static_cast<uint32_t>(c));
-      if (block.cells.size() == rowStart) block.rows.push_back(static_cast<uint16_t>(r));
-      c = AppendCells(block.cells, sheet, r, c, strings);
+      c = AppendCells(out, sheet, rows[i], c, nextText);
     }
-    if (block.cells.size() != rowStart)
-      block.rowCellBytes.push_back(static_cast<uint32_t>(block.cells.size() - rowStart));
+    rowCellBytes[i] = static_cast<uint32_t>(out.size() - rowStart);
   }
-  if (table.firstRow == kUnknownRow) table.firstRow = 0;
-  if (table.firstColumn == kUnknownColumn) table.firstColumn = 0;
-
-  table.size = RecordSize(16) + RecordSize(16 + 4 * table.blocks.size()) + RecordSize(14) +
-               RecordSize(18) + RecordSize(0);
-  for (const RowBlock& block : table.blocks) {
-    table.size += kRowRecordSize * block.rows.size() + block.cells.size() +
-                  RecordSize(4 + 2 * block.rows.size());
+  // DBCELL: back to the first ROW record, then from the second ROW record to the first
+  // row's cells, and from each row's cells to the next row's.
+  const size_t dbCell = out.size();
+  const size_t rowBytes = kRowRecordSize * rowCount;
+  RecordData d;
+  d.U32(static_cast<uint32_t>(dbCell - start));
+  for (size_t i = 0; i < rowCount; ++i) {
+    d.U16(i == 0 ? static_cast<uint32_t>(rowBytes - kRowRecordSize) : rowCellBytes[i - 1]);
   }
-  return table;
+  AppendRecord(out, kDbCell, d.bytes);
+  return dbCell;
 }
 
-void AppendSheet(std::vector<uint8_t>& out, const SheetTable& table, bool firstSheet) {
+void AppendSheet(std::vector<uint8_t>& out, const BookSheet& sheet, const SheetExtent& extent,
+                 bool firstSheet, const uint32_t*& nextText) {
   AppendRecord(out, kBof, Bof(0x0010).bytes);
-  // Each block's DBCELL follows its ROW and cell records.
-  uint64_t p =
-      table.position + RecordSize(16) + RecordSize(16 + 4 * table.blocks.size()) + RecordSize(14);
+  // The INDEX lists each block's DBCELL position, filled in as the blocks are written.
+  const size_t blocks = static_cast<size_t>((sheet.RowCount() + kRowsPerBlock - 1) / kRowsPerBlock);
   RecordData index;
-  index.U32(0).U32(table.firstRow).U32(table.rowsEnd).U32(0);
-  for (const RowBlock& block : table.blocks) {
-    const uint64_t rowsAndCells = kRowRecordSize * block.rows.size() + block.cells.size();
-    index.U32(static_cast<uint32_t>(p + rowsAndCells));
-    p += rowsAndCells + RecordSize(4 + 2 * block.rows.size());
-  }
+  index.U32(0).U32(extent.firstRow).U32(extent.rowsEnd).U32(0);
+  const size_t dbCellPositions = out.size() + 4 + index.bytes.size();
+  index.bytes.resize(index.bytes.size() + 4 * blocks);
   AppendRecord(out, kIndex, index.bytes);
   RecordData dimensions;
-  dimensions.U32(table.firstRow).U32(table.rowsEnd).U16(table.firstColumn);
-  dimensions.U16(table.columnsEnd).U16(0);
+  dimensions.U32(extent.firstRow).U32(extent.rowsEnd).U16(extent.firstColumn);
+  dimensions.U16(extent.columnsEnd).U16(0);
   AppendRecord(out, kDimensions, dimensions.bytes);
-
-  for (const RowBlock& block : table.blocks) {
-    for (uint16_t row : block.rows) {
-      uint8_t data[16] = {};
-      PutU16(data, row);
-      PutU16(data + 4, table.columnsEnd);
-      PutU16(data + 6, 255);  // height in twips
-      AppendSmallRecord(out, kRow, data);
-    }
-    out.insert(out.end(), block.cells.begin(), block.cells.end());
-    // DBCELL: back to the first ROW record, then from the second ROW record to the first
-    // row's cells, and from each row's cells to the next row's.
-    const size_t rowBytes = kRowRecordSize * block.rows.size();
-    RecordData d;
-    d.U32(static_cast<uint32_t>(rowBytes + block.cells.size()));
-    for (size_t i = 0; i < block.rows.size(); ++i) {
-      d.U16(i == 0 ? static_cast<uint32_t>(rowBytes - kRowRecordSize) : block.rowCellBytes[i - 1]);
-    }
-    AppendRecord(out, kDbCell, d.bytes);
+  for (size_t b = 0; b < blocks; ++b) {
+    const size_t dbCell = AppendRowBlock(out, sheet, static_cast<int>(b) * kRowsPerBlock,
+                                         extent.columnsEnd, nextText);
+    PutU32(&out[dbCellPositions + 4 * b], static_cast<uint32_t>(dbCell));
   }
   RecordData window2;
   const uint16_t options = firstSheet ? 0x06B6 : 0x06B6 & ~kSheetSelected;
@@ -267,15 +267,18 @@ void AppendSheet(std::vector<uint8_t>& out, const SheetTable& table, bool firstS
   AppendRecord(out, kEof, {});
 }
 
-void AppendGlobals(std::vector<uint8_t>& out, const std::vector<BiffString>& sheetNames,
-                   const std::vector<SheetTable>& tables, const std::vector<uint8_t>& sst) {
+// The globals: the book's window, fonts, formats and styles, a BOUNDSHEET for each sheet
+// and the shared strings. Returns where each BOUNDSHEET's sheet position goes.
+std::vector<size_t> AppendGlobals(std::vector<uint8_t>& out,
+                                  const std::vector<BiffString>& sheetNames,
+                                  const StringTable& strings) {
   AppendRecord(out, kBof, Bof(0x0005).bytes);
   RecordData window1;
   window1.U16(120).U16(120).U16(15135).U16(9300).U16(0x0038).U16(0).U16(0).U16(1).U16(600);
   AppendRecord(out, kWindow1, window1.bytes);
   RecordData font;
   font.U16(200).U16(0).U16(0x7FFF).U16(400).U16(0).U32(0);
-  AppendShortString(font.bytes, BiffString{u"Arial", true});
+  AppendShortString(font.bytes, BiffString{{}, u"Arial", true});
   for (size_t i = 0; i < kFontCount; ++i) AppendRecord(out, kFont, font.bytes);
   RecordData xf;
   xf.U16(0).U16(0).U16(0xFFF5).U8(0x20).U8(0).U8(0).U8(0).U32(0).U32(0).U16(0x20C0);
@@ -283,62 +286,70 @@ void AppendGlobals(std::vector<uint8_t>& out, const std::vector<BiffString>& she
   RecordData style;
   style.U16(0x8000).U8(0).U8(0xFF);
   for (size_t i = 0; i < kStyleCount; ++i) AppendRecord(out, kStyle, style.bytes);
-  for (size_t s = 0; s < tables.size(); ++s) {
+  std::vector<size_t> sheetPositions;
+  for (const BiffString& name : sheetNames) {
     RecordData sheet;
-    sheet.U32(static_cast<uint32_t>(tables[s].position)).U8(0).U8(0);
-    AppendShortString(sheet.bytes, sheetNames[s]);
+    sheet.U32(0).U8(0).U8(0);
+    AppendShortString(sheet.bytes, name);
+    sheetPositions.push_back(out.size() + 4);
     AppendRecord(out, kBoundSheet, sheet.bytes);
   }
-  out.insert(out.end(), sst.begin(), sst.end());
+  AppendSharedStrings(out, static_cast<uint32_t>(strings.cellIndexes.size()), strings.strings);
   AppendRecord(out, kEof, {});
+  return sheetPositions;
+}
+
+// Room enough for the whole stream, so it is written without ever moving: what is not
+// used is never touched.
+size_t StreamSizeBound(const std::vector<std::unique_ptr<BookSheet>>& sheets,
+                       const std::vector<SheetExtent>& extents, const StringTable& strings) {
+  size_t bytes = 4096;  // the globals' fixed records and the sheet names
+  for (const BiffString& text : strings.strings) bytes += 3 + 2 * text.size();
+  bytes += bytes / kMaxRecordData * 8;  // CONTINUE headers and repeated option bytes
+  for (size_t s = 0; s < sheets.size(); ++s) {
+    const size_t rows = static_cast<size_t>(sheets[s]->RowCount());
+    bytes += 256 + rows * (kRowRecordSize + 2 + 4) + extents[s].cells * kLargestCellRecord;
+  }
+  return bytes;
 }
 
 }  // namespace
 
 bool SpreadsheetBook::BuildStream(std::vector<uint8_t>& stream) {
   stream.clear();
+  BiffTextStore nameStore;
   std::vector<BiffString> sheetNames;
   for (const std::unique_ptr<BookSheet>& sheet : sheets_) {
-    sheetNames.push_back(NarrowBiffString(sheet->Name()));
-    if (sheetNames.back().units.size() > kMaxShortStringChars) {
+    sheetNames.push_back(NarrowBiffString(sheet->Name(), nameStore));
+    if (sheetNames.back().size() > kMaxShortStringChars) {
       error_ = "Sheet name too long (more than 255 characters)\n";
       return false;
     }
   }
   StringTable strings;
-  size_t cells = 0;
+  std::vector<SheetExtent> extents;
   for (const std::unique_ptr<BookSheet>& sheet : sheets_)
-    cells += static_cast<size_t>(sheet->RowCount()) * static_cast<size_t>(sheet->ColCount());
-  strings.Reserve(cells);
-  std::vector<SheetTable> tables;
-  for (const std::unique_ptr<BookSheet>& sheet : sheets_) {
-    tables.push_back(BuildCellTable(*sheet, strings));
-  }
+    extents.push_back(GatherSheet(*sheet, strings));
   for (const BiffString& text : strings.strings) {
-    if (text.units.size() > kMaxStringChars) {
+    if (text.size() > kMaxStringChars) {
       error_ = "Text too long for the workbook (more than 65535 characters)\n";
       return false;
     }
   }
-  const std::vector<uint8_t> sst = SharedStringRecords(strings.textCells, strings.strings);
-
-  // Positions: the sheets follow the globals in book order.
-  uint64_t position = GlobalsFixedSize() + sst.size();
-  for (const BiffString& name : sheetNames)
-    position += RecordSize(6 + 2 + name.units.size() * (name.wide ? 2 : 1));
-  for (SheetTable& table : tables) {
-    table.position = position;
-    position += table.size;
-  }
-  if (position > CompoundFile::kMaxStreamSize) {
+  const size_t bound = StreamSizeBound(sheets_, extents, strings);
+  if (bound > 4 * CompoundFile::kMaxStreamSize) {  // far beyond what the stream may hold
     error_ = "Workbook too large\n";
     return false;
   }
-
-  stream.reserve(position);
-  AppendGlobals(stream, sheetNames, tables, sst);
-  for (size_t s = 0; s < tables.size(); ++s) AppendSheet(stream, tables[s], s == 0);
-  if (stream.size() != position) {  // every size above must match the bytes written
+  stream.reserve(bound);
+  const std::vector<size_t> sheetPositions = AppendGlobals(stream, sheetNames, strings);
+  const uint32_t* nextText = strings.cellIndexes.data();
+  for (size_t s = 0; s < sheets_.size(); ++s) {
+    PutU32(&stream[sheetPositions[s]], static_cast<uint32_t>(stream.size()));
+    AppendSheet(stream, *sheets_[s], extents[s], s == 0, nextText);
+  }
+  if (stream.size() > CompoundFile::kMaxStreamSize) {
+    stream.clear();
     error_ = "Workbook too large\n";
     return false;
   }

@@ -31,6 +31,8 @@ Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8
 // is written through to its file, an existing file keeps its mode, and a device or pipe
 // (such as /dev/null) takes the bytes directly; a folder is refused.
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes);
+// The same for a file made of parts, one after the other.
+Result WriteFileReplacing(const std::string& path, std::span<const std::span<const uint8_t>> parts);
 
 // One file of a set that belongs together.
 struct FileContents {

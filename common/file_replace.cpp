@@ -17,7 +17,7 @@ namespace {
 
 struct Piece {
   const std::string* path;
-  std::span<const uint8_t> bytes;
+  std::span<const std::span<const uint8_t>> parts;  // the contents, one after the other
   WriteTarget target;
   std::string temp;    // the new contents, beside the target
   std::string backup;  // a second name for the old file while the set is renamed
@@ -35,7 +35,7 @@ void RemoveQuietly(std::string& path) {
 Result WriteBeside(Piece& piece) {
   const int fd = CreateFileBeside(piece.target, piece.temp);
   if (fd < 0) return Failure(*piece.path, errno);
-  bool ok = WriteAllBytes(fd, piece.bytes);
+  bool ok = WriteAllParts(fd, piece.parts);
   const int error = errno;
   ok = close(fd) == 0 && ok;
   if (!ok) {
@@ -47,10 +47,10 @@ Result WriteBeside(Piece& piece) {
 
 // A device or pipe takes the bytes directly; path is the name the caller gave.
 Result WriteStream(const std::string& path, const std::string& stream,
-                   std::span<const uint8_t> bytes) {
+                   std::span<const std::span<const uint8_t>> parts) {
   const int fd = OpenStreamForWriting(stream);
   if (fd < 0) return Failure(path, errno);
-  const bool ok = WriteAllBytes(fd, bytes);
+  const bool ok = WriteAllParts(fd, parts);
   const int error = errno;
   close(fd);
   return ok ? Result::Ok() : Failure(path, error ? error : EIO);
@@ -134,7 +134,7 @@ Result WritePieces(std::vector<Piece>& pieces) {
   // they come before any file is replaced.
   for (const Piece& piece : pieces) {
     if (piece.target.kind != WriteTargetKind::kStream) continue;
-    if (Result r = WriteStream(*piece.path, piece.target.path, piece.bytes); !r) {
+    if (Result r = WriteStream(*piece.path, piece.target.path, piece.parts); !r) {
       dropTemps();
       return r;
     }
@@ -145,17 +145,25 @@ Result WritePieces(std::vector<Piece>& pieces) {
 }  // namespace
 
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes) {
+  const std::span<const uint8_t> one[] = {bytes};
+  return WriteFileReplacing(path, one);
+}
+
+Result WriteFileReplacing(const std::string& path,
+                          std::span<const std::span<const uint8_t>> parts) {
   std::vector<Piece> pieces(1);
   pieces[0].path = &path;
-  pieces[0].bytes = bytes;
+  pieces[0].parts = parts;
   return WritePieces(pieces);
 }
 
 Result WriteFilesTogether(std::span<const FileContents> files) {
+  std::vector<std::span<const uint8_t>> contents;
+  for (const FileContents& file : files) contents.emplace_back(file.bytes);
   std::vector<Piece> pieces(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
     pieces[i].path = &files[i].path;
-    pieces[i].bytes = files[i].bytes;
+    pieces[i].parts = std::span(&contents[i], 1);
   }
   return WritePieces(pieces);
 }
@@ -213,7 +221,8 @@ Result PendingFile::Patch(uint64_t offset, std::span<const uint8_t> bytes) {
 
 Result PendingFile::Commit() {
   if (stream_) {
-    Result written = WriteStream(path_, target_, held_);
+    const std::span<const uint8_t> held[] = {held_};
+    Result written = WriteStream(path_, target_, held);
     held_.clear();
     return written;
   }

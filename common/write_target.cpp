@@ -1,12 +1,16 @@
 #include "common/write_target.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <vector>
 
 namespace common {
 
@@ -128,12 +132,29 @@ int CreateFileBeside(const WriteTarget& target, std::string& createdPath) {
 }
 
 bool WriteAllBytes(int fd, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+  const std::span<const uint8_t> one[] = {bytes};
+  return WriteAllParts(fd, one);
+}
+
+bool WriteAllParts(int fd, std::span<const std::span<const uint8_t>> parts) {
+  std::vector<iovec> pending;
+  for (std::span<const uint8_t> part : parts) {
+    if (!part.empty()) pending.push_back({const_cast<uint8_t*>(part.data()), part.size()});
+  }
+  for (size_t first = 0; first < pending.size();) {
+    const auto count = static_cast<int>(std::min<size_t>(pending.size() - first, IOV_MAX));
+    const ssize_t n = writev(fd, &pending[first], count);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    done += static_cast<size_t>(n);
+    // Past what was written: whole parts, then into the part it stopped in.
+    for (auto done = static_cast<size_t>(n); done > 0;) {
+      iovec& part = pending[first];
+      const size_t step = std::min(done, part.iov_len);
+      part.iov_base = static_cast<uint8_t*>(part.iov_base) + step;
+      part.iov_len -= step;
+      done -= step;
+      if (part.iov_len == 0) ++first;
+    }
   }
   return true;
 }

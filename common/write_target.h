@@ -45,6 +45,8 @@ int CreateFileBeside(const WriteTarget& target, std::string& createdPath);
 
 // Writes every byte to the descriptor, continuing after interruptions and short writes.
 bool WriteAllBytes(int fd, std::span<const uint8_t> bytes);
+// The same for parts written one after the other, gathered into as few writes as can be.
+bool WriteAllParts(int fd, std::span<const std::span<const uint8_t>> parts);
 
 // Opens a device or pipe for writing without waiting for a reader (a pipe that nobody
 // reads fails at once). Returns the descriptor, or -1 with errno set.

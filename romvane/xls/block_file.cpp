@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <span>
 
 #include "common/file_io.h"
 #include "common/write_target.h"
@@ -34,22 +35,46 @@ bool BlockFile::Create(const std::string& path) {
   return open_;
 }
 
-bool BlockFile::WriteBlock(uint32_t index, const uint8_t* data) {
+bool BlockFile::Extend(uint32_t index) {
   if (!open_) {
     failed_ = true;
     return false;
   }
-  const size_t at = size_t{index} * kBlockSize;
-  if (bytes_.size() < at + kBlockSize) bytes_.resize(at + kBlockSize, 0);
-  std::memcpy(bytes_.data() + at, data, kBlockSize);
+  if (blocks_.size() <= index) blocks_.resize(size_t{index} + 1);
   committed_ = false;
+  return true;
+}
+
+bool BlockFile::WriteBlock(uint32_t index, const uint8_t* data) {
+  if (!Extend(index)) return false;
+  Slot& slot = blocks_[index];
+  if (slot.copy == nullptr) slot.copy = &copies_.emplace_back();
+  slot.lent = nullptr;
+  std::memcpy(slot.copy->data(), data, kBlockSize);
+  return true;
+}
+
+bool BlockFile::LendBlock(uint32_t index, const uint8_t* data) {
+  if (!Extend(index)) return false;
+  blocks_[index] = Slot{nullptr, data};
   return true;
 }
 
 bool BlockFile::Commit() {
   if (!open_ || failed_) return false;
   if (committed_) return true;
-  if (!common::WriteFileReplacing(path_, bytes_)) {
+  // Neighbouring blocks that lie one after the other in memory go out as one part.
+  static constexpr Block kZeros{};
+  std::vector<std::span<const uint8_t>> parts;
+  for (const Slot& slot : blocks_) {
+    const uint8_t* data = slot.copy ? slot.copy->data() : slot.lent ? slot.lent : kZeros.data();
+    if (!parts.empty() && parts.back().data() + parts.back().size() == data) {
+      parts.back() = std::span(parts.back().data(), parts.back().size() + kBlockSize);
+    } else {
+      parts.emplace_back(data, kBlockSize);
+    }
+  }
+  if (!common::WriteFileReplacing(path_, parts)) {
     failed_ = true;
     return false;
   }
@@ -58,8 +83,9 @@ bool BlockFile::Commit() {
 }
 
 void BlockFile::Close() {
-  bytes_.clear();
-  bytes_.shrink_to_fit();
+  blocks_.clear();
+  blocks_.shrink_to_fit();
+  copies_.clear();
   path_.clear();
   open_ = false;
   failed_ = false;

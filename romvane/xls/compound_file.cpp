@@ -87,6 +87,15 @@ int CompoundFile::MakeStream(std::string_view name) {
 }
 
 int CompoundFile::WriteStream(std::string_view name, const uint8_t* bytes, size_t size) {
+  return PutStream(name, bytes, size, false);
+}
+
+int CompoundFile::WriteStream(std::string_view name, std::vector<uint8_t> bytes) {
+  const std::vector<uint8_t>& kept = kept_.emplace_back(std::move(bytes));
+  return PutStream(name, kept.data(), kept.size(), true);
+}
+
+int CompoundFile::PutStream(std::string_view name, const uint8_t* bytes, size_t size, bool lend) {
   if (directory_.empty()) return kCfbWriteFailed;
   ParsedPath path;
   if (ParsePath(name, path) != kCfbOk) return kCfbNoEntry;
@@ -116,7 +125,7 @@ int CompoundFile::WriteStream(std::string_view name, const uint8_t* bytes, size_
   if (isMini) {
     written = WriteMiniStream(stream, bytes, size) && written;
   } else {
-    written = WriteSectorChain(stream.start, bytes, size) && written;
+    written = WriteSectorChain(stream.start, bytes, size, lend) && written;
   }
   stream.size = size;
   written = WriteTables() && written;
@@ -137,6 +146,7 @@ void CompoundFile::Close() {
   miniFatSectors_.clear();
   directorySectors_.clear();
   miniStream_.clear();
+  kept_.clear();
   fatFreeHint_ = miniFreeHint_ = 0;
   current_ = 0;
 }

@@ -68,8 +68,10 @@ class CompoundFile {
   // Adds an empty stream. A name starting with "\" starts at the root; further "\"
   // separators name storages on the way, created when missing.
   int MakeStream(std::string_view name);
-  // Replaces the content of the named stream.
+  // Replaces the content of the named stream with a copy of the bytes.
   int WriteStream(std::string_view name, const uint8_t* bytes, size_t size);
+  // The same without a copy: the container keeps the bytes until it is closed.
+  int WriteStream(std::string_view name, std::vector<uint8_t> bytes);
   // Makes everything written so far the file at the path. False when a write failed.
   bool Commit();
   // Forgets the container and closes the file; changes not committed are dropped.
@@ -93,7 +95,9 @@ class CompoundFile {
   void GrowFat();
   void FreeChain(uint32_t start, std::vector<uint32_t>& table, size_t& freeHint);
   std::vector<uint32_t> ChainOf(uint32_t start, const std::vector<uint32_t>& table) const;
-  bool WriteSectorChain(uint32_t& start, const uint8_t* bytes, size_t size);
+  int PutStream(std::string_view name, const uint8_t* bytes, size_t size, bool lend);
+  // With lend, whole sectors are lent to the file rather than copied.
+  bool WriteSectorChain(uint32_t& start, const uint8_t* bytes, size_t size, bool lend = false);
   bool WriteMiniStream(DirectoryEntry& stream, const uint8_t* bytes, size_t size);
   void EnsureDirectorySectors();
 
@@ -109,8 +113,9 @@ class CompoundFile {
   std::vector<uint32_t> difatSectors_;    // the DIFAT sectors beyond the header, in order
   std::vector<uint32_t> miniFatSectors_;  // the mini FAT's sector chain
   std::vector<uint32_t> directorySectors_;
-  std::vector<uint8_t> miniStream_;  // content of the mini stream, 64 bytes per mini sector
-  size_t fatFreeHint_ = 0;           // no free FAT entry below this index
+  std::vector<uint8_t> miniStream_;         // content of the mini stream, 64 bytes per mini sector
+  std::vector<std::vector<uint8_t>> kept_;  // stream contents the file holds without a copy
+  size_t fatFreeHint_ = 0;                  // no free FAT entry below this index
   size_t miniFreeHint_ = 0;
   uint32_t current_ = 0;  // the current storage
 };

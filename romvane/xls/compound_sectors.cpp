@@ -69,7 +69,7 @@ std::vector<uint32_t> CompoundFile::ChainOf(uint32_t start,
 
 // Rewrites a chain to hold size bytes: existing sectors are kept in order, new ones are the
 // lowest free, surplus ones are freed.
-bool CompoundFile::WriteSectorChain(uint32_t& start, const uint8_t* bytes, size_t size) {
+bool CompoundFile::WriteSectorChain(uint32_t& start, const uint8_t* bytes, size_t size, bool lend) {
   std::vector<uint32_t> chain = ChainOf(start, fat_);
   const size_t needed = CeilDiv(size, kSectorSize);
   for (size_t i = needed; i < chain.size(); ++i) {
@@ -93,6 +93,10 @@ bool CompoundFile::WriteSectorChain(uint32_t& start, const uint8_t* bytes, size_
   for (size_t i = 0; i < chain.size(); ++i) {
     const size_t offset = i * kSectorSize;
     const size_t count = std::min<size_t>(kSectorSize, size - offset);
+    if (lend && count == kSectorSize) {
+      written = file_.LendBlock(chain[i] + 1, bytes + offset) && written;
+      continue;
+    }
     if (count < kSectorSize) block.fill(0);
     std::memcpy(block.data(), bytes + offset, count);
     written = WriteBlock(chain[i], block.data()) && written;

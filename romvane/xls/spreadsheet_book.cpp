@@ -138,15 +138,17 @@ bool SpreadsheetBook::SaveAs(const std::string& path) {
     error_ = "Can't create file " + path + "\n";
     return false;
   }
-  return WriteStream(stream);
+  return WriteStream(std::move(stream));
 }
 
-bool SpreadsheetBook::WriteStream(const std::vector<uint8_t>& stream) {
-  if (file_.WriteStream("Workbook", stream.data(), stream.size()) != kCfbOk || !file_.Commit()) {
+// The container takes the stream as it is, without a copy.
+bool SpreadsheetBook::WriteStream(std::vector<uint8_t> stream) {
+  if (file_.WriteStream("Workbook", std::move(stream)) != kCfbOk || !file_.Commit()) {
     file_.Close();
     error_ = "Can't write file " + path_ + "\n";
     return false;
   }
+  file_.Close();
   error_.clear();
   return true;
 }

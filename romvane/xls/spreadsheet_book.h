@@ -109,7 +109,7 @@ class SpreadsheetBook {
   bool BuildStream(std::vector<uint8_t>& stream);
 
  private:
-  bool WriteStream(const std::vector<uint8_t>& stream);
+  bool WriteStream(std::vector<uint8_t> stream);
 
   std::vector<std::unique_ptr<BookSheet>> sheets_;
   CompoundFile file_;

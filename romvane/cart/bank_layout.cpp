@@ -218,17 +218,17 @@ void AskForLargePages(uint8_t* data, size_t size) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// Appends size bytes of one block: from the game's data in memory, or, for a list that
+// Puts size bytes of one block at out: from the game's data in memory, or, for a list that
 // keeps headers only, straight from its file (the PRG data behind the header, the CHR data
 // behind that).
-bool AppendBlockData(std::vector<uint8_t>& image, const GameEntry& game, bool isPrg, size_t size) {
+bool ReadBlockData(uint8_t* out, const GameEntry& game, bool isPrg, size_t size) {
   const std::vector<uint8_t>& data = isPrg ? game.prg : game.chr;
   if (data.size() >= size) {
-    image.insert(image.end(), data.begin(), data.begin() + static_cast<long>(size));
+    std::copy_n(data.begin(), size, out);
     return true;
   }
   const uint64_t offset = kInesHeaderSize + (isPrg ? 0 : game.PrgSize());
-  return AppendFileRange(game.path, offset, size, image);
+  return ReadFileRange(game.path, offset, size, out);
 }
 
 }  // namespace
@@ -238,23 +238,26 @@ std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBl
   int32_t pages = 0;
   for (const BankBlock& b : ordered) pages = std::max(pages, b.page + 1);
   const size_t total = static_cast<size_t>(pages) * kPageSize;
+  // Filled first, then every block read straight into its place.
   std::vector<uint8_t> image;
   image.reserve(total);
   AskForLargePages(image.data(), total);
+  image.resize(total, kFiller);
   const std::vector<int> rows = list.RowsByNumber();
+  size_t filled = 0;  // the end of the last block placed
   for (const BankBlock& b : ordered) {
     if (b.gameIndex < 0 || b.gameIndex >= list.RowCount() || b.end <= b.begin) continue;
     const GameEntry* entry = list.EntryForRow(rows[static_cast<size_t>(b.gameIndex)]);
     const auto begin = static_cast<size_t>(b.ImageBegin());
+    const auto size = static_cast<size_t>(b.end - b.begin);
     // The ordered list goes up through the image; the packer never overlaps two blocks.
-    if (!entry || begin < image.size()) continue;
-    image.resize(begin, kFiller);
-    if (!AppendBlockData(image, *entry, b.isPrg, static_cast<size_t>(b.end - b.begin))) {
+    if (!entry || begin < filled || begin + size > total) continue;
+    if (!ReadBlockData(image.data() + begin, *entry, b.isPrg, size)) {
       if (message) *message = "文件" + entry->path + "已改变，比文件头所说的短!";
       return {};
     }
+    filled = begin + size;
   }
-  image.resize(total, kFiller);
   return image;
 }
 

@@ -122,20 +122,16 @@ InesFile ReadInesFile(const std::string& path, bool withData) {
   return ines;
 }
 
-bool AppendFileRange(const std::string& path, uint64_t offset, size_t size,
-                     std::vector<uint8_t>& out) {
+bool ReadFileRange(const std::string& path, uint64_t offset, size_t size, uint8_t* out) {
   struct stat st {};
   bool notRegular = false;
   const Descriptor fd = OpenRegular(path, st, notRegular);
   if (fd.get() < 0) return false;
-  // Read in pieces straight behind what out holds, so every byte of it is touched once.
-  uint8_t piece[65536];
   while (size > 0) {
-    const ssize_t got =
-        pread(fd.get(), piece, std::min(size, sizeof piece), static_cast<off_t>(offset));
+    const ssize_t got = pread(fd.get(), out, size, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
-    out.insert(out.end(), piece, piece + got);
+    out += got;
     offset += static_cast<uint64_t>(got);
     size -= static_cast<size_t>(got);
   }

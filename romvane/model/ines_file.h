@@ -38,10 +38,9 @@ struct InesFile {
 // length still decides whether it is complete. Four system calls for a header.
 InesFile ReadInesFile(const std::string& path, bool withData);
 
-// Appends size bytes of a regular file from offset on to out. False when the file cannot be
+// Reads size bytes of a regular file from offset on into out. False when the file cannot be
 // opened, is something else, or ends before; out may then hold part of them.
-bool AppendFileRange(const std::string& path, uint64_t offset, size_t size,
-                     std::vector<uint8_t>& out);
+bool ReadFileRange(const std::string& path, uint64_t offset, size_t size, uint8_t* out);
 
 // Sets or clears the mirroring bit in the file's header, keeping every other byte.
 // Returns an empty text on success, else the message to show; header receives the

@@ -40,10 +40,27 @@ struct FileContents {
   std::vector<uint8_t> bytes;
 };
 
+// Old files that a replaced set leaves behind under second names, removed by Remove() or
+// when dropped. Freeing a large file takes the file system a while, which other work can
+// overlap.
+class LeftoverFiles {
+ public:
+  LeftoverFiles() = default;
+  LeftoverFiles(const LeftoverFiles&) = delete;
+  LeftoverFiles& operator=(const LeftoverFiles&) = delete;
+  ~LeftoverFiles() { Remove(); }
+  void Add(std::string path) { paths_.push_back(std::move(path)); }
+  void Remove();
+
+ private:
+  std::vector<std::string> paths_;
+};
+
 // Writes every file of the set beside its target first, and replaces the targets only once
 // all of them were written, so a failure leaves every old file as it was. Each path is
-// handled as by WriteFileReplacing; two paths naming one file are refused.
-Result WriteFilesTogether(std::span<const FileContents> files);
+// handled as by WriteFileReplacing; two paths naming one file are refused. With leftovers,
+// the old files of a replaced set are left there to remove.
+Result WriteFilesTogether(std::span<const FileContents> files, LeftoverFiles* leftovers = nullptr);
 
 // The replacement of one file, written beside it now and put in place later, so the bulk of
 // a large file is written while other work goes on. Patches change the written bytes before

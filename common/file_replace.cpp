@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "common/file_io.h"
@@ -35,7 +36,9 @@ void RemoveQuietly(std::string& path) {
 Result WriteBeside(Piece& piece) {
   const int fd = CreateFileBeside(piece.target, piece.temp);
   if (fd < 0) return Failure(*piece.path, errno);
-  bool ok = WriteAllParts(fd, piece.parts);
+  uint64_t size = 0;
+  for (std::span<const uint8_t> part : piece.parts) size += part.size();
+  bool ok = ReserveRoom(fd, size) && WriteAllParts(fd, piece.parts);
   const int error = errno;
   ok = close(fd) == 0 && ok;
   if (!ok) {
@@ -81,7 +84,7 @@ void KeepOldFile(Piece& piece) {
 }
 
 // Renames every new file over its target; on a failure puts the old files back.
-Result RenameAll(std::vector<Piece>& pieces) {
+Result RenameAll(std::vector<Piece>& pieces, LeftoverFiles* leftovers) {
   const bool several = pieces.size() > 1;
   size_t done = 0;
   for (; done < pieces.size(); ++done) {
@@ -104,12 +107,13 @@ Result RenameAll(std::vector<Piece>& pieces) {
   }
   for (Piece& piece : pieces) {
     RemoveQuietly(piece.temp);
+    if (leftovers && !piece.backup.empty()) leftovers->Add(std::exchange(piece.backup, {}));
     RemoveQuietly(piece.backup);
   }
   return result;
 }
 
-Result WritePieces(std::vector<Piece>& pieces) {
+Result WritePieces(std::vector<Piece>& pieces, LeftoverFiles* leftovers = nullptr) {
   for (size_t i = 0; i < pieces.size(); ++i) {
     Piece& piece = pieces[i];
     piece.target = FindWriteTarget(*piece.path);
@@ -139,7 +143,7 @@ Result WritePieces(std::vector<Piece>& pieces) {
       return r;
     }
   }
-  return RenameAll(pieces);
+  return RenameAll(pieces, leftovers);
 }
 
 }  // namespace
@@ -157,7 +161,12 @@ Result WriteFileReplacing(const std::string& path,
   return WritePieces(pieces);
 }
 
-Result WriteFilesTogether(std::span<const FileContents> files) {
+void LeftoverFiles::Remove() {
+  for (std::string& path : paths_) RemoveQuietly(path);
+  paths_.clear();
+}
+
+Result WriteFilesTogether(std::span<const FileContents> files, LeftoverFiles* leftovers) {
   std::vector<std::span<const uint8_t>> contents;
   for (const FileContents& file : files) contents.emplace_back(file.bytes);
   std::vector<Piece> pieces(files.size());
@@ -165,7 +174,7 @@ Result WriteFilesTogether(std::span<const FileContents> files) {
     pieces[i].path = &files[i].path;
     pieces[i].parts = std::span(&contents[i], 1);
   }
-  return WritePieces(pieces);
+  return WritePieces(pieces, leftovers);
 }
 
 PendingFile::~PendingFile() {
@@ -198,7 +207,8 @@ Result PendingFile::Write(const std::string& path, std::span<const uint8_t> byte
     return Result::Ok();
   }
   fd_ = CreateFileBeside(target, temp_);
-  if (fd_ < 0 || !WriteAllBytes(fd_, bytes)) return Failure(errno);
+  if (fd_ < 0 || !ReserveRoom(fd_, bytes.size()) || !WriteAllBytes(fd_, bytes))
+    return Failure(errno);
   return Result::Ok();
 }
 

@@ -131,6 +131,18 @@ int CreateFileBeside(const WriteTarget& target, std::string& createdPath) {
   return -1;
 }
 
+bool ReserveRoom(int fd, uint64_t bytes) {
+  // Small files gain nothing from it.
+  constexpr uint64_t kLargeFile = 1 << 20;
+  if (bytes < kLargeFile) return true;
+#ifdef __linux__
+  if (fallocate(fd, 0, 0, static_cast<off_t>(bytes)) != 0) return errno != ENOSPC;
+#else
+  (void)fd;
+#endif
+  return true;
+}
+
 bool WriteAllBytes(int fd, std::span<const uint8_t> bytes) {
   const std::span<const uint8_t> one[] = {bytes};
   return WriteAllParts(fd, one);

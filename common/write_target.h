@@ -43,6 +43,12 @@ WriteTarget FindWriteTarget(const std::string& path);
 // errno set.
 int CreateFileBeside(const WriteTarget& target, std::string& createdPath);
 
+// Takes the room for a new file of this many bytes before it is written, where the file
+// system can: a full disk shows before anything is written, and a large file's blocks are
+// not allocated in one go when it is renamed over its target. False only when the room is
+// not there.
+bool ReserveRoom(int fd, uint64_t bytes);
+
 // Writes every byte to the descriptor, continuing after interruptions and short writes.
 bool WriteAllBytes(int fd, std::span<const uint8_t> bytes);
 // The same for parts written one after the other, gathered into as few writes as can be.

@@ -122,6 +122,25 @@ TEST_F(FileIoTest, ASetWithAFailingFileReplacesNothing) {
   EXPECT_EQ(FilesInFolder(), 3u);
 }
 
+TEST_F(FileIoTest, OldFilesLeftOverByASetAreGoneOnceRemoved) {
+  Put(In("roms.bin"), "old image");
+  Put(In("roms.map"), "old map");
+  const std::vector<FileContents> set = {{In("roms.bin"), Bytes("new image")},
+                                         {In("roms.map"), Bytes("new map")}};
+  {
+    LeftoverFiles old;
+    ASSERT_TRUE(WriteFilesTogether(set, &old));
+    EXPECT_EQ(Text(In("roms.bin")), "new image");
+    EXPECT_EQ(FilesInFolder(), 4u);  // the old contents wait under second names
+    old.Remove();
+    EXPECT_EQ(FilesInFolder(), 2u);
+    Put(In("roms.map"), "older map");
+    ASSERT_TRUE(WriteFilesTogether(set, &old));
+  }
+  EXPECT_EQ(Text(In("roms.map")), "new map");
+  EXPECT_EQ(FilesInFolder(), 2u);  // dropped leftovers are removed too
+}
+
 TEST_F(FileIoTest, OnlyRegularFilesAreRead) {
   std::vector<uint8_t> bytes;
   ASSERT_EQ(mkfifo(In("pipe").c_str(), 0600), 0);

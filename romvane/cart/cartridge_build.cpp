@@ -55,14 +55,15 @@ bool WaitForMenu(const std::string& menuPath, WatchedProcess* script, const Buil
 
 // roms.bin, roms.map and Gamedef.inc belong together: all are replaced, or none.
 std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
-                            const GeneratedText& map, const GeneratedText& table) {
+                            const GeneratedText& map, const GeneratedText& table,
+                            common::LeftoverFiles& oldFiles) {
   std::vector<common::FileContents> files(3);
   const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc"};
   for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
   files[0].bytes = std::move(image);
   files[1].bytes.assign(map.bytes.begin(), map.bytes.end());
   files[2].bytes.assign(table.bytes.begin(), table.bytes.end());
-  const common::Result written = common::WriteFilesTogether(files);
+  const common::Result written = common::WriteFilesTogether(files, &oldFiles);
   image = std::move(files[0].bytes);
   if (written) return {};
   for (size_t i = files.size(); i-- > 0;) {
@@ -153,7 +154,9 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   const std::string& dir = options.programDir;
   std::vector<uint8_t> image = CombineImage(list, layout.ordered, &result.message);
   if (!result.message.empty()) return result;
-  result.message = WriteBuildFiles(dir, image, map, table);
+  // The old files are freed once the script runs: that takes the file system a while.
+  common::LeftoverFiles oldFiles;
+  result.message = WriteBuildFiles(dir, image, map, table, oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");
@@ -167,6 +170,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   common::Result romWritten;
   if (script.started && image.size() >= static_cast<size_t>(kPageSize))
     romWritten = rom.Write(romPath, image);
+  oldFiles.Remove();
   if (!script.started || !WaitForMenu(menuPath, script.watch.get(), options)) {
     result.message = "Make File Error!\n";
     return result;

@@ -123,7 +123,7 @@ uint32_t HighBits(double value) {
 
 uint32_t NumberRk(double value) {
   if (!std::isfinite(value) || std::fabs(value) >= 9.0e16) return HighBits(value) & ~3u;
-  const uint32_t wholeTimes100 = TruncatedLow32(std::trunc(value)) * 100u;
+  const uint32_t wholeTimes100 = TruncatedLow32(value) * 100u;
   if (wholeTimes100 == TruncatedLow32(value * 100)) return HighBits(value) & ~3u;
   return (HighBits(value * 100) & ~3u) | 1u;
 }

@@ -1,5 +1,6 @@
 #include "common/utf16.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace common {
@@ -40,9 +41,12 @@ size_t DecodeOne(std::string_view text, size_t pos, uint32_t& codePoint) {
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+  // ASCII, which most text starts with or is, goes across as it is.
   size_t pos = 0;
+  while (pos < text.size() && static_cast<uint8_t>(text[pos]) < 0x80) ++pos;
+  std::u16string out(text.begin(), text.begin() + static_cast<ptrdiff_t>(pos));
+  if (pos == text.size()) return out;
+  out.reserve(text.size());
   while (pos < text.size()) {
     uint32_t codePoint = 0;
     const size_t length = DecodeOne(text, pos, codePoint);

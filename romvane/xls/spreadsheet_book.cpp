@@ -76,12 +76,6 @@ BookCell* BookSheet::Cell(int row, int col) {
                  static_cast<size_t>(col)];
 }
 
-const BookCell* BookSheet::CellAt(int row, int col) const {
-  if (row < 0 || row >= rowCount_ || col < 0 || col >= colCount_) return nullptr;
-  return &cells_[static_cast<size_t>(row) * static_cast<size_t>(colCount_) +
-                 static_cast<size_t>(col)];
-}
-
 void BookSheet::Reserve(int rows, int cols) {
   rows = std::clamp(rows, 0, kMaxRows);
   cols = std::clamp(std::max(cols, colCount_), 0, kMaxColumns);

@@ -62,7 +62,11 @@ class BookSheet {
   // grows again.
   BookCell* Cell(int row, int col);
   // The cell if the sheet already has it, without growing.
-  const BookCell* CellAt(int row, int col) const;
+  const BookCell* CellAt(int row, int col) const {
+    if (row < 0 || row >= rowCount_ || col < 0 || col >= colCount_) return nullptr;
+    return &cells_[static_cast<size_t>(row) * static_cast<size_t>(colCount_) +
+                   static_cast<size_t>(col)];
+  }
   // Makes room for a sheet of this many rows and columns, so filling it allocates once.
   void Reserve(int rows, int cols);
   int RowCount() const { return rowCount_; }

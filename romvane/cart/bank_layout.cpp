@@ -1,13 +1,12 @@
 #include "cart/bank_layout.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "cart/parse_hex.h"
+#include "common/large_pages.h"
 #include "model/ines_file.h"
 
 namespace romvane {
@@ -209,15 +208,6 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
 
 namespace {
 
-// A full image is tens of megabytes written once: large pages spare the thousands of page
-// faults that filling it in small pages costs.
-void AskForLargePages(uint8_t* data, size_t size) {
-  constexpr uintptr_t kLarge = uintptr_t{2} << 20;
-  const auto begin = (reinterpret_cast<uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
-  const auto end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kLarge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
 // Puts size bytes of one block at out: from the game's data in memory, or, for a list that
 // keeps headers only, straight from its file (the PRG data behind the header, the CHR data
 // behind that).
@@ -241,7 +231,7 @@ std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBl
   // Filled first, then every block read straight into its place.
   std::vector<uint8_t> image;
   image.reserve(total);
-  AskForLargePages(image.data(), total);
+  common::AdviseLargePages(image.data(), total);
   image.resize(total, kFiller);
   const std::vector<int> rows = list.RowsByNumber();
   size_t filled = 0;  // the end of the last block placed

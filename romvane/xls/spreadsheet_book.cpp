@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/large_pages.h"
+
 namespace romvane {
 
 void BookCell::SetInteger(int32_t value) {
@@ -80,6 +82,7 @@ void BookSheet::Reserve(int rows, int cols) {
   rows = std::clamp(rows, 0, kMaxRows);
   cols = std::clamp(std::max(cols, colCount_), 0, kMaxColumns);
   cells_.reserve(static_cast<size_t>(rows) * static_cast<size_t>(cols));
+  common::AdviseLargePages(cells_.data(), cells_.capacity() * sizeof(BookCell));
 }
 
 void SpreadsheetBook::NewBook(int sheetCount) {

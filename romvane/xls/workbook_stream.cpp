@@ -8,6 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "common/large_pages.h"
 #include "common/le_bytes.h"
 #include "xls/biff_records.h"
 #include "xls/spreadsheet_book.h"
@@ -342,6 +343,7 @@ bool SpreadsheetBook::BuildStream(std::vector<uint8_t>& stream) {
     return false;
   }
   stream.reserve(bound);
+  common::AdviseLargePages(stream.data(), bound);
   const std::vector<size_t> sheetPositions = AppendGlobals(stream, sheetNames, strings);
   const uint32_t* nextText = strings.cellIndexes.data();
   for (size_t s = 0; s < sheets_.size(); ++s) {

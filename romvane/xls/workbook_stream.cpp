@@ -245,7 +245,9 @@ size_t AppendRowBlock(std::vector<uint8_t>& out, const BookSheet& sheet, int fir
 void AppendSheet(std::vector<uint8_t>& out, const BookSheet& sheet, const SheetExtent& extent,
                  bool firstSheet, const uint32_t*& nextText) {
   AppendRecord(out, kBof, Bof(0x0010).bytes);
-  // The INDEX lists each block's DBCELL position, filled in as the blocks are written.
+  // The INDEX lists each block's DBCELL position, filled in as the blocks are written; even
+  // a full sheet's INDEX fits one record, so the positions are where they were put.
+  static_assert(16 + 4 * (BookSheet::kMaxRows / kRowsPerBlock) <= kMaxRecordData);
   const size_t blocks = static_cast<size_t>((sheet.RowCount() + kRowsPerBlock - 1) / kRowsPerBlock);
   RecordData index;
   index.U32(0).U32(extent.firstRow).U32(extent.rowsEnd).U32(0);

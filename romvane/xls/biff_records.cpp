@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <functional>
 
 #include "common/le_bytes.h"
 #include "common/utf16.h"
@@ -32,30 +33,70 @@ void AppendRecord(std::vector<uint8_t>& out, uint16_t type, const std::vector<ui
 
 BiffString NarrowBiffString(std::string_view utf8, BiffTextStore& store) {
   if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
-    return BiffString{utf8, {}, false};
+    return BiffString::Narrow(utf8);
   std::u16string units = Utf8ToUtf16(utf8);
   if (std::any_of(units.begin(), units.end(), [](char16_t u) { return u > 0xFF; }))
-    return BiffString{{}, store.Keep(std::move(units)), true};
-  return BiffString{store.Keep(std::string(units.begin(), units.end())), {}, false};
+    return BiffString::Wide(store.Keep(std::move(units)));
+  return BiffString::Narrow(store.Keep(std::string(units.begin(), units.end())));
 }
 
 namespace {
 
 void AppendUnits(std::vector<uint8_t>& out, const BiffString& text, size_t first, size_t count) {
-  if (!text.wide) {
-    const std::string_view part = text.latin1.substr(first, count);
+  if (!text.wide()) {
+    const std::string_view part = text.Latin1().substr(first, count);
     out.insert(out.end(), part.begin(), part.end());
     return;
   }
-  for (char16_t unit : text.units.substr(first, count)) AppendU16(out, unit);
+  for (char16_t unit : text.Units().substr(first, count)) AppendU16(out, unit);
 }
 
 }  // namespace
 
 void AppendShortString(std::vector<uint8_t>& out, const BiffString& text) {
   out.push_back(static_cast<uint8_t>(text.size()));
-  out.push_back(text.wide ? 1 : 0);
+  out.push_back(text.wide() ? 1 : 0);
   AppendUnits(out, text, 0, text.size());
+}
+
+namespace {
+
+size_t HashOf(std::string_view bytes, bool wide) {
+  return std::hash<std::string_view>()(bytes) ^ (wide ? size_t{0x9E3779B97F4A7C15u} : 0);
+}
+
+}  // namespace
+
+void SharedStringTable::AddNarrow(std::string_view utf8) {
+  Add({utf8.data(), utf8.size(), false}, [&] { return NarrowBiffString(utf8, store_); });
+}
+
+void SharedStringTable::AddWide(std::u16string_view units) {
+  Add({units.data(), units.size() * 2, true}, [&] { return BiffString::Wide(units); });
+}
+
+template <typename MakeString>
+void SharedStringTable::Add(const Key& key, MakeString make) {
+  if (2 * (keys_.size() + 1) > slots_.size()) Grow();
+  const size_t mask = slots_.size() - 1;
+  size_t i = HashOf(key.Bytes(), key.wide) & mask;
+  while (slots_[i] != 0 && !(keys_[slots_[i] - 1] == key)) i = (i + 1) & mask;
+  if (slots_[i] == 0) {
+    keys_.push_back(key);
+    strings.push_back(make());
+    slots_[i] = static_cast<uint32_t>(keys_.size());
+  }
+  cellIndexes.push_back(slots_[i] - 1);
+}
+
+void SharedStringTable::Grow() {
+  slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
+  const size_t mask = slots_.size() - 1;
+  for (size_t k = 0; k < keys_.size(); ++k) {
+    size_t i = HashOf(keys_[k].Bytes(), keys_[k].wide) & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = static_cast<uint32_t>(k + 1);
+  }
 }
 
 void AppendSharedStrings(std::vector<uint8_t>& out, uint32_t textCells,
@@ -76,7 +117,7 @@ void AppendSharedStrings(std::vector<uint8_t>& out, uint32_t textCells,
   // bytes left, a string that does not fit starts the next record.
   constexpr size_t kMinRoomForSplit = 12;
   for (const BiffString& text : strings) {
-    const size_t unitSize = text.wide ? 2 : 1;
+    const size_t unitSize = text.wide() ? 2 : 1;
     const size_t count = text.size();
     if (used() + 3 + count * unitSize > kMaxRecordData &&
         kMaxRecordData - used() < kMinRoomForSplit) {
@@ -84,7 +125,7 @@ void AppendSharedStrings(std::vector<uint8_t>& out, uint32_t textCells,
       begin(kContinue);
     }
     AppendU16(out, static_cast<uint32_t>(count));
-    out.push_back(text.wide ? 1 : 0);
+    out.push_back(text.wide() ? 1 : 0);
     size_t done = 0;
     while (done < count) {
       const size_t fit = std::min((kMaxRecordData - used()) / unitSize, count - done);
@@ -93,7 +134,7 @@ void AppendSharedStrings(std::vector<uint8_t>& out, uint32_t textCells,
       if (done < count) {
         finish();
         begin(kContinue);
-        out.push_back(text.wide ? 1 : 0);  // the continuation's option byte
+        out.push_back(text.wide() ? 1 : 0);  // the continuation's option byte
       }
     }
   }

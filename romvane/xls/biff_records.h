@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -41,12 +42,37 @@ void AppendRecord(std::vector<uint8_t>& out, uint16_t type, const std::vector<ui
 
 // A string of the workbook: 8-bit ("compressed", every unit below 0x100) or 16-bit units.
 // It refers to its characters, which whoever made it keeps.
-struct BiffString {
-  std::string_view latin1;    // the 8-bit units, when not wide
-  std::u16string_view units;  // the 16-bit units, when wide
-  bool wide = false;
+class BiffString {
+ public:
+  BiffString() = default;
+  static BiffString Narrow(std::string_view latin1) {
+    return BiffString(latin1.data(), latin1.size(), false);
+  }
+  static BiffString Wide(std::u16string_view units) {
+    return BiffString(units.data(), units.size(), true);
+  }
 
-  size_t size() const { return wide ? units.size() : latin1.size(); }
+  bool wide() const { return wide_; }
+  size_t size() const { return size_; }
+  // The units of its width; the other view is empty.
+  std::string_view Latin1() const {
+    return wide_ ? std::string_view() : std::string_view(static_cast<const char*>(data_), size_);
+  }
+  std::u16string_view Units() const {
+    return wide_ ? std::u16string_view(static_cast<const char16_t*>(data_), size_)
+                 : std::u16string_view();
+  }
+
+ private:
+  // A text beyond 4 G units is cut here; the workbook refuses any beyond 65535 all the same.
+  BiffString(const void* data, size_t size, bool wide)
+      : data_(data),
+        size_(static_cast<uint32_t>(std::min<size_t>(size, UINT32_MAX))),
+        wide_(wide) {}
+
+  const void* data_ = nullptr;
+  uint32_t size_ = 0;
+  bool wide_ = false;
 };
 
 // Keeps the converted characters of narrow texts that are not plain ASCII.
@@ -65,6 +91,38 @@ class BiffTextStore {
 BiffString NarrowBiffString(std::string_view utf8, BiffTextStore& store);
 // Count byte, option byte and characters, as sheet and font names are written.
 void AppendShortString(std::vector<uint8_t>& out, const BiffString& text);
+
+// Shared strings: one entry for each distinct text of a width, in the order first met; a
+// narrow and a wide text never share an entry. Entries refer to the texts they were given,
+// which must stay put while the table is used. Every text's string index is kept in the
+// order the texts were added.
+class SharedStringTable {
+ public:
+  void AddNarrow(std::string_view utf8);
+  void AddWide(std::u16string_view units);
+
+  std::vector<BiffString> strings;  // the entries as the workbook stores them
+  std::vector<uint32_t> cellIndexes;
+
+ private:
+  struct Key {
+    const void* data;
+    size_t bytes;
+    bool wide;
+    std::string_view Bytes() const { return {static_cast<const char*>(data), bytes}; }
+    bool operator==(const Key& other) const {
+      return wide == other.wide && Bytes() == other.Bytes();
+    }
+  };
+  // The entry for the key, made by make when the key is new.
+  template <typename MakeString>
+  void Add(const Key& key, MakeString make);
+  void Grow();
+
+  std::vector<Key> keys_;
+  std::vector<uint32_t> slots_;  // an entry's number plus one; 0 where free; 2^n long
+  BiffTextStore store_;
+};
 
 // Appends the SST record and its CONTINUE records. Strings are never cut inside their
 // 3-byte header; a cut string resumes after a repeated option byte, and a wide string is

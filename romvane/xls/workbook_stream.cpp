@@ -6,7 +6,6 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/large_pages.h"
 #include "common/le_bytes.h"
@@ -39,31 +38,6 @@ struct SheetExtent {
   uint32_t firstColumn = 0;
   uint32_t columnsEnd = 0;
   size_t cells = 0;  // that are not empty
-};
-
-// Shared strings, one lookup per text width: a narrow and a wide text never share an entry.
-// The keys are the sheets' own texts, which stay put while the stream is built. Every text
-// cell's string index is kept in the order the cells are written.
-class StringTable {
- public:
-  void AddNarrow(std::string_view text) {
-    auto [it, added] = narrow_.try_emplace(text, static_cast<uint32_t>(strings.size()));
-    if (added) strings.push_back(NarrowBiffString(text, store_));
-    cellIndexes.push_back(it->second);
-  }
-  void AddWide(std::u16string_view text) {
-    auto [it, added] = wide_.try_emplace(text, static_cast<uint32_t>(strings.size()));
-    if (added) strings.push_back(BiffString{{}, text, true});
-    cellIndexes.push_back(it->second);
-  }
-
-  std::vector<BiffString> strings;
-  std::vector<uint32_t> cellIndexes;
-
- private:
-  std::unordered_map<std::string_view, uint32_t> narrow_;
-  std::unordered_map<std::u16string_view, uint32_t> wide_;
-  BiffTextStore store_;
 };
 
 class RecordData {
@@ -169,7 +143,7 @@ int AppendCells(std::vector<uint8_t>& out, const BookSheet& sheet, int r, int c,
 
 // Adds the sheet's texts to the table, in the order its cells are written, and finds where
 // its cells are.
-SheetExtent GatherSheet(const BookSheet& sheet, StringTable& strings) {
+SheetExtent GatherSheet(const BookSheet& sheet, SharedStringTable& strings) {
   SheetExtent extent;
   extent.rowsEnd = static_cast<uint32_t>(sheet.RowCount());
   extent.columnsEnd = static_cast<uint32_t>(sheet.ColCount());
@@ -274,14 +248,14 @@ void AppendSheet(std::vector<uint8_t>& out, const BookSheet& sheet, const SheetE
 // and the shared strings. Returns where each BOUNDSHEET's sheet position goes.
 std::vector<size_t> AppendGlobals(std::vector<uint8_t>& out,
                                   const std::vector<BiffString>& sheetNames,
-                                  const StringTable& strings) {
+                                  const SharedStringTable& strings) {
   AppendRecord(out, kBof, Bof(0x0005).bytes);
   RecordData window1;
   window1.U16(120).U16(120).U16(15135).U16(9300).U16(0x0038).U16(0).U16(0).U16(1).U16(600);
   AppendRecord(out, kWindow1, window1.bytes);
   RecordData font;
   font.U16(200).U16(0).U16(0x7FFF).U16(400).U16(0).U32(0);
-  AppendShortString(font.bytes, BiffString{{}, u"Arial", true});
+  AppendShortString(font.bytes, BiffString::Wide(u"Arial"));
   for (size_t i = 0; i < kFontCount; ++i) AppendRecord(out, kFont, font.bytes);
   RecordData xf;
   xf.U16(0).U16(0).U16(0xFFF5).U8(0x20).U8(0).U8(0).U8(0).U32(0).U32(0).U16(0x20C0);
@@ -305,7 +279,7 @@ std::vector<size_t> AppendGlobals(std::vector<uint8_t>& out,
 // Room enough for the whole stream, so it is written without ever moving: what is not
 // used is never touched.
 size_t StreamSizeBound(const std::vector<std::unique_ptr<BookSheet>>& sheets,
-                       const std::vector<SheetExtent>& extents, const StringTable& strings) {
+                       const std::vector<SheetExtent>& extents, const SharedStringTable& strings) {
   size_t bytes = 4096;  // the globals' fixed records and the sheet names
   for (const BiffString& text : strings.strings) bytes += 3 + 2 * text.size();
   bytes += bytes / kMaxRecordData * 8;  // CONTINUE headers and repeated option bytes
@@ -329,7 +303,7 @@ bool SpreadsheetBook::BuildStream(std::vector<uint8_t>& stream) {
       return false;
     }
   }
-  StringTable strings;
+  SharedStringTable strings;
   std::vector<SheetExtent> extents;
   for (const std::unique_ptr<BookSheet>& sheet : sheets_)
     extents.push_back(GatherSheet(*sheet, strings));

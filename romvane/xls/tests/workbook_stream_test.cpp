@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "xls/biff_records.h"
 #include "xls/spreadsheet_book.h"
 #include "xls_test_util.h"
@@ -186,6 +190,42 @@ TEST(SpreadsheetBookTest, CellsStayWithinTheSheetLimits) {
   ASSERT_NE(sheet.Cell(65535, 255), nullptr);
   EXPECT_EQ(sheet.RowCount(), 65536);
   EXPECT_EQ(sheet.ColCount(), 256);
+}
+
+TEST(SharedStringTableTest, EachDistinctTextOfAWidthHasOneEntryInFirstMetOrder) {
+  // Thousands of texts, many repeated, some the same characters in both widths: enough for
+  // the table to grow several times and for its probes to collide.
+  std::vector<std::string> narrow;
+  std::vector<std::u16string> wide;
+  for (int i = 0; i < 3000; ++i) {
+    narrow.push_back(std::to_string(i * 7919 % 1000));
+    wide.push_back(std::u16string(narrow.back().begin(), narrow.back().end()) + u"\u6C34");
+  }
+  narrow.push_back("caf\xC3\xA9");  // converted to 8-bit units, found by its UTF-8 text
+  narrow.push_back("caf\xC3\xA9");
+  narrow.push_back("AB");  // the same bytes as the wide text after it
+  wide.resize(narrow.size());
+  wide.back() = u"\u4241";
+  biff::SharedStringTable table;
+  std::map<std::pair<bool, std::u16string>, uint32_t> expected;
+  std::vector<uint32_t> expectedIndexes;
+  auto add = [&](bool isWide, const std::u16string& key) {
+    const auto [it, added] =
+        expected.try_emplace({isWide, key}, static_cast<uint32_t>(expected.size()));
+    expectedIndexes.push_back(it->second);
+  };
+  for (size_t i = 0; i < narrow.size(); ++i) {
+    table.AddNarrow(narrow[i]);
+    add(false, std::u16string(narrow[i].begin(), narrow[i].end()));
+    if (!wide[i].empty()) {
+      table.AddWide(wide[i]);
+      add(true, wide[i]);
+    }
+  }
+  EXPECT_EQ(table.cellIndexes, expectedIndexes);
+  ASSERT_EQ(table.strings.size(), expected.size());
+  EXPECT_EQ(table.strings[table.strings.size() - 3].Latin1(), "caf\xE9");
+  EXPECT_EQ(table.strings[1].Units(), wide[0]);
 }
 
 }  // namespace

@@ -228,6 +228,10 @@ bool CompoundFile::WriteBlock(uint32_t sector, const uint8_t* data) {
   return file_.WriteBlock(sector + 1, data);
 }
 
+bool CompoundFile::LendBlock(uint32_t sector, const uint8_t* data) {
+  return file_.LendBlock(sector + 1, data);
+}
+
 bool CompoundFile::WriteHeader() {
   Block header{};
   static constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};

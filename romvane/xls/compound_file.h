@@ -102,6 +102,7 @@ class CompoundFile {
   void EnsureDirectorySectors();
 
   bool WriteBlock(uint32_t sector, const uint8_t* data);
+  bool LendBlock(uint32_t sector, const uint8_t* data);
   bool WriteHeader();
   bool WriteTables();
 

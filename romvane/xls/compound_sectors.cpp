@@ -94,7 +94,7 @@ bool CompoundFile::WriteSectorChain(uint32_t& start, const uint8_t* bytes, size_
     const size_t offset = i * kSectorSize;
     const size_t count = std::min<size_t>(kSectorSize, size - offset);
     if (lend && count == kSectorSize) {
-      written = file_.LendBlock(chain[i] + 1, bytes + offset) && written;
+      written = LendBlock(chain[i], bytes + offset) && written;
       continue;
     }
     if (count < kSectorSize) block.fill(0);

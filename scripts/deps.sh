@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs, from Debian's own packages, everything the toolkit needs to build, test and run.
 # Safe to run again: it only asks apt for what is missing.
+# With --test it also brings what only the tests need: the two emulators that judge the
+# console programs (MAME is large, so running the toolkit does not ask for it).
 set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config git
@@ -13,6 +15,9 @@ PACKAGES="
   clang clang-format libclang-rt-14-dev
   librsvg2-bin gzip file lintian
 "
+if [ "${1:-}" = "--test" ]; then
+  PACKAGES="$PACKAGES fceux mame openbox"
+fi
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

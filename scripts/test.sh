@@ -3,7 +3,7 @@
 # and runs every test.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/deps.sh
+sh scripts/deps.sh --test
 BUILD_DIR=${BUILD_DIR:-build-test}
 CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVT_SANITIZE=ON -DVT_WERROR=ON
 cmake --build "$BUILD_DIR" -j "$(nproc)"

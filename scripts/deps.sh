@@ -16,7 +16,7 @@ PACKAGES="
   librsvg2-bin gzip file lintian
 "
 if [ "${1:-}" = "--test" ]; then
-  PACKAGES="$PACKAGES fceux mame openbox"
+  PACKAGES="$PACKAGES fceux mame openbox python3-pil"
 fi
 missing=""
 for p in $PACKAGES; do

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Compares two screens by the way their pixels share colours.
 
 Two emulators (or an emulator and our own render) paint the same picture with different

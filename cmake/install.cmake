@@ -2,8 +2,32 @@
 # (`cpack -G DEB` in a release build). The programs, the data files and the example menu
 # are installed by their own folders.
 
-set(VT_MAINTAINER "vt03toolkit developers <vt03toolkit@example.org>"
-    CACHE STRING "The package maintainer, name and mail address")
+# The maintainer is whoever makes the package, taken as Debian's own tools take it: from
+# DEBFULLNAME and DEBEMAIL (or NAME and EMAIL) at each configure, unless VT_MAINTAINER names
+# one; without any, the project's developers at its public home.
+set(VT_MAINTAINER "" CACHE STRING "The package maintainer, name and mail address (default: from DEBFULLNAME/DEBEMAIL)")
+set(vt_maintainer "${VT_MAINTAINER}")
+if(NOT vt_maintainer)
+  set(vt_mail "$ENV{DEBEMAIL}")
+  if(NOT vt_mail)
+    set(vt_mail "$ENV{EMAIL}")
+  endif()
+  set(vt_name "$ENV{DEBFULLNAME}")
+  if(NOT vt_name)
+    set(vt_name "$ENV{NAME}")
+  endif()
+  if(vt_mail MATCHES "<.*>")
+    set(vt_maintainer "${vt_mail}")
+  elseif(vt_mail AND vt_name)
+    set(vt_maintainer "${vt_name} <${vt_mail}>")
+  elseif(vt_mail)
+    set(vt_maintainer "vt03toolkit developers <${vt_mail}>")
+  else()
+    set(vt_maintainer "vt03toolkit developers <vt03toolkit@users.noreply.github.com>")
+  endif()
+endif()
+set(VT_HOMEPAGE "https://github.com/vt03toolkit/vt03toolkit"
+    CACHE STRING "The project's public home, named by the software-centre metadata")
 
 # Manual pages, compressed as Debian keeps them.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
@@ -57,14 +81,27 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
 add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
 install(FILES desktop/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${vt_doc_dir})
 
+# What software centres show of each program.
+set(vt_metainfo_programs romvane)
+if(TARGET tilvex)
+  list(APPEND vt_metainfo_programs tilvex)
+endif()
+foreach(program IN LISTS vt_metainfo_programs)
+  set(metainfo ${CMAKE_BINARY_DIR}/metainfo/org.vt03toolkit.${program}.metainfo.xml)
+  configure_file(desktop/org.vt03toolkit.${program}.metainfo.xml.in ${metainfo} @ONLY)
+  install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endforeach()
+
 set(CPACK_PACKAGE_NAME vt03toolkit)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "${VT_MAINTAINER}")
+set(CPACK_PACKAGE_CONTACT "${vt_maintainer}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "homebrew toolkit for VT03 consoles")
 set(CPACK_PACKAGE_DESCRIPTION
     "Romvane builds multi-game cartridge images from lists of iNES games, with a\n\
 menu program assembled by cc65. Tilvex converts pictures into VT03 tile\n\
 graphics: palettes, PGT tiles, PNT name tables and attributes.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VT_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

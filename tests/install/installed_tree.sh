@@ -22,11 +22,29 @@ share/icons/hicolor/scalable/apps/romvane.svg share/icons/hicolor/16x16/apps/rom
 share/icons/hicolor/32x32/apps/romvane.png share/icons/hicolor/48x48/apps/romvane.png
 share/icons/hicolor/64x64/apps/romvane.png share/icons/hicolor/128x128/apps/romvane.png
 share/icons/hicolor/256x256/apps/romvane.png
-share/doc/vt03toolkit/copyright share/doc/vt03toolkit/changelog.gz"
-[ "$TILVEX_WINDOW" = 1 ] && expected="$expected bin/tilvex share/man/man1/tilvex.1.gz"
+share/doc/vt03toolkit/copyright share/doc/vt03toolkit/changelog.gz
+share/metainfo/org.vt03toolkit.romvane.metainfo.xml"
+[ "$TILVEX_WINDOW" = 1 ] && expected="$expected bin/tilvex share/man/man1/tilvex.1.gz
+share/applications/tilvex.desktop share/metainfo/org.vt03toolkit.tilvex.metainfo.xml"
 for f in $expected; do
   [ -f "$ROOT/usr/$f" ] || { echo "FAIL: /usr/$f is not installed"; failed=1; }
 done
+
+# What software centres and menus read must be valid as they read it.
+grep -q "all rights reserved" "$ROOT/usr/share/doc/vt03toolkit/copyright" &&
+  { echo "FAIL: the copyright file reserves all rights"; failed=1; }
+if command -v appstreamcli > /dev/null; then
+  for f in "$ROOT"/usr/share/metainfo/*.xml; do
+    appstreamcli validate --no-net "$f" > "$SCRATCH/metainfo.log" 2>&1 ||
+      { echo "FAIL: $f does not validate:"; cat "$SCRATCH/metainfo.log"; failed=1; }
+  done
+fi
+if command -v desktop-file-validate > /dev/null; then
+  for f in "$ROOT"/usr/share/applications/*.desktop; do
+    out=$(desktop-file-validate "$f" 2>&1)
+    [ -z "$out" ] || { echo "FAIL: $f: $out"; failed=1; }
+  done
+fi
 
 # Two small games and their list.
 game() {  # NAME PRG_UNITS CHR_UNITS

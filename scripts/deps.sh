@@ -13,7 +13,7 @@ PACKAGES="
   python3 python3-xlrd python3-olefile
   xvfb xauth xdotool imagemagick fonts-wqy-microhei
   clang clang-format libclang-rt-14-dev
-  librsvg2-bin gzip file lintian appstream desktop-file-utils
+  librsvg2-bin gzip file lintian appstream desktop-file-utils gettext
 "
 if [ "${1:-}" = "--test" ]; then
   PACKAGES="$PACKAGES fceux mame openbox python3-pil"

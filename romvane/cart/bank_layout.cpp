@@ -7,6 +7,7 @@
 
 #include "cart/parse_hex.h"
 #include "common/large_pages.h"
+#include "common/translate.h"
 #include "model/ines_file.h"
 
 namespace romvane {
@@ -170,7 +171,7 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
   const int32_t reserve = ParseHex(reserveText);
   // An empty field would leave no room for the menu: a cartridge that cannot start.
   if (reserveText.empty() || reserve < 0 || reserve > kPageSize) {
-    layout.message = "保留大小必须是0到80000之间的十六进制数!";
+    layout.message = common::Tr("保留大小必须是0到80000之间的十六进制数!");
     return layout;
   }
   const std::vector<int> rows = list.RowsByNumber();
@@ -178,8 +179,8 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
     const int row = rows[static_cast<size_t>(k)];
     if (row < 0 || !list.EntryForRow(row)) {
       const std::string title = row < 0 ? std::string() : list.Game(row).title;
-      layout.message =
-          "第" + std::to_string(k + 1) + "行(" + title + ")不是有效的NES文件，无法合成!";
+      layout.message = common::TrFill("第{0}行({1})不是有效的NES文件，无法合成!",
+                                      {std::to_string(k + 1), title});
       return layout;
     }
   }
@@ -187,8 +188,8 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
   int64_t total = 0;
   for (const BankBlock& b : blocks) {
     if (b.size < 0 || b.size > kPageSize) {
-      layout.message =
-          "游戏" + b.title + "的" + (b.isPrg ? "PROM" : "VROM") + "大小超过80000，放不进一页!";
+      layout.message = common::TrFill("游戏{0}的{1}大小超过80000，放不进一页!",
+                                      {b.title, b.isPrg ? "PROM" : "VROM"});
       return layout;
     }
     total += b.size;
@@ -198,7 +199,8 @@ Layout LayOutGames(const GameList& list, const std::string& reserveText) {
   PackBlocks(blocks, reserve);
   for (const BankBlock& b : blocks) {
     if (!b.placed || b.page > pageLimit) {
-      layout.message = "游戏" + b.title + "的" + (b.isPrg ? "PROM" : "VROM") + "找不到位置!";
+      layout.message =
+          common::TrFill("游戏{0}的{1}找不到位置!", {b.title, b.isPrg ? "PROM" : "VROM"});
       return layout;
     }
   }
@@ -243,7 +245,7 @@ std::vector<uint8_t> CombineImage(const GameList& list, const std::vector<BankBl
     // The ordered list goes up through the image; the packer never overlaps two blocks.
     if (!entry || begin < filled || begin + size > total) continue;
     if (!ReadBlockData(image.data() + begin, *entry, b.isPrg, size)) {
-      if (message) *message = "文件" + entry->path + "已改变，比文件头所说的短!";
+      if (message) *message = common::TrFill("文件{0}已改变，比文件头所说的短!", {entry->path});
       return {};
     }
     filled = begin + size;

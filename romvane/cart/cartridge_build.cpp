@@ -8,6 +8,7 @@
 #include "cart/generated_files.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
+#include "common/translate.h"
 #include "model/ines_file.h"
 
 namespace romvane {
@@ -68,9 +69,9 @@ std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
   if (written) return {};
   for (size_t i = files.size(); i-- > 0;) {
     if (written.detail.find(files[i].path) != std::string::npos)
-      return std::string("无法写入文件") + names[i] + "!";
+      return common::TrFill("无法写入文件{0}!", {names[i]});
   }
-  return "无法写入文件roms.bin!";
+  return common::TrFill("无法写入文件{0}!", {"roms.bin"});
 }
 
 int32_t ClampedReserve(int32_t reserve) {

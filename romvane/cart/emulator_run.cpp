@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/translate.h"
 
 namespace romvane {
 namespace {
@@ -30,7 +31,7 @@ GameRun PrepareGameRun(const GameList& list, int row, const std::string& program
   GameRun run;
   const GameEntry* entry = list.EntryForRow(row);
   if (!entry) {
-    run.message = "请选择一个有效的游戏!";
+    run.message = common::Tr("请选择一个有效的游戏!");
     return run;
   }
   // Replaced whole, so the emulator never sees a half-copied game.
@@ -38,7 +39,7 @@ GameRun PrepareGameRun(const GameList& list, int row, const std::string& program
   std::vector<uint8_t> bytes;
   if (!common::ReadFileBytes(entry->path, kMaxGameFileBytes, bytes, true) ||
       !common::WriteFileReplacing(target, bytes)) {
-    run.message = "无法复制文件" + entry->path + "到Temp.nes!";
+    run.message = common::TrFill("无法复制文件{0}到Temp.nes!", {entry->path});
     return run;
   }
   run.command = {EmulatorPath(programDir), {target}, programDir};

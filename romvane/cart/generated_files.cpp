@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/gbk.h"
+#include "common/translate.h"
 
 namespace romvane {
 using common::Utf8ToGbk;
@@ -101,14 +102,14 @@ GeneratedText MakeMapListing(const std::vector<BankBlock>& ordered) {
   std::string text = "名称\t\t\t\t类型\t\t开始地址\t结束地址\n";
   for (const BankBlock& b : ordered) {
     const auto gbkTitle = Utf8ToGbk(b.title);
-    if (!gbkTitle) return {{}, "游戏" + b.title + "的名称含有GBK无法表示的字符!"};
+    if (!gbkTitle) return {{}, common::TrFill("游戏{0}的名称含有GBK无法表示的字符!", {b.title})};
     text += b.title + TabsAfterTitle(gbkTitle->size());
     text += b.isPrg ? "PROM\t\t" : "VROM\t\t";
     text += Format("%x", static_cast<unsigned>(b.ImageBegin())) + "\t\t";
     text += Format("%x", static_cast<unsigned>(b.ImageEnd())) + "\n";
   }
   auto bytes = ToGbkText(text);
-  if (!bytes) return {{}, "roms.map含有GBK无法表示的字符!"};
+  if (!bytes) return {{}, common::Tr("roms.map含有GBK无法表示的字符!")};
   return {std::move(*bytes), {}};
 }
 
@@ -127,7 +128,8 @@ GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& 
     const BankBlock* prg = prgBlocks[static_cast<size_t>(k)];
     const BankBlock* chr = chrBlocks[static_cast<size_t>(k)];
     if (row < 0 || !entry || !prg || !chr) {
-      return {{}, "第" + std::to_string(k + 1) + "个游戏没有位置，无法生成Gamedef.inc!"};
+      return {{},
+              common::TrFill("第{0}个游戏没有位置，无法生成Gamedef.inc!", {std::to_string(k + 1)})};
     }
     const auto prgSize = static_cast<int32_t>(entry->PrgSize());
     const auto chrSize = static_cast<int32_t>(entry->ChrSize());
@@ -149,7 +151,7 @@ GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& 
     text += ".byte\t$00\n";
   }
   auto bytes = ToGbkText(text);
-  if (!bytes) return {{}, "游戏名称含有GBK无法表示的字符，无法生成Gamedef.inc!"};
+  if (!bytes) return {{}, common::Tr("游戏名称含有GBK无法表示的字符，无法生成Gamedef.inc!")};
   *bytes += ".include\t\"GameSub.inc\"\r";
   return {std::move(*bytes), {}};
 }

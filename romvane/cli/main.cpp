@@ -11,6 +11,7 @@
 #include "cart/emulator_run.h"
 #include "cart/launcher.h"
 #include "common/cli_options.h"
+#include "common/translate.h"
 #include "model/game_list.h"
 #include "model/list_file.h"
 #include "model/paths.h"
@@ -118,9 +119,10 @@ int Info(const cli::ParsedCommand& args) {
     }
     const GameEntry& game = list.Game(0);
     std::printf("%s\t%s\t%s\t%s\n", game.title.c_str(), ColumnText(game, kColPrgSize).c_str(),
-                ColumnText(game, kColChrSize).c_str(), ColumnText(game, kColAttribute).c_str());
+                ColumnText(game, kColChrSize).c_str(),
+                ColumnText(game, kColAttribute, true).c_str());
     if (added.status == AddStatus::kNoSignature) {
-      PrintMessage("文件" + path + "不是NES文件!");
+      PrintMessage(common::TrFill("文件{0}不是NES文件!", {path}));
       status = 1;
     } else if (added.status != AddStatus::kStored) {
       PrintMessage(added.message);
@@ -170,7 +172,7 @@ int Run(const cli::ParsedCommand& args) {
     command = run.command;
   }
   if (!launcher.Start(command)) {
-    PrintMessage("无法启动模拟器" + command.program + "!");
+    PrintMessage(common::TrFill("无法启动模拟器{0}!", {command.program}));
     return 1;
   }
   return 0;

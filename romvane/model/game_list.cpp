@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "common/gbk.h"
+#include "common/translate.h"
 #include "model/ines_file.h"
 
 namespace romvane {
@@ -16,7 +17,7 @@ std::string ByteKey(const std::string& text) {
 
 }  // namespace
 
-std::string ColumnText(const GameEntry& game, int column) {
+std::string ColumnText(const GameEntry& game, int column, bool userLanguage) {
   switch (column) {
     case kColNumber:
       return std::to_string(game.Number());
@@ -27,7 +28,7 @@ std::string ColumnText(const GameEntry& game, int column) {
     case kColChrSize:
       return game.hasRecord ? HexText(game.ChrSize()) : std::string();
     case kColAttribute:
-      return game.hasRecord ? AttributeText(game.header) : std::string();
+      return game.hasRecord ? AttributeText(game.header, userLanguage) : std::string();
     default:
       return {};
   }
@@ -59,12 +60,12 @@ void GameList::Touch(bool contentChanged) {
 
 std::optional<AddResult> GameList::Refusal(const std::string& path) const {
   if (RowCount() >= kMaxGames) {
-    return AddResult{AddStatus::kListFull,
-                     "列表已满，最多只能加入" + std::to_string(kMaxGames) + "个游戏!"};
+    return AddResult{AddStatus::kListFull, common::TrFill("列表已满，最多只能加入{0}个游戏!",
+                                                          {std::to_string(kMaxGames)})};
   }
   // A list file holds one game per line: such a path could never be loaded back.
   if (path.find_first_of("\r\n") != std::string::npos) {
-    return AddResult{AddStatus::kRefused, "文件路径含有换行符，无法加入列表!"};
+    return AddResult{AddStatus::kRefused, common::Tr("文件路径含有换行符，无法加入列表!")};
   }
   return std::nullopt;
 }
@@ -92,16 +93,16 @@ AddResult GameList::AddReadGame(const std::string& path, const std::string& titl
       game.chr = std::move(ines.chr);
       break;
     case InesStatus::kUnreadable:
-      result = {AddStatus::kUnreadable, "无法打开文件" + path + "!"};
+      result = {AddStatus::kUnreadable, common::TrFill("无法打开文件{0}!", {path})};
       break;
     case InesStatus::kNotAFile:
-      result = {AddStatus::kUnreadable, "文件" + path + "不是普通文件!"};
+      result = {AddStatus::kUnreadable, common::TrFill("文件{0}不是普通文件!", {path})};
       break;
     case InesStatus::kNoSignature:
       result.status = AddStatus::kNoSignature;
       break;
     case InesStatus::kTruncated:
-      result = {AddStatus::kTruncated, "文件" + path + "不完整，比文件头所说的短!"};
+      result = {AddStatus::kTruncated, common::TrFill("文件{0}不完整，比文件头所说的短!", {path})};
       break;
   }
   if (game.hasRecord || !titleOnlyWhenValid) game.title = title;
@@ -145,7 +146,7 @@ void GameList::ExchangeRows(int upper) {
 std::string GameList::MoveGameUp(std::vector<int>& selection) {
   std::sort(selection.begin(), selection.end());
   for (int& row : selection) {
-    if (row <= 0) return "文件不需要上移!";
+    if (row <= 0) return common::Tr("文件不需要上移!");
     if (row >= RowCount()) continue;
     ExchangeRows(row - 1);
     Touch(true);
@@ -158,7 +159,7 @@ std::string GameList::MoveGameDown(std::vector<int>& selection) {
   std::sort(selection.begin(), selection.end());
   for (auto it = selection.rbegin(); it != selection.rend(); ++it) {
     int& row = *it;
-    if (row >= RowCount() - 1 || RowCount() == 1) return "文件不需要下移!";
+    if (row >= RowCount() - 1 || RowCount() == 1) return common::Tr("文件不需要下移!");
     if (row < 0) continue;
     ExchangeRows(row);
     Touch(true);
@@ -252,7 +253,7 @@ void GameList::SortRows(int column, bool ascending) {
 }
 
 std::string GameList::SetMirroring(int row, bool vertical) {
-  if (!EntryForRow(row)) return "该行没有有效的NES文件!";
+  if (!EntryForRow(row)) return common::Tr("该行没有有效的NES文件!");
   GameEntry& game = games_[static_cast<size_t>(row)];
   InesHeader onDisk{};
   const std::string message = WriteInesMirroring(game.path, vertical, onDisk);

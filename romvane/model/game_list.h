@@ -31,8 +31,9 @@ enum Column { kColNumber, kColTitle, kColPrgSize, kColChrSize, kColAttribute, kC
 
 // The text a column shows for a game: the number in decimal, the title, the sizes in
 // lower-case hexadecimal and the attribute text; a game without a record shows no sizes
-// and no attribute.
-std::string ColumnText(const GameEntry& game, int column);
+// and no attribute. The attribute's words are in the user's language where the text is
+// shown (the window, `info`); as written otherwise (sorting, the workbook).
+std::string ColumnText(const GameEntry& game, int column, bool userLanguage = false);
 
 enum class AddStatus {
   kStored,       // a row and its record

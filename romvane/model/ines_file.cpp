@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <utility>
+#include "common/translate.h"
 
 namespace romvane {
 namespace {
@@ -139,13 +140,13 @@ bool ReadFileRange(const std::string& path, uint64_t offset, size_t size, uint8_
 }
 
 std::string WriteInesMirroring(const std::string& path, bool vertical, InesHeader& header) {
-  const std::string cannotWrite = "无法写入文件" + path + "!";
+  const std::string cannotWrite = common::TrFill("无法写入文件{0}!", {path});
   const InesFile ines = ReadInesFile(path, false);
   if (ines.status == InesStatus::kUnreadable || ines.status == InesStatus::kNotAFile) {
     return cannotWrite;
   }
   if (ines.status == InesStatus::kNoSignature || !ines.wholeHeader) {
-    return "文件" + path + "已不是有效的NES文件!";
+    return common::TrFill("文件{0}已不是有效的NES文件!", {path});
   }
   common::File file(std::fopen(path.c_str(), "r+b"));
   if (!file) return cannotWrite;

@@ -1,6 +1,7 @@
 #include "model/ines_header.h"
 
 #include <charconv>
+#include "common/translate.h"
 
 namespace romvane {
 
@@ -24,12 +25,13 @@ bool IsVertical(const InesHeader& header) {
   return (header[6] & kFlagVertical) != 0;
 }
 
-std::string AttributeText(const InesHeader& header) {
+std::string AttributeText(const InesHeader& header, bool userLanguage) {
+  auto shown = [userLanguage](const char* word) { return userLanguage ? common::Tr(word) : word; };
   std::string text = "mapper" + std::to_string(MapperNumber(header));
-  text += IsVertical(header) ? ",垂直" : ",水平";
+  text += shown(IsVertical(header) ? ",垂直" : ",水平");
   if (header[6] & kFlagSram) text += ",SRAM";
   if (header[6] & kFlagTrainer) text += ",Trainer";
-  if (header[6] & kFlagFourScreen) text += ",4屏幕";
+  if (header[6] & kFlagFourScreen) text += shown(",4屏幕");
   return text;
 }
 

@@ -26,7 +26,7 @@ int MapperNumber(const InesHeader& header);
 bool IsVertical(const InesHeader& header);
 
 // "mapper4,垂直,SRAM": mapper number, mirroring, then the optional features in fixed order.
-std::string AttributeText(const InesHeader& header);
+std::string AttributeText(const InesHeader& header, bool userLanguage = false);
 
 // Lower-case hexadecimal without prefix, as the size columns show it ("20000", "0").
 std::string HexText(uint32_t value);

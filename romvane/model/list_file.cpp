@@ -10,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "common/gbk.h"
+#include "common/translate.h"
 #include "model/ines_file.h"
 #include "model/paths.h"
 
@@ -124,7 +125,8 @@ bool ReadListBytes(const std::string& path, std::string& content, std::string& e
   uint64_t size = 0;
   common::File file = OpenRegularFile(path, &notRegular, &size);
   if (!file) {
-    error = notRegular ? "文件" + path + "不是普通文件!" : "无法打开文件" + path + "!";
+    error = notRegular ? common::TrFill("文件{0}不是普通文件!", {path})
+                       : common::TrFill("无法打开文件{0}!", {path});
     return false;
   }
   // Read straight into the text at the length the file has, then on, should it have grown.
@@ -136,7 +138,7 @@ bool ReadListBytes(const std::string& path, std::string& content, std::string& e
     content.append(chunk, got);
   }
   if (content.size() > kMaxListFileBytes) {
-    error = "文件" + path + "太大，不是列表文件!";
+    error = common::TrFill("文件{0}太大，不是列表文件!", {path});
     return false;
   }
   return true;
@@ -162,23 +164,24 @@ SaveResult SaveListFile(GameList& list, const std::string& path) {
     const bool othersMisread = (titled ? game.title : game.path).find(',') != std::string::npos;
     const auto back = SplitLine(line, false, Exists);
     if (othersMisread || !back || back->path != game.path || back->title != game.title)
-      ambiguous += (ambiguous.empty() ? "" : "、") + number;
+      ambiguous += (ambiguous.empty() ? "" : common::Tr("、")) + number;
     const auto gbk = Utf8ToGbk(line);
     if (!gbk) {
-      result.message = "第" + number + "行含有GBK无法表示的字符，列表没有保存!";
+      result.message = common::TrFill("第{0}行含有GBK无法表示的字符，列表没有保存!", {number});
       return result;
     }
     text += *gbk + "\r\n";
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
   if (!common::WriteFileReplacing(path, std::span(bytes, text.size()))) {
-    result.message = "无法写入文件" + path + "!";
+    result.message = common::TrFill("无法写入文件{0}!", {path});
     return result;
   }
   result.ok = true;
   list.MarkSaved();
   if (!ambiguous.empty()) {
-    result.message = "第" + ambiguous + "行的路径或名称含有逗号，载入时可能在错误的逗号处分开!";
+    result.message =
+        common::TrFill("第{0}行的路径或名称含有逗号，载入时可能在错误的逗号处分开!", {ambiguous});
   }
   return result;
 }
@@ -200,14 +203,15 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
     if (!line) {
       list.Clear();
       list.MarkSaved();
-      result.error = "文件" + path + "的第" + std::to_string(lineNumber) + "行不是GBK文本!";
+      result.error =
+          common::TrFill("文件{0}的第{1}行不是GBK文本!", {path, std::to_string(lineNumber)});
       return result;
     }
     const AddResult added = list.AddReadGame(line->path, line->title, probe.Take(line->path));
     if (added.status == AddStatus::kUnreadable || added.status == AddStatus::kRefused) {
       list.Clear();
       list.MarkSaved();
-      result.error = "文件" + line->path + "不存在，或不在原路径!";
+      result.error = common::TrFill("文件{0}不存在，或不在原路径!", {line->path});
       return result;
     }
     if (added.status == AddStatus::kListFull) {

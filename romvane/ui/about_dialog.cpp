@@ -7,17 +7,18 @@
 #include <QVBoxLayout>
 
 #include "dialog_units.h"
+#include "ui_text.h"
 
 namespace romvane {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("关于 Romvane"));
+  setWindowTitle(UiText("关于 Romvane"));
   const DialogUnits du(this);
   auto* icon = new QLabel(this);
   icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
-  auto* text = new QLabel(QStringLiteral("Romvane 1.0 版"), this);
+  auto* text = new QLabel(UiText("Romvane 1.0 版"), this);
   text->setObjectName(QStringLiteral("version"));
-  auto* ok = new QPushButton(QStringLiteral("确定"), this);
+  auto* ok = new QPushButton(UiText("确定"), this);
   ok->setObjectName(QStringLiteral("okButton"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

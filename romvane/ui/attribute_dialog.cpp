@@ -11,6 +11,7 @@
 #include <string>
 
 #include "dialog_units.h"
+#include "ui_text.h"
 
 namespace romvane {
 namespace {
@@ -117,8 +118,7 @@ AttributeDialog::AttributeDialog(const GameAttributes& a, QWidget* parent) : QDi
   // Without a readable header there is nothing to choose from, and nothing is rewritten.
   for (QComboBox* c : choices) c->setEnabled(known);
   if (!known) {
-    QLabel* note =
-        AddValue("unreadable", QStringLiteral("无法读取此文件的 iNES 文件头，不能修改其设置。"));
+    QLabel* note = AddValue("unreadable", UiText("无法读取此文件的 iNES 文件头，不能修改其设置。"));
     note->setWordWrap(true);
     grid->addWidget(note, 9, 0, 1, 4);
   }

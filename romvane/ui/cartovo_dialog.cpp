@@ -24,6 +24,7 @@
 #include "game_list_model.h"
 #include "prompts.h"
 #include "qt_launcher.h"
+#include "ui_text.h"
 
 namespace romvane {
 namespace {
@@ -78,7 +79,7 @@ void CartovoDialog::BuildLayout() {
     view_->SetColumnReadOnly(c, true);
   view_->SetAllowedChars(QString(), kColTitle);
   // List files keep GBK text: a title character GBK lacks is refused as it is typed.
-  view_->SetCharCheck(kColTitle, FitsGbk, QStringLiteral("GBK 无法保存此字符"));
+  view_->SetCharCheck(kColTitle, FitsGbk, UiText("GBK 无法保存此字符"));
   view_->header()->setSectionsClickable(true);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   // Small enough for a scaled-up screen; the list scrolls.
@@ -125,7 +126,7 @@ QLayout* CartovoDialog::BuildSideColumn() {
         new QSpacerItem(0, du.Y(units), QSizePolicy::Minimum, QSizePolicy::Maximum));
   };
   gap(8);
-  side->addWidget(new QLabel(QStringLiteral("保留大小(0x):"), this));
+  side->addWidget(new QLabel(UiText("保留大小(0x):"), this));
   gap(10);
   reserve_ = new QLineEdit(QStringLiteral("6000"), this);
   reserve_->setObjectName(QStringLiteral("reserveSize"));
@@ -135,7 +136,7 @@ QLayout* CartovoDialog::BuildSideColumn() {
 
   auto button = [&](const char* text, const char* name, int spaceBefore, auto handler) {
     gap(spaceBefore);
-    auto* b = new QPushButton(QString::fromUtf8(text), this);
+    auto* b = new QPushButton(UiText(text), this);
     b->setObjectName(QString::fromLatin1(name));
     // No button is the default: Enter closes the window as the dialog's OK.
     b->setAutoDefault(false);
@@ -156,7 +157,7 @@ QLayout* CartovoDialog::BuildSideColumn() {
   about->setIcon(windowIcon());
   about->setAutoRaise(true);
   // The window menu's item "关于 Romvane(&A)..."; a tooltip shows no keyboard hint.
-  about->setToolTip(QStringLiteral("关于 Romvane..."));
+  about->setToolTip(UiText("关于 Romvane..."));
   auto* aboutKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_A), this);
   connect(aboutKey, &QShortcut::activated, this, &CartovoDialog::ShowAbout);
   connect(about, &QToolButton::clicked, this, &CartovoDialog::ShowAbout);
@@ -265,13 +266,13 @@ void CartovoDialog::ShowContextMenu(const QPoint& position) {
   if (busy_) return;
   view_->EndEdit();
   QMenu menu(this);
-  QAction* add = menu.addAction(QStringLiteral("添加"));
-  QAction* remove = menu.addAction(QStringLiteral("删除"));
-  QAction* copy = menu.addAction(QStringLiteral("复制"));
+  QAction* add = menu.addAction(UiText("添加"));
+  QAction* remove = menu.addAction(UiText("删除"));
+  QAction* copy = menu.addAction(UiText("复制"));
   menu.addSeparator();
-  QAction* up = menu.addAction(QStringLiteral("上移"));
-  QAction* down = menu.addAction(QStringLiteral("下移"));
-  QAction* attributes = menu.addAction(QStringLiteral("属性"));
+  QAction* up = menu.addAction(UiText("上移"));
+  QAction* down = menu.addAction(UiText("下移"));
+  QAction* attributes = menu.addAction(UiText("属性"));
   QAction* chosen = prompts_->ExecMenu(menu, view_->viewport()->mapToGlobal(position));
   if (chosen == add) {
     AddGameFromDialog();
@@ -298,13 +299,14 @@ void CartovoDialog::RunGame(int clickedRow) {
     Tell(run.message);
     return;
   }
-  if (!launcher_->Start(run.command)) Tell("无法启动模拟器" + run.command.program + "!");
+  if (!launcher_->Start(run.command))
+    Tell(common::TrFill("无法启动模拟器{0}!", {run.command.program}));
 }
 
 void CartovoDialog::RunImage() {
   if (busy_) return;
   const Command command = RunImageCommand(programDir_);
-  if (!launcher_->Start(command)) Tell("无法启动模拟器" + command.program + "!");
+  if (!launcher_->Start(command)) Tell(common::TrFill("无法启动模拟器{0}!", {command.program}));
 }
 
 void CartovoDialog::ShowAbout() {

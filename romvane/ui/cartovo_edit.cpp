@@ -13,6 +13,7 @@
 #include "game_list_model.h"
 #include "model/paths.h"
 #include "prompts.h"
+#include "ui_text.h"
 
 namespace romvane {
 namespace {
@@ -26,11 +27,8 @@ std::string TitleOfFile(const std::string& path) {
 
 void CartovoDialog::AddGameFromDialog() {
   if (busy_) return;
-  const QString path = prompts_->ChooseFile(this, {QStringLiteral("打开"),
-                                                   QStringLiteral("NES File(*.nes)"),
-                                                   QStringLiteral("nes"),
-                                                   {},
-                                                   false});
+  const QString path = prompts_->ChooseFile(
+      this, {UiText("打开"), QStringLiteral("NES File(*.nes)"), QStringLiteral("nes"), {}, false});
   if (path.isEmpty()) return;
   const std::string file = path.toStdString();
   // New rows come at the end: the selected rows stay selected.

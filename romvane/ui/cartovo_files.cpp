@@ -17,6 +17,7 @@
 #include "game_list_model.h"
 #include "model/list_file.h"
 #include "prompts.h"
+#include "ui_text.h"
 #include "xls/list_export.h"
 
 namespace romvane {
@@ -34,10 +35,10 @@ void WaitWhilePainting(int milliseconds) {
 class BuildProgress : public QProgressDialog {
  public:
   explicit BuildProgress(QWidget* parent)
-      : QProgressDialog(QStringLiteral("正在等待菜单程序 menu.bin ..."), QString(), 0,
-                        kMenuWaitAttempts, parent) {
+      : QProgressDialog(UiText("正在等待菜单程序 menu.bin ..."), QString(), 0, kMenuWaitAttempts,
+                        parent) {
     setObjectName(QStringLiteral("buildProgress"));
-    setWindowTitle(QStringLiteral("转换/合成"));
+    setWindowTitle(UiText("转换/合成"));
     setWindowModality(Qt::WindowModal);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setMinimumDuration(0);
@@ -66,7 +67,7 @@ void CartovoDialog::Build() {
   // Empty and "0" alike would leave the menu program no room: a cartridge that cannot
   // start. Other faulty texts are refused with the layout's own message.
   if (ParseHex(reserve_->text().toStdString()) == 0) {
-    Tell("保留大小不能为0: 菜单程序需要空间!");
+    Tell(common::Tr("保留大小不能为0: 菜单程序需要空间!"));
     return;
   }
   busy_ = true;
@@ -92,7 +93,7 @@ void CartovoDialog::Build() {
   LockInput(false);
   if (focused) focused->setFocus(Qt::OtherFocusReason);
   if (result.message.empty()) {
-    status_->setText(QStringLiteral("已生成 ") + QString::fromStdString(result.romPath));
+    status_->setText(QString::fromStdString(common::TrFill("已生成 {0}", {result.romPath})));
   }
   Tell(result.message);
 }
@@ -100,9 +101,9 @@ void CartovoDialog::Build() {
 void CartovoDialog::ExportList() {
   if (busy_) return;
   view_->EndEdit();
-  const QString path = prompts_->ChooseFile(
-      this, {QStringLiteral("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
-             QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
+  const QString path =
+      prompts_->ChooseFile(this, {UiText("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
+                                  QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
   if (path.isEmpty()) return;
   // A written file may still carry a warning (a list longer than the sheet).
   Tell(WriteListWorkbook(list_.Games(), path.toStdString()).message);
@@ -111,11 +112,8 @@ void CartovoDialog::ExportList() {
 bool CartovoDialog::SaveList() {
   if (busy_ || list_.RowCount() == 0) return false;
   view_->EndEdit();
-  const QString path = prompts_->ChooseFile(this, {QStringLiteral("保存文件信息"),
-                                                   QStringLiteral("存档文件(*.sav)"),
-                                                   QStringLiteral("sav"),
-                                                   {},
-                                                   true});
+  const QString path = prompts_->ChooseFile(
+      this, {UiText("保存文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, true});
   if (path.isEmpty()) return false;
   const SaveResult saved = SaveListFile(list_, path.toStdString());
   Tell(saved.message);
@@ -125,11 +123,8 @@ bool CartovoDialog::SaveList() {
 void CartovoDialog::LoadList() {
   if (busy_) return;
   view_->EndEdit();
-  const QString path = prompts_->ChooseFile(this, {QStringLiteral("载入文件信息"),
-                                                   QStringLiteral("存档文件(*.sav)"),
-                                                   QStringLiteral("sav"),
-                                                   {},
-                                                   false});
+  const QString path = prompts_->ChooseFile(
+      this, {UiText("载入文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, false});
   if (path.isEmpty()) return;
   LoadListFrom(path);
 }
@@ -152,7 +147,7 @@ void CartovoDialog::done(int result) {
   view_->EndEdit();
   if (IsModified()) {
     const QMessageBox::StandardButton answer =
-        prompts_->Ask(this, QStringLiteral("游戏列表已修改，是否先保存?"),
+        prompts_->Ask(this, UiText("游戏列表已修改，是否先保存?"),
                       QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return;
     if (answer == QMessageBox::Save && !SaveList()) return;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "ui_text.h"
+
 namespace romvane {
 namespace {
 
@@ -82,7 +84,7 @@ int GameListModel::columnCount(const QModelIndex& parent) const {
 QVariant GameListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= list_.RowCount()) return {};
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  return QString::fromStdString(ColumnText(list_.Game(index.row()), index.column()));
+  return QString::fromStdString(ColumnText(list_.Game(index.row()), index.column(), true));
 }
 
 QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -90,7 +92,7 @@ QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int
       section >= kColumnCount) {
     return {};
   }
-  return QString::fromUtf8(kHeadings[section]);
+  return UiText(kHeadings[section]);
 }
 
 Qt::ItemFlags GameListModel::flags(const QModelIndex& index) const {

@@ -13,6 +13,7 @@
 
 #include "cartovo_dialog.h"
 #include "common/cli_options.h"
+#include "common/translate.h"
 #include "model/paths.h"
 
 namespace {
@@ -55,8 +56,10 @@ Arguments ParseArguments(const QStringList& args) {
 }
 
 // Qt's own dialogs (file dialogs, their questions, standard buttons) speak the window's
-// Chinese. Without the translation files installed they stay in English.
+// language: Chinese in a Chinese or C locale, else Qt's own English. Without the translation
+// files installed they stay in English.
 void LoadQtTranslation(QApplication& app) {
+  if (common::CatalogueLanguage() == "en") return;
   const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
   for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
     auto* translator = new QTranslator(&app);

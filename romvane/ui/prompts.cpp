@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSpacerItem>
+#include "ui_text.h"
 
 namespace romvane {
 namespace {
@@ -34,7 +35,7 @@ void NameButtons(QMessageBox& box) {
                {QMessageBox::Discard, "不保存"},
                {QMessageBox::Cancel, "取消"}};
   for (const auto& n : names) {
-    if (QAbstractButton* b = box.button(n.button)) b->setText(QString::fromUtf8(n.text));
+    if (QAbstractButton* b = box.button(n.button)) b->setText(UiText(n.text));
   }
 }
 

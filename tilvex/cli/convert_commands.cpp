@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/translate.h"
 #include "convert/block_render.h"
 #include "convert/tile_converter.h"
 #include "doc/file_writes.h"
@@ -196,11 +197,11 @@ int RunRender(const Arguments& args) {
   }
   const PicHeader& header = load.picture.header;
   if (header.width == 0 || header.height == 0) {
-    return Complain(args.operands[0] + ": " + kEmptyPictureMessage);
+    return Complain(args.operands[0] + ": " + common::Tr(kEmptyPictureMessage));
   }
   Picture image;
   if (SizePicture(image, header.width, header.height, UINT64_MAX) != DecodeStatus::kOk) {
-    return Complain(kPictureTooLargeMessage);
+    return Complain(common::Tr(kPictureTooLargeMessage));
   }
   if (load.kind == PicLoadKind::kBlockPicture) {
     Result tablesLoaded;
@@ -210,7 +211,7 @@ int RunRender(const Arguments& args) {
   }
   // Row filler (only where the width is not a multiple of 4) as in a blank white picture.
   const std::vector<uint8_t> bytes = BmpFileBytes(image, 0xFF);
-  if (bytes.empty()) return Complain(kPictureTooLargeMessage);
+  if (bytes.empty()) return Complain(common::Tr(kPictureTooLargeMessage));
   Result written = WriteOutputFile(args.Get("--output"), bytes);
   return written.ok ? 0 : FailWith(written);
 }

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "common/file_io.h"
+#include "common/translate.h"
 #include "image/bitmap.h"
 #include "image/colour_list.h"
 #include "image/colour_tables.h"
@@ -19,7 +20,7 @@ namespace {
 Result LoadPicture(const std::string& path, Picture& picture) {
   Result loaded = DecodePictureFile(path, picture);
   if (!loaded && loaded.message.empty()) {
-    loaded.message = "无法打开图像文件 " + path;  // the decoders show no message of their own
+    loaded.message = common::TrFill("无法打开图像文件 {0}", {path});  // the decoders show none
     if (!loaded.detail.empty()) loaded.message += " (" + loaded.detail + ")";
   }
   return loaded;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "common/translate.h"
 #include "convert/block_geometry.h"
 
 namespace tilvex {
@@ -80,8 +81,8 @@ int FindPalette(const SlotTable& slots, std::span<const Rgb> colours, int slotsP
 
 std::string NoPaletteMessage(int x, int y, int w, int h) {
   char text[128];
-  std::snprintf(text, sizeof text, "没有可用的调色板匹配(%d,%d,%d,%d),转换终止!", x, y, x + w,
-                y + h);
+  std::snprintf(text, sizeof text, common::Tr("没有可用的调色板匹配(%d,%d,%d,%d),转换终止!"), x, y,
+                x + w, y + h);
   return text;
 }
 
@@ -100,8 +101,8 @@ Result GatherPalettes(const Picture& picture, const WorkArea& area, Rgb backgrou
       std::vector<Rgb> colours = AreaColours(picture, x, y);
       if (static_cast<int>(colours.size()) > limit) {
         char text[128];
-        std::snprintf(text, sizeof text, "(%d,%d,%d,%d)内颜色超过%d种,转换终止!", x, y, x + g.width,
-                      y + g.height, limit);
+        std::snprintf(text, sizeof text, common::Tr("(%d,%d,%d,%d)内颜色超过%d种,转换终止!"), x, y,
+                      x + g.width, y + g.height, limit);
         return Result::Fail(text);
       }
       if (!FitColours(slots, limit, colours)) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 
+#include "common/translate.h"
 #include "convert/bit_planes.h"
 #include "convert/tile_source.h"
 
@@ -22,7 +23,7 @@ std::string Format(const char* format, Args... args) {
 }
 
 std::string RowTooLargeMessage(int y) {
-  return Format("第%d行的块超过一个PGT分区的容量,转换终止!", y);
+  return Format(common::Tr("第%d行的块超过一个PGT分区的容量,转换终止!"), y);
 }
 
 // Places a tile in the bank and returns its pixel offset. With compression an equal tile
@@ -65,7 +66,7 @@ Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader
     }
     if (overflow) {
       if (bankFirstRow == y) return Result::Fail(RowTooLargeMessage(y));
-      if (bankCount == kMaxPgtBanks) return Result::Fail("PGT超过16个分区,转换终止!");
+      if (bankCount == kMaxPgtBanks) return Result::Fail(common::Tr("PGT超过16个分区,转换终止!"));
       // Rows are kept relative to the block picture, which is how it is drawn back.
       rows[size_t(bankCount++)] = y - area.top;
       bank.clear();
@@ -168,29 +169,32 @@ std::vector<uint8_t> PackPaletteBlock(const SlotTable& slots, const ColourTables
 
 Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHeader& settings) {
   if (settings.endAddress > kMaxEndAddress) {
-    return Result::Fail("结束地址不能超过$2000,转换终止!");
+    return Result::Fail(common::Tr("结束地址不能超过$2000,转换终止!"));
   }
   if (settings.beginAddress >= settings.endAddress) {
-    return Result::Fail("起始地址必须小于结束地址,转换终止!");
+    return Result::Fail(common::Tr("起始地址必须小于结束地址,转换终止!"));
   }
   const BlockGeometry g = GeometryOf(settings.blockMode);
   // Name-table codes count code units from the bank start, so the first tile must start on one.
   if (2 * settings.beginAddress % g.codeUnit != 0) {
-    return Result::Fail(Format("起始地址必须是$%X的整数倍,转换终止!", g.codeUnit / 2));
+    return Result::Fail(Format(common::Tr("起始地址必须是$%X的整数倍,转换终止!"), g.codeUnit / 2));
   }
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   if (area.left < 0 || area.top < 0 || width <= 0 || height <= 0 || width % g.width != 0 ||
       height % g.height != 0) {
-    return Result::Fail(Format("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!",
-                               area.left, area.top, area.right, area.bottom, g.width, g.height));
+    return Result::Fail(
+        Format(common::Tr("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!"), area.left,
+               area.top, area.right, area.bottom, g.width, g.height));
   }
   if (area.right > picture.width || area.bottom > picture.height) {
-    return Result::Fail(Format("转换区域(%d,%d,%d,%d)超出了图像(%dx%d),转换终止!", area.left,
-                               area.top, area.right, area.bottom, picture.width, picture.height));
+    return Result::Fail(Format(common::Tr("转换区域(%d,%d,%d,%d)超出了图像(%dx%d),转换终止!"),
+                               area.left, area.top, area.right, area.bottom, picture.width,
+                               picture.height));
   }
   if (width > int{kMaxBlockPictureSide} || height > int{kMaxBlockPictureSide}) {
-    return Result::Fail(Format("转换区域的宽和高不能超过%u,转换终止!", kMaxBlockPictureSide));
+    return Result::Fail(
+        Format(common::Tr("转换区域的宽和高不能超过%u,转换终止!"), kMaxBlockPictureSide));
   }
   return Result::Ok();
 }
@@ -222,7 +226,7 @@ Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
   if (out.status = CheckConversion(picture, area, settings); !out.status.ok) return out;
   const BlockGeometry g = GeometryOf(settings.blockMode);
   ProgressScope scope(progress, area.top, 2 * area.bottom, g.height);
-  progress.SetText("转换中...");
+  progress.SetText(common::Tr("转换中..."));
 
   TileSource source(picture, area, settings, slots, analysed);
   SectionRows rows;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include "common/translate.h"
 
 namespace tilvex {
 namespace {
@@ -57,8 +58,8 @@ Result TileSource::PaletteAt(int x, int y, int& palette) {
                                        : AreaColours(picture_, areaX, areaY);
   if (static_cast<int>(colours.size()) > limit) {
     char text[128];
-    std::snprintf(text, sizeof text, "(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!", x, y, x + g.width,
-                  y + g.height, limit);
+    std::snprintf(text, sizeof text, common::Tr("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!"), x, y,
+                  x + g.width, y + g.height, limit);
     return Result::Fail(text);
   }
   known = FindPalette(slots_, colours, limit);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "common/file_io.h"
+#include "common/translate.h"
 #include "image/bitmap.h"
 #include "image/decoder.h"
 #include "image/picture_bmp.h"
@@ -17,7 +18,7 @@ Result NewPicture(Document& document, int32_t width, int32_t height) {
     return Result::Ok();
   }
   if (width < 0 || width > kMaxPictureSide || height < 0 || height > kMaxPictureSide) {
-    return Result::Fail(kPictureTooLargeMessage, "picture size out of range");
+    return Result::Fail(common::Tr(kPictureTooLargeMessage), "picture size out of range");
   }
   Picture picture;
   picture.width = width;
@@ -25,7 +26,7 @@ Result NewPicture(Document& document, int32_t width, int32_t height) {
   try {
     picture.pixels.assign(picture.RowBytes() * size_t(height), 0xFF);
   } catch (const std::bad_alloc&) {
-    return Result::Fail(kPictureTooLargeMessage, "not enough memory for the picture");
+    return Result::Fail(common::Tr(kPictureTooLargeMessage), "not enough memory for the picture");
   }
   document.picture = std::move(picture);
   document.area = WorkArea{0, 0, width, height};

@@ -1,9 +1,10 @@
 #include "doc/file_writes.h"
+#include "common/translate.h"
 
 namespace tilvex {
 
 std::string CannotWriteMessage(const std::string& path) {
-  return "无法写入文件" + path + "!";
+  return common::TrFill("无法写入文件{0}!", {path});
 }
 
 Result WriteOutputFile(const std::string& path, std::span<const uint8_t> bytes) {

@@ -5,6 +5,7 @@
 
 #include "common/file_io.h"
 #include "common/le_bytes.h"
+#include "common/translate.h"
 #include "doc/file_writes.h"
 
 namespace tilvex {
@@ -32,7 +33,7 @@ const char* NameOf(const char* const (&names)[N], unsigned index) {
 
 PicLoad Refuse(const std::string& why) {
   PicLoad load;
-  load.message = std::string(kInvalidPic) + "\n" + why;
+  load.message = std::string(common::Tr(kInvalidPic)) + "\n" + why;
   return load;
 }
 
@@ -119,12 +120,12 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   PicLoad load;
   if (size < kPicHeaderBytes) return load;  // no picture and no message
   if (std::memcmp(data, "PIC", 3) != 0) {
-    load.message = kInvalidPic;
+    load.message = common::Tr(kInvalidPic);
     return load;
   }
   PicHeader h = DecodePicHeader(data);
   if (h.width > kMaxPicSide || h.height > kMaxPicSide) {
-    return Refuse(Format("图片尺寸%ux%u过大", h.width, h.height));
+    return Refuse(Format(common::Tr("图片尺寸%ux%u过大"), h.width, h.height));
   }
   load.picture.header = h;
   if (h.kind != kBlockPictureKind) {
@@ -133,28 +134,28 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   }
 
   if (h.colourMode >= kColourModeCount || h.blockMode >= kBlockModeCount) {
-    return Refuse("颜色模式或块模式无效");
+    return Refuse(common::Tr("颜色模式或块模式无效"));
   }
   const BlockGeometry g = GeometryOf(h.blockMode);
   if (h.width == 0 || h.height == 0 || h.width % g.width != 0 || h.height % g.height != 0) {
-    return Refuse(Format("图片尺寸%ux%u不是块大小的整数倍", h.width, h.height));
+    return Refuse(Format(common::Tr("图片尺寸%ux%u不是块大小的整数倍"), h.width, h.height));
   }
   const uint64_t cells = uint64_t{h.width / g.width} * (h.height / g.height);
-  if (h.pntSize != 3 * cells) return Refuse("PNT大小与图片尺寸不符");
-  if (h.palSize != kPaletteBlockSize) return Refuse("调色板大小不是512");
-  if (h.pgtSize > kMaxPgtSize) return Refuse("PGT大小超过16个分区");
-  if (h.sectionRows[0] != 0) return Refuse("分区表无效");
+  if (h.pntSize != 3 * cells) return Refuse(common::Tr("PNT大小与图片尺寸不符"));
+  if (h.palSize != kPaletteBlockSize) return Refuse(common::Tr("调色板大小不是512"));
+  if (h.pgtSize > kMaxPgtSize) return Refuse(common::Tr("PGT大小超过16个分区"));
+  if (h.sectionRows[0] != 0) return Refuse(common::Tr("分区表无效"));
   int banks = 1;
   for (int k = 1; k < kMaxSectionRows && h.sectionRows[k] != -1; ++k) {
     // Sections follow each other down the picture; a row that goes back is not ours.
     if (h.sectionRows[k] <= h.sectionRows[k - 1]) {
-      return Refuse("分区表无效");
+      return Refuse(common::Tr("分区表无效"));
     }
     ++banks;
   }
-  if (banks > kMaxPgtBanks) return Refuse("PGT分区超过16个");
+  if (banks > kMaxPgtBanks) return Refuse(common::Tr("PGT分区超过16个"));
   const uint64_t expected = uint64_t{kPicHeaderBytes} + h.pntSize + h.palSize + h.pgtSize;
-  if (expected != size) return Refuse("文件长度与头部记录的大小不符");
+  if (expected != size) return Refuse(common::Tr("文件长度与头部记录的大小不符"));
 
   const uint8_t* at = data + kPicHeaderBytes;
   BlockData& blocks = load.picture.blocks;
@@ -173,7 +174,7 @@ Result ReadPicFile(const std::string& path, PicLoad& load) {
     return Result::Fail(std::string(), "cannot open " + path);
   }
   if (bytes.size() > kMaxPicFileSize) {
-    load = Refuse("文件长度与头部记录的大小不符");
+    load = Refuse(common::Tr("文件长度与头部记录的大小不符"));
     return Result::Ok();
   }
   load = ParsePicFile(bytes.data(), bytes.size());

@@ -7,6 +7,7 @@
 
 #include "common/data_dirs.h"
 #include "common/file_io.h"
+#include "common/translate.h"
 #include "image/colour_index.h"
 
 namespace tilvex {
@@ -44,7 +45,7 @@ Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes) {
   const std::string path = JoinPath(dir, kCodeTableFile);
   std::vector<uint8_t> bytes;
   Result read = ReadFileBytes(path, size_t{kCodeTableSize} * 4, bytes);
-  if (!read) return Result::Fail(kCodeTableMessage, read.detail);
+  if (!read) return Result::Fail(common::Tr(kCodeTableMessage), read.detail);
   for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
     codes[i / 4] = static_cast<uint32_t>(bytes[i]) | static_cast<uint32_t>(bytes[i + 1]) << 8 |
                    static_cast<uint32_t>(bytes[i + 2]) << 16 |
@@ -58,7 +59,7 @@ Result LoadNesTable(const std::string& dir, std::array<Rgb, kNesColourCount>& ne
   const std::string path = JoinPath(dir, kNesTableFile);
   std::vector<uint8_t> bytes;
   Result read = ReadFileBytes(path, kNesColourCount * 3, bytes);
-  if (!read) return Result::Fail(kNesTableMessage, read.detail);
+  if (!read) return Result::Fail(common::Tr(kNesTableMessage), read.detail);
   bytes.resize(kNesColourCount * 3, 0);
   for (int i = 0; i < kNesColourCount; ++i) {
     nes[i] = MakeRgb(bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]);

@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "common/translate.h"
 #include "image/format_decoders.h"
 #include "image/magick_decoder.h"
 
@@ -51,7 +52,7 @@ class FileDecoder : public PictureDecoder {
         if (PictureDecoder* general = MagickDecoderFor(format_)) return general->Decode(path, out);
         return Result::Fail({}, path + " uses a " + name + " form this program cannot read");
       case DecodeStatus::kTooLarge:
-        return Result::Fail(kPictureTooLargeMessage, path + " is too large a picture");
+        return Result::Fail(common::Tr(kPictureTooLargeMessage), path + " is too large a picture");
       case DecodeStatus::kInvalid:
       default:
         return Result::Fail({}, path + " is not a readable " + name + " picture");
@@ -162,7 +163,8 @@ PictureDecoder* DecoderFor(PictureFormat format) {
 Result DecodePictureFile(const std::string& path, Picture& out) {
   const PictureFormat format = FormatOfPath(path);
   if (format == PictureFormat::kNone) {
-    return Result::Fail(kInvalidFileTypeMessage, path + ": not a picture type this program reads");
+    return Result::Fail(common::Tr(kInvalidFileTypeMessage),
+                        path + ": not a picture type this program reads");
   }
   PictureDecoder* decoder = DecoderFor(format);
   if (!decoder) {
@@ -171,10 +173,13 @@ Result DecodePictureFile(const std::string& path, Picture& out) {
   }
   out = Picture();
   Result decoded = decoder->Decode(path, out);
+  // The ImageMagick module speaks the design's words; they reach the user translated.
+  decoded.message = common::Tr(decoded.message);
   if (decoded && (out.width < 1 || out.height < 1)) {
     decoded = Result::Fail({}, path + " holds an empty picture");
   } else if (decoded && (out.width > kMaxPictureSide || out.height > kMaxPictureSide)) {
-    decoded = Result::Fail(kPictureTooLargeMessage, path + " is larger than 16384 pixels");
+    decoded =
+        Result::Fail(common::Tr(kPictureTooLargeMessage), path + " is larger than 16384 pixels");
   } else if (decoded && out.pixels.size() != out.RowBytes() * static_cast<size_t>(out.height)) {
     decoded = Result::Fail({}, path + " gave fewer pixels than its size");
   }

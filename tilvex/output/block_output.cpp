@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "common/translate.h"
 #include "doc/file_writes.h"
 #include "output/asm_text.h"
 
@@ -193,20 +194,20 @@ Result WriteBlockOutput(const BlockPicture& picture, const std::string& pgtPath,
   const std::vector<uint8_t>& raw = picture.blocks.pgt;
   std::vector<uint8_t> pgt = sixteenBit ? InterleaveSixteenBit(raw) : raw;
 
-  progress.SetText("输出PGT...");
+  progress.SetText(common::Tr("输出PGT..."));
   if (assembler) {
     const std::string text = ToCrlf(PgtAssemblerText(picture.header, pgt, LabelOf(pgtPath)));
     pgt.assign(text.begin(), text.end());
   }
-  progress.SetText("输出PNT...");
+  progress.SetText(common::Tr("输出PNT..."));
   progress.Step();
   const std::string text = ToCrlf(PntAssemblerText(picture, LabelOf(pntPath)));
-  progress.SetText("输出Palette...");
+  progress.SetText(common::Tr("输出Palette..."));
   progress.Step();
   const common::FileContents files[] = {{pgtPath, std::move(pgt)},
                                         {pntPath, std::vector<uint8_t>(text.begin(), text.end())}};
   if (Result written = WriteOutputFiles(files); !written.ok) return written;
-  progress.SetText("输出Attrib...");
+  progress.SetText(common::Tr("输出Attrib..."));
   progress.Step();
   return Result::Ok();
 }
@@ -244,7 +245,7 @@ Result WritePaletteSteps(const SlotTable& palettes, Rgb target, int levels,
                          const std::function<uint16_t(Rgb)>& rgbToCode,
                          const std::string& directory) {
   if (levels < kMinPaletteLevels || levels > kMaxPaletteLevels) {
-    return Result::Fail(kPaletteLevelsMessage, "the level count must lie in 1..255");
+    return Result::Fail(common::Tr(kPaletteLevelsMessage), "the level count must lie in 1..255");
   }
   const std::string path = (directory.empty() ? std::string() : directory + "/") + "PALStep.asm";
   const std::string text = ToCrlf(PaletteStepsText(palettes, target, levels, rgbToCode));

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "common/file_io.h"
+#include "common/translate.h"
 #include "doc/file_writes.h"
 
 namespace tilvex {
@@ -90,7 +91,7 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
   const size_t a = RoundUpToPage(p + cells);
   const size_t attributeBytes = (h + 3) / 4 * (w / 4);
   if (p + cells > kPreviewDataLimit || a + attributeBytes > kPreviewDataLimit) {
-    return Result::Fail("图片数据超出预览映像的容量,预览终止!");
+    return Result::Fail(common::Tr("图片数据超出预览映像的容量,预览终止!"));
   }
 
   std::copy(blocks.pgt.begin(), blocks.pgt.end(), image.begin());

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/file_io.h"
+#include "common/translate.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
@@ -25,9 +26,10 @@ std::vector<uint8_t> PaletteFileBytes(const SlotTable& table) {
 Result ReadPaletteFile(const std::string& path, SlotTable& table) {
   std::vector<uint8_t> bytes;
   Result read = ReadFileBytes(path, kPalFileBytes, bytes);
-  if (!read) return Result::Fail(kInvalidPaletteMessage, read.detail);
+  if (!read) return Result::Fail(common::Tr(kInvalidPaletteMessage), read.detail);
   std::optional<SlotTable> parsed = ParsePalette(bytes);
-  if (!parsed) return Result::Fail(kInvalidPaletteMessage, path + " is not a palette file");
+  if (!parsed)
+    return Result::Fail(common::Tr(kInvalidPaletteMessage), path + " is not a palette file");
   table = *parsed;
   return Result::Ok();
 }

@@ -6,6 +6,7 @@
 
 #include "common/file_io.h"
 #include "common/gbk.h"
+#include "common/translate.h"
 #include "convert/tile_converter.h"
 #include "doc/file_writes.h"
 #include "doc/pic_file.h"
@@ -74,16 +75,16 @@ struct TileRange {
 // Why a converted frame cannot go into the animation; empty when it can.
 std::string FrameProblem(const FrameData& frame, TileRange& tiles) {
   const size_t codes = frame.pnt.size() / 2;
-  if (codes == 0 || frame.pal.size() < 32) return "转换结果为空";
+  if (codes == 0 || frame.pal.size() < 32) return common::Tr("转换结果为空");
   // The animation keeps one byte of each code: every tile must lie in the first bank.
-  if (frame.pgt.size() > kFrameBankBytes) return "图块超过一个PGT分区";
+  if (frame.pgt.size() > kFrameBankBytes) return common::Tr("图块超过一个PGT分区");
   uint8_t first = 0xFF, last = 0;
   for (size_t i = 0; i < codes; ++i) {
     first = std::min(first, frame.pnt[2 * i]);
     last = std::max(last, frame.pnt[2 * i]);
   }
   tiles = {first * uint32_t{kTileBytes}, (last + 1u) * kTileBytes};
-  if (frame.pgt.size() < tiles.end) return "PGT数据不完整";
+  if (frame.pgt.size() < tiles.end) return common::Tr("PGT数据不完整");
   return {};
 }
 
@@ -119,7 +120,7 @@ class Animation {
       std::copy(sprites_.begin(), sprites_.end(), pgt_.begin() + region);
       pgtPos_ = region + kSpriteAreaBytes;
     }
-    return Result::Fail("图片" + path + "的图块放不进一个512K的区!",
+    return Result::Fail(common::TrFill("图片{0}的图块放不进一个512K的区!", {path}),
                         "a frame's tiles do not fit into one 512 KB region");
   }
 
@@ -167,7 +168,7 @@ class Animation {
   Result AddNameTable(const std::string& name, const FrameData& frame, uint32_t& pntAt) {
     if (pntCount_ != 0 && pntCount_ % kPntFileBytes == 0) {
       if (pntFile_ == kLastPntFile) {
-        return Result::Fail("名称表文件超过了ANIPNTFF.asm!",
+        return Result::Fail(common::Tr("名称表文件超过了ANIPNTFF.asm!"),
                             "the name tables need more files than ANIPNTFF.asm");
       }
       text[PntFileName(pntFile_)] +=
@@ -245,7 +246,7 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
     if (!placed) return animation.Finish(placed);
     if (step && !step()) return Result::Fail({}, kBatchStopped);
     if (!skipped.empty()) {
-      messages.push_back("图片" + path + "已跳过: " + skipped);
+      messages.push_back(common::TrFill("图片{0}已跳过: {1}", {path, skipped}));
       continue;
     }
     if (Result added = animation.Add(FrameName(path), frame, tiles); !added) {
@@ -258,10 +259,11 @@ Result RunBatch(const std::vector<std::string>& pictures, const std::string& dir
 Result ReadPictureList(const std::string& path, std::vector<std::string>& pictures) {
   std::vector<uint8_t> bytes;
   if (Result r = ReadFileBytes(path, kMaxListFile + 1, bytes); !r) {
-    return Result::Fail("无法打开文件" + path + "!", r.detail);
+    return Result::Fail(common::TrFill("无法打开文件{0}!", {path}), r.detail);
   }
   if (bytes.size() > kMaxListFile) {
-    return Result::Fail("文件" + path + "太大,无法读取!", path + " is larger than 16 MB");
+    return Result::Fail(common::TrFill("文件{0}太大,无法读取!", {path}),
+                        path + " is larger than 16 MB");
   }
   pictures.clear();
   std::string word;

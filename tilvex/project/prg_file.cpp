@@ -6,6 +6,7 @@
 
 #include "common/file_io.h"
 #include "common/gbk.h"
+#include "common/translate.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
@@ -90,7 +91,8 @@ Result EncodeProject(const ProjectTree& tree, std::string& bytes) {
   bytes.assign(kSignature, sizeof kSignature);
   const auto order = tree.PreOrder();
   if (order.size() > static_cast<size_t>(ProjectTree::kMaxNodes)) {
-    return Result::Fail("工程最多只能有255个节点!", "too many nodes for a project file");
+    return Result::Fail(common::Tr("工程最多只能有255个节点!"),
+                        "too many nodes for a project file");
   }
   bytes += static_cast<char>(order.size());
   for (const ProjectTree::Visit& v : order) {
@@ -104,7 +106,7 @@ Result EncodeProject(const ProjectTree& tree, std::string& bytes) {
     const ProjectNode* r = tree.Record(v.id);
     if (!r) continue;
     if (!PutString(bytes, r->name) || !PutString(bytes, r->path) || !PutString(bytes, r->extra)) {
-      return Result::Fail("节点" + r->name + "的名称或路径无法保存!",
+      return Result::Fail(common::TrFill("节点{0}的名称或路径无法保存!", {r->name}),
                           "a name or path is not GBK text or is longer than 65535 bytes");
     }
     const uint8_t fields[8] = {r->kind,     r->subHeight,    r->reserved14, r->subY,
@@ -118,7 +120,7 @@ Result EncodeProject(const ProjectTree& tree, std::string& bytes) {
 Result DecodeProject(const std::string& bytes, ProjectTree& tree) {
   Reader in(bytes);
   if (in.Bytes(5) != std::string(kSignature, sizeof kSignature)) {
-    return Result::Fail(kWrongSignature, "not a project file");
+    return Result::Fail(common::Tr(kWrongSignature), "not a project file");
   }
   const int count = in.U8();
   ProjectTree read;
@@ -132,9 +134,11 @@ Result DecodeProject(const std::string& bytes, ProjectTree& tree) {
     // Each node hangs under the last node one level up; a depth may rise by one only.
     ProjectTree::NodeId parent = ProjectTree::kNoNode;
     if (k == 0) {
-      if (depth != 0) return Result::Fail("PRG文件的层次错误!", "the first node is not the root");
+      if (depth != 0)
+        return Result::Fail(common::Tr("PRG文件的层次错误!"), "the first node is not the root");
     } else if (depth == 0 || depth > previousDepth + 1) {
-      return Result::Fail("PRG文件的层次错误!", "node depths jump by more than one level");
+      return Result::Fail(common::Tr("PRG文件的层次错误!"),
+                          "node depths jump by more than one level");
     } else if (depth > previousDepth) {
       parent = previous;
     } else {
@@ -163,7 +167,7 @@ Result DecodeProject(const std::string& bytes, ProjectTree& tree) {
     }
     previousDepth = depth;
   }
-  if (!in.ok()) return Result::Fail("PRG文件不完整!", "the project file ends early");
+  if (!in.ok()) return Result::Fail(common::Tr("PRG文件不完整!"), "the project file ends early");
   tree = std::move(read);
   return Result::Ok();
 }
@@ -171,7 +175,7 @@ Result DecodeProject(const std::string& bytes, ProjectTree& tree) {
 Result ReadProjectFile(const std::string& path, ProjectTree& tree) {
   std::vector<uint8_t> data;
   if (Result r = ReadFileBytes(path, kMaxFileBytes, data, true); !r) {
-    return Result::Fail("无法打开工程文件" + path + "!", r.detail);
+    return Result::Fail(common::TrFill("无法打开工程文件{0}!", {path}), r.detail);
   }
   return DecodeProject(std::string(data.begin(), data.end()), tree);
 }
@@ -181,7 +185,8 @@ Result WriteProjectFile(const ProjectTree& tree, const std::string& path) {
   if (Result r = EncodeProject(tree, bytes); !r) return r;
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
   if (!WriteFileReplacing(path, {p, bytes.size()})) {
-    return Result::Fail("无法写入工程文件" + path + "!", "the project file could not be written");
+    return Result::Fail(common::TrFill("无法写入工程文件{0}!", {path}),
+                        "the project file could not be written");
   }
   return Result::Ok();
 }

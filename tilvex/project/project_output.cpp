@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "common/translate.h"
 #include "doc/file_writes.h"
 #include "doc/pic_file.h"
 #include "output/asm_text.h"
@@ -30,13 +31,13 @@ int64_t SectionLength(const PicHeader& h, int k) {
 // block.
 std::string CheckItem(const OutputItem& item) {
   const PicHeader& h = item.header;
-  if (h.kind != kBlockPictureKind) return "不是块图";
+  if (h.kind != kBlockPictureKind) return common::Tr("不是块图");
   const BlockGeometry g = GeometryOf(h.blockMode);
   const uint64_t cells = item.blocks.pnt.size() / 3;
   if (h.width == 0 || h.height == 0 ||
       uint64_t{h.width / g.width} * (h.height / g.height) != cells ||
       item.blocks.pal.size() < 256) {
-    return "大小与文件头不符";
+    return common::Tr("大小与文件头不符");
   }
   const int64_t sectionBytes = BankBytes(h.colourMode);
   const int64_t skip = h.beginAddress / kOutputPageBytes * kOutputPageBytes;
@@ -44,7 +45,7 @@ std::string CheckItem(const OutputItem& item) {
     const int64_t length = SectionLength(h, k) - (k == 0 ? skip : 0);
     const int64_t filledEnd = k * sectionBytes + std::max<int64_t>(h.sectionFill[k], 0);
     if (length < 0 || filledEnd > static_cast<int64_t>(item.blocks.pgt.size())) {
-      return "PGT数据比文件头所说的短";
+      return common::Tr("PGT数据比文件头所说的短");
     }
   }
   return {};
@@ -176,7 +177,7 @@ ProjectOutputFiles MakeProjectOutput(const std::vector<OutputItem>& items) {
   Cursor at;
   for (const OutputItem& item : items) {
     if (const std::string problem = CheckItem(item); !problem.empty()) {
-      out.messages.push_back("项目" + item.name + "已跳过: " + problem + "!");
+      out.messages.push_back(common::TrFill("项目{0}已跳过: {1}!", {item.name, problem}));
       continue;
     }
     const std::string name = UpperAscii(item.name);
@@ -199,9 +200,9 @@ std::string CheckItemNames(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     const bool plain = name.find_first_of(std::string("/\\\0", 3)) == std::string::npos &&
                        name.find("..") == std::string::npos;
-    if (!plain) return "项目" + name + "的名称不能用作文件名,输出终止!";
+    if (!plain) return common::TrFill("项目{0}的名称不能用作文件名,输出终止!", {name});
     if (!taken.insert(ItemFileName(name)).second) {
-      return "项目" + name + "的输出文件与其他文件同名,输出终止!";
+      return common::TrFill("项目{0}的输出文件与其他文件同名,输出终止!", {name});
     }
   }
   return {};
@@ -226,7 +227,7 @@ Result OutputProject(const ProjectTree& tree, const std::string& folder,
   for (const ProjectNode* r : records) {
     PicLoad load;
     if (!ReadPicFile(r->path, load) || load.kind != PicLoadKind::kBlockPicture) {
-      messages.push_back("项目" + r->name + "已跳过: 无法读取块图文件" + r->path + "!");
+      messages.push_back(common::TrFill("项目{0}已跳过: 无法读取块图文件{1}!", {r->name, r->path}));
       continue;
     }
     items.push_back({r->name, load.picture.header, std::move(load.picture.blocks)});

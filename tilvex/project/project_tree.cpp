@@ -1,6 +1,7 @@
 #include "project/project_tree.h"
 
 #include <algorithm>
+#include "common/translate.h"
 
 namespace tilvex {
 
@@ -131,7 +132,7 @@ Result ProjectTree::AddChild(NodeId selected, ProjectNode record, NodeId* added)
     return Result::Fail({}, "this node takes no child of that kind");
   }
   if (NodeCount() >= kMaxNodes) {
-    return Result::Fail("工程最多只能有" + std::to_string(kMaxNodes) + "个节点!",
+    return Result::Fail(common::TrFill("工程最多只能有{0}个节点!", {std::to_string(kMaxNodes)}),
                         "the project already holds the most nodes its file can store");
   }
   record.valid = 1;

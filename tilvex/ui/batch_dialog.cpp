@@ -10,6 +10,7 @@
 
 #include "project_bridge.h"
 #include "prompts.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 
@@ -42,8 +43,8 @@ BatchDialog::BatchDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), p
 
 // A list that cannot be read leaves the list box empty.
 void BatchDialog::Load() {
-  FileRequest request{
-      QString(), {QStringLiteral("LST文件 (*.lst)")}, 0, QStringLiteral("lst"), QString(), false};
+  FileRequest request{QString(), {UiText("LST文件 (*.lst)")}, 0, QStringLiteral("lst"), QString(),
+                      false};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return;
   list->clear();

@@ -1,6 +1,7 @@
 #include "document_bridge.h"
 
 #include "common/file_io.h"
+#include "common/translate.h"
 #include "convert/block_render.h"
 #include "convert/tile_converter.h"
 #include "doc/document.h"
@@ -103,7 +104,7 @@ Outcome DocumentBridge::Open(const std::string& path) {
       core.doc.block = BlockPicture{NewPicHeader(), {}};
       outcome.message = load.message;  // "非法的PIC文件!" or nothing for a short file
     } else if (!core.ShowBlock(std::move(load.picture))) {
-      return {false, kPictureTooLargeMessage};
+      return {false, common::Tr(kPictureTooLargeMessage)};
     }
     isBlockPicture_ = true;
     hasPicture_ = true;
@@ -167,7 +168,8 @@ Outcome DocumentBridge::Convert(const ConversionSettings& s,
   if (!conversion.status.ok) return From(conversion.status);
   const PicHeader header = conversion.picture.header;
   const SlotTable slots = conversion.slots;
-  if (!core.ShowBlock(std::move(conversion.picture))) return {false, kPictureTooLargeMessage};
+  if (!core.ShowBlock(std::move(conversion.picture)))
+    return {false, common::Tr(kPictureTooLargeMessage)};
   core.doc.slots = slots;
   isBlockPicture_ = true;
   hasPicture_ = true;

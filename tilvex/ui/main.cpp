@@ -1,13 +1,16 @@
 // tilvex: the picture converter's window.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QSettings>
 #include <QStringList>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "common/cli_options.h"
+#include "common/translate.h"
 #include "image/colour_tables.h"
 #include "main_window.h"
 #include "prompts.h"
@@ -45,6 +48,17 @@ int AnswerEarly(int argc, char** argv) {
   return -1;
 }
 
+// Qt's own dialogs and buttons speak the window's language: Chinese in a Chinese or C
+// locale, else Qt's own English.
+void LoadQtTranslation(QApplication& app) {
+  if (common::CatalogueLanguage() == "en") return;
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +68,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromUtf8(common::cli::ProjectVersion()));
   QApplication::setDesktopFileName(QStringLiteral("tilvex"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tilvex/icons/tilvex.svg")));
+  LoadQtTranslation(app);
   QStringList args = QCoreApplication::arguments().mid(1);
   QString screenshot;
   if (const qsizetype at = args.indexOf(QStringLiteral("--screenshot"));

@@ -24,6 +24,7 @@
 #include "prompts.h"
 #include "transformation_dialog.h"
 #include "tv_config_dialog.h"
+#include "ui_text.h"
 
 // The icons live in this static library; their registration has to be pulled in by name.
 static void InitResources() {
@@ -76,8 +77,7 @@ QStringList PromptFilters(bool open) {
                            .split(QLatin1Char(';'), Qt::SkipEmptyParts)
                            .join(QLatin1Char(' '));
     if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");
-    filters << QString::fromUtf8(type.description) + QStringLiteral(" (") + patterns +
-                   QLatin1Char(')');
+    filters << UiText(type.description) + QStringLiteral(" (") + patterns + QLatin1Char(')');
   }
   return filters;
 }
@@ -263,7 +263,7 @@ void MainWindow::BuildToolMenu() {
 
 void MainWindow::BuildToolBox() {
   toolBox_ = new QWidget(this, Qt::Tool);
-  toolBox_->setWindowTitle(QStringLiteral("绘图工具"));
+  toolBox_->setWindowTitle(UiText("绘图工具"));
   auto* grid = new QGridLayout(toolBox_);
   grid->setSpacing(1);
   grid->setContentsMargins(2, 2, 2, 2);
@@ -324,10 +324,10 @@ void MainWindow::BuildPaletteBar() {
 }
 
 void MainWindow::BuildStatusBar() {
-  statusBar()->showMessage(QStringLiteral("Ready"));
+  statusBar()->showMessage(UiText("就绪"));
   // Lit while the lock key is on, as far as the window system tells.
   for (const char* name : {"大写", "数字", "滚动"}) {
-    auto* indicator = new QLabel(QString::fromUtf8(name), this);
+    auto* indicator = new QLabel(UiText(name), this);
     indicator->setEnabled(false);
     statusBar()->addPermanentWidget(indicator);
     indicators_ << indicator;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "prompts.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 namespace {
@@ -99,8 +100,7 @@ void IncreaseDialog::UpdatePath() {
 
 void IncreaseDialog::Browse() {
   FileRequest request{
-      QString(), {QStringLiteral("块图文件 (*.pic)")}, 0, QStringLiteral("pic"), path->text(),
-      false};
+      QString(), {UiText("块图文件 (*.pic)")}, 0, QStringLiteral("pic"), path->text(), false};
   const FileAnswer answer = prompts_.ChooseFile(this, request);
   if (answer.path.isEmpty()) return;
   path->setText(answer.path);

@@ -11,6 +11,7 @@
 #include "document_bridge.h"
 #include "prompts.h"
 #include "qt_colour.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 namespace {
@@ -57,12 +58,8 @@ QString PalProcessDialog::TargetText() const {
 }
 
 void PalProcessDialog::Browse() {
-  FileRequest request{QStringLiteral("Open"),
-                      {QStringLiteral("调色板文件(*.pal)")},
-                      0,
-                      QStringLiteral("pal"),
-                      {},
-                      false};
+  FileRequest request{
+      QStringLiteral("Open"), {UiText("调色板文件(*.pal)")}, 0, QStringLiteral("pal"), {}, false};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (!path.isEmpty()) palFile->setText(path);
 }
@@ -78,9 +75,7 @@ void PalProcessDialog::ChooseTarget() {
 void PalProcessDialog::accept() {
   const int levels = level->value();
   if (levels < kMinLevel || levels > kMaxLevel) {
-    prompts_.Message(
-        this,
-        QStringLiteral("Please enter an integer between %1 and %2.").arg(kMinLevel).arg(kMaxLevel));
+    prompts_.Message(this, UiText("请输入 %1 到 %2 之间的整数。").arg(kMinLevel).arg(kMaxLevel));
     level->setFocus();
     return;
   }

@@ -13,11 +13,12 @@
 #include "document_bridge.h"
 #include "prompts.h"
 #include "qt_colour.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 namespace {
 
-const QString kPaletteFilter = QStringLiteral("调色板文件(*.pal)");
+const char kPaletteFilter[] = "调色板文件(*.pal)";
 
 }  // namespace
 
@@ -118,7 +119,7 @@ PalSetupDialog::PalSetupDialog(SlotTable& table, Prompts& prompts, QWidget* pare
 
 void PalSetupDialog::Load() {
   FileRequest request{
-      QStringLiteral("Load"), {kPaletteFilter}, 0, QStringLiteral("pal"), {}, false};
+      QStringLiteral("Load"), {UiText(kPaletteFilter)}, 0, QStringLiteral("pal"), {}, false};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return;
   Outcome loaded = DocumentBridge::LoadPaletteInto(path.toStdString(), table_);
@@ -128,7 +129,8 @@ void PalSetupDialog::Load() {
 
 // Saved palettes get the "pal" extension, so the Load filter finds them again.
 void PalSetupDialog::Save() {
-  FileRequest request{QStringLiteral("Save"), {kPaletteFilter}, 0, QStringLiteral("pal"), {}, true};
+  FileRequest request{
+      QStringLiteral("Save"), {UiText(kPaletteFilter)}, 0, QStringLiteral("pal"), {}, true};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return;
   Outcome saved = DocumentBridge::SavePalette(path.toStdString(), table_);

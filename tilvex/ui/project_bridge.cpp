@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/translate.h"
 #include "image/colour.h"
 #include "image/colour_tables.h"
 #include "project/batch_export.h"
@@ -25,7 +26,7 @@ ProjectBridge::ProjectBridge() {
 Outcome ProjectBridge::Load(const std::string& path) {
   ProjectTree read;
   if (Result r = ReadProjectFile(path, read); !r) return From(r);
-  if (read.Root() == ProjectTree::kNoNode) return {false, "PRG文件错误!"};
+  if (read.Root() == ProjectTree::kNoNode) return {false, common::Tr("PRG文件错误!")};
   tree_ = std::move(read);
   path_ = path;
   tree_.SetRootLabel(path_);

@@ -6,6 +6,7 @@
 #include "node_dialogs.h"
 #include "project_view.h"
 #include "prompts.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 namespace {
@@ -154,7 +155,7 @@ void ProjectView::MoveDown() {
 
 bool ProjectView::AskFile(bool save, QString& path) {
   FileRequest request{QString(),
-                      {QStringLiteral("工程文件 (*.prg)")},
+                      {UiText("工程文件 (*.prg)")},
                       0,
                       QStringLiteral("prg"),
                       save ? QString::fromStdString(project_.Path()) : QString(),
@@ -254,7 +255,7 @@ void ProjectView::Output() {
 bool ProjectView::MaybeSave() {
   if (!project_.IsModified()) return true;
   const QString name = QString::fromStdString(project_.Path());
-  switch (prompts_.AskSave(this, QStringLiteral("Save changes to the project %1?").arg(name))) {
+  switch (prompts_.AskSave(this, UiText("是否保存对工程 %1 的修改?").arg(name))) {
     case QMessageBox::Yes:
       return Save();
     case QMessageBox::No:

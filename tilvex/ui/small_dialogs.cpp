@@ -12,6 +12,7 @@
 #include <QSpinBox>
 
 #include "prompts.h"
+#include "ui_text.h"
 #include "view_geometry.h"
 
 namespace tilvex::ui {
@@ -71,8 +72,7 @@ FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(
     });
     return row;
   };
-  form->addRow(QStringLiteral("PGT File"),
-               browse(pgtFile, QStringLiteral("PGT文件(*.bin,*.asm) (*.bin)")));
+  form->addRow(QStringLiteral("PGT File"), browse(pgtFile, UiText("PGT文件(*.bin,*.asm) (*.bin)")));
   bin = new QRadioButton(QStringLiteral("BIN"), this);
   assembler = new QRadioButton(QStringLiteral("ASM"), this);
   bin->setChecked(true);
@@ -83,8 +83,7 @@ FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(
   format->addWidget(bin);
   format->addWidget(assembler);
   form->addRow(format);
-  form->addRow(QStringLiteral("PNT File"),
-               browse(pntFile, QStringLiteral("PNT文件(*.asm) (*.asm)")));
+  form->addRow(QStringLiteral("PNT File"), browse(pntFile, UiText("PNT文件(*.asm) (*.asm)")));
   eightBit = new QRadioButton(QStringLiteral("8bit"), this);
   sixteenBit = new QRadioButton(QStringLiteral("16bit"), this);
   eightBit->setChecked(true);

@@ -14,6 +14,7 @@
 #include "prompts.h"
 #include "qt_colour.h"
 #include "select_colour_dialog.h"
+#include "ui_text.h"
 #include "view_geometry.h"
 
 namespace tilvex::ui {
@@ -96,7 +97,7 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
   form->addRow(QStringLiteral("Y"), y_);
   form->addRow(QStringLiteral("Width"), width_);
   form->addRow(QStringLiteral("High"), high_);
-  form->addRow(QStringLiteral("Used Color："), used_);
+  form->addRow(UiText("Used Color："), used_);
   form->addRow(QStringLiteral("avilable color:"), available_);
   form->addRow(QStringLiteral("Start Address"), start_);
   form->addRow(QStringLiteral("End Address"), end_);
@@ -159,7 +160,7 @@ bool TransformationDialog::AreaFitsBlocks() {
   const int mode = charSize_->currentIndex();
   if (width_->value() % kBlockWidths[mode] == 0 && high_->value() % kBlockHeights[mode] == 0)
     return true;
-  prompts_.Message(this, QString::fromUtf8(kAreaMismatchMessage));
+  prompts_.Message(this, UiText(kAreaMismatchMessage));
   return false;
 }
 

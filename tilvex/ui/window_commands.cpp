@@ -20,6 +20,7 @@
 #include "prompts.h"
 #include "small_dialogs.h"
 #include "transformation_dialog.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 namespace {
@@ -99,9 +100,8 @@ bool MainWindow::OpenFile(const QString& name, bool remember) {
   const Outcome opened = document_.Open(path.toStdString());
   QApplication::restoreOverrideCursor();
   if (!opened.ok) {
-    prompts_.Message(this, opened.message.empty()
-                               ? QStringLiteral("Failed to open document.\n%1").arg(path)
-                               : QString::fromStdString(opened.message));
+    prompts_.Message(this, opened.message.empty() ? UiText("无法打开文档。\n%1").arg(path)
+                                                  : QString::fromStdString(opened.message));
     return false;
   }
   if (!opened.message.empty()) prompts_.Message(this, QString::fromStdString(opened.message));
@@ -125,8 +125,7 @@ void MainWindow::OnNew() {
 
 void MainWindow::OnOpen() {
   if (!MaybeSave()) return;
-  FileRequest request{
-      QStringLiteral("打开图像文件"), PromptFilters(true), openFilterIndex_, {}, {}, false};
+  FileRequest request{UiText("打开图像文件"), PromptFilters(true), openFilterIndex_, {}, {}, false};
   const FileAnswer answer = prompts_.ChooseFile(this, request);
   if (answer.path.isEmpty()) return;
   openFilterIndex_ = std::max(0, answer.filterIndex);
@@ -166,7 +165,7 @@ bool MainWindow::MaybeSave() {
   if (!modified_) return true;
   const QString name =
       documentPath_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(documentPath_).fileName();
-  switch (prompts_.AskSave(this, QStringLiteral("Save changes to %1?").arg(name))) {
+  switch (prompts_.AskSave(this, UiText("是否保存对 %1 的修改?").arg(name))) {
     case QMessageBox::Yes:
       return OnSave();
     case QMessageBox::No:

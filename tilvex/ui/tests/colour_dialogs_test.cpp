@@ -131,7 +131,7 @@ void ColourDialogsTest::palProcessChecksLevelAndFile() {
   dialog.accept();
   QVERIFY(dialog.isVisible());
   QCOMPARE(f_->prompts.messages,
-           QStringList{QStringLiteral("Please enter an integer between 1 and 255.")});
+           QStringList{QStringLiteral("请输入 1 到 255 之间的整数。")});
   dialog.level->setValue(4);
   dialog.accept();
   QVERIFY(!dialog.isVisible());

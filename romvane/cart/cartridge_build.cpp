@@ -32,6 +32,15 @@ FileState StateOf(const std::string& path) {
 
 // Without a way to watch the script, a menu counts as finished once it stays the same
 // across a short pause.
+}  // namespace
+
+int64_t ModifiedTime(const std::string& path) {
+  const FileState state = StateOf(path);
+  return state.regular ? state.modified : -1;
+}
+
+namespace {
+
 bool MenuSettled(const std::string& menuPath, const BuildOptions& options) {
   const FileState seen = StateOf(menuPath);
   if (!seen.regular) return false;
@@ -52,6 +61,18 @@ bool WaitForMenu(const std::string& menuPath, WatchedProcess* script, const Buil
     if (options.sleep) options.sleep(kMenuWaitMilliseconds);
   }
   return false;
+}
+
+// What the user needs to mend a failed menu build: how the script ended and the last thing
+// it complained about.
+std::string MakeFailureDetail(const WatchedProcess* script) {
+  if (!script || script->ExitStatus() < 0) return {};
+  const std::string status = std::to_string(script->ExitStatus());
+  std::string detail = script->ExitStatus() == 0
+                           ? common::TrFill("{0} 已结束，但没有生成 menu.bin", {MakeScriptName()})
+                           : common::TrFill("{0} 的退出状态为 {1}", {MakeScriptName(), status});
+  if (const std::string line = script->LastErrorLine(); !line.empty()) detail += "\n" + line;
+  return detail + "\n";
 }
 
 // roms.bin, roms.map and Gamedef.inc belong together: all are replaced, or none.
@@ -136,8 +157,17 @@ std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, 
   return {};
 }
 
+std::string ReserveRefusal(const std::string& reserveText) {
+  // Empty and "0" alike would leave the menu program no room: a cartridge that cannot
+  // start. Other faulty texts are refused by the layout with its own message.
+  if (ParseHex(reserveText) == 0) return common::Tr("保留大小不能为0: 菜单程序需要空间!");
+  return {};
+}
+
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   BuildResult result;
+  result.message = ReserveRefusal(options.reserveText);
+  if (!result.message.empty()) return result;
   Layout layout = LayOutGames(list, options.reserveText);
   if (!layout.message.empty()) {
     result.message = layout.message;
@@ -173,7 +203,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
     romWritten = rom.Write(romPath, image);
   oldFiles.Remove();
   if (!script.started || !WaitForMenu(menuPath, script.watch.get(), options)) {
-    result.message = "Make File Error!\n";
+    result.message = "Make File Error!\n" + MakeFailureDetail(script.watch.get());
     return result;
   }
   result.message =

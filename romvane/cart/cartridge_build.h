@@ -37,7 +37,14 @@ struct BuildResult {
 std::string MakeScriptName();
 Command MakeScriptCommand(const std::string& programDir);
 
+// The time a regular file was last changed, in nanoseconds; -1 for anything else.
+int64_t ModifiedTime(const std::string& path);
+
 // The whole build: roms.bin, roms.map, Gamedef.inc, the menu build and rom.bin.
+// The refusal of a reserved size that leaves the menu program no room (empty or 0), or
+// nothing. BuildCartridge checks it first; the window checks it before it starts.
+std::string ReserveRefusal(const std::string& reserveText);
+
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options);
 
 // The last step alone: puts the first `reserve` bytes of the menu binary into the top of

@@ -20,6 +20,10 @@ class WatchedProcess {
   virtual ~WatchedProcess() = default;
   // Waits at most `milliseconds` for the program to end; true once it has ended.
   virtual bool WaitForExit(int milliseconds) = 0;
+  // The exit status once the program has ended by itself; -1 before, or when it was killed.
+  virtual int ExitStatus() const { return -1; }
+  // The last line the program wrote to its error output, when that output was kept.
+  virtual std::string LastErrorLine() const { return {}; }
 };
 
 struct StartedProcess {
@@ -38,15 +42,18 @@ class Launcher {
 };
 
 // Starts the command with posix_spawn, its output discarded: the new process never
-// copies the caller's memory, however large the cartridge image it holds.
-StartedProcess SpawnWatched(const Command& command);
+// copies the caller's memory, however large the cartridge image it holds. With keepErrors
+// its error output goes to an unnamed temporary file, for LastErrorLine.
+StartedProcess SpawnWatched(const Command& command, bool keepErrors = false);
 
 // Starts every command with posix_spawn, its output discarded; the command-line program's
 // launcher, which needs no window system.
 class SpawnLauncher : public Launcher {
  public:
   bool Start(const Command& command) override { return SpawnWatched(command).started; }
-  StartedProcess StartWatched(const Command& command) override { return SpawnWatched(command); }
+  StartedProcess StartWatched(const Command& command) override {
+    return SpawnWatched(command, true);
+  }
 };
 
 // dir + "/" + name, without doubling a separator the directory already ends with.

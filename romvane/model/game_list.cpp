@@ -34,6 +34,13 @@ std::string ColumnText(const GameEntry& game, int column, bool userLanguage) {
   }
 }
 
+bool GameList::InNumberOrder() const {
+  for (size_t i = 0; i < games_.size(); ++i) {
+    if (games_[i].index != static_cast<int32_t>(i)) return false;
+  }
+  return true;
+}
+
 int GameList::RecordCount() const {
   return static_cast<int>(
       std::count_if(games_.begin(), games_.end(), [](const GameEntry& g) { return g.hasRecord; }));
@@ -55,7 +62,10 @@ std::vector<int> GameList::RowsByNumber() const {
 
 void GameList::Touch(bool contentChanged) {
   ++revision_;
-  if (contentChanged) modified_ = true;
+  if (contentChanged) {
+    modified_ = true;
+    ++contentRevision_;
+  }
 }
 
 std::optional<AddResult> GameList::Refusal(const std::string& path) const {
@@ -214,7 +224,7 @@ void GameList::Clear() {
 }
 
 void GameList::SetTitle(int row, std::string title) {
-  if (row < 0 || row >= RowCount()) return;
+  if (row < 0 || row >= RowCount() || games_[static_cast<size_t>(row)].title == title) return;
   games_[static_cast<size_t>(row)].title = std::move(title);
   Touch(true);
   if (observer_) observer_->Changed(row, row);

@@ -92,6 +92,11 @@ class GameList {
   // Rises with every change, so anything computed from the list can tell whether it
   // still belongs to it.
   uint64_t Revision() const { return revision_; }
+  // Counts the changes of the games, their order or a title (not the shown order): what a
+  // built cartridge would have to be built again for.
+  uint64_t ContentRevision() const { return contentRevision_; }
+  // Whether each row shows the game of its own number (no sorted or edited view).
+  bool InNumberOrder() const;
   // Whether the games, their order or a title changed since MarkSaved.
   bool Modified() const { return modified_; }
   void MarkSaved() { modified_ = false; }
@@ -148,6 +153,7 @@ class GameList {
   std::vector<GameEntry> games_;
   GameData data_;
   uint64_t revision_ = 0;
+  uint64_t contentRevision_ = 0;
   bool modified_ = false;
   GameListObserver* observer_ = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <QShortcut>
 #include <QSpacerItem>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -101,6 +102,14 @@ void CartovoDialog::BuildLayout() {
   status_->setObjectName(QStringLiteral("statusLine"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  // Any change of the games may leave rom.bin behind the list; it is judged once the
+  // change is complete.
+  auto judgeLater = [this] { QTimer::singleShot(0, this, &CartovoDialog::ShowBuildState); };
+  for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(model_, signal, this, judgeLater);
+  connect(model_, &QAbstractItemModel::dataChanged, this, judgeLater);
+  connect(model_, &QAbstractItemModel::layoutChanged, this, judgeLater);
+  connect(model_, &QAbstractItemModel::rowsMoved, this, judgeLater);
   auto* left = new QVBoxLayout;
   left->setSpacing(du.Y(2));
   left->addWidget(view_, 1);

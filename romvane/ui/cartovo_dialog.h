@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,6 +70,10 @@ class CartovoDialog : public QDialog {
   // Whether the games or titles differ from the list last saved or loaded. An empty list
   // has nothing worth keeping.
   bool IsModified() const;
+  // Asks to save a changed list first; false when the user cancels or the save fails.
+  bool MayDropChanges();
+  // Says in the status line when rom.bin is older than the list shown.
+  void ShowBuildState();
   // Every way of closing ends here: never during a build, and a changed list is first
   // offered for saving.
   void done(int result) override;
@@ -111,6 +116,9 @@ class CartovoDialog : public QDialog {
   int sortColumn_ = -1;
   bool sortAscending_ = true;
   bool busy_ = false;  // a build is waiting for the menu: no other command runs
+  // The list's content when rom.bin was last built from it, as far as the window knows.
+  static constexpr uint64_t kNotBuilt = UINT64_MAX;
+  uint64_t builtContent_ = 0;
 };
 
 }  // namespace romvane

@@ -92,6 +92,12 @@ void CartovoDialog::MoveDown() {
 
 void CartovoDialog::MoveSelected(std::string (GameList::*move)(std::vector<int>&)) {
   if (busy_) return;
+  // Up and down mean earlier and later in the cartridge: a sorted view goes back to the
+  // numbered order first, so the game moves the way the user then sees it move.
+  if (!list_.InNumberOrder()) {
+    model_->Apply([](GameList& l) { l.SortRows(kColNumber, true); });
+    EndSortedOrder();
+  }
   std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
   const std::string message = model_->Apply([&](GameList& l) { return (l.*move)(rows); });

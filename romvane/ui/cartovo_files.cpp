@@ -64,10 +64,9 @@ void CartovoDialog::Build() {
   if (busy_) return;
   view_->EndEdit();
   status_->clear();
-  // Empty and "0" alike would leave the menu program no room: a cartridge that cannot
-  // start. Other faulty texts are refused with the layout's own message.
-  if (ParseHex(reserve_->text().toStdString()) == 0) {
-    Tell(common::Tr("保留大小不能为0: 菜单程序需要空间!"));
+  if (const std::string refused = ReserveRefusal(reserve_->text().toStdString());
+      !refused.empty()) {
+    Tell(refused);
     return;
   }
   busy_ = true;
@@ -93,6 +92,7 @@ void CartovoDialog::Build() {
   LockInput(false);
   if (focused) focused->setFocus(Qt::OtherFocusReason);
   if (result.message.empty()) {
+    builtContent_ = list_.ContentRevision();
     status_->setText(QString::fromStdString(common::TrFill("已生成 {0}", {result.romPath})));
   }
   Tell(result.message);
@@ -123,6 +123,7 @@ bool CartovoDialog::SaveList() {
 void CartovoDialog::LoadList() {
   if (busy_) return;
   view_->EndEdit();
+  if (!MayDropChanges()) return;
   const QString path = prompts_->ChooseFile(
       this, {UiText("载入文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, false});
   if (path.isEmpty()) return;
@@ -133,25 +134,44 @@ void CartovoDialog::LoadListFrom(const QString& path) {
   const LoadResult loaded =
       model_->Apply([&](GameList& l) { return LoadListFile(l, path.toStdString()); });
   EndSortedOrder();
+  // A rom.bin made after the list was saved may well be its cartridge; an older one is not.
+  const int64_t rom = ModifiedTime(JoinPath(programDir_, "rom.bin"));
+  builtContent_ = rom >= ModifiedTime(path.toStdString()) ? list_.ContentRevision() : kNotBuilt;
+  ShowBuildState();
   std::vector<std::string> messages = loaded.warnings;
   messages.push_back(loaded.error);
   Tell(messages);
+}
+
+void CartovoDialog::ShowBuildState() {
+  if (busy_) return;
+  const QString stale = UiText("rom.bin 比当前列表旧，请重新合成");
+  const bool behind = list_.RowCount() > 0 && list_.ContentRevision() != builtContent_ &&
+                      ModifiedTime(JoinPath(programDir_, "rom.bin")) >= 0;
+  if (behind) {
+    status_->setText(stale);
+  } else if (status_->text() == stale) {
+    status_->clear();
+  }
 }
 
 bool CartovoDialog::IsModified() const {
   return list_.RowCount() > 0 && list_.Modified();
 }
 
+bool CartovoDialog::MayDropChanges() {
+  if (!IsModified()) return true;
+  const QMessageBox::StandardButton answer =
+      prompts_->Ask(this, UiText("游戏列表已修改，是否先保存?"),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+  if (answer == QMessageBox::Cancel) return false;
+  return answer != QMessageBox::Save || SaveList();
+}
+
 void CartovoDialog::done(int result) {
   if (busy_) return;  // the make script may still be writing the build's files
   view_->EndEdit();
-  if (IsModified()) {
-    const QMessageBox::StandardButton answer =
-        prompts_->Ask(this, UiText("游戏列表已修改，是否先保存?"),
-                      QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel) return;
-    if (answer == QMessageBox::Save && !SaveList()) return;
-  }
+  if (!MayDropChanges()) return;
   QDialog::done(result);
 }
 

@@ -10,7 +10,9 @@ class QtLauncher : public Launcher {
   bool Start(const Command& command) override;
   // The menu build script is watched: started with posix_spawn, not through a copy of
   // this process.
-  StartedProcess StartWatched(const Command& command) override { return SpawnWatched(command); }
+  StartedProcess StartWatched(const Command& command) override {
+    return SpawnWatched(command, true);
+  }
 };
 
 }  // namespace romvane

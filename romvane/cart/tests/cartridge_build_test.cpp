@@ -38,8 +38,12 @@ class FakeScript : public Launcher, public WatchedProcess {
   struct Watch : WatchedProcess {
     explicit Watch(FakeScript& s) : script(s) {}
     bool WaitForExit(int ms) override { return script.WaitForExit(ms); }
+    int ExitStatus() const override { return script.exitStatus; }
+    std::string LastErrorLine() const override { return script.lastErrorLine; }
     FakeScript& script;
   };
+  int exitStatus = -1;
+  std::string lastErrorLine;
   std::vector<Command> started;
   bool startSucceeds = true;
   bool ends = false;
@@ -135,6 +139,41 @@ TEST_F(CartridgeBuildTest, AWatchedScriptThatEndsWithoutAMenuFailsAtOnce) {
   };
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "rom.bin"));
+}
+
+TEST_F(CartridgeBuildTest, AFailedScriptIsNamedWithItsExitStatusAndLastComplaint) {
+  script.ends = true;
+  menuOnAttempt = 0;  // the script never writes the menu
+  script.exitStatus = 2;
+  script.lastErrorLine = "menu.s(12): Error: Unknown label";
+  EXPECT_EQ(BuildCartridge(list, options).message,
+            "Make File Error!\nmake.sh 的退出状态为 2\nmenu.s(12): Error: Unknown label\n");
+  script.exitStatus = 0;
+  script.lastErrorLine.clear();
+  EXPECT_EQ(BuildCartridge(list, options).message,
+            "Make File Error!\nmake.sh 已结束，但没有生成 menu.bin\n");
+}
+
+TEST_F(CartridgeBuildTest, AReserveOfZeroOrNothingIsRefusedBeforeAnythingIsWritten) {
+  for (const char* reserve : {"", "0", "000"}) {
+    options.reserveText = reserve;
+    EXPECT_EQ(BuildCartridge(list, options).message, "保留大小不能为0: 菜单程序需要空间!");
+  }
+  EXPECT_TRUE(script.started.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir / "roms.bin"));
+}
+
+TEST(SpawnedScript, KeepsItsExitStatusAndTheLastLineOfItsErrors) {
+  StartedProcess p = SpawnWatched(
+      {"sh", {"-c", "echo first >&2; echo 'last words' >&2; echo out; exit 3"}, {}}, true);
+  ASSERT_TRUE(p.started && p.watch);
+  ASSERT_TRUE(p.watch->WaitForExit(10000));
+  EXPECT_EQ(p.watch->ExitStatus(), 3);
+  EXPECT_EQ(p.watch->LastErrorLine(), "last words");
+  StartedProcess quiet = SpawnWatched({"sh", {"-c", "echo hidden >&2"}, {}});
+  ASSERT_TRUE(quiet.watch && quiet.watch->WaitForExit(10000));
+  EXPECT_EQ(quiet.watch->ExitStatus(), 0);
+  EXPECT_EQ(quiet.watch->LastErrorLine(), "");
 }
 
 TEST_F(CartridgeBuildTest, RefusedListsWriteNothing) {

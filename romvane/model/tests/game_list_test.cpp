@@ -128,13 +128,20 @@ TEST_F(GameListTest, ChangesRaiseTheRevisionAndMarkTheListModified) {
   EXPECT_TRUE(list.Modified());
   list.MarkSaved();
   uint64_t seen = list.Revision();
+  const uint64_t content = list.ContentRevision();
   list.SortRows(kColTitle, false);  // the saved list does not change
   EXPECT_FALSE(list.Modified());
   EXPECT_GT(list.Revision(), seen);
+  EXPECT_EQ(list.ContentRevision(), content);
+  // Confirming a title as it was changes nothing.
+  list.SetTitle(0, list.Game(0).title);
+  EXPECT_FALSE(list.Modified());
+  EXPECT_EQ(list.ContentRevision(), content);
   seen = list.Revision();
   list.SetTitle(0, "t");
   EXPECT_TRUE(list.Modified());
   EXPECT_GT(list.Revision(), seen);
+  EXPECT_GT(list.ContentRevision(), content);
 }
 
 TEST_F(GameListTest, RemovingAndMovingRenumberTheRows) {

@@ -28,6 +28,8 @@ class WindowGuardTest : public QObject, protected romvane::testing::WindowHarnes
   void escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked();
   void theBuildTakesTheReserveFromItsFieldAndRefusesZero();
   void closingAChangedListAsksFirst();
+  void loadingOverAChangedListAsksFirst();
+  void theStatusLineSaysWhenRomBinIsOlderThanTheList();
   void enterAndEscapeOutsideTheEditorCloseTheWindow();
   void saveAndLoadAskForListFiles();
   void exportAsksForAWorkbookFile();
@@ -126,6 +128,59 @@ void WindowGuardTest::closingAChangedListAsksFirst() {
   QTest::keyClick(view_, Qt::Key_Escape);
   QCOMPARE(prompts_.questions.size(), 5);
   QVERIFY(!window_->isVisible());
+}
+
+void WindowGuardTest::loadingOverAChangedListAsksFirst() {
+  DropGames(2);
+  const std::string listPath = *dir_ / "games.sav";
+  prompts_.answer = QMessageBox::Cancel;
+  prompts_.files.push_back(QString::fromStdString(listPath));
+  QTest::mouseClick(Button("loadButton"), Qt::LeftButton);
+  QCOMPARE(prompts_.questions, QStringList({"游戏列表已修改，是否先保存?"}));
+  QVERIFY(prompts_.requests.empty());  // cancelled before the file dialog
+  QCOMPARE(window_->List().RowCount(), 2);
+
+  // Saved first, the list is then loaded; a saved list loads without a question.
+  prompts_.answer = QMessageBox::Save;
+  QTest::mouseClick(Button("loadButton"), Qt::LeftButton);
+  QCOMPARE(prompts_.requests.size(), size_t{2});
+  QVERIFY(prompts_.requests.front().save);
+  QVERIFY(!prompts_.requests.back().save);
+  QCOMPARE(window_->List().RowCount(), 2);
+  prompts_.files.push_back(QString::fromStdString(listPath));
+  QTest::mouseClick(Button("loadButton"), Qt::LeftButton);
+  QCOMPARE(prompts_.questions.size(), 2);
+}
+
+void WindowGuardTest::theStatusLineSaysWhenRomBinIsOlderThanTheList() {
+  auto* status = window_->findChild<QLabel*>(QStringLiteral("statusLine"));
+  WriteScript("printf MENU > menu.bin\n");
+  DropGames(2);
+  QVERIFY(status->text().isEmpty());  // no rom.bin yet
+  Button("buildButton")->click();
+  QVERIFY(status->text().startsWith(QStringLiteral("已生成")));
+  const QString stale = QStringLiteral("rom.bin 比当前列表旧，请重新合成");
+  window_->SelectRows(0, 1);
+  Choose("下移");
+  QTRY_COMPARE(status->text(), stale);
+  Button("buildButton")->click();
+  QVERIFY(status->text().startsWith(QStringLiteral("已生成")));
+  ClickHeader(kColTitle);  // another view of the same list is no change
+  QCoreApplication::processEvents();
+  QVERIFY(status->text().startsWith(QStringLiteral("已生成")));
+
+  // A list saved after rom.bin was made is newer than the cartridge.
+  const std::string listPath = *dir_ / "games.sav";
+  prompts_.files.push_back(QString::fromStdString(listPath));
+  Button("saveButton")->click();
+  std::filesystem::last_write_time(
+      *dir_ / "rom.bin", std::filesystem::last_write_time(listPath) - std::chrono::hours(1));
+  window_->LoadListFrom(QString::fromStdString(listPath));
+  QCOMPARE(status->text(), stale);
+  std::filesystem::last_write_time(
+      *dir_ / "rom.bin", std::filesystem::last_write_time(listPath) + std::chrono::hours(1));
+  window_->LoadListFrom(QString::fromStdString(listPath));
+  QVERIFY(status->text().isEmpty());
 }
 
 void WindowGuardTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {

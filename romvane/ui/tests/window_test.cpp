@@ -28,6 +28,7 @@ class WindowTest : public QObject, protected romvane::testing::WindowHarness {
   void headerClicksSortAscendingThenDescending();
   void draggedRowsGoBeforeTheRowUnderTheCursor();
   void theMenuMovesBlocksOfRowsOrTellsWhyNot();
+  void movesInASortedViewGoTheWayTheUserSeesThem();
   void listKeysDoWhatTheMenuDoes();
   void copyPutsTheSelectedFilesOnTheClipboard();
   void aDoubleClickRunsTheGameOfTheRowShown();
@@ -146,6 +147,26 @@ void WindowTest::theMenuMovesBlocksOfRowsOrTellsWhyNot() {
   QCOMPARE(prompts_.menuTexts.size(), 7);
   QCOMPARE(window_->List().RowCount(), 1);
   QCOMPARE(prompts_.dialogsShown, 0);
+}
+
+void WindowTest::movesInASortedViewGoTheWayTheUserSeesThem() {
+  DropGames(4);
+  ClickHeader(kColNumber);
+  ClickHeader(kColNumber);  // descending: g4 g3 g2 g1
+  QCOMPARE(Column(kColTitle), QStringList({"g4", "g3", "g2", "g1"}));
+  ClickCell(1, kColTitle);  // g3
+  Choose("上移");
+  // Up is earlier in the cartridge: g3 comes before g2, and the list shows it so.
+  QCOMPARE(Column(kColTitle), QStringList({"g1", "g3", "g2", "g4"}));
+  QCOMPARE(window_->SelectedRows(), std::vector<int>{1});
+  QVERIFY(!view_->header()->isSortIndicatorShown());
+
+  ClickHeader(kColTitle);
+  ClickHeader(kColTitle);   // descending titles: g4 g3 g2 g1
+  ClickCell(2, kColTitle);  // g2
+  Choose("下移");
+  QCOMPARE(Column(kColTitle), QStringList({"g1", "g3", "g4", "g2"}));
+  QCOMPARE(window_->SelectedRows(), std::vector<int>{3});
 }
 
 void WindowTest::listKeysDoWhatTheMenuDoes() {

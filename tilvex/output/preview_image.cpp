@@ -1,12 +1,17 @@
 #include "output/preview_image.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "common/data_dirs.h"
 #include "common/file_io.h"
 #include "doc/file_writes.h"
+#include "image/colour_tables.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
@@ -25,6 +30,11 @@ constexpr size_t kPalHigh = 0x7E080;
 constexpr size_t kParams = 0x7E100;
 constexpr size_t kBankSwitches = 0x7E108;
 constexpr size_t kPage = 0x2000;
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
 
 size_t RoundUpToPage(size_t n) {
   return (n + kPage - 1) / kPage * kPage;
@@ -76,22 +86,52 @@ std::string FindDeviceRoot(VolumeLister& volumes) {
   return std::string();
 }
 
+namespace {
+
+struct PreviewLayout {
+  size_t pgtSize, cells, w, h, p, a, attributeStride, end;
+};
+
+PreviewLayout LayoutOf(const BlockPicture& picture) {
+  const BlockGeometry g = GeometryOf(picture.header.blockMode);
+  PreviewLayout l{};
+  l.w = picture.header.width / g.width;
+  l.h = picture.header.height / g.height;
+  l.cells = picture.blocks.Cells();
+  l.pgtSize = picture.blocks.pgt.size();
+  l.p = RoundUpToPage(l.pgtSize);
+  l.a = RoundUpToPage(l.p + l.cells);
+  // A partial group of columns at the right keeps its byte: with w / 4 the viewer would
+  // show palette 0 for the last columns of a picture whose width is no multiple of 32.
+  l.attributeStride = (l.w + 3) / 4;
+  l.end = std::max(l.p + l.cells, l.a + (l.h + 3) / 4 * l.attributeStride);
+  return l;
+}
+
+}  // namespace
+
+size_t PreviewDataSize(const BlockPicture& picture) {
+  return LayoutOf(picture).end;
+}
+
+Result CheckPreviewFits(const BlockPicture& picture) {
+  const size_t size = PreviewDataSize(picture);
+  if (size <= kPreviewDataLimit) return Result::Ok();
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "图片数据需要 %zu 字节(0x%zX),超出预览映像可用的 %zu 字节(0x%zX),预览终止!", size,
+                size, kPreviewDataLimit, kPreviewDataLimit);
+  return Result::Fail(text);
+}
+
 Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture,
                          int configIndex) {
   const PicHeader& header = picture.header;
   const BlockData& blocks = picture.blocks;
   if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
-  const BlockGeometry g = GeometryOf(header.blockMode);
-  const size_t w = header.width / g.width;
-  const size_t h = header.height / g.height;
-  const size_t cells = blocks.Cells();
-  const size_t pgtSize = blocks.pgt.size();
-  const size_t p = RoundUpToPage(pgtSize);
-  const size_t a = RoundUpToPage(p + cells);
-  const size_t attributeBytes = (h + 3) / 4 * (w / 4);
-  if (p + cells > kPreviewDataLimit || a + attributeBytes > kPreviewDataLimit) {
-    return Result::Fail("图片数据超出预览映像的容量,预览终止!");
-  }
+  if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
+  const PreviewLayout l = LayoutOf(picture);
+  const size_t w = l.w, h = l.h, cells = l.cells, p = l.p, a = l.a;
 
   std::copy(blocks.pgt.begin(), blocks.pgt.end(), image.begin());
   for (size_t i = 0; i < cells; ++i) image[p + i] = static_cast<uint8_t>(blocks.Code(i));
@@ -101,12 +141,11 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
   };
   size_t out = a;
   for (size_t r = 0; r < h; r += 4) {
-    for (size_t c = 0; c < w / 4 * 4; c += 4) {
+    for (size_t c = 0; c < 4 * l.attributeStride; c += 4) {
       int value = at(r, c) | at(r, c + 2) << 2 | at(r + 2, c) << 4 | at(r + 2, c + 2) << 6;
       image[out++] = static_cast<uint8_t>(value);
     }
   }
-
   auto entry = [&](size_t i) -> uint16_t {
     return 2 * i + 1 < blocks.pal.size() ? blocks.PaletteEntry(i) : 0xFFFF;
   };
@@ -141,26 +180,48 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
 }
 
 Result BuildPreviewImage(const BlockPicture& picture, int configIndex,
-                         const std::string& programDir, VolumeLister& volumes,
-                         std::string* copiedTo) {
-  const std::string dir = programDir.empty() ? std::string() : programDir + "/";
+                         const PreviewFolders& folders, VolumeLister& volumes,
+                         PreviewResult* result) {
+  if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
+  const std::string templatePath = JoinPath(folders.templateDir, "Rom.b00");
   std::vector<uint8_t> image;
-  if (!ReadFileBytes(dir + "Rom.b00", kPreviewImageSize, image).ok ||
+  if (!ReadFileBytes(templatePath, kPreviewImageSize, image).ok ||
       image.size() != kPreviewImageSize) {
-    return Result::Fail("Open Rom.b00 Error!");
+    return Result::Fail("Open Rom.b00 Error!\n" + templatePath);
   }
   Result patched = PatchPreviewImage(image, picture, configIndex);
   if (!patched.ok) return patched;
-  Result written = WriteOutputFile(dir + "Rom.b01", image);
+  const std::string imagePath = JoinPath(folders.outputDir, "Rom.b01");
+  Result written = WriteOutputFile(imagePath, image);
   if (!written.ok) return written;
 
-  std::string root = FindDeviceRoot(volumes);
-  if (root.empty()) return Result::Ok();
-  const std::string target = root + (root.back() == '/' ? "" : "/") + "ROM.BIN";
-  written = WriteOutputFile(target, image);
-  if (!written.ok) return written;
-  if (copiedTo) *copiedTo = target;
+  std::string target;
+  if (std::string root = FindDeviceRoot(volumes); !root.empty()) {
+    target = JoinPath(root, "ROM.BIN");
+    written = WriteOutputFile(target, image);
+    if (!written.ok) return written;
+  }
+  if (result) *result = {imagePath, target, std::move(image)};
   return Result::Ok();
+}
+
+std::vector<uint8_t> PreviewNesFile(const std::vector<uint8_t>& image) {
+  // NES 2.0: 32 x 16 KB of program data, no tile memory of its own, mapper 256 (bits 8-11
+  // of the mapper number in byte 8).
+  std::vector<uint8_t> file = {'N',  'E',  'S',  0x1A, 0x20, 0x00, 0x00, 0x08,
+                               0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+  file.insert(file.end(), image.begin(), image.end());
+  return file;
+}
+
+std::string PreviewOutputDirectory() {
+  const char* env = std::getenv("TILVEX_DIR");
+  if ((env && *env) || common::InstalledDataDirectory("tilvex").empty()) return DataDirectory();
+  std::string user = common::UserDataDirectory("tilvex");
+  if (user.empty()) return ".";
+  std::error_code ignored;
+  std::filesystem::create_directories(user, ignored);
+  return user;
 }
 
 }  // namespace tilvex

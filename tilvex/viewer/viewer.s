@@ -16,7 +16,6 @@ SCREEN_ROWS     = 240
 SCREEN_TILES_X  = 32
 SCREEN_TILES_Y  = 30
 MAX_SECTIONS    = 16        ; a picture has at most 16 tile banks
-BLANK           = $FF       ; event value: the picture ends, show the backdrop below it
 REPEAT_FIRST    = 20        ; frames a held direction waits before it repeats
 REPEAT_NEXT     = 8
 
@@ -61,7 +60,7 @@ prevRow:        .res 1
 secStartLo:     .res MAX_SECTIONS + 1
 secStartHi:     .res MAX_SECTIONS + 1
 evLatch:        .res MAX_SECTIONS + 2   ; per scanline interrupt: the latch that leads to it,
-evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects (or BLANK)
+evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects
 
 .segment "CODE"
 
@@ -449,8 +448,10 @@ pointAt:
         rts
 
 ; Works out the frame's scanline interrupts for the scroll position: the tile bank of the
-; section at the top, one interrupt at the first screen row of every later section that
-; shows, and one where the picture ends above the screen's bottom.
+; section at the top and one interrupt at the first screen row of every later section that
+; shows. Below and right of a smaller picture the screen shows tile 0: an interrupt that
+; blanked the rows below would land a row or two early on emulators whose counter differs
+; from the chip's, and cut the picture.
 planInterrupts:
         lda scrollY             ; y0 = scrollY x 32
         sta y0
@@ -514,14 +515,6 @@ planInterrupts:
         jsr addEvent
         jmp @later
 @bottom:
-        lda visible
-        beq @done
-        cmp #SCREEN_ROWS
-        bcs @done
-        sta tmp
-        lda #BLANK
-        jsr addEvent
-@done:
         sty evCount
         rts
 
@@ -678,18 +671,12 @@ irq:
         lda #CMD_TILES_0000
         sta MMC_SELECT
         lda evBank,x
-        bmi @blank
         sta MMC_DATA
         lda #CMD_TILES_0800
         sta MMC_SELECT
         lda evBank,x
         ora #2
         sta MMC_DATA
-        jmp @acknowledge
-@blank:
-        lda #0
-        sta PPU_MASK
-@acknowledge:
         sta IRQ_DISABLE
         inx
         stx evIndex

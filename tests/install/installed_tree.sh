@@ -64,4 +64,13 @@ printf '\211PNG\r\n\032\n\000\000\000\rIHDR\000\000\000\002\000\000\000\001\010\
   > "$SCRATCH/two.png"
 env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" colours "$SCRATCH/two.png" > "$SCRATCH/colours.txt" ||
   { echo "FAIL: the installed tilvex-cli cannot read a PNG with its colour tables"; failed=1; }
+# The installed viewer template takes a block picture; the image goes to the per-user folder,
+# since the data folder is the system's.
+env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" convert "$SCRATCH/two.png" -o "$SCRATCH/two.pic" \
+  > /dev/null 2>&1 &&
+  (cd "$SCRATCH" && env -u TILVEX_DIR -u XDG_DATA_HOME HOME="$SCRATCH/home" \
+    "$ROOT/usr/bin/tilvex-cli" preview two.pic > "$SCRATCH/preview.txt" 2>&1) ||
+  { echo "FAIL: the installed tilvex-cli cannot make a preview image"; cat "$SCRATCH/preview.txt"; failed=1; }
+[ -f "$SCRATCH/home/.local/share/tilvex/Rom.b01" ] ||
+  { echo "FAIL: Rom.b01 is not in the per-user folder"; failed=1; }
 exit $failed

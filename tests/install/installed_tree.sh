@@ -66,10 +66,13 @@ env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" colours "$SCRATCH/two.png" > "$SCRA
   { echo "FAIL: the installed tilvex-cli cannot read a PNG with its colour tables"; failed=1; }
 # The installed viewer template takes a block picture; the image goes to the per-user folder,
 # since the data folder is the system's.
-env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" convert "$SCRATCH/two.png" -o "$SCRATCH/two.pic" \
-  > /dev/null 2>&1 &&
+{ printf 'BM\266\001\000\000\000\000\000\000\066\000\000\000\050\000\000\000\020\000\000\000'
+  printf '\010\000\000\000\001\000\030\000\000\000\000\000\200\001\000\000'
+  head -c 16 /dev/zero; head -c 384 /dev/zero; } > "$SCRATCH/black.bmp"  # 16 x 8, 24 bits
+env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" convert "$SCRATCH/black.bmp" -o "$SCRATCH/black.pic" \
+  > "$SCRATCH/preview.txt" 2>&1 &&
   (cd "$SCRATCH" && env -u TILVEX_DIR -u XDG_DATA_HOME HOME="$SCRATCH/home" \
-    "$ROOT/usr/bin/tilvex-cli" preview two.pic > "$SCRATCH/preview.txt" 2>&1) ||
+    "$ROOT/usr/bin/tilvex-cli" preview black.pic >> "$SCRATCH/preview.txt" 2>&1) ||
   { echo "FAIL: the installed tilvex-cli cannot make a preview image"; cat "$SCRATCH/preview.txt"; failed=1; }
 [ -f "$SCRATCH/home/.local/share/tilvex/Rom.b01" ] ||
   { echo "FAIL: Rom.b01 is not in the per-user folder"; failed=1; }

@@ -40,11 +40,15 @@ LUA
 }
 
 # case NAME WIDTH HEIGHT COLOURS SPACE BANKS FCEUX(0|1) [convert options]
+# (a NAME ending in "late-bank" draws that picture of preview_pictures.py)
 case_() {
   name=$1 w=$2 h=$3 colours=$4 space=$5 banks=$6 fceux=$7
   shift 7
   out=$SCRATCH/$name
-  $PYTHON "$SRC/tests/emulator/preview_pictures.py" "$out.png" "$w" "$h" "$colours" "$w$h" &&
+  layout=
+  case $name in *late-bank) layout=late-bank ;; esac
+  $PYTHON "$SRC/tests/emulator/preview_pictures.py" "$out.png" "$w" "$h" "$colours" "$w$h" \
+    $layout &&
     "$BIN/tilvex-cli" convert "$out.png" -o "$out.pic" --colors "$colours" --space "$space" \
       --background 000000 "$@" > /dev/null &&
     "$BIN/tilvex-cli" render "$out.pic" -o "$out.bmp" &&
@@ -78,6 +82,7 @@ case_ nes4-small 128 96 4 nes 1 1
 case_ nes4-tall-banks 160 200 4 nes 3 0 --no-compress
 case_ hsl16-small 120 64 16 hsl 1 0
 case_ hsl16-full 256 240 16 hsl 4 0 --no-compress
+case_ hsl16-late-bank 256 240 16 hsl 2 0
 # Larger than the screen: the viewer starts at the top left, rows 40 tiles apart.
 case_ nes4-large 320 256 4 nes 6 0 --no-compress
 

@@ -13,6 +13,7 @@ CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches 
                             ; so that tile address line 12 clocks the scanline counter
 MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
 SCREEN_ROWS     = 240
+LAST_COUNTED_ROW = 224      ; the last row an interrupt can start in MAME
 SCREEN_TILES_X  = 32
 SCREEN_TILES_Y  = 30
 MAX_SECTIONS    = 16        ; a picture has at most 16 tile banks
@@ -55,12 +56,15 @@ screenRow:      .res 1
 y0:             .res 2      ; first picture pixel row on the screen
 visible:        .res 1      ; picture rows on the screen
 prevRow:        .res 1
+lastBank:       .res 1
+newBank:        .res 1
 
 .segment "BSS"
 secStartLo:     .res MAX_SECTIONS + 1
 secStartHi:     .res MAX_SECTIONS + 1
 evLatch:        .res MAX_SECTIONS + 2   ; per scanline interrupt: the latch that leads to it,
-evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects
+evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects,
+evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
 
 .segment "CODE"
 
@@ -493,6 +497,7 @@ planInterrupts:
         asl a
         asl a
         sta firstBank
+        sta lastBank
         ldy #0
         sty prevRow
 @later:
@@ -518,9 +523,45 @@ planInterrupts:
         sty evCount
         rts
 
-; Appends the event "at screen row tmp select bank A" as event Y.
+; Appends the event "at screen row tmp select bank A" as event Y (Y advances).
+; MAME's VT03 counts only the first 224 rows, so a boundary further down is reached from
+; an interrupt at row 224 (which selects the bank in force again) by counting out scanlines
+; in the handler; the chip itself would count on, and arrives at the same row either way.
 addEvent:
+        sta newBank
+        lda tmp
+        cmp #LAST_COUNTED_ROW + 1
+        bcc @counted
+        lda prevRow
+        cmp #LAST_COUNTED_ROW
+        bcs @chained
+        lda tmp
+        pha
+        lda #LAST_COUNTED_ROW
+        sta tmp
+        lda lastBank
+        jsr addCounted
+        pla
+        sta tmp
+@chained:
+        lda newBank
         sta evBank,y
+        sta lastBank
+        lda tmp
+        sec
+        sbc prevRow             ; scanlines to count out after the previous event
+        sta evWait,y
+        lda tmp
+        sta prevRow
+        iny
+        rts
+@counted:
+        lda newBank
+addCounted:
+        sta evBank,y
+        sta lastBank
+        lda #0
+        sta evWait,y
         lda tmp
         clc
         sbc prevRow             ; rows since the last event, less one
@@ -667,7 +708,10 @@ irq:
         pha
         txa
         pha
+        tya
+        pha
         ldx evIndex
+@switch:
         lda #CMD_TILES_0000
         sta MMC_SELECT
         lda evBank,x
@@ -677,20 +721,45 @@ irq:
         lda evBank,x
         ora #2
         sta MMC_DATA
-        sta IRQ_DISABLE
         inx
-        stx evIndex
         cpx evCount
         bcs @done
+        ldy evWait,x
+        beq @arm
+@line:
+        jsr waitScanline
+        dey
+        bne @line
+        beq @switch
+@arm:
+        sta IRQ_DISABLE
         lda evLatch,x
         sta IRQ_LATCH
         sta IRQ_RELOAD
         sta IRQ_ENABLE
+        jmp @exit
 @done:
+        sta IRQ_DISABLE         ; acknowledges: no boundary left in this frame
+@exit:
+        stx evIndex
+        pla
+        tay
         pla
         tax
         pla
         rti
+
+; With the caller's jsr, dey and bne: 113 cycles, one NTSC scanline (113.67) less a
+; fraction, so fifteen lines drift by ten cycles.
+waitScanline:
+        lda #13                 ; 2
+@loop:
+        sec                     ; 13 x 7 - 1 = 90
+        sbc #1
+        bne @loop
+        nop                     ; 4
+        nop
+        rts
 
 .segment "VECTORS"
         .word nmi, reset, irq

@@ -83,6 +83,8 @@ case_ nes4-tall-banks 160 200 4 nes 3 0 --no-compress
 case_ hsl16-small 120 64 16 hsl 1 0
 case_ hsl16-full 256 240 16 hsl 4 0 --no-compress
 case_ hsl16-late-bank 256 240 16 hsl 2 0
+# Blocks larger than a tile are spread over their tiles.
+case_ nes4-blocks16 128 64 4 nes 1 0 --block 16x16
 # Larger than the screen: the viewer starts at the top left, rows 40 tiles apart.
 case_ nes4-large 320 256 4 nes 6 0 --no-compress
 

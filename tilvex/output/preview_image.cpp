@@ -88,24 +88,41 @@ std::string FindDeviceRoot(VolumeLister& volumes) {
 
 namespace {
 
+// The viewer works in 8 x 8 tiles, the console's own unit: the name table holds one tile
+// number per tile and the attributes one palette per 16 x 16 quadrant. In "8*8" mode a
+// cell is a tile; larger blocks are spread over their tiles here, so every block mode
+// shows as converted.
 struct PreviewLayout {
-  size_t pgtSize, cells, w, h, p, a, attributeStride, end;
+  BlockGeometry g;
+  size_t cells, w, h;            // cells per row and per column
+  size_t tilesW, tilesH, tiles;  // the same in tiles
+  size_t pgtSize, p, a, attributeStride, end;
 };
 
 PreviewLayout LayoutOf(const BlockPicture& picture) {
-  const BlockGeometry g = GeometryOf(picture.header.blockMode);
   PreviewLayout l{};
-  l.w = picture.header.width / g.width;
-  l.h = picture.header.height / g.height;
+  l.g = GeometryOf(picture.header.blockMode);
+  l.w = picture.header.width / l.g.width;
+  l.h = picture.header.height / l.g.height;
   l.cells = picture.blocks.Cells();
+  l.tilesW = l.w * (l.g.width / 8);
+  l.tilesH = l.h * (l.g.height / 8);
+  l.tiles = std::min(l.tilesW * l.tilesH, l.cells * (l.g.width / 8) * (l.g.height / 8));
   l.pgtSize = picture.blocks.pgt.size();
   l.p = RoundUpToPage(l.pgtSize);
-  l.a = RoundUpToPage(l.p + l.cells);
+  l.a = RoundUpToPage(l.p + l.tiles);
   // A partial group of columns at the right keeps its byte: with w / 4 the viewer would
   // show palette 0 for the last columns of a picture whose width is no multiple of 32.
-  l.attributeStride = (l.w + 3) / 4;
-  l.end = std::max(l.p + l.cells, l.a + (l.h + 3) / 4 * l.attributeStride);
+  l.attributeStride = (l.tilesW + 3) / 4;
+  l.end = std::max(l.p + l.tiles, l.a + (l.tilesH + 3) / 4 * l.attributeStride);
   return l;
+}
+
+// The cell that tile (row, column) belongs to, or -1 outside the picture.
+long CellOfTile(const PreviewLayout& l, size_t row, size_t column) {
+  if (row >= l.tilesH || column >= l.tilesW) return -1;
+  const size_t cell = row / (l.g.height / 8) * l.w + column / (l.g.width / 8);
+  return cell < l.cells ? static_cast<long>(cell) : -1;
 }
 
 }  // namespace
@@ -131,21 +148,34 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
   if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
   if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
   const PreviewLayout l = LayoutOf(picture);
-  const size_t w = l.w, h = l.h, cells = l.cells, p = l.p, a = l.a;
+  const size_t p = l.p, a = l.a;
+  const size_t blockW = static_cast<size_t>(l.g.width / 8),
+               blockH = static_cast<size_t>(l.g.height / 8);
+  const size_t tilesPerCode = static_cast<size_t>(l.g.codeUnit / 64);
 
   std::copy(blocks.pgt.begin(), blocks.pgt.end(), image.begin());
-  for (size_t i = 0; i < cells; ++i) image[p + i] = static_cast<uint8_t>(blocks.Code(i));
+  // A block's sub-tiles lie left to right, then top to bottom, from its code's tile.
+  for (size_t r = 0; r < l.tilesH; ++r) {
+    for (size_t c = 0; c < l.tilesW; ++c) {
+      const long cell = CellOfTile(l, r, c);
+      if (cell < 0) continue;
+      const size_t tile =
+          blocks.Code(static_cast<size_t>(cell)) * tilesPerCode + r % blockH * blockW + c % blockW;
+      image[p + r * l.tilesW + c] = static_cast<uint8_t>(tile);
+    }
+  }
   auto at = [&](size_t r, size_t c) -> int {
-    size_t index = r * w + c;
-    return r < h && c < w && index < cells ? blocks.Attribute(index) : 0;
+    const long cell = CellOfTile(l, r, c);
+    return cell < 0 ? 0 : blocks.Attribute(static_cast<size_t>(cell));
   };
   size_t out = a;
-  for (size_t r = 0; r < h; r += 4) {
+  for (size_t r = 0; r < l.tilesH; r += 4) {
     for (size_t c = 0; c < 4 * l.attributeStride; c += 4) {
       int value = at(r, c) | at(r, c + 2) << 2 | at(r + 2, c) << 4 | at(r + 2, c + 2) << 6;
       image[out++] = static_cast<uint8_t>(value);
     }
   }
+
   auto entry = [&](size_t i) -> uint16_t {
     return 2 * i + 1 < blocks.pal.size() ? blocks.PaletteEntry(i) : 0xFFFF;
   };

@@ -102,6 +102,43 @@ TEST(PreviewImage, AttributeRowsKeepAPartialGroupOfColumns) {
   EXPECT_EQ(PreviewDataSize(s.Block()), 0x4007u);
 }
 
+// A picture of 2 x 2 blocks with the given codes and palettes, in blockMode.
+BlockPicture TwoByTwo(int blockMode, std::vector<uint16_t> codes, std::vector<uint8_t> palettes) {
+  Screen s;
+  const BlockGeometry g = GeometryOf(blockMode);
+  s.header.blockMode = static_cast<uint8_t>(blockMode);
+  s.header.width = static_cast<uint16_t>(2 * g.width);
+  s.header.height = static_cast<uint16_t>(2 * g.height);
+  s.blocks.pnt.assign(12, 0);
+  for (size_t i = 0; i < 4; ++i) {
+    s.blocks.pnt[2 * i] = static_cast<uint8_t>(codes[i]);
+    s.blocks.pnt[8 + i] = palettes[i];
+  }
+  return s.Block();
+}
+
+TEST(PreviewImage, LargerBlocksAreSpreadOverTheirTiles) {
+  // 16*16: a code stands for two tiles; the block's four follow left to right, top to
+  // bottom. The palettes land in the quadrants of the one attribute byte.
+  std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
+  ASSERT_TRUE(PatchPreviewImage(image, TwoByTwo(3, {0, 2, 4, 6}, {1, 2, 3, 0}), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x2000, image.begin() + 0x2011),
+            (std::vector<uint8_t>{0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 12, 13, 10, 11, 14, 15, 0x5A}));
+  EXPECT_EQ(image[0x4000], 0x39);
+  EXPECT_EQ(image[0x4001], 0x5A);
+  EXPECT_EQ(image[0x7E101], 4);  // the parameters count tiles, as the name table does
+  EXPECT_EQ(image[0x7E102], 4);
+
+  // 8*16: one tile per code, the lower one next.
+  ASSERT_TRUE(PatchPreviewImage(image, TwoByTwo(1, {0, 2, 4, 6}, {0, 1, 2, 3}), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x2000, image.begin() + 0x2008),
+            (std::vector<uint8_t>{0, 2, 1, 3, 4, 6, 5, 7}));
+  // 16*8: two tiles per code side by side.
+  ASSERT_TRUE(PatchPreviewImage(image, TwoByTwo(2, {0, 1, 2, 3}, {0, 1, 2, 3}), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x2000, image.begin() + 0x2008),
+            (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
 TEST(PreviewImage, PicturesPastTheViewerAreaAreRefusedBeforeAnythingIsWritten) {
   namespace fs = std::filesystem;
   const std::string dir = ::testing::TempDir() + "/preview_full";

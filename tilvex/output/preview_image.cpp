@@ -141,41 +141,38 @@ Result CheckPreviewFits(const BlockPicture& picture) {
   return Result::Fail(text);
 }
 
-Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture,
-                         int configIndex) {
-  const PicHeader& header = picture.header;
-  const BlockData& blocks = picture.blocks;
-  if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
-  if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
-  const PreviewLayout l = LayoutOf(picture);
-  const size_t p = l.p, a = l.a;
-  const size_t blockW = static_cast<size_t>(l.g.width / 8),
-               blockH = static_cast<size_t>(l.g.height / 8);
-  const size_t tilesPerCode = static_cast<size_t>(l.g.codeUnit / 64);
+namespace {
 
-  std::copy(blocks.pgt.begin(), blocks.pgt.end(), image.begin());
-  // A block's sub-tiles lie left to right, then top to bottom, from its code's tile.
+// Name table and attributes per tile; a block's sub-tiles lie left to right, then top to
+// bottom, from its code's tile.
+void PatchTiles(std::vector<uint8_t>& image, const PreviewLayout& l, const BlockData& blocks) {
+  const size_t blockW = static_cast<size_t>(l.g.width / 8);
+  const size_t blockH = static_cast<size_t>(l.g.height / 8);
+  const size_t tilesPerCode = static_cast<size_t>(l.g.codeUnit / 64);
   for (size_t r = 0; r < l.tilesH; ++r) {
     for (size_t c = 0; c < l.tilesW; ++c) {
       const long cell = CellOfTile(l, r, c);
       if (cell < 0) continue;
       const size_t tile =
           blocks.Code(static_cast<size_t>(cell)) * tilesPerCode + r % blockH * blockW + c % blockW;
-      image[p + r * l.tilesW + c] = static_cast<uint8_t>(tile);
+      image[l.p + r * l.tilesW + c] = static_cast<uint8_t>(tile);
     }
   }
   auto at = [&](size_t r, size_t c) -> int {
     const long cell = CellOfTile(l, r, c);
     return cell < 0 ? 0 : blocks.Attribute(static_cast<size_t>(cell));
   };
-  size_t out = a;
+  size_t out = l.a;
   for (size_t r = 0; r < l.tilesH; r += 4) {
     for (size_t c = 0; c < 4 * l.attributeStride; c += 4) {
       int value = at(r, c) | at(r, c + 2) << 2 | at(r + 2, c) << 4 | at(r + 2, c + 2) << 6;
       image[out++] = static_cast<uint8_t>(value);
     }
   }
+}
 
+// Pen (v & 3) + 4a + 32 (v >> 2) of the 12-bit palette holds slot v of palette a.
+void PatchPalettes(std::vector<uint8_t>& image, const BlockData& blocks) {
   auto entry = [&](size_t i) -> uint16_t {
     return 2 * i + 1 < blocks.pal.size() ? blocks.PaletteEntry(i) : 0xFFFF;
   };
@@ -191,11 +188,24 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
       }
     }
   }
+}
 
-  image[kParams + 0] = static_cast<uint8_t>(p / kPage);
+}  // namespace
+
+Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture,
+                         int configIndex) {
+  const PicHeader& header = picture.header;
+  if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
+  if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
+  const PreviewLayout l = LayoutOf(picture);
+  std::copy(picture.blocks.pgt.begin(), picture.blocks.pgt.end(), image.begin());
+  PatchTiles(image, l, picture.blocks);
+  PatchPalettes(image, picture.blocks);
+
+  image[kParams + 0] = static_cast<uint8_t>(l.p / kPage);
   image[kParams + 1] = static_cast<uint8_t>(header.width / 8);
   image[kParams + 2] = static_cast<uint8_t>(header.height / 8);
-  image[kParams + 3] = static_cast<uint8_t>(a / kPage);
+  image[kParams + 3] = static_cast<uint8_t>(l.a / kPage);
   image[kParams + 4] = static_cast<uint8_t>(header.width / 32);
   image[kParams + 5] = static_cast<uint8_t>(header.height / 32);
   image[kParams + 6] = static_cast<uint8_t>((header.colourSpace != 2 ? 0x80 : 0) |

@@ -85,12 +85,11 @@ case_ hsl16-full 256 240 16 hsl 4 0 --no-compress
 case_ hsl16-late-bank 256 240 16 hsl 2 0
 # Blocks larger than a tile are spread over their tiles.
 case_ nes4-blocks16 128 64 4 nes 1 0 --block 16x16
-# Larger than the screen: the viewer starts at the top left, rows 40 tiles apart.
-case_ nes4-large 320 256 4 nes 6 0 --no-compress
 
-# The pad scrolls a larger picture in 32-pixel steps; each screen is the render's part from
-# the scroll position, its tile banks switched where that part's sections begin. Pressed
-# through MAME's Lua interface, which only this check needs.
+# A larger picture starts at the top left (the case's own screen); the pad scrolls it in
+# 32-pixel steps; each screen is the render's part from the scroll position, its tile banks
+# switched where that part's sections begin. Pressed through MAME's Lua interface, which
+# only this check needs.
 case_ nes4-scroll 512 480 4 nes 15 0 --no-compress
 cat > "$SCRATCH/scroll.lua" <<'LUA'
 local frame = 0

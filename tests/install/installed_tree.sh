@@ -12,7 +12,7 @@ DESTDIR=$ROOT cmake --install "$BUILD" --prefix /usr > "$SCRATCH/install.log" 2>
 failed=0
 
 expected="bin/romvane bin/romvane-cli bin/tilvex-cli lib/tilvex/libtilvex_magick.so
-share/tilvex/Hsl2rgb.tab share/tilvex/6576(ok).act
+share/tilvex/Hsl2rgb.tab share/tilvex/6576(ok).act share/tilvex/Rom.b00
 share/romvane/menu/make.sh share/romvane/menu/make.bat share/romvane/menu/menu.s
 share/romvane/menu/menu.cfg share/romvane/menu/GameSub.inc
 share/man/man1/romvane.1.gz share/man/man1/romvane-cli.1.gz share/man/man1/tilvex-cli.1.gz
@@ -82,4 +82,16 @@ printf '\211PNG\r\n\032\n\000\000\000\rIHDR\000\000\000\002\000\000\000\001\010\
   > "$SCRATCH/two.png"
 env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" colours "$SCRATCH/two.png" > "$SCRATCH/colours.txt" ||
   { echo "FAIL: the installed tilvex-cli cannot read a PNG with its colour tables"; failed=1; }
+# The installed viewer template takes a block picture; the image goes to the per-user folder,
+# since the data folder is the system's.
+{ printf 'BM\266\001\000\000\000\000\000\000\066\000\000\000\050\000\000\000\020\000\000\000'
+  printf '\010\000\000\000\001\000\030\000\000\000\000\000\200\001\000\000'
+  head -c 16 /dev/zero; head -c 384 /dev/zero; } > "$SCRATCH/black.bmp"  # 16 x 8, 24 bits
+env -u TILVEX_DIR "$ROOT/usr/bin/tilvex-cli" convert "$SCRATCH/black.bmp" -o "$SCRATCH/black.pic" \
+  > "$SCRATCH/preview.txt" 2>&1 &&
+  (cd "$SCRATCH" && env -u TILVEX_DIR -u XDG_DATA_HOME HOME="$SCRATCH/home" \
+    "$ROOT/usr/bin/tilvex-cli" preview black.pic >> "$SCRATCH/preview.txt" 2>&1) ||
+  { echo "FAIL: the installed tilvex-cli cannot make a preview image"; cat "$SCRATCH/preview.txt"; failed=1; }
+[ -f "$SCRATCH/home/.local/share/tilvex/Rom.b01" ] ||
+  { echo "FAIL: Rom.b01 is not in the per-user folder"; failed=1; }
 exit $failed

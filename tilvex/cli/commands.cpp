@@ -79,6 +79,13 @@ constexpr Option kOutputOptions[] = {
 };
 constexpr Option kPreviewOptions[] = {
     {.name = "--config", .value = "N", .help = "the TV display configuration", .fallback = "0"},
+    {.name = "--nes",
+     .value = "OUT.nes",
+     .help = "also write the image as a NES 2.0 file (mapper 256) and show it in an emulator"},
+    {.name = "--emulator",
+     .value = "PROGRAM",
+     .help = "the emulator for --nes (default: MAME's VT03 machine, else FCEUX)"},
+    {.name = "--no-run", .help = "with --nes, only write the file"},
 };
 constexpr Option kPalStepsOptions[] = {
     {.name = "--target",
@@ -120,7 +127,7 @@ constexpr Command kCommands[] = {
     {{.name = "preview",
       .operands = "IN.pic",
       .summary = "Patches \"Rom.b00\" from the data folder into \"Rom.b01\" and copies it to the "
-                 "test device's drive labelled \"MS1\".",
+                 "test device's drive labelled \"MS1\"; with --nes, shows it in an emulator.",
       .options = kPreviewOptions},
      RunPreview},
     {{.name = "palsteps",

@@ -1,5 +1,8 @@
 #include "cli/convert_commands.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -20,11 +23,30 @@
 #include "image/format_decoders.h"
 #include "image/picture_bmp.h"
 #include "output/block_output.h"
+#include "output/emulator_run.h"
 #include "output/preview_image.h"
 #include "palette/pal_file.h"
 
+extern char** environ;
+
 namespace tilvex::cli {
 namespace {
+
+// Starts the emulator with its output discarded and leaves it running after we exit.
+bool StartDetached(const EmulatorCommand& command) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd : {0, 1, 2})
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  std::vector<char*> argv{const_cast<char*>(command.program.c_str())};
+  for (const std::string& a : command.arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int failed =
+      posix_spawn(&pid, command.program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return failed == 0;
+}
 
 int Complain(const std::string& text) {
   std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
@@ -244,18 +266,30 @@ int RunPreview(const Arguments& args) {
   int config = 0;
   if (args.operands.size() != 1 ||
       (args.Has("--config") &&
-       (!ParseInt(args.Get("--config"), config) || config >= kTvDisplayConfigCount))) {
+       (!ParseInt(args.Get("--config"), config) || config >= kTvDisplayConfigCount)) ||
+      ((args.Has("--emulator") || args.Has("--no-run")) && !args.Has("--nes"))) {
     return Usage("preview");
   }
   PicLoad load;
   std::string error;
   if (!LoadBlockPicture(args.operands[0], load, error)) return Complain(error);
   MountedVolumes volumes;
-  std::string copiedTo;
-  Result built = BuildPreviewImage(load.picture, config, DataDirectory(), volumes, &copiedTo);
+  PreviewResult preview;
+  Result built = BuildPreviewImage(load.picture, config,
+                                   {DataDirectory(), PreviewOutputDirectory()}, volumes, &preview);
   if (!built.ok) return FailWith(built);
-  std::printf("%s\n", (DataDirectory() + "/Rom.b01").c_str());
-  if (!copiedTo.empty()) std::printf("%s\n", copiedTo.c_str());
+  std::printf("%s\n", preview.imagePath.c_str());
+  if (!preview.devicePath.empty()) std::printf("%s\n", preview.devicePath.c_str());
+  if (!args.Has("--nes")) return 0;
+
+  const std::string nesPath = args.Get("--nes");
+  Result written = WriteOutputFile(nesPath, PreviewNesFile(preview.image));
+  if (!written.ok) return FailWith(written);
+  if (args.Has("--no-run")) return 0;
+  EmulatorCommand command;
+  Result planned = PlanEmulatorRun(args.Get("--emulator"), nesPath, preview.image, command);
+  if (!planned.ok) return FailWith(planned);
+  if (!StartDetached(command)) return Complain("cannot start " + command.program);
   return 0;
 }
 

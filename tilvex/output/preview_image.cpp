@@ -1,13 +1,18 @@
 #include "output/preview_image.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "common/data_dirs.h"
 #include "common/file_io.h"
 #include "common/translate.h"
 #include "doc/file_writes.h"
+#include "image/colour_tables.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
@@ -26,6 +31,11 @@ constexpr size_t kPalHigh = 0x7E080;
 constexpr size_t kParams = 0x7E100;
 constexpr size_t kBankSwitches = 0x7E108;
 constexpr size_t kPage = 0x2000;
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
 
 size_t RoundUpToPage(size_t n) {
   return (n + kPage - 1) / kPage * kPage;
@@ -77,37 +87,94 @@ std::string FindDeviceRoot(VolumeLister& volumes) {
   return std::string();
 }
 
-Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture,
-                         int configIndex) {
-  const PicHeader& header = picture.header;
-  const BlockData& blocks = picture.blocks;
-  if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
-  const BlockGeometry g = GeometryOf(header.blockMode);
-  const size_t w = header.width / g.width;
-  const size_t h = header.height / g.height;
-  const size_t cells = blocks.Cells();
-  const size_t pgtSize = blocks.pgt.size();
-  const size_t p = RoundUpToPage(pgtSize);
-  const size_t a = RoundUpToPage(p + cells);
-  const size_t attributeBytes = (h + 3) / 4 * (w / 4);
-  if (p + cells > kPreviewDataLimit || a + attributeBytes > kPreviewDataLimit) {
-    return Result::Fail(common::Tr("图片数据超出预览映像的容量,预览终止!"));
-  }
+namespace {
 
-  std::copy(blocks.pgt.begin(), blocks.pgt.end(), image.begin());
-  for (size_t i = 0; i < cells; ++i) image[p + i] = static_cast<uint8_t>(blocks.Code(i));
+// The viewer works in 8 x 8 tiles, the console's own unit: the name table holds one tile
+// number per tile and the attributes one palette per 16 x 16 quadrant. In "8*8" mode a
+// cell is a tile; larger blocks are spread over their tiles here, so every block mode
+// shows as converted.
+struct PreviewLayout {
+  BlockGeometry g;
+  size_t cells, w, h;            // cells per row and per column
+  size_t tilesW, tilesH, tiles;  // the same in tiles
+  size_t pgtSize, p, a, attributeStride, end;
+};
+
+PreviewLayout LayoutOf(const BlockPicture& picture) {
+  PreviewLayout l{};
+  l.g = GeometryOf(picture.header.blockMode);
+  l.w = picture.header.width / l.g.width;
+  l.h = picture.header.height / l.g.height;
+  l.cells = picture.blocks.Cells();
+  l.tilesW = l.w * (l.g.width / 8);
+  l.tilesH = l.h * (l.g.height / 8);
+  l.tiles = std::min(l.tilesW * l.tilesH, l.cells * (l.g.width / 8) * (l.g.height / 8));
+  l.pgtSize = picture.blocks.pgt.size();
+  l.p = RoundUpToPage(l.pgtSize);
+  l.a = RoundUpToPage(l.p + l.tiles);
+  // A partial group of columns at the right keeps its byte: with w / 4 the viewer would
+  // show palette 0 for the last columns of a picture whose width is no multiple of 32.
+  l.attributeStride = (l.tilesW + 3) / 4;
+  l.end = std::max(l.p + l.tiles, l.a + (l.tilesH + 3) / 4 * l.attributeStride);
+  return l;
+}
+
+// The cell that tile (row, column) belongs to, or -1 outside the picture.
+long CellOfTile(const PreviewLayout& l, size_t row, size_t column) {
+  if (row >= l.tilesH || column >= l.tilesW) return -1;
+  const size_t cell = row / (l.g.height / 8) * l.w + column / (l.g.width / 8);
+  return cell < l.cells ? static_cast<long>(cell) : -1;
+}
+
+}  // namespace
+
+size_t PreviewDataSize(const BlockPicture& picture) {
+  return LayoutOf(picture).end;
+}
+
+Result CheckPreviewFits(const BlockPicture& picture) {
+  const size_t size = PreviewDataSize(picture);
+  if (size <= kPreviewDataLimit) return Result::Ok();
+  char text[200];
+  std::snprintf(
+      text, sizeof text,
+      common::Tr("图片数据需要 %zu 字节(0x%zX),超出预览映像可用的 %zu 字节(0x%zX),预览终止!"), size,
+      size, kPreviewDataLimit, kPreviewDataLimit);
+  return Result::Fail(text);
+}
+
+namespace {
+
+// Name table and attributes per tile; a block's sub-tiles lie left to right, then top to
+// bottom, from its code's tile.
+void PatchTiles(std::vector<uint8_t>& image, const PreviewLayout& l, const BlockData& blocks) {
+  const size_t blockW = static_cast<size_t>(l.g.width / 8);
+  const size_t blockH = static_cast<size_t>(l.g.height / 8);
+  const size_t tilesPerCode = static_cast<size_t>(l.g.codeUnit / 64);
+  for (size_t r = 0; r < l.tilesH; ++r) {
+    for (size_t c = 0; c < l.tilesW; ++c) {
+      const long cell = CellOfTile(l, r, c);
+      if (cell < 0) continue;
+      const size_t tile =
+          blocks.Code(static_cast<size_t>(cell)) * tilesPerCode + r % blockH * blockW + c % blockW;
+      image[l.p + r * l.tilesW + c] = static_cast<uint8_t>(tile);
+    }
+  }
   auto at = [&](size_t r, size_t c) -> int {
-    size_t index = r * w + c;
-    return r < h && c < w && index < cells ? blocks.Attribute(index) : 0;
+    const long cell = CellOfTile(l, r, c);
+    return cell < 0 ? 0 : blocks.Attribute(static_cast<size_t>(cell));
   };
-  size_t out = a;
-  for (size_t r = 0; r < h; r += 4) {
-    for (size_t c = 0; c < w / 4 * 4; c += 4) {
+  size_t out = l.a;
+  for (size_t r = 0; r < l.tilesH; r += 4) {
+    for (size_t c = 0; c < 4 * l.attributeStride; c += 4) {
       int value = at(r, c) | at(r, c + 2) << 2 | at(r + 2, c) << 4 | at(r + 2, c + 2) << 6;
       image[out++] = static_cast<uint8_t>(value);
     }
   }
+}
 
+// Pen (v & 3) + 4a + 32 (v >> 2) of the 12-bit palette holds slot v of palette a.
+void PatchPalettes(std::vector<uint8_t>& image, const BlockData& blocks) {
   auto entry = [&](size_t i) -> uint16_t {
     return 2 * i + 1 < blocks.pal.size() ? blocks.PaletteEntry(i) : 0xFFFF;
   };
@@ -123,11 +190,24 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
       }
     }
   }
+}
 
-  image[kParams + 0] = static_cast<uint8_t>(p / kPage);
+}  // namespace
+
+Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture,
+                         int configIndex) {
+  const PicHeader& header = picture.header;
+  if (image.size() != kPreviewImageSize) return Result::Fail("Open Rom.b00 Error!");
+  if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
+  const PreviewLayout l = LayoutOf(picture);
+  std::copy(picture.blocks.pgt.begin(), picture.blocks.pgt.end(), image.begin());
+  PatchTiles(image, l, picture.blocks);
+  PatchPalettes(image, picture.blocks);
+
+  image[kParams + 0] = static_cast<uint8_t>(l.p / kPage);
   image[kParams + 1] = static_cast<uint8_t>(header.width / 8);
   image[kParams + 2] = static_cast<uint8_t>(header.height / 8);
-  image[kParams + 3] = static_cast<uint8_t>(a / kPage);
+  image[kParams + 3] = static_cast<uint8_t>(l.a / kPage);
   image[kParams + 4] = static_cast<uint8_t>(header.width / 32);
   image[kParams + 5] = static_cast<uint8_t>(header.height / 32);
   image[kParams + 6] = static_cast<uint8_t>((header.colourSpace != 2 ? 0x80 : 0) |
@@ -142,26 +222,48 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
 }
 
 Result BuildPreviewImage(const BlockPicture& picture, int configIndex,
-                         const std::string& programDir, VolumeLister& volumes,
-                         std::string* copiedTo) {
-  const std::string dir = programDir.empty() ? std::string() : programDir + "/";
+                         const PreviewFolders& folders, VolumeLister& volumes,
+                         PreviewResult* result) {
+  if (Result fits = CheckPreviewFits(picture); !fits.ok) return fits;
+  const std::string templatePath = JoinPath(folders.templateDir, "Rom.b00");
   std::vector<uint8_t> image;
-  if (!ReadFileBytes(dir + "Rom.b00", kPreviewImageSize, image).ok ||
+  if (!ReadFileBytes(templatePath, kPreviewImageSize, image).ok ||
       image.size() != kPreviewImageSize) {
-    return Result::Fail("Open Rom.b00 Error!");
+    return Result::Fail("Open Rom.b00 Error!\n" + templatePath);
   }
   Result patched = PatchPreviewImage(image, picture, configIndex);
   if (!patched.ok) return patched;
-  Result written = WriteOutputFile(dir + "Rom.b01", image);
+  const std::string imagePath = JoinPath(folders.outputDir, "Rom.b01");
+  Result written = WriteOutputFile(imagePath, image);
   if (!written.ok) return written;
 
-  std::string root = FindDeviceRoot(volumes);
-  if (root.empty()) return Result::Ok();
-  const std::string target = root + (root.back() == '/' ? "" : "/") + "ROM.BIN";
-  written = WriteOutputFile(target, image);
-  if (!written.ok) return written;
-  if (copiedTo) *copiedTo = target;
+  std::string target;
+  if (std::string root = FindDeviceRoot(volumes); !root.empty()) {
+    target = JoinPath(root, "ROM.BIN");
+    written = WriteOutputFile(target, image);
+    if (!written.ok) return written;
+  }
+  if (result) *result = {imagePath, target, std::move(image)};
   return Result::Ok();
+}
+
+std::vector<uint8_t> PreviewNesFile(const std::vector<uint8_t>& image) {
+  // NES 2.0: 32 x 16 KB of program data, no tile memory of its own, mapper 256 (bits 8-11
+  // of the mapper number in byte 8).
+  std::vector<uint8_t> file = {'N',  'E',  'S',  0x1A, 0x20, 0x00, 0x00, 0x08,
+                               0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+  file.insert(file.end(), image.begin(), image.end());
+  return file;
+}
+
+std::string PreviewOutputDirectory() {
+  const char* env = std::getenv("TILVEX_DIR");
+  if ((env && *env) || common::InstalledDataDirectory("tilvex").empty()) return DataDirectory();
+  std::string user = common::UserDataDirectory("tilvex");
+  if (user.empty()) return ".";
+  std::error_code ignored;
+  std::filesystem::create_directories(user, ignored);
+  return user;
 }
 
 }  // namespace tilvex

@@ -280,10 +280,10 @@ Outcome DocumentBridge::WritePaletteSteps(const std::string& palPath, Rgb target
       palettes, target, levels, [&](Rgb rgb) { return RgbToCode(space, tables, rgb); }, directory));
 }
 
-Outcome DocumentBridge::BuildPreview(int configIndex, const std::string& programDir,
-                                     VolumeLister& volumes, std::string* copiedTo) const {
+Outcome DocumentBridge::BuildPreview(int configIndex, const PreviewFolders& folders,
+                                     VolumeLister& volumes, PreviewResult* result) const {
   if (!isBlockPicture_ || core_->doc.kind != kBlockPictureKind) return {};
-  return From(BuildPreviewImage(core_->doc.block, configIndex, programDir, volumes, copiedTo));
+  return From(BuildPreviewImage(core_->doc.block, configIndex, folders, volumes, result));
 }
 
 }  // namespace tilvex::ui

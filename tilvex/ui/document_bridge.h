@@ -16,6 +16,8 @@
 namespace tilvex {
 class Progress;
 class VolumeLister;
+struct PreviewFolders;
+struct PreviewResult;
 }  // namespace tilvex
 
 namespace tilvex::ui {
@@ -122,9 +124,10 @@ class DocumentBridge {
   // "PALStep.asm" into directory with the codes of the picture's colour space.
   Outcome WritePaletteSteps(const std::string& palPath, Rgb target, int levels,
                             const std::string& directory = ".") const;
-  // "TV Effect": the device preview of the block picture, from "Rom.b00" in programDir.
-  Outcome BuildPreview(int configIndex, const std::string& programDir, VolumeLister& volumes,
-                       std::string* copiedTo) const;
+  // "TV Effect": the device preview of the block picture, from "Rom.b00" in
+  // folders.templateDir. A picture that is not a block picture gives ok and no result.
+  Outcome BuildPreview(int configIndex, const PreviewFolders& folders, VolumeLister& volumes,
+                       PreviewResult* result) const;
 
  private:
   struct Core;

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -252,8 +253,20 @@ void MainWindow::BuildToolMenu() {
   AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
   QAction* tvEffect = tool->addAction(QStringLiteral("TV Effect"));
   connect(tvEffect, &QAction::triggered, this, [this] {
-    MountedVolumes volumes;
-    RunTvEffect(document_, prompts_, this, volumes, DataDirectory());
+    QtVolumes volumes;
+    RunTvEffect(document_, prompts_, this, volumes, {DataDirectory(), PreviewOutputDirectory()},
+                statusBar());
+  });
+  QAction* emulate = tool->addAction(QStringLiteral("Run in emulator"));
+  connect(emulate, &QAction::triggered, this, [this] {
+    const std::string emulator =
+        settings_.value(QStringLiteral("Emulator")).toString().toStdString();
+    RunInEmulator(
+        document_, prompts_, this, {DataDirectory(), PreviewOutputDirectory()}, emulator,
+        [](const QString& program, const QStringList& arguments) {
+          return QProcess::startDetached(program, arguments);
+        },
+        statusBar());
   });
   AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
   QAction* palTool = tool->addAction(QStringLiteral("Palette tool"));

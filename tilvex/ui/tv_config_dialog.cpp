@@ -3,12 +3,30 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QStorageInfo>
 
+#include "doc/file_writes.h"
 #include "document_bridge.h"
-#include "output/preview_image.h"
+#include "output/emulator_run.h"
 #include "prompts.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
+namespace {
+
+constexpr int kStatusMilliseconds = 10000;
+
+class NoVolumes : public VolumeLister {
+ public:
+  std::vector<Volume> ListVolumes() override { return {}; }
+};
+
+void ShowStatus(QStatusBar* status, const QString& text) {
+  if (status) status->showMessage(text, kStatusMilliseconds);
+}
+
+}  // namespace
 
 TvConfigDialog::TvConfigDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("TV Display Config"));
@@ -24,25 +42,63 @@ TvConfigDialog::TvConfigDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(next);
 }
 
+std::vector<Volume> QtVolumes::ListVolumes() {
+  std::vector<Volume> volumes;
+  for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+    if (!storage.isValid() || !storage.isReady()) continue;
+    volumes.push_back({storage.rootPath().toStdString(), storage.name().toStdString()});
+  }
+  return volumes;
+}
+
 void RunTvEffect(DocumentBridge& document, Prompts& prompts, QWidget* parent, VolumeLister& volumes,
-                 const std::string& programDir) {
+                 const PreviewFolders& folders, QStatusBar* status) {
   if (!document.IsBlockPicture()) return;
   TvConfigDialog dialog(parent);
   // Closing the list any other way than "Next" keeps the first configuration.
   const int index = prompts.Exec(dialog) == QDialog::Accepted ? dialog.configs->currentIndex() : 0;
-  std::string copiedTo;
-  Outcome built = document.BuildPreview(index, programDir, volumes, &copiedTo);
+  PreviewResult preview;
+  Outcome built = document.BuildPreview(index, folders, volumes, &preview);
   if (!built.ok) {
     if (!built.message.empty()) prompts.Message(parent, QString::fromStdString(built.message));
     return;
   }
-  // Without the device the image is still useful, but the user has to be told where it is.
-  if (copiedTo.empty()) {
-    prompts.Message(parent, QStringLiteral("No drive labelled \"%1\" is mounted, so nothing was "
-                                           "copied to the device.\nThe preview image is %2")
-                                .arg(QString::fromLatin1(kDeviceVolumeLabel),
-                                     QString::fromStdString(programDir + "/Rom.b01")));
+  if (preview.devicePath.empty()) {
+    ShowStatus(status, UiText("没有卷标为 \"%1\" 的驱动器: 只写出了 %2")
+                           .arg(QString::fromLatin1(kDeviceVolumeLabel),
+                                QString::fromStdString(preview.imagePath)));
+  } else {
+    ShowStatus(status, UiText("ROM.BIN 已复制到 %1 (预览映像 %2)")
+                           .arg(QString::fromStdString(preview.devicePath),
+                                QString::fromStdString(preview.imagePath)));
   }
+}
+
+void RunInEmulator(DocumentBridge& document, Prompts& prompts, QWidget* parent,
+                   const PreviewFolders& folders, const std::string& configuredEmulator,
+                   const Starter& start, QStatusBar* status) {
+  if (!document.IsBlockPicture()) return;
+  NoVolumes noDevice;  // the emulator is the device here
+  PreviewResult preview;
+  Outcome built = document.BuildPreview(0, folders, noDevice, &preview);
+  auto fail = [&](const std::string& message) {
+    if (!message.empty()) prompts.Message(parent, QString::fromStdString(message));
+  };
+  if (!built.ok) return fail(built.message);
+  if (preview.image.empty()) return;
+  const std::string nesPath =
+      (folders.outputDir.empty() ? std::string() : folders.outputDir + "/") + "Rom.nes";
+  Result written = WriteOutputFile(nesPath, PreviewNesFile(preview.image));
+  if (!written.ok) return fail(written.Text());
+  EmulatorCommand command;
+  Result planned = PlanEmulatorRun(configuredEmulator, nesPath, preview.image, command);
+  if (!planned.ok) return fail(planned.message);
+  QStringList arguments;
+  for (const std::string& a : command.arguments) arguments << QString::fromStdString(a);
+  const QString program = QString::fromStdString(command.program);
+  if (!start(program, arguments))
+    return fail(common::TrFill("无法启动模拟器 {0}", {command.program}));
+  ShowStatus(status, UiText("%1 正在显示 %2").arg(program, QString::fromStdString(nesPath)));
 }
 
 }  // namespace tilvex::ui

@@ -1,13 +1,15 @@
 #pragma once
-// "TV Display Config" and the "TV Effect" command: the device preview of a block picture.
+// "TV Display Config", the "TV Effect" command (the device preview of a block picture) and
+// "Run in emulator", the same picture on an emulated console.
 #include <QDialog>
+#include <QString>
+#include <functional>
 #include <string>
 
-class QComboBox;
+#include "output/preview_image.h"
 
-namespace tilvex {
-class VolumeLister;
-}
+class QComboBox;
+class QStatusBar;
 
 namespace tilvex::ui {
 
@@ -22,10 +24,25 @@ class TvConfigDialog : public QDialog {
   QComboBox* configs;
 };
 
-// For a block picture: asks for the display configuration, patches "Rom.b00" from
-// programDir into "Rom.b01" and copies it to the device volume when one is mounted.
-// Other pictures are left alone.
+// The mounted volumes with their labels as the system reports them.
+class QtVolumes : public VolumeLister {
+ public:
+  std::vector<Volume> ListVolumes() override;
+};
+
+// For a block picture: asks for the display configuration, patches "Rom.b00" into
+// "Rom.b01" and copies it to the device volume when one is mounted; the status bar says
+// where the image went. Other pictures are left alone.
 void RunTvEffect(DocumentBridge& document, Prompts& prompts, QWidget* parent, VolumeLister& volumes,
-                 const std::string& programDir);
+                 const PreviewFolders& folders, QStatusBar* status);
+
+// Starts a program detached; false when it cannot be started. Tests supply their own.
+using Starter = std::function<bool(const QString& program, const QStringList& arguments)>;
+
+// For a block picture: writes the preview image as "Rom.nes" in folders.outputDir and
+// starts the configured emulator on it (else MAME's VT03 machine or FCEUX).
+void RunInEmulator(DocumentBridge& document, Prompts& prompts, QWidget* parent,
+                   const PreviewFolders& folders, const std::string& configuredEmulator,
+                   const Starter& start, QStatusBar* status);
 
 }  // namespace tilvex::ui

@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "doc/file_writes.h"
 #include "doc/pic_file.h"
+#include "output/emulator_run.h"
 #include "output/preview_image.h"
 
 namespace tilvex {
@@ -83,13 +84,89 @@ TEST(PreviewImage, PageRoundingFlagsAndBankSwitches) {
   EXPECT_EQ(image[0x7E106], 0x00);
   EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x7E108, image.begin() + 0x7E10B),
             (std::vector<uint8_t>{0x3F, 0x3F, 0}));
+}
 
-  // Data that would reach the viewer's area stops the preview.
-  s.blocks.pgt.assign(0x7E000, 0);
-  s.header.pgtSize = 0x7E000;
-  Result full = PatchPreviewImage(image, s.Block(), 0);
-  EXPECT_FALSE(full.ok);
-  EXPECT_FALSE(full.message.empty());
+TEST(PreviewImage, AttributeRowsKeepAPartialGroupOfColumns) {
+  // 200 x 16: 25 cells a row, so each attribute row has 7 bytes, the last for column 24.
+  Screen s;
+  s.header.width = 200;
+  s.header.height = 16;
+  s.blocks.pnt.assign(3 * 50, 0);
+  s.blocks.pnt[100 + 24] = 3;       // row 0, column 24
+  s.blocks.pnt[100 + 25 + 21] = 2;  // row 1, column 21: no quadrant corner, not stored
+  s.blocks.pnt[100 + 20] = 1;       // row 0, column 20: byte 5, top left
+  std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
+  ASSERT_TRUE(PatchPreviewImage(image, s.Block(), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x4000, image.begin() + 0x4008),
+            (std::vector<uint8_t>{0, 0, 0, 0, 0, 1, 3, 0x5A}));
+  EXPECT_EQ(PreviewDataSize(s.Block()), 0x4007u);
+}
+
+// A picture of 2 x 2 blocks with the given codes and palettes, in blockMode.
+BlockPicture TwoByTwo(int blockMode, std::vector<uint16_t> codes, std::vector<uint8_t> palettes) {
+  Screen s;
+  const BlockGeometry g = GeometryOf(blockMode);
+  s.header.blockMode = static_cast<uint8_t>(blockMode);
+  s.header.width = static_cast<uint16_t>(2 * g.width);
+  s.header.height = static_cast<uint16_t>(2 * g.height);
+  s.blocks.pnt.assign(12, 0);
+  for (size_t i = 0; i < 4; ++i) {
+    s.blocks.pnt[2 * i] = static_cast<uint8_t>(codes[i]);
+    s.blocks.pnt[8 + i] = palettes[i];
+  }
+  return s.Block();
+}
+
+TEST(PreviewImage, LargerBlocksAreSpreadOverTheirTiles) {
+  // 16*16: a code stands for two tiles; the block's four follow left to right, top to
+  // bottom. The palettes land in the quadrants of the one attribute byte.
+  std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
+  ASSERT_TRUE(PatchPreviewImage(image, TwoByTwo(3, {0, 2, 4, 6}, {1, 2, 3, 0}), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x2000, image.begin() + 0x2011),
+            (std::vector<uint8_t>{0, 1, 4, 5, 2, 3, 6, 7, 8, 9, 12, 13, 10, 11, 14, 15, 0x5A}));
+  EXPECT_EQ(image[0x4000], 0x39);
+  EXPECT_EQ(image[0x4001], 0x5A);
+  EXPECT_EQ(image[0x7E101], 4);  // the parameters count tiles, as the name table does
+  EXPECT_EQ(image[0x7E102], 4);
+
+  // 8*16: one tile per code, the lower one next.
+  ASSERT_TRUE(PatchPreviewImage(image, TwoByTwo(1, {0, 2, 4, 6}, {0, 1, 2, 3}), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x2000, image.begin() + 0x2008),
+            (std::vector<uint8_t>{0, 2, 1, 3, 4, 6, 5, 7}));
+  // 16*8: two tiles per code side by side.
+  ASSERT_TRUE(PatchPreviewImage(image, TwoByTwo(2, {0, 1, 2, 3}, {0, 1, 2, 3}), 0).ok);
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x2000, image.begin() + 0x2008),
+            (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+}
+
+TEST(PreviewImage, PicturesPastTheViewerAreaAreRefusedBeforeAnythingIsWritten) {
+  namespace fs = std::filesystem;
+  const std::string dir = ::testing::TempDir() + "/preview_full";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ASSERT_TRUE(WriteOutputFile(dir + "/Rom.b00", std::vector<uint8_t>(kPreviewImageSize, 0)).ok);
+  Screen s;
+  // Tiles up to 0x7C000, name table to 0x7C3C0, attributes from 0x7E000: 64 bytes too many.
+  s.blocks.pgt.assign(0x7C000, 0);
+  s.header.pgtSize = 0x7C000;
+  EXPECT_EQ(PreviewDataSize(s.Block()), 0x7E040u);
+  Result full = CheckPreviewFits(s.Block());
+  ASSERT_FALSE(full.ok);
+  EXPECT_NE(full.message.find("516160"), std::string::npos) << full.message;
+  EXPECT_NE(full.message.find("0x7E000"), std::string::npos) << full.message;
+  std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
+  EXPECT_FALSE(PatchPreviewImage(image, s.Block(), 0).ok);
+  EXPECT_EQ(image[0], 0x5A);
+  FakeVolumes volumes;
+  volumes.volumes = {{dir, "MS1"}};
+  EXPECT_EQ(BuildPreviewImage(s.Block(), 0, {dir, dir}, volumes).message, full.message);
+  EXPECT_FALSE(fs::exists(dir + "/Rom.b01"));
+  EXPECT_FALSE(fs::exists(dir + "/ROM.BIN"));
+
+  // One page less of tiles fits exactly up to the limit's neighbourhood.
+  s.blocks.pgt.assign(0x7A000, 0);
+  s.header.pgtSize = 0x7A000;
+  EXPECT_TRUE(CheckPreviewFits(s.Block()).ok);
 }
 
 TEST(PreviewImage, WritesBesideTheTemplateAndCopiesToTheDevice) {
@@ -97,23 +174,79 @@ TEST(PreviewImage, WritesBesideTheTemplateAndCopiesToTheDevice) {
   const std::string dir = ::testing::TempDir() + "/preview";
   fs::remove_all(dir);
   fs::create_directories(dir + "/device");
+  fs::create_directories(dir + "/out");
   Screen s;
   FakeVolumes volumes;
-  Result missing = BuildPreviewImage(s.Block(), 0, dir, volumes);
-  EXPECT_EQ(missing.message, "Open Rom.b00 Error!");
-  EXPECT_FALSE(fs::exists(dir + "/Rom.b01"));
+  Result missing = BuildPreviewImage(s.Block(), 0, {dir, dir + "/out"}, volumes);
+  EXPECT_EQ(missing.message, "Open Rom.b00 Error!\n" + dir + "/Rom.b00");
+  EXPECT_FALSE(fs::exists(dir + "/out/Rom.b01"));
 
   ASSERT_TRUE(WriteOutputFile(dir + "/Rom.b00", std::vector<uint8_t>(kPreviewImageSize, 0)).ok);
   volumes.volumes = {{dir + "/device", "ms1"}};  // labels compare exactly
-  ASSERT_TRUE(BuildPreviewImage(s.Block(), 0, dir, volumes).ok);
-  EXPECT_EQ(fs::file_size(dir + "/Rom.b01"), kPreviewImageSize);
+  PreviewResult result;
+  ASSERT_TRUE(BuildPreviewImage(s.Block(), 0, {dir, dir + "/out"}, volumes, &result).ok);
+  EXPECT_EQ(result.imagePath, dir + "/out/Rom.b01");
+  EXPECT_EQ(fs::file_size(dir + "/out/Rom.b01"), kPreviewImageSize);
+  EXPECT_TRUE(result.devicePath.empty());
   EXPECT_FALSE(fs::exists(dir + "/device/ROM.BIN"));
+  EXPECT_EQ(result.image.size(), kPreviewImageSize);
+  EXPECT_EQ(result.image[0x7E101], 32);
 
   volumes.volumes = {{dir + "/nowhere", ""}, {dir + "/device", "MS1"}};
-  std::string copied;
-  ASSERT_TRUE(BuildPreviewImage(s.Block(), 0, dir, volumes, &copied).ok);
-  EXPECT_EQ(copied, dir + "/device/ROM.BIN");
-  EXPECT_EQ(fs::file_size(copied), kPreviewImageSize);
+  ASSERT_TRUE(BuildPreviewImage(s.Block(), 0, {dir, dir + "/out"}, volumes, &result).ok);
+  EXPECT_EQ(result.devicePath, dir + "/device/ROM.BIN");
+  EXPECT_EQ(fs::file_size(result.devicePath), kPreviewImageSize);
+}
+
+TEST(PreviewImage, EmulatorFileIsNes2Mapper256) {
+  std::vector<uint8_t> image(kPreviewImageSize, 0);
+  image.back() = 0xE2;
+  const std::vector<uint8_t> file = PreviewNesFile(image);
+  ASSERT_EQ(file.size(), 16 + kPreviewImageSize);
+  EXPECT_EQ(
+      std::vector<uint8_t>(file.begin(), file.begin() + 16),
+      (std::vector<uint8_t>{'N', 'E', 'S', 0x1A, 0x20, 0, 0, 0x08, 0x01, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(file.back(), 0xE2);
+}
+
+std::string OnlyFceux(const std::string& name) {
+  return name == "fceux" ? "/usr/games/fceux" : "";
+}
+std::string Everything(const std::string& name) {
+  return "/opt/bin/" + name;
+}
+std::string Nothing(const std::string&) {
+  return "";
+}
+
+TEST(PreviewImage, EmulatorChoiceGoesSettingThenMameThenFceux) {
+  namespace fs = std::filesystem;
+  const std::string dir = ::testing::TempDir() + "/preview_emulator";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string nes = dir + "/Rom.nes";
+  std::vector<uint8_t> image(kPreviewImageSize, 7);
+  EmulatorCommand command;
+
+  ASSERT_TRUE(PlanEmulatorRun("qorvin", nes, image, command, Everything).ok);
+  EXPECT_EQ(command.program, "/opt/bin/qorvin");
+  EXPECT_EQ(command.arguments, std::vector<std::string>{nes});
+  EXPECT_FALSE(PlanEmulatorRun("qorvin", nes, image, command, OnlyFceux).ok);
+
+  ASSERT_TRUE(PlanEmulatorRun("", nes, image, command, Everything).ok);
+  EXPECT_EQ(command.program, "/opt/bin/mame");
+  ASSERT_GE(command.arguments.size(), 3u);
+  EXPECT_EQ(command.arguments[0], "vtsndtest");
+  EXPECT_EQ(command.arguments[1], "-rompath");
+  EXPECT_EQ(fs::file_size(command.arguments[2] + "/vtsndtest/rom.bin"), kPreviewImageSize);
+
+  ASSERT_TRUE(PlanEmulatorRun("", nes, image, command, OnlyFceux).ok);
+  EXPECT_EQ(command.program, "/usr/games/fceux");
+  EXPECT_EQ(command.arguments, std::vector<std::string>{nes});
+
+  Result none = PlanEmulatorRun("", nes, image, command, Nothing);
+  EXPECT_FALSE(none.ok);
+  EXPECT_FALSE(none.message.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QSpinBox>
+#include <QStatusBar>
 
 #include "colour_panels.h"
 #include "colour_select_dialog.h"
@@ -165,13 +166,31 @@ void ColourDialogsTest::tvEffectPatchesTheTemplateWithTheChosenConfig() {
   const QByteArray fromWindow = ReadAll(f_->Path("program/Rom.b01"));
   QCOMPARE(fromWindow.size(), 0x80000);
   QCOMPARE(fromWindow.at(0x7E107), char(19));
-  QVERIFY(f_->prompts.messages.last().startsWith(QStringLiteral("No drive labelled \"MS1\"")));
+  // Without the device no message box: the status bar says where the image is.
+  const qsizetype boxes = f_->prompts.messages.size();
+  const QString status = f_->window->statusBar()->currentMessage();
+  QVERIFY2(status.startsWith(QStringLiteral("没有卷标为 \"MS1\" 的驱动器")), qPrintable(status));
+  QVERIFY(status.contains(f_->Path("program/Rom.b01")));
 
-  // Without the template the user is told so and nothing is written.
+  // "Run in emulator" writes a NES 2.0 file there and starts the configured emulator on it.
+  f_->settings->setValue(QStringLiteral("Emulator"), QStringLiteral("/bin/true"));
+  f_->window->Action(QStringLiteral("Run in emulator"))->trigger();
+  const QByteArray nes = ReadAll(f_->Path("program/Rom.nes"));
+  QCOMPARE(nes.size(), 16 + 0x80000);
+  QCOMPARE(nes.left(9), QByteArray("NES\x1a\x20\x00\x00\x08\x01", 9));
+  QCOMPARE(f_->prompts.messages.size(), boxes);
+  QVERIFY(f_->window->statusBar()->currentMessage().startsWith(QStringLiteral("/bin/true")));
+  f_->settings->setValue(QStringLiteral("Emulator"), QStringLiteral("no-such-emulator"));
+  f_->window->Action(QStringLiteral("Run in emulator"))->trigger();
+  QVERIFY(f_->prompts.messages.last().contains(QStringLiteral("no-such-emulator")));
+  f_->settings->remove(QStringLiteral("Emulator"));
+
+  // Without the template the user is told which file was tried and nothing is written.
   QFile::remove(f_->Path("program/Rom.b00"));
   QFile::remove(f_->Path("program/Rom.b01"));
   f_->window->Action(QStringLiteral("TV Effect"))->trigger();
-  QCOMPARE(f_->prompts.messages.last(), QStringLiteral("Open Rom.b00 Error!"));
+  QCOMPARE(f_->prompts.messages.last(),
+           QStringLiteral("Open Rom.b00 Error!\n") + f_->Path("program/Rom.b00"));
   QVERIFY(!QFile::exists(f_->Path("program/Rom.b01")));
   qunsetenv("TILVEX_DIR");
 }

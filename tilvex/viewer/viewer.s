@@ -1,0 +1,281 @@
+; The picture viewer inside the cartridge template "Rom.b00". Tilvex patches a block
+; picture into the image (see viewer.cfg); this program shows it from the top left and
+; scrolls a larger picture with the pad in steps of one attribute square (32 pixels).
+;
+; Each tile bank of the picture covers a section of whole rows. The parameter block lists
+; every section's row count less one, which is exactly what the scanline counter's latch
+; takes, so one interrupt per section boundary switches the background tiles between the
+; last row of one section and the first of the next.
+
+.include "hardware.inc"
+
+CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
+                            ; so that tile address line 12 clocks the scanline counter
+MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
+SCREEN_ROWS     = 240
+LAST_COUNTED_ROW = 224      ; the last row an interrupt can start in MAME
+SCREEN_TILES_X  = 32
+SCREEN_TILES_Y  = 30
+MAX_SECTIONS    = 16        ; a picture has at most 16 tile banks
+REPEAT_FIRST    = 20        ; frames a held direction waits before it repeats
+REPEAT_NEXT     = 8
+
+.segment "ZEROPAGE"
+width:          .res 1      ; picture size in tiles
+height:         .res 1
+namePage:       .res 1
+attrPage:       .res 1
+attrStride:     .res 1      ; attribute bytes per group of four tile rows
+attrRows:       .res 1
+flags:          .res 1
+heightPx:       .res 2
+sectionCount:   .res 1
+scrollX:        .res 1      ; in 32-pixel steps
+scrollY:        .res 1
+maxScrollX:     .res 1
+maxScrollY:     .res 1
+renderOn:       .res 1      ; 0 while the name table is being rewritten
+frameCount:     .res 1
+firstBank:      .res 1      ; tile bank register value of the screen's top section
+evCount:        .res 1
+evIndex:        .res 1
+pad:            .res 1
+padPrev:        .res 1
+repeatDelay:    .res 1
+product:        .res 2
+mulA:           .res 1
+mulB:           .res 1
+offMid:         .res 1
+offHi:          .res 1
+ptr:            .res 2
+tmp:            .res 1
+runLength:      .res 1
+firstLine:      .res 1      ; first picture tile row or attribute row on the screen
+firstColumn:    .res 1
+screenRow:      .res 1
+y0:             .res 2      ; first picture pixel row on the screen
+visible:        .res 1      ; picture rows on the screen
+prevRow:        .res 1
+lastBank:       .res 1
+newBank:        .res 1
+
+.segment "BSS"
+secStartLo:     .res MAX_SECTIONS + 1
+secStartHi:     .res MAX_SECTIONS + 1
+evLatch:        .res MAX_SECTIONS + 2   ; per scanline interrupt: the latch that leads to it,
+evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects,
+evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
+
+.segment "CODE"
+
+reset:
+        sei
+        cld
+        ldx #$FF
+        txs
+        lda #$40
+        sta APU_FRAME
+        lda #0
+        sta PPU_CTRL
+        sta PPU_MASK
+        sta APU_DMC
+        sta IRQ_DISABLE
+        bit PPU_STATUS
+@vblank1:
+        bit PPU_STATUS
+        bpl @vblank1
+        lda #0
+        tax
+@clear:
+        sta $00,x
+        sta $0200,x
+        sta $0300,x
+        sta $0400,x
+        sta $0500,x
+        sta $0600,x
+        sta $0700,x
+        inx
+        bne @clear
+@vblank2:
+        bit PPU_STATUS
+        bpl @vblank2
+
+        ; Plain 8 KB program banks of this image, tile banks counted from its start.
+        lda #0
+        sta VT_BANK_HIGH
+        sta VT_PRG_MASK
+        sta VT_PRG_MODE
+        sta VT_CHR_BASE_LO
+        sta VT_CHR_BASE_HI
+        sta MMC_MIRRORING
+        lda PARAM_FLAGS
+        and #(FLAG_12BIT | FLAG_16COLOURS)
+        sta flags
+        sta VT_VIDEO_MODE
+
+        ; No sprites: all of them below the screen.
+        lda #0
+        sta OAM_ADDR
+        lda #$FF
+        ldx #0
+@oam:
+        sta OAM_DATA
+        inx
+        bne @oam
+
+        jsr loadPalette
+        jsr readParameters
+        jsr redraw
+        lda #1
+        sta renderOn
+        lda #CTRL_SHOWING
+        sta PPU_CTRL
+        cli
+
+mainLoop:
+        jsr waitFrame
+        jsr readPad
+        jsr scrollByPad
+        bcc mainLoop
+        lda #0
+        sta renderOn
+        jsr waitFrame           ; the next vblank turns the screen off
+        jsr redraw
+        lda #1
+        sta renderOn
+        jmp mainLoop
+
+; The pens: 128 low and 128 high bytes in 12-bit mode; the NES palette has 32 entries and
+; further writes would wrap onto them.
+loadPalette:
+        bit PPU_STATUS
+        lda #>PALETTE_LOW
+        sta PPU_ADDR
+        lda #<PALETTE_LOW
+        sta PPU_ADDR
+        ldy #32
+        lda flags
+        bpl @count
+        ldy #128
+@count:
+        ldx #0
+@low:
+        lda PARAM_PAL_LOW,x
+        sta PPU_DATA
+        inx
+        dey
+        bne @low
+        lda flags
+        bpl @done
+        lda #>PALETTE_HIGH
+        sta PPU_ADDR
+        lda #<PALETTE_HIGH
+        sta PPU_ADDR
+        ldx #0
+@high:
+        lda PARAM_PAL_HIGH,x
+        sta PPU_DATA
+        inx
+        cpx #128
+        bne @high
+@done:
+        rts
+
+readParameters:
+        lda PARAM_WIDTH
+        sta width
+        lda PARAM_HEIGHT
+        sta height
+        lda PARAM_NAME_PAGE
+        sta namePage
+        lda PARAM_ATTR_PAGE
+        sta attrPage
+        lda width               ; (width + 3) / 4, with the ninth bit kept
+        clc
+        adc #3
+        ror a
+        lsr a
+        sta attrStride
+        lda height
+        clc
+        adc #3
+        ror a
+        lsr a
+        sta attrRows
+        lda height
+        sta heightPx
+        lda #0
+        sta heightPx+1
+        ldx #3
+@times8:
+        asl heightPx
+        rol heightPx+1
+        dex
+        bne @times8
+
+        ; Scrolling stops once the picture's last column or row is on the screen.
+        lda width
+        sec
+        sbc #SCREEN_TILES_X
+        bcs @wider
+        lda #0
+@wider:
+        clc
+        adc #3
+        lsr a
+        lsr a
+        sta maxScrollX
+        lda height
+        sec
+        sbc #SCREEN_TILES_Y
+        bcs @taller
+        lda #0
+@taller:
+        clc
+        adc #3
+        lsr a
+        lsr a
+        sta maxScrollY
+
+        ; Section starts: each entry is the previous start plus the table byte plus one.
+        ldx #0
+        stx secStartLo
+        stx secStartHi
+        ldy #0
+@section:
+        cpy #MAX_SECTIONS - 1
+        bcs @sectionsDone
+        lda PARAM_SECTIONS,y
+        beq @sectionsDone
+        sec
+        adc secStartLo,x
+        sta secStartLo+1,x
+        lda secStartHi,x
+        adc #0
+        sta secStartHi+1,x
+        inx
+        iny
+        bne @section
+@sectionsDone:
+        inx
+        stx sectionCount
+        rts
+
+redraw:
+        jsr drawNames
+        jsr drawAttributes
+        jmp planInterrupts
+
+waitFrame:
+        lda frameCount
+@wait:
+        cmp frameCount
+        beq @wait
+        rts
+
+.include "screen.s"
+.include "sections.s"
+.include "pad.s"
+
+.segment "VECTORS"
+        .word nmi, reset, irq

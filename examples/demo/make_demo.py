@@ -1,0 +1,87 @@
+#!/usr/bin/python3
+"""Assembles a demo game with ca65/ld65 into an iNES file.
+
+    make_demo.py OUT.nes --name TEXT [--mapper 0|4] [--prg KB] [--chr KB]
+                 [--mirroring v|h] [--seed N] [--work DIR]
+
+The program banks are filled here with a marker byte per 8 KB bank, the tile data with
+the menu font in its first 2 KB and seed-dependent patterns after it; demo.s is the code.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+FONT = os.path.join(HERE, "..", "menu", "font.chr")
+
+
+def mark(bank, seed):
+    return (bank * 37 + seed * 11 + 0x21) & 0xFF
+
+
+def tiles(pages, seed):
+    """Font pages first; every other tile a pattern that differs from page to page."""
+    with open(FONT, "rb") as f:
+        data = bytearray(f.read())
+    state = (seed * 2654435761 + 12345) & 0xFFFFFFFF
+    while len(data) < pages * 1024:
+        page, tile = divmod(len(data) // 16, 64)
+        state = (state * 1103515245 + 12345 + page * 977) & 0xFFFFFFFF
+        lo = ((state >> 8) ^ (page * 0x45)) & 0xFF
+        hi = ((state >> 16) ^ tile) & 0xFF
+        for row in range(8):
+            rot = (row + page) & 7
+            data.append(((lo << rot) | (lo >> (8 - rot))) & 0xFF)
+        for row in range(8):
+            data.append(hi if row & 1 else ((hi ^ page) & 0xFF))
+    return bytes(data[:pages * 1024])
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("out")
+    ap.add_argument("--name", required=True)
+    ap.add_argument("--mapper", type=int, choices=(0, 4), default=0)
+    ap.add_argument("--prg", type=int, default=32, help="program size in KB")
+    ap.add_argument("--chr", type=int, default=8, help="tile data size in KB")
+    ap.add_argument("--mirroring", choices=("v", "h"), default="v")
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--work")
+    args = ap.parse_args()
+    if args.prg not in (16, 32) and args.mapper == 0 or args.prg % 16 or args.prg > 512:
+        sys.exit("make_demo.py: unsupported program size")
+    if args.chr % 8 or not 8 <= args.chr <= 256 or args.mapper == 0 and args.chr != 8:
+        sys.exit("make_demo.py: unsupported tile data size")
+    banks = args.prg // 8
+    work = args.work or tempfile.mkdtemp(prefix="demo-")
+    os.makedirs(work, exist_ok=True)
+    text = args.name.replace('"', "'")
+    with open(os.path.join(work, "game.inc"), "w") as f:
+        f.write(f".define NAME_TEXT \"{text}\"\n")
+        f.write(f"MAPPER = {args.mapper}\nPRG_BANKS = {banks}\nCHR_PAGES = {args.chr}\n")
+        f.write(f"VERTICAL = {1 if args.mirroring == 'v' else 0}\nSEED = {args.seed & 0x3F}\n")
+    fill = bytearray()
+    for bank in range(banks - 2):
+        block = bytearray((bank * 7 + i) & 0xFF for i in range(0x2000))
+        block[0x1FF0] = mark(bank, args.seed & 0x3F)
+        fill += block
+    with open(os.path.join(work, "banks.bin"), "wb") as f:
+        f.write(fill)
+    with open(os.path.join(work, "chr.bin"), "wb") as f:
+        f.write(tiles(args.chr, args.seed))
+    obj = os.path.join(work, "demo.o")
+    run = lambda cmd: subprocess.run(cmd, check=True)
+    try:
+        run(["ca65", "-I", work, "--bin-include-dir", work, "-o", obj,
+             os.path.join(HERE, "demo.s")])
+        run(["ld65", "-C", os.path.join(HERE, "demo.cfg"), "-D",
+             f"PRG_SIZE={args.prg * 1024}", "-D", f"CHR_SIZE={args.chr * 1024}",
+             "-o", args.out, obj])
+    except (OSError, subprocess.CalledProcessError) as e:
+        sys.exit(f"make_demo.py: {e}")
+
+
+if __name__ == "__main__":
+    main()

@@ -238,6 +238,10 @@ palette:
     clc
     adc tint
     and #$0F
+    cmp #$0D                ; columns D-F are black or grey on some consoles only
+    bcc @hue
+    sbc #$0A
+@hue:
     ora colours_light,x
     bne @put
 @black:

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cart/generated_files.h"
+#include "cart/nes_image.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
 #include "model/ines_file.h"
@@ -81,6 +82,14 @@ ptrdiff_t MenuOffset(int32_t reserve) {
   return kPageSize - ClampedReserve(reserve);
 }
 
+// rom.nes beside rom.bin, the same image for emulators that take iNES files.
+std::string WrittenNesImage(const std::string& romPath, std::span<const uint8_t> image) {
+  const size_t slash = romPath.find_last_of("/\\");
+  const std::string dir = slash == std::string::npos ? std::string() : romPath.substr(0, slash);
+  if (!WriteNesImage(NesImagePath(dir), image)) return "无法写入文件rom.nes!";
+  return {};
+}
+
 // The menu bytes that go into the top of page 0: at most `reserve` bytes of the menu
 // binary. A shorter menu leaves the rest of the reserved area as roms.bin has it.
 std::string ReadMenu(size_t imageSize, const std::string& menuPath, int32_t reserve,
@@ -96,14 +105,16 @@ std::string ReadMenu(size_t imageSize, const std::string& menuPath, int32_t rese
 
 // rom.bin, written beside while the script runs and completed with the menu once it is
 // there.
-std::string FinishRom(common::PendingFile& rom, const common::Result& written, size_t imageSize,
+std::string FinishRom(common::PendingFile& rom, const common::Result& written,
+                      const std::string& romPath, std::vector<uint8_t>& image,
                       const std::string& menuPath, int32_t reserve) {
   std::vector<uint8_t> menu;
-  if (std::string message = ReadMenu(imageSize, menuPath, reserve, menu); !message.empty())
+  if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
     return message;
   if (!written || !rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu) || !rom.Commit())
     return "Can't open file rom.bin\n";
-  return {};
+  std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
+  return WrittenNesImage(romPath, image);
 }
 
 }  // namespace
@@ -132,7 +143,7 @@ std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, 
     return message;
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
   if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
-  return {};
+  return WrittenNesImage(romPath, image);
 }
 
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
@@ -176,7 +187,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
     return result;
   }
   result.message =
-      FinishRom(rom, romWritten, image.size(), menuPath, ParseHex(options.reserveText));
+      FinishRom(rom, romWritten, romPath, image, menuPath, ParseHex(options.reserveText));
   if (result.message.empty()) result.romPath = romPath;
   return result;
 }

@@ -1,0 +1,229 @@
+#!/usr/bin/python3
+"""Builds a cartridge from test games and plays it in FCEUX and in MAME's gprnrs1.
+
+    cartridge_test.py ROMVANE_CLI MENU_DIR WORK_DIR
+
+Each game is assembled by ca65 (NROM and MMC3, 16 KB to 512 KB of program, both
+mirrorings), the cartridge is built with `romvane-cli build` and the example menu, and
+every game is started from the menu (Down k times, Start). Its screen two seconds later
+must match the same game run alone in FCEUX, pixel for pixel up to the palette; the menu
+must not be blank. Exits 77 when an emulator or the assembler is missing.
+"""
+import os
+import shutil
+import subprocess
+import sys
+
+from PIL import Image
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+MAKE_GAME = os.path.join(ROOT, "examples", "demo", "make_demo.py")
+MATCH = os.path.join(HERE, "screen_match.py")
+MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "registers.inc", "font.chr")
+SKIP = 77
+GAME_FRAMES = 120           # two seconds after Start
+FCEUX_CROP = 8              # FCEUX's screenshots leave out the top and bottom 8 lines
+
+# name, mapper, program KB, tile KB, mirroring, seed
+GAMES = [
+    ("NROM 16K", 0, 16, 8, "v", 1),
+    ("NROM 32K", 0, 32, 8, "h", 2),
+    ("MMC3 128K", 4, 128, 128, "h", 3),
+    ("MMC3 512K", 4, 512, 256, "v", 4),
+    ("MMC3 256K", 4, 256, 64, "v", 5),
+    ("MMC3 512K B", 4, 512, 128, "h", 6),
+    ("MMC3 64K", 4, 64, 32, "v", 7),
+    ("NROM 32K B", 0, 32, 8, "v", 8),
+]
+
+FCEUX_ALONE = """
+emu.speedmode("maximum")
+for i = 1, {frames} do emu.frameadvance() end
+gui.savescreenshotas("{shot}")
+for i = 1, 5 do emu.frameadvance() end
+emu.exit()
+"""
+
+# One session for all games: power on, Down k times, Start, screenshot.
+FCEUX_CART = """
+emu.speedmode("maximum")
+local function wait(n, pad)
+  for i = 1, n do
+    if pad then joypad.set(1, pad) end
+    emu.frameadvance()
+  end
+end
+for k = 0, {count} - 1 do
+  emu.poweron()
+  wait(240)
+  if k == 0 then
+    gui.savescreenshotas("{work}/fceux-menu.png")
+    wait(5)  -- the picture is taken a few frames later: the menu must still be there
+  end
+  for i = 1, k do wait(4, {{down = true}}) wait(4, {{}}) end
+  wait(4, {{start = true}})
+  wait({frames})
+  gui.savescreenshotas("{work}/fceux-" .. k .. ".png")
+  wait(5)
+end
+emu.exit()
+"""
+
+MAME_CART = """
+local k = {k}
+local frame, steps = 0, {{}}
+local function press(name, at)
+  table.insert(steps, {{at, name, 1}})
+  table.insert(steps, {{at + 4, name, 0}})
+end
+local t = 60
+for i = 1, k do press("P1 Down", t); t = t + 8 end
+press("P1 Start", t)
+local shot = t + 4 + {frames}
+emu.register_frame_done(function()
+  frame = frame + 1
+  local port = manager.machine.ioport.ports[":IO0"]
+  for _, s in ipairs(steps) do
+    if s[1] == frame then port.fields[s[2]]:set_value(s[3]) end
+  end
+  local screen = manager.machine.screens[":soc:screen"]
+  if frame == 59 and k == 0 then screen:snapshot("menu.png") end
+  if frame == shot then screen:snapshot("game.png") end
+  if frame == shot + 3 then manager.machine:exit() end
+end)
+"""
+
+
+def tool(name):
+    for d in os.environ.get("PATH", "").split(os.pathsep) + ["/usr/games"]:
+        p = os.path.join(d, name)
+        if os.path.isfile(p) and os.access(p, os.X_OK):
+            return p
+    return None
+
+
+def fceux(fceux_path, script, image, work, timeout):
+    lua = os.path.join(work, "run.lua")
+    with open(lua, "w") as f:
+        f.write(script)
+    subprocess.run(["timeout", "-s", "KILL", str(timeout), "xvfb-run", "-a", fceux_path,
+                    "--no-config", "1", "--sound", "0", "--loadlua", lua, image],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=work)
+
+
+def mame(mame_path, rom, k, work):
+    """One run of gprnrs1 starting game k; gives the paths of the menu and game shots."""
+    run = os.path.join(work, f"mame-{k}")
+    roms = os.path.join(run, "roms", "gprnrs1")
+    os.makedirs(roms, exist_ok=True)
+    shots = os.path.join(run, "snap")
+    image = os.path.join(roms, "gprnrs1.bin")
+    if not os.path.exists(image):
+        shutil.copyfile(rom, image)
+    lua = os.path.join(run, "run.lua")
+    with open(lua, "w") as f:
+        f.write(MAME_CART.format(k=k, frames=GAME_FRAMES))
+    # Debian's build may crash on leaving after a script: the snapshots count, not the status.
+    subprocess.run(["timeout", "-s", "KILL", "60", mame_path, "gprnrs1", "-rompath",
+                    os.path.join(run, "roms"), "-video", "none", "-sound", "none",
+                    "-nothrottle", "-skip_gameinfo", "-snapshot_directory", shots,
+                    "-cfg_directory", os.path.join(run, "cfg"), "-nvram_directory",
+                    os.path.join(run, "nv"), "-autoboot_script", lua],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=run)
+    return os.path.join(shots, "menu.png"), os.path.join(shots, "game.png")
+
+
+def matches(alone, other, other_top):
+    """The game alone (an FCEUX screenshot) against a screen whose picture starts at line
+    other_top of the console's 240."""
+    box_b = f"0,{other_top},256,{240 - 2 * FCEUX_CROP}"
+    r = subprocess.run([sys.executable, MATCH, alone, other, "--box-b", box_b,
+                        "--min-colours", "2"], capture_output=True, text=True)
+    return r.returncode == 0, (r.stdout + r.stderr).strip()
+
+
+def colours(path):
+    with Image.open(path) as im:
+        return len(set(im.convert("RGB").getdata()))
+
+
+def padded_rom(cart, work):
+    """gprnrs1 takes an 8 MB ROM: the cartridge image followed by zeros."""
+    path = os.path.join(work, "gprnrs1.bin")
+    with open(os.path.join(cart, "rom.bin"), "rb") as f:
+        data = f.read()
+    with open(path, "wb") as f:
+        f.write(data + bytes(8 * 1024 * 1024 - len(data)))
+    return path
+
+
+def main():
+    cli, menu_dir, work = sys.argv[1:4]
+    tools = {n: tool(n) for n in ("ca65", "ld65", "fceux", "mame", "xvfb-run")}
+    missing = [n for n, p in tools.items() if not p]
+    if missing:
+        print("skipped: not installed: " + ", ".join(missing))
+        return SKIP
+    shutil.rmtree(work, ignore_errors=True)
+    cart = os.path.join(work, "cart")
+    os.makedirs(cart)
+    for name in MENU_FILES:
+        shutil.copy(os.path.join(menu_dir, name), cart)
+    paths = []
+    for i, (name, mapper, prg, chr_kb, mirroring, seed) in enumerate(GAMES):
+        path = os.path.join(work, f"game{i}.nes")
+        subprocess.run([sys.executable, MAKE_GAME, path, "--name", name, "--mapper", str(mapper),
+                        "--prg", str(prg), "--chr", str(chr_kb), "--mirroring", mirroring,
+                        "--seed", str(seed), "--work", os.path.join(work, f"src{i}")],
+                       check=True)
+        paths.append(path)
+    with open(os.path.join(work, "list.sav"), "w", newline="") as f:
+        f.write("".join(p + "\r\n" for p in paths))
+    subprocess.run([cli, "build", os.path.join(work, "list.sav"), "--dir", cart], check=True)
+    size = os.path.getsize(os.path.join(cart, "rom.bin"))
+    if size <= 2 * 1024 * 1024:
+        print(f"the image is only {size:#x} bytes: it must pass 2 MB")
+        return 1
+    image = os.path.join(cart, "rom.nes")
+    if not os.path.exists(image):
+        print("the build wrote no rom.nes")
+        return 1
+
+    failures = []
+    for i, path in enumerate(paths):
+        fceux(tools["fceux"], FCEUX_ALONE.format(frames=GAME_FRAMES + 30,
+                                                 shot=os.path.join(work, f"alone-{i}.png")),
+              path, work, 30)
+    fceux(tools["fceux"], FCEUX_CART.format(count=len(paths), frames=GAME_FRAMES, work=work),
+          image, work, 60)
+    rom = padded_rom(cart, work)
+    for i, (name, *_rest) in enumerate(GAMES):
+        alone = os.path.join(work, f"alone-{i}.png")
+        if not os.path.exists(alone):
+            failures.append(f"{name}: FCEUX gave no screen of the game alone")
+            continue
+        shots = [("FCEUX", os.path.join(work, f"fceux-{i}.png"), 0)]
+        menu_shot, game_shot = mame(tools["mame"], rom, i, work)
+        shots.append(("MAME gprnrs1", game_shot, FCEUX_CROP))
+        if i == 0:
+            for emulator, shot in (("FCEUX", os.path.join(work, "fceux-menu.png")),
+                                   ("MAME gprnrs1", menu_shot)):
+                if not os.path.exists(shot) or colours(shot) < 2:
+                    failures.append(f"{emulator}: the menu screen is blank or missing")
+        for emulator, shot, top in shots:
+            if not os.path.exists(shot):
+                failures.append(f"{name} in {emulator}: no screen")
+                continue
+            ok, detail = matches(alone, shot, top)
+            if not ok:
+                failures.append(f"{name} in {emulator} (Down x{i}): {detail}")
+    for f in failures:
+        print(f)
+    print(f"{len(GAMES)} games, image {size:#x} bytes: "
+          + ("all match in both emulators" if not failures else f"{len(failures)} failures"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

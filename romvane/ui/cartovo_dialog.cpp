@@ -303,8 +303,12 @@ void CartovoDialog::RunGame(int clickedRow) {
 
 void CartovoDialog::RunImage() {
   if (busy_) return;
-  const Command command = RunImageCommand(programDir_);
-  if (!launcher_->Start(command)) Tell("无法启动模拟器" + command.program + "!");
+  const GameRun run = RunImageCommand(programDir_);
+  if (!run.message.empty()) {
+    Tell(run.message);
+    return;
+  }
+  if (!launcher_->Start(run.command)) Tell("无法启动模拟器" + run.command.program + "!");
 }
 
 void CartovoDialog::ShowAbout() {

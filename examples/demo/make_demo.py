@@ -21,21 +21,33 @@ def mark(bank, seed):
     return (bank * 37 + seed * 11 + 0x21) & 0xFF
 
 
+SHAPES = [
+    [0xFF] * 8,                                          # solid
+    [0xAA, 0x55] * 4,                                    # checker
+    [0xFF, 0xFF, 0x00, 0x00] * 2,                        # stripes
+    [0xFF, 0x81, 0x81, 0x81, 0x81, 0x81, 0x81, 0xFF],    # box
+    [0x18, 0x3C, 0x7E, 0xFF, 0xFF, 0x7E, 0x3C, 0x18],    # diamond
+    [0x3C, 0x7E, 0xFF, 0xFF, 0xFF, 0xFF, 0x7E, 0x3C],    # ball
+    [0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01],    # slope
+    [0x00, 0x66, 0x66, 0x00, 0x00, 0x66, 0x66, 0x00],    # dots
+]
+
+
 def tiles(pages, seed):
-    """Font pages first; every other tile a pattern that differs from page to page."""
+    """Font pages first; then tiles of simple shapes in three colours, chosen differently
+    on every page, so a wrong page shows as a different picture."""
     with open(FONT, "rb") as f:
         data = bytearray(f.read())
     state = (seed * 2654435761 + 12345) & 0xFFFFFFFF
     while len(data) < pages * 1024:
-        page, tile = divmod(len(data) // 16, 64)
+        page = len(data) // 1024
         state = (state * 1103515245 + 12345 + page * 977) & 0xFFFFFFFF
-        lo = ((state >> 8) ^ (page * 0x45)) & 0xFF
-        hi = ((state >> 16) ^ tile) & 0xFF
-        for row in range(8):
-            rot = (row + page) & 7
-            data.append(((lo << rot) | (lo >> (8 - rot))) & 0xFF)
-        for row in range(8):
-            data.append(hi if row & 1 else ((hi ^ page) & 0xFF))
+        shape = SHAPES[(state >> 16) % len(SHAPES)]
+        back = SHAPES[(state >> 20) % len(SHAPES)]
+        mode = (state >> 24) % 3
+        low = shape
+        high = [b ^ 0xFF for b in back] if mode == 0 else back if mode == 1 else shape
+        data += bytes(low) + bytes(high)
     return bytes(data[:pages * 1024])
 
 

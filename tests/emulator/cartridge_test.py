@@ -13,6 +13,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 
 from PIL import Image
 
@@ -103,13 +104,21 @@ def tool(name):
     return None
 
 
-def fceux(fceux_path, script, image, work, timeout):
-    lua = os.path.join(work, "run.lua")
-    with open(lua, "w") as f:
-        f.write(script)
-    subprocess.run(["timeout", "-s", "KILL", str(timeout), "xvfb-run", "-a", fceux_path,
-                    "--no-config", "1", "--sound", "0", "--loadlua", lua, image],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=work)
+def start_fceux(fceux_path, runs, work):
+    """Starts every FCEUX session, one after the other, under one virtual X server: runs are
+    (Lua script, image, time limit) triples. Gives the process to wait for."""
+    lines = []
+    for n, (script, image, limit) in enumerate(runs):
+        lua = os.path.join(work, f"fceux-{n}.lua")
+        with open(lua, "w") as f:
+            f.write(script)
+        lines.append(f"timeout -s KILL {limit} '{fceux_path}' --no-config 1 --sound 0 "
+                     f"--loadlua '{lua}' '{image}'")
+    sessions = os.path.join(work, "fceux.sh")
+    with open(sessions, "w") as f:
+        f.write("\n".join(lines) + "\n")
+    return subprocess.Popen(["xvfb-run", "-a", "sh", sessions], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, cwd=work)
 
 
 def mame(mame_path, rom, k, work):
@@ -158,8 +167,14 @@ def padded_rom(cart, work):
     return path
 
 
+def phase(name, started):
+    print(f"{name}: {time.monotonic() - started:.1f} s", flush=True)
+    return time.monotonic()
+
+
 def main():
     cli, menu_dir, work = sys.argv[1:4]
+    started = time.monotonic()
     tools = {n: tool(n) for n in ("ca65", "ld65", "fceux", "mame", "xvfb-run")}
     missing = [n for n, p in tools.items() if not p]
     if missing:
@@ -178,6 +193,7 @@ def main():
                         "--seed", str(seed), "--work", os.path.join(work, f"src{i}")],
                        check=True)
         paths.append(path)
+    started = phase("games assembled", started)
     with open(os.path.join(work, "list.sav"), "w", newline="") as f:
         f.write("".join(p + "\r\n" for p in paths))
     subprocess.run([cli, "build", os.path.join(work, "list.sav"), "--dir", cart], check=True)
@@ -190,22 +206,27 @@ def main():
         print("the build wrote no rom.nes")
         return 1
 
-    failures = []
-    for i, path in enumerate(paths):
-        fceux(tools["fceux"], FCEUX_ALONE.format(frames=GAME_FRAMES + 30,
-                                                 shot=os.path.join(work, f"alone-{i}.png")),
-              path, work, 30)
-    fceux(tools["fceux"], FCEUX_CART.format(count=len(paths), frames=GAME_FRAMES, work=work),
-          image, work, 60)
+    started = phase("cartridge built", started)
+    # FCEUX runs under its X server while MAME, which needs none, runs beside it.
+    runs = [(FCEUX_ALONE.format(frames=GAME_FRAMES + 30, shot=os.path.join(work, f"alone-{i}.png")),
+             path, 30) for i, path in enumerate(paths)]
+    runs.append((FCEUX_CART.format(count=len(paths), frames=GAME_FRAMES, work=work), image, 90))
+    fceux_sessions = start_fceux(tools["fceux"], runs, work)
     rom = padded_rom(cart, work)
+    mame_shots = [mame(tools["mame"], rom, i, work) for i in range(len(GAMES))]
+    started = phase("MAME", started)
+    fceux_sessions.wait()
+    started = phase("FCEUX", started)
+
+    failures = []
     for i, (name, *_rest) in enumerate(GAMES):
         alone = os.path.join(work, f"alone-{i}.png")
         if not os.path.exists(alone):
             failures.append(f"{name}: FCEUX gave no screen of the game alone")
             continue
-        shots = [("FCEUX", os.path.join(work, f"fceux-{i}.png"), 0)]
-        menu_shot, game_shot = mame(tools["mame"], rom, i, work)
-        shots.append(("MAME gprnrs1", game_shot, FCEUX_CROP))
+        menu_shot, game_shot = mame_shots[i]
+        shots = [("FCEUX", os.path.join(work, f"fceux-{i}.png"), 0),
+                 ("MAME gprnrs1", game_shot, FCEUX_CROP)]
         if i == 0:
             for emulator, shot in (("FCEUX", os.path.join(work, "fceux-menu.png")),
                                    ("MAME gprnrs1", menu_shot)):
@@ -218,6 +239,7 @@ def main():
             ok, detail = matches(alone, shot, top)
             if not ok:
                 failures.append(f"{name} in {emulator} (Down x{i}): {detail}")
+    phase("comparisons", started)
     for f in failures:
         print(f)
     print(f"{len(GAMES)} games, image {size:#x} bytes: "

@@ -14,11 +14,30 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-FONT = os.path.join(HERE, "..", "menu", "font.chr")
+MENU = os.path.join(HERE, "..", "menu", "menu.s")
 
 
 def mark(bank, seed):
     return (bank * 37 + seed * 11 + 0x21) & 0xFF
+
+
+def menu_font():
+    """The menu's font, 2 KB of tiles, from the .byte lines after its label in menu.s."""
+    data = bytearray()
+    with open(MENU) as f:
+        lines = iter(f)
+        for line in lines:
+            if line.startswith("font:"):
+                break
+        for line in lines:
+            code = line.split(";")[0].strip()
+            if not code.startswith(".byte"):
+                break
+            data += bytes(int(v.strip().lstrip("$"), 16 if "$" in v else 10)
+                          for v in code[len(".byte"):].split(","))
+    if len(data) != 2048:
+        sys.exit("make_demo.py: no font found in " + MENU)
+    return data
 
 
 SHAPES = [
@@ -36,8 +55,7 @@ SHAPES = [
 def tiles(pages, seed):
     """Font pages first; then tiles of simple shapes in three colours, chosen differently
     on every page, so a wrong page shows as a different picture."""
-    with open(FONT, "rb") as f:
-        data = bytearray(f.read())
+    data = bytearray(menu_font())
     state = (seed * 2654435761 + 12345) & 0xFFFFFFFF
     while len(data) < pages * 1024:
         page = len(data) // 1024

@@ -369,20 +369,47 @@ map_font:
     sta MMC3_DATA
     rts
 
+; The table ends with a zero word; the menu shows at most 255 games.
 count_games:
     ldx #0
 @next:
     txa
-    asl a
-    tay
-    bcs @done               ; at most 128 entries are looked at
-    lda _GamesDefine,y
-    ora _GamesDefine+1,y
+    jsr entry_pointer
+    ldy #0
+    lda (ptr),y
+    iny
+    ora (ptr),y
     beq @done
     inx
+    cpx #255
     bne @next
 @done:
     stx game_count
+    rts
+
+; ptr = the address of entry A of the game table.
+entry_pointer:
+    ldy #0
+    sty ptr+1
+    asl a
+    rol ptr+1
+    clc
+    adc #<_GamesDefine
+    sta ptr
+    lda ptr+1
+    adc #>_GamesDefine
+    sta ptr+1
+    rts
+
+; game_ptr = the descriptor of game A.
+descriptor_pointer:
+    jsr entry_pointer
+    ldy #0
+    lda (ptr),y
+    sta game_ptr
+    iny
+    lda (ptr),y
+    sta game_ptr+1
     rts
 
 load_palette:
@@ -521,13 +548,12 @@ draw_row:
 ; start routine's address.
 title_pointer:
     lda row_game
-    asl a
-    tay
-    lda _GamesDefine,y
+    jsr descriptor_pointer
+    lda game_ptr
     clc
     adc #8
     sta ptr
-    lda _GamesDefine+1,y
+    lda game_ptr+1
     adc #0
     sta ptr+1
     rts
@@ -550,12 +576,7 @@ scroll_home:
 
 start_game:
     lda cursor
-    asl a
-    tay
-    lda _GamesDefine,y
-    sta game_ptr
-    lda _GamesDefine+1,y
-    sta game_ptr+1
+    jsr descriptor_pointer
     ; The start routine's address follows the six descriptor bytes.
     ldy #6
     lda (game_ptr),y

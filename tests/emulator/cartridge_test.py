@@ -121,21 +121,17 @@ def start_fceux(fceux_path, runs, work):
                             stderr=subprocess.DEVNULL, cwd=work)
 
 
-def mame(mame_path, rom, k, work):
+def mame(mame_path, roms, k, work):
     """One run of gprnrs1 starting game k; gives the paths of the menu and game shots."""
     run = os.path.join(work, f"mame-{k}")
-    roms = os.path.join(run, "roms", "gprnrs1")
-    os.makedirs(roms, exist_ok=True)
+    os.makedirs(run, exist_ok=True)
     shots = os.path.join(run, "snap")
-    image = os.path.join(roms, "gprnrs1.bin")
-    if not os.path.exists(image):
-        shutil.copyfile(rom, image)
     lua = os.path.join(run, "run.lua")
     with open(lua, "w") as f:
         f.write(MAME_CART.format(k=k, frames=GAME_FRAMES))
     # Debian's build may crash on leaving after a script: the snapshots count, not the status.
     subprocess.run(["timeout", "-s", "KILL", "60", mame_path, "gprnrs1", "-rompath",
-                    os.path.join(run, "roms"), "-video", "none", "-sound", "none",
+                    roms, "-video", "none", "-sound", "none",
                     "-nothrottle", "-skip_gameinfo", "-snapshot_directory", shots,
                     "-cfg_directory", os.path.join(run, "cfg"), "-nvram_directory",
                     os.path.join(run, "nv"), "-autoboot_script", lua],
@@ -157,14 +153,16 @@ def colours(path):
         return len(set(im.convert("RGB").getdata()))
 
 
-def padded_rom(cart, work):
-    """gprnrs1 takes an 8 MB ROM: the cartridge image followed by zeros."""
-    path = os.path.join(work, "gprnrs1.bin")
+def mame_roms(cart, work):
+    """gprnrs1 takes an 8 MB ROM: the cartridge image followed by zeros, in a folder of
+    its own name. Gives the ROM folder."""
+    roms = os.path.join(work, "roms")
+    os.makedirs(os.path.join(roms, "gprnrs1"))
     with open(os.path.join(cart, "rom.bin"), "rb") as f:
         data = f.read()
-    with open(path, "wb") as f:
+    with open(os.path.join(roms, "gprnrs1", "gprnrs1.bin"), "wb") as f:
         f.write(data + bytes(8 * 1024 * 1024 - len(data)))
-    return path
+    return roms
 
 
 def phase(name, started):
@@ -212,8 +210,8 @@ def main():
              path, 30) for i, path in enumerate(paths)]
     runs.append((FCEUX_CART.format(count=len(paths), frames=GAME_FRAMES, work=work), image, 90))
     fceux_sessions = start_fceux(tools["fceux"], runs, work)
-    rom = padded_rom(cart, work)
-    mame_shots = [mame(tools["mame"], rom, i, work) for i in range(len(GAMES))]
+    roms = mame_roms(cart, work)
+    mame_shots = [mame(tools["mame"], roms, i, work) for i in range(len(GAMES))]
     started = phase("MAME", started)
     fceux_sessions.wait()
     started = phase("FCEUX", started)

@@ -7,7 +7,7 @@ Each game is assembled by ca65 (NROM and MMC3, 16 KB to 512 KB of program, both
 mirrorings), the cartridge is built with `romvane-cli build` and the example menu, and
 every game is started from the menu (Down k times, Start). Its screen two seconds later
 must match the same game run alone in FCEUX, pixel for pixel up to the palette; the menu
-must not be blank. Exits 77 when an emulator or the assembler is missing.
+must not be blank. Exits 77 (skipped) when an emulator is not installed.
 """
 import os
 import shutil
@@ -176,8 +176,10 @@ def main():
     tools = {n: tool(n) for n in ("ca65", "ld65", "fceux", "mame", "xvfb-run")}
     missing = [n for n, p in tools.items() if not p]
     if missing:
-        print("skipped: not installed: " + ", ".join(missing))
-        return SKIP
+        print("not installed: " + ", ".join(missing))
+        # Only the emulators and their X server may be missing: the assembler is part of
+        # the build.
+        return 1 if not tools["ca65"] or not tools["ld65"] else SKIP
     shutil.rmtree(work, ignore_errors=True)
     cart = os.path.join(work, "cart")
     os.makedirs(cart)

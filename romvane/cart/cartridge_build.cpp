@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cart/generated_files.h"
+#include "cart/nes_image.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
 #include "common/translate.h"
@@ -103,6 +104,15 @@ ptrdiff_t MenuOffset(int32_t reserve) {
   return kPageSize - ClampedReserve(reserve);
 }
 
+// rom.nes beside rom.bin, the same image for emulators that take iNES files.
+std::string WrittenNesImage(const std::string& romPath, std::span<const uint8_t> image) {
+  const size_t slash = romPath.find_last_of("/\\");
+  const std::string dir = slash == std::string::npos ? std::string() : romPath.substr(0, slash);
+  if (!WriteNesImage(NesImagePath(dir), image))
+    return common::TrFill("无法写入文件{0}!", {"rom.nes"});
+  return {};
+}
+
 // The menu bytes that go into the top of page 0: at most `reserve` bytes of the menu
 // binary. A shorter menu leaves the rest of the reserved area as roms.bin has it.
 std::string ReadMenu(size_t imageSize, const std::string& menuPath, int32_t reserve,
@@ -118,14 +128,16 @@ std::string ReadMenu(size_t imageSize, const std::string& menuPath, int32_t rese
 
 // rom.bin, written beside while the script runs and completed with the menu once it is
 // there.
-std::string FinishRom(common::PendingFile& rom, const common::Result& written, size_t imageSize,
+std::string FinishRom(common::PendingFile& rom, const common::Result& written,
+                      const std::string& romPath, std::vector<uint8_t>& image,
                       const std::string& menuPath, int32_t reserve) {
   std::vector<uint8_t> menu;
-  if (std::string message = ReadMenu(imageSize, menuPath, reserve, menu); !message.empty())
+  if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
     return message;
   if (!written || !rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu) || !rom.Commit())
     return "Can't open file rom.bin\n";
-  return {};
+  std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
+  return WrittenNesImage(romPath, image);
 }
 
 }  // namespace
@@ -154,7 +166,7 @@ std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, 
     return message;
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
   if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
-  return {};
+  return WrittenNesImage(romPath, image);
 }
 
 std::string ReserveRefusal(const std::string& reserveText) {
@@ -207,7 +219,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
     return result;
   }
   result.message =
-      FinishRom(rom, romWritten, image.size(), menuPath, ParseHex(options.reserveText));
+      FinishRom(rom, romWritten, romPath, image, menuPath, ParseHex(options.reserveText));
   if (result.message.empty()) result.romPath = romPath;
   return result;
 }

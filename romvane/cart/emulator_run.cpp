@@ -1,8 +1,14 @@
 #include "cart/emulator_run.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <vector>
 
+#include "cart/nes_image.h"
 #include "common/file_io.h"
 #include "common/translate.h"
 
@@ -12,6 +18,29 @@ namespace {
 // An iNES image holds at most 255 PRG and 255 CHR units and a trainer; anything far
 // beyond that is not a game.
 constexpr size_t kMaxGameFileBytes = 64 << 20;
+
+bool IsProgram(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// A name with a "/" is a path; a bare name is looked for in the search path.
+std::string FindProgram(const std::string& name, const std::vector<std::string>& searchPath) {
+  if (name.find('/') != std::string::npos) return IsProgram(name) ? name : std::string();
+  for (const std::string& dir : searchPath) {
+    if (dir.empty()) continue;
+    const std::string path = JoinPath(dir, name);
+    if (IsProgram(path)) return path;
+  }
+  return {};
+}
+
+std::string Trimmed(std::string text) {
+  const char* space = " \t\r\n";
+  text.erase(0, text.find_first_not_of(space));
+  text.erase(text.find_last_not_of(space) + 1);
+  return text;
+}
 
 }  // namespace
 
@@ -23,15 +52,92 @@ std::string EmulatorPath(const std::string& programDir) {
 #endif
 }
 
-Command RunImageCommand(const std::string& programDir) {
-  return {EmulatorPath(programDir), {JoinPath(programDir, "rom.bin")}, programDir};
+std::string SettingsPath() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+    return JoinPath(JoinPath(config, "romvane"), "settings.ini");
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return JoinPath(JoinPath(home, ".config/romvane"), "settings.ini");
+  return {};
 }
 
-GameRun PrepareGameRun(const GameList& list, int row, const std::string& programDir) {
+std::string ReadSetting(const std::string& path, const std::string& key) {
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos && Trimmed(line.substr(0, equals)) == key)
+      return Trimmed(line.substr(equals + 1));
+  }
+  return {};
+}
+
+EmulatorSearch SystemEmulatorSearch() {
+  EmulatorSearch search;
+  if (const std::string settings = SettingsPath(); !settings.empty())
+    search.setting = ReadSetting(settings, "Emulator");
+  if (const char* env = std::getenv("ROMVANE_EMULATOR")) search.environment = Trimmed(env);
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  for (size_t start = 0;;) {
+    const size_t colon = dirs.find(':', start);
+    search.searchPath.push_back(dirs.substr(start, colon - start));
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  search.searchPath.push_back("/usr/games");
+  return search;
+}
+
+EmulatorChoice ChooseEmulator(const std::string& programDir, const EmulatorSearch& search) {
+  EmulatorChoice choice;
+  const std::string own = EmulatorPath(programDir);
+#ifdef _WIN32
+  // The console's own emulator is the only one this system knows of there.
+  choice.program = own;
+  choice.ownEmulator = true;
+  return choice;
+#else
+  if (IsProgram(own)) {
+    choice.program = own;
+    choice.ownEmulator = true;
+    return choice;
+  }
+  std::string tried = own;
+  for (const std::string& name : {search.setting, search.environment, std::string("fceux")}) {
+    if (name.empty()) continue;
+    choice.program = FindProgram(name, search.searchPath);
+    if (!choice.program.empty()) return choice;
+    tried += ", " + name;
+  }
+  choice.message = common::TrFill("找不到模拟器!已试过: {0}", {tried});
+  return choice;
+#endif
+}
+
+GameRun RunImageCommand(const std::string& programDir, const EmulatorSearch& search) {
+  GameRun run;
+  const EmulatorChoice emulator = ChooseEmulator(programDir, search);
+  if (emulator.program.empty()) {
+    run.message = emulator.message;
+    return run;
+  }
+  const std::string image =
+      emulator.ownEmulator ? JoinPath(programDir, "rom.bin") : NesImagePath(programDir);
+  run.command = {emulator.program, {image}, programDir};
+  return run;
+}
+
+GameRun PrepareGameRun(const GameList& list, int row, const std::string& programDir,
+                       const EmulatorSearch& search) {
   GameRun run;
   const GameEntry* entry = list.EntryForRow(row);
   if (!entry) {
     run.message = common::Tr("请选择一个有效的游戏!");
+    return run;
+  }
+  const EmulatorChoice emulator = ChooseEmulator(programDir, search);
+  if (emulator.program.empty()) {
+    run.message = emulator.message;
     return run;
   }
   // Replaced whole, so the emulator never sees a half-copied game.
@@ -42,7 +148,7 @@ GameRun PrepareGameRun(const GameList& list, int row, const std::string& program
     run.message = common::TrFill("无法复制文件{0}到Temp.nes!", {entry->path});
     return run;
   }
-  run.command = {EmulatorPath(programDir), {target}, programDir};
+  run.command = {emulator.program, {target}, programDir};
   return run;
 }
 

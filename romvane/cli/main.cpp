@@ -64,7 +64,9 @@ constexpr CliCommand kCommands[] = {
      Build},
     {{.name = "run",
       .operands = "[LIST.sav N]",
-      .summary = "Starts the emulator on rom.bin, or on game N of the list.",
+      .summary = "Starts the emulator on the built cartridge, or on game N of the list: bin/qorvin "
+                 "in the program directory, else the setting Emulator, $ROMVANE_EMULATOR or "
+                 "fceux.",
       .options = kDirOnly},
      Run},
     {{.name = "export",
@@ -155,7 +157,7 @@ int Run(const cli::ParsedCommand& args) {
   std::string dir;
   if (!ProgramDir(args, dir)) return 1;
   SpawnLauncher launcher;
-  Command command = RunImageCommand(dir);
+  GameRun run = RunImageCommand(dir);
   if (args.operands.size() == 2) {
     GameList list;
     if (!LoadList(list, args.operands[0])) return 1;
@@ -164,13 +166,13 @@ int Run(const cli::ParsedCommand& args) {
     const int row = (*end == '\0' && number > 0 && number <= list.RowCount())
                         ? list.RowsByNumber()[static_cast<size_t>(number - 1)]
                         : -1;
-    const GameRun run = PrepareGameRun(list, row, dir);
-    if (!run.message.empty()) {
-      PrintMessage(run.message);
-      return 1;
-    }
-    command = run.command;
+    run = PrepareGameRun(list, row, dir);
   }
+  if (!run.message.empty()) {
+    PrintMessage(run.message);
+    return 1;
+  }
+  const Command& command = run.command;
   if (!launcher.Start(command)) {
     PrintMessage(common::TrFill("无法启动模拟器{0}!", {command.program}));
     return 1;

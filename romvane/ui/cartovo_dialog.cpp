@@ -314,8 +314,13 @@ void CartovoDialog::RunGame(int clickedRow) {
 
 void CartovoDialog::RunImage() {
   if (busy_) return;
-  const Command command = RunImageCommand(programDir_);
-  if (!launcher_->Start(command)) Tell(common::TrFill("无法启动模拟器{0}!", {command.program}));
+  const GameRun run = RunImageCommand(programDir_);
+  if (!run.message.empty()) {
+    Tell(run.message);
+    return;
+  }
+  if (!launcher_->Start(run.command))
+    Tell(common::TrFill("无法启动模拟器{0}!", {run.command.program}));
 }
 
 void CartovoDialog::ShowAbout() {

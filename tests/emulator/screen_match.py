@@ -54,8 +54,8 @@ def main():
     if conflicts:
         print(f"{len(conflicts)} pixels break the colour correspondence, first ones:")
         for x, y, ca, cb in conflicts[:8]:
-            print(f"  ({x},{y}): {ca} in A ({forward[ca]} elsewhere), "
-                  f"{cb} in B ({backward[cb]} elsewhere)")
+            print(f"  ({x},{y}): {ca} in A ({forward.get(ca, cb)} elsewhere), "
+                  f"{cb} in B ({backward.get(cb, ca)} elsewhere)")
         return 1
     if len(forward) < args.min_colours:
         print(f"only {len(forward)} colours, wanted at least {args.min_colours}")

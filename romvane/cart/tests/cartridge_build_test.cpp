@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 
-#include "cart/emulator_run.h"
+#include "cart/nes_image.h"
 #include "nes_files.h"
 
 namespace romvane {
@@ -184,22 +186,34 @@ TEST_F(CartridgeBuildTest, RefusedListsWriteNothing) {
   EXPECT_TRUE(script.started.empty());
 }
 
-TEST_F(CartridgeBuildTest, EmulatorCommandsPassPathsWhole) {
-  const Command image = RunImageCommand("/opt/my games");
-  EXPECT_EQ(image.program, EmulatorPath("/opt/my games"));
-  EXPECT_EQ(image.args, std::vector<std::string>{"/opt/my games/rom.bin"});
+TEST_F(CartridgeBuildTest, RomNesIsTheImageUnderAMapper256Header) {
+  Add(16, 16, "Big");
+  ASSERT_EQ(BuildCartridge(list, options).message, "");
+  const std::vector<uint8_t> rom = ReadBytes(dir / "rom.bin");
+  const std::vector<uint8_t> nes = ReadBytes(dir / "rom.nes");
+  ASSERT_EQ(rom.size(), 0x80000u);
+  ASSERT_EQ(nes.size(), rom.size() + 16);
+  EXPECT_TRUE(std::equal(rom.begin(), rom.end(), nes.begin() + 16));
+  EXPECT_EQ(std::vector<uint8_t>(rom.begin() + 0x7A000, rom.begin() + 0x7E000), menu);
+  const std::vector<uint8_t> header(nes.begin(), nes.begin() + 16);
+  EXPECT_EQ(header,
+            std::vector<uint8_t>({'N', 'E', 'S', 0x1A, 32, 0, 0, 8, 1, 0, 0, 0, 0, 0, 0, 0}));
 
-  Add(1, 0, "Other");
-  list.SortRows(kColTitle, true);  // "Other" (number 2) now shows first
-  const GameRun run = PrepareGameRun(list, 0, dir.path());
-  ASSERT_EQ(run.message, "");
-  EXPECT_EQ(run.command.args, std::vector<std::string>{dir / "Temp.nes"});
-  EXPECT_EQ(ReadBytes(dir / "Temp.nes"), ReadBytes(games / "Other.nes"));
+  // A build that fails before the merge leaves the old rom.nes alone.
+  menuOnAttempt = 101;
+  EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
+  EXPECT_EQ(ReadBytes(dir / "rom.nes"), nes);
+}
 
-  testing::WriteBytes(games / "junk.nes", {0});
-  list.AddGame(games / "junk.nes", "junk");
-  EXPECT_NE(PrepareGameRun(list, list.RowsByNumber()[2], dir.path()).message, "");
-  EXPECT_NE(PrepareGameRun(list, -1, dir.path()).message, "");
+TEST(NesImageHeader, CountsSixteenKilobyteUnitsInTwelveBits) {
+  EXPECT_EQ(NesImageHeader(0x80000)[4], 32);
+  EXPECT_EQ(NesImageHeader(0x80000)[9], 0);
+  // 8 MB, the largest cartridge: 512 units.
+  const std::array<uint8_t, 16> big = NesImageHeader(0x800000);
+  EXPECT_EQ(big[4], 0x00);
+  EXPECT_EQ(big[9], 0x02);
+  EXPECT_EQ(NesImageHeader(0x2FC000)[4], 0xBF);
+  EXPECT_EQ(NesImageHeader(0x4001)[4], 2);  // a partial unit still counts
 }
 
 }  // namespace

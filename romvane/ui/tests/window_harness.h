@@ -13,8 +13,10 @@
 #include <QTest>
 #include <QUrl>
 
+#include <filesystem>
 #include <memory>
 
+#include "cart/emulator_run.h"
 #include "cartovo_dialog.h"
 #include "editable_list_ctrl.h"
 #include "fake_prompts.h"
@@ -28,6 +30,11 @@ class WindowHarness {
   void Open() {
     games_ = std::make_unique<TempDir>();
     dir_ = std::make_unique<TempDir>();
+    // The program folder's own emulator, so the run commands never depend on what else
+    // is installed; the launcher only records it.
+    std::filesystem::create_directory(*dir_ / "bin");
+    WriteBytes(EmulatorPath(dir_->path()), {'#', '!'});
+    std::filesystem::permissions(EmulatorPath(dir_->path()), std::filesystem::perms::owner_all);
     prompts_ = FakePrompts();
     launcher_.started.clear();
     launcher_.emulatorStarts = true;

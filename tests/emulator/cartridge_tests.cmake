@@ -1,0 +1,12 @@
+# The cartridge played in two emulators: test games assembled by ca65, built with the
+# example menu, started from the menu in FCEUX and in MAME's gprnrs1. Skipped when an
+# emulator or the assembler is not installed.
+find_program(VT_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+if(VT_SYSTEM_PYTHON)
+  add_test(NAME cartridge_emulators
+           COMMAND ${VT_SYSTEM_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/cartridge_test.py
+                   $<TARGET_FILE:romvane-cli> ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                   ${CMAKE_CURRENT_BINARY_DIR}/cartridge_emulators)
+  set_tests_properties(cartridge_emulators PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
+                       LABELS emulator)
+endif()

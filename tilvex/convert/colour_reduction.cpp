@@ -20,14 +20,17 @@ constexpr int kSampleBits = 4;
 constexpr int kSampleShift = 8 - kSampleBits;
 constexpr size_t kSampleBins = size_t{1} << (3 * kSampleBits);
 
-// The matching reads 16 x 16 areas aligned to the picture, whole, even where the working
-// area covers only part of one, so every area the working area touches is repainted.
+// The 16 x 16 areas counted from the working area's corner, as the analysis and the tile
+// passes count them; the last column and row read on past the working area's edge up to
+// the picture's, so those pixels are repainted too.
 AreaGrid GridOf(const Picture& picture, const WorkArea& area) {
   AreaGrid grid;
-  grid.left = area.left / kAreaSide * kAreaSide;
-  grid.top = area.top / kAreaSide * kAreaSide;
-  grid.right = std::min(picture.width, (area.right + kAreaSide - 1) / kAreaSide * kAreaSide);
-  grid.bottom = std::min(picture.height, (area.bottom + kAreaSide - 1) / kAreaSide * kAreaSide);
+  grid.left = area.left;
+  grid.top = area.top;
+  const int columns = (area.right - area.left + kAreaSide - 1) / kAreaSide;
+  const int rows = (area.bottom - area.top + kAreaSide - 1) / kAreaSide;
+  grid.right = std::min(picture.width, area.left + columns * kAreaSide);
+  grid.bottom = std::min(picture.height, area.top + rows * kAreaSide);
   return grid;
 }
 

@@ -22,6 +22,8 @@ constexpr int kMaxColours = 16;
 constexpr float kFar = 1.0e4f;  // where unused palette entries sit: never the nearest
 constexpr int kRefineSteps = 2;
 constexpr int kFreeRounds = 24;
+constexpr int kMergeTrials = 8;
+constexpr int kTrialRounds = 4;
 
 // splitmix64: a fixed, portable generator (std distributions differ between libraries).
 class Random {
@@ -156,6 +158,12 @@ class Search {
   void Refine(Palette& p, const std::vector<size_t>& members, Sums* backgroundSums);
   void Revive(Palette& p, const std::vector<size_t>& members);
   void InitialAssignment();
+  bool MergeAndSplit(Progress& progress);
+  double Total() const {
+    double total = 0;
+    for (double c : cost_) total += c;
+    return total;
+  }
 
   const SearchInput& in_;
   const DeviceColours& device_;
@@ -385,6 +393,65 @@ void Search::SnapAll() {
   }
 }
 
+// Lloyd steps and area moves stop in a local optimum where two palettes could share one
+// with little loss while another serves areas that differ widely. Each trial merges the two
+// palettes that code each other's areas best and gives the freed palette to the worst-coded
+// area of the costliest palette; it is kept when the error falls after a few rounds.
+bool Search::MergeAndSplit(Progress& progress) {
+  if (areas_ <= size_t(kPaletteCount)) return true;
+  Progress quiet;
+  for (int trial = 0; trial < kMergeTrials; ++trial) {
+    if (progress.Cancelled()) return false;
+    std::vector<std::vector<size_t>> members(kPaletteCount);
+    for (size_t a = 0; a < areas_; ++a) members[size_t(assigned_[a])].push_back(a);
+    double bestMerge = std::numeric_limits<double>::max();
+    int into = -1, from = -1;
+    for (int p = 0; p < kPaletteCount; ++p) {
+      for (int q = 0; q < kPaletteCount; ++q) {
+        if (p == q || members[size_t(p)].empty() || members[size_t(q)].empty()) continue;
+        double extra = 0;
+        for (size_t a : members[size_t(q)]) {
+          extra += Cost(a, palettes_[size_t(p)], bestMerge) - cost_[a];
+          if (extra >= bestMerge) break;
+        }
+        if (extra < bestMerge) {
+          bestMerge = extra;
+          into = p;
+          from = q;
+        }
+      }
+    }
+    size_t worst = areas_;
+    for (size_t a = 0; a < areas_; ++a) {
+      const int p = assigned_[a];
+      if (p != from && members[size_t(p)].size() > 1 &&
+          (worst == areas_ || cost_[a] > cost_[worst]))
+        worst = a;
+    }
+    if (into < 0 || worst == areas_ || cost_[worst] <= bestMerge) return true;
+
+    const double before = Total();
+    const std::vector<Palette> palettes = palettes_;
+    const std::vector<int> assigned = assigned_;
+    const std::vector<double> cost = cost_;
+    const Centre background = background_;
+    for (size_t a : members[size_t(from)]) assigned_[a] = into;
+    assigned_[worst] = from;
+    palettes_[size_t(from)] = SeedPalette({worst});
+    for (size_t a = 0; a < areas_; ++a)
+      cost_[a] = Cost(a, palettes_[size_t(assigned_[a])], std::numeric_limits<double>::max());
+    Rounds(kTrialRounds, quiet);
+    if (Total() >= before) {
+      palettes_ = palettes;
+      assigned_ = assigned;
+      cost_ = cost;
+      background_ = background;
+      return true;  // the next trial would look at the same pair again
+    }
+  }
+  return true;
+}
+
 SearchResult Search::Run(Progress& progress) {
   SearchResult result;
   snap_ = false;
@@ -394,7 +461,7 @@ SearchResult Search::Run(Progress& progress) {
   progress.Step();
   // Free colours first: shown colours lie 16 apart, and Lloyd steps that snap at once stop
   // as soon as no mean moves past half a step. Then the snapped palettes settle.
-  if (!Rounds(kFreeRounds, progress)) {
+  if (!Rounds(kFreeRounds, progress) || !MergeAndSplit(progress)) {
     result.cancelled = true;
     return result;
   }

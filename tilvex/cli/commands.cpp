@@ -57,6 +57,14 @@ constexpr Option kConvertOptions[] = {
     {.name = "--palettes",
      .value = "FILE.pal",
      .help = "use the palettes of this palette file instead of analysing the picture"},
+    {.name = "--reduce",
+     .help = "reduce the colours where an area has too many or the palettes cannot hold "
+             "them all, instead of refusing; the background is chosen too unless given"},
+    {.name = "--dither",
+     .value = "none|ordered|fs",
+     .help = "with --reduce: no dithering, an ordered pattern, or Floyd-Steinberg error "
+             "diffusion",
+     .fallback = "none"},
 };
 constexpr Option kRenderOptions[] = {
     {.name = "--output",

@@ -156,6 +156,18 @@ int RunConvert(const Arguments& args) {
   if (std::optional<int> refused = AreaFromOptions(args, picture, header.blockMode, area))
     return *refused;
 
+  ReduceOptions reduce;
+  reduce.reduce = args.Has("--reduce");
+  reduce.chooseBackground = !args.Has("--background");
+  static const std::map<std::string, Dither> kDithers = {
+      {"none", Dither::kNone}, {"ordered", Dither::kOrdered}, {"fs", Dither::kFloydSteinberg}};
+  auto dither = kDithers.find(args.Get("--dither"));
+  if (dither == kDithers.end()) return BadValue("convert", "--dither takes none, ordered or fs");
+  if (dither->second != Dither::kNone && !reduce.reduce) {
+    return BadValue("convert", "--dither works only with --reduce");
+  }
+  reduce.dither = dither->second;
+
   Rgb background = 0;
   if (args.Has("--background")) {
     if (!ParseColour(args.Get("--background"), background))
@@ -178,7 +190,8 @@ int RunConvert(const Arguments& args) {
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(header.colourSpace, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Conversion converted = ConvertPicture(picture, area, background, header, palettes, *tables);
+  Conversion converted =
+      ConvertPicture(picture, area, background, header, palettes, *tables, reduce);
   if (!converted.status.ok) return FailWith(converted.status);
   Result written = WritePicFile(args.Get("--output"), converted.picture);
   if (!written.ok) return FailWith(written);

@@ -140,6 +140,20 @@ std::optional<int> AreaFromOptions(const Arguments& args, const Picture& picture
 
 }  // namespace
 
+std::optional<int> ReduceFromOptions(const Arguments& args, const char* command,
+                                     ReduceOptions& reduce) {
+  reduce.reduce = args.Has("--reduce");
+  static const std::map<std::string, Dither> kDithers = {
+      {"none", Dither::kNone}, {"ordered", Dither::kOrdered}, {"fs", Dither::kFloydSteinberg}};
+  auto dither = kDithers.find(args.Get("--dither"));
+  if (dither == kDithers.end()) return BadValue(command, "--dither takes none, ordered or fs");
+  if (dither->second != Dither::kNone && !reduce.reduce) {
+    return BadValue(command, "--dither works only with --reduce");
+  }
+  reduce.dither = dither->second;
+  return std::nullopt;
+}
+
 int RunConvert(const Arguments& args) {
   if (args.operands.size() != 1 || !args.Has("--output")) {
     return Usage("convert");
@@ -157,16 +171,8 @@ int RunConvert(const Arguments& args) {
     return *refused;
 
   ReduceOptions reduce;
-  reduce.reduce = args.Has("--reduce");
+  if (std::optional<int> refused = ReduceFromOptions(args, "convert", reduce)) return *refused;
   reduce.chooseBackground = !args.Has("--background");
-  static const std::map<std::string, Dither> kDithers = {
-      {"none", Dither::kNone}, {"ordered", Dither::kOrdered}, {"fs", Dither::kFloydSteinberg}};
-  auto dither = kDithers.find(args.Get("--dither"));
-  if (dither == kDithers.end()) return BadValue("convert", "--dither takes none, ordered or fs");
-  if (dither->second != Dither::kNone && !reduce.reduce) {
-    return BadValue("convert", "--dither works only with --reduce");
-  }
-  reduce.dither = dither->second;
 
   Rgb background = 0;
   if (args.Has("--background")) {

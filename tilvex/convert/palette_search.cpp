@@ -23,6 +23,7 @@ constexpr float kFar = 1.0e4f;  // where unused palette entries sit: never the n
 constexpr int kRefineSteps = 2;
 constexpr int kFreeRounds = 24;
 constexpr int kMergeTrials = 8;
+constexpr size_t kAreasBetweenLooks = 4096;
 constexpr int kTrialRounds = 4;
 
 // splitmix64: a fixed, portable generator (std distributions differ between libraries).
@@ -157,7 +158,7 @@ class Search {
   Palette SeedPalette(const std::vector<size_t>& members);
   void Refine(Palette& p, const std::vector<size_t>& members, Sums* backgroundSums);
   void Revive(Palette& p, const std::vector<size_t>& members);
-  void InitialAssignment();
+  bool InitialAssignment(Progress& progress);
   bool MergeAndSplit(Progress& progress);
   double Total() const {
     double total = 0;
@@ -275,13 +276,14 @@ void Search::Revive(Palette& p, const std::vector<size_t>& members) {
 
 // k-means++ over the areas, an area's distance being its error under the nearest seed
 // palette; each seed palette is the seed area's own best palette.
-void Search::InitialAssignment() {
+bool Search::InitialAssignment(Progress& progress) {
   palettes_.assign(kPaletteCount, Empty());
   assigned_.assign(areas_, 0);
   cost_.assign(areas_, 0);
   const Palette bare = Empty();
   for (size_t a = 0; a < areas_; ++a) cost_[a] = Cost(a, bare, std::numeric_limits<double>::max());
   for (int seed = 0; seed < kPaletteCount; ++seed) {
+    if (progress.Cancelled()) return false;
     double total = 0;
     for (double c : cost_) total += c;
     if (total <= 0) break;
@@ -303,6 +305,7 @@ void Search::InitialAssignment() {
       }
     }
   }
+  return true;
 }
 
 // Up to `count` rounds of palette refinement and area moves, until the error stops falling;
@@ -345,6 +348,8 @@ bool Search::Rounds(int count, Progress& progress) {
     // Every area to the palette that codes it best; ties keep the current one.
     double total = 0;
     for (size_t a = 0; a < areas_; ++a) {
+      // A large picture takes a while per round; the window answers in between.
+      if (a % kAreasBetweenLooks == kAreasBetweenLooks - 1 && progress.Cancelled()) return false;
       int best = assigned_[a];
       double bestCost = Cost(a, palettes_[size_t(best)], std::numeric_limits<double>::max());
       for (int p = 0; p < kPaletteCount; ++p) {
@@ -457,7 +462,10 @@ SearchResult Search::Run(Progress& progress) {
   snap_ = false;
   background_ = {float(RedOf(in_.background)), float(GreenOf(in_.background)),
                  float(BlueOf(in_.background)), in_.background};
-  InitialAssignment();
+  if (!InitialAssignment(progress)) {
+    result.cancelled = true;
+    return result;
+  }
   progress.Step();
   // Free colours first: shown colours lie 16 apart, and Lloyd steps that snap at once stop
   // as soon as no mean moves past half a step. Then the snapped palettes settle.

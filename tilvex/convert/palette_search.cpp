@@ -23,12 +23,15 @@ constexpr float kFar = 1.0e4f;  // where unused palette entries sit: never the n
 constexpr int kRefineSteps = 2;
 constexpr int kFreeRounds = 24;
 constexpr int kMergeTrials = 8;
+constexpr int kPolishPasses = 48;
+constexpr int kShownStep = 16;  // green and blue levels of the 4K spaces lie 16 apart
 constexpr size_t kAreasBetweenLooks = 4096;
 constexpr int kTrialRounds = 4;
 
 // splitmix64: a fixed, portable generator (std distributions differ between libraries).
 class Random {
  public:
+  explicit Random(uint64_t stream) : state_(0x7469C7E5u + stream * 0x632BE59BD9B4E019ull) {}
   double Next() {
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -38,7 +41,7 @@ class Random {
   }
 
  private:
-  uint64_t state_ = 0x7469C7E5u;
+  uint64_t state_;
 };
 
 // A palette colour while the search runs: where it sits, and the colour it stands for.
@@ -83,6 +86,17 @@ inline float Distance(const ColourSample& s, const Palette& p, int j) {
   return dr * dr + dg * dg + db * db;
 }
 
+// The distance to the nearest entry; a plain minimum over the entries, which compilers turn
+// into vector instructions.
+inline float NearestDistance(const ColourSample& s, const Palette& p) {
+  float best = std::numeric_limits<float>::max();
+  for (int j = 0; j < p.count; ++j) {
+    const float dr = s.r - p.r[size_t(j)], dg = s.g - p.g[size_t(j)], db = s.b - p.b[size_t(j)];
+    best = std::min(best, dr * dr + dg * dg + db * db);
+  }
+  return best;
+}
+
 inline int NearestEntry(const ColourSample& s, const Palette& p, float& distance) {
   int best = 0;
   float bestDistance = Distance(s, p, 0);
@@ -114,8 +128,8 @@ struct Sums {
 
 class Search {
  public:
-  Search(const SearchInput& input, const DeviceColours& device)
-      : in_(input), device_(device), areas_(input.areaStart.size() - 1) {}
+  Search(const SearchInput& input, const DeviceColours& device, uint64_t start)
+      : in_(input), device_(device), areas_(input.areaStart.size() - 1), random_(start) {}
 
   SearchResult Run(Progress& progress);
 
@@ -126,10 +140,8 @@ class Search {
   // The error of area a coded by palette p; counting stops once it passes `bound`.
   double Cost(size_t a, const Palette& p, double bound) const {
     double sum = 0;
-    float d = 0;
     for (const ColourSample* s = Begin(a); s != End(a); ++s) {
-      NearestEntry(*s, p, d);
-      sum += double(d) * s->w;
+      sum += double(NearestDistance(*s, p)) * s->w;
       if (sum > bound) break;
     }
     return sum;
@@ -160,6 +172,8 @@ class Search {
   void Revive(Palette& p, const std::vector<size_t>& members);
   bool InitialAssignment(Progress& progress);
   bool MergeAndSplit(Progress& progress);
+  void Polish(Palette& p, const std::vector<size_t>& members);
+  bool PolishAll(Progress& progress);
   double Total() const {
     double total = 0;
     for (double c : cost_) total += c;
@@ -457,6 +471,81 @@ bool Search::MergeAndSplit(Progress& progress) {
   return true;
 }
 
+// Snapped Lloyd steps stop where no cluster mean passes half a step of the shown colours,
+// yet a colour moved one step along a channel may still code its pixels better, counting
+// the pixels it would take from or give to its neighbours. Coordinate descent over those
+// moves, scored exactly from each sample's nearest and second nearest colour.
+void Search::Polish(Palette& p, const std::vector<size_t>& members) {
+  std::vector<const ColourSample*> samples;
+  for (size_t a : members) {
+    for (const ColourSample* s = Begin(a); s != End(a); ++s) samples.push_back(s);
+  }
+  std::vector<float> first(samples.size()), second(samples.size());
+  std::vector<int> nearest(samples.size());
+  for (int pass = 0; pass < kPolishPasses; ++pass) {
+    for (size_t i = 0; i < samples.size(); ++i) {
+      float d1 = std::numeric_limits<float>::max(), d2 = d1;
+      int j1 = 0;
+      for (int j = 0; j < p.count; ++j) {
+        const float d = Distance(*samples[i], p, j);
+        if (d < d1) {
+          d2 = d1;
+          d1 = d;
+          j1 = j;
+        } else if (d < d2) {
+          d2 = d;
+        }
+      }
+      first[i] = d1, second[i] = d2, nearest[i] = j1;
+    }
+    bool moved = false;
+    for (int j = 1; j < p.count; ++j) {
+      if (!p.live[size_t(j)]) continue;
+      const Rgb at = p.rgb[size_t(j)];
+      double bestGain = 0;
+      Centre best{};
+      for (int channel = 0; channel < 3; ++channel) {
+        for (int sign = -1; sign <= 1; sign += 2) {
+          const int shift = 8 * channel;
+          const int value = int(at >> shift & 0xFF) + sign * kShownStep;
+          if (value < 0 || value > 255) continue;
+          const Rgb wanted = (at & ~(0xFFu << shift)) | uint32_t(value) << shift;
+          const Centre c = CentreAt(RedOf(wanted), GreenOf(wanted), BlueOf(wanted));
+          if (p.Has(c.rgb, -1)) continue;
+          double gain = 0;
+          for (size_t i = 0; i < samples.size(); ++i) {
+            const ColourSample& s = *samples[i];
+            const float dr = s.r - c.r, dg = s.g - c.g, db = s.b - c.b;
+            const float d = dr * dr + dg * dg + db * db;
+            const float without = nearest[i] == j ? second[i] : first[i];
+            gain += double(first[i] - std::min(without, d)) * s.w;
+          }
+          if (gain > bestGain) {
+            bestGain = gain;
+            best = c;
+          }
+        }
+      }
+      if (bestGain > 0) {
+        p.Set(j, best);
+        moved = true;
+        break;  // the nearest colours have changed; count again
+      }
+    }
+    if (!moved) return;
+  }
+}
+
+bool Search::PolishAll(Progress& progress) {
+  std::vector<std::vector<size_t>> members(kPaletteCount);
+  for (size_t a = 0; a < areas_; ++a) members[size_t(assigned_[a])].push_back(a);
+  for (int p = 0; p < kPaletteCount; ++p) {
+    if (progress.Cancelled()) return false;
+    if (!members[size_t(p)].empty()) Polish(palettes_[size_t(p)], members[size_t(p)]);
+  }
+  return Rounds(2, progress);
+}
+
 SearchResult Search::Run(Progress& progress) {
   SearchResult result;
   snap_ = false;
@@ -474,7 +563,7 @@ SearchResult Search::Run(Progress& progress) {
     return result;
   }
   SnapAll();
-  if (!Rounds(kSearchRounds - 1 - kFreeRounds, progress)) {
+  if (!Rounds(kSearchRounds - 1 - kFreeRounds, progress) || !PolishAll(progress)) {
     result.cancelled = true;
     return result;
   }
@@ -502,7 +591,7 @@ SearchResult SearchPalettes(const SearchInput& input, const DeviceColours& devic
     empty.palettes.resize(kPaletteCount);
     return empty;
   }
-  return Search(input, device).Run(progress);
+  return Search(input, device, 0).Run(progress);
 }
 
 }  // namespace tilvex

@@ -102,8 +102,10 @@ inline Point3 PointOf(Rgb rgb) {
 }
 
 // Repaints a picture (whose sides are multiples of 16) and fills the slots the way above.
+// The plain variant takes the top-left pixel as the background, as the window does, and
+// leaves it out of each group's k-means.
 inline void YardstickReduce(const Picture& source, int slotsPerPalette, const DeviceColours& device,
-                            Picture& out, SlotTable& slots) {
+                            Picture& out, SlotTable& slots, bool plain = false) {
   Lcg random;
   const int columns = source.width / kAreaSide, rows = source.height / kAreaSide;
   std::vector<Histogram> histograms;
@@ -150,7 +152,9 @@ inline void YardstickReduce(const Picture& source, int slotsPerPalette, const De
     ++weight[best];
   }
   const Rgb background =
-      Snap(device, global[size_t(std::max_element(weight.begin(), weight.end()) - weight.begin())]);
+      plain ? device.Nearest(source.At(0, 0))
+            : Snap(device,
+                   global[size_t(std::max_element(weight.begin(), weight.end()) - weight.begin())]);
 
   out = source;
   slots = SlotTable{};

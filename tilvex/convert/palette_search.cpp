@@ -13,6 +13,10 @@
 namespace tilvex {
 namespace search {
 
+// In 4-colour mode the search is cheap and the background is a quarter of every palette.
+constexpr int kFewColours = 3;
+constexpr int kBackgroundStarts = 3;
+
 // k-means++ seeding over the samples of the members, then a few Lloyd steps.
 Palette Search::SeedPalette(const std::vector<size_t>& members) {
   Palette p = Empty();
@@ -208,10 +212,14 @@ bool Search::Rounds(int count, Progress& progress) {
 }
 
 SearchResult Search::Run(Progress& progress) {
+  return Run(progress, in_.background);
+}
+
+SearchResult Search::Run(Progress& progress, Rgb background) {
   SearchResult result;
   snap_ = false;
-  background_ = {float(RedOf(in_.background)), float(GreenOf(in_.background)),
-                 float(BlueOf(in_.background)), in_.background};
+  background_ = {float(RedOf(background)), float(GreenOf(background)), float(BlueOf(background)),
+                 background};
   if (!InitialAssignment(progress)) {
     result.cancelled = true;
     return result;
@@ -242,6 +250,72 @@ SearchResult Search::Run(Progress& progress) {
   return result;
 }
 
+// Passes on Cancelled() but not the steps, for runs the progress bar does not count.
+class QuietSteps : public Progress {
+ public:
+  explicit QuietSteps(Progress& outer) : outer_(outer) {}
+  bool Cancelled() override { return outer_.Cancelled(); }
+
+ private:
+  Progress& outer_;
+};
+
+// The centres of a weighted k-means over all samples, heaviest first, as shown colours.
+std::vector<Rgb> MainColours(const SearchInput& input, const DeviceColours& device, int count) {
+  std::vector<Rgb> colours;
+  if (count <= 0 || input.samples.empty()) return colours;
+  std::vector<std::array<double, 3>> centres;
+  // Farthest-first seeds from the heaviest sample: deterministic and spread out.
+  const ColourSample* heaviest = &input.samples[0];
+  for (const ColourSample& s : input.samples) {
+    if (s.w > heaviest->w) heaviest = &s;
+  }
+  centres.push_back({heaviest->r, heaviest->g, heaviest->b});
+  auto distance = [](const ColourSample& s, const std::array<double, 3>& c) {
+    return (s.r - c[0]) * (s.r - c[0]) + (s.g - c[1]) * (s.g - c[1]) + (s.b - c[2]) * (s.b - c[2]);
+  };
+  while (int(centres.size()) < count) {
+    const ColourSample* far = nullptr;
+    double farthest = -1;
+    for (const ColourSample& s : input.samples) {
+      double d = std::numeric_limits<double>::max();
+      for (const auto& c : centres) d = std::min(d, distance(s, c));
+      if (d * s.w > farthest) {
+        farthest = d * s.w;
+        far = &s;
+      }
+    }
+    centres.push_back({far->r, far->g, far->b});
+  }
+  std::vector<double> weight(centres.size());
+  for (int step = 0; step < 8; ++step) {
+    std::vector<std::array<double, 4>> sums(centres.size(), {0, 0, 0, 0});
+    for (const ColourSample& s : input.samples) {
+      size_t best = 0;
+      for (size_t c = 1; c < centres.size(); ++c) {
+        if (distance(s, centres[c]) < distance(s, centres[best])) best = c;
+      }
+      sums[best][0] += s.r * s.w, sums[best][1] += s.g * s.w, sums[best][2] += s.b * s.w;
+      sums[best][3] += s.w;
+    }
+    for (size_t c = 0; c < centres.size(); ++c) {
+      weight[c] = sums[c][3];
+      if (sums[c][3] > 0) {
+        for (int k = 0; k < 3; ++k) centres[c][size_t(k)] = sums[c][size_t(k)] / sums[c][3];
+      }
+    }
+  }
+  std::vector<size_t> order(centres.size());
+  for (size_t c = 0; c < order.size(); ++c) order[c] = c;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return weight[a] > weight[b]; });
+  for (size_t c : order) {
+    const Rgb shown = device.Nearest(RoundedRgb(centres[c][0], centres[c][1], centres[c][2]));
+    if (std::find(colours.begin(), colours.end(), shown) == colours.end()) colours.push_back(shown);
+  }
+  return colours;
+}
+
 }  // namespace search
 
 SearchResult SearchPalettes(const SearchInput& input, const DeviceColours& device,
@@ -252,7 +326,21 @@ SearchResult SearchPalettes(const SearchInput& input, const DeviceColours& devic
     empty.palettes.resize(kPaletteCount);
     return empty;
   }
-  return search::Search(input, device, 0).Run(progress);
+  SearchResult best = search::Search(input, device, 0).Run(progress);
+  if (best.cancelled || !input.chooseBackground) return best;
+  // The background codes pixels in every area, so where it starts matters most when a palette
+  // has few colours of its own: more starts, from the centres of the picture's main colours.
+  const int starts = input.freeSlots <= search::kFewColours ? search::kBackgroundStarts : 0;
+  Rgb tried = input.background;
+  std::vector<Rgb> candidates = search::MainColours(input, device, starts);
+  search::QuietSteps quiet(progress);
+  for (size_t k = 0; k < candidates.size(); ++k) {
+    if (candidates[k] == tried) continue;
+    SearchResult other = search::Search(input, device, k + 1).Run(quiet, candidates[k]);
+    if (other.cancelled) return other;
+    if (other.error < best.error) best = std::move(other);
+  }
+  return best;
 }
 
 }  // namespace tilvex

@@ -127,7 +127,9 @@ class Search {
   Search(const SearchInput& input, const DeviceColours& device, uint64_t start)
       : in_(input), device_(device), areas_(input.areaStart.size() - 1), random_(start) {}
 
+  // Starting from the given background, or from `background`.
   SearchResult Run(Progress& progress);
+  SearchResult Run(Progress& progress, Rgb background);
 
  private:
   const ColourSample* Begin(size_t a) const { return in_.samples.data() + in_.areaStart[a]; }

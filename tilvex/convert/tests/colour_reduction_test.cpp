@@ -228,8 +228,6 @@ TEST(ReduceChoices, PicturesThatConvertAreLeftAsTheyAre) {
     FillArea(picture, a, 4, ExactColour(a + 1, 3, 7), 0, 5);
     FillArea(picture, a, 4, 0x123456 + Rgb(a), 5, 3);  // not a shown colour
   }
-  SlotTable fixed;
-  for (int s = 0; s < 16; ++s) fixed.At(0, s) = {picture.At(0, s * 2 % 8), 1};
   for (int colourMode = 0; colourMode < 2; ++colourMode) {
     for (int blockMode = 0; blockMode < 4; ++blockMode) {
       const PicHeader settings = Settings(colourMode, blockMode, blockMode % 2 == 0);
@@ -238,6 +236,12 @@ TEST(ReduceChoices, PicturesThatConvertAreLeftAsTheyAre) {
       for (Dither dither : {Dither::kNone, Dither::kOrdered, Dither::kFloydSteinberg}) {
         EXPECT_TRUE(SameBytes(plain, Reduced(picture, kBlack, settings, Reduce(dither))));
       }
+      // Palettes given beforehand that hold the picture's colours are used as they are.
+      PaletteChoice given;
+      given.fixed = plain.slots;
+      const Conversion fixedPlain = Convert(picture, WholeOf(picture), kBlack, settings, given);
+      ASSERT_TRUE(fixedPlain.status.ok);
+      EXPECT_TRUE(SameBytes(fixedPlain, Reduced(picture, kBlack, settings, Reduce(), given)));
     }
   }
   // Reduction off: a picture with too many colours is refused with the same message.

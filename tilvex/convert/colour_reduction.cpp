@@ -108,7 +108,7 @@ ReducedPicture ReduceColours(const Picture& picture, const WorkArea& area, Rgb b
     return out;
   }
 
-  ProgressScope scope(progress, 0, kSearchRounds + grid.Rows(), 1);
+  ProgressScope scope(progress, 0, kSearchSteps + grid.Rows(), 1);
   progress.SetText("减色中...");
   const DeviceColours device(space, tables);
   SearchInput input = SamplesOf(picture, grid);

@@ -144,6 +144,7 @@ bool Search::InitialAssignment(Progress& progress) {
         assigned_[a] = seed;
       }
     }
+    progress.Step();
   }
   return true;
 }
@@ -224,7 +225,6 @@ SearchResult Search::Run(Progress& progress, Rgb background) {
     result.cancelled = true;
     return result;
   }
-  progress.Step();
   // Free colours first: shown colours lie 16 apart, and Lloyd steps that snap at once stop
   // as soon as no mean moves past half a step. Then the snapped palettes settle.
   if (!Rounds(kFreeRounds, progress) || !MergeAndSplit(progress)) {

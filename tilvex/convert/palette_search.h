@@ -33,11 +33,13 @@ struct SearchResult {
   double error = 0;  // the squared error the search ended with, over the samples
 };
 
-// Steps the progress once per round; stops when progress says it is cancelled.
+// Steps the progress once per seed palette and per round; stops when progress says it is
+// cancelled.
 SearchResult SearchPalettes(const SearchInput& input, const DeviceColours& device,
                             Progress& progress);
 
-// Rounds the search runs at most, for a progress bar's length.
+// Steps the search takes at most, for a progress bar's length: 16 seeds, then rounds.
 inline constexpr int kSearchRounds = 48;
+inline constexpr int kSearchSteps = 16 + kSearchRounds;
 
 }  // namespace tilvex

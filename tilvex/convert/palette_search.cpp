@@ -15,7 +15,7 @@ namespace search {
 
 // In 4-colour mode the search is cheap and the background is a quarter of every palette.
 constexpr int kFewColours = 3;
-constexpr int kBackgroundStarts = 3;
+constexpr int kBackgroundStarts = 2;
 
 // k-means++ seeding over the samples of the members, then a few Lloyd steps.
 Palette Search::SeedPalette(const std::vector<size_t>& members) {

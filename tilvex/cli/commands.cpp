@@ -30,6 +30,17 @@ constexpr Option kAdaptOptions[] = {
      .help = "the BMP file to write",
      .required = true},
 };
+constexpr Option kReduce{
+    .name = "--reduce",
+    .help =
+        "reduce the colours where an area has too many or the palettes cannot hold them "
+        "all, instead of refusing; the background is chosen too unless given"};
+constexpr Option kDither{.name = "--dither",
+                         .value = "none|ordered|fs",
+                         .help =
+                             "with --reduce: no dithering, an ordered pattern, or "
+                             "Floyd-Steinberg error diffusion",
+                         .fallback = "none"};
 constexpr Option kConvertOptions[] = {
     {.name = "--output",
      .shortFlag = 'o',
@@ -57,6 +68,8 @@ constexpr Option kConvertOptions[] = {
     {.name = "--palettes",
      .value = "FILE.pal",
      .help = "use the palettes of this palette file instead of analysing the picture"},
+    kReduce,
+    kDither,
 };
 constexpr Option kRenderOptions[] = {
     {.name = "--output",
@@ -95,7 +108,7 @@ constexpr Option kPalStepsOptions[] = {
     {.name = "--level", .value = "N", .help = "the number of steps", .required = true},
     kSpace,
 };
-constexpr Option kBatchOptions[] = {kSpace};
+constexpr Option kBatchOptions[] = {kSpace, kReduce, kDither};
 
 constexpr Command kCommands[] = {
     {{.name = "adapt",

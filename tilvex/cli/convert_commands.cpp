@@ -163,6 +163,20 @@ std::optional<int> AreaFromOptions(const Arguments& args, const Picture& picture
 
 }  // namespace
 
+std::optional<int> ReduceFromOptions(const Arguments& args, const char* command,
+                                     ReduceOptions& reduce) {
+  reduce.reduce = args.Has("--reduce");
+  static const std::map<std::string, Dither> kDithers = {
+      {"none", Dither::kNone}, {"ordered", Dither::kOrdered}, {"fs", Dither::kFloydSteinberg}};
+  auto dither = kDithers.find(args.Get("--dither"));
+  if (dither == kDithers.end()) return BadValue(command, "--dither takes none, ordered or fs");
+  if (dither->second != Dither::kNone && !reduce.reduce) {
+    return BadValue(command, "--dither works only with --reduce");
+  }
+  reduce.dither = dither->second;
+  return std::nullopt;
+}
+
 int RunConvert(const Arguments& args) {
   if (args.operands.size() != 1 || !args.Has("--output")) {
     return Usage("convert");
@@ -178,6 +192,10 @@ int RunConvert(const Arguments& args) {
   WorkArea area;
   if (std::optional<int> refused = AreaFromOptions(args, picture, header.blockMode, area))
     return *refused;
+
+  ReduceOptions reduce;
+  if (std::optional<int> refused = ReduceFromOptions(args, "convert", reduce)) return *refused;
+  reduce.chooseBackground = !args.Has("--background");
 
   Rgb background = 0;
   if (args.Has("--background")) {
@@ -201,7 +219,8 @@ int RunConvert(const Arguments& args) {
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(header.colourSpace, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Conversion converted = ConvertPicture(picture, area, background, header, palettes, *tables);
+  Conversion converted =
+      ConvertPicture(picture, area, background, header, palettes, *tables, reduce);
   if (!converted.status.ok) return FailWith(converted.status);
   Result written = WritePicFile(args.Get("--output"), converted.picture);
   if (!written.ok) return FailWith(written);

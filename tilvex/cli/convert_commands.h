@@ -1,10 +1,16 @@
 // tilvex-cli commands over the conversion engine, the .pic file and the output writers.
 #pragma once
 
+#include <optional>
+
 #include "cli/commands.h"
+#include "convert/colour_reduction.h"
 
 namespace tilvex::cli {
 
+// --reduce and --dither; a wrong value gives the exit status.
+std::optional<int> ReduceFromOptions(const Arguments& args, const char* command,
+                                     ReduceOptions& reduce);
 // Converts a picture into a block picture and saves it as a .pic file.
 int RunConvert(const Arguments& args);
 // Draws a .pic file into a BMP file.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/convert_commands.h"
 #include "image/colour.h"
 #include "image/colour_tables.h"
 #include "project/batch_export.h"
@@ -80,6 +81,8 @@ int RunBatchCommand(const Arguments& args) {
   uint8_t space = 0;
   if (args.operands.size() != 1 || !ParseSpace(args.Get("--space"), space)) return Usage("batch");
   const std::string& listPath = args.operands[0];
+  ReduceOptions reduce;
+  if (std::optional<int> refused = ReduceFromOptions(args, "batch", reduce)) return *refused;
 
   std::vector<std::string> pictures;
   if (Result r = ReadPictureList(listPath, pictures); !r) return Fail(r.Text());
@@ -90,7 +93,7 @@ int RunBatchCommand(const Arguments& args) {
   std::vector<std::string> messages;
   int done = 0;
   const Result ran =
-      RunBatch(pictures, ".", BatchFrameConverter(tables, ".", space), messages, [&] {
+      RunBatch(pictures, ".", BatchFrameConverter(tables, ".", space, reduce), messages, [&] {
         std::fprintf(stderr, "\r%d/%zu", ++done, pictures.size());
         return true;
       });

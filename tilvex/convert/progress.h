@@ -11,6 +11,8 @@ class Progress {
   virtual void SetText(const char* /*text*/) {}
   virtual void Step() {}
   virtual void Close() {}
+  // True once the user asked to stop; long operations look at it between steps.
+  virtual bool Cancelled() { return false; }
 };
 
 // Shows nothing; used where no window is wanted.

@@ -165,6 +165,30 @@ std::vector<uint8_t> PackPaletteBlock(const SlotTable& slots, const ColourTables
   return pal;
 }
 
+// The picture reduced to colours the palettes hold (the fixed palettes when there are
+// some), then converted as usual.
+Conversion ConvertReduced(const Picture& picture, const WorkArea& area, Rgb background,
+                          const PicHeader& settings, const PaletteChoice& palettes,
+                          const ColourTables& tables, const ReduceOptions& reduce,
+                          Progress& progress) {
+  const ColourSpace space = ColourSpaceOf(settings.colourSpace);
+  ReducedPicture reduced = palettes.fixed
+                               ? ReduceToPalettes(picture, area, *palettes.fixed,
+                                                  settings.colourMode, reduce.dither, progress)
+                               : ReduceColours(picture, area, background, settings.colourMode,
+                                               space, tables, reduce, progress);
+  Conversion failed;
+  if (!reduced.status.ok) {
+    failed.status = reduced.status;
+    return failed;
+  }
+  if (!palettes.fixed && palettes.review && !palettes.review(reduced.slots)) {
+    failed.status = Result::Fail(std::string());
+    return failed;
+  }
+  return ConvertWithPalettes(reduced.picture, area, settings, reduced.slots, tables, progress);
+}
+
 }  // namespace
 
 Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHeader& settings) {
@@ -202,20 +226,36 @@ Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHe
 Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
                           const PicHeader& settings, const PaletteChoice& palettes,
                           const ColourTables& tables, Progress& progress) {
+  return ConvertPicture(picture, area, background, settings, palettes, tables, ReduceOptions{},
+                        progress);
+}
+
+Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
+                          const PicHeader& settings, const PaletteChoice& palettes,
+                          const ColourTables& tables, const ReduceOptions& reduce,
+                          Progress& progress) {
   Conversion failed;
   if (failed.status = CheckConversion(picture, area, settings); !failed.status.ok) return failed;
   SlotTable slots;
   AreaColourLists analysed;
   failed.status = GatherPalettes(picture, area, background, settings.colourMode, settings.blockMode,
                                  slots, analysed);
-  if (!failed.status.ok) return failed;
-  if (palettes.fixed) {
-    slots = *palettes.fixed;
-  } else if (palettes.review && !palettes.review(slots)) {
-    failed.status = Result::Fail(std::string());
-    return failed;
+  if (failed.status.ok) {
+    if (palettes.fixed) {
+      Conversion plain = ConvertWithPalettes(picture, area, settings, *palettes.fixed, tables,
+                                             progress, &analysed);
+      if (plain.status.ok || !reduce.reduce) return plain;
+      return ConvertReduced(picture, area, background, settings, palettes, tables, reduce,
+                            progress);
+    }
+    if (palettes.review && !palettes.review(slots)) {
+      failed.status = Result::Fail(std::string());
+      return failed;
+    }
+    return ConvertWithPalettes(picture, area, settings, slots, tables, progress, &analysed);
   }
-  return ConvertWithPalettes(picture, area, settings, slots, tables, progress, &analysed);
+  if (!reduce.reduce) return failed;
+  return ConvertReduced(picture, area, background, settings, palettes, tables, reduce, progress);
 }
 
 Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,

@@ -8,6 +8,7 @@
 
 #include "common/result.h"
 #include "convert/block_picture.h"
+#include "convert/colour_reduction.h"
 #include "convert/palette_gathering.h"
 #include "convert/progress.h"
 #include "image/colour_tables.h"
@@ -43,6 +44,13 @@ Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHe
 Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
                           const PicHeader& settings, const PaletteChoice& palettes,
                           const ColourTables& tables, Progress& progress = NoProgress());
+// The same; where the analysis (or the fixed palettes) would refuse the picture and
+// `reduce.reduce` is set, the picture is first reduced to colours the palettes can hold. A
+// picture the plain conversion takes gives the same bytes either way.
+Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
+                          const PicHeader& settings, const PaletteChoice& palettes,
+                          const ColourTables& tables, const ReduceOptions& reduce,
+                          Progress& progress = NoProgress());
 
 // Both generation passes and the packing with the palettes already in slots. `analysed`
 // holds the analysis's colour lists of the same areas when they were kept.

@@ -201,12 +201,13 @@ class Animation {
 }  // namespace
 
 FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
-                                   const std::string& directory, uint8_t colourSpace) {
+                                   const std::string& directory, uint8_t colourSpace,
+                                   const ReduceOptions& reduce) {
   PaletteChoice palettes;
   SlotTable fixed;
   if (ReadPaletteFile(directory + "/ani.pal", fixed).ok) palettes.fixed = fixed;
-  return [tables, palettes, colourSpace](const std::string& picturePath, uint16_t beginAddress,
-                                         FrameData& frame) -> Result {
+  return [tables, palettes, colourSpace, reduce](
+             const std::string& picturePath, uint16_t beginAddress, FrameData& frame) -> Result {
     Picture picture;
     if (Result r = DecodePictureFile(picturePath, picture); !r) return r;
     // The batch fills the header itself: the whole picture, 16 colours, 8 x 8 blocks.
@@ -218,7 +219,7 @@ FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
     const WorkArea area{0, 0, picture.width - picture.width % 8,
                         picture.height - picture.height % 8};
     Conversion converted =
-        ConvertPicture(picture, area, picture.At(0, 0), settings, palettes, *tables);
+        ConvertPicture(picture, area, picture.At(0, 0), settings, palettes, *tables, reduce);
     if (!converted.status) return converted.status;
     const BlockData& blocks = converted.picture.blocks;
     const auto codesEnd = blocks.pnt.begin() + static_cast<ptrdiff_t>(2 * blocks.Cells());

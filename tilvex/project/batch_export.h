@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "convert/colour_reduction.h"
 #include "image/colour_tables.h"
 
 namespace tilvex {
@@ -40,8 +41,10 @@ using FrameConverter =
 // The real conversion: load the picture and convert it whole in 16 colours and 8 x 8 blocks
 // with the palettes of directory/"ani.pal", read once here for the whole run (without that
 // file the palettes are taken as the analysis gathers them).
+// With reduce.reduce a frame with too many colours is reduced (to "ani.pal" when there is one).
 FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
-                                   const std::string& directory, uint8_t colourSpace = 0);
+                                   const std::string& directory, uint8_t colourSpace = 0,
+                                   const ReduceOptions& reduce = {});
 
 // Runs the batch in directory. A picture that cannot be converted, or whose tiles need more
 // than one PGT bank, is skipped and named in messages; step is called once per list entry

@@ -164,7 +164,7 @@ Outcome DocumentBridge::Convert(const ConversionSettings& s,
   palettes.review = review;
   const WorkArea area{s.area.left, s.area.top, s.area.right, s.area.bottom};
   Conversion conversion = ConvertPicture(core.doc.picture, area, s.background, settings, palettes,
-                                         core.tables, progress);
+                                         core.tables, s.reduce, progress);
   if (!conversion.status.ok) return From(conversion.status);
   const PicHeader header = conversion.picture.header;
   const SlotTable slots = conversion.slots;

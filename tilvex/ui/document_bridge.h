@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "convert/block_picture.h"
+#include "convert/colour_reduction.h"
 #include "image/colour.h"
 #include "image/picture.h"
 #include "image/slot_table.h"
@@ -49,6 +50,7 @@ struct ConversionSettings {
   uint16_t beginAddress = 0;
   uint16_t endAddress = 0x2000;
   Rgb background = 0;
+  ReduceOptions reduce;  // off: a picture with too many colours is refused
 };
 
 // The cell a double click on a block picture edits.

@@ -7,7 +7,13 @@ namespace tilvex::ui {
 void ProgressWindow::Open(int low, int high, int step) {
   Close();
   dialog_ = new QProgressDialog(parent_);
-  dialog_->setCancelButton(nullptr);
+  if (cancellable_) {
+    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+    // Cancel hides the window at once; the work stops at its next step.
+    QObject::connect(dialog_, &QProgressDialog::canceled, [this] { cancelled_ = true; });
+  } else {
+    dialog_->setCancelButton(nullptr);
+  }
   dialog_->setRange(low, high);
   dialog_->setValue(low);
   dialog_->setMinimumDuration(300);
@@ -26,6 +32,11 @@ void ProgressWindow::Step() {
   if (!dialog_) return;
   dialog_->setValue(std::min(dialog_->maximum(), dialog_->value() + step_));
   QCoreApplication::processEvents();
+}
+
+bool ProgressWindow::Cancelled() {
+  QCoreApplication::processEvents();
+  return cancelled_;
 }
 
 void ProgressWindow::Close() {

@@ -1,5 +1,6 @@
 #include "transformation_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -88,8 +89,19 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
     SelectColourDialog select(document_.Colours(), backgroundRgb_, this);
     if (prompts_.Exec(select) != QDialog::Accepted) return;
     backgroundRgb_ = select.Chosen();
+    backgroundPicked_ = true;
     background_->update();
   });
+  reduce_ = new QCheckBox(QStringLiteral("Reduce colours"), this);
+  reduce_->setObjectName(QStringLiteral("reduceColours"));
+  reduce_->setToolTip(QStringLiteral(
+      "Where an area has too many colours or the palettes cannot hold them, pick the "
+      "palettes and repaint the picture instead of stopping"));
+  dither_ = List(
+      this, {QStringLiteral("None"), QStringLiteral("Ordered"), QStringLiteral("Floyd-Steinberg")});
+  dither_->setObjectName(QStringLiteral("dither"));
+  dither_->setEnabled(false);
+  connect(reduce_, &QCheckBox::toggled, dither_, &QWidget::setEnabled);
   auto* pal = new QHBoxLayout;
   pal->addWidget(new QLineEdit(this));
   pal->addWidget(new QPushButton(QStringLiteral("..."), this));
@@ -107,6 +119,8 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
   form->addRow(QStringLiteral("Mode"), mode_);
   form->addRow(QStringLiteral("Backgroud Color"), background_);
   form->addRow(QStringLiteral("PAL"), pal);
+  form->addRow(QString(), reduce_);
+  form->addRow(QStringLiteral("Dither"), dither_);
   auto* buttons = new QHBoxLayout;
   auto* next = new QPushButton(QStringLiteral("Next"), this);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -174,6 +188,9 @@ bool TransformationDialog::ReadSettings(ConversionSettings& s) {
   s.beginAddress = static_cast<uint16_t>(ReadHexFromRight(start_->text().toStdString()));
   s.endAddress = static_cast<uint16_t>(ReadHexFromRight(end_->text().toStdString()));
   s.background = backgroundRgb_;
+  s.reduce.reduce = reduce_->isChecked();
+  s.reduce.dither = static_cast<Dither>(dither_->currentIndex());
+  s.reduce.chooseBackground = !backgroundPicked_;
   return true;
 }
 

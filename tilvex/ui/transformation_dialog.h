@@ -5,6 +5,7 @@
 
 #include "document_bridge.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -53,7 +54,10 @@ class TransformationDialog : public QDialog {
   QComboBox* charSize_;
   QComboBox* mode_;
   QWidget* background_;
+  QCheckBox* reduce_;
+  QComboBox* dither_;
   Rgb backgroundRgb_ = 0;
+  bool backgroundPicked_ = false;  // the user chose it; a reduction keeps it
   bool syncing_ = false;
 };
 

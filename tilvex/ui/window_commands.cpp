@@ -215,7 +215,7 @@ void MainWindow::OnTransform() {
 }
 
 void MainWindow::RunConversion(const ConversionSettings& settings) {
-  ProgressWindow progress(this);
+  ProgressWindow progress(this, settings.reduce.reduce);
   auto review = [this](SlotTable& table) {
     PalSetupDialog dialog(table, prompts_, this);
     return prompts_.Exec(dialog) == QDialog::Accepted;

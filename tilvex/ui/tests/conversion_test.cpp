@@ -28,6 +28,7 @@ class ConversionTest : public QObject {
 
   void reviewedConversionOutputsWhatTheCommandLineOutputs();
   void defaultConversionSavesWhatTheCommandLineConverts();
+  void reducedConversionSavesWhatTheCommandLineReduces();
   void transformationKeepsAreaAndFieldsInStep();
   void transformationChecksBlockSizeAndReadsAddresses();
   void palSetupSwapsSlotsAndEditsRows();
@@ -125,6 +126,39 @@ void ConversionTest::defaultConversionSavesWhatTheCommandLineConverts() {
   QTest::mouseDClick(f_->window->View()->viewport(), Qt::LeftButton, {}, QPoint(9, 2));
   QCOMPARE(f_->window->Document().CellAt(9, 2).attribute, uint8_t(3));
   QVERIFY(f_->window->IsModified());
+}
+
+// A photo-like picture is refused as it is; with "Reduce colours" it converts, the same as
+// the command line's --reduce.
+void ConversionTest::reducedConversionSavesWhatTheCommandLineReduces() {
+  const QString photo = WriteBmp(f_->Path("photo.bmp"), 64, 48, [](int x, int y) {
+    return MakeRgb(uint32_t(x * 4 + y % 3), uint32_t(y * 5 + x % 7), uint32_t((x * y) % 251));
+  });
+  QVERIFY(f_->window->OpenFile(photo));
+  f_->prompts.onExec = [](QDialog&) { return int(QDialog::Accepted); };
+  Transform();
+  Field<QComboBox>(0)->setCurrentIndex(1);  // "TFT RGB(4K RGB)"
+  QTest::mouseClick(Field<QPushButton>(1), Qt::LeftButton);
+  QTRY_COMPARE(f_->prompts.messages.size(), 1);
+  QVERIFY(!f_->window->Document().IsBlockPicture());
+
+  Transform();
+  Field<QComboBox>(0)->setCurrentIndex(1);
+  auto* reduce =
+      f_->window->Transformation()->findChild<QCheckBox*>(QStringLiteral("reduceColours"));
+  auto* dither = f_->window->Transformation()->findChild<QComboBox*>(QStringLiteral("dither"));
+  QVERIFY(!dither->isEnabled());
+  reduce->setChecked(true);
+  QVERIFY(dither->isEnabled());
+  dither->setCurrentIndex(2);  // "Floyd-Steinberg"
+  QTest::mouseClick(Field<QPushButton>(1), Qt::LeftButton);
+  QTRY_VERIFY(f_->window->Document().IsBlockPicture());
+  QCOMPARE(f_->prompts.messages.size(), 1);
+  f_->prompts.files.push_back(f_->Path("window.pic"));
+  f_->window->Action(QStringLiteral("Save (&A)s..."))->trigger();
+  RunCli({"convert", photo, "-o", f_->Path("cli.pic"), "--space", "rgb", "--reduce", "--dither",
+          "fs"});
+  QCOMPARE(ReadAll(f_->Path("window.pic")), ReadAll(f_->Path("cli.pic")));
 }
 
 void ConversionTest::transformationKeepsAreaAndFieldsInStep() {

@@ -1,3 +1,4 @@
+#include "common/translate.h"
 #include "convert/colour_reduction.h"
 
 #include <algorithm>
@@ -109,7 +110,7 @@ ReducedPicture ReduceColours(const Picture& picture, const WorkArea& area, Rgb b
   }
 
   ProgressScope scope(progress, 0, kSearchSteps + grid.Rows(), 1);
-  progress.SetText("减色中...");
+  progress.SetText(common::Tr("减色中..."));
   const DeviceColours device(space, tables);
   SearchInput input = SamplesOf(picture, grid);
   input.freeSlots = slotsPerPalette - 1;
@@ -165,7 +166,7 @@ ReducedPicture ReduceToPalettes(const Picture& picture, const WorkArea& area,
     palettes.push_back(std::move(colours));
   }
   ProgressScope scope(progress, 0, 2 * grid.Rows(), 1);
-  progress.SetText("减色中...");
+  progress.SetText(common::Tr("减色中..."));
   std::vector<std::vector<Rgb>> areaColours;
   for (int y = grid.top; y < grid.bottom; y += kAreaSide) {
     for (int x = grid.left; x < grid.right; x += kAreaSide) {

@@ -1,4 +1,3 @@
-#include "common/translate.h"
 #include "convert/colour_reduction.h"
 
 #include <algorithm>
@@ -6,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/translate.h"
 #include "convert/block_geometry.h"
 #include "convert/device_colours.h"
 #include "convert/palette_packing.h"

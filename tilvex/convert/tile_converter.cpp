@@ -8,11 +8,10 @@
 
 #include "convert/bit_planes.h"
 #include "convert/tile_source.h"
+#include "palette/pal_file.h"
 
 namespace tilvex {
 namespace {
-
-constexpr int kMaxEndAddress = 0x2000;
 
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
@@ -166,60 +165,50 @@ std::vector<uint8_t> PackPaletteBlock(const SlotTable& slots, const ColourTables
 
 }  // namespace
 
-Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHeader& settings) {
-  if (settings.endAddress > kMaxEndAddress) {
-    return Result::Fail("结束地址不能超过$2000,转换终止!");
-  }
-  if (settings.beginAddress >= settings.endAddress) {
-    return Result::Fail("起始地址必须小于结束地址,转换终止!");
-  }
-  const BlockGeometry g = GeometryOf(settings.blockMode);
-  // Name-table codes count code units from the bank start, so the first tile must start on one.
-  if (2 * settings.beginAddress % g.codeUnit != 0) {
-    return Result::Fail(Format("起始地址必须是$%X的整数倍,转换终止!", g.codeUnit / 2));
-  }
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  if (area.left < 0 || area.top < 0 || width <= 0 || height <= 0 || width % g.width != 0 ||
-      height % g.height != 0) {
-    return Result::Fail(Format("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!",
-                               area.left, area.top, area.right, area.bottom, g.width, g.height));
-  }
-  if (area.right > picture.width || area.bottom > picture.height) {
-    return Result::Fail(Format("转换区域(%d,%d,%d,%d)超出了图像(%dx%d),转换终止!", area.left,
-                               area.top, area.right, area.bottom, picture.width, picture.height));
-  }
-  if (width > int{kMaxBlockPictureSide} || height > int{kMaxBlockPictureSide}) {
-    return Result::Fail(Format("转换区域的宽和高不能超过%u,转换终止!", kMaxBlockPictureSide));
-  }
-  return Result::Ok();
-}
-
-Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes,
-                          const ColourTables& tables, Progress& progress) {
+Conversion ConvertPicture(const Picture& picture, const ConversionSettings& settings,
+                          const PaletteChoice& palettes, const ColourTables& tables,
+                          Progress& progress) {
   Conversion failed;
-  if (failed.status = CheckConversion(picture, area, settings); !failed.status.ok) return failed;
+  if (failed.status = CheckConversion(picture, settings); !failed.status.ok) return failed;
+  std::optional<SlotTable> fixed = palettes.fixed;
+  if (!settings.palettesFile.empty()) {
+    // A palette file that was asked for must be there, or a mistyped path would go unnoticed.
+    SlotTable named;
+    if (Result read = ReadPaletteFile(settings.palettesFile, named); !read.ok) {
+      failed.status = Result::Fail(settings.palettesFile + ": " + read.Text());
+      return failed;
+    }
+    fixed = named;
+  }
   SlotTable slots;
   AreaColourLists analysed;
-  failed.status = GatherPalettes(picture, area, background, settings.colourMode, settings.blockMode,
-                                 slots, analysed);
+  failed.status = GatherPalettes(picture, settings.area, settings.background, settings.colourMode,
+                                 settings.blockMode, slots, analysed);
   if (!failed.status.ok) return failed;
-  if (palettes.fixed) {
-    slots = *palettes.fixed;
+  if (fixed) {
+    slots = *fixed;
   } else if (palettes.review && !palettes.review(slots)) {
     failed.status = Result::Fail(std::string());
     return failed;
   }
-  return ConvertWithPalettes(picture, area, settings, slots, tables, progress, &analysed);
+  return ConvertWithPalettes(picture, settings, slots, tables, progress, &analysed);
 }
 
-Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
-                               const PicHeader& settings, const SlotTable& slots,
-                               const ColourTables& tables, Progress& progress,
-                               const AreaColourLists* analysed) {
+Conversion ConvertWithPalettes(const Picture& picture, const ConversionSettings& s,
+                               const SlotTable& slots, const ColourTables& tables,
+                               Progress& progress, const AreaColourLists* analysed) {
   Conversion out;
-  if (out.status = CheckConversion(picture, area, settings); !out.status.ok) return out;
+  if (out.status = CheckConversion(picture, s); !out.status.ok) return out;
+  const WorkArea& area = s.area;
+  PicHeader& header = out.picture.header;
+  header.kind = kBlockPictureKind;
+  header.colourMode = s.colourMode;
+  header.blockMode = s.blockMode;
+  header.compressMode = s.compressMode;
+  header.colourSpace = s.colourSpace;
+  header.beginAddress = s.beginAddress;
+  header.endAddress = s.endAddress;
+  const PicHeader& settings = header;
   const BlockGeometry g = GeometryOf(settings.blockMode);
   ProgressScope scope(progress, area.top, 2 * area.bottom, g.height);
   progress.SetText("转换中...");
@@ -233,13 +222,10 @@ Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
   out.status = PlaceTiles(source, area, settings, rows, layout, progress);
   if (!out.status.ok) return out;
 
-  PicHeader& header = out.picture.header;
-  header = settings;
   BlockData& blocks = out.picture.blocks;
   blocks.pnt = PackNameTable(layout);
   blocks.pal = PackPaletteBlock(slots, tables, header);
   blocks.pgt = PackBitPlanes(layout.pixels, settings.colourMode);
-  header.kind = kBlockPictureKind;
   header.width = static_cast<uint32_t>(area.right - area.left);
   header.height = static_cast<uint32_t>(area.bottom - area.top);
   header.pntSize = static_cast<uint32_t>(blocks.pnt.size());

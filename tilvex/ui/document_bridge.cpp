@@ -151,19 +151,9 @@ Outcome DocumentBridge::Convert(const ConversionSettings& s,
                                 const std::function<bool(SlotTable&)>& review, Progress& progress) {
   Core& core = *core_;
   if (!core.tablesLoaded.ok && s.colourSpace != 1) return From(core.tablesLoaded);
-  PicHeader settings = NewPicHeader();
-  settings.kind = kBlockPictureKind;
-  settings.colourMode = static_cast<uint8_t>(s.colourMode);
-  settings.blockMode = static_cast<uint8_t>(s.blockMode);
-  settings.compressMode = static_cast<uint8_t>(s.compressMode);
-  settings.colourSpace = static_cast<uint8_t>(s.colourSpace);
-  settings.beginAddress = s.beginAddress;
-  settings.endAddress = s.endAddress;
   PaletteChoice palettes;
   palettes.review = review;
-  const WorkArea area{s.area.left, s.area.top, s.area.right, s.area.bottom};
-  Conversion conversion = ConvertPicture(core.doc.picture, area, s.background, settings, palettes,
-                                         core.tables, progress);
+  Conversion conversion = ConvertPicture(core.doc.picture, s, palettes, core.tables, progress);
   if (!conversion.status.ok) return From(conversion.status);
   const PicHeader header = conversion.picture.header;
   const SlotTable slots = conversion.slots;

@@ -14,8 +14,6 @@ namespace tilvex::ui {
 
 class Prompts;
 
-inline constexpr char kAreaMismatchMessage[] = "当前区域与块大小不匹配!";
-
 class TransformationDialog : public QDialog {
   Q_OBJECT
 
@@ -34,6 +32,8 @@ class TransformationDialog : public QDialog {
 
  private:
   bool AreaFitsBlocks();
+  void OnBlockChosen();
+  void ShowArea(const AreaRect& area);
   void OnFieldEdited();
   void UpdateCounts();
   void OnNext();
@@ -55,6 +55,7 @@ class TransformationDialog : public QDialog {
   QWidget* background_;
   Rgb backgroundRgb_ = 0;
   bool syncing_ = false;
+  bool areaChosen_ = false;  // the user dragged or typed an area
 };
 
 }  // namespace tilvex::ui

@@ -188,12 +188,11 @@ Outcome DocumentBridge::SavePalette(const std::string& path, const SlotTable& ta
 
 Outcome DocumentBridge::Adapt(Adaptation which) {
   Picture& picture = core_->doc.picture;
-  RefillColoursWhole();
   common::Result result;
   if (which == Adaptation::kHsl4K) {
-    result = AdaptHsl4K(picture, core_->list, picture.width, picture.height);
+    result = AdaptHsl4K(picture, picture.width, picture.height);
   } else if (which == Adaptation::kNes64) {
-    result = AdaptNes64(picture, core_->list, picture.width, picture.height);
+    result = AdaptNes64(picture, picture.width, picture.height);
   } else {
     AdaptRgb4K(picture, picture.width, picture.height);
   }

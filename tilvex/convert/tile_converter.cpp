@@ -7,6 +7,7 @@
 #include <map>
 
 #include "convert/bit_planes.h"
+#include "convert/tile_bank.h"
 #include "convert/tile_source.h"
 #include "palette/pal_file.h"
 
@@ -24,21 +25,6 @@ std::string RowTooLargeMessage(int y) {
   return Format("第%d行的块超过一个PGT分区的容量,转换终止!", y);
 }
 
-// Places a tile in the bank and returns its pixel offset. With compression an equal tile
-// already in the bank is reused.
-size_t PlaceTile(std::vector<uint8_t>& bank, size_t start, const std::vector<uint8_t>& tile,
-                 bool compress) {
-  const size_t size = tile.size();
-  if (compress) {
-    for (size_t offset = start; offset + size <= bank.size(); offset += size) {
-      if (std::memcmp(bank.data() + offset, tile.data(), size) == 0) return offset;
-    }
-  }
-  const size_t offset = bank.size();
-  bank.insert(bank.end(), tile.begin(), tile.end());
-  return offset;
-}
-
 using SectionRows = std::array<int32_t, kMaxSectionRows>;
 
 // First pass: the block rows where a new PGT bank has to begin, because the rows before
@@ -51,24 +37,23 @@ Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader
   rows.fill(-1);
   rows[0] = 0;
   int bankCount = 1;
-  size_t start = 2u * settings.beginAddress;
-  std::vector<uint8_t> bank(start, 0xFF);
+  TileBank bank;
+  bank.Reset(2u * settings.beginAddress);
   int bankFirstRow = area.top;
   for (int y = area.top; y < area.bottom;) {
     bool overflow = false;
     for (int x = area.left; x < area.right && !overflow; x += g.width) {
       int palette = 0;
       if (Result matched = source.PaletteAt(x, y, palette); !matched.ok) return matched;
-      PlaceTile(bank, start, source.Tile(palette, x, y), compress);
-      overflow = bank.size() > bankLimit;
+      bank.Place(source.Tile(palette, x, y), compress);
+      overflow = bank.Size() > bankLimit;
     }
     if (overflow) {
       if (bankFirstRow == y) return Result::Fail(RowTooLargeMessage(y));
       if (bankCount == kMaxPgtBanks) return Result::Fail("PGT超过16个分区,转换终止!");
       // Rows are kept relative to the block picture, which is how it is drawn back.
       rows[size_t(bankCount++)] = y - area.top;
-      bank.clear();
-      start = 0;
+      bank.Reset(0);
       bankFirstRow = y;
       continue;
     }
@@ -93,27 +78,26 @@ Result PlaceTiles(TileSource& source, const WorkArea& area, const PicHeader& set
   const BlockGeometry g = GeometryOf(settings.blockMode);
   const int perByte = PixelsPerByte(settings.colourMode);
   const bool compress = settings.compressMode == 0;
-  size_t start = 2u * settings.beginAddress;
-  std::vector<uint8_t> bank(start, 0xFF);
+  TileBank bank;
+  bank.Reset(2u * settings.beginAddress);
   int closed = 0;
   auto closeBank = [&] {
     layout.pixels.resize(layout.pixels.size() + kBankPixels, 0xFF);
-    std::copy(bank.begin(), bank.end(), layout.pixels.end() - kBankPixels);
-    layout.fills[size_t(closed++)] = static_cast<int16_t>(bank.size() / size_t(perByte));
-    bank.clear();
-    start = 0;
+    std::copy(bank.Pixels().begin(), bank.Pixels().end(), layout.pixels.end() - kBankPixels);
+    layout.fills[size_t(closed++)] = static_cast<int16_t>(bank.Size() / size_t(perByte));
+    bank.Reset(0);
   };
   int next = 1;
   for (int y = area.top; y < area.bottom; y += g.height) {
     for (int x = area.left; x < area.right; x += g.width) {
       int palette = 0;
       if (Result matched = source.PaletteAt(x, y, palette); !matched.ok) return matched;
-      const size_t offset = PlaceTile(bank, start, source.Tile(palette, x, y), compress);
+      const size_t offset = bank.Place(source.Tile(palette, x, y), compress);
       layout.codes.push_back(static_cast<uint16_t>(offset / size_t(g.codeUnit)));
       layout.attributes.push_back(static_cast<uint8_t>(palette));
     }
     progress.Step();
-    if (bank.size() > kBankPixels || closed == kMaxPgtBanks) {
+    if (bank.Size() > kBankPixels || closed == kMaxPgtBanks) {
       return Result::Fail(RowTooLargeMessage(y));  // the first pass rules this out
     }
     if (next < kMaxSectionRows && rows[size_t(next)] != -1 &&
@@ -122,7 +106,7 @@ Result PlaceTiles(TileSource& source, const WorkArea& area, const PicHeader& set
       ++next;
     }
   }
-  if (!bank.empty()) closeBank();
+  if (!bank.Empty()) closeBank();
   return Result::Ok();
 }
 

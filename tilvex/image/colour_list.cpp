@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "image/colour_set.h"
+
 namespace tilvex {
 namespace {
 
@@ -49,7 +51,7 @@ void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width,
                     ColourList& list) {
   list.count = 0;
   const bool readable = !picture.Empty();
-  std::unordered_map<Rgb, bool> seen;
+  ColourSet seen;
   bool haveLast = false;
   Rgb last = 0;
   for (int64_t row = y; row < int64_t{y} + height; ++row) {
@@ -65,7 +67,7 @@ void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width,
       if (haveLast && rgb == last) continue;
       haveLast = true;
       last = rgb;
-      if (!seen.emplace(rgb, true).second) continue;
+      if (!seen.Add(rgb)) continue;
       list.colours[list.count++] = rgb;
       if (list.count == kMaxListedColours) return;
     }

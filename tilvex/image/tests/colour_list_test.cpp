@@ -1,4 +1,5 @@
 #include "image/colour_list.h"
+#include "image/colour_set.h"
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,14 @@ TEST(ColourList, StopsAtExactlyTheFirst256Colours) {
   CollectColours(picture, 0, 0, 20, 20, list);
   ASSERT_EQ(list.count, 256u);
   EXPECT_EQ(list.colours[255], MakeRgb(15, 12, 9));  // row 12, column 15 is the 256th
+}
+
+TEST(ColourCollection, TheColourSetKeepsEachColourOnceAsItGrows) {
+  ColourSet set(4);
+  for (Rgb rgb = 0; rgb < 70000; rgb += 7) ASSERT_TRUE(set.Add(rgb * 257 & 0xFFFFFF)) << rgb;
+  for (Rgb rgb = 0; rgb < 70000; rgb += 7) ASSERT_FALSE(set.Add(rgb * 257 & 0xFFFFFF)) << rgb;
+  EXPECT_EQ(set.Count(), 10000u);
+  EXPECT_TRUE(set.Add(0xFFFFFE));
 }
 
 TEST(Adaptation, TableAdaptationsRepaintEveryPixelWithItsNearest) {

@@ -27,7 +27,7 @@ std::string JoinPath(const std::string& dir, const char* name) {
 
 }  // namespace
 
-void ColourTables::RebuildIndex() {
+void ColourTables::RebuildIndex() const {
   index = std::make_shared<NearestCodeIndex>(codes);
 }
 
@@ -73,7 +73,7 @@ Result LoadColourTables(ColourTables& tables) {
 Result LoadColourTables(ColourTables& tables, const std::string& dir) {
   Result codes = LoadCodeTable(dir, tables.codes);
   Result nes = LoadNesTable(dir, tables.nes);
-  tables.RebuildIndex();
+  tables.DropIndex();
   return codes ? nes : codes;
 }
 
@@ -139,6 +139,9 @@ ColourCode RgbToCode(ColourSpace space, const ColourTables& tables, Rgb rgb) {
       return NearestNesColour(tables.nes, rgb);
     case ColourSpace::kHsl4K:
     default:
+      // A scan costs about a sixtieth of building the index.
+      constexpr uint32_t kScansBeforeIndex = 32;
+      if (!tables.index && ++tables.scans > kScansBeforeIndex) tables.RebuildIndex();
       if (tables.index) return tables.index->Nearest(rgb);
       return NearestCodeByScan(tables.codes, rgb);
   }

@@ -30,11 +30,19 @@ struct ColourTables {
   std::vector<uint32_t> codes = std::vector<uint32_t>(kCodeTableSize, 0);
   // Colour space 2.
   std::array<Rgb, kNesColourCount> nes{};
-  // Built from `codes` by RebuildIndex; without it the nearest search scans the table.
-  std::shared_ptr<const NearestCodeIndex> index;
+  // Built from `codes` by RebuildIndex, or by the nearest search itself once it has been
+  // asked often enough to pay for it: a handful of colours are found quicker by scanning the
+  // table than by building the index first. Either way the answer is the same.
+  mutable std::shared_ptr<const NearestCodeIndex> index;
+  mutable uint32_t scans = 0;
 
-  // Call after changing `codes`.
-  void RebuildIndex();
+  // Builds the index now; call after changing `codes`.
+  void RebuildIndex() const;
+  // Drops the index; the nearest search builds it again when it is worth it.
+  void DropIndex() {
+    index.reset();
+    scans = 0;
+  }
 };
 
 // The folder of the data files: $TILVEX_DIR when set and non-empty, else the installed data

@@ -1,8 +1,14 @@
 #include "image/colour_tables.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "common/data_dirs.h"
@@ -40,15 +46,30 @@ std::string DataDirectory() {
 }
 
 Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes) {
-  codes.assign(kCodeTableSize, 0);
+  codes.resize(kCodeTableSize);  // every entry is read or zeroed below
   const std::string path = JoinPath(dir, kCodeTableFile);
-  std::vector<uint8_t> bytes;
-  Result read = ReadFileBytes(path, size_t{kCodeTableSize} * 4, bytes);
-  if (!read) return Result::Fail(kCodeTableMessage, read.detail);
-  for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-    codes[i / 4] = static_cast<uint32_t>(bytes[i]) | static_cast<uint32_t>(bytes[i + 1]) << 8 |
-                   static_cast<uint32_t>(bytes[i + 2]) << 16 |
-                   static_cast<uint32_t>(bytes[i + 3]) << 24;
+  // Read straight into the table: the file is the table's own little-endian layout.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const std::string why = fd < 0 ? std::strerror(errno) : "not a file";
+    if (fd >= 0) close(fd);
+    std::fill(codes.begin(), codes.end(), 0u);
+    return Result::Fail(kCodeTableMessage, "cannot open " + path + ": " + why);
+  }
+  auto* bytes = reinterpret_cast<uint8_t*>(codes.data());
+  const size_t size = codes.size() * sizeof(uint32_t);
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = read(fd, bytes + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  close(fd);
+  std::fill(bytes + got / 4 * 4, bytes + size, uint8_t{0});  // a short file's last part entry
+  if constexpr (std::endian::native == std::endian::big) {
+    for (uint32_t& code : codes) code = __builtin_bswap32(code);
   }
   return Result::Ok();
 }

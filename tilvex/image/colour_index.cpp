@@ -13,7 +13,7 @@ int NearestCodeIndex::CellOf(Rgb rgb) {
          static_cast<int>(BlueOf(rgb) / kCellSize);
 }
 
-NearestCodeIndex::NearestCodeIndex(const std::vector<uint32_t>& codes) {
+NearestCodeIndex::NearestCodeIndex(std::span<const uint32_t> codes) {
   constexpr int kCells = kCellsPerAxis * kCellsPerAxis * kCellsPerAxis;
   std::vector<Entry> unique;
   if (codes.size() >= 2) {

@@ -45,8 +45,7 @@ std::string DataDirectory() {
   return ExecutableDirectory();
 }
 
-Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes) {
-  codes.resize(kCodeTableSize);  // every entry is read or zeroed below
+Result LoadCodeTable(const std::string& dir, CodeTable& codes) {
   const std::string path = JoinPath(dir, kCodeTableFile);
   // Read straight into the table: the file is the table's own little-endian layout.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -54,9 +53,15 @@ Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes) {
   if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     const std::string why = fd < 0 ? std::strerror(errno) : "not a file";
     if (fd >= 0) close(fd);
-    std::fill(codes.begin(), codes.end(), 0u);
+    codes.assign(kCodeTableSize, 0);
     return Result::Fail(kCodeTableMessage, "cannot open " + path + ": " + why);
   }
+  if (codes.Map(fd)) {
+    close(fd);
+    return Result::Ok();
+  }
+  // A short file (or a system that cannot map it): read what there is.
+  codes.assign(kCodeTableSize, 0);
   auto* bytes = reinterpret_cast<uint8_t*>(codes.data());
   const size_t size = codes.size() * sizeof(uint32_t);
   size_t got = 0;
@@ -111,7 +116,7 @@ Rgb DecodeRgb4K(ColourCode code) {
   return MakeRgb(red, green, blue);
 }
 
-ColourCode NearestCodeByScan(const std::vector<uint32_t>& codes, Rgb rgb) {
+ColourCode NearestCodeByScan(std::span<const uint32_t> codes, Rgb rgb) {
   if (codes.size() < 2) return 1;
   ColourCode best = 1;
   int32_t bestDistance = ColourDistance(codes[1] & 0xFFFFFF, rgb);

@@ -16,7 +16,7 @@ namespace {
 // are taken in two vectorised passes: the smallest, then the first code that has it.
 class ReferenceScan {
  public:
-  explicit ReferenceScan(const std::vector<uint32_t>& codes) : first_(codes[1] & 0xFFFFFF) {
+  explicit ReferenceScan(std::span<const uint32_t> codes) : first_(codes[1] & 0xFFFFFF) {
     std::unordered_set<Rgb> seen;
     for (uint32_t code = 2; code < codes.size(); ++code) {
       if (codes[code] >> 24 || !seen.insert(codes[code]).second) continue;

@@ -37,10 +37,8 @@ tilvex::Picture MakeScreen(unsigned seed) {
 bool ConvertAndWrite(const tilvex::Picture& picture,
                      const std::shared_ptr<const tilvex::ColourTables>& tables,
                      const std::string& dir) {
-  tilvex::PicHeader settings = tilvex::NewPicHeader();
-  settings.kind = tilvex::kBlockPictureKind;
-  const tilvex::Conversion converted =
-      tilvex::ConvertPicture(picture, {0, 0, 256, 240}, picture.At(0, 0), settings, {}, *tables);
+  const tilvex::ConversionSettings settings = tilvex::DefaultSettings(picture);
+  const tilvex::Conversion converted = tilvex::ConvertPicture(picture, settings, {}, *tables);
   if (!converted.status.ok) {
     std::fprintf(stderr, "%s\n", converted.status.message.c_str());
     return false;

@@ -52,7 +52,7 @@ int main() {
   }
   ColourList list;
   const double collect = Milliseconds([&] { CollectColours(picture, 0, 0, 1024, 1024, list); });
-  const double adapt = Milliseconds([&] { AdaptHsl4K(picture, list, tables, 1024, 1024); });
+  const double adapt = Milliseconds([&] { AdaptHsl4K(picture, tables, 1024, 1024); });
   std::printf("CollectColours 1024 x 1024 (%u colours): %.1f ms\n", list.count, collect);
   std::printf("AdaptHsl4K 1024 x 1024: %.1f ms\n", adapt);
   return sum == 0xFFFFFFFF ? 1 : 0;

@@ -2,8 +2,10 @@
 // time and peak memory of each case with their ratios:
 //   - a 256 x 240 screen of 16 colours from PNG against the same picture from BMP;
 //   - a 2048 x 2048 picture from PNG against BMP (peak memory above all);
-//   - with --baseline OLD/tilvex-cli, the BMP cases of an older build against this one.
-// Usage: bench_tilvex_process [--runs N] [--cli PATH] [--baseline PATH]
+//   - with --baseline OLD/tilvex-cli, the BMP cases of an older build against this one;
+//   - a 256 x 240 screen of 4 colours from PNG against bench_convert_floor, which only
+//     decodes the PNG and writes as many bytes the way tilvex-cli writes (goal 1.6).
+// Usage: bench_tilvex_process [--runs N] [--cli PATH] [--baseline PATH] [--floor PATH]
 #include <fcntl.h>
 #include <spawn.h>
 #include <spng.h>
@@ -40,10 +42,10 @@ struct Run {
 // A picture of 16 colours with a different pattern in every 8 x 8 tile of a square of
 // `period` pixels, repeated over the whole picture (so a large one still fits the 16 tile
 // banks).
-tilvex::Picture MakePicture(int32_t width, int32_t height, int32_t period) {
+tilvex::Picture MakePicture(int32_t width, int32_t height, int32_t period, unsigned colours = 16) {
   std::mt19937 random(7);
   std::vector<uint8_t> square(256 * 256);
-  for (uint8_t& index : square) index = static_cast<uint8_t>(random() % 16);
+  for (uint8_t& index : square) index = static_cast<uint8_t>(random() % colours);
   tilvex::Picture picture{width, height, std::vector<uint8_t>(size_t(width) * height * 3)};
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {
@@ -81,9 +83,9 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
       .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-// One run of `cli convert input -o output`, its output thrown away.
-Run RunOnce(const std::string& cli, const std::string& input, const std::string& output) {
-  std::vector<std::string> args = {cli, "convert", input, "-o", output};
+// One run of a program, its output thrown away.
+Run RunProgram(std::vector<std::string> args) {
+  const std::string program = args[0];
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -94,7 +96,7 @@ Run RunOnce(const std::string& cli, const std::string& input, const std::string&
   const auto start = Clock::now();
   pid_t child = 0;
   Run run;
-  if (posix_spawn(&child, cli.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+  if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
@@ -103,11 +105,18 @@ Run RunOnce(const std::string& cli, const std::string& input, const std::string&
     run.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
                 (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::fprintf(stderr, "%s convert %s failed\n", cli.c_str(), input.c_str());
+      std::fprintf(stderr, "%s %s failed\n", program.c_str(), args[1].c_str());
     }
   }
   posix_spawn_file_actions_destroy(&actions);
   return run;
+}
+
+// One run of `cli convert input -o output`, or of the floor program when `floorBytes` is set.
+Run RunOnce(const std::string& cli, const std::string& input, const std::string& output,
+            size_t floorBytes = 0) {
+  if (floorBytes) return RunProgram({cli, input, output, std::to_string(floorBytes)});
+  return RunProgram({cli, "convert", input, "-o", output});
 }
 
 double Median(std::vector<double> values) {
@@ -119,16 +128,17 @@ struct Case {
   const char* name;
   std::string cli;
   std::string input;
+  size_t floorBytes = 0;  // set for the floor program: the bytes it writes
   std::vector<double> ms = {}, cpuMs = {}, peakMiB = {};
 };
 
 // Runs the cases in turn, round after round, so that a busy moment of the machine falls on
 // all of them alike.
 void RunRounds(std::vector<Case*> cases, int runs, const std::string& output) {
-  for (Case* c : cases) RunOnce(c->cli, c->input, output);  // warm the file cache
+  for (Case* c : cases) RunOnce(c->cli, c->input, output, c->floorBytes);  // warm the cache
   for (int round = 0; round < runs; ++round) {
     for (Case* c : cases) {
-      const Run run = RunOnce(c->cli, c->input, output);
+      const Run run = RunOnce(c->cli, c->input, output, c->floorBytes);
       c->ms.push_back(run.ms);
       c->cpuMs.push_back(run.cpuMs);
       c->peakMiB.push_back(run.peakMiB);
@@ -155,6 +165,7 @@ void WritePictures(const std::string& dir) {
     WriteFile(stem + ".png", PngBytes(picture));
     WriteFile(stem + ".bmp", tilvex::BmpFileBytes(picture));
   }
+  WriteFile(dir + "/256-4.png", PngBytes(MakePicture(256, 240, 256, 4)));
 }
 
 }  // namespace
@@ -162,10 +173,12 @@ void WritePictures(const std::string& dir) {
 int main(int argc, char** argv) {
   int runs = 11;
   std::string cli = common::ExecutableDirectory() + "/tilvex-cli", baseline;
+  std::string floor = common::ExecutableDirectory() + "/bench_convert_floor";
   for (int i = 1; i + 1 < argc; i += 2) {
     if (!std::strcmp(argv[i], "--runs")) runs = std::max(1, std::atoi(argv[i + 1]));
     if (!std::strcmp(argv[i], "--cli")) cli = argv[i + 1];
     if (!std::strcmp(argv[i], "--baseline")) baseline = argv[i + 1];
+    if (!std::strcmp(argv[i], "--floor")) floor = argv[i + 1];
   }
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "bench_tilvex_process";
   std::filesystem::create_directories(dir);
@@ -191,14 +204,25 @@ int main(int argc, char** argv) {
     smallCases.push_back(&smallOld);
     largeCases.push_back(&largeOld);
   }
+  // The floor writes as many bytes as tilvex-cli does for the same picture.
+  const std::string fourColours = (dir / "256-4.png").string();
+  RunOnce(cli, fourColours, out);
+  std::error_code error;
+  const size_t outBytes = std::filesystem::file_size(out, error);
+  Case fourPng{"256 x 240, 4 colours, from PNG", cli, fourColours};
+  Case fourFloor{"256 x 240, 4 colours, floor", floor, fourColours, error ? 1 : outBytes};
+  RunRounds({&fourPng, &fourFloor}, 3 * runs, out);
   RunRounds(smallCases, runs, out);
   RunRounds(largeCases, std::max(1, runs / 3), out);
 
   std::printf("tilvex-cli convert, medians of %d runs (2048 x 2048: %d):\n", runs,
               std::max(1, runs / 3));
+  Print(fourPng);
+  Print(fourFloor);
   for (const Case* c : smallCases) Print(*c);
   for (const Case* c : largeCases) Print(*c);
   std::printf("ratios:\n");
+  PrintRatio("256 x 240 4 colours, this / floor (goal 1.6)", fourPng, fourFloor);
   PrintRatio("256 x 240, PNG / BMP (goal 1.25)", smallPng, smallBmp);
   PrintRatio("2048 x 2048, PNG / BMP (goal 1.2)", largePng, largeBmp);
   if (!baseline.empty()) {

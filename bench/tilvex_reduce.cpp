@@ -63,24 +63,23 @@ int main(int argc, char** argv) {
     const Picture picture = Cut(loaded, 256, 240);
     const WorkArea area{0, 0, 256, 240};
     for (int mode = 0; mode < 2; ++mode) {
-      PicHeader settings = NewPicHeader();
-      settings.kind = kBlockPictureKind;
+      ConversionSettings settings;
+      settings.area = area;
+      settings.background = picture.At(0, 0);
       settings.colourMode = uint8_t(mode);
       settings.colourSpace = 1;
-      ReduceOptions options;
-      options.reduce = true;
+      settings.reduce.reduce = true;
       const auto start = Clock::now();
       const std::clock_t cpuStart = std::clock();
-      const Conversion ours =
-          ConvertPicture(picture, area, picture.At(0, 0), settings, {}, tables, options);
+      const Conversion ours = ConvertPicture(picture, settings, {}, tables);
       const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
       const double cpuMs = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
       Picture plain;
       SlotTable slots;
       YardstickReduce(picture, mode == 0 ? 16 : 4, device, plain, slots);
-      const Conversion yard = ConvertWithPalettes(plain, area, settings, slots, tables);
+      const Conversion yard = ConvertWithPalettes(plain, settings, slots, tables);
       YardstickReduce(picture, mode == 0 ? 16 : 4, device, plain, slots, true);
-      const Conversion literal = ConvertWithPalettes(plain, area, settings, slots, tables);
+      const Conversion literal = ConvertWithPalettes(plain, settings, slots, tables);
       if (!ours.status.ok || !yard.status.ok || !literal.status.ok) {
         std::printf("%s: %s%s\n", argv[i], ours.status.Text().c_str(), yard.status.Text().c_str());
         return 1;

@@ -32,7 +32,11 @@ Result ReadFileBytes(const std::string& path, size_t maxBytes, std::vector<uint8
     close(fd);
     return Result::Fail({}, "cannot open " + path + ": " + std::strerror(errno));
   }
-  // Read in pieces so that a huge file never gets a huge allocation up front.
+  // Room for what the file holds now, so that the bytes are not moved as they come in; read
+  // in pieces, so that a huge file never gets a huge allocation up front.
+  constexpr uint64_t kMaxUpFront = uint64_t{64} << 20;
+  out.reserve(static_cast<size_t>(
+      std::min({static_cast<uint64_t>(st.st_size), uint64_t{maxBytes}, kMaxUpFront})));
   uint8_t chunk[65536];
   bool tooLong = false;
   for (;;) {

@@ -68,13 +68,9 @@ bool SameTarget(const WriteTarget& a, const WriteTarget& b) {
 // Keeps a second name for an old file while the set is renamed, so that a later failure
 // can put it back. Where the file system has no hard links the old file cannot be kept.
 void KeepOldFile(Piece& piece) {
-  WriteTarget beside = piece.target;
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    std::string name;
-    const int fd = CreateFileBeside(beside, name);
-    if (fd < 0) return;
-    close(fd);
-    unlink(name.c_str());
+  // link() itself refuses a name that is taken, so nothing needs creating first.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = NameBeside(piece.target.path);
     if (link(piece.target.path.c_str(), name.c_str()) == 0) {
       piece.backup = std::move(name);
       return;

@@ -61,6 +61,12 @@ std::string RandomSuffix() {
 
 }  // namespace
 
+std::string NameBeside(const std::string& path) {
+  std::string name = path.substr(path.rfind('/') + 1);
+  if (name.size() > 100) name.resize(100);  // room for the suffix within a name's limit
+  return FolderOf(path) + "/." + name + "." + RandomSuffix() + ".tmp";
+}
+
 WriteTarget FindWriteTarget(const std::string& path) {
   if (path.empty()) return Refused(path, "is not a file name");
   struct stat st {};
@@ -101,12 +107,9 @@ WriteTarget FindWriteTarget(const std::string& path) {
 }
 
 int CreateFileBeside(const WriteTarget& target, std::string& createdPath) {
-  const std::string folder = FolderOf(target.path);
-  std::string name = target.path.substr(target.path.rfind('/') + 1);
-  if (name.size() > 100) name.resize(100);  // room for the suffix within a name's limit
   const bool keepMode = target.kind == WriteTargetKind::kRegular;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = folder + "/." + name + "." + RandomSuffix() + ".tmp";
+    std::string candidate = NameBeside(target.path);
     const int fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                         keepMode ? 0600 : 0666);
     if (fd < 0) {

@@ -37,6 +37,10 @@ struct WriteTarget {
 
 WriteTarget FindWriteTarget(const std::string& path);
 
+// A hidden name beside path with an unpredictable suffix, for a file that stands in for it
+// for a while.
+std::string NameBeside(const std::string& path);
+
 // Creates a new file beside target.path with an unpredictable name, exclusively, so that
 // nothing already at that name (a planted link among others) is ever opened. It gets the
 // existing file's mode and, where allowed, its owner. Returns the descriptor, or -1 with

@@ -49,7 +49,7 @@ constexpr Option kConvertOptions[] = {
      .required = true},
     {.name = "--area",
      .value = "X,Y,W,H",
-     .help = "the working area, cut down to whole blocks (default: the whole picture)"},
+     .help = "the working area, whole blocks (default: the whole picture, rounded up to blocks)"},
     {.name = "--colors", .value = "16|4", .help = "colours per palette", .fallback = "16"},
     {.name = "--block",
      .value = "8x8|8x16|16x8|16x16",

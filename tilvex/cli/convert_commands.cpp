@@ -111,53 +111,52 @@ bool LoadBlockPicture(const std::string& path, PicLoad& load, std::string& error
   return true;
 }
 
-// The block picture's settings from the options; a wrong value gives the exit status.
-std::optional<int> HeaderFromOptions(const Arguments& args, PicHeader& header) {
-  header.kind = kBlockPictureKind;
+// The conversion's settings from the options; a wrong value gives the exit status.
+std::optional<int> SettingsFromOptions(const Arguments& args, ConversionSettings& settings) {
   const std::string colours = args.Get("--colors");
   if (colours != "16" && colours != "4") return BadValue("convert", "--colors takes 16 or 4");
-  header.colourMode = colours == "4" ? 1 : 0;
+  settings.colourMode = colours == "4" ? 1 : 0;
   static const std::map<std::string, uint8_t> kBlocks = {
       {"8x8", 0}, {"8x16", 1}, {"16x8", 2}, {"16x16", 3}};
   auto block = kBlocks.find(args.Get("--block"));
   if (block == kBlocks.end()) return BadValue("convert", "--block takes 8x8, 8x16, 16x8 or 16x16");
-  header.blockMode = block->second;
-  header.compressMode = args.Has("--no-compress") ? 1 : 0;
-  if (!ParseSpace(args.Get("--space"), header.colourSpace)) {
+  settings.blockMode = block->second;
+  settings.compressMode = args.Has("--no-compress") ? 1 : 0;
+  if (!ParseSpace(args.Get("--space"), settings.colourSpace)) {
     return BadValue("convert", "--space takes hsl, rgb or nes");
   }
-  uint32_t begin = 0, end = 0x2000;
+  uint32_t begin = 0, end = kDefaultEndAddress;
   if (!ParseHexField(args.Get("--begin"), begin) || begin > 0xFFFF ||
       !ParseHexField(args.Get("--end"), end) || end > 0xFFFF) {
     return BadValue("convert", "--begin and --end take hexadecimal addresses");
   }
-  header.beginAddress = static_cast<uint16_t>(begin);
-  header.endAddress = static_cast<uint16_t>(end);
+  settings.beginAddress = static_cast<uint16_t>(begin);
+  settings.endAddress = static_cast<uint16_t>(end);
+  if (args.Has("--background") && !ParseColour(args.Get("--background"), settings.background)) {
+    return BadValue("convert", "--background takes RRGGBB");
+  }
+  settings.palettesFile = args.Get("--palettes");
   return std::nullopt;
 }
 
-// The Transformation dialog's area: the whole picture unless given, its size cut down to
-// whole blocks.
-std::optional<int> AreaFromOptions(const Arguments& args, const Picture& picture, uint8_t blockMode,
-                                   WorkArea& area) {
-  int x = 0, y = 0, w = picture.width, h = picture.height;
-  if (args.Has("--area")) {
-    std::string text = args.Get("--area");
-    int values[4];
-    size_t from = 0;
-    for (int i = 0; i < 4; ++i) {
-      size_t comma = i < 3 ? text.find(',', from) : text.size();
-      if (comma == std::string::npos || !ParseInt(text.substr(from, comma - from), values[i])) {
-        return BadValue("convert", "--area takes X,Y,W,H");
-      }
-      from = comma + 1;
-    }
-    x = values[0], y = values[1], w = values[2], h = values[3];
+// The area as typed (X,Y,W,H); the whole picture, rounded up to whole blocks, when none is.
+std::optional<int> AreaFromOptions(const Arguments& args, const Picture& picture,
+                                   ConversionSettings& settings) {
+  if (!args.Has("--area")) {
+    settings.area = WholePictureArea(picture, settings.blockMode);
+    return std::nullopt;
   }
-  const BlockGeometry g = GeometryOf(blockMode);
-  w -= w % g.width;
-  h -= h % g.height;
-  area = WorkArea{x, y, x + w, y + h};
+  const std::string text = args.Get("--area");
+  int values[4];
+  size_t from = 0;
+  for (int i = 0; i < 4; ++i) {
+    size_t comma = i < 3 ? text.find(',', from) : text.size();
+    if (comma == std::string::npos || !ParseInt(text.substr(from, comma - from), values[i])) {
+      return BadValue("convert", "--area takes X,Y,W,H");
+    }
+    from = comma + 1;
+  }
+  settings.area = WorkArea{values[0], values[1], values[0] + values[2], values[1] + values[3]};
   return std::nullopt;
 }
 
@@ -187,40 +186,17 @@ int RunConvert(const Arguments& args) {
   if (!loaded.ok)
     return Complain(loaded.Text().empty() ? "cannot read " + args.operands[0] : loaded.Text());
 
-  PicHeader header = NewPicHeader();
-  if (std::optional<int> refused = HeaderFromOptions(args, header)) return *refused;
-  WorkArea area;
-  if (std::optional<int> refused = AreaFromOptions(args, picture, header.blockMode, area))
+  ConversionSettings settings = DefaultSettings(picture);
+  if (std::optional<int> refused = SettingsFromOptions(args, settings)) return *refused;
+  if (std::optional<int> refused = AreaFromOptions(args, picture, settings)) return *refused;
+
+  if (std::optional<int> refused = ReduceFromOptions(args, "convert", settings.reduce))
     return *refused;
-
-  ReduceOptions reduce;
-  if (std::optional<int> refused = ReduceFromOptions(args, "convert", reduce)) return *refused;
-  reduce.chooseBackground = !args.Has("--background");
-
-  Rgb background = 0;
-  if (args.Has("--background")) {
-    if (!ParseColour(args.Get("--background"), background))
-      return BadValue("convert", "--background takes RRGGBB");
-  } else {
-    background = picture.At(0, 0);
-  }
-
-  PaletteChoice palettes;  // the palettes as computed, or those of a palette file
-  if (args.Has("--palettes")) {
-    // A batch run quietly keeps the analysed palettes without "ani.pal"; a palette file
-    // named on the command line must be there, or a mistyped path would go unnoticed.
-    const std::string path = args.Get("--palettes");
-    SlotTable named;
-    if (Result read = ReadPaletteFile(path, named); !read.ok) {
-      return Complain(path + ": " + read.Text());
-    }
-    palettes.fixed = named;
-  }
+  settings.reduce.chooseBackground = !args.Has("--background");
   Result tablesLoaded;
-  std::shared_ptr<const ColourTables> tables = TablesFor(header.colourSpace, tablesLoaded);
+  std::shared_ptr<const ColourTables> tables = TablesFor(settings.colourSpace, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Conversion converted =
-      ConvertPicture(picture, area, background, header, palettes, *tables, reduce);
+  Conversion converted = ConvertPicture(picture, settings, {}, *tables);
   if (!converted.status.ok) return FailWith(converted.status);
   Result written = WritePicFile(args.Get("--output"), converted.picture);
   if (!written.ok) return FailWith(written);

@@ -41,14 +41,11 @@ int RunAdapt(const Arguments& args) {
   Result loaded = LoadPicture(input, picture);
   if (!loaded) return Fail(loaded.Text());
   const int32_t width = picture.width, height = picture.height;
-  // The list covers the whole picture, up to its 256-colour limit, as the menu command does.
-  ColourList list;
-  CollectColours(picture, 0, 0, width, height, list);
   Result adapted = Result::Ok();
   if (mode == "hsl") {
-    adapted = AdaptHsl4K(picture, list, width, height);
+    adapted = AdaptHsl4K(picture, width, height);
   } else if (mode == "nes") {
-    adapted = AdaptNes64(picture, list, width, height);
+    adapted = AdaptNes64(picture, width, height);
   } else {
     AdaptRgb4K(picture, width, height);
   }

@@ -13,6 +13,8 @@ namespace {
 // The tile pass reuses the analysed colour lists for up to this many areas.
 constexpr int64_t kMaxKeptAreas = 65536;
 constexpr int kMaxAreaColours = 256;
+constexpr size_t kSeenEntries = 1024;
+constexpr Rgb kFreeEntry = 0xFFFFFFFF;
 
 bool Holds(const SlotTable& slots, int palette, int slotsPerPalette, Rgb rgb) {
   for (int s = 0; s < slotsPerPalette; ++s) {
@@ -28,11 +30,15 @@ std::vector<Rgb> AreaColours(const Picture& picture, int x, int y) {
   std::vector<Rgb> colours;
   if (x < 0) return colours;  // every row would end at its first pixel
   const int width = std::min(kAreaSide, picture.width - x);
-  // Colours seen so far, in a small open-addressed set; RGB values never have the top byte
-  // set, so all ones marks a free entry.
-  constexpr Rgb kFree = 0xFFFFFFFF;
-  std::array<Rgb, 1024> seen;
-  seen.fill(kFree);
+  // Colours seen so far, in a small open-addressed set kept between calls and emptied by
+  // clearing only the entries a call filled; RGB values never have the top byte set, so
+  // all ones marks a free entry.
+  thread_local std::array<Rgb, kSeenEntries> seen = [] {
+    std::array<Rgb, kSeenEntries> table;
+    table.fill(kFreeEntry);
+    return table;
+  }();
+  std::array<uint16_t, kMaxAreaColours> filled;
   for (int r = 0; r < kAreaSide; ++r) {
     if (y + r < 0 || y + r >= picture.height) continue;
     const uint8_t* row = picture.Row(y + r);
@@ -41,13 +47,16 @@ std::vector<Rgb> AreaColours(const Picture& picture, int x, int y) {
       const Rgb rgb = MakeRgb(p[0], p[1], p[2]);
       if (!colours.empty() && colours.back() == rgb) continue;
       size_t at = (rgb * 2654435761u) >> 22;
-      while (seen[at] != kFree && seen[at] != rgb) at = (at + 1) & (seen.size() - 1);
+      while (seen[at] != kFreeEntry && seen[at] != rgb) at = (at + 1) & (kSeenEntries - 1);
       if (seen[at] == rgb) continue;
       seen[at] = rgb;
+      filled[colours.size()] = static_cast<uint16_t>(at);
       colours.push_back(rgb);
-      if (static_cast<int>(colours.size()) == kMaxAreaColours) return colours;
+      if (static_cast<int>(colours.size()) == kMaxAreaColours) break;
     }
+    if (static_cast<int>(colours.size()) == kMaxAreaColours) break;
   }
+  for (size_t i = 0; i < colours.size(); ++i) seen[filled[i]] = kFreeEntry;
   return colours;
 }
 

@@ -8,12 +8,12 @@
 
 #include "common/translate.h"
 #include "convert/bit_planes.h"
+#include "convert/tile_bank.h"
 #include "convert/tile_source.h"
+#include "palette/pal_file.h"
 
 namespace tilvex {
 namespace {
-
-constexpr int kMaxEndAddress = 0x2000;
 
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
@@ -24,21 +24,6 @@ std::string Format(const char* format, Args... args) {
 
 std::string RowTooLargeMessage(int y) {
   return Format(common::Tr("第%d行的块超过一个PGT分区的容量,转换终止!"), y);
-}
-
-// Places a tile in the bank and returns its pixel offset. With compression an equal tile
-// already in the bank is reused.
-size_t PlaceTile(std::vector<uint8_t>& bank, size_t start, const std::vector<uint8_t>& tile,
-                 bool compress) {
-  const size_t size = tile.size();
-  if (compress) {
-    for (size_t offset = start; offset + size <= bank.size(); offset += size) {
-      if (std::memcmp(bank.data() + offset, tile.data(), size) == 0) return offset;
-    }
-  }
-  const size_t offset = bank.size();
-  bank.insert(bank.end(), tile.begin(), tile.end());
-  return offset;
 }
 
 using SectionRows = std::array<int32_t, kMaxSectionRows>;
@@ -53,24 +38,23 @@ Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader
   rows.fill(-1);
   rows[0] = 0;
   int bankCount = 1;
-  size_t start = 2u * settings.beginAddress;
-  std::vector<uint8_t> bank(start, 0xFF);
+  TileBank bank;
+  bank.Reset(2u * settings.beginAddress);
   int bankFirstRow = area.top;
   for (int y = area.top; y < area.bottom;) {
     bool overflow = false;
     for (int x = area.left; x < area.right && !overflow; x += g.width) {
       int palette = 0;
       if (Result matched = source.PaletteAt(x, y, palette); !matched.ok) return matched;
-      PlaceTile(bank, start, source.Tile(palette, x, y), compress);
-      overflow = bank.size() > bankLimit;
+      bank.Place(source.Tile(palette, x, y), compress);
+      overflow = bank.Size() > bankLimit;
     }
     if (overflow) {
       if (bankFirstRow == y) return Result::Fail(RowTooLargeMessage(y));
       if (bankCount == kMaxPgtBanks) return Result::Fail(common::Tr("PGT超过16个分区,转换终止!"));
       // Rows are kept relative to the block picture, which is how it is drawn back.
       rows[size_t(bankCount++)] = y - area.top;
-      bank.clear();
-      start = 0;
+      bank.Reset(0);
       bankFirstRow = y;
       continue;
     }
@@ -95,27 +79,26 @@ Result PlaceTiles(TileSource& source, const WorkArea& area, const PicHeader& set
   const BlockGeometry g = GeometryOf(settings.blockMode);
   const int perByte = PixelsPerByte(settings.colourMode);
   const bool compress = settings.compressMode == 0;
-  size_t start = 2u * settings.beginAddress;
-  std::vector<uint8_t> bank(start, 0xFF);
+  TileBank bank;
+  bank.Reset(2u * settings.beginAddress);
   int closed = 0;
   auto closeBank = [&] {
     layout.pixels.resize(layout.pixels.size() + kBankPixels, 0xFF);
-    std::copy(bank.begin(), bank.end(), layout.pixels.end() - kBankPixels);
-    layout.fills[size_t(closed++)] = static_cast<int16_t>(bank.size() / size_t(perByte));
-    bank.clear();
-    start = 0;
+    std::copy(bank.Pixels().begin(), bank.Pixels().end(), layout.pixels.end() - kBankPixels);
+    layout.fills[size_t(closed++)] = static_cast<int16_t>(bank.Size() / size_t(perByte));
+    bank.Reset(0);
   };
   int next = 1;
   for (int y = area.top; y < area.bottom; y += g.height) {
     for (int x = area.left; x < area.right; x += g.width) {
       int palette = 0;
       if (Result matched = source.PaletteAt(x, y, palette); !matched.ok) return matched;
-      const size_t offset = PlaceTile(bank, start, source.Tile(palette, x, y), compress);
+      const size_t offset = bank.Place(source.Tile(palette, x, y), compress);
       layout.codes.push_back(static_cast<uint16_t>(offset / size_t(g.codeUnit)));
       layout.attributes.push_back(static_cast<uint8_t>(palette));
     }
     progress.Step();
-    if (bank.size() > kBankPixels || closed == kMaxPgtBanks) {
+    if (bank.Size() > kBankPixels || closed == kMaxPgtBanks) {
       return Result::Fail(RowTooLargeMessage(y));  // the first pass rules this out
     }
     if (next < kMaxSectionRows && rows[size_t(next)] != -1 &&
@@ -124,7 +107,7 @@ Result PlaceTiles(TileSource& source, const WorkArea& area, const PicHeader& set
       ++next;
     }
   }
-  if (!bank.empty()) closeBank();
+  if (!bank.Empty()) closeBank();
   return Result::Ok();
 }
 
@@ -167,16 +150,15 @@ std::vector<uint8_t> PackPaletteBlock(const SlotTable& slots, const ColourTables
 
 // The picture reduced to colours the palettes hold (the fixed palettes when there are
 // some), then converted as usual.
-Conversion ConvertReduced(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes,
-                          const ColourTables& tables, const ReduceOptions& reduce,
+Conversion ConvertReduced(const Picture& picture, const ConversionSettings& settings,
+                          const PaletteChoice& palettes, const ColourTables& tables,
                           Progress& progress) {
   const ColourSpace space = ColourSpaceOf(settings.colourSpace);
-  ReducedPicture reduced = palettes.fixed
-                               ? ReduceToPalettes(picture, area, *palettes.fixed,
-                                                  settings.colourMode, reduce.dither, progress)
-                               : ReduceColours(picture, area, background, settings.colourMode,
-                                               space, tables, reduce, progress);
+  ReducedPicture reduced =
+      palettes.fixed ? ReduceToPalettes(picture, settings.area, *palettes.fixed,
+                                        settings.colourMode, settings.reduce.dither, progress)
+                     : ReduceColours(picture, settings.area, settings.background,
+                                     settings.colourMode, space, tables, settings.reduce, progress);
   Conversion failed;
   if (!reduced.status.ok) {
     failed.status = reduced.status;
@@ -186,84 +168,67 @@ Conversion ConvertReduced(const Picture& picture, const WorkArea& area, Rgb back
     failed.status = Result::Fail(std::string());
     return failed;
   }
-  return ConvertWithPalettes(reduced.picture, area, settings, reduced.slots, tables, progress);
+  ConversionSettings chosen = settings;
+  chosen.background = reduced.background;
+  return ConvertWithPalettes(reduced.picture, chosen, reduced.slots, tables, progress);
 }
 
 }  // namespace
 
-Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHeader& settings) {
-  if (settings.endAddress > kMaxEndAddress) {
-    return Result::Fail(common::Tr("结束地址不能超过$2000,转换终止!"));
-  }
-  if (settings.beginAddress >= settings.endAddress) {
-    return Result::Fail(common::Tr("起始地址必须小于结束地址,转换终止!"));
-  }
-  const BlockGeometry g = GeometryOf(settings.blockMode);
-  // Name-table codes count code units from the bank start, so the first tile must start on one.
-  if (2 * settings.beginAddress % g.codeUnit != 0) {
-    return Result::Fail(Format(common::Tr("起始地址必须是$%X的整数倍,转换终止!"), g.codeUnit / 2));
-  }
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  if (area.left < 0 || area.top < 0 || width <= 0 || height <= 0 || width % g.width != 0 ||
-      height % g.height != 0) {
-    return Result::Fail(
-        Format(common::Tr("转换区域(%d,%d,%d,%d)的宽和高必须是%d和%d的整数倍,转换终止!"), area.left,
-               area.top, area.right, area.bottom, g.width, g.height));
-  }
-  if (area.right > picture.width || area.bottom > picture.height) {
-    return Result::Fail(Format(common::Tr("转换区域(%d,%d,%d,%d)超出了图像(%dx%d),转换终止!"),
-                               area.left, area.top, area.right, area.bottom, picture.width,
-                               picture.height));
-  }
-  if (width > int{kMaxBlockPictureSide} || height > int{kMaxBlockPictureSide}) {
-    return Result::Fail(
-        Format(common::Tr("转换区域的宽和高不能超过%u,转换终止!"), kMaxBlockPictureSide));
-  }
-  return Result::Ok();
-}
-
-Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes,
-                          const ColourTables& tables, Progress& progress) {
-  return ConvertPicture(picture, area, background, settings, palettes, tables, ReduceOptions{},
-                        progress);
-}
-
-Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes,
-                          const ColourTables& tables, const ReduceOptions& reduce,
+Conversion ConvertPicture(const Picture& picture, const ConversionSettings& settings,
+                          const PaletteChoice& palettes, const ColourTables& tables,
                           Progress& progress) {
   Conversion failed;
-  if (failed.status = CheckConversion(picture, area, settings); !failed.status.ok) return failed;
+  if (failed.status = CheckConversion(picture, settings); !failed.status.ok) return failed;
+  std::optional<SlotTable> fixed = palettes.fixed;
+  if (!settings.palettesFile.empty()) {
+    // A palette file that was asked for must be there, or a mistyped path would go unnoticed.
+    SlotTable named;
+    if (Result read = ReadPaletteFile(settings.palettesFile, named); !read.ok) {
+      failed.status = Result::Fail(settings.palettesFile + ": " + read.Text());
+      return failed;
+    }
+    fixed = named;
+  }
   SlotTable slots;
   AreaColourLists analysed;
-  failed.status = GatherPalettes(picture, area, background, settings.colourMode, settings.blockMode,
-                                 slots, analysed);
+  failed.status = GatherPalettes(picture, settings.area, settings.background, settings.colourMode,
+                                 settings.blockMode, slots, analysed);
+  const PaletteChoice choice{fixed, palettes.review};
   if (failed.status.ok) {
-    if (palettes.fixed) {
-      Conversion plain = ConvertWithPalettes(picture, area, settings, *palettes.fixed, tables,
-                                             progress, &analysed);
-      if (plain.status.ok || !reduce.reduce) return plain;
-      return ConvertReduced(picture, area, background, settings, palettes, tables, reduce,
-                            progress);
+    if (fixed) {
+      Conversion plain =
+          ConvertWithPalettes(picture, settings, *fixed, tables, progress, &analysed);
+      if (plain.status.ok || !settings.reduce.reduce) return plain;
+      return ConvertReduced(picture, settings, choice, tables, progress);
     }
     if (palettes.review && !palettes.review(slots)) {
       failed.status = Result::Fail(std::string());
       return failed;
     }
-    return ConvertWithPalettes(picture, area, settings, slots, tables, progress, &analysed);
+    return ConvertWithPalettes(picture, settings, slots, tables, progress, &analysed);
   }
-  if (!reduce.reduce) return failed;
-  return ConvertReduced(picture, area, background, settings, palettes, tables, reduce, progress);
+  // Where the plain conversion refuses, a reduction asked for repaints the picture first; a
+  // picture the plain conversion takes gives the same bytes either way.
+  if (!settings.reduce.reduce) return failed;
+  return ConvertReduced(picture, settings, choice, tables, progress);
 }
 
-Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
-                               const PicHeader& settings, const SlotTable& slots,
-                               const ColourTables& tables, Progress& progress,
-                               const AreaColourLists* analysed) {
+Conversion ConvertWithPalettes(const Picture& picture, const ConversionSettings& s,
+                               const SlotTable& slots, const ColourTables& tables,
+                               Progress& progress, const AreaColourLists* analysed) {
   Conversion out;
-  if (out.status = CheckConversion(picture, area, settings); !out.status.ok) return out;
+  if (out.status = CheckConversion(picture, s); !out.status.ok) return out;
+  const WorkArea& area = s.area;
+  PicHeader& header = out.picture.header;
+  header.kind = kBlockPictureKind;
+  header.colourMode = s.colourMode;
+  header.blockMode = s.blockMode;
+  header.compressMode = s.compressMode;
+  header.colourSpace = s.colourSpace;
+  header.beginAddress = s.beginAddress;
+  header.endAddress = s.endAddress;
+  const PicHeader& settings = header;
   const BlockGeometry g = GeometryOf(settings.blockMode);
   ProgressScope scope(progress, area.top, 2 * area.bottom, g.height);
   progress.SetText(common::Tr("转换中..."));
@@ -277,13 +242,10 @@ Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
   out.status = PlaceTiles(source, area, settings, rows, layout, progress);
   if (!out.status.ok) return out;
 
-  PicHeader& header = out.picture.header;
-  header = settings;
   BlockData& blocks = out.picture.blocks;
   blocks.pnt = PackNameTable(layout);
   blocks.pal = PackPaletteBlock(slots, tables, header);
   blocks.pgt = PackBitPlanes(layout.pixels, settings.colourMode);
-  header.kind = kBlockPictureKind;
   header.width = static_cast<uint32_t>(area.right - area.left);
   header.height = static_cast<uint32_t>(area.bottom - area.top);
   header.pntSize = static_cast<uint32_t>(blocks.pnt.size());

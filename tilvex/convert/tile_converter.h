@@ -8,7 +8,7 @@
 
 #include "common/result.h"
 #include "convert/block_picture.h"
-#include "convert/colour_reduction.h"
+#include "convert/conversion_settings.h"
 #include "convert/palette_gathering.h"
 #include "convert/progress.h"
 #include "image/colour_tables.h"
@@ -35,28 +35,21 @@ struct Conversion {
   SlotTable slots{};
 };
 
-// The settings are the header fields a conversion reads: colourMode, blockMode,
-// compressMode, colourSpace, beginAddress and endAddress; the block picture's header is
-// these settings with the picture's own fields filled in.
-Result CheckConversion(const Picture& picture, const WorkArea& area, const PicHeader& settings);
-
-// Analysis, palette choice, then both generation passes and the packing.
-Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes,
-                          const ColourTables& tables, Progress& progress = NoProgress());
-// The same; where the analysis (or the fixed palettes) would refuse the picture and
-// `reduce.reduce` is set, the picture is first reduced to colours the palettes can hold. A
-// picture the plain conversion takes gives the same bytes either way.
-Conversion ConvertPicture(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes,
-                          const ColourTables& tables, const ReduceOptions& reduce,
+// Analysis, palette choice (a palette file named in the settings, else `palettes`), then
+// both generation passes and the packing. The block picture's header is made from the
+// settings and what the conversion found. Where the analysis (or the fixed palettes) would
+// refuse the picture and `settings.reduce.reduce` is set, the picture is first reduced to
+// colours the palettes can hold; a picture the plain conversion takes gives the same bytes
+// either way.
+Conversion ConvertPicture(const Picture& picture, const ConversionSettings& settings,
+                          const PaletteChoice& palettes, const ColourTables& tables,
                           Progress& progress = NoProgress());
 
 // Both generation passes and the packing with the palettes already in slots. `analysed`
 // holds the analysis's colour lists of the same areas when they were kept.
-Conversion ConvertWithPalettes(const Picture& picture, const WorkArea& area,
-                               const PicHeader& settings, const SlotTable& slots,
-                               const ColourTables& tables, Progress& progress = NoProgress(),
+Conversion ConvertWithPalettes(const Picture& picture, const ConversionSettings& settings,
+                               const SlotTable& slots, const ColourTables& tables,
+                               Progress& progress = NoProgress(),
                                const AreaColourLists* analysed = nullptr);
 
 }  // namespace tilvex

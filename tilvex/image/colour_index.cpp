@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
-
+#include "image/colour_set.h"
 #include "image/colour_tables.h"
 
 namespace tilvex {
@@ -14,18 +13,18 @@ int NearestCodeIndex::CellOf(Rgb rgb) {
          static_cast<int>(BlueOf(rgb) / kCellSize);
 }
 
-NearestCodeIndex::NearestCodeIndex(const std::vector<uint32_t>& codes) {
+NearestCodeIndex::NearestCodeIndex(std::span<const uint32_t> codes) {
   constexpr int kCells = kCellsPerAxis * kCellsPerAxis * kCellsPerAxis;
   std::vector<Entry> unique;
   if (codes.size() >= 2) {
     firstRgb_ = codes[1] & 0xFFFFFF;
-    std::unordered_map<Rgb, bool> seen;
     const size_t end = std::min(codes.size(), size_t{kCodeTableSize});
+    ColourSet seen(end);
     for (size_t code = 1; code < end; ++code) {
       if (code > 1 && codes[code] >> 24) continue;
       const Rgb rgb = codes[code] & 0xFFFFFF;
       // Ascending codes: the first code of a colour is its lowest.
-      if (seen.emplace(rgb, true).second) unique.push_back({rgb, static_cast<ColourCode>(code)});
+      if (seen.Add(rgb)) unique.push_back({rgb, static_cast<ColourCode>(code)});
     }
   }
   std::vector<uint32_t> counts(kCells + 1, 0);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "image/colour.h"
@@ -18,7 +19,7 @@ namespace tilvex {
 
 class NearestCodeIndex {
  public:
-  explicit NearestCodeIndex(const std::vector<uint32_t>& codes);
+  explicit NearestCodeIndex(std::span<const uint32_t> codes);
   ColourCode Nearest(Rgb rgb) const;
   // Distinct candidate colours held.
   size_t Size() const { return entries_.size(); }

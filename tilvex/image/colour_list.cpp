@@ -3,35 +3,33 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "image/colour_set.h"
+
 namespace tilvex {
 namespace {
 
-// Replaces every readable pixel of the rectangle that the list holds by the replacement of
-// its list position; pixels missing from the list keep their value.
-void ReplaceListedColours(Picture& picture, const ColourList& list,
-                          const std::array<Rgb, kMaxListedColours>& replacement, int32_t width,
-                          int32_t height) {
-  std::unordered_map<Rgb, Rgb> map;
-  for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
-    map.emplace(list.colours[i], replacement[i]);  // the first position of a colour wins
-  }
+// Replaces every pixel of the rectangle by the nearest colour the table can show. Each
+// distinct colour is looked up once; the table's own colours map to themselves, so a second
+// run changes nothing.
+template <typename Nearest>
+void ReplaceColours(Picture& picture, int32_t width, int32_t height, Nearest nearest) {
+  std::unordered_map<Rgb, Rgb> known;
   const int32_t rows = std::min(height, picture.height);
   const int32_t columns = std::min(width, picture.width);
   // Neighbouring pixels mostly share a colour: remember the last answer.
   Rgb lastIn = 0, lastOut = 0;
-  bool lastFound = false, haveLast = false;
+  bool haveLast = false;
   for (int32_t y = 0; y < rows; ++y) {
     uint8_t* p = picture.Row(y);
     for (int32_t x = 0; x < columns; ++x, p += 3) {
       const Rgb rgb = MakeRgb(p[0], p[1], p[2]);
       if (!haveLast || rgb != lastIn) {
-        const auto found = map.find(rgb);
+        auto [at, added] = known.try_emplace(rgb, 0);
+        if (added) at->second = nearest(rgb);
         lastIn = rgb;
-        lastFound = found != map.end();
-        lastOut = lastFound ? found->second : 0;
+        lastOut = at->second;
         haveLast = true;
       }
-      if (!lastFound) continue;
       p[0] = static_cast<uint8_t>(RedOf(lastOut));
       p[1] = static_cast<uint8_t>(GreenOf(lastOut));
       p[2] = static_cast<uint8_t>(BlueOf(lastOut));
@@ -53,7 +51,7 @@ void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width,
                     ColourList& list) {
   list.count = 0;
   const bool readable = !picture.Empty();
-  std::unordered_map<Rgb, bool> seen;
+  ColourSet seen;
   bool haveLast = false;
   Rgb last = 0;
   for (int64_t row = y; row < int64_t{y} + height; ++row) {
@@ -69,7 +67,7 @@ void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width,
       if (haveLast && rgb == last) continue;
       haveLast = true;
       last = rgb;
-      if (!seen.emplace(rgb, true).second) continue;
+      if (!seen.Add(rgb)) continue;
       list.colours[list.count++] = rgb;
       if (list.count == kMaxListedColours) return;
     }
@@ -90,23 +88,15 @@ int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTa
   return distinct;
 }
 
-void AdaptHsl4K(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
-                int32_t height) {
-  std::array<Rgb, kMaxListedColours> replacement{};
-  for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
-    const ColourCode code = RgbToCode(ColourSpace::kHsl4K, tables, list.colours[i]);
-    replacement[i] = tables.codes[code];
-  }
-  ReplaceListedColours(picture, list, replacement, width, height);
+void AdaptHsl4K(Picture& picture, const ColourTables& tables, int32_t width, int32_t height) {
+  ReplaceColours(picture, width, height, [&tables](Rgb rgb) {
+    return tables.codes[RgbToCode(ColourSpace::kHsl4K, tables, rgb)];
+  });
 }
 
-void AdaptNes64(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
-                int32_t height) {
-  std::array<Rgb, kMaxListedColours> replacement{};
-  for (uint32_t i = 0; i < list.count && i < kMaxListedColours; ++i) {
-    replacement[i] = tables.nes[NearestNesColour(tables.nes, list.colours[i])];
-  }
-  ReplaceListedColours(picture, list, replacement, width, height);
+void AdaptNes64(Picture& picture, const ColourTables& tables, int32_t width, int32_t height) {
+  ReplaceColours(picture, width, height,
+                 [&tables](Rgb rgb) { return tables.nes[NearestNesColour(tables.nes, rgb)]; });
 }
 
 void AdaptRgb4K(Picture& picture, int32_t width, int32_t height) {
@@ -118,18 +108,18 @@ void AdaptRgb4K(Picture& picture, int32_t width, int32_t height) {
   }
 }
 
-Result AdaptHsl4K(Picture& picture, const ColourList& list, int32_t width, int32_t height) {
+Result AdaptHsl4K(Picture& picture, int32_t width, int32_t height) {
   ColourTables tables;
   Result read = LoadCodeTable(DataDirectory(), tables.codes);
   tables.RebuildIndex();
-  AdaptHsl4K(picture, list, tables, width, height);
+  AdaptHsl4K(picture, tables, width, height);
   return read;
 }
 
-Result AdaptNes64(Picture& picture, const ColourList& list, int32_t width, int32_t height) {
+Result AdaptNes64(Picture& picture, int32_t width, int32_t height) {
   ColourTables tables;
   Result read = LoadNesTable(DataDirectory(), tables.nes);
-  AdaptNes64(picture, list, tables, width, height);
+  AdaptNes64(picture, tables, width, height);
   return read;
 }
 

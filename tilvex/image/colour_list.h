@@ -34,17 +34,15 @@ void CollectColours(const Picture& picture, int32_t x, int32_t y, int32_t width,
 int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTables& tables);
 
 // Adaptations of the rectangle from (0, 0) of the given size. The two table-based ones
-// replace each pixel found in the list by the nearest colour of the table; pixels missing
-// from the list keep their value.
-void AdaptHsl4K(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
-                int32_t height);
-void AdaptNes64(Picture& picture, const ColourList& list, const ColourTables& tables, int32_t width,
-                int32_t height);
+// replace every pixel by the nearest colour of the table, so adapting twice changes
+// nothing.
+void AdaptHsl4K(Picture& picture, const ColourTables& tables, int32_t width, int32_t height);
+void AdaptNes64(Picture& picture, const ColourTables& tables, int32_t width, int32_t height);
 void AdaptRgb4K(Picture& picture, int32_t width, int32_t height);
 
 // As the menu commands run them: each reads its table from DataDirectory() afresh. A table
 // that cannot be read gives its message; the adaptation then runs on the zeroed table.
-Result AdaptHsl4K(Picture& picture, const ColourList& list, int32_t width, int32_t height);
-Result AdaptNes64(Picture& picture, const ColourList& list, int32_t width, int32_t height);
+Result AdaptHsl4K(Picture& picture, int32_t width, int32_t height);
+Result AdaptNes64(Picture& picture, int32_t width, int32_t height);
 
 }  // namespace tilvex

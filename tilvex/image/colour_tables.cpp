@@ -1,8 +1,14 @@
 #include "image/colour_tables.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "common/data_dirs.h"
@@ -28,7 +34,7 @@ std::string JoinPath(const std::string& dir, const char* name) {
 
 }  // namespace
 
-void ColourTables::RebuildIndex() {
+void ColourTables::RebuildIndex() const {
   index = std::make_shared<NearestCodeIndex>(codes);
 }
 
@@ -40,16 +46,36 @@ std::string DataDirectory() {
   return ExecutableDirectory();
 }
 
-Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes) {
-  codes.assign(kCodeTableSize, 0);
+Result LoadCodeTable(const std::string& dir, CodeTable& codes) {
   const std::string path = JoinPath(dir, kCodeTableFile);
-  std::vector<uint8_t> bytes;
-  Result read = ReadFileBytes(path, size_t{kCodeTableSize} * 4, bytes);
-  if (!read) return Result::Fail(common::Tr(kCodeTableMessage), read.detail);
-  for (size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-    codes[i / 4] = static_cast<uint32_t>(bytes[i]) | static_cast<uint32_t>(bytes[i + 1]) << 8 |
-                   static_cast<uint32_t>(bytes[i + 2]) << 16 |
-                   static_cast<uint32_t>(bytes[i + 3]) << 24;
+  // Read straight into the table: the file is the table's own little-endian layout.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const std::string why = fd < 0 ? std::strerror(errno) : "not a file";
+    if (fd >= 0) close(fd);
+    codes.assign(kCodeTableSize, 0);
+    return Result::Fail(common::Tr(kCodeTableMessage), "cannot open " + path + ": " + why);
+  }
+  if (codes.Map(fd)) {
+    close(fd);
+    return Result::Ok();
+  }
+  // A short file (or a system that cannot map it): read what there is.
+  codes.assign(kCodeTableSize, 0);
+  auto* bytes = reinterpret_cast<uint8_t*>(codes.data());
+  const size_t size = codes.size() * sizeof(uint32_t);
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = read(fd, bytes + got, size - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  close(fd);
+  std::fill(bytes + got / 4 * 4, bytes + size, uint8_t{0});  // a short file's last part entry
+  if constexpr (std::endian::native == std::endian::big) {
+    for (uint32_t& code : codes) code = __builtin_bswap32(code);
   }
   return Result::Ok();
 }
@@ -74,7 +100,7 @@ Result LoadColourTables(ColourTables& tables) {
 Result LoadColourTables(ColourTables& tables, const std::string& dir) {
   Result codes = LoadCodeTable(dir, tables.codes);
   Result nes = LoadNesTable(dir, tables.nes);
-  tables.RebuildIndex();
+  tables.DropIndex();
   return codes ? nes : codes;
 }
 
@@ -91,7 +117,7 @@ Rgb DecodeRgb4K(ColourCode code) {
   return MakeRgb(red, green, blue);
 }
 
-ColourCode NearestCodeByScan(const std::vector<uint32_t>& codes, Rgb rgb) {
+ColourCode NearestCodeByScan(std::span<const uint32_t> codes, Rgb rgb) {
   if (codes.size() < 2) return 1;
   ColourCode best = 1;
   int32_t bestDistance = ColourDistance(codes[1] & 0xFFFFFF, rgb);
@@ -140,6 +166,9 @@ ColourCode RgbToCode(ColourSpace space, const ColourTables& tables, Rgb rgb) {
       return NearestNesColour(tables.nes, rgb);
     case ColourSpace::kHsl4K:
     default:
+      // A scan costs about a sixtieth of building the index.
+      constexpr uint32_t kScansBeforeIndex = 32;
+      if (!tables.index && ++tables.scans > kScansBeforeIndex) tables.RebuildIndex();
       if (tables.index) return tables.index->Nearest(rgb);
       return NearestCodeByScan(tables.codes, rgb);
   }

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "common/result.h"
+#include "image/code_table.h"
 #include "image/colour.h"
 
 namespace tilvex {
 using common::Result;
 
-inline constexpr int kCodeTableSize = 65536;
 inline constexpr int kNesColourCount = 64;
 inline constexpr char kCodeTableFile[] = "Hsl2rgb.tab";
 inline constexpr char kNesTableFile[] = "6576(ok).act";
@@ -27,14 +27,22 @@ class NearestCodeIndex;
 
 struct ColourTables {
   // Colour space 0: RGB value of each code; an entry with a non-zero top byte is not a colour.
-  std::vector<uint32_t> codes = std::vector<uint32_t>(kCodeTableSize, 0);
+  CodeTable codes;
   // Colour space 2.
   std::array<Rgb, kNesColourCount> nes{};
-  // Built from `codes` by RebuildIndex; without it the nearest search scans the table.
-  std::shared_ptr<const NearestCodeIndex> index;
+  // Built from `codes` by RebuildIndex, or by the nearest search itself once it has been
+  // asked often enough to pay for it: a handful of colours are found quicker by scanning the
+  // table than by building the index first. Either way the answer is the same.
+  mutable std::shared_ptr<const NearestCodeIndex> index;
+  mutable uint32_t scans = 0;
 
-  // Call after changing `codes`.
-  void RebuildIndex();
+  // Builds the index now; call after changing `codes`.
+  void RebuildIndex() const;
+  // Drops the index; the nearest search builds it again when it is worth it.
+  void DropIndex() {
+    index.reset();
+    scans = 0;
+  }
 };
 
 // The folder of the data files: $TILVEX_DIR when set and non-empty, else the installed data
@@ -43,7 +51,7 @@ std::string DataDirectory();
 
 // Reads "Hsl2rgb.tab" from `dir`: up to 65536 little-endian u32; entries past the end of a
 // short file stay zero. Fails with kCodeTableMessage when the file cannot be opened.
-Result LoadCodeTable(const std::string& dir, std::vector<uint32_t>& codes);
+Result LoadCodeTable(const std::string& dir, CodeTable& codes);
 // Reads the first 192 bytes of "6576(ok).act" from `dir` as 64 red, green, blue triplets;
 // missing bytes are zero. Fails with kNesTableMessage when the file cannot be opened.
 Result LoadNesTable(const std::string& dir, std::array<Rgb, kNesColourCount>& nes);
@@ -63,7 +71,7 @@ Rgb DecodeRgb4K(ColourCode code);
 
 // Nearest code-table entry by the plain scan: candidate code 1 (taken without the validity
 // test), then codes 2..65535 that are valid, strictly nearer wins; never code 0.
-ColourCode NearestCodeByScan(const std::vector<uint32_t>& codes, Rgb rgb);
+ColourCode NearestCodeByScan(std::span<const uint32_t> codes, Rgb rgb);
 // Nearest of the 64 colours, ties to the lowest index.
 ColourCode NearestNesColour(const std::array<Rgb, kNesColourCount>& nes, Rgb rgb);
 

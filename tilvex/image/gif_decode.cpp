@@ -9,9 +9,39 @@
 
 #include "image/bitmap.h"
 #include "image/format_decoders.h"
+#include "image/shared_library.h"
 
 namespace tilvex {
 namespace {
+
+// The functions of giflib this reader calls, bound when the first GIF is read.
+struct GifLibrary {
+  decltype(&DGifOpen) open = nullptr;
+  decltype(&DGifCloseFile) close = nullptr;
+  decltype(&DGifGetRecordType) getRecordType = nullptr;
+  decltype(&DGifGetExtension) getExtension = nullptr;
+  decltype(&DGifGetExtensionNext) getExtensionNext = nullptr;
+  decltype(&DGifGetImageDesc) getImageDesc = nullptr;
+  decltype(&DGifGetLine) getLine = nullptr;
+};
+
+// Null when the library or one of its functions is missing.
+const GifLibrary* Gif() {
+  static const GifLibrary* library = []() -> const GifLibrary* {
+    static GifLibrary bound;
+    void* handle = OpenLibrary(TILVEX_GIF_LIBRARY);
+    if (!handle) return nullptr;
+    const bool all = Bind(handle, "DGifOpen", bound.open) &&
+                     Bind(handle, "DGifCloseFile", bound.close) &&
+                     Bind(handle, "DGifGetRecordType", bound.getRecordType) &&
+                     Bind(handle, "DGifGetExtension", bound.getExtension) &&
+                     Bind(handle, "DGifGetExtensionNext", bound.getExtensionNext) &&
+                     Bind(handle, "DGifGetImageDesc", bound.getImageDesc) &&
+                     Bind(handle, "DGifGetLine", bound.getLine);
+    return all ? &bound : nullptr;  // the library stays loaded for the rest of the run
+  }();
+  return library;
+}
 
 struct Source {
   std::span<const uint8_t> bytes;
@@ -27,17 +57,17 @@ int ReadBytes(GifFileType* gif, GifByteType* out, int wanted) {
 }
 
 struct GifClose {
-  void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
+  void operator()(GifFileType* gif) const { Gif()->close(gif, nullptr); }
 };
 using GifFile = std::unique_ptr<GifFileType, GifClose>;
 
 // Skips the extension blocks (comments, animation control) before the first frame.
-bool SkipExtension(GifFileType* gif) {
+bool SkipExtension(const GifLibrary& lib, GifFileType* gif) {
   int code = 0;
   GifByteType* block = nullptr;
-  if (DGifGetExtension(gif, &code, &block) != GIF_OK) return false;
+  if (lib.getExtension(gif, &code, &block) != GIF_OK) return false;
   while (block) {
-    if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
+    if (lib.getExtensionNext(gif, &block) != GIF_OK) return false;
   }
   return true;
 }
@@ -60,14 +90,14 @@ std::vector<int32_t> StoredRowOrder(int32_t height, bool interlaced) {
 
 // Reads the frame whose descriptor was just read; indexes past its colour map take the
 // map's first colour.
-DecodeStatus ReadFrame(GifFileType* gif, Picture& out) {
+DecodeStatus ReadFrame(const GifLibrary& lib, GifFileType* gif, Picture& out) {
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
   const DecodeStatus sized = SizePicture(out, desc.Width, desc.Height, kMaxDecodedPixels);
   if (sized != DecodeStatus::kOk) return sized;
   std::vector<GifPixelType> line(static_cast<size_t>(out.width));
   for (int32_t y : StoredRowOrder(out.height, desc.Interlace)) {
-    if (DGifGetLine(gif, line.data(), out.width) != GIF_OK) return DecodeStatus::kInvalid;
+    if (lib.getLine(gif, line.data(), out.width) != GIF_OK) return DecodeStatus::kInvalid;
     if (!map || map->ColorCount < 1) continue;  // no colours at all: the frame stays black
     uint8_t* row = out.Row(y);
     for (int32_t x = 0; x < out.width; ++x) {
@@ -86,21 +116,24 @@ DecodeStatus ReadFrame(GifFileType* gif, Picture& out) {
 
 DecodeStatus DecodeGifFile(std::span<const uint8_t> file, Picture& out) {
   out = Picture();
+  const GifLibrary* library = Gif();
+  if (!library) return DecodeStatus::kUnsupported;
+  const GifLibrary& lib = *library;
   Source source{file};
   int error = 0;
-  GifFile gif(DGifOpen(&source, ReadBytes, &error));
+  GifFile gif(lib.open(&source, ReadBytes, &error));
   if (!gif) return DecodeStatus::kInvalid;
   DecodeStatus status = DecodeStatus::kInvalid;
   try {
     for (;;) {
       GifRecordType record = UNDEFINED_RECORD_TYPE;
-      if (DGifGetRecordType(gif.get(), &record) != GIF_OK) break;
+      if (lib.getRecordType(gif.get(), &record) != GIF_OK) break;
       if (record == EXTENSION_RECORD_TYPE) {
-        if (!SkipExtension(gif.get())) break;
+        if (!SkipExtension(lib, gif.get())) break;
         continue;
       }
-      if (record == IMAGE_DESC_RECORD_TYPE && DGifGetImageDesc(gif.get()) == GIF_OK) {
-        status = ReadFrame(gif.get(), out);
+      if (record == IMAGE_DESC_RECORD_TYPE && lib.getImageDesc(gif.get()) == GIF_OK) {
+        status = ReadFrame(lib, gif.get(), out);
       }
       break;
     }

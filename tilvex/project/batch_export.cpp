@@ -210,16 +210,12 @@ FrameConverter BatchFrameConverter(std::shared_ptr<const ColourTables> tables,
              const std::string& picturePath, uint16_t beginAddress, FrameData& frame) -> Result {
     Picture picture;
     if (Result r = DecodePictureFile(picturePath, picture); !r) return r;
-    // The batch fills the header itself: the whole picture, 16 colours, 8 x 8 blocks.
-    PicHeader settings = NewPicHeader();
-    settings.kind = kBlockPictureKind;
+    // The batch chooses for itself: the whole picture, 16 colours, 8 x 8 blocks.
+    ConversionSettings settings = DefaultSettings(picture);
     settings.colourSpace = colourSpace;
     settings.beginAddress = beginAddress;
-    settings.endAddress = 0x2000;
-    const WorkArea area{0, 0, picture.width - picture.width % 8,
-                        picture.height - picture.height % 8};
-    Conversion converted =
-        ConvertPicture(picture, area, picture.At(0, 0), settings, palettes, *tables, reduce);
+    settings.reduce = reduce;
+    Conversion converted = ConvertPicture(picture, settings, palettes, *tables);
     if (!converted.status) return converted.status;
     const BlockData& blocks = converted.picture.blocks;
     const auto codesEnd = blocks.pnt.begin() + static_cast<ptrdiff_t>(2 * blocks.Cells());

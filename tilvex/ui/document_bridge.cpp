@@ -152,19 +152,9 @@ Outcome DocumentBridge::Convert(const ConversionSettings& s,
                                 const std::function<bool(SlotTable&)>& review, Progress& progress) {
   Core& core = *core_;
   if (!core.tablesLoaded.ok && s.colourSpace != 1) return From(core.tablesLoaded);
-  PicHeader settings = NewPicHeader();
-  settings.kind = kBlockPictureKind;
-  settings.colourMode = static_cast<uint8_t>(s.colourMode);
-  settings.blockMode = static_cast<uint8_t>(s.blockMode);
-  settings.compressMode = static_cast<uint8_t>(s.compressMode);
-  settings.colourSpace = static_cast<uint8_t>(s.colourSpace);
-  settings.beginAddress = s.beginAddress;
-  settings.endAddress = s.endAddress;
   PaletteChoice palettes;
   palettes.review = review;
-  const WorkArea area{s.area.left, s.area.top, s.area.right, s.area.bottom};
-  Conversion conversion = ConvertPicture(core.doc.picture, area, s.background, settings, palettes,
-                                         core.tables, s.reduce, progress);
+  Conversion conversion = ConvertPicture(core.doc.picture, s, palettes, core.tables, progress);
   if (!conversion.status.ok) return From(conversion.status);
   const PicHeader header = conversion.picture.header;
   const SlotTable slots = conversion.slots;
@@ -200,12 +190,11 @@ Outcome DocumentBridge::SavePalette(const std::string& path, const SlotTable& ta
 
 Outcome DocumentBridge::Adapt(Adaptation which) {
   Picture& picture = core_->doc.picture;
-  RefillColoursWhole();
   common::Result result;
   if (which == Adaptation::kHsl4K) {
-    result = AdaptHsl4K(picture, core_->list, picture.width, picture.height);
+    result = AdaptHsl4K(picture, picture.width, picture.height);
   } else if (which == Adaptation::kNes64) {
-    result = AdaptNes64(picture, core_->list, picture.width, picture.height);
+    result = AdaptNes64(picture, picture.width, picture.height);
   } else {
     AdaptRgb4K(picture, picture.width, picture.height);
   }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "convert/block_picture.h"
-#include "convert/colour_reduction.h"
+#include "convert/conversion_settings.h"
 #include "image/colour.h"
 #include "image/picture.h"
 #include "image/slot_table.h"
@@ -38,19 +38,6 @@ struct AreaRect {
 struct Outcome {
   bool ok = true;
   std::string message;
-};
-
-// The values "VT03 Transformation" hands to the conversion.
-struct ConversionSettings {
-  AreaRect area;
-  int colourMode = 0;  // 0 = 16 colours, 1 = 4
-  int blockMode = 0;   // "8*8", "8*16", "16*8", "16*16"
-  int compressMode = 0;
-  int colourSpace = 0;
-  uint16_t beginAddress = 0;
-  uint16_t endAddress = 0x2000;
-  Rgb background = 0;
-  ReduceOptions reduce;  // off: a picture with too many colours is refused
 };
 
 // The cell a double click on a block picture edits.

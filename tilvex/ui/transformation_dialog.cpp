@@ -21,9 +21,6 @@
 namespace tilvex::ui {
 namespace {
 
-constexpr int kBlockWidths[4] = {8, 8, 16, 16};
-constexpr int kBlockHeights[4] = {8, 16, 8, 16};
-
 QSpinBox* NumberField(QWidget* parent, int value) {
   auto* box = new QSpinBox(parent);
   box->setRange(0, 16384);
@@ -67,12 +64,13 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
     : QDialog(parent), document_(document), prompts_(prompts) {
   setWindowTitle(QStringLiteral("VT03 Transformation"));
   const Picture& picture = document.View();
-  if (!picture.Empty()) backgroundRgb_ = picture.At(0, 0);
+  const ConversionSettings defaults = DefaultSettings(picture);
+  backgroundRgb_ = defaults.background;
   auto* form = new QFormLayout;
   x_ = NumberField(this, 0);
   y_ = NumberField(this, 0);
-  width_ = NumberField(this, picture.width);
-  high_ = NumberField(this, picture.height);
+  width_ = NumberField(this, defaults.area.right);
+  high_ = NumberField(this, defaults.area.bottom);
   used_ = new QLabel(this);
   available_ = new QLabel(this);
   start_ = new QLineEdit(QStringLiteral("0"), this);
@@ -134,11 +132,24 @@ TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& pr
   for (QSpinBox* box : {x_, y_, width_, high_})
     connect(box, &QSpinBox::valueChanged, this, &TransformationDialog::OnFieldEdited);
   connect(colourSpace_, &QComboBox::currentIndexChanged, this, &TransformationDialog::UpdateCounts);
-  connect(charSize_, &QComboBox::currentIndexChanged, this, [this] { AreaFitsBlocks(); });
+  connect(charSize_, &QComboBox::currentIndexChanged, this, &TransformationDialog::OnBlockChosen);
   connect(next, &QPushButton::clicked, this, &TransformationDialog::OnNext);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  document_.SetArea({0, 0, picture.width, picture.height});
+  document_.SetArea({0, 0, defaults.area.right, defaults.area.bottom});
   UpdateCounts();
+}
+
+// The whole picture stays whole under another block size until the user sets an area.
+void TransformationDialog::OnBlockChosen() {
+  if (areaChosen_) {
+    AreaFitsBlocks();
+    return;
+  }
+  const WorkArea whole = WholePictureArea(document_.View(), charSize_->currentIndex());
+  const AreaRect area{whole.left, whole.top, whole.right, whole.bottom};
+  document_.SetArea(area);
+  ShowArea(area);
+  Q_EMIT areaEdited();
 }
 
 void TransformationDialog::UpdateCounts() {
@@ -148,6 +159,11 @@ void TransformationDialog::UpdateCounts() {
 }
 
 void TransformationDialog::SetArea(const AreaRect& area) {
+  areaChosen_ = true;
+  ShowArea(area);
+}
+
+void TransformationDialog::ShowArea(const AreaRect& area) {
   syncing_ = true;
   x_->setValue(area.left);
   y_->setValue(area.top);
@@ -160,6 +176,7 @@ void TransformationDialog::SetArea(const AreaRect& area) {
 // X and Y move the left and top edges; Width and High set the right and bottom ones.
 void TransformationDialog::OnFieldEdited() {
   if (syncing_) return;
+  areaChosen_ = true;
   AreaRect area = document_.Area();
   if (sender() == x_) area.left = x_->value();
   if (sender() == y_) area.top = y_->value();
@@ -171,20 +188,20 @@ void TransformationDialog::OnFieldEdited() {
 }
 
 bool TransformationDialog::AreaFitsBlocks() {
-  const int mode = charSize_->currentIndex();
-  if (width_->value() % kBlockWidths[mode] == 0 && high_->value() % kBlockHeights[mode] == 0)
-    return true;
-  prompts_.Message(this, UiText(kAreaMismatchMessage));
+  const WorkArea area{0, 0, width_->value(), high_->value()};
+  const Result fits = CheckAreaFitsBlocks(area, charSize_->currentIndex());
+  if (fits) return true;
+  prompts_.Message(this, QString::fromStdString(fits.message));
   return false;
 }
 
 bool TransformationDialog::ReadSettings(ConversionSettings& s) {
   if (!AreaFitsBlocks()) return false;
   s.area = {x_->value(), y_->value(), x_->value() + width_->value(), y_->value() + high_->value()};
-  s.colourSpace = colourSpace_->currentIndex();
-  s.colourMode = colourSum_->currentIndex();
-  s.blockMode = charSize_->currentIndex();
-  s.compressMode = mode_->currentIndex();
+  s.colourSpace = static_cast<uint8_t>(colourSpace_->currentIndex());
+  s.colourMode = static_cast<uint8_t>(colourSum_->currentIndex());
+  s.blockMode = static_cast<uint8_t>(charSize_->currentIndex());
+  s.compressMode = static_cast<uint8_t>(mode_->currentIndex());
   s.beginAddress = static_cast<uint16_t>(ReadHexFromRight(start_->text().toStdString()));
   s.endAddress = static_cast<uint16_t>(ReadHexFromRight(end_->text().toStdString()));
   s.background = backgroundRgb_;

@@ -15,8 +15,6 @@ namespace tilvex::ui {
 
 class Prompts;
 
-inline constexpr char kAreaMismatchMessage[] = "当前区域与块大小不匹配!";
-
 class TransformationDialog : public QDialog {
   Q_OBJECT
 
@@ -35,6 +33,8 @@ class TransformationDialog : public QDialog {
 
  private:
   bool AreaFitsBlocks();
+  void OnBlockChosen();
+  void ShowArea(const AreaRect& area);
   void OnFieldEdited();
   void UpdateCounts();
   void OnNext();
@@ -59,6 +59,7 @@ class TransformationDialog : public QDialog {
   Rgb backgroundRgb_ = 0;
   bool backgroundPicked_ = false;  // the user chose it; a reduction keeps it
   bool syncing_ = false;
+  bool areaChosen_ = false;  // the user dragged or typed an area
 };
 
 }  // namespace tilvex::ui

@@ -25,11 +25,11 @@ ReduceOptions Reduce(Dither dither = Dither::kNone) {
   return options;
 }
 
-Conversion Reduced(const Picture& picture, Rgb background, const PicHeader& settings,
+Conversion Reduced(const Picture& picture, Rgb background, ConversionSettings settings,
                    const ReduceOptions& options = Reduce(), const PaletteChoice& palettes = {},
                    Progress& progress = NoProgress()) {
-  return ConvertPicture(picture, WholeOf(picture), background, settings, palettes, TestTables(),
-                        options, progress);
+  settings.reduce = options;
+  return Convert(picture, WholeOf(picture), background, settings, palettes, progress);
 }
 
 Picture Drawn(const Conversion& c) {
@@ -93,7 +93,7 @@ TEST(ReduceWithoutLoss, PairsThatFirstFitSplitsArePackedTogether) {
     FillArea(picture, 48 + t, 8, colour(t), 0, 8);
     FillArea(picture, 48 + t, 8, colour(t + 16), 8, 8);
   }
-  const PicHeader settings = Settings(1, 0, true);
+  const ConversionSettings settings = Settings(1, 0, true);
   EXPECT_FALSE(Convert(picture, WholeOf(picture), kBlack, settings).status.ok);
   const Conversion c = Reduced(picture, kBlack, settings);
   ASSERT_TRUE(c.status.ok) << c.status.Text();
@@ -110,7 +110,7 @@ TEST(ReduceWithoutLoss, TheColourEveryAreaSharesBecomesTheBackground) {
     FillArea(picture, a, 4, ExactColour(8, 1 + a, 12), 8, 4);
     FillArea(picture, a, 4, ExactColour(12, 14, 1 + a), 12, 4);
   }
-  const PicHeader settings = Settings(1, 0, true);
+  const ConversionSettings settings = Settings(1, 0, true);
   EXPECT_FALSE(Convert(picture, WholeOf(picture), kBlack, settings).status.ok);
   const Conversion c = Reduced(picture, kBlack, settings);
   ASSERT_TRUE(c.status.ok);
@@ -136,7 +136,7 @@ TEST(ReduceLossy, MoreAreasThanPalettesCostTheLeastPossible) {
     FillArea(picture, a, 20, ExactColour(red, green, 2 + lift), 8, 4);
     FillArea(picture, a, 20, ExactColour(red, green, 10 + lift), 12, 4);
   }
-  const PicHeader settings = Settings(1, 0, true);
+  const ConversionSettings settings = Settings(1, 0, true);
   const Conversion c = Reduced(picture, kBlack, settings);
   ASSERT_TRUE(c.status.ok);
   EXPECT_EQ(SquaredError(picture, Drawn(c)), 4 * 64 * 16 * 16);
@@ -155,7 +155,7 @@ TEST(ReduceLossy, EveryModeAndDitherGivesAConvertibleCloseBlockPicture) {
   for (const auto& k : cases) {
     SCOPED_TRACE(::testing::Message() << "mode " << k.colourMode << " dither " << int(k.dither));
     for (int blockMode = 0; blockMode < 4; ++blockMode) {
-      const PicHeader settings = Settings(k.colourMode, blockMode, true);
+      const ConversionSettings settings = Settings(k.colourMode, blockMode, true);
       EXPECT_FALSE(Convert(picture, WholeOf(picture), kBlack, settings).status.ok);
       const Conversion c = Reduced(picture, picture.At(0, 0), settings, Reduce(k.dither));
       ASSERT_TRUE(c.status.ok) << c.status.Text();
@@ -189,7 +189,7 @@ TEST(ReduceLossy, DitheringKeepsTheAverageColours) {
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) smooth.Set(x, y, MakeRgb(x * 4, y * 4, (x + y) * 2));
   }
-  const PicHeader settings = Settings(1, 0, true);
+  const ConversionSettings settings = Settings(1, 0, true);
   const Picture plain = Drawn(Reduced(smooth, kBlack, settings));
   for (Dither dither : {Dither::kOrdered, Dither::kFloydSteinberg}) {
     const Picture dithered = Drawn(Reduced(smooth, kBlack, settings, Reduce(dither)));
@@ -200,10 +200,10 @@ TEST(ReduceLossy, DitheringKeepsTheAverageColours) {
 
 TEST(ReduceLossy, WorkingAreasOffTheAreaGridStillConvert) {
   const Picture picture = NoisyPicture(96, 96);
-  const PicHeader settings = Settings(0, 0, true);
+  ConversionSettings settings = Settings(0, 0, true);
   const WorkArea area{8, 24, 72, 88};
-  const Conversion c =
-      ConvertPicture(picture, area, kBlack, settings, {}, TestTables(), Reduce(), NoProgress());
+  settings.reduce = Reduce();
+  const Conversion c = Convert(picture, area, kBlack, settings);
   ASSERT_TRUE(c.status.ok) << c.status.Text();
   EXPECT_EQ(c.picture.header.width, 64u);
 }
@@ -212,7 +212,7 @@ TEST(ReduceChoices, TheSameInputGivesTheSameBytes) {
   const Picture picture = NoisyPicture(80, 64);
   for (Dither dither : {Dither::kNone, Dither::kOrdered, Dither::kFloydSteinberg}) {
     for (int colourMode = 0; colourMode < 2; ++colourMode) {
-      const PicHeader settings = Settings(colourMode, 0, true);
+      const ConversionSettings settings = Settings(colourMode, 0, true);
       const Conversion first = Reduced(picture, kBlack, settings, Reduce(dither));
       const Conversion second = Reduced(picture, kBlack, settings, Reduce(dither));
       ASSERT_TRUE(first.status.ok);
@@ -230,7 +230,7 @@ TEST(ReduceChoices, PicturesThatConvertAreLeftAsTheyAre) {
   }
   for (int colourMode = 0; colourMode < 2; ++colourMode) {
     for (int blockMode = 0; blockMode < 4; ++blockMode) {
-      const PicHeader settings = Settings(colourMode, blockMode, blockMode % 2 == 0);
+      const ConversionSettings settings = Settings(colourMode, blockMode, blockMode % 2 == 0);
       const Conversion plain = Convert(picture, WholeOf(picture), kBlack, settings);
       ASSERT_TRUE(plain.status.ok);
       for (Dither dither : {Dither::kNone, Dither::kOrdered, Dither::kFloydSteinberg}) {
@@ -269,7 +269,7 @@ TEST(ReduceChoices, FixedPalettesAreKeptAndEachAreaTakesTheNearest) {
   fixed.At(1, 1) = {ExactColour(0, 2, 13), 1};
   PaletteChoice palettes;
   palettes.fixed = fixed;
-  const PicHeader settings = Settings(1, 3, true);
+  const ConversionSettings settings = Settings(1, 3, true);
   EXPECT_FALSE(Convert(picture, WholeOf(picture), kBlack, settings, palettes).status.ok);
   const Conversion c = Reduced(picture, kBlack, settings, Reduce(), palettes);
   ASSERT_TRUE(c.status.ok) << c.status.Text();

@@ -29,14 +29,13 @@ inline Picture FilledPicture(int w, int h, Rgb rgb) {
   return picture;
 }
 
-inline PicHeader Settings(int colourMode, int blockMode, bool compress) {
-  PicHeader header = NewPicHeader();
-  header.kind = kBlockPictureKind;
-  header.colourMode = static_cast<uint8_t>(colourMode);
-  header.blockMode = static_cast<uint8_t>(blockMode);
-  header.compressMode = compress ? 0 : 1;
-  header.colourSpace = 1;
-  return header;
+inline ConversionSettings Settings(int colourMode, int blockMode, bool compress) {
+  ConversionSettings settings;
+  settings.colourMode = static_cast<uint8_t>(colourMode);
+  settings.blockMode = static_cast<uint8_t>(blockMode);
+  settings.compressMode = compress ? 0 : 1;
+  settings.colourSpace = 1;
+  return settings;
 }
 
 inline WorkArea WholeOf(const Picture& picture) {
@@ -44,9 +43,11 @@ inline WorkArea WholeOf(const Picture& picture) {
 }
 
 inline Conversion Convert(const Picture& picture, const WorkArea& area, Rgb background,
-                          const PicHeader& settings, const PaletteChoice& palettes = {},
+                          ConversionSettings settings, const PaletteChoice& palettes = {},
                           Progress& progress = NoProgress()) {
-  return ConvertPicture(picture, area, background, settings, palettes, TestTables(), progress);
+  settings.area = area;
+  settings.background = background;
+  return ConvertPicture(picture, settings, palettes, TestTables(), progress);
 }
 
 }  // namespace tilvex::testing

@@ -65,7 +65,7 @@ TEST(RoundTrip, ConvertThenRenderGivesBackTheSourcePixels) {
     const int blockMode = static_cast<int>(seed / 2 % 4);
     const bool compress = seed / 8 % 2 == 0;
     Case c = RandomCase(random, colourMode, blockMode);
-    PicHeader header = Settings(colourMode, blockMode, compress);
+    ConversionSettings header = Settings(colourMode, blockMode, compress);
     if (seed % 3 == 0) header.endAddress = 0x400;  // small banks: many bank switches
     if (seed % 5 == 0) header.beginAddress = 0x80;
     const Conversion converted = testing::Convert(c.picture, c.area, c.background, header);

@@ -52,7 +52,7 @@ TEST(ConvertBanks, UncompressedScreenMovesRowsToNewBanks) {
 
 TEST(ConvertBanks, BeginAddressLeavesRoomBeforeTheFirstTile) {
   Picture picture = FilledPicture(64, 64, kWhite);
-  PicHeader settings = Settings(0, 0, true);
+  ConversionSettings settings = Settings(0, 0, true);
   settings.beginAddress = 0x100;
   const Conversion c = Convert(picture, WholeOf(picture), kWhite, settings);
   ASSERT_TRUE(c.status.ok);
@@ -65,7 +65,7 @@ TEST(ConvertBanks, BeginAddressLeavesRoomBeforeTheFirstTile) {
 TEST(ConvertBanks, BankLimitsStopWithAMessage) {
   Picture picture = FilledPicture(64, 64, kWhite);
   // An end past the address space is a command-line case.
-  PicHeader settings = Settings(0, 0, true);
+  ConversionSettings settings = Settings(0, 0, true);
   settings.beginAddress = 0x2000;
   EXPECT_FALSE(Convert(picture, WholeOf(picture), kWhite, settings).status.ok);
 
@@ -142,7 +142,7 @@ TEST(Palettes, FourColourSetsReuseAPaletteThatHoldsThem) {
 TEST(Palettes, StopMessagesNameTheBlock) {
   Picture picture = FilledPicture(32, 32, kWhite);
   for (int i = 0; i < 17; ++i) picture.Set(16 + i % 16, 16 + i / 16, ExactColour(i, i, 1));
-  const PicHeader settings = Settings(0, 0, true);
+  const ConversionSettings settings = Settings(0, 0, true);
   EXPECT_EQ(Convert(picture, WholeOf(picture), kWhite, settings).status.message,
             "(16,16,24,24)内颜色超过16种,转换终止!");
 
@@ -163,7 +163,7 @@ TEST(Palettes, StopMessagesNameTheBlock) {
 
 TEST(Palettes, ReviewAndFixedPalettes) {
   Picture picture = FilledPicture(16, 16, kWhite);
-  const PicHeader settings = Settings(0, 0, true);
+  const ConversionSettings settings = Settings(0, 0, true);
   PaletteChoice cancel;
   cancel.review = [](SlotTable&) { return false; };
   const Conversion cancelled = Convert(picture, WholeOf(picture), kWhite, settings, cancel);
@@ -188,13 +188,16 @@ TEST(Palettes, ReviewAndFixedPalettes) {
             "没有可用的调色板匹配(0,0,8,8),转换终止!");
 }
 
-TEST(ConvertSettings, WorkingAreasMustHoldWholeBlocksInsideThePicture) {
+TEST(ConvertSettings, WorkingAreasMustHoldWholeBlocksAndStartInsideThePicture) {
   Picture white = FilledPicture(32, 32, kWhite);
-  PicHeader settings = Settings(0, 0, true);
-  EXPECT_FALSE(Convert(white, {0, 0, 20, 16}, kWhite, settings).status.ok);
-  // An area reaching past the picture would convert pixels that are not there.
-  EXPECT_EQ(Convert(white, {16, 16, 48, 32}, kWhite, settings).status.message,
-            "转换区域(16,16,48,32)超出了图像(32x32),转换终止!");
+  ConversionSettings settings = Settings(0, 0, true);
+  EXPECT_EQ(Convert(white, {0, 0, 20, 16}, kWhite, settings).status.message,
+            "当前区域与块大小不匹配!");
+  // Past the right and bottom edges is allowed; starting outside is not.
+  EXPECT_TRUE(Convert(white, {16, 16, 48, 48}, kWhite, settings).status.ok);
+  EXPECT_EQ(Convert(white, {32, 0, 40, 8}, kWhite, settings).status.message,
+            "转换区域(32,0,40,8)不在图像(32x32)之内,转换终止!");
+  EXPECT_FALSE(Convert(white, {-8, 0, 8, 8}, kWhite, settings).status.ok);
   EXPECT_FALSE(Convert(white, {0, 0, 8 << 20, 8 << 20}, kWhite, settings).status.ok);
   // The first tile must start on a code unit.
   settings.beginAddress = 0x10;
@@ -204,7 +207,7 @@ TEST(ConvertSettings, WorkingAreasMustHoldWholeBlocksInsideThePicture) {
 
 TEST(ConvertSettings, PicturesWiderThanThePicFileTakesAreRefused) {
   Picture wide = FilledPicture(8200, 8, kWhite);
-  const PicHeader settings = Settings(0, 0, true);
+  const ConversionSettings settings = Settings(0, 0, true);
   EXPECT_EQ(Convert(wide, WholeOf(wide), kWhite, settings).status.message,
             "转换区域的宽和高不能超过8192,转换终止!");
   const Conversion c = Convert(wide, {0, 0, 8192, 8}, kWhite, settings);

@@ -88,6 +88,31 @@ TEST_F(TableFiles, ShortFilesLeaveTheUnreadRestZero) {
   EXPECT_EQ(tables.nes[63], 0u);
 }
 
+// A whole table file is mapped rather than copied; the table still behaves as its own copy.
+TEST_F(TableFiles, AWholeTableFileIsTheTableAndStaysUnchangedByWrites) {
+  std::vector<uint8_t> bytes(size_t{kCodeTableSize} * 4);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 4);
+  bytes.push_back(0xEE);  // bytes past the table are not read
+  test::WriteBytes(dir_ + "/Hsl2rgb.tab", bytes);
+  test::WriteBytes(dir_ + "/6576(ok).act", std::vector<uint8_t>(192, 1));
+  ColourTables tables;
+  ASSERT_TRUE(LoadColourTables(tables, dir_));
+  ASSERT_EQ(tables.codes.size(), 65536u);
+  for (size_t code = 0; code < 65536; code += 4099) {
+    const uint8_t* b = &bytes[4 * code];
+    ASSERT_EQ(tables.codes[code], uint32_t(b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24));
+  }
+  const ColourTables copy = tables;
+  tables.codes[1] = 0x123456;
+  EXPECT_EQ(tables.codes[1], 0x123456u);
+  EXPECT_NE(copy.codes[1], 0x123456u);
+  ColourTables again;
+  ASSERT_TRUE(LoadColourTables(again, dir_));
+  EXPECT_EQ(again.codes[1], copy.codes[1]);  // the file kept its bytes
+  EXPECT_EQ(std::vector<uint32_t>(again.codes.begin(), again.codes.end()),
+            std::vector<uint32_t>(copy.codes.begin(), copy.codes.end()));
+}
+
 TEST(GeneratedTables, FollowTheConsolePaletteModel) {
   ColourTables tables;
   ASSERT_TRUE(LoadColourTables(tables));

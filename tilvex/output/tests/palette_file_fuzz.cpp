@@ -37,11 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       palettes, target, levels, [](Rgb rgb) { return RgbToCode(ColourSpace::kRgb4K, tables, rgb); },
       FuzzScratchFolder());
 
-  PicHeader settings = NewPicHeader();
+  ConversionSettings settings;
+  settings.area = WorkArea{0, 0, 16, 16};
   settings.colourSpace = 1;
   PaletteChoice choice;
   choice.fixed = palettes;
-  (void)ConvertPicture(SmallPicture(data, size), WorkArea{0, 0, 16, 16}, 0, settings, choice,
-                       tables);
+  (void)ConvertPicture(SmallPicture(data, size), settings, choice, tables);
   return 0;
 }

@@ -31,6 +31,7 @@ class ConversionTest : public QObject {
   void reducedConversionSavesWhatTheCommandLineReduces();
   void transformationKeepsAreaAndFieldsInStep();
   void transformationChecksBlockSizeAndReadsAddresses();
+  void transformationKeepsPartBlocksOfThePicture();
   void palSetupSwapsSlotsAndEditsRows();
   void palSetupLoadsPaletteFilesAndRefusesOthers();
   void cellEditorKeepsItsFieldsConsistent();
@@ -191,10 +192,29 @@ void ConversionTest::transformationChecksBlockSizeAndReadsAddresses() {
   dialog->findChild<QLineEdit*>(QStringLiteral("startAddress"))->setText(QStringLiteral("$800"));
   dialog->findChild<QLineEdit*>(QStringLiteral("endAddress"))->clear();
   QVERIFY(dialog->ReadSettings(settings));
-  QCOMPARE(settings.area, (AreaRect{0, 0, 128, 8}));
+  QCOMPARE(settings.area.right, 128);
+  QCOMPARE(settings.area.bottom, 8);
   QCOMPARE(settings.beginAddress, uint16_t(0x800));
   QCOMPARE(settings.endAddress, uint16_t(0));
   QCOMPARE(settings.blockMode, 2);
+}
+
+// A picture of part blocks opens with its size rounded up to whole blocks, and stays whole
+// under another block size until the user chooses an area.
+void ConversionTest::transformationKeepsPartBlocksOfThePicture() {
+  QVERIFY(f_->window->OpenFile(WriteBmp(f_->Path("small.bmp"), 20, 12, Bands)));
+  TransformationDialog* dialog = Transform();
+  QCOMPARE(Field<QSpinBox>(2)->value(), 24);
+  QCOMPARE(Field<QSpinBox>(3)->value(), 16);
+  Field<QComboBox>(2)->setCurrentIndex(3);  // "16*16"
+  QVERIFY(f_->prompts.messages.isEmpty());
+  QCOMPARE(f_->window->Document().Area(), (AreaRect{0, 0, 32, 16}));
+  ConversionSettings settings;
+  QVERIFY(dialog->ReadSettings(settings));
+  QCOMPARE(settings.area.right, 32);
+  Field<QSpinBox>(2)->setValue(20);  // typed: refused, not rounded
+  QVERIFY(!dialog->ReadSettings(settings));
+  QCOMPARE(f_->prompts.messages, QStringList({"当前区域与块大小不匹配!"}));
 }
 
 void ConversionTest::palSetupSwapsSlotsAndEditsRows() {

@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "common/cli_options.h"
+#include "common/result.h"
+#include "image/picture.h"
 
 namespace tilvex::cli {
 
@@ -28,6 +30,10 @@ int Fail(const std::string& text);
 int Usage(std::string_view name);
 // A wrong option value: "tilvex-cli: TEXT", then the command's usage; returns 2.
 int BadValue(std::string_view name, const std::string& text);
+
+// Decodes a picture; a failure the decoders leave without a message of their own says
+// "无法打开图像文件 PATH" with the reason, as the window does.
+common::Result LoadPicture(const std::string& path, Picture& picture);
 
 // "hsl", "rgb" or "nes" as the header's colour space 0, 1 or 2.
 bool ParseSpace(const std::string& text, uint8_t& space);

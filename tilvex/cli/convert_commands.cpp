@@ -182,9 +182,8 @@ int RunConvert(const Arguments& args) {
   }
 
   Picture picture;
-  Result loaded = DecodePictureFile(args.operands[0], picture);
-  if (!loaded.ok)
-    return Complain(loaded.Text().empty() ? "cannot read " + args.operands[0] : loaded.Text());
+  if (Result loaded = LoadPicture(args.operands[0], picture); !loaded.ok)
+    return Complain(loaded.Text());
 
   ConversionSettings settings = DefaultSettings(picture);
   if (std::optional<int> refused = SettingsFromOptions(args, settings)) return *refused;

@@ -15,7 +15,6 @@
 using common::WriteFileReplacing;
 
 namespace tilvex::cli {
-namespace {
 
 Result LoadPicture(const std::string& path, Picture& picture) {
   Result loaded = DecodePictureFile(path, picture);
@@ -25,8 +24,6 @@ Result LoadPicture(const std::string& path, Picture& picture) {
   }
   return loaded;
 }
-
-}  // namespace
 
 int RunAdapt(const Arguments& args) {
   const std::string mode = args.Get("--mode");

@@ -131,8 +131,7 @@ void ColourDialogsTest::palProcessChecksLevelAndFile() {
   dialog.level->setValue(0);
   dialog.accept();
   QVERIFY(dialog.isVisible());
-  QCOMPARE(f_->prompts.messages,
-           QStringList{QStringLiteral("请输入 1 到 255 之间的整数。")});
+  QCOMPARE(f_->prompts.messages, QStringList{QStringLiteral("请输入 1 到 255 之间的整数。")});
   dialog.level->setValue(4);
   dialog.accept();
   QVERIFY(!dialog.isVisible());

@@ -10,6 +10,7 @@
 
 #include "common/data_dirs.h"
 #include "common/file_io.h"
+#include "common/nes_header.h"
 #include "common/translate.h"
 #include "doc/file_writes.h"
 #include "image/colour_tables.h"
@@ -248,11 +249,10 @@ Result BuildPreviewImage(const BlockPicture& picture, int configIndex,
 }
 
 std::vector<uint8_t> PreviewNesFile(const std::vector<uint8_t>& image) {
-  // NES 2.0: 32 x 16 KB of program data, no tile memory of its own, mapper 256 (bits 8-11
-  // of the mapper number in byte 8).
-  std::vector<uint8_t> file = {'N',  'E',  'S',  0x1A, 0x20, 0x00, 0x00, 0x08,
-                               0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-  file.insert(file.end(), image.begin(), image.end());
+  const std::array<uint8_t, 16> header = common::Mapper256Header(image.size());
+  std::vector<uint8_t> file(header.size() + image.size());
+  std::copy(header.begin(), header.end(), file.begin());
+  std::copy(image.begin(), image.end(), file.begin() + header.size());
   return file;
 }
 

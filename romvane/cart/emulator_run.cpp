@@ -1,8 +1,5 @@
 #include "cart/emulator_run.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +7,7 @@
 
 #include "cart/nes_image.h"
 #include "common/file_io.h"
+#include "common/program_search.h"
 #include "common/translate.h"
 
 namespace romvane {
@@ -18,22 +16,6 @@ namespace {
 // An iNES image holds at most 255 PRG and 255 CHR units and a trainer; anything far
 // beyond that is not a game.
 constexpr size_t kMaxGameFileBytes = 64 << 20;
-
-bool IsProgram(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// A name with a "/" is a path; a bare name is looked for in the search path.
-std::string FindProgram(const std::string& name, const std::vector<std::string>& searchPath) {
-  if (name.find('/') != std::string::npos) return IsProgram(name) ? name : std::string();
-  for (const std::string& dir : searchPath) {
-    if (dir.empty()) continue;
-    const std::string path = JoinPath(dir, name);
-    if (IsProgram(path)) return path;
-  }
-  return {};
-}
 
 std::string Trimmed(std::string text) {
   const char* space = " \t\r\n";
@@ -76,15 +58,7 @@ EmulatorSearch SystemEmulatorSearch() {
   if (const std::string settings = SettingsPath(); !settings.empty())
     search.setting = ReadSetting(settings, "Emulator");
   if (const char* env = std::getenv("ROMVANE_EMULATOR")) search.environment = Trimmed(env);
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  for (size_t start = 0;;) {
-    const size_t colon = dirs.find(':', start);
-    search.searchPath.push_back(dirs.substr(start, colon - start));
-    if (colon == std::string::npos) break;
-    start = colon + 1;
-  }
-  search.searchPath.push_back("/usr/games");
+  search.searchPath = common::ProgramSearchPath();
   return search;
 }
 
@@ -97,7 +71,7 @@ EmulatorChoice ChooseEmulator(const std::string& programDir, const EmulatorSearc
   choice.ownEmulator = true;
   return choice;
 #else
-  if (IsProgram(own)) {
+  if (!common::FindProgram(own, {}).empty()) {  // a path: found when it runs
     choice.program = own;
     choice.ownEmulator = true;
     return choice;
@@ -105,7 +79,7 @@ EmulatorChoice ChooseEmulator(const std::string& programDir, const EmulatorSearc
   std::string tried = own;
   for (const std::string& name : {search.setting, search.environment, std::string("fceux")}) {
     if (name.empty()) continue;
-    choice.program = FindProgram(name, search.searchPath);
+    choice.program = common::FindProgram(name, search.searchPath);
     if (!choice.program.empty()) return choice;
     tried += ", " + name;
   }

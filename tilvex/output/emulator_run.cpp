@@ -1,11 +1,9 @@
 #include "output/emulator_run.h"
-#include "common/translate.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 
+#include "common/program_search.h"
+#include "common/translate.h"
 #include "doc/file_writes.h"
 
 namespace tilvex {
@@ -13,24 +11,7 @@ namespace tilvex {
 namespace fs = std::filesystem;
 
 std::string FindProgram(const std::string& name) {
-  if (name.empty()) return std::string();
-  if (name.find('/') != std::string::npos) {
-    return access(name.c_str(), X_OK) == 0 ? name : std::string();
-  }
-  std::string folders = std::getenv("PATH") ? std::getenv("PATH") : "";
-  folders += ":/usr/games";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    size_t end = folders.find(':', start);
-    if (end == std::string::npos) end = folders.size();
-    const std::string folder = folders.substr(start, end - start);
-    if (!folder.empty()) {
-      const std::string path = folder + "/" + name;
-      if (access(path.c_str(), X_OK) == 0 && !fs::is_directory(path)) return path;
-    }
-    start = end + 1;
-  }
-  return std::string();
+  return common::FindProgram(name, common::ProgramSearchPath());
 }
 
 Result PlanEmulatorRun(const std::string& configured, const std::string& nesPath,

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "project_bridge.h"
+#include "app/project_session.h"
 #include "prompts.h"
 #include "ui_text.h"
 
@@ -49,7 +49,7 @@ void BatchDialog::Load() {
   if (path.isEmpty()) return;
   list->clear();
   std::vector<std::string> pictures;
-  if (!ProjectBridge::ReadList(path.toStdString(), pictures).ok) return;
+  if (!ProjectSession::ReadList(path.toStdString(), pictures).ok) return;
   for (const std::string& p : pictures) list->addItem(QString::fromStdString(p));
 }
 
@@ -63,8 +63,8 @@ void BatchDialog::Process() {
   stopAsked_ = false;
   for (QPushButton* b : {load, process}) b->setEnabled(false);
   std::vector<std::string> messages;
-  const Outcome ran =
-      ProjectBridge::Batch(pictures, QDir::currentPath().toStdString(), messages, [this] {
+  const Result ran =
+      ProjectSession::Batch(pictures, QDir::currentPath().toStdString(), messages, [this] {
         progress->setValue(progress->value() + 1);
         QApplication::processEvents();
         return !stopAsked_;
@@ -73,7 +73,7 @@ void BatchDialog::Process() {
   for (QPushButton* b : {load, process}) b->setEnabled(true);
   // A stopped run wrote nothing and has nothing more to say.
   if (stopAsked_) return;
-  if (!ran.ok) messages.push_back(ran.message);
+  if (!ran.ok) messages.push_back(ran.Text());
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);
   if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));

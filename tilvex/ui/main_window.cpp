@@ -105,12 +105,13 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   BuildPaletteBar();
   ConnectView();
   BuildProjectTree();
-  auto* idle = new QTimer(this);
-  connect(idle, &QTimer::timeout, this, &MainWindow::UpdateReadOuts);
-  connect(idle, &QTimer::timeout, this, &MainWindow::UpdateIndicators);
-  idle->start(100);
-  document_.New(newWidth_, newHeight_);
+  // The read-outs follow the mouse and the lock keys, never a timer.
+  view_->viewport()->installEventFilter(this);
+  qApp->installEventFilter(this);
+  UpdateIndicators();
+  document_.SetObserver(this);
   UpdateCommands();
+  UpdateTitle();
   UpdateZoomChecks();
   resize(900, 640);
 }
@@ -119,6 +120,8 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
 // children's signals are cut, since hiding them on the way out would call back into a
 // window that is no longer whole.
 MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
+  document_.SetObserver(nullptr);
   delete transformation_.data();
   const QList<QObject*> children = findChildren<QObject*>();
   for (QObject* child : children) disconnect(child, nullptr, this, nullptr);
@@ -127,12 +130,14 @@ MainWindow::~MainWindow() {
 // The tool box floats above the main window, so it is shown after it.
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (Action(QStringLiteral("Tool (&B)ox"))->isChecked() && !toolBox_->isVisible())
+  if (actions_.toolBox->isChecked() && !toolBox_->isVisible())
     QTimer::singleShot(0, toolBox_, &QWidget::show);
 }
 
-QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)()) {
+QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)(),
+                               const QKeySequence& key) {
   QAction* action = menu->addAction(text);
+  if (!key.isEmpty()) action->setShortcut(key);
   if (handler) {
     connect(action, &QAction::triggered, this, handler);
   } else {
@@ -145,10 +150,23 @@ void MainWindow::BuildMenus() {
   BuildFileMenu();
   QMenu* project = menuBar()->addMenu(QStringLiteral("(&P)roject"));
   project->addActions(tree_->MenuActions());
+  BuildEditMenu();
+  BuildViewMenu();
+  BuildToolMenu();
+  QMenu* help = menuBar()->addMenu(QStringLiteral("(&H)elp"));
+  actions_.about = AddAction(help, QStringLiteral("(&A)bout Tilvex..."), &MainWindow::OnAbout);
+}
+
+void MainWindow::BuildEditMenu() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("(&E)dit"));
-  const std::pair<const char*, QList<QKeySequence>> editItems[] = {
-      {"(&U)ndo\tCtrl+Z",
-       {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+  actions_.undo = AddAction(edit, QStringLiteral("(&U)ndo\tCtrl+Z"), &MainWindow::OnUndo);
+  actions_.undo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+  actions_.redo = AddAction(edit, QStringLiteral("(&R)edo\tCtrl+Y"), &MainWindow::OnRedo);
+  actions_.redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  edit->addSeparator();
+  const std::pair<const char*, QList<QKeySequence>> clipboardItems[] = {
       {"Cu(&t)\tCtrl+X",
        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
       {"(&C)opy\tCtrl+C",
@@ -156,36 +174,37 @@ void MainWindow::BuildMenus() {
       {"(&P)aste\tCtrl+V",
        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
   };
-  for (const auto& [text, keys] : editItems)
-    AddAction(edit, QString::fromUtf8(text), nullptr)->setShortcuts(keys);
-  BuildViewMenu();
-  BuildToolMenu();
-  QMenu* help = menuBar()->addMenu(QStringLiteral("(&H)elp"));
-  AddAction(help, QStringLiteral("(&A)bout Tilvex..."), &MainWindow::OnAbout);
+  for (const auto& [text, keys] : clipboardItems) {
+    QAction* action = AddAction(edit, QString::fromUtf8(text), nullptr);
+    action->setShortcuts(keys);
+    if (keys.first() == QKeySequence(Qt::CTRL | Qt::Key_C)) actions_.copy = action;
+  }
+  UpdateHistoryActions();
 }
 
 void MainWindow::BuildFileMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("(&F)ile"));
   QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
   toolbar->setObjectName(QStringLiteral("toolbar"));
-  QAction* create = AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew);
-  create->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  connect(file->addAction(QStringLiteral("New Project")), &QAction::triggered, tree_,
-          &ProjectView::NewProject);
-  QAction* open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"), &MainWindow::OnOpen);
-  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  QAction* save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
+  WindowActions& a = actions_;
+  QAction* create = a.newPicture = AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"),
+                                             &MainWindow::OnNew, Qt::CTRL | Qt::Key_N);
+  a.newProject = file->addAction(QStringLiteral("New Project"));
+  connect(a.newProject, &QAction::triggered, tree_, &ProjectView::NewProject);
+  QAction* open = a.open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"),
+                                     &MainWindow::OnOpen, Qt::CTRL | Qt::Key_O);
+  QAction* save = a.save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
   connect(save, &QAction::triggered, this, [this] { OnSave(); });
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  QAction* saveAs = file->addAction(QStringLiteral("Save (&A)s..."));
-  connect(saveAs, &QAction::triggered, this, [this] { OnSaveAs(); });
-  QAction* output = AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput);
-  output->setShortcut(QKeySequence(Qt::Key_F5));
+  a.saveAs = file->addAction(QStringLiteral("Save (&A)s..."));
+  connect(a.saveAs, &QAction::triggered, this, [this] { OnSaveAs(); });
+  QAction* output = a.output = AddAction(file, QStringLiteral("Output...\tF5"),
+                                         &MainWindow::OnOutput, Qt::Key_F5);
   recentMenu_ = file->addMenu(QStringLiteral("Recent Files"));
   RebuildRecentMenu();
   file->addSeparator();
-  AddAction(file, QStringLiteral("E(&x)it"), nullptr)->setEnabled(true);
-  connect(Action(QStringLiteral("E(&x)it")), &QAction::triggered, this, &QWidget::close);
+  a.exit = file->addAction(QStringLiteral("E(&x)it"));
+  connect(a.exit, &QAction::triggered, this, &QWidget::close);
   create->setIcon(Icon("new"));
   open->setIcon(Icon("open"));
   save->setIcon(Icon("save"));
@@ -199,17 +218,17 @@ void MainWindow::BuildViewMenu() {
   QAction* showToolbar = toolbar->toggleViewAction();
   showToolbar->setText(QStringLiteral("(&T)oolbar"));
   view->addAction(showToolbar);
-  QAction* showStatus = view->addAction(QStringLiteral("(&S)tatusbar"));
+  QAction* showStatus = actions_.statusBar = view->addAction(QStringLiteral("(&S)tatusbar"));
   showStatus->setCheckable(true);
   showStatus->setChecked(true);
   connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
-  QAction* pal = view->addAction(QStringLiteral("(&P)AL"));
-  pal->setCheckable(true);
-  QAction* box = view->addAction(QStringLiteral("Tool (&B)ox"));
-  box->setCheckable(true);
-  QAction* refresh = AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh);
-  refresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-  QAction* grid = view->addAction(QStringLiteral("Display grid"));
+  actions_.palette = view->addAction(QStringLiteral("(&P)AL"));
+  actions_.palette->setCheckable(true);
+  actions_.toolBox = view->addAction(QStringLiteral("Tool (&B)ox"));
+  actions_.toolBox->setCheckable(true);
+  actions_.refresh = AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh,
+                               Qt::CTRL | Qt::Key_R);
+  QAction* grid = actions_.grid = view->addAction(QStringLiteral("Display grid"));
   grid->setCheckable(true);
   connect(grid, &QAction::toggled, view_, &PictureView::SetGrid);
   BuildZoomMenus(view);
@@ -217,9 +236,10 @@ void MainWindow::BuildViewMenu() {
 
 void MainWindow::BuildZoomMenus(QMenu* view) {
   QMenu* in = view->addMenu(QStringLiteral("Zoom in"));
-  normalAction_ = AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
+  QAction* normal = actions_.normalZoom =
+      AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
   QMenu* out = view->addMenu(QStringLiteral("Zoom out"));
-  normalAction_->setCheckable(true);
+  normal->setCheckable(true);
   for (int n = 2; n <= kMaxZoom; ++n) {
     const QString digits = n < 10 ? QStringLiteral("&%1").arg(n) : QString::number(n);
     QAction* a = in->addAction(digits + QStringLiteral(":1"));
@@ -228,8 +248,8 @@ void MainWindow::BuildZoomMenus(QMenu* view) {
     b->setCheckable(true);
     connect(a, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::In(n)); });
     connect(b, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::Out(n)); });
-    zoomInActions_ << a;
-    zoomOutActions_ << b;
+    actions_.zoomIn << a;
+    actions_.zoomOut << b;
   }
   // "+" and "-" step the zoom; they have no menu item.
   auto* plus = new QShortcut(QKeySequence(Qt::Key_Plus), this);
@@ -244,20 +264,19 @@ void MainWindow::BuildZoomMenus(QMenu* view) {
 
 void MainWindow::BuildToolMenu() {
   QMenu* tool = menuBar()->addMenu(QStringLiteral("(&T)ool"));
-  QAction* transform =
-      AddAction(tool, QStringLiteral("(&T)ransform\tCtrl+T"), &MainWindow::OnTransform);
-  transform->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+  actions_.transform = AddAction(tool, QStringLiteral("(&T)ransform\tCtrl+T"),
+                                 &MainWindow::OnTransform, Qt::CTRL | Qt::Key_T);
   QMenu* adapt = tool->addMenu(QStringLiteral("VT03 color adaptation"));
   AddAction(adapt, QStringLiteral("VT03 HSL 4K"), &MainWindow::OnAdaptHsl);
   AddAction(adapt, QStringLiteral("VT03 RGB 4K"), &MainWindow::OnAdaptRgb);
   AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
-  QAction* tvEffect = tool->addAction(QStringLiteral("TV Effect"));
+  QAction* tvEffect = actions_.tvEffect = tool->addAction(QStringLiteral("TV Effect"));
   connect(tvEffect, &QAction::triggered, this, [this] {
     QtVolumes volumes;
     RunTvEffect(document_, prompts_, this, volumes, {DataDirectory(), PreviewOutputDirectory()},
                 statusBar());
   });
-  QAction* emulate = tool->addAction(QStringLiteral("Run in emulator"));
+  QAction* emulate = actions_.emulate = tool->addAction(QStringLiteral("Run in emulator"));
   connect(emulate, &QAction::triggered, this, [this] {
     const std::string emulator =
         settings_.value(QStringLiteral("Emulator")).toString().toStdString();
@@ -268,8 +287,8 @@ void MainWindow::BuildToolMenu() {
         },
         statusBar());
   });
-  AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
-  QAction* palTool = tool->addAction(QStringLiteral("Palette tool"));
+  actions_.batch = AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
+  QAction* palTool = actions_.paletteTool = tool->addAction(QStringLiteral("Palette tool"));
   connect(palTool, &QAction::triggered, this,
           [this] { RunPaletteTool(document_, prompts_, this); });
 }
@@ -301,7 +320,7 @@ void MainWindow::BuildToolBox() {
   }
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   toolBox_->move(screen.width() / 3, screen.height() / 3);
-  QAction* box = Action(QStringLiteral("Tool (&B)ox"));
+  QAction* box = actions_.toolBox;
   box->setChecked(true);
   connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);
 }
@@ -313,26 +332,18 @@ void MainWindow::BuildPaletteBar() {
   bar_ = new PaletteBar(document_.Colours(), drawing_, prompts_, paletteDock_);
   paletteDock_->setWidget(bar_);
   addDockWidget(Qt::RightDockWidgetArea, paletteDock_);
-  QAction* pal = Action(QStringLiteral("(&P)AL"));
+  QAction* pal = actions_.palette;
   pal->setChecked(true);
   connect(pal, &QAction::toggled, paletteDock_, &QWidget::setVisible);
   connect(paletteDock_, &QDockWidget::visibilityChanged, this,
           [this, pal] { pal->setChecked(!paletteDock_->isHidden()); });
   ColourListArea* list = bar_->List();
-  connect(list, &ColourListArea::collect, this, [this](int i) { document_.CollectColour(i); });
-  connect(list, &ColourListArea::blink, this, [this] {
-    document_.BlinkCollected();
-    view_->viewport()->update();
-  });
-  connect(list, &ColourListArea::restore, this, [this](int i) {
-    document_.RestoreCollected(i);
-    view_->viewport()->update();
-  });
+  connect(list, &ColourListArea::collect, this,
+          [this](int i) { view_->SetHighlight(document_.PixelsOf(i)); });
+  connect(list, &ColourListArea::blink, view_, &PictureView::BlinkHighlight);
+  connect(list, &ColourListArea::restore, view_, &PictureView::ClearHighlight);
   connect(list, &ColourListArea::recolour, this, [this](int i, Rgb rgb) {
-    document_.Recolour(i, rgb);
-    modified_ = true;
-    view_->viewport()->update();
-    bar_->Repaint();
+    if (const Result r = document_.Recolour(i, rgb); !r) ShowStatus(QString::fromStdString(r.Text()));
   });
 }
 
@@ -352,18 +363,6 @@ void MainWindow::UpdateIndicators() {
   indicators_[0]->setEnabled(keys.caps);
   indicators_[1]->setEnabled(keys.num);
   indicators_[2]->setEnabled(keys.scroll);
-}
-
-QAction* MainWindow::Action(const QString& text) const {
-  const QList<QAction*> actions = findChildren<QAction*>();
-  for (QAction* action : actions) {
-    if (action->text() == text) return action;
-  }
-  for (QAction* action : actions) {
-    if (action->text().section(QLatin1Char('\t'), 0, 0) == text.section(QLatin1Char('\t'), 0, 0))
-      return action;
-  }
-  return nullptr;
 }
 
 }  // namespace tilvex::ui

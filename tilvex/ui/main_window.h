@@ -7,9 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "document_bridge.h"
+#include "app/document.h"
 #include "picture_view.h"
-#include "project_bridge.h"
+#include "app/project_session.h"
 #include "transformation_dialog.h"
 
 class QActionGroup;
@@ -36,7 +36,36 @@ struct FileType {
 // The filters of the open or save prompt, in table order.
 QStringList PromptFilters(bool open);
 
-class MainWindow : public QMainWindow {
+// The window's commands, held by name.
+struct WindowActions {
+  QAction* newPicture = nullptr;
+  QAction* newProject = nullptr;
+  QAction* open = nullptr;
+  QAction* save = nullptr;
+  QAction* saveAs = nullptr;
+  QAction* output = nullptr;
+  QAction* exit = nullptr;
+  QAction* undo = nullptr;
+  QAction* redo = nullptr;
+  QAction* copy = nullptr;
+  QAction* statusBar = nullptr;
+  QAction* palette = nullptr;
+  QAction* toolBox = nullptr;
+  QAction* refresh = nullptr;
+  QAction* grid = nullptr;
+  QAction* normalZoom = nullptr;
+  QList<QAction*> zoomIn;   // 2:1 ... 16:1
+  QList<QAction*> zoomOut;  // 1:2 ... 1:16
+  QAction* fitZoom = nullptr;
+  QAction* transform = nullptr;
+  QAction* tvEffect = nullptr;
+  QAction* emulate = nullptr;
+  QAction* batch = nullptr;
+  QAction* paletteTool = nullptr;
+  QAction* about = nullptr;
+};
+
+class MainWindow : public QMainWindow, private DocumentObserver {
   Q_OBJECT
 
  public:
@@ -47,8 +76,8 @@ class MainWindow : public QMainWindow {
   // false after telling the user when it cannot be opened.
   bool OpenFile(const QString& path, bool remember = true);
 
-  DocumentBridge& Document() { return document_; }
-  ProjectBridge& Project() { return project_; }
+  tilvex::Document& Document() { return document_; }
+  ProjectSession& Project() { return project_; }
   ProjectView* Tree() const { return tree_; }
   PictureView* View() const { return view_; }
   PaletteBar* Bar() const { return bar_; }
@@ -56,21 +85,25 @@ class MainWindow : public QMainWindow {
   QDockWidget* PaletteDock() const { return paletteDock_; }
   TransformationDialog* Transformation() const { return transformation_; }
   DrawingState& Drawing() { return drawing_; }
-  bool IsModified() const { return modified_; }
-  QString DocumentPath() const { return documentPath_; }
+  bool IsModified() const { return document_.IsModified(); }
+  QString DocumentPath() const { return QString::fromStdString(document_.Path()); }
   QStringList RecentFiles() const { return recent_; }
-  // The action whose menu text (without the part after a tab) is `text`.
-  QAction* Action(const QString& text) const;
-  // The idle update of the palette bar's read-outs.
+  const WindowActions& Actions() const { return actions_; }
+  // The palette bar's read-out of the pixel under the mouse.
   void UpdateReadOuts();
   void UpdateIndicators();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void DocumentChanged(unsigned changes) override;
+  void UpdateTitle();
+  void UpdateHistoryActions();
   void BuildMenus();
+  void BuildEditMenu();
   void BuildFileMenu();
   void BuildViewMenu();
   void BuildZoomMenus(QMenu* view);
@@ -79,12 +112,12 @@ class MainWindow : public QMainWindow {
   void BuildPaletteBar();
   void BuildStatusBar();
   void ConnectView();
-  QAction* AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)());
+  QAction* AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)(),
+                     const QKeySequence& key = {});
   void UpdateCommands();
   void UpdateZoomChecks();
   void AddRecent(const QString& path);
   void RebuildRecentMenu();
-  void ShowDocumentState();
   void BuildProjectTree();
   void OnBatch();
 
@@ -102,35 +135,32 @@ class MainWindow : public QMainWindow {
   void OnAbout();
   void OnNormalZoom();
   void OnNextPane();
+  void OnUndo();
+  void OnRedo();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
-  void ConversionFinished();
   void EditCell(int x, int y);
-  bool SaveTo(const QString& path);
+  void ShowStatus(const QString& text);
   // Asks whether to save a modified picture; false when the user cancels.
   bool MaybeSave();
 
   Prompts& prompts_;
   QSettings& settings_;
-  DocumentBridge document_;
+  tilvex::Document document_;
   DrawingState drawing_;
   PictureView* view_ = nullptr;
-  ProjectBridge project_;
+  ProjectSession project_;
+  WindowActions actions_;
   ProjectView* tree_ = nullptr;
   PaletteBar* bar_ = nullptr;
   QDockWidget* paletteDock_ = nullptr;
   QWidget* toolBox_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   QActionGroup* zoomGroup_ = nullptr;
-  QList<QAction*> zoomInActions_;
-  QList<QAction*> zoomOutActions_;
-  QAction* normalAction_ = nullptr;
   QList<QLabel*> indicators_;
   QPointer<TransformationDialog> transformation_;
-  QString pathName_;      // last opened through Open; Refresh reopens it
-  QString documentPath_;  // the document's own path, also after a conversion
+  QString pathName_;  // last opened through Open; Refresh reopens it
   QStringList recent_;
-  bool modified_ = false;
   int newWidth_ = 0;
   int newHeight_ = 0;
   int openFilterIndex_ = 0;

@@ -8,7 +8,7 @@
 #include <QSpinBox>
 
 #include "colour_box.h"
-#include "document_bridge.h"
+#include "app/document.h"
 #include "prompts.h"
 #include "qt_colour.h"
 #include "ui_text.h"
@@ -21,7 +21,7 @@ constexpr int kMaxLevel = 255;
 
 }  // namespace
 
-PalProcessDialog::PalProcessDialog(DocumentBridge& document, Prompts& prompts, QWidget* parent)
+PalProcessDialog::PalProcessDialog(Document& document, Prompts& prompts, QWidget* parent)
     : QDialog(parent), document_(document), prompts_(prompts) {
   setWindowTitle(QStringLiteral("PAL process"));
   palFile = new QLineEdit(this);
@@ -84,13 +84,12 @@ void PalProcessDialog::accept() {
     QDialog::reject();
     return;
   }
-  Outcome written = document_.WritePaletteSteps(palFile->text().toStdString(), target_, levels);
-  if (!written.ok && !written.message.empty())
-    prompts_.Message(this, QString::fromStdString(written.message));
+  prompts_.ShowFailure(
+      this, document_.WritePaletteSteps(palFile->text().toStdString(), target_, levels));
   QDialog::accept();
 }
 
-void RunPaletteTool(DocumentBridge& document, Prompts& prompts, QWidget* parent) {
+void RunPaletteTool(Document& document, Prompts& prompts, QWidget* parent) {
   PalProcessDialog dialog(document, prompts, parent);
   prompts.Exec(dialog);
 }

@@ -9,16 +9,19 @@ class QLabel;
 class QLineEdit;
 class QSpinBox;
 
+namespace tilvex {
+class Document;
+}
+
 namespace tilvex::ui {
 
-class DocumentBridge;
 class Prompts;
 
 class PalProcessDialog : public QDialog {
   Q_OBJECT
 
  public:
-  PalProcessDialog(DocumentBridge& document, Prompts& prompts, QWidget* parent = nullptr);
+  PalProcessDialog(Document& document, Prompts& prompts, QWidget* parent = nullptr);
   QLineEdit* palFile;
   QSpinBox* level;
   QWidget* swatch;
@@ -31,13 +34,13 @@ class PalProcessDialog : public QDialog {
   void Browse();
   void ChooseTarget();
 
-  DocumentBridge& document_;
+  Document& document_;
   Prompts& prompts_;
   Rgb target_ = 0;
   QLabel* targetText_;
 };
 
 // The Tool menu's "Palette tool".
-void RunPaletteTool(DocumentBridge& document, Prompts& prompts, QWidget* parent);
+void RunPaletteTool(Document& document, Prompts& prompts, QWidget* parent);
 
 }  // namespace tilvex::ui

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "document_bridge.h"
+#include "app/document.h"
 #include "prompts.h"
 #include "qt_colour.h"
 #include "ui_text.h"
@@ -122,8 +122,7 @@ void PalSetupDialog::Load() {
       QStringLiteral("Load"), {UiText(kPaletteFilter)}, 0, QStringLiteral("pal"), {}, false};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return;
-  Outcome loaded = DocumentBridge::LoadPaletteInto(path.toStdString(), table_);
-  if (!loaded.ok) prompts_.Message(this, QString::fromStdString(loaded.message));
+  prompts_.ShowFailure(this, Document::LoadPaletteInto(path.toStdString(), table_));
   grid_->update();
 }
 
@@ -133,8 +132,7 @@ void PalSetupDialog::Save() {
       QStringLiteral("Save"), {UiText(kPaletteFilter)}, 0, QStringLiteral("pal"), {}, true};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return;
-  Outcome saved = DocumentBridge::SavePalette(path.toStdString(), table_);
-  if (!saved.ok) prompts_.Message(this, QString::fromStdString(saved.message));
+  prompts_.ShowFailure(this, Document::SavePalette(path.toStdString(), table_));
 }
 
 }  // namespace tilvex::ui

@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "image/slot_table.h"
-#include "slot_edits.h"
+#include "app/slot_edits.h"
 
 namespace tilvex::ui {
 

@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "prompts.h"
+#include "qt_colour.h"
 
 namespace tilvex::ui {
 namespace {
@@ -28,7 +29,7 @@ QCursor ToolCursor(const char* icon, int hotX, int hotY) {
 
 }  // namespace
 
-PictureView::PictureView(DocumentBridge& document, DrawingState& drawing, Prompts& prompts,
+PictureView::PictureView(Document& document, DrawingState& drawing, Prompts& prompts,
                          QWidget* parent)
     : QAbstractScrollArea(parent), document_(document), drawing_(drawing), prompts_(prompts) {
   viewport()->setMouseTracking(true);
@@ -111,6 +112,7 @@ void PictureView::paintEvent(QPaintEvent*) {
   const int sw = zoom_.ToScreen(picture.width), sh = zoom_.ToScreen(picture.height);
   painter.translate(-ScrollOffset());
   painter.drawImage(QRect(0, 0, sw, sh), ImageOf(picture));
+  if (highlightOn_ && !highlight_.isNull()) painter.drawImage(QRect(0, 0, sw, sh), highlight_);
   if (gridOn_ && zoom_.GridVisible()) DrawGrid(painter, sw, sh);
   const AreaRect a = document_.Area();
   if (a.Width() > 0 && a.Height() > 0) {
@@ -165,6 +167,11 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
   switch (drawing_.tool) {
     case kPen:
       if (left) {
+        if (const Result can = document_.CanPaint(); !can) {
+          Q_EMIT toolRefused(QString::fromStdString(can.Text()));
+          return;
+        }
+        document_.BeginStroke();
         drawingPen_ = true;
         penLast_ = QPoint(-1, -1);
         mouseMoveEvent(event);
@@ -184,6 +191,7 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
+  Q_EMIT mouseMovedOver();
   if (banding_) {
     band_->setGeometry(QRect(bandStart_, at).normalized());
   } else if (drawingPen_) {
@@ -196,19 +204,16 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
 void PictureView::DrawPenTo(const QPoint& p) {
   const QPoint from = penLast_.x() < 0 ? p : penLast_;
   const int steps = std::max(std::abs(p.x() - from.x()), std::abs(p.y() - from.y()));
-  bool changed = false;
   for (int i = 0; i <= steps; ++i) {
     const int x = steps ? from.x() + (p.x() - from.x()) * i / steps : p.x();
     const int y = steps ? from.y() + (p.y() - from.y()) * i / steps : p.y();
-    changed |= document_.SetPixel(x, y, drawing_.foreground);
+    document_.StrokePixel(x, y, drawing_.foreground);
   }
   penLast_ = p;
-  if (!changed) return;
-  viewport()->update();
-  Q_EMIT pictureModified();
 }
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {
+  if (drawingPen_) document_.EndStroke();
   drawingPen_ = false;
   if (banding_ && event->button() == Qt::LeftButton) FinishBand(event->position().toPoint());
 }
@@ -223,15 +228,31 @@ void PictureView::FinishBand(const QPoint& end) {
     prompts_.Beep();
     return;
   }
-  if (areaSelection_) {
-    area = SnapToCells(area);
-    // A drag to the picture's last pixel would otherwise reach 8 pixels past its edge.
-    area.right = std::min(area.right, (picture.width + 7) / 8 * 8);
-    area.bottom = std::min(area.bottom, (picture.height + 7) / 8 * 8);
-  }
+  if (areaSelection_) area = SnapToPictureCells(area, picture.width, picture.height);
   document_.SetArea(area);
   viewport()->update();
   Q_EMIT areaDragged(area);
+}
+
+void PictureView::SetHighlight(const std::vector<std::pair<int, int>>& pixels) {
+  const Picture& picture = document_.View();
+  highlight_ = QImage();
+  highlightOn_ = false;
+  if (pixels.empty() || picture.Empty()) return;
+  highlight_ = QImage(picture.width, picture.height, QImage::Format_ARGB32);
+  highlight_.fill(Qt::transparent);
+  for (auto [x, y] : pixels) highlight_.setPixel(x, y, ToQColor(~picture.At(x, y) & 0xFFFFFFu).rgb());
+}
+
+void PictureView::BlinkHighlight() {
+  highlightOn_ = !highlightOn_;
+  viewport()->update();
+}
+
+void PictureView::ClearHighlight() {
+  highlight_ = QImage();
+  highlightOn_ = false;
+  viewport()->update();
 }
 
 void PictureView::mouseDoubleClickEvent(QMouseEvent* event) {

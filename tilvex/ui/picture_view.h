@@ -2,10 +2,13 @@
 // The zoomable picture view: the picture at one of 31 zoom steps over a hatch, the 8-pixel
 // grid, the working area, and the mouse tools of the tool box.
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <QPoint>
+#include <utility>
+#include <vector>
 
-#include "document_bridge.h"
-#include "view_geometry.h"
+#include "app/document.h"
+#include "app/view_geometry.h"
 
 class QRubberBand;
 
@@ -41,7 +44,7 @@ class PictureView : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
-  PictureView(DocumentBridge& document, DrawingState& drawing, Prompts& prompts,
+  PictureView(Document& document, DrawingState& drawing, Prompts& prompts,
               QWidget* parent = nullptr);
 
   Zoom CurrentZoom() const { return zoom_; }
@@ -58,11 +61,17 @@ class PictureView : public QAbstractScrollArea {
   // The picture pixel under the mouse, if the mouse is over the picture.
   bool PixelUnderMouse(Rgb& rgb, int& x, int& y) const;
   void UpdateCursor();
+  // The palette bar's highlight: the given pixels drawn inverted while it blinks on.
+  void SetHighlight(const std::vector<std::pair<int, int>>& pixels);
+  void BlinkHighlight();
+  void ClearHighlight();
 
  Q_SIGNALS:
   void areaDragged(const AreaRect& area);
   void coloursPicked();
-  void pictureModified();
+  // A tool that does not apply here, with the reason for the status bar.
+  void toolRefused(const QString& reason);
+  void mouseMovedOver();
   void cellDoubleClicked(int x, int y);
   void zoomChanged();
   void normalZoomRequested();
@@ -85,7 +94,7 @@ class PictureView : public QAbstractScrollArea {
   void FinishBand(const QPoint& end);
   void DrawPenTo(const QPoint& picturePoint);
 
-  DocumentBridge& document_;
+  Document& document_;
   DrawingState& drawing_;
   Prompts& prompts_;
   Zoom zoom_;
@@ -96,6 +105,8 @@ class PictureView : public QAbstractScrollArea {
   bool banding_ = false;
   bool drawingPen_ = false;
   QPoint penLast_;
+  QImage highlight_;
+  bool highlightOn_ = false;
 };
 
 }  // namespace tilvex::ui

@@ -86,7 +86,7 @@ QPixmap NodeKindStrip() {
   return strip;
 }
 
-ProjectView::ProjectView(ProjectBridge& project, Prompts& prompts, QWidget* parent)
+ProjectView::ProjectView(ProjectSession& project, Prompts& prompts, QWidget* parent)
     : QTreeWidget(parent), project_(project), prompts_(prompts), strip_(NodeKindStrip()) {
   setHeaderHidden(true);
   setRootIsDecorated(true);

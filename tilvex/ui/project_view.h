@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 #include <functional>
 
-#include "project_bridge.h"
+#include "app/project_session.h"
 
 class QTimer;
 
@@ -18,13 +18,24 @@ class Prompts;
 // The 16 x 16 pictures of the node kinds, side by side in one strip, kind 0 first.
 QPixmap NodeKindStrip();
 
+struct ProjectActions {
+  QAction* add = nullptr;
+  QAction* remove = nullptr;
+  QAction* up = nullptr;
+  QAction* down = nullptr;
+  QAction* load = nullptr;
+  QAction* save = nullptr;
+  QAction* saveAs = nullptr;
+  QAction* output = nullptr;
+};
+
 class ProjectView : public QTreeWidget {
   Q_OBJECT
 
  public:
   using NodeId = ProjectTree::NodeId;
 
-  ProjectView(ProjectBridge& project, Prompts& prompts, QWidget* parent = nullptr);
+  ProjectView(ProjectSession& project, Prompts& prompts, QWidget* parent = nullptr);
   ~ProjectView() override;
 
   // Rebuilds the lines from the project, keeping what was expanded.
@@ -33,7 +44,9 @@ class ProjectView : public QTreeWidget {
   void Select(NodeId id);
   QTreeWidgetItem* ItemOf(NodeId id) const { return items_.value(id); }
   // The actions of the "(&P)roject" menu, in its order.
+  // The Project menu's commands in menu order, and by name.
   QList<QAction*> MenuActions() const { return menuActions_; }
+  const ProjectActions& Actions() const { return actions_; }
   // The size Width and Heigh start with in "Setup Sub Block".
   std::function<QSize()> blockSize;
 
@@ -72,7 +85,6 @@ class ProjectView : public QTreeWidget {
   bool AskFile(bool save, QString& path);
   void AfterChange(NodeId select);
   void Remember(const std::string& path);
-  void ShowOutcome(const Outcome& outcome);
   bool AddThroughDialog(NodeId selected, ProjectNode& record);
   bool EditThroughDialog(NodeId id, ProjectNode& record);
   void TrackDrag(const QPoint& pos);
@@ -80,9 +92,10 @@ class ProjectView : public QTreeWidget {
   void AutoScroll();
   void SetDropTarget(QTreeWidgetItem* item);
 
-  ProjectBridge& project_;
+  ProjectSession& project_;
   Prompts& prompts_;
   QList<QAction*> menuActions_;
+  ProjectActions actions_;
   QHash<NodeId, QTreeWidgetItem*> items_;
   QSet<NodeId> expanded_;
   QPixmap strip_;

@@ -25,46 +25,41 @@ bool RunDialog(Prompts& prompts, Dialog& dialog, ProjectNode& record) {
 }  // namespace
 
 void ProjectView::BuildActions() {
-  const std::pair<const char*, void (ProjectView::*)()> items[] = {
-      {"(&A)dd...", &ProjectView::Add},
-      {"(&D)el", &ProjectView::Delete},
-      {"(&U)pward", &ProjectView::MoveUp},
-      {"D(&o)wnward", &ProjectView::MoveDown},
-      {"Load...", nullptr},
-      {"Save", nullptr},
-      {"Save As...", nullptr},
-      {"Output...", &ProjectView::Output},
+  ProjectActions& a = actions_;
+  const std::pair<QAction**, const char*> items[] = {
+      {&a.add, "(&A)dd..."},   {&a.remove, "(&D)el"}, {&a.up, "(&U)pward"},
+      {&a.down, "D(&o)wnward"}, {&a.load, "Load..."}, {&a.save, "Save"},
+      {&a.saveAs, "Save As..."}, {&a.output, "Output..."},
   };
-  for (const auto& [text, handler] : items) {
-    auto* action = new QAction(QString::fromUtf8(text), this);
-    if (handler) connect(action, &QAction::triggered, this, handler);
-    menuActions_ << action;
+  for (const auto& [slot, text] : items) {
+    *slot = new QAction(QString::fromUtf8(text), this);
+    menuActions_ << *slot;
   }
-  connect(menuActions_[4], &QAction::triggered, this, [this] { Load(); });
-  connect(menuActions_[5], &QAction::triggered, this, [this] { Save(); });
-  connect(menuActions_[6], &QAction::triggered, this, [this] { SaveAs(); });
+  connect(a.add, &QAction::triggered, this, &ProjectView::Add);
+  connect(a.remove, &QAction::triggered, this, &ProjectView::Delete);
+  connect(a.up, &QAction::triggered, this, &ProjectView::MoveUp);
+  connect(a.down, &QAction::triggered, this, &ProjectView::MoveDown);
+  connect(a.load, &QAction::triggered, this, [this] { Load(); });
+  connect(a.save, &QAction::triggered, this, [this] { Save(); });
+  connect(a.saveAs, &QAction::triggered, this, [this] { SaveAs(); });
+  connect(a.output, &QAction::triggered, this, &ProjectView::Output);
 }
 
 void ProjectView::UpdateActions() {
   const NodeId id = Selected();
   const ProjectTree& tree = project_.Tree();
   const bool notRoot = id != ProjectTree::kNoNode && id != tree.Root();
-  menuActions_[0]->setEnabled(id != ProjectTree::kNoNode);
-  menuActions_[1]->setEnabled(notRoot);
-  menuActions_[2]->setEnabled(notRoot && tree.CanMoveUp(id));
-  menuActions_[3]->setEnabled(notRoot && tree.CanMoveDown(id));
-  menuActions_[7]->setEnabled(tree.Root() != ProjectTree::kNoNode);
+  actions_.add->setEnabled(id != ProjectTree::kNoNode);
+  actions_.remove->setEnabled(notRoot);
+  actions_.up->setEnabled(notRoot && tree.CanMoveUp(id));
+  actions_.down->setEnabled(notRoot && tree.CanMoveDown(id));
+  actions_.output->setEnabled(tree.Root() != ProjectTree::kNoNode);
 }
 
 void ProjectView::AfterChange(NodeId select) {
   project_.SetModified();
   Refresh();
   Select(select);
-}
-
-void ProjectView::ShowOutcome(const Outcome& outcome) {
-  if (!outcome.ok && !outcome.message.empty())
-    prompts_.Message(this, QString::fromStdString(outcome.message));
 }
 
 bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
@@ -169,9 +164,9 @@ void ProjectView::Remember(const std::string& path) {
 }
 
 bool ProjectView::LoadFrom(const QString& path, bool quiet) {
-  const Outcome loaded = project_.Load(path.toStdString());
+  const Result loaded = project_.Load(path.toStdString());
   if (!loaded.ok) {
-    if (!quiet) ShowOutcome(loaded);
+    if (!quiet) prompts_.ShowFailure(this, loaded);
     return false;
   }
   expanded_ = {project_.Tree().Root()};
@@ -189,16 +184,16 @@ bool ProjectView::Load() {
 
 bool ProjectView::Save() {
   if (!project_.IsNamed()) return SaveAs();
-  const Outcome saved = project_.SaveAs(project_.Path());
-  ShowOutcome(saved);
+  const Result saved = project_.SaveAs(project_.Path());
+  prompts_.ShowFailure(this, saved);
   return saved.ok;
 }
 
 bool ProjectView::SaveAs() {
   QString path;
   if (!AskFile(true, path)) return false;
-  const Outcome saved = project_.SaveAs(path.toStdString());
-  ShowOutcome(saved);
+  const Result saved = project_.SaveAs(path.toStdString());
+  prompts_.ShowFailure(this, saved);
   if (!saved.ok) return false;
   Refresh();
   Remember(project_.Path());
@@ -212,8 +207,8 @@ void ProjectView::NewProject() {
   Refresh();
   QString path;
   if (!AskFile(true, path)) return;
-  const Outcome created = project_.Create(path.toStdString());
-  ShowOutcome(created);
+  const Result created = project_.Create(path.toStdString());
+  prompts_.ShowFailure(this, created);
   expanded_ = {project_.Tree().Root()};
   Refresh();
   if (created.ok) Remember(project_.Path());
@@ -234,7 +229,7 @@ void ProjectView::Output() {
   const NodeId selected = Selected();
   std::vector<std::string> messages;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Outcome written = project_.Output(messages);
+  const Result written = project_.Output(messages);
   QApplication::restoreOverrideCursor();
   const QList<NodeId> after = order();
   if (after.size() == before.size()) {

@@ -6,7 +6,16 @@
 #include <QFileDialog>
 #include <QMenu>
 
+#include "app/document.h"
+#include "ui_text.h"
+
 namespace tilvex::ui {
+
+void Prompts::ShowFailure(QWidget* parent, const common::Result& result) {
+  if (result.ok || IsCancelled(result)) return;
+  const std::string& text = result.Text();
+  Message(parent, text.empty() ? UiText("操作失败。") : QString::fromStdString(text));
+}
 
 void Prompts::Message(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QStringLiteral("Tilvex"), text);

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "common/result.h"
+
 class QAction;
 class QDialog;
 class QMenu;
@@ -41,6 +43,10 @@ class Prompts {
   virtual QAction* ExecMenu(QMenu& menu, const QPoint& globalPosition);
   virtual std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial);
   virtual void Beep();
+
+  // A failure reaches the user with its message (else its detail); success and a cancelled
+  // operation show nothing.
+  void ShowFailure(QWidget* parent, const common::Result& result);
 };
 
 }  // namespace tilvex::ui

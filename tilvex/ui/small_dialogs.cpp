@@ -11,9 +11,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "app/slot_edits.h"
+#include "app/view_geometry.h"
 #include "prompts.h"
 #include "ui_text.h"
-#include "view_geometry.h"
 
 namespace tilvex::ui {
 namespace {
@@ -129,13 +130,13 @@ PntAttribDialog::PntAttribDialog(uint16_t code, uint8_t attribute, bool switches
   ShowAttribute(attribute);
   connect(attCode, &QLineEdit::textEdited, this, [this] { ShowAttribute(Attribute()); });
   connect(palNo, &QSpinBox::valueChanged, this, [this](int value) {
-    if (!syncing_) ShowAttribute((Attribute() & 0xF0u) | unsigned(value));
+    if (!syncing_) ShowAttribute(WithPaletteNumber(Attribute(), value));
   });
   connect(switch1, &QCheckBox::toggled, this, [this](bool on) {
-    if (!syncing_) ShowAttribute(on ? Attribute() | 0x80u : Attribute() & 0x7Fu);
+    if (!syncing_) ShowAttribute(WithSwitch(Attribute(), kSwitch1Bit, on));
   });
   connect(switch2, &QCheckBox::toggled, this, [this](bool on) {
-    if (!syncing_) ShowAttribute(on ? Attribute() | 0x40u : Attribute() & 0xBFu);
+    if (!syncing_) ShowAttribute(WithSwitch(Attribute(), kSwitch2Bit, on));
   });
 }
 
@@ -146,8 +147,8 @@ void PntAttribDialog::ShowAttribute(unsigned value) {
   value &= 0xFF;
   if (!attCode->hasFocus()) attCode->setText(HexText(value, 2));
   palNo->setValue(int(value & 15));
-  switch1->setChecked(value & 0x80);
-  switch2->setChecked(value & 0x40);
+  switch1->setChecked(value & kSwitch1Bit);
+  switch2->setChecked(value & kSwitch2Bit);
   syncing_ = false;
 }
 

@@ -16,7 +16,7 @@
 #include "qt_colour.h"
 #include "select_colour_dialog.h"
 #include "ui_text.h"
-#include "view_geometry.h"
+#include "app/view_geometry.h"
 
 namespace tilvex::ui {
 namespace {
@@ -59,7 +59,7 @@ class ColourSwatch : public QWidget {
 
 }  // namespace
 
-TransformationDialog::TransformationDialog(DocumentBridge& document, Prompts& prompts,
+TransformationDialog::TransformationDialog(Document& document, Prompts& prompts,
                                            QWidget* parent)
     : QDialog(parent), document_(document), prompts_(prompts) {
   setWindowTitle(QStringLiteral("VT03 Transformation"));

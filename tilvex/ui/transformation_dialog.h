@@ -3,7 +3,7 @@
 // addresses of a conversion. Modeless; the view's area drags and the fields stay in step.
 #include <QDialog>
 
-#include "document_bridge.h"
+#include "app/document.h"
 
 class QCheckBox;
 class QComboBox;
@@ -19,7 +19,7 @@ class TransformationDialog : public QDialog {
   Q_OBJECT
 
  public:
-  TransformationDialog(DocumentBridge& document, Prompts& prompts, QWidget* parent = nullptr);
+  TransformationDialog(Document& document, Prompts& prompts, QWidget* parent = nullptr);
 
   // The view's drag: X, Y, Width and High follow it.
   void SetArea(const AreaRect& area);
@@ -39,7 +39,7 @@ class TransformationDialog : public QDialog {
   void UpdateCounts();
   void OnNext();
 
-  DocumentBridge& document_;
+  Document& document_;
   Prompts& prompts_;
   QSpinBox* x_;
   QSpinBox* y_;

@@ -7,7 +7,7 @@
 #include <QStorageInfo>
 
 #include "doc/file_writes.h"
-#include "document_bridge.h"
+#include "app/document.h"
 #include "output/emulator_run.h"
 #include "prompts.h"
 #include "ui_text.h"
@@ -51,18 +51,15 @@ std::vector<Volume> QtVolumes::ListVolumes() {
   return volumes;
 }
 
-void RunTvEffect(DocumentBridge& document, Prompts& prompts, QWidget* parent, VolumeLister& volumes,
+void RunTvEffect(Document& document, Prompts& prompts, QWidget* parent, VolumeLister& volumes,
                  const PreviewFolders& folders, QStatusBar* status) {
   if (!document.IsBlockPicture()) return;
   TvConfigDialog dialog(parent);
   // Closing the list any other way than "Next" keeps the first configuration.
   const int index = prompts.Exec(dialog) == QDialog::Accepted ? dialog.configs->currentIndex() : 0;
   PreviewResult preview;
-  Outcome built = document.BuildPreview(index, folders, volumes, &preview);
-  if (!built.ok) {
-    if (!built.message.empty()) prompts.Message(parent, QString::fromStdString(built.message));
-    return;
-  }
+  const Result built = document.BuildPreview(index, folders, volumes, &preview);
+  if (!built.ok) return prompts.ShowFailure(parent, built);
   if (preview.devicePath.empty()) {
     ShowStatus(status, UiText("没有卷标为 \"%1\" 的驱动器: 只写出了 %2")
                            .arg(QString::fromLatin1(kDeviceVolumeLabel),
@@ -74,17 +71,17 @@ void RunTvEffect(DocumentBridge& document, Prompts& prompts, QWidget* parent, Vo
   }
 }
 
-void RunInEmulator(DocumentBridge& document, Prompts& prompts, QWidget* parent,
+void RunInEmulator(Document& document, Prompts& prompts, QWidget* parent,
                    const PreviewFolders& folders, const std::string& configuredEmulator,
                    const Starter& start, QStatusBar* status) {
   if (!document.IsBlockPicture()) return;
   NoVolumes noDevice;  // the emulator is the device here
   PreviewResult preview;
-  Outcome built = document.BuildPreview(0, folders, noDevice, &preview);
+  const Result built = document.BuildPreview(0, folders, noDevice, &preview);
   auto fail = [&](const std::string& message) {
-    if (!message.empty()) prompts.Message(parent, QString::fromStdString(message));
+    prompts.ShowFailure(parent, Result::Fail(message, "the emulator could not be started"));
   };
-  if (!built.ok) return fail(built.message);
+  if (!built.ok) return prompts.ShowFailure(parent, built);
   if (preview.image.empty()) return;
   const std::string nesPath =
       (folders.outputDir.empty() ? std::string() : folders.outputDir + "/") + "Rom.nes";
@@ -92,7 +89,7 @@ void RunInEmulator(DocumentBridge& document, Prompts& prompts, QWidget* parent,
   if (!written.ok) return fail(written.Text());
   EmulatorCommand command;
   Result planned = PlanEmulatorRun(configuredEmulator, nesPath, preview.image, command);
-  if (!planned.ok) return fail(planned.message);
+  if (!planned.ok) return prompts.ShowFailure(parent, planned);
   QStringList arguments;
   for (const std::string& a : command.arguments) arguments << QString::fromStdString(a);
   const QString program = QString::fromStdString(command.program);

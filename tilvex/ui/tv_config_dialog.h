@@ -11,9 +11,12 @@
 class QComboBox;
 class QStatusBar;
 
+namespace tilvex {
+class Document;
+}
+
 namespace tilvex::ui {
 
-class DocumentBridge;
 class Prompts;
 
 class TvConfigDialog : public QDialog {
@@ -33,7 +36,7 @@ class QtVolumes : public VolumeLister {
 // For a block picture: asks for the display configuration, patches "Rom.b00" into
 // "Rom.b01" and copies it to the device volume when one is mounted; the status bar says
 // where the image went. Other pictures are left alone.
-void RunTvEffect(DocumentBridge& document, Prompts& prompts, QWidget* parent, VolumeLister& volumes,
+void RunTvEffect(Document& document, Prompts& prompts, QWidget* parent, VolumeLister& volumes,
                  const PreviewFolders& folders, QStatusBar* status);
 
 // Starts a program detached; false when it cannot be started. Tests supply their own.
@@ -41,7 +44,7 @@ using Starter = std::function<bool(const QString& program, const QStringList& ar
 
 // For a block picture: writes the preview image as "Rom.nes" in folders.outputDir and
 // starts the configured emulator on it (else MAME's VT03 machine or FCEUX).
-void RunInEmulator(DocumentBridge& document, Prompts& prompts, QWidget* parent,
+void RunInEmulator(Document& document, Prompts& prompts, QWidget* parent,
                    const PreviewFolders& folders, const std::string& configuredEmulator,
                    const Starter& start, QStatusBar* status);
 

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "common/file_io.h"
-#include "doc/document.h"
 #include "doc/pic_file.h"
 
 namespace tilvex {
@@ -53,24 +52,6 @@ TEST(PicFile, SavedPictureReopensWithTheSameHeaderAndBlocks) {
   Result failed = WritePicFile("/nonexistent-dir/x.pic", Small());
   EXPECT_FALSE(failed.ok);
   EXPECT_NE(failed.message.find("/nonexistent-dir/x.pic"), std::string::npos);
-}
-
-TEST(Document, PlainPicturesSaveNoPicDataAndNewSizesStayWithinLimits) {
-  // Saving a picture as a bitmap, or a block picture, is what the window tests walk through.
-  Document document;
-  ASSERT_TRUE(NewPicture(document, 3, 2).ok);
-  const std::string pic = ::testing::TempDir() + "/document.pic";
-  std::remove(pic.c_str());
-  ASSERT_TRUE(SaveDocument(document, pic).ok);
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(ReadFileBytes(pic, 1 << 20, bytes).ok);
-  EXPECT_TRUE(bytes.empty());
-
-  // 0 x 0 leaves no picture; a size past the limit keeps the old one.
-  EXPECT_FALSE(NewPicture(document, 20000, 1).ok);
-  EXPECT_EQ(document.picture.width, 3);
-  ASSERT_TRUE(NewPicture(document, 0, 0).ok);
-  EXPECT_TRUE(document.picture.Empty());
 }
 
 PicLoad ParseWith(void (*change)(PicHeader&, std::vector<uint8_t>&)) {

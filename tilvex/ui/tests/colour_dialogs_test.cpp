@@ -160,7 +160,7 @@ void ColourDialogsTest::tvEffectPatchesTheTemplateWithTheChosenConfig() {
     if (config) config->configs->setCurrentIndex(19);
     return int(config ? QDialog::Accepted : QDialog::Rejected);
   };
-  f_->window->Action(QStringLiteral("TV Effect"))->trigger();
+  f_->window->Actions().tvEffect->trigger();
   QCOMPARE(f_->prompts.dialogTitles, QStringList{QStringLiteral("TV Display Config")});
   const QByteArray fromWindow = ReadAll(f_->Path("program/Rom.b01"));
   QCOMPARE(fromWindow.size(), 0x80000);
@@ -173,21 +173,21 @@ void ColourDialogsTest::tvEffectPatchesTheTemplateWithTheChosenConfig() {
 
   // "Run in emulator" writes a NES 2.0 file there and starts the configured emulator on it.
   f_->settings->setValue(QStringLiteral("Emulator"), QStringLiteral("/bin/true"));
-  f_->window->Action(QStringLiteral("Run in emulator"))->trigger();
+  f_->window->Actions().emulate->trigger();
   const QByteArray nes = ReadAll(f_->Path("program/Rom.nes"));
   QCOMPARE(nes.size(), 16 + 0x80000);
   QCOMPARE(nes.left(9), QByteArray("NES\x1a\x20\x00\x00\x08\x01", 9));
   QCOMPARE(f_->prompts.messages.size(), boxes);
   QVERIFY(f_->window->statusBar()->currentMessage().startsWith(QStringLiteral("/bin/true")));
   f_->settings->setValue(QStringLiteral("Emulator"), QStringLiteral("no-such-emulator"));
-  f_->window->Action(QStringLiteral("Run in emulator"))->trigger();
+  f_->window->Actions().emulate->trigger();
   QVERIFY(f_->prompts.messages.last().contains(QStringLiteral("no-such-emulator")));
   f_->settings->remove(QStringLiteral("Emulator"));
 
   // Without the template the user is told which file was tried and nothing is written.
   QFile::remove(f_->Path("program/Rom.b00"));
   QFile::remove(f_->Path("program/Rom.b01"));
-  f_->window->Action(QStringLiteral("TV Effect"))->trigger();
+  f_->window->Actions().tvEffect->trigger();
   QCOMPARE(f_->prompts.messages.last(),
            QStringLiteral("Open Rom.b00 Error!\n") + f_->Path("program/Rom.b00"));
   QVERIFY(!QFile::exists(f_->Path("program/Rom.b01")));

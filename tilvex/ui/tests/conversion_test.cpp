@@ -56,7 +56,7 @@ void ConversionTest::init() {
 }
 
 TransformationDialog* ConversionTest::Transform() {
-  f_->window->Action(QStringLiteral("(&T)ransform\tCtrl+T"))->trigger();
+  f_->window->Actions().transform->trigger();
   return f_->window->Transformation();
 }
 
@@ -100,9 +100,9 @@ void ConversionTest::reviewedConversionOutputsWhatTheCommandLineOutputs() {
   QVERIFY(f_->window->Bar()->Information().startsWith(
       QStringLiteral("width:256\nheight:240\nAddress:0\n")));
   f_->prompts.onExec = [](QDialog&) { return int(QDialog::Accepted); };
-  f_->window->Action(QStringLiteral("Output...\tF5"))->trigger();
+  f_->window->Actions().output->trigger();
   f_->prompts.files.push_back(f_->Path("saved.pic"));
-  f_->window->Action(QStringLiteral("Save (&A)s..."))->trigger();
+  f_->window->Actions().saveAs->trigger();
   QDir(f_->dir.path()).mkdir(QStringLiteral("cli"));
   RunCli({"output", f_->Path("saved.pic"), "--pgt", f_->Path("cli/bands_pgt.bin"), "--pnt",
           f_->Path("cli/bands_pnt.asm")});
@@ -115,7 +115,7 @@ void ConversionTest::defaultConversionSavesWhatTheCommandLineConverts() {
   ConvertWholePicture([](PalSetupDialog&) {});
   QCOMPARE(f_->window->Document().View().width, 256);
   f_->prompts.files.push_back(f_->Path("window.pic"));
-  f_->window->Action(QStringLiteral("Save (&A)s..."))->trigger();
+  f_->window->Actions().saveAs->trigger();
   QCOMPARE(f_->prompts.requests.back().defaultSuffix, QStringLiteral("pic"));
   RunCli({"convert", bmp_, "-o", f_->Path("cli.pic")});
   QCOMPARE(ReadAll(f_->Path("window.pic")), ReadAll(f_->Path("cli.pic")));
@@ -156,7 +156,7 @@ void ConversionTest::reducedConversionSavesWhatTheCommandLineReduces() {
   QTRY_VERIFY(f_->window->Document().IsBlockPicture());
   QCOMPARE(f_->prompts.messages.size(), 1);
   f_->prompts.files.push_back(f_->Path("window.pic"));
-  f_->window->Action(QStringLiteral("Save (&A)s..."))->trigger();
+  f_->window->Actions().saveAs->trigger();
   RunCli({"convert", photo, "-o", f_->Path("cli.pic"), "--space", "rgb", "--reduce", "--dither",
           "fs"});
   QCOMPARE(ReadAll(f_->Path("window.pic")), ReadAll(f_->Path("cli.pic")));
@@ -246,7 +246,7 @@ void ConversionTest::palSetupLoadsPaletteFilesAndRefusesOthers() {
   SlotTable file;
   file.At(2, 5) = {MakeRgb(9, 9, 9), 1};
   const std::string path = f_->Path("one-slot.pal").toStdString();
-  QVERIFY(DocumentBridge::SavePalette(path, file).ok);
+  QVERIFY(tilvex::Document::SavePalette(path, file).ok);
   SlotTable table;
   PalSetupDialog dialog(table, f_->prompts);
   f_->prompts.files.push_back(QString::fromStdString(path));

@@ -87,7 +87,7 @@ void ProjectTreeTest::Drag(ProjectTree::NodeId from, ProjectTree::NodeId to) {
 // New Project, then a section, a group, two items and a sub block, each through its dialog.
 void ProjectTreeTest::BuildProject() {
   f_->prompts.files.push_back(f_->Path("game.prg"));
-  f_->window->Action(QStringLiteral("New Project"))->trigger();
+  f_->window->Actions().newProject->trigger();
   const int root = Model().Root();
   AddUnder(root, [](QDialog& d) {
     auto& s = dynamic_cast<SectionDialog&>(d);
@@ -121,7 +121,7 @@ void ProjectTreeTest::projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine()
   ConvertedPic("logo", Bands);
   ConvertedPic("stage", [](int x, int y) { return Bands(y, x); });
   BuildProject();
-  f_->window->Action(QStringLiteral("Save"))->trigger();
+  Tree()->Actions().save->trigger();
   QVERIFY(!f_->window->Project().IsModified());
 
   ProjectTree read;
@@ -144,7 +144,7 @@ void ProjectTreeTest::projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine()
   QCOMPARE(rootLine->text(0), f_->Path("game.prg"));
   QVERIFY(!rootLine->isExpanded());
 
-  f_->window->Action(QStringLiteral("Output..."))->trigger();
+  Tree()->Actions().output->trigger();
   QVERIFY(f_->prompts.messages.isEmpty());
   QDir(f_->dir.path()).mkdir(QStringLiteral("cli"));
   QFile::copy(f_->Path("game.prg"), f_->Path("cli/game.prg"));
@@ -183,7 +183,7 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
   for (int id : {root, extra, stage}) AddUnder(id, nullptr);
   QCOMPARE(Model().NodeCount(), count);
   Tree()->Select(root);
-  QVERIFY(!f_->window->Action(QStringLiteral("(&D)el"))->isEnabled());
+  QVERIFY(!Tree()->Actions().remove->isEnabled());
   QTest::keyRelease(Tree(), Qt::Key_Delete);
   QVERIFY(f_->prompts.questions.isEmpty());
   Tree()->Select(extra);
@@ -225,7 +225,7 @@ void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {
     steps = batch.progress->value();
     return int(QDialog::Rejected);
   };
-  f_->window->Action(QStringLiteral("Batch process"))->trigger();
+  f_->window->Actions().batch->trigger();
   QDir::setCurrent(home);
   QCOMPARE(entries, 2);
   QCOMPARE(maximum, 2);
@@ -263,7 +263,7 @@ void ProjectTreeTest::cancelStopsARunningBatchWhichWritesNothing() {
     steps = batch.progress->value();
     return int(QDialog::Rejected);
   };
-  f_->window->Action(QStringLiteral("Batch process"))->trigger();
+  f_->window->Actions().batch->trigger();
   QDir::setCurrent(home);
   QCOMPARE(steps, 1);
   QVERIFY(!closed);

@@ -8,6 +8,7 @@
 #include "about_dialog.h"
 #include "hyperlink.h"
 #include "palette_bar.h"
+#include "qt_colour.h"
 #include "small_dialogs.h"
 #include "test_pictures.h"
 
@@ -31,7 +32,7 @@ class WindowTest : public QObject {
   void selectBandSetsTheAreaAndAClickBeeps();
   void readOutsShowThePixelUnderTheMouse();
   void colourListClicksAndBlinking();
-  void newSetsTheSizeOfTheNextBlankPicture();
+  void newMakesABlankPictureOfTheChosenSize();
   void refreshReopensTheFileOpenedLastThroughOpen();
   void aboutBoxLinkOpensOrSaysWhyNot();
 
@@ -39,10 +40,10 @@ class WindowTest : public QObject {
   QString OpenBands(const char* name = "bands.bmp") {
     const QString path = WriteBmp(f_->Path(name), 256, 240, Bands);
     f_->prompts.files.push_back(path);
-    Trigger("(&O)pen...\tCtrl+O");
+    Trigger(&WindowActions::open);
     return path;
   }
-  void Trigger(const char* text) { f_->window->Action(QString::fromUtf8(text))->trigger(); }
+  void Trigger(QAction* WindowActions::*action) { (f_->window->Actions().*action)->trigger(); }
   QWidget* Viewport() { return f_->window->View()->viewport(); }
   std::unique_ptr<WindowFixture> f_;
 };
@@ -55,21 +56,21 @@ void WindowTest::startUpWritesPpuModeAndEnablesOnlyWhatNeedsNoPicture() {
   w.findChild<QAction*>(QStringLiteral("tool7"))->trigger();
   QCOMPARE(w.Drawing().tool, 7);
   // Nothing to save or convert before a picture is open; Edit stays disabled.
-  QVERIFY(!w.Action(QStringLiteral("(&S)ave\tCtrl+S"))->isEnabled());
-  QVERIFY(!w.Action(QStringLiteral("Output...\tF5"))->isEnabled());
-  QVERIFY(!w.Action(QStringLiteral("(&C)opy\tCtrl+C"))->isEnabled());
+  QVERIFY(!w.Actions().save->isEnabled());
+  QVERIFY(!w.Actions().output->isEnabled());
+  QVERIFY(!w.Actions().copy->isEnabled());
 }
 
 void WindowTest::palAndToolBoxShowAndHideWithCheckMarks() {
   MainWindow& w = *f_->window;
-  QAction* pal = w.Action(QStringLiteral("(&P)AL"));
+  QAction* pal = w.Actions().palette;
   QVERIFY(pal->isChecked());
   w.PaletteDock()->hide();
   QVERIFY(!pal->isChecked());
   pal->trigger();
   QVERIFY(w.PaletteDock()->isVisible());
   QVERIFY(pal->isChecked());
-  QAction* box = w.Action(QStringLiteral("Tool (&B)ox"));
+  QAction* box = w.Actions().toolBox;
   box->trigger();
   QVERIFY(!w.ToolBox()->isVisible());
   box->trigger();
@@ -79,17 +80,17 @@ void WindowTest::palAndToolBoxShowAndHideWithCheckMarks() {
 void WindowTest::zoomStepsStopAtTheLimitsAndMoveTheCheckMark() {
   OpenBands();
   PictureView* view = f_->window->View();
-  QVERIFY(f_->window->Action(QStringLiteral("Normal(1:1)"))->isChecked());
+  QVERIFY(f_->window->Actions().normalZoom->isChecked());
   for (int i = 0; i < 20; ++i) QTest::keyClick(view, Qt::Key_Plus);
   QCOMPARE(view->CurrentZoom(), Zoom::In(16));
-  QVERIFY(f_->window->Action(QStringLiteral("16:1"))->isChecked());
-  QVERIFY(!f_->window->Action(QStringLiteral("Normal(1:1)"))->isChecked());
+  QVERIFY(f_->window->Actions().zoomIn.last()->isChecked());
+  QVERIFY(!f_->window->Actions().normalZoom->isChecked());
   QCOMPARE(view->horizontalScrollBar()->maximum(), 16 * 256 - Viewport()->width());
   QTest::keyClick(view, Qt::Key_Escape);
   QCOMPARE(view->CurrentZoom(), Zoom::Normal());
   for (int i = 0; i < 20; ++i) QTest::keyClick(view, Qt::Key_Minus);
   QCOMPARE(view->CurrentZoom(), Zoom::Out(16));
-  QVERIFY(f_->window->Action(QStringLiteral("1:16"))->isChecked());
+  QVERIFY(f_->window->Actions().zoomOut.last()->isChecked());
   f_->window->Drawing().tool = kMagnify;
   QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(2, 2));
   QCOMPARE(view->CurrentZoom(), Zoom::Out(15));
@@ -100,7 +101,7 @@ void WindowTest::zoomStepsStopAtTheLimitsAndMoveTheCheckMark() {
 void WindowTest::gridOnlyAboveSpacingFour() {
   f_->window->Document().New(256, 240);
   PictureView* view = f_->window->View();
-  f_->window->Action(QStringLiteral("Display grid"))->trigger();
+  f_->window->Actions().grid->trigger();
   view->SetZoom(Zoom::Out(2));
   QImage half = view->viewport()->grab().toImage();
   QCOMPARE(half.pixelColor(4, 4), QColor(Qt::white));
@@ -148,7 +149,7 @@ void WindowTest::selectBandSetsTheAreaAndAClickBeeps() {
 void WindowTest::readOutsShowThePixelUnderTheMouse() {
   f_->prompts.files.push_back(
       WriteBmp(f_->Path("one.bmp"), 16, 16, [](int, int) { return MakeRgb(10, 20, 31); }));
-  Trigger("(&O)pen...\tCtrl+O");
+  Trigger(&WindowActions::open);
   PaletteBar* bar = f_->window->Bar();
   QCursor::setPos(Viewport()->mapToGlobal(QPoint(5, 6)));
   f_->window->UpdateReadOuts();
@@ -165,32 +166,39 @@ void WindowTest::colourListClicksAndBlinking() {
   QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(5, 5));  // no picture, no colours
   QCOMPARE(f_->prompts.colourDialogs, 0);
   OpenBands();
-  DocumentBridge& doc = f_->window->Document();
+  tilvex::Document& doc = f_->window->Document();
   QCOMPARE(doc.Colours().size(), size_t(6));
-  doc.RestoreCollected(1);  // nothing collected: nothing changes
-  QCOMPARE(doc.View().At(0, 20), Bands(0, 20));
+  // Holding a colour blinks its pixels in the view; the picture itself never changes.
+  const auto shown = [this] { return FromQColor(Viewport()->grab().toImage().pixelColor(0, 20)); };
   const QPoint red = list->CellRect(1).center();
   QTest::mousePress(list, Qt::RightButton, {}, red);
   QTest::qWait(150);
-  QCOMPARE(doc.View().At(0, 20), Bands(0, 20) ^ 0xFFFFFFu);
-  QTest::mouseRelease(list, Qt::RightButton, {}, red);
+  QCOMPARE(shown(), Bands(0, 20) ^ 0xFFFFFFu);
   QCOMPARE(doc.View().At(0, 20), Bands(0, 20));
+  QTest::mouseRelease(list, Qt::RightButton, {}, red);
+  QCOMPARE(shown(), Bands(0, 20));
+  QVERIFY(!doc.IsModified());
   f_->prompts.colour = QColor(1, 2, 3);
   QTest::mouseClick(list, Qt::LeftButton, {}, red);
   QCOMPARE(doc.View().At(0, 20), MakeRgb(1, 2, 3));
   QCOMPARE(doc.Colours()[1], MakeRgb(1, 2, 3));
 }
 
-void WindowTest::newSetsTheSizeOfTheNextBlankPicture() {
+void WindowTest::newMakesABlankPictureOfTheChosenSize() {
   f_->prompts.onExec = [](QDialog& d) {
     auto* dialog = qobject_cast<NewPictureDialog*>(&d);
     if (dialog->width->value() != 256 || dialog->high->value() != 240) return 0;
     dialog->width->setValue(64);
     return int(QDialog::Accepted);
   };
-  Trigger("(&N)ew\tCtrl+N");
+  Trigger(&WindowActions::newPicture);
   QCOMPARE(f_->prompts.dialogTitles, QStringList({"New"}));
-  QVERIFY(f_->window->Document().View().Empty());
+  const Picture& blank = f_->window->Document().View();
+  QCOMPARE(blank.width, 64);
+  QCOMPARE(blank.height, 240);
+  QCOMPARE(blank.At(63, 239), MakeRgb(255, 255, 255));
+  QVERIFY(f_->window->Actions().save->isEnabled());
+  QCOMPARE(f_->window->windowTitle(), QStringLiteral("Untitled \u2014 Tilvex"));
 }
 
 void WindowTest::refreshReopensTheFileOpenedLastThroughOpen() {
@@ -198,12 +206,12 @@ void WindowTest::refreshReopensTheFileOpenedLastThroughOpen() {
   f_->window->Drawing().tool = kPen;
   QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(1, 1));
   f_->prompts.files.push_back(f_->Path("saved.bmp"));
-  Trigger("Save (&A)s...");
-  QCOMPARE(f_->prompts.requests.back().filters, QStringList({"Bitmap(*.bmp)"}));
+  Trigger(&WindowActions::saveAs);
+  QCOMPARE(f_->prompts.requests.back().filters, QStringList({"Bitmap(*.bmp)", "PNG(*.png)"}));
   QVERIFY(QFile::exists(f_->Path("saved.bmp")));
   const QString second = WriteBmp(f_->Path("second.bmp"), 8, 8, Bands);
   QVERIFY(f_->window->OpenFile(second, false));  // as from the recent-file list
-  Trigger("(&R)efresh");
+  Trigger(&WindowActions::refresh);
   QCOMPARE(f_->window->DocumentPath(), first);
   QCOMPARE(f_->window->Document().View().width, 256);
   QCOMPARE(f_->window->RecentFiles().first(), first);

@@ -1,12 +1,12 @@
 #pragma once
-// The edits "VT03 PAL Setup" makes to the converter's slot table: swapping two slots and
-// the row commands with their one-row clipboard.
+// The edits "VT03 PAL Setup" makes to the converter's slot table (swapping two slots, the
+// row commands with their one-row clipboard) and the PNT Attrib dialog's attribute bits.
 #include <algorithm>
 #include <array>
 
 #include "image/slot_table.h"
 
-namespace tilvex::ui {
+namespace tilvex {
 
 inline void SwapSlots(SlotTable& table, int from, int to) {
   std::swap(table.slots[size_t(from)], table.slots[size_t(to)]);
@@ -32,4 +32,17 @@ inline void PasteRow(SlotTable& table, int row, const RowClipboard& clip) {
   for (int s = 0; s < kSlotsPerPalette; ++s) table.At(row, s) = clip.slots[size_t(s)];
 }
 
-}  // namespace tilvex::ui
+// A cell's attribute byte as the PNT Attrib dialog edits it: the palette in the low four
+// bits, Switch1 in bit 7 and Switch2 in bit 6.
+inline constexpr unsigned kSwitch1Bit = 0x80;
+inline constexpr unsigned kSwitch2Bit = 0x40;
+
+inline unsigned WithPaletteNumber(unsigned attribute, int palette) {
+  return (attribute & 0xF0u) | (unsigned(palette) & 0x0Fu);
+}
+
+inline unsigned WithSwitch(unsigned attribute, unsigned bit, bool on) {
+  return on ? attribute | bit : attribute & ~bit & 0xFFu;
+}
+
+}  // namespace tilvex

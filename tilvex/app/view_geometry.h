@@ -3,9 +3,18 @@
 // working area; plain arithmetic, no window system.
 #include <algorithm>
 
-#include "document_bridge.h"
+namespace tilvex {
 
-namespace tilvex::ui {
+// Right and bottom exclusive, in picture pixels.
+struct AreaRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool operator==(const AreaRect&) const = default;
+};
 
 inline constexpr int kMaxZoom = 16;
 
@@ -50,6 +59,15 @@ inline AreaRect SnapToCells(const AreaRect& r) {
   return {r.left / 8 * 8, r.top / 8 * 8, (r.right / 8 + 1) * 8, (r.bottom / 8 + 1) * 8};
 }
 
+// The Transformation dialog's area from a drag: snapped to cells, and kept within the
+// picture's last cell, so a drag to the last pixel does not reach 8 pixels past its edge.
+inline AreaRect SnapToPictureCells(const AreaRect& r, int width, int height) {
+  AreaRect area = SnapToCells(r);
+  area.right = std::min(area.right, (width + 7) / 8 * 8);
+  area.bottom = std::min(area.bottom, (height + 7) / 8 * 8);
+  return area;
+}
+
 // A dragged screen rectangle (corners in any order) clipped to the picture's extent on
 // screen and mapped to picture pixels.
 inline AreaRect DraggedArea(const Zoom& zoom, int x0, int y0, int x1, int y1, int width,
@@ -78,4 +96,4 @@ unsigned ReadHexFromRight(const Text& text) {
   return value;
 }
 
-}  // namespace tilvex::ui
+}  // namespace tilvex

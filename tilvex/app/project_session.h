@@ -1,21 +1,22 @@
 #pragma once
-// The window's way into the project logic: the tree, its file, its output and the batch run.
+// The open project: the tree, its file, its output and the batch run.
 // It remembers the project's path ("Untitled" until named) and whether the tree has changed
 // since it was last read or written.
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "document_bridge.h"
+#include "common/result.h"
 #include "project/project_tree.h"
 
-namespace tilvex::ui {
+namespace tilvex {
+using common::Result;
 
 inline constexpr const char* kUntitled = "Untitled";
 
-class ProjectBridge {
+class ProjectSession {
  public:
-  ProjectBridge();
+  ProjectSession();
 
   ProjectTree& Tree() { return tree_; }
   const ProjectTree& Tree() const { return tree_; }
@@ -25,22 +26,22 @@ class ProjectBridge {
   void SetModified() { modified_ = true; }
 
   // Reads a project file; on failure the current project stays as it was.
-  Outcome Load(const std::string& path);
+  Result Load(const std::string& path);
   // Writes the project to path and names it so.
-  Outcome SaveAs(const std::string& path);
+  Result SaveAs(const std::string& path);
   // An empty project (root only) named path, written there at once.
-  Outcome Create(const std::string& path);
+  Result Create(const std::string& path);
   // Leaves no tree at all, as New Project does before asking for the name.
   void Clear();
 
   // Saves the project, reads it back and writes the output files beside it.
-  Outcome Output(std::vector<std::string>& messages);
+  Result Output(std::vector<std::string>& messages);
 
   // The batch over the pictures, with the output files in directory; step after each one,
   // which stops the run, writing nothing, by returning false.
-  static Outcome Batch(const std::vector<std::string>& pictures, const std::string& directory,
+  static Result Batch(const std::vector<std::string>& pictures, const std::string& directory,
                        std::vector<std::string>& messages, const std::function<bool()>& step);
-  static Outcome ReadList(const std::string& path, std::vector<std::string>& pictures);
+  static Result ReadList(const std::string& path, std::vector<std::string>& pictures);
 
  private:
   ProjectTree tree_;
@@ -48,4 +49,4 @@ class ProjectBridge {
   bool modified_ = false;
 };
 
-}  // namespace tilvex::ui
+}  // namespace tilvex

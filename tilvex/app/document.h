@@ -1,0 +1,168 @@
+#pragma once
+// The document: the one picture the program works on, its file, its working area, whether it
+// has unsaved changes and the history of its edits. Every change goes through it, and it
+// tells its observer (the window) what changed; the window only shows it.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/edit_history.h"
+#include "app/view_geometry.h"
+#include "common/result.h"
+#include "convert/conversion_settings.h"
+#include "convert/tile_converter.h"
+#include "image/colour.h"
+#include "image/colour_list.h"
+#include "image/colour_tables.h"
+
+namespace tilvex {
+class Progress;
+class VolumeLister;
+struct PreviewFolders;
+struct PreviewResult;
+
+// The detail of a Result that stands for "the user cancelled": nothing to report.
+inline constexpr char kCancelledDetail[] = "cancelled";
+inline bool IsCancelled(const Result& r) {
+  return !r.ok && r.message.empty() && r.detail == kCancelledDetail;
+}
+
+// What changed, for the observer.
+enum DocumentChange : unsigned {
+  kPictureChanged = 1,  // pixels or size: repaint, rescroll
+  kStateChanged = 2,    // file name, kind, modified state, history, colour list, area
+};
+
+class DocumentObserver {
+ public:
+  virtual ~DocumentObserver() = default;
+  virtual void DocumentChanged(unsigned changes) = 0;
+};
+
+// The cell a double click on a block picture edits.
+struct CellInfo {
+  int index = -1;
+  uint16_t code = 0;
+  uint8_t attribute = 0;
+};
+
+enum class Adaptation { kHsl4K, kRgb4K, kNes64 };
+
+class Document {
+ public:
+  Document();
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  void SetObserver(DocumentObserver* observer) { observer_ = observer; }
+
+  // The picture as the view shows it; empty when there is none.
+  const Picture& View() const { return state_.picture; }
+  const DocumentState& State() const { return state_; }
+  bool HasPicture() const { return hasPicture_; }
+  // Opened from a .pic file or converted; the pen and recolouring do not apply to it.
+  bool IsBlockPicture() const { return state_.fromPic; }
+  int Kind() const { return state_.kind; }
+  const PicHeader& Header() const { return state_.block.header; }
+  const std::string& InfoText() const { return state_.info; }
+  // The colour list of the working area (at most 256 colours).
+  const std::vector<Rgb>& Colours() const { return colours_; }
+  AreaRect Area() const;
+
+  // The file Save writes to; empty for a new picture.
+  const std::string& Path() const { return path_; }
+  // The file name alone, "Untitled" without one.
+  std::string DisplayName() const;
+  bool IsModified() const { return !history_.IsClean(); }
+
+  // --- Files ---
+  // A blank white picture of the given size, unnamed; 0 x 0 leaves none.
+  Result New(int width, int height);
+  // A picture (any decoded format) or a .pic block picture. On failure nothing changes.
+  Result Open(const std::string& path);
+  // Save writes the document's own file; CanSave says whether there is one the document can
+  // be written as (else the window asks for a name).
+  bool CanSave() const;
+  Result Save();
+  // Writes the file the extension names and makes it the document's file.
+  Result SaveAs(const std::string& path);
+  bool CanSaveAs(const std::string& path) const;
+
+  // --- Edits: each is one step of the history ---
+  // Why the pen and recolouring do not apply here; ok for a plain picture.
+  Result CanPaint() const;
+  // A stroke: the pixels drawn between Begin and End are one step. Outside the picture, or
+  // on a block picture, nothing happens.
+  void BeginStroke();
+  bool StrokePixel(int x, int y, Rgb rgb);
+  void EndStroke();
+  // Every pixel of colour-list entry i becomes rgb.
+  Result Recolour(int index, Rgb rgb);
+  Result Adapt(Adaptation which);
+  void SetCell(int index, uint16_t code, uint8_t attribute);
+  // The conversion, in two halves: Compute (any thread; reads the picture only) and Take.
+  // A cancelled review gives IsCancelled.
+  Conversion ComputeConversion(const ConversionSettings& settings,
+                               const std::function<bool(SlotTable&)>& review,
+                               Progress& progress) const;
+  Result TakeConversion(Conversion conversion);
+  Result Convert(const ConversionSettings& settings, const std::function<bool(SlotTable&)>& review,
+                 Progress& progress);
+
+  bool CanUndo() const { return history_.CanUndo(); }
+  bool CanRedo() const { return history_.CanRedo(); }
+  const std::string& UndoName() const { return history_.UndoName(); }
+  const std::string& RedoName() const { return history_.RedoName(); }
+  void Undo();
+  void Redo();
+
+  // --- Settings that are not edits ---
+  // Makes the rectangle the working area and refills the colour list from it.
+  void SetArea(const AreaRect& area);
+  // Distinct console colour codes of the colour list in a colour space.
+  int AvailableColourCount(int colourSpace) const;
+  // The File Output dialog's numbers, remembered in the header.
+  void SetOutputNumbers(int segment, int level);
+
+  // --- Reading ---
+  CellInfo CellAt(int x, int y) const;
+  // The pixels of colour-list entry i, for the palette bar's highlight.
+  std::vector<std::pair<int, int>> PixelsOf(int index) const;
+  Result WriteOutput(const std::string& pgtPath, const std::string& pntPath, bool assembler,
+                     bool sixteenBit, Progress& progress) const;
+  // "PAL process": palette steps of the palette file towards target, written as
+  // "PALStep.asm" into directory with the codes of the picture's colour space.
+  Result WritePaletteSteps(const std::string& palPath, Rgb target, int levels,
+                           const std::string& directory = ".") const;
+  // "TV Effect": the device preview of the block picture. A picture that is not a block
+  // picture gives ok and no result.
+  Result BuildPreview(int configIndex, const PreviewFolders& folders, VolumeLister& volumes,
+                      PreviewResult* result) const;
+
+  // Palette files of "VT03 PAL Setup".
+  static Result LoadPaletteInto(const std::string& path, SlotTable& table);
+  static Result SavePalette(const std::string& path, const SlotTable& table);
+
+ private:
+  // Replaces the whole state as one step of the history.
+  void ReplaceState(DocumentState next, const char* name);
+  void ApplyPixels(const std::vector<PixelChange>& pixels, bool forward);
+  void Reset(DocumentState state, bool hasPicture, std::string path);
+  void RefillColours();
+  void Notify(unsigned changes);
+
+  DocumentState state_;
+  bool hasPicture_ = false;
+  std::string path_;
+  EditHistory history_;
+  Edit stroke_;  // the pen stroke being drawn
+  bool stroking_ = false;
+  ColourList list_;
+  std::vector<Rgb> colours_;
+  ColourTables tables_;
+  Result tablesLoaded_;
+  DocumentObserver* observer_ = nullptr;
+};
+
+}  // namespace tilvex

@@ -1,0 +1,264 @@
+#include "app/document.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/picture_files.h"
+#include "app/slot_edits.h"
+#include "common/file_io.h"
+#include "convert/progress.h"
+#include "image/decoder.h"
+#include "image/picture_bmp.h"
+
+namespace tilvex {
+namespace {
+
+std::string TempPath(const std::string& name) {
+  const std::string path = ::testing::TempDir() + "/document_" + name;
+  std::remove(path.c_str());
+  return path;
+}
+
+// Four colour bands of 8 pixels, so a 16-colour conversion takes it as it is.
+Picture Bands(int width, int height) {
+  Picture picture{width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 3)};
+  const Rgb bands[4] = {0xCC2222, 0x22AA44, 0x2244CC, 0xEECC44};
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) picture.Set(x, y, bands[(x / 8) % 4]);
+  }
+  return picture;
+}
+
+std::string WriteBands(const std::string& name, int width, int height) {
+  const std::string path = TempPath(name);
+  EXPECT_TRUE(common::WriteFileReplacing(path, BmpFileBytes(Bands(width, height))).ok);
+  return path;
+}
+
+struct Recorder : DocumentObserver {
+  unsigned changes = 0;
+  int calls = 0;
+  void DocumentChanged(unsigned c) override {
+    changes |= c;
+    ++calls;
+  }
+};
+
+ConversionSettings RgbSettings(const Picture& picture) {
+  ConversionSettings settings = DefaultSettings(picture);
+  settings.colourSpace = 1;  // needs no colour tables
+  return settings;
+}
+
+void Stroke(Document& doc, std::initializer_list<std::pair<int, int>> points, Rgb rgb) {
+  doc.BeginStroke();
+  for (auto [x, y] : points) doc.StrokePixel(x, y, rgb);
+  doc.EndStroke();
+}
+
+TEST(DocumentHistory, EditsAreUndoneRedoneAndTheSavedStateIsRemembered) {
+  Document doc;
+  Recorder seen;
+  doc.SetObserver(&seen);
+  ASSERT_TRUE(doc.New(16, 8).ok);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.DisplayName(), "Untitled");
+  EXPECT_EQ(seen.changes, unsigned(kPictureChanged | kStateChanged));
+
+  Stroke(doc, {{1, 1}, {2, 1}}, 0x000000);
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(doc.UndoName(), "Pen");
+  EXPECT_EQ(doc.Colours().size(), 2u);  // the list follows the stroke
+
+  const std::string png = TempPath("saved.png");
+  ASSERT_TRUE(doc.SaveAs(png).ok);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.Path(), png);
+
+  Stroke(doc, {{5, 5}}, 0x123456);
+  doc.Undo();
+  EXPECT_FALSE(doc.IsModified());  // back at the saved state
+  EXPECT_EQ(doc.View().At(5, 5), 0xFFFFFFu);
+  doc.Undo();
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(doc.View().At(1, 1), 0xFFFFFFu);
+  EXPECT_FALSE(doc.CanUndo());
+  doc.Redo();
+  EXPECT_EQ(doc.View().At(2, 1), 0x000000u);
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_EQ(doc.RedoName(), "Pen");
+
+  // A new edit drops what could be redone; the saved state is then out of reach.
+  doc.Undo();
+  Stroke(doc, {{0, 0}}, 0x00FF00);
+  EXPECT_FALSE(doc.CanRedo());
+  doc.Undo();
+  EXPECT_TRUE(doc.IsModified());
+
+  // Save writes the file Save As chose.
+  Stroke(doc, {{3, 3}}, 0x0000FF);
+  ASSERT_TRUE(doc.Save().ok);
+  Picture read;
+  ASSERT_TRUE(DecodePictureFile(png, read).ok);
+  EXPECT_EQ(read.pixels, doc.View().pixels);
+  doc.SetObserver(nullptr);
+}
+
+TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
+  EditHistory history;
+  for (int i = 0; i < int(EditHistory::kMaxSteps) + 5; ++i) history.Push(Edit{"Pen", {{}}, {}});
+  int undone = 0;
+  while (history.CanUndo()) {
+    history.StepBack();
+    ++undone;
+  }
+  EXPECT_EQ(undone, int(EditHistory::kMaxSteps));
+  EXPECT_FALSE(history.IsClean());  // the saved state was dropped with the oldest steps
+
+  EditHistory big;
+  auto huge = [] {
+    auto state = std::make_unique<DocumentState>();
+    state->picture.pixels.resize(EditHistory::kByteBudget / 2 + 1);
+    return Edit{"Conversion", {}, std::move(state)};
+  };
+  big.Push(huge());
+  big.Push(huge());
+  big.Push(huge());
+  big.StepBack();
+  EXPECT_FALSE(big.CanUndo());  // only the newest step fits
+}
+
+TEST(DocumentFiles, SaveAsWritesTheFormatItsExtensionNames) {
+  Document doc;
+  ASSERT_TRUE(doc.Open(WriteBands("source.bmp", 32, 8)).ok);
+  const Picture original = doc.View();
+
+  for (const char* name : {"out.bmp", "out.png"}) {
+    const std::string path = TempPath(name);
+    ASSERT_TRUE(doc.SaveAs(path).ok) << name;
+    Picture read;
+    ASSERT_TRUE(DecodePictureFile(path, read).ok) << name;
+    EXPECT_EQ(read.pixels, original.pixels) << name;
+  }
+
+  // Types with no writer are refused by name and nothing is written.
+  for (const char* name : {"out.jpg", "out.gif", "out.pic", "noextension"}) {
+    const std::string path = TempPath(name);
+    const Result refused = doc.SaveAs(path);
+    EXPECT_FALSE(refused.ok) << name;
+    EXPECT_FALSE(refused.message.empty()) << name;
+    EXPECT_FALSE(std::filesystem::exists(path)) << name;
+  }
+  EXPECT_EQ(doc.DisplayName(), "document_out.png");
+
+  // A picture of a type the document cannot write has nowhere to save in place.
+  EXPECT_FALSE(doc.CanSaveAs("x.gif"));
+  EXPECT_FALSE(doc.CanSaveAs("x.JPG"));
+  EXPECT_TRUE(doc.CanSaveAs("x.PNG"));
+
+  // New sizes stay within the limits and a refused size keeps the picture.
+  EXPECT_FALSE(doc.New(20000, 1).ok);
+  EXPECT_EQ(doc.View().width, 32);
+  EXPECT_TRUE(doc.New(0, 0).ok);
+  EXPECT_FALSE(doc.HasPicture());
+  EXPECT_FALSE(doc.SaveAs(TempPath("empty.bmp")).ok);
+}
+
+TEST(DocumentConversion, IsUnsavedWorkThatUndoes) {
+  Document doc;
+  const std::string source = WriteBands("bands.bmp", 32, 16);
+  ASSERT_TRUE(doc.Open(source).ok);
+  const Picture plain = doc.View();
+  ASSERT_TRUE(doc.Convert(RgbSettings(plain), nullptr, NoProgress()).ok);
+  EXPECT_TRUE(doc.IsBlockPicture());
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_EQ(doc.UndoName(), "Conversion");
+  EXPECT_EQ(doc.Path(), source.substr(0, source.size() - 3) + "pic");
+  const Picture converted = doc.View();
+  EXPECT_EQ(converted.width, plain.width);
+
+  // A block picture is changed through its source: the pen and recolouring refuse.
+  EXPECT_FALSE(doc.CanPaint().ok);
+  EXPECT_FALSE(doc.CanPaint().message.empty());
+  Stroke(doc, {{0, 0}}, 0x000000);
+  EXPECT_EQ(doc.View().pixels, converted.pixels);
+  EXPECT_FALSE(doc.Recolour(0, 0x000000).ok);
+  EXPECT_EQ(doc.UndoName(), "Conversion");
+
+  // A cell edit is a step of its own.
+  const CellInfo cell = doc.CellAt(9, 2);
+  ASSERT_GE(cell.index, 0);
+  doc.SetCell(cell.index, cell.code, uint8_t(cell.attribute ^ 1));
+  EXPECT_EQ(doc.UndoName(), "Cell Edit");
+  EXPECT_EQ(doc.CellAt(9, 2).attribute, cell.attribute ^ 1);
+  doc.Undo();
+  EXPECT_EQ(doc.CellAt(9, 2).attribute, cell.attribute);
+
+  ASSERT_TRUE(doc.Save().ok);
+  PicLoad load;
+  ASSERT_TRUE(ReadPicFile(doc.Path(), load).ok);
+  EXPECT_EQ(load.picture.blocks.pnt, doc.State().block.blocks.pnt);
+
+  doc.Undo();
+  EXPECT_FALSE(doc.IsBlockPicture());
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_TRUE(doc.CanPaint().ok);
+  EXPECT_FALSE(doc.CanSave());  // a plain picture is not written as .pic
+}
+
+TEST(DocumentConversion, PaletteReviewEditsReachTheTiles) {
+  Document doc;
+  ASSERT_TRUE(doc.Open(WriteBands("review.bmp", 32, 8)).ok);
+  const ConversionSettings settings = RgbSettings(doc.View());
+  ASSERT_TRUE(doc.Convert(settings, nullptr, NoProgress()).ok);
+  const BlockData plain = doc.State().block.blocks;
+  doc.Undo();
+
+  auto swapFirstTwo = [](SlotTable& table) {
+    SwapSlots(table, 1, 2);
+    return true;
+  };
+  ASSERT_TRUE(doc.Convert(settings, swapFirstTwo, NoProgress()).ok);
+  const BlockData reviewed = doc.State().block.blocks;
+  EXPECT_NE(reviewed.pal, plain.pal);
+  EXPECT_NE(reviewed.pgt, plain.pgt);
+  EXPECT_EQ(reviewed.PaletteEntry(1), plain.PaletteEntry(2));
+  // The picture shown is the same either way: the tiles follow the palette.
+  const Picture swapped = doc.View();
+  doc.Undo();
+  ASSERT_TRUE(doc.Convert(settings, nullptr, NoProgress()).ok);
+  EXPECT_EQ(doc.View().pixels, swapped.pixels);
+  doc.Undo();
+
+  const Result cancelled = doc.Convert(settings, [](SlotTable&) { return false; }, NoProgress());
+  EXPECT_TRUE(IsCancelled(cancelled));
+  EXPECT_FALSE(doc.IsBlockPicture());
+}
+
+TEST(DocumentEdits, RecolourAndAdaptationAreSteps) {
+  Document doc;
+  ASSERT_TRUE(doc.Open(WriteBands("recolour.bmp", 32, 8)).ok);
+  ASSERT_EQ(doc.Colours().size(), 4u);
+  const Rgb first = doc.Colours()[0];
+  ASSERT_TRUE(doc.Recolour(0, 0x010203).ok);
+  EXPECT_EQ(doc.View().At(0, 0), 0x010203u);
+  EXPECT_EQ(doc.View().At(7, 7), 0x010203u);
+  EXPECT_EQ(doc.UndoName(), "Recolour");
+  doc.Undo();
+  EXPECT_EQ(doc.View().At(0, 0), first);
+  EXPECT_FALSE(doc.IsModified());
+
+  Stroke(doc, {{3, 3}}, 0x123457);  // a colour the console cannot show
+  const Picture before = doc.View();
+  ASSERT_TRUE(doc.Adapt(Adaptation::kRgb4K).ok);
+  EXPECT_EQ(doc.UndoName(), "Adaptation");
+  EXPECT_TRUE(doc.IsModified());
+  EXPECT_NE(doc.View().pixels, before.pixels);
+  doc.Undo();
+  EXPECT_EQ(doc.View().pixels, before.pixels);
+}
+
+}  // namespace
+}  // namespace tilvex

@@ -1,0 +1,100 @@
+// The arithmetic under the view and the dialogs, and the project session's file rules.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/project_session.h"
+#include "app/slot_edits.h"
+#include "app/view_geometry.h"
+
+namespace tilvex {
+namespace {
+
+TEST(ViewGeometry, ZoomStepsRunFromOneSixteenthToSixteenTimes) {
+  Zoom zoom = Zoom::Out(kMaxZoom);
+  int steps = 0;
+  while (zoom.StepIn() != zoom) {
+    zoom = zoom.StepIn();
+    ++steps;
+  }
+  EXPECT_EQ(steps, 2 * (kMaxZoom - 1));
+  EXPECT_EQ(zoom, Zoom::In(kMaxZoom));
+  EXPECT_EQ(Zoom::In(2).StepOut(), Zoom::Normal());
+  EXPECT_EQ(Zoom::Normal().StepOut(), Zoom::Out(2));
+  EXPECT_EQ(Zoom::In(3).ToPicture(8), 2);
+  EXPECT_EQ(Zoom::Out(3).ToScreen(8), 2);
+}
+
+TEST(ViewGeometry, DragsBecomeAreasWithinThePicture) {
+  // Corners in any order, clipped to the picture on screen, in picture pixels.
+  EXPECT_EQ(DraggedArea(Zoom::In(2), 50, 40, -10, 4, 20, 30), (AreaRect{0, 2, 20, 20}));
+  EXPECT_EQ(DraggedArea(Zoom::Normal(), 3, 5, 17, 16, 64, 64), (AreaRect{3, 5, 17, 16}));
+  // The Transformation dialog snaps to cells and stops at the picture's last cell.
+  EXPECT_EQ(SnapToCells({3, 5, 17, 16}), (AreaRect{0, 0, 24, 24}));
+  EXPECT_EQ(SnapToPictureCells({3, 5, 20, 30}, 20, 30), (AreaRect{0, 0, 24, 32}));
+  EXPECT_EQ(SnapToPictureCells({0, 0, 255, 239}, 256, 240), (AreaRect{0, 0, 256, 240}));
+  EXPECT_EQ(SnapToPictureCells({0, 0, 100, 100}, 256, 240), (AreaRect{0, 0, 104, 104}));
+}
+
+TEST(ViewGeometry, HexFieldsReadFromTheRight) {
+  EXPECT_EQ(ReadHexFromRight(std::string("$800")), 0x800u);
+  EXPECT_EQ(ReadHexFromRight(std::string("0x1fF")), 0x1FFu);
+  EXPECT_EQ(ReadHexFromRight(std::string("")), 0u);
+  EXPECT_EQ(ReadHexFromRight(std::string("zz")), 0u);
+}
+
+TEST(CellAttribute, SwitchesAndPaletteTouchOnlyTheirBits) {
+  EXPECT_EQ(WithSwitch(0x0F, kSwitch2Bit, true), 0x4Fu);
+  EXPECT_EQ(WithSwitch(0xFF, kSwitch2Bit, false), 0xBFu);
+  EXPECT_EQ(WithSwitch(0x0F, kSwitch1Bit, true), 0x8Fu);
+  EXPECT_EQ(WithSwitch(0xFF, kSwitch1Bit, false), 0x7Fu);
+  EXPECT_EQ(WithPaletteNumber(0xC3, 9), 0xC9u);
+  EXPECT_EQ(WithPaletteNumber(0x30, 31), 0x3Fu);
+}
+
+TEST(SlotEdits, RowsMoveThroughTheClipboardAndClearingKeepsColours) {
+  SlotTable table{};
+  for (int s = 0; s < kSlotsPerPalette; ++s) {
+    table.At(1, s).rgb = Rgb(0x100 + s);
+    table.At(1, s).used = 1;
+  }
+  RowClipboard clip;
+  PasteRow(table, 3, clip);  // an empty clipboard pastes nothing
+  EXPECT_EQ(table.At(3, 0).used, 0);
+  CopyRow(table, 1, clip);
+  ClearRow(table, 1);
+  EXPECT_EQ(table.At(1, 5).used, 0);
+  EXPECT_EQ(table.At(1, 5).rgb, Rgb(0x105));
+  PasteRow(table, 3, clip);
+  EXPECT_EQ(table.At(3, 5).used, 1);
+  EXPECT_EQ(table.At(3, 5).rgb, Rgb(0x105));
+  SwapSlots(table, 3 * kSlotsPerPalette, 3 * kSlotsPerPalette + 1);
+  EXPECT_EQ(table.At(3, 0).rgb, Rgb(0x101));
+}
+
+TEST(ProjectSession, FailedLoadsAndSavesKeepTheProject) {
+  ProjectSession session;
+  EXPECT_FALSE(session.IsNamed());
+  const std::string dir = ::testing::TempDir();
+  const std::string path = dir + "/session.prg";
+  std::remove(path.c_str());
+  ASSERT_TRUE(session.SaveAs(path).ok);
+  EXPECT_TRUE(session.IsNamed());
+  session.SetModified();
+
+  EXPECT_FALSE(session.Load(dir + "/missing.prg").ok);
+  EXPECT_EQ(session.Path(), path);
+  EXPECT_TRUE(session.IsModified());
+
+  EXPECT_FALSE(session.SaveAs("/nonexistent-dir/x.prg").ok);
+  EXPECT_EQ(session.Path(), path);
+  EXPECT_EQ(session.Tree().Node(session.Tree().Root()).label, path);
+
+  ProjectSession other;
+  ASSERT_TRUE(other.Load(path).ok);
+  EXPECT_FALSE(other.IsModified());
+  EXPECT_EQ(other.Path(), path);
+}
+
+}  // namespace
+}  // namespace tilvex

@@ -1,0 +1,191 @@
+// The main window's file commands and how it follows the document: New, Open, Save, Save As,
+// the question before unsaved work is dropped, undo and redo, the title.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileInfo>
+#include <QSpinBox>
+#include <QStatusBar>
+
+#include "app/picture_files.h"
+#include "main_window.h"
+#include "palette_bar.h"
+#include "project_view.h"
+#include "prompts.h"
+#include "small_dialogs.h"
+#include "ui_text.h"
+
+namespace tilvex::ui {
+namespace {
+
+QString WithoutExtension(const QString& path) {
+  const QFileInfo info(path);
+  if (info.suffix().isEmpty()) return path;
+  return path.left(path.size() - info.suffix().size() - 1);
+}
+
+}  // namespace
+
+void MainWindow::DocumentChanged(unsigned changes) {
+  if (changes & kPictureChanged) view_->PictureChanged();
+  if (changes & kStateChanged) {
+    bar_->SetInformation(QString::fromStdString(document_.InfoText()));
+    bar_->Repaint();
+    UpdateCommands();
+    UpdateTitle();
+  }
+}
+
+// "name.pic* — Tilvex": the document's file and whether it has unsaved changes.
+void MainWindow::UpdateTitle() {
+  if (!document_.HasPicture()) {
+    setWindowTitle(QStringLiteral("Tilvex"));
+    return;
+  }
+  const QString mark = document_.IsModified() ? QStringLiteral("*") : QString();
+  setWindowTitle(QString::fromStdString(document_.DisplayName()) + mark +
+                 QStringLiteral(" \u2014 Tilvex"));
+}
+
+// The Edit menu names the step that Undo and Redo would take.
+void MainWindow::UpdateHistoryActions() {
+  const auto named = [](const char* command, const std::string& step, const char* key) {
+    QString text = QString::fromUtf8(command);
+    if (!step.empty()) text += QLatin1Char(' ') + QString::fromStdString(step);
+    return text + QLatin1Char('\t') + QString::fromUtf8(key);
+  };
+  actions_.undo->setText(named("(&U)ndo", document_.UndoName(), "Ctrl+Z"));
+  actions_.redo->setText(named("(&R)edo", document_.RedoName(), "Ctrl+Y"));
+  actions_.undo->setEnabled(document_.CanUndo());
+  actions_.redo->setEnabled(document_.CanRedo());
+}
+
+void MainWindow::OnUndo() {
+  document_.Undo();
+}
+
+void MainWindow::OnRedo() {
+  document_.Redo();
+}
+
+void MainWindow::ShowStatus(const QString& text) {
+  statusBar()->showMessage(text);
+}
+
+bool MainWindow::OpenFile(const QString& name, bool remember) {
+  const QString path = QFileInfo(name).absoluteFilePath();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Result opened = document_.Open(path.toStdString());
+  QApplication::restoreOverrideCursor();
+  if (!opened.ok) {
+    prompts_.Message(this, opened.Text().empty() ? UiText("无法打开文档。\n%1").arg(path)
+                                                 : QString::fromStdString(opened.Text()));
+    return false;
+  }
+  if (!opened.message.empty()) prompts_.Message(this, QString::fromStdString(opened.message));
+  // The Transformation dialog's area belonged to the picture just replaced.
+  if (transformation_) transformation_->close();
+  if (remember) pathName_ = path;
+  AddRecent(path);
+  OnNormalZoom();
+  return true;
+}
+
+void MainWindow::OnNew() {
+  if (!MaybeSave()) return;
+  NewPictureDialog dialog(this);
+  if (newWidth_ > 0) dialog.width->setValue(newWidth_);
+  if (newHeight_ > 0) dialog.high->setValue(newHeight_);
+  if (prompts_.Exec(dialog) != QDialog::Accepted) return;
+  newWidth_ = dialog.width->value();
+  newHeight_ = dialog.high->value();
+  if (transformation_) transformation_->close();
+  prompts_.ShowFailure(this, document_.New(newWidth_, newHeight_));
+  OnNormalZoom();
+}
+
+void MainWindow::OnOpen() {
+  if (!MaybeSave()) return;
+  FileRequest request{UiText("打开图像文件"), PromptFilters(true), openFilterIndex_, {}, {}, false};
+  const FileAnswer answer = prompts_.ChooseFile(this, request);
+  if (answer.path.isEmpty()) return;
+  openFilterIndex_ = std::max(0, answer.filterIndex);
+  OpenFile(answer.path);
+}
+
+// A file of a type the document cannot be written as (JPEG, GIF, ...) is not overwritten:
+// the user is told and asked for another name.
+bool MainWindow::OnSave() {
+  if (!document_.HasPicture()) return false;
+  if (!document_.CanSave()) {
+    if (!document_.Path().empty()) {
+      prompts_.ShowFailure(
+          this, CannotSaveAs(document_.Path(), document_.Kind() == kBlockPictureKind));
+    }
+    return OnSaveAs();
+  }
+  const Result saved = document_.Save();
+  prompts_.ShowFailure(this, saved);
+  if (saved) ShowStatus(UiText("已保存 %1").arg(DocumentPath()));
+  return saved.ok;
+}
+
+// A block picture saves as .pic, BMP or PNG; a plain picture as BMP or PNG.
+bool MainWindow::OnSaveAs() {
+  if (!document_.HasPicture()) return false;
+  const bool block = document_.Kind() == kBlockPictureKind;
+  FileRequest request{{},
+                      {QStringLiteral("Bitmap(*.bmp)"), QStringLiteral("PNG(*.png)")},
+                      0,
+                      QStringLiteral("bmp"),
+                      {},
+                      true};
+  if (block) {
+    request.filters.prepend(QStringLiteral("Bitmap(*.pic)"));
+    request.defaultSuffix = QStringLiteral("pic");
+  }
+  if (!document_.Path().empty()) request.initialName = WithoutExtension(DocumentPath());
+  const QString path = prompts_.ChooseFile(this, request).path;
+  if (path.isEmpty()) return false;
+  if (!document_.CanSaveAs(path.toStdString())) {
+    prompts_.ShowFailure(this, CannotSaveAs(path.toStdString(), block));
+    return false;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const Result saved = document_.SaveAs(path.toStdString());
+  QApplication::restoreOverrideCursor();
+  prompts_.ShowFailure(this, saved);
+  if (!saved) return false;
+  AddRecent(path);
+  ShowStatus(UiText("已保存 %1").arg(path));
+  return true;
+}
+
+bool MainWindow::MaybeSave() {
+  if (!document_.IsModified()) return true;
+  const QString name = QString::fromStdString(document_.DisplayName());
+  switch (prompts_.AskSave(this, UiText("是否保存对 %1 的修改?").arg(name))) {
+    case QMessageBox::Yes:
+      return OnSave();
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!MaybeSave() || !tree_->MaybeSave()) {
+    event->ignore();
+    return;
+  }
+  if (transformation_) transformation_->close();
+  event->accept();
+}
+
+void MainWindow::OnRefresh() {
+  if (pathName_.isEmpty() || !MaybeSave()) return;
+  OpenFile(pathName_);
+}
+
+}  // namespace tilvex::ui

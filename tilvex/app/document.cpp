@@ -62,16 +62,30 @@ void Document::Notify(unsigned changes) {
   if (observer_) observer_->DocumentChanged(changes);
 }
 
+namespace {
+
+void CollectAreaColours(DocumentState& state) {
+  const WorkArea& a = state.area;
+  CollectColours(state.picture, a.left, a.top, a.right - a.left, a.bottom - a.top, state.colours);
+}
+
+}  // namespace
+
 void Document::RefillColours() {
-  const WorkArea& a = state_.area;
-  CollectColours(state_.picture, a.left, a.top, a.right - a.left, a.bottom - a.top, list_);
-  colours_.assign(list_.colours.begin(), list_.colours.begin() + list_.count);
+  CollectAreaColours(state_);
+  ShowColours();
+}
+
+void Document::ShowColours() {
+  const ColourList& list = state_.colours;
+  colours_.assign(list.colours.begin(), list.colours.begin() + list.count);
 }
 
 void Document::Reset(DocumentState state, bool hasPicture, std::string path) {
   state_ = std::move(state);
   hasPicture_ = hasPicture;
   path_ = std::move(path);
+  problemArea_ = {};
   stroking_ = false;
   stroke_ = Edit();
   history_.Clear();
@@ -202,11 +216,12 @@ void Document::ApplyPixels(const std::vector<PixelChange>& pixels, bool forward)
   for (const PixelChange& p : pixels) state_.picture.Set(p.x, p.y, forward ? p.after : p.before);
 }
 
+// `next` comes with its colour list filled.
 void Document::ReplaceState(DocumentState next, const char* name) {
   auto previous = std::make_unique<DocumentState>(std::move(state_));
   state_ = std::move(next);
   history_.Push(Edit{name, {}, std::move(previous)});
-  RefillColours();
+  ShowColours();
   Notify(kPictureChanged | kStateChanged);
 }
 
@@ -215,10 +230,11 @@ void Document::Undo() {
   Edit& edit = history_.StepBack();
   if (edit.other) {
     std::swap(state_, *edit.other);
+    ShowColours();
   } else {
     ApplyPixels(edit.pixels, false);
+    RefillColours();
   }
-  RefillColours();
   Notify(kPictureChanged | kStateChanged);
 }
 
@@ -227,28 +243,33 @@ void Document::Redo() {
   Edit& edit = history_.StepForward();
   if (edit.other) {
     std::swap(state_, *edit.other);
+    ShowColours();
   } else {
     ApplyPixels(edit.pixels, true);
+    RefillColours();
   }
-  RefillColours();
   Notify(kPictureChanged | kStateChanged);
 }
 
-Result Document::Adapt(Adaptation which) {
-  if (Result paint = CanPaint(); !paint) return paint;
-  DocumentState next = state_;
-  Picture& picture = next.picture;
-  Result result;
+Document::PreparedEdit Document::PrepareAdaptation(Adaptation which) const {
+  PreparedEdit edit;
+  edit.name = "Adaptation";
+  if (edit.status = CanPaint(); !edit.status) return edit;
+  edit.state = state_;
+  Picture& picture = edit.state.picture;
   if (which == Adaptation::kHsl4K) {
-    result = AdaptHsl4K(picture, picture.width, picture.height);
+    edit.status = AdaptHsl4K(picture, picture.width, picture.height);
   } else if (which == Adaptation::kNes64) {
-    result = AdaptNes64(picture, picture.width, picture.height);
+    edit.status = AdaptNes64(picture, picture.width, picture.height);
   } else {
     AdaptRgb4K(picture, picture.width, picture.height);
   }
-  if (!result) return result;
-  ReplaceState(std::move(next), "Adaptation");
-  return Result::Ok();
+  CollectAreaColours(edit.state);
+  return edit;
+}
+
+Result Document::Adapt(Adaptation which) {
+  return Adopt(PrepareAdaptation(which));
 }
 
 void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
@@ -261,45 +282,57 @@ void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
   pnt[2 * size_t(index) + 1] = static_cast<uint8_t>(code >> 8);
   pnt[2 * blocks.Cells() + size_t(index)] = attribute;
   RenderBlockPicture(next.block, tables_, next.picture);
+  CollectAreaColours(next);
   ReplaceState(std::move(next), "Cell Edit");
 }
 
-Conversion Document::ComputeConversion(const ConversionSettings& settings,
-                                       const std::function<bool(SlotTable&)>& review,
-                                       Progress& progress) const {
-  Conversion failed;
+Document::PreparedEdit Document::PrepareConversion(const ConversionSettings& settings,
+                                                   const std::function<bool(SlotTable&)>& review,
+                                                   Progress& progress) const {
+  PreparedEdit edit;
+  edit.name = "Conversion";
+  edit.converted = true;
   if (!tablesLoaded_.ok && settings.colourSpace != 1) {
-    failed.status = tablesLoaded_;
-    return failed;
+    edit.status = tablesLoaded_;
+    return edit;
   }
   PaletteChoice palettes;
   palettes.review = review;
   // A copy of its own, so a conversion on another thread shares no lookup state.
   const ColourTables tables = tables_;
   Conversion conversion = ConvertPicture(state_.picture, settings, palettes, tables, progress);
-  if (!conversion.status.ok && conversion.status.message.empty() &&
-      conversion.status.detail.empty()) {
-    conversion.status.detail = kCancelledDetail;
+  edit.status = conversion.status;
+  if (!edit.status.ok) {
+    if (edit.status.message.empty() && edit.status.detail.empty())
+      edit.status.detail = kCancelledDetail;
+    return edit;
   }
-  return conversion;
+  const PicHeader header = conversion.picture.header;
+  if (edit.status = ShowBlock(edit.state, std::move(conversion.picture), tables); !edit.status)
+    return edit;
+  edit.state.slots = conversion.slots;
+  edit.state.info = ShortInfoText(header);
+  CollectAreaColours(edit.state);
+  return edit;
 }
 
-Result Document::TakeConversion(Conversion conversion) {
-  if (!conversion.status.ok) return conversion.status;
-  DocumentState next;
-  const PicHeader header = conversion.picture.header;
-  if (Result shown = ShowBlock(next, std::move(conversion.picture), tables_); !shown) return shown;
-  next.slots = conversion.slots;
-  next.info = ShortInfoText(header);
+Result Document::Adopt(PreparedEdit edit) {
+  if (edit.converted) {
+    const std::optional<WorkArea> problem = ProblemAreaOf(edit.status);
+    problemArea_ = problem ? AreaRect{problem->left, problem->top, problem->right, problem->bottom}
+                           : AreaRect{};
+    if (problem) Notify(kStateChanged);
+  }
+  if (!edit.status.ok) return edit.status;
   // The converted picture is written beside its source, under the source's name.
-  if (!path_.empty()) path_ = WithExtension(path_, ".pic");
-  ReplaceState(std::move(next), "Conversion");
+  if (edit.converted && !path_.empty()) path_ = WithExtension(path_, ".pic");
+  ReplaceState(std::move(edit.state), edit.name);
   return Result::Ok();
 }
 
 Result Document::Convert(const ConversionSettings& settings,
                          const std::function<bool(SlotTable&)>& review, Progress& progress) {
-  return TakeConversion(ComputeConversion(settings, review, progress));
+  return Adopt(PrepareConversion(settings, review, progress));
 }
 
 void Document::SetArea(const AreaRect& area) {
@@ -309,67 +342,13 @@ void Document::SetArea(const AreaRect& area) {
 }
 
 int Document::AvailableColourCount(int colourSpace) const {
-  return CountDistinctCodes(list_, ColourSpaceOf(static_cast<uint8_t>(colourSpace)), tables_);
+  return CountDistinctCodes(state_.colours, ColourSpaceOf(static_cast<uint8_t>(colourSpace)),
+                            tables_);
 }
 
 void Document::SetOutputNumbers(int segment, int level) {
   state_.block.header.outSegment = static_cast<uint8_t>(segment);
   state_.block.header.outLevel = static_cast<uint8_t>(level);
-}
-
-CellInfo Document::CellAt(int x, int y) const {
-  const BlockPicture& block = state_.block;
-  const PicHeader& h = block.header;
-  if (state_.kind != kBlockPictureKind || !View().Contains(x, y)) return {};
-  const BlockGeometry g = GeometryOf(h.blockMode);
-  const size_t cell = size_t(y / g.height) * (h.width / g.width) + size_t(x / g.width);
-  if (cell >= block.blocks.Cells()) return {};
-  return {static_cast<int>(cell), block.blocks.Code(cell), block.blocks.Attribute(cell)};
-}
-
-std::vector<std::pair<int, int>> Document::PixelsOf(int index) const {
-  std::vector<std::pair<int, int>> pixels;
-  if (index < 0 || size_t(index) >= colours_.size()) return pixels;
-  const Rgb colour = colours_[size_t(index)];
-  const Picture& view = View();
-  for (int y = 0; y < view.height; ++y) {
-    for (int x = 0; x < view.width; ++x) {
-      if (view.At(x, y) == colour) pixels.emplace_back(x, y);
-    }
-  }
-  return pixels;
-}
-
-Result Document::WriteOutput(const std::string& pgtPath, const std::string& pntPath,
-                             bool assembler, bool sixteenBit, Progress& progress) const {
-  if (state_.kind != kBlockPictureKind)
-    return Result::Fail({}, "only a converted picture has output files");
-  return WriteBlockOutput(state_.block, pgtPath, pntPath, assembler, sixteenBit, progress);
-}
-
-Result Document::WritePaletteSteps(const std::string& palPath, Rgb target, int levels,
-                                   const std::string& directory) const {
-  SlotTable palettes;
-  if (Result read = ReadPaletteFile(palPath, palettes); !read.ok) return read;
-  const ColourSpace space = ColourSpaceOf(state_.block.header.colourSpace);
-  if (space != ColourSpace::kRgb4K && !tablesLoaded_.ok) return tablesLoaded_;
-  const ColourTables& tables = tables_;
-  return tilvex::WritePaletteSteps(
-      palettes, target, levels, [&](Rgb rgb) { return RgbToCode(space, tables, rgb); }, directory);
-}
-
-Result Document::BuildPreview(int configIndex, const PreviewFolders& folders,
-                              VolumeLister& volumes, PreviewResult* result) const {
-  if (!IsBlockPicture() || state_.kind != kBlockPictureKind) return Result::Ok();
-  return BuildPreviewImage(state_.block, configIndex, folders, volumes, result);
-}
-
-Result Document::LoadPaletteInto(const std::string& path, SlotTable& table) {
-  return tilvex::LoadPaletteInto(path, table);
-}
-
-Result Document::SavePalette(const std::string& path, const SlotTable& table) {
-  return WritePaletteFile(path, table);
 }
 
 }  // namespace tilvex

@@ -101,14 +101,24 @@ class Document {
   Result Recolour(int index, Rgb rgb);
   Result Adapt(Adaptation which);
   void SetCell(int index, uint16_t code, uint8_t attribute);
-  // The conversion, in two halves: Compute (any thread; reads the picture only) and Take.
-  // A cancelled review gives IsCancelled.
-  Conversion ComputeConversion(const ConversionSettings& settings,
-                               const std::function<bool(SlotTable&)>& review,
-                               Progress& progress) const;
-  Result TakeConversion(Conversion conversion);
+  // The long edits come in two halves: Prepare (on any thread, reading the document only,
+  // while nothing else changes it) and Adopt (quick, on the document's thread). A cancelled
+  // review gives IsCancelled; a stop at one place of the picture names it in ProblemArea.
+  struct PreparedEdit {
+    Result status;
+    DocumentState state;
+    const char* name = "";
+    bool converted = false;
+  };
+  PreparedEdit PrepareConversion(const ConversionSettings& settings,
+                                 const std::function<bool(SlotTable&)>& review,
+                                 Progress& progress) const;
+  PreparedEdit PrepareAdaptation(Adaptation which) const;
+  Result Adopt(PreparedEdit edit);
   Result Convert(const ConversionSettings& settings, const std::function<bool(SlotTable&)>& review,
                  Progress& progress);
+  // Where the last conversion stopped, empty when it did not stop at one area.
+  const AreaRect& ProblemArea() const { return problemArea_; }
 
   bool CanUndo() const { return history_.CanUndo(); }
   bool CanRedo() const { return history_.CanRedo(); }
@@ -150,6 +160,7 @@ class Document {
   void ApplyPixels(const std::vector<PixelChange>& pixels, bool forward);
   void Reset(DocumentState state, bool hasPicture, std::string path);
   void RefillColours();
+  void ShowColours();
   void Notify(unsigned changes);
 
   DocumentState state_;
@@ -158,8 +169,8 @@ class Document {
   EditHistory history_;
   Edit stroke_;  // the pen stroke being drawn
   bool stroking_ = false;
-  ColourList list_;
   std::vector<Rgb> colours_;
+  AreaRect problemArea_;
   ColourTables tables_;
   Result tablesLoaded_;
   DocumentObserver* observer_ = nullptr;

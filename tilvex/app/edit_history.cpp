@@ -25,8 +25,7 @@ void EditHistory::Push(Edit edit) {
   size_t bytes = 0;
   for (const Edit& e : edits_) bytes += e.Bytes();
   size_t drop = 0;
-  while (edits_.size() - drop > 1 &&
-         (bytes > kByteBudget || edits_.size() - drop > kMaxSteps)) {
+  while (edits_.size() - drop > 1 && (bytes > kByteBudget || edits_.size() - drop > kMaxSteps)) {
     bytes -= edits_[drop].Bytes();
     ++drop;
   }

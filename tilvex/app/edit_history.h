@@ -9,6 +9,7 @@
 #include "convert/block_picture.h"
 #include "convert/palette_gathering.h"
 #include "doc/pic_file.h"
+#include "image/colour_list.h"
 #include "image/picture.h"
 #include "image/slot_table.h"
 
@@ -25,6 +26,7 @@ struct DocumentState {
   int kind = kPictureKindDecoded;  // kPictureKindDecoded, kBlockPictureKind, or as a .pic says
   bool fromPic = false;            // opened from a .pic file or converted
   WorkArea area;                   // the working area
+  ColourList colours;              // the distinct colours of the working area
   SlotTable slots{};               // the palettes of the last conversion
   std::string info;                // the palette bar's information text
 };

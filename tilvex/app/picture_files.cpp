@@ -25,8 +25,9 @@ Result CannotSaveAs(const std::string& path, bool blockPicture) {
                         "only a converted picture is saved as .pic");
   }
   if (ext.empty()) ext = "?";
-  return Result::Fail(common::TrFill("不能保存为 {0} 文件。请用“另存为”选择 BMP、PNG 或 PIC。", {ext}),
-                      "no writer for ." + ext + " files");
+  return Result::Fail(
+      common::TrFill("不能保存为 {0} 文件。请用“另存为”选择 BMP、PNG 或 PIC。", {ext}),
+      "no writer for ." + ext + " files");
 }
 
 Result NewBlankPicture(int32_t width, int32_t height, Picture& out) {

@@ -18,7 +18,8 @@ ProjectSession::ProjectSession() {
 Result ProjectSession::Load(const std::string& path) {
   ProjectTree read;
   if (Result r = ReadProjectFile(path, read); !r) return r;
-  if (read.Root() == ProjectTree::kNoNode) return Result::Fail(common::Tr("PRG文件错误!"), "the project file holds no tree");
+  if (read.Root() == ProjectTree::kNoNode)
+    return Result::Fail(common::Tr("PRG文件错误!"), "the project file holds no tree");
   tree_ = std::move(read);
   path_ = path;
   tree_.SetRootLabel(path_);

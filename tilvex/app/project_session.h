@@ -40,7 +40,7 @@ class ProjectSession {
   // The batch over the pictures, with the output files in directory; step after each one,
   // which stops the run, writing nothing, by returning false.
   static Result Batch(const std::vector<std::string>& pictures, const std::string& directory,
-                       std::vector<std::string>& messages, const std::function<bool()>& step);
+                      std::vector<std::string>& messages, const std::function<bool()>& step);
   static Result ReadList(const std::string& path, std::vector<std::string>& pictures);
 
  private:

@@ -95,6 +95,19 @@ std::string NoPaletteMessage(int x, int y, int w, int h) {
   return text;
 }
 
+Result AreaFailure(std::string message, int x, int y) {
+  return Result::Fail(std::move(message), "stopped at the 16 x 16 area at " + std::to_string(x) +
+                                              "," + std::to_string(y));
+}
+
+std::optional<WorkArea> ProblemAreaOf(const Result& result) {
+  int x = 0, y = 0;
+  if (result.ok ||
+      std::sscanf(result.detail.c_str(), "stopped at the 16 x 16 area at %d,%d", &x, &y) != 2)
+    return std::nullopt;
+  return WorkArea{x, y, x + kAreaSide, y + kAreaSide};
+}
+
 Result GatherPalettes(const Picture& picture, const WorkArea& area, Rgb background, int colourMode,
                       int blockMode, SlotTable& slots, AreaColourLists& lists) {
   const BlockGeometry g = GeometryOf(blockMode);
@@ -112,10 +125,10 @@ Result GatherPalettes(const Picture& picture, const WorkArea& area, Rgb backgrou
         char text[128];
         std::snprintf(text, sizeof text, common::Tr("(%d,%d,%d,%d)内颜色超过%d种,转换终止!"), x, y,
                       x + g.width, y + g.height, limit);
-        return Result::Fail(text);
+        return AreaFailure(text, x, y);
       }
       if (!FitColours(slots, limit, colours)) {
-        return Result::Fail(NoPaletteMessage(x, y, g.width, g.height));
+        return AreaFailure(NoPaletteMessage(x, y, g.width, g.height), x, y);
       }
       if (keep) lists.push_back(std::move(colours));
     }

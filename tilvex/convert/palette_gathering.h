@@ -2,6 +2,7 @@
 // palettes that hold them.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ int FindPalette(const SlotTable& slots, std::span<const Rgb> colours, int slotsP
 
 // The stop message for a colour set no palette can hold.
 std::string NoPaletteMessage(int x, int y, int w, int h);
+
+// A stop at the 16 x 16 area whose corner is (x, y): the message, and the area in the
+// detail, where ProblemAreaOf finds it again so the window can show the user the place.
+Result AreaFailure(std::string message, int x, int y);
+std::optional<WorkArea> ProblemAreaOf(const Result& result);
 
 // Every palette starts with the background in slot 0; then each area's colours go into the
 // first palette that holds them or has room. Stops with a message at the first area with

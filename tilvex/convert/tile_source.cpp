@@ -60,10 +60,10 @@ Result TileSource::PaletteAt(int x, int y, int& palette) {
     char text[128];
     std::snprintf(text, sizeof text, common::Tr("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!"), x, y,
                   x + g.width, y + g.height, limit);
-    return Result::Fail(text);
+    return AreaFailure(text, areaX, areaY);
   }
   known = FindPalette(slots_, colours, limit);
-  if (known < 0) return Result::Fail(NoPaletteMessage(x, y, g.width, g.height));
+  if (known < 0) return AreaFailure(NoPaletteMessage(x, y, g.width, g.height), areaX, areaY);
   palette = known;
   return Result::Ok();
 }

@@ -187,8 +187,8 @@ void MainWindow::BuildFileMenu() {
   QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
   toolbar->setObjectName(QStringLiteral("toolbar"));
   WindowActions& a = actions_;
-  QAction* create = a.newPicture = AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"),
-                                             &MainWindow::OnNew, Qt::CTRL | Qt::Key_N);
+  QAction* create = a.newPicture =
+      AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew, Qt::CTRL | Qt::Key_N);
   a.newProject = file->addAction(QStringLiteral("New Project"));
   connect(a.newProject, &QAction::triggered, tree_, &ProjectView::NewProject);
   QAction* open = a.open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"),
@@ -198,8 +198,8 @@ void MainWindow::BuildFileMenu() {
   save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   a.saveAs = file->addAction(QStringLiteral("Save (&A)s..."));
   connect(a.saveAs, &QAction::triggered, this, [this] { OnSaveAs(); });
-  QAction* output = a.output = AddAction(file, QStringLiteral("Output...\tF5"),
-                                         &MainWindow::OnOutput, Qt::Key_F5);
+  QAction* output = a.output =
+      AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput, Qt::Key_F5);
   recentMenu_ = file->addMenu(QStringLiteral("Recent Files"));
   RebuildRecentMenu();
   file->addSeparator();
@@ -226,8 +226,8 @@ void MainWindow::BuildViewMenu() {
   actions_.palette->setCheckable(true);
   actions_.toolBox = view->addAction(QStringLiteral("Tool (&B)ox"));
   actions_.toolBox->setCheckable(true);
-  actions_.refresh = AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh,
-                               Qt::CTRL | Qt::Key_R);
+  actions_.refresh =
+      AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh, Qt::CTRL | Qt::Key_R);
   QAction* grid = actions_.grid = view->addAction(QStringLiteral("Display grid"));
   grid->setCheckable(true);
   connect(grid, &QAction::toggled, view_, &PictureView::SetGrid);
@@ -343,7 +343,8 @@ void MainWindow::BuildPaletteBar() {
   connect(list, &ColourListArea::blink, view_, &PictureView::BlinkHighlight);
   connect(list, &ColourListArea::restore, view_, &PictureView::ClearHighlight);
   connect(list, &ColourListArea::recolour, this, [this](int i, Rgb rgb) {
-    if (const Result r = document_.Recolour(i, rgb); !r) ShowStatus(QString::fromStdString(r.Text()));
+    if (const Result r = document_.Recolour(i, rgb); !r)
+      ShowStatus(QString::fromStdString(r.Text()));
   });
 }
 

@@ -6,10 +6,12 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 #include "app/document.h"
-#include "picture_view.h"
 #include "app/project_session.h"
+#include "picture_view.h"
 #include "transformation_dialog.h"
 
 class QActionGroup;
@@ -20,6 +22,7 @@ class QSettings;
 
 namespace tilvex::ui {
 
+class BackgroundWork;
 class PaletteBar;
 class ProjectView;
 class Prompts;
@@ -139,6 +142,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnRedo();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
+  void RunBusy(BackgroundWork& work, const std::function<void(Progress&)>& job);
   void EditCell(int x, int y);
   void ShowStatus(const QString& text);
   // Asks whether to save a modified picture; false when the user cancels.
@@ -161,6 +165,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QPointer<TransformationDialog> transformation_;
   QString pathName_;  // last opened through Open; Refresh reopens it
   QStringList recent_;
+  std::optional<ConversionSettings> lastSettings_;  // kept for the next Transformation dialog
+  bool busy_ = false;                               // work runs; the window takes no input
   int newWidth_ = 0;
   int newHeight_ = 0;
   int openFilterIndex_ = 0;

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include "colour_box.h"
 #include "app/document.h"
+#include "colour_box.h"
 #include "prompts.h"
 #include "qt_colour.h"
 #include "ui_text.h"
@@ -84,8 +84,8 @@ void PalProcessDialog::accept() {
     QDialog::reject();
     return;
   }
-  prompts_.ShowFailure(
-      this, document_.WritePaletteSteps(palFile->text().toStdString(), target_, levels));
+  prompts_.ShowFailure(this,
+                       document_.WritePaletteSteps(palFile->text().toStdString(), target_, levels));
   QDialog::accept();
 }
 

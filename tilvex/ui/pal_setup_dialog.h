@@ -4,8 +4,8 @@
 // is loaded from or saved to palette files. "Next" goes on with the conversion.
 #include <QDialog>
 
-#include "image/slot_table.h"
 #include "app/slot_edits.h"
+#include "image/slot_table.h"
 
 namespace tilvex::ui {
 

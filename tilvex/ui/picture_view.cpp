@@ -122,6 +122,14 @@ void PictureView::paintEvent(QPaintEvent*) {
     painter.drawRect(zoom_.ToScreen(a.left), zoom_.ToScreen(a.top), zoom_.ToScreen(a.Width()) - 1,
                      zoom_.ToScreen(a.Height()) - 1);
   }
+  // Where the last conversion stopped.
+  const AreaRect problem = document_.ProblemArea();
+  if (problem.Width() > 0 && problem.Height() > 0) {
+    painter.setPen(QPen(Qt::red, 2));
+    painter.setBrush(QColor(255, 0, 0, 60));
+    painter.drawRect(zoom_.ToScreen(problem.left), zoom_.ToScreen(problem.top),
+                     zoom_.ToScreen(problem.Width()), zoom_.ToScreen(problem.Height()));
+  }
 }
 
 void PictureView::DrawGrid(QPainter& painter, int sw, int sh) const {
@@ -241,7 +249,8 @@ void PictureView::SetHighlight(const std::vector<std::pair<int, int>>& pixels) {
   if (pixels.empty() || picture.Empty()) return;
   highlight_ = QImage(picture.width, picture.height, QImage::Format_ARGB32);
   highlight_.fill(Qt::transparent);
-  for (auto [x, y] : pixels) highlight_.setPixel(x, y, ToQColor(~picture.At(x, y) & 0xFFFFFFu).rgb());
+  for (auto [x, y] : pixels)
+    highlight_.setPixel(x, y, ToQColor(~picture.At(x, y) & 0xFFFFFFu).rgb());
 }
 
 void PictureView::BlinkHighlight() {

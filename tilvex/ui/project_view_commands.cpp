@@ -27,8 +27,8 @@ bool RunDialog(Prompts& prompts, Dialog& dialog, ProjectNode& record) {
 void ProjectView::BuildActions() {
   ProjectActions& a = actions_;
   const std::pair<QAction**, const char*> items[] = {
-      {&a.add, "(&A)dd..."},   {&a.remove, "(&D)el"}, {&a.up, "(&U)pward"},
-      {&a.down, "D(&o)wnward"}, {&a.load, "Load..."}, {&a.save, "Save"},
+      {&a.add, "(&A)dd..."},     {&a.remove, "(&D)el"},    {&a.up, "(&U)pward"},
+      {&a.down, "D(&o)wnward"},  {&a.load, "Load..."},     {&a.save, "Save"},
       {&a.saveAs, "Save As..."}, {&a.output, "Output..."},
   };
   for (const auto& [slot, text] : items) {

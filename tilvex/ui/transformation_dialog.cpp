@@ -12,11 +12,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/view_geometry.h"
 #include "prompts.h"
 #include "qt_colour.h"
 #include "select_colour_dialog.h"
 #include "ui_text.h"
-#include "app/view_geometry.h"
 
 namespace tilvex::ui {
 namespace {
@@ -59,8 +59,7 @@ class ColourSwatch : public QWidget {
 
 }  // namespace
 
-TransformationDialog::TransformationDialog(Document& document, Prompts& prompts,
-                                           QWidget* parent)
+TransformationDialog::TransformationDialog(Document& document, Prompts& prompts, QWidget* parent)
     : QDialog(parent), document_(document), prompts_(prompts) {
   setWindowTitle(QStringLiteral("VT03 Transformation"));
   const Picture& picture = document.View();
@@ -135,7 +134,17 @@ TransformationDialog::TransformationDialog(Document& document, Prompts& prompts,
   connect(charSize_, &QComboBox::currentIndexChanged, this, &TransformationDialog::OnBlockChosen);
   connect(next, &QPushButton::clicked, this, &TransformationDialog::OnNext);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  document_.SetArea({0, 0, defaults.area.right, defaults.area.bottom});
+  // A rectangle chosen with the Select tool beforehand is the area to convert.
+  const AreaRect selected = document_.Area();
+  const AreaRect whole{0, 0, picture.width, picture.height};
+  if (selected.Width() > 0 && selected.Height() > 0 && !(selected == whole)) {
+    const AreaRect area = SnapToPictureCells(selected, picture.width, picture.height);
+    areaChosen_ = true;
+    document_.SetArea(area);
+    ShowArea(area);
+  } else {
+    document_.SetArea({0, 0, defaults.area.right, defaults.area.bottom});
+  }
   UpdateCounts();
 }
 
@@ -211,10 +220,33 @@ bool TransformationDialog::ReadSettings(ConversionSettings& s) {
   return true;
 }
 
+void TransformationDialog::Restore(const ConversionSettings& s) {
+  colourSpace_->setCurrentIndex(s.colourSpace);
+  colourSum_->setCurrentIndex(s.colourMode);
+  charSize_->setCurrentIndex(s.blockMode);
+  mode_->setCurrentIndex(s.compressMode);
+  start_->setText(QString::number(s.beginAddress, 16).toUpper());
+  end_->setText(QString::number(s.endAddress, 16).toUpper());
+  reduce_->setChecked(s.reduce.reduce);
+  dither_->setCurrentIndex(static_cast<int>(s.reduce.dither));
+  backgroundPicked_ = !s.reduce.chooseBackground;
+  if (backgroundPicked_) backgroundRgb_ = s.background;
+  const Picture& picture = document_.View();
+  const WorkArea whole = WholePictureArea(picture, s.blockMode);
+  if (!areaChosen_ && s.area.left < s.area.right && s.area.top < s.area.bottom &&
+      s.area.right <= whole.right && s.area.bottom <= whole.bottom) {
+    const AreaRect area{s.area.left, s.area.top, s.area.right, s.area.bottom};
+    areaChosen_ = true;
+    document_.SetArea(area);
+    ShowArea(area);
+    Q_EMIT areaEdited();
+  }
+}
+
 void TransformationDialog::OnNext() {
   ConversionSettings settings;
   if (!ReadSettings(settings)) return;
-  accept();
+  // The window closes the dialog once the conversion has succeeded.
   Q_EMIT convertRequested(settings);
 }
 

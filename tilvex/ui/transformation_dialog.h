@@ -26,6 +26,8 @@ class TransformationDialog : public QDialog {
   // The settings as the fields give them; false (after the message) when the area does not
   // fit the block size.
   bool ReadSettings(ConversionSettings& settings);
+  // The fields of an earlier conversion; its area only where the picture still holds it.
+  void Restore(const ConversionSettings& settings);
 
  Q_SIGNALS:
   void areaEdited();

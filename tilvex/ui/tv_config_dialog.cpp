@@ -6,8 +6,8 @@
 #include <QStatusBar>
 #include <QStorageInfo>
 
-#include "doc/file_writes.h"
 #include "app/document.h"
+#include "doc/file_writes.h"
 #include "output/emulator_run.h"
 #include "prompts.h"
 #include "ui_text.h"

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 
 #include "about_dialog.h"
+#include "background_work.h"
 #include "main_window.h"
 #include "pal_setup_dialog.h"
 #include "palette_bar.h"
@@ -25,6 +26,23 @@
 
 namespace tilvex::ui {
 namespace {
+
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::Drop:
+      return true;
+    default:
+      return false;
+  }
+}
 
 QString WithoutExtension(const QString& path) {
   const QFileInfo info(path);
@@ -73,6 +91,10 @@ void MainWindow::UpdateReadOuts() {
 // The read-out follows the mouse over the view; the lock-key lights follow the keyboard and
 // the window's activation. Nothing runs while the program is idle.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (busy_ && IsUserInput(event->type()) && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    return true;
+  }
   switch (event->type()) {
     case QEvent::Leave:
       if (watched == view_->viewport()) UpdateReadOuts();
@@ -120,6 +142,7 @@ void MainWindow::OnTransform() {
     return;
   }
   transformation_ = new TransformationDialog(document_, prompts_, this);
+  if (lastSettings_) transformation_->Restore(*lastSettings_);
   transformation_->setAttribute(Qt::WA_DeleteOnClose);
   view_->SetAreaSelection(true);
   connect(transformation_, &QDialog::finished, this, [this] { view_->SetAreaSelection(false); });
@@ -129,25 +152,59 @@ void MainWindow::OnTransform() {
   });
   connect(transformation_, &TransformationDialog::convertRequested, this,
           &MainWindow::RunConversion, Qt::QueuedConnection);
-  // Beside the picture, so the area can be dragged while the dialog is open.
+  // Beside the picture and clear of the palette bar, so the area can be dragged and the
+  // colours seen while the dialog is open; where the user last put it once moved.
   transformation_->adjustSize();
-  const QRect frame = geometry();
-  transformation_->move(frame.right() - transformation_->width(), frame.top());
+  const QPoint kept = settings_.value(QStringLiteral("TransformationPos")).toPoint();
+  const int right =
+      paletteDock_->isVisible() ? paletteDock_->mapToGlobal(QPoint(0, 0)).x() : geometry().right();
+  transformation_->move(
+      settings_.contains(QStringLiteral("TransformationPos"))
+          ? kept
+          : QPoint(right - transformation_->frameGeometry().width() - 4, geometry().top()));
+  connect(transformation_, &QDialog::finished, this, [this] {
+    settings_.setValue(QStringLiteral("TransformationPos"), transformation_->pos());
+  });
   transformation_->show();
   view_->viewport()->update();
   bar_->Repaint();
 }
 
+// The conversion runs on a worker; the palette review is asked on the window's thread. A
+// refused picture keeps the dialog open with its settings, the stopping place shown.
 void MainWindow::RunConversion(const ConversionSettings& settings) {
-  ProgressWindow progress(this, settings.reduce.reduce);
-  auto review = [this](SlotTable& table) {
-    PalSetupDialog dialog(table, prompts_, this);
-    return prompts_.Exec(dialog) == QDialog::Accepted;
+  if (busy_) return;
+  lastSettings_ = settings;
+  BackgroundWork work(this, true);
+  auto review = [this, &work](SlotTable& table) {
+    bool accepted = false;
+    work.OnWindowThread([&] {
+      PalSetupDialog dialog(table, prompts_, this);
+      accepted = prompts_.Exec(dialog) == QDialog::Accepted;
+    });
+    return accepted;
   };
-  const Result converted = document_.Convert(settings, review, progress);
-  progress.Close();
+  tilvex::Document::PreparedEdit edit;
+  RunBusy(work, [&](Progress& progress) {
+    edit = document_.PrepareConversion(settings, review, progress);
+  });
+  if (work.Cancelled()) return;
+  const Result converted = document_.Adopt(std::move(edit));
+  view_->viewport()->update();
   prompts_.ShowFailure(this, converted);
-  if (converted) OnNormalZoom();
+  if (!converted) return;
+  if (transformation_) transformation_->accept();
+  OnNormalZoom();
+}
+
+// While work runs the window takes no input of its own; the progress and any dialog the
+// work asks stay usable.
+void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress&)>& job) {
+  busy_ = true;
+  if (transformation_) transformation_->setEnabled(false);
+  work.Run(job);
+  if (transformation_) transformation_->setEnabled(true);
+  busy_ = false;
 }
 
 void MainWindow::OnOutput() {
@@ -170,10 +227,12 @@ void MainWindow::OnOutput() {
 
 // The adaptation repaints the picture with colours the console can show.
 void MainWindow::Adapt(Adaptation which) {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result adapted = document_.Adapt(which);
-  QApplication::restoreOverrideCursor();
-  prompts_.ShowFailure(this, adapted);
+  if (busy_) return;
+  BackgroundWork work(this, true);
+  tilvex::Document::PreparedEdit edit;
+  RunBusy(work, [&](Progress&) { edit = document_.PrepareAdaptation(which); });
+  if (work.Cancelled()) return;
+  prompts_.ShowFailure(this, document_.Adopt(std::move(edit)));
 }
 
 void MainWindow::EditCell(int x, int y) {

@@ -119,8 +119,8 @@ bool MainWindow::OnSave() {
   if (!document_.HasPicture()) return false;
   if (!document_.CanSave()) {
     if (!document_.Path().empty()) {
-      prompts_.ShowFailure(
-          this, CannotSaveAs(document_.Path(), document_.Kind() == kBlockPictureKind));
+      prompts_.ShowFailure(this,
+                           CannotSaveAs(document_.Path(), document_.Kind() == kBlockPictureKind));
     }
     return OnSaveAs();
   }
@@ -134,12 +134,9 @@ bool MainWindow::OnSave() {
 bool MainWindow::OnSaveAs() {
   if (!document_.HasPicture()) return false;
   const bool block = document_.Kind() == kBlockPictureKind;
-  FileRequest request{{},
-                      {QStringLiteral("Bitmap(*.bmp)"), QStringLiteral("PNG(*.png)")},
-                      0,
-                      QStringLiteral("bmp"),
-                      {},
-                      true};
+  FileRequest request{{}, {QStringLiteral("Bitmap(*.bmp)"), QStringLiteral("PNG(*.png)")},
+                      0,  QStringLiteral("bmp"),
+                      {}, true};
   if (block) {
     request.filters.prepend(QStringLiteral("Bitmap(*.pic)"));
     request.defaultSuffix = QStringLiteral("pic");
@@ -175,7 +172,7 @@ bool MainWindow::MaybeSave() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!MaybeSave() || !tree_->MaybeSave()) {
+  if (busy_ || !MaybeSave() || !tree_->MaybeSave()) {
     event->ignore();
     return;
   }

@@ -232,7 +232,8 @@ TEST(DocumentConversion, PaletteReviewEditsReachTheTiles) {
   EXPECT_EQ(doc.View().pixels, swapped.pixels);
   doc.Undo();
 
-  const Result cancelled = doc.Convert(settings, [](SlotTable&) { return false; }, NoProgress());
+  const Result cancelled = doc.Convert(
+      settings, [](SlotTable&) { return false; }, NoProgress());
   EXPECT_TRUE(IsCancelled(cancelled));
   EXPECT_FALSE(doc.IsBlockPicture());
 }

@@ -1,0 +1,74 @@
+#include "background_work.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QTimer>
+#include <thread>
+
+namespace tilvex::ui {
+
+BackgroundWork::BackgroundWork(QWidget* parent, bool cancellable)
+    : parent_(parent), cancellable_(cancellable) {}
+
+BackgroundWork::~BackgroundWork() {
+  delete dialog_.data();
+}
+
+void BackgroundWork::Open(int low, int high, int step) {
+  low_ = low;
+  high_ = high;
+  value_ = low;
+  step_ = step;
+}
+
+void BackgroundWork::SetText(const char* text) {
+  std::lock_guard<std::mutex> hold(textLock_);
+  text_ = QString::fromUtf8(text);
+}
+
+void BackgroundWork::Step() {
+  value_ = std::min(high_.load(), value_.load() + step_.load());
+}
+
+// The window appears only for work that takes a while, so quick work does not flash it.
+void BackgroundWork::ShowProgress() {
+  if (!dialog_) {
+    dialog_ = new QProgressDialog(parent_);
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setMinimumDuration(300);
+    dialog_->setAutoReset(false);
+    dialog_->setAutoClose(false);
+    if (cancellable_) {
+      dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+      connect(dialog_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
+    } else {
+      dialog_->setCancelButton(nullptr);
+    }
+  }
+  dialog_->setRange(low_, std::max(low_.load(), high_.load()));
+  dialog_->setValue(value_);
+  std::lock_guard<std::mutex> hold(textLock_);
+  dialog_->setLabelText(text_);
+}
+
+void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, this, &BackgroundWork::ShowProgress);
+  poll.start(40);
+  ShowProgress();
+  std::thread worker([&] {
+    work(*this);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  worker.join();
+  poll.stop();
+  if (dialog_) dialog_->hide();
+}
+
+void BackgroundWork::OnWindowThread(const std::function<void()>& f) {
+  QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+}
+
+}  // namespace tilvex::ui

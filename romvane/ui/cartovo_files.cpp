@@ -9,6 +9,9 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "cart/cartridge_build.h"
 #include "cart/parse_hex.h"
@@ -22,13 +25,6 @@
 
 namespace romvane {
 namespace {
-
-// Waits without freezing the window: it keeps painting while the menu is built.
-void WaitWhilePainting(int milliseconds) {
-  QEventLoop loop;
-  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
 
 // The build's progress: it has no cancel button, and neither Escape nor the window
 // manager's close button takes it away while the make script may still write files.
@@ -78,14 +74,33 @@ void CartovoDialog::Build() {
   options.reserveText = reserve_->text().toStdString();
   options.programDir = programDir_;
   options.launcher = launcher_;
-  options.sleep = sleep_ ? sleep_ : WaitWhilePainting;
-  options.onWait = [&progress](int attempt) {
-    // A menu that is there at the first look needs no progress shown.
-    if (attempt > 1) progress.setValue(attempt);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  // The build runs on a worker so the window keeps painting; a sleep a test supplies
+  // runs on the window's thread, where it may look at the window.
+  options.sleep = [this](int milliseconds) {
+    if (!sleep_) return std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    QMetaObject::invokeMethod(
+        this, [this, milliseconds] { sleep_(milliseconds); }, Qt::BlockingQueuedConnection);
+  };
+  std::atomic<int> attempt{0};
+  options.onWait = [&attempt](int step) {
+    attempt = step;
     return true;
   };
-  BuildResult result = BuildCartridge(list_, options);
+  QEventLoop loop;
+  QTimer poll;
+  // A menu that is there at the first look needs no progress shown.
+  connect(&poll, &QTimer::timeout, this, [&] {
+    if (attempt > 1) progress.setValue(attempt);
+  });
+  poll.start(50);
+  BuildResult result;
+  std::thread worker([&] {
+    result = BuildCartridge(list_, options);
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  worker.join();
+  poll.stop();
   progress.hide();
   lastBuild_ = BuildPlacement(list_, std::move(result.ordered));
   busy_ = false;

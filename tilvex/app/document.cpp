@@ -89,7 +89,7 @@ void Document::Reset(DocumentState state, bool hasPicture, std::string path) {
   stroking_ = false;
   stroke_ = Edit();
   history_.Clear();
-  RefillColours();
+  ShowColours();
   Notify(kPictureChanged | kStateChanged);
 }
 
@@ -102,34 +102,45 @@ Result Document::New(int width, int height) {
   if (Result made = NewBlankPicture(width, height, state.picture); !made) return made;
   state.area = WorkArea{0, 0, width, height};
   state.info = SizeText(width, height);
+  CollectAreaColours(state);
   Reset(std::move(state), true, {});
   return Result::Ok();
 }
 
-Result Document::Open(const std::string& path) {
-  const std::string ext = common::LowerExtension(path);
-  DocumentState state;
-  if (ext == "pic") {
+Document::PreparedEdit Document::PrepareOpen(const std::string& path) const {
+  PreparedEdit edit;
+  edit.name = "Open";
+  DocumentState& state = edit.state;
+  if (common::LowerExtension(path) == "pic") {
     PicLoad load;
-    if (Result read = ReadPicFile(path, load); !read) return read;
+    if (edit.status = ReadPicFile(path, load); !edit.status) return edit;
     const PicHeader header = load.picture.header;
-    std::string note;
     if (load.kind == PicLoadKind::kNoPicture) {
       state.fromPic = true;
-      note = load.message;  // "非法的PIC文件!" or nothing for a short file
-    } else if (Result shown = ShowBlock(state, std::move(load.picture), tables_); !shown) {
-      return shown;
+      // The file opened, but what it holds is worth a word: "非法的PIC文件!" or nothing.
+      edit.status.message = load.message;
+    } else if (edit.status = ShowBlock(state, std::move(load.picture), ColourTables(tables_));
+               !edit.status) {
+      return edit;
     }
     state.info = LongInfoText(header);
-    Reset(std::move(state), true, path);
-    // The file opened, but what it holds is worth a word.
-    return note.empty() ? Result::Ok() : Result{true, note, {}};
+  } else {
+    if (edit.status = DecodePictureFile(path, state.picture); !edit.status) return edit;
+    state.area = WorkArea{0, 0, state.picture.width, state.picture.height};
+    state.info = SizeText(state.picture.width, state.picture.height);
   }
-  if (Result decoded = DecodePictureFile(path, state.picture); !decoded) return decoded;
-  state.area = WorkArea{0, 0, state.picture.width, state.picture.height};
-  state.info = SizeText(state.picture.width, state.picture.height);
-  Reset(std::move(state), true, path);
-  return Result::Ok();
+  CollectAreaColours(state);
+  return edit;
+}
+
+Result Document::AdoptOpen(PreparedEdit edit, const std::string& path) {
+  if (!edit.status) return edit.status;
+  Reset(std::move(edit.state), true, path);
+  return edit.status;
+}
+
+Result Document::Open(const std::string& path) {
+  return AdoptOpen(PrepareOpen(path), path);
 }
 
 bool Document::CanSaveAs(const std::string& path) const {

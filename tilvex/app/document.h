@@ -114,6 +114,9 @@ class Document {
                                  const std::function<bool(SlotTable&)>& review,
                                  Progress& progress) const;
   PreparedEdit PrepareAdaptation(Adaptation which) const;
+  // Opening: a picture or .pic file read into a new state; adopting it starts a new history.
+  PreparedEdit PrepareOpen(const std::string& path) const;
+  Result AdoptOpen(PreparedEdit edit, const std::string& path);
   Result Adopt(PreparedEdit edit);
   Result Convert(const ConversionSettings& settings, const std::function<bool(SlotTable&)>& review,
                  Progress& progress);

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "app/picture_files.h"
+#include "background_work.h"
 #include "main_window.h"
 #include "palette_bar.h"
 #include "project_view.h"
@@ -73,10 +74,13 @@ void MainWindow::ShowStatus(const QString& text) {
 }
 
 bool MainWindow::OpenFile(const QString& name, bool remember) {
+  if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result opened = document_.Open(path.toStdString());
-  QApplication::restoreOverrideCursor();
+  BackgroundWork work(this, true);
+  tilvex::Document::PreparedEdit edit;
+  RunBusy(work, [&](Progress&) { edit = document_.PrepareOpen(path.toStdString()); });
+  if (work.Cancelled()) return false;
+  const Result opened = document_.AdoptOpen(std::move(edit), path.toStdString());
   if (!opened.ok) {
     prompts_.Message(this, opened.Text().empty() ? UiText("无法打开文档。\n%1").arg(path)
                                                  : QString::fromStdString(opened.Text()));

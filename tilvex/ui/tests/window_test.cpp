@@ -4,6 +4,9 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 #include "about_dialog.h"
 #include "hyperlink.h"
@@ -225,10 +228,20 @@ void WindowTest::aboutBoxLinkOpensOrSaysWhyNot() {
     return false;
   });
   QTest::mouseClick(link, Qt::LeftButton);
-  QCOMPARE(f_->prompts.messages,
-           QStringList({"Can't open link:\n\nThe specified file was not found."}));
+  QCOMPARE(f_->prompts.messages, QStringList({"Can't open link:\n" + link->Target() +
+                                              "\n\nThe specified file was not found."}));
   QCOMPARE(f_->prompts.beeps, 1);
   QVERIFY(!link->Visited());
+  // Without an opener of the test's own: a folder that is gone is refused in the system's
+  // words before anything is started.
+  HyperLink gone(QString(), f_->prompts);
+  const QString missing = QUrl::fromLocalFile(f_->Path("gone/folder")).toString();
+  gone.SetTarget(missing);
+  gone.show();
+  QTest::mouseClick(&gone, Qt::LeftButton);
+  QCOMPARE(f_->prompts.messages.last(),
+           "Can't open link:\n" + missing + "\n\n" + QString::fromLocal8Bit(strerror(ENOENT)));
+  QVERIFY(!gone.Visited());
   QString opened;
   link->SetOpener([&opened](const QString& target, QString&) {
     opened = target;

@@ -305,6 +305,8 @@ void WindowTest::outputBrowsesForNewFilesAndSaysWhatItWrote() {
   QCOMPARE(asked[2].defaultSuffix, QStringLiteral("asm"));
   QCOMPARE(asked[2].initialName, f_->Path("bands_pnt.asm"));
   QCOMPARE(asked[2].filters, QStringList{QStringLiteral("PNT文件(*.asm) (*.asm)")});
+  QCOMPARE(f_->window->statusBar()->currentMessage(),
+           QStringLiteral("已写出 %1 和 %2").arg(pgt, pnt));
   QVERIFY(f_->prompts.messages.isEmpty());
   // The labels in the files come from their names, so the command line writes the same names.
   QVERIFY(QDir(f_->dir.path()).mkpath(QStringLiteral("cli")));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,15 +18,16 @@ namespace tilvex::ui {
 
 BatchDialog::BatchDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
   setWindowTitle(QStringLiteral("Batch process"));
-  auto* layout = new QHBoxLayout(this);
+  auto* layout = new QVBoxLayout(this);
+  auto* top = new QHBoxLayout;
   list = new QListWidget(this);
-  layout->addWidget(list, 1);
+  top->addWidget(list, 1);
   progress = new QProgressBar(this);
   progress->setOrientation(Qt::Vertical);
   progress->setRange(0, 1);  // an empty range would show Qt's busy bar
   progress->setValue(0);
   progress->setTextVisible(false);
-  layout->addWidget(progress);
+  top->addWidget(progress);
   auto* buttons = new QVBoxLayout;
   load = new QPushButton(QStringLiteral("Load"), this);
   process = new QPushButton(QStringLiteral("Process"), this);
@@ -34,11 +37,30 @@ BatchDialog::BatchDialog(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     buttons->addWidget(b);
   }
   buttons->addStretch();
-  layout->addLayout(buttons);
+  top->addLayout(buttons);
+  layout->addLayout(top, 1);
+  // The output folder, where the run also looks for "Sprite_pgt.bin".
+  auto* place = new QHBoxLayout;
+  folder = new QLineEdit(QDir::currentPath(), this);
+  browse = new QPushButton(QStringLiteral("Browse..."), this);
+  browse->setAutoDefault(false);
+  place->addWidget(new QLabel(QStringLiteral("Folder"), this));
+  place->addWidget(folder, 1);
+  place->addWidget(browse);
+  layout->addLayout(place);
+  status = new QLabel(this);
+  status->setWordWrap(true);
+  layout->addWidget(status);
   connect(load, &QPushButton::clicked, this, &BatchDialog::Load);
   connect(process, &QPushButton::clicked, this, &BatchDialog::Process);
   connect(cancel, &QPushButton::clicked, this, &BatchDialog::reject);
-  resize(420, 260);
+  connect(browse, &QPushButton::clicked, this, &BatchDialog::Browse);
+  resize(420, 300);
+}
+
+void BatchDialog::Browse() {
+  const QString chosen = prompts_.ChooseDirectory(this, QStringLiteral("Folder"), folder->text());
+  if (!chosen.isEmpty()) folder->setText(chosen);
 }
 
 // A list that cannot be read leaves the list box empty.
@@ -53,27 +75,38 @@ void BatchDialog::Load() {
   for (const std::string& p : pictures) list->addItem(QString::fromStdString(p));
 }
 
-// The files go to the current folder; the window keeps answering between pictures.
+// The window keeps answering between pictures.
 void BatchDialog::Process() {
   std::vector<std::string> pictures;
   for (int i = 0; i < list->count(); ++i) pictures.push_back(list->item(i)->text().toStdString());
+  const QString directory = QDir(folder->text()).absolutePath();
   progress->setRange(0, static_cast<int>(pictures.size()));
   progress->setValue(0);
+  status->clear();
   running_ = true;
   stopAsked_ = false;
-  for (QPushButton* b : {load, process}) b->setEnabled(false);
+  const auto setIdle = [this](bool idle) {
+    for (QWidget* w : std::initializer_list<QWidget*>{load, process, folder, browse})
+      w->setEnabled(idle);
+  };
+  setIdle(false);
   std::vector<std::string> messages;
-  const Result ran =
-      ProjectSession::Batch(pictures, QDir::currentPath().toStdString(), messages, [this] {
-        progress->setValue(progress->value() + 1);
-        QApplication::processEvents();
-        return !stopAsked_;
-      });
+  const Result ran = ProjectSession::Batch(pictures, directory.toStdString(), messages, [this] {
+    progress->setValue(progress->value() + 1);
+    QApplication::processEvents();
+    return !stopAsked_;
+  });
   running_ = false;
-  for (QPushButton* b : {load, process}) b->setEnabled(true);
-  // A stopped run wrote nothing and has nothing more to say.
-  if (stopAsked_) return;
-  if (!ran.ok) messages.push_back(ran.Text());
+  setIdle(true);
+  // A stopped run wrote nothing and needs no message box.
+  if (stopAsked_) {
+    status->setText(UiText("已停止,没有写出文件。"));
+    return;
+  }
+  if (ran.ok)
+    status->setText(UiText("已把 ANI*.asm 和 ANIPGT.BIN 写入 %1").arg(directory));
+  else
+    messages.push_back(ran.Text());
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);
   if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));

@@ -1,8 +1,11 @@
 #pragma once
 // "Batch process": a list of pictures loaded from a ".lst" file, converted one after another
-// into one animation's files in the current folder, with a vertical progress bar.
+// into one animation's files in a chosen folder (the current one at first), with a vertical
+// progress bar and a line that says what the run wrote where.
 #include <QDialog>
 
+class QLabel;
+class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -19,12 +22,16 @@ class BatchDialog : public QDialog {
 
   void Load();
   void Process();
+  void Browse();
 
   QListWidget* list;
   QProgressBar* progress;
   QPushButton* load;
   QPushButton* process;
   QPushButton* cancel;
+  QLineEdit* folder;
+  QPushButton* browse;
+  QLabel* status;
 
  protected:
   void reject() override;

@@ -1,37 +1,37 @@
 #include "hyperlink.h"
 
+#include <unistd.h>
+
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 #include "prompts.h"
 
 namespace tilvex::ui {
 
-QString LinkFailureReason(const QString& target) {
+// The desktop's launcher runs detached and never says why it failed, so a local target is
+// first put to the system, whose refusal is told in its own words.
+bool OpenThroughDesktop(const QString& target, QString& reason) {
   const QUrl url = QUrl::fromUserInput(target);
-  if (url.isLocalFile()) {
-    const QFileInfo file(url.toLocalFile());
-    if (!file.dir().exists()) return QStringLiteral("The specified path was not found.");
-    if (!file.exists()) return QStringLiteral("The specified file was not found.");
-    if (!file.isReadable())
-      return QStringLiteral("The operating system denied\naccess to the specified file.");
+  if (url.isLocalFile() && ::access(QFile::encodeName(url.toLocalFile()).constData(), R_OK) != 0) {
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
   }
-  return QStringLiteral("There is no application associated\nwith the given filename extension.");
+  if (QDesktopServices::openUrl(url)) return true;
+  reason = QStringLiteral("No program was found to open it.");
+  return false;
 }
 
 HyperLink::HyperLink(const QString& text, Prompts& prompts, QWidget* parent)
     : QLabel(text, parent), prompts_(prompts) {
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::StrongFocus);
-  opener_ = [](const QString& target, QString& reason) {
-    if (QDesktopServices::openUrl(QUrl::fromUserInput(target))) return true;
-    reason = LinkFailureReason(target);
-    return false;
-  };
+  opener_ = OpenThroughDesktop;
   UpdateLook();
 }
 
@@ -64,7 +64,9 @@ void HyperLink::Open() {
     return;
   }
   prompts_.Beep();
-  prompts_.Message(this, QStringLiteral("Can't open link:\n\n") + reason);
+  QString text = QStringLiteral("Can't open link:\n") + Target();
+  if (!reason.isEmpty()) text += QStringLiteral("\n\n") + reason;
+  prompts_.Message(this, text);
 }
 
 void HyperLink::mouseReleaseEvent(QMouseEvent* event) {

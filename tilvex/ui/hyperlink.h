@@ -12,7 +12,8 @@ class HyperLink : public QLabel {
   Q_OBJECT
 
  public:
-  // Opens a target; false with the reason when it could not.
+  // Opens a target; false with the reason when it could not. Open tells the user the link and
+  // that reason.
   using Opener = std::function<bool(const QString& target, QString& reason)>;
 
   HyperLink(const QString& text, Prompts& prompts, QWidget* parent = nullptr);
@@ -36,7 +37,8 @@ class HyperLink : public QLabel {
   Opener opener_;
 };
 
-// The reason shown after "Can't open link:\n\n" for a target that did not open.
-QString LinkFailureReason(const QString& target);
+// The opener a link starts with: the desktop's, after the system has been asked whether a
+// local target can be read.
+bool OpenThroughDesktop(const QString& target, QString& reason);
 
 }  // namespace tilvex::ui

@@ -289,8 +289,9 @@ void MainWindow::BuildToolMenu() {
   });
   actions_.batch = AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
   QAction* palTool = actions_.paletteTool = tool->addAction(QStringLiteral("Palette tool"));
-  connect(palTool, &QAction::triggered, this,
-          [this] { RunPaletteTool(document_, prompts_, this); });
+  connect(palTool, &QAction::triggered, this, [this] {
+    RunPaletteTool(document_, prompts_, this, [this](const QString& text) { ShowStatus(text); });
+  });
 }
 
 void MainWindow::BuildToolBox() {

@@ -1,6 +1,7 @@
 #include "pal_process_dialog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,13 +85,19 @@ void PalProcessDialog::accept() {
     QDialog::reject();
     return;
   }
-  prompts_.ShowFailure(this,
-                       document_.WritePaletteSteps(palFile->text().toStdString(), target_, levels));
+  const Result written =
+      document_.WritePaletteSteps(palFile->text().toStdString(), target_, levels);
+  prompts_.ShowFailure(this, written);
+  // The steps go to the current folder, which the dialog never shows.
+  if (written) Q_EMIT wrote(QDir::current().absoluteFilePath(QStringLiteral("PALStep.asm")));
   QDialog::accept();
 }
 
-void RunPaletteTool(Document& document, Prompts& prompts, QWidget* parent) {
+void RunPaletteTool(Document& document, Prompts& prompts, QWidget* parent,
+                    const std::function<void(const QString&)>& report) {
   PalProcessDialog dialog(document, prompts, parent);
+  QObject::connect(&dialog, &PalProcessDialog::wrote,
+                   [&report](const QString& path) { report(UiText("已写出 %1").arg(path)); });
   prompts.Exec(dialog);
 }
 

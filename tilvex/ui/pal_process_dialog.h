@@ -2,6 +2,7 @@
 // "PAL process": palette steps from a palette file towards one colour, written as
 // "PALStep.asm".
 #include <QDialog>
+#include <functional>
 
 #include "image/colour.h"
 
@@ -30,6 +31,10 @@ class PalProcessDialog : public QDialog {
 
   void accept() override;
 
+ Q_SIGNALS:
+  // After "PALStep.asm" has been written, with where.
+  void wrote(const QString& path);
+
  private:
   void Browse();
   void ChooseTarget();
@@ -40,7 +45,8 @@ class PalProcessDialog : public QDialog {
   QLabel* targetText_;
 };
 
-// The Tool menu's "Palette tool".
-void RunPaletteTool(Document& document, Prompts& prompts, QWidget* parent);
+// The Tool menu's "Palette tool"; report gets the line that says what was written where.
+void RunPaletteTool(Document& document, Prompts& prompts, QWidget* parent,
+                    const std::function<void(const QString&)>& report);
 
 }  // namespace tilvex::ui

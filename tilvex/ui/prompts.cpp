@@ -40,6 +40,10 @@ FileAnswer Prompts::ChooseFile(QWidget* parent, const FileRequest& request) {
           static_cast<int>(request.filters.indexOf(dialog.selectedNameFilter()))};
 }
 
+QString Prompts::ChooseDirectory(QWidget* parent, const QString& title, const QString& initial) {
+  return QFileDialog::getExistingDirectory(parent, title, initial);
+}
+
 int Prompts::Exec(QDialog& dialog) {
   return dialog.exec();
 }

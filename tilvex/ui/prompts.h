@@ -39,6 +39,8 @@ class Prompts {
   // Yes, No or Cancel.
   virtual QMessageBox::StandardButton AskSave(QWidget* parent, const QString& text);
   virtual FileAnswer ChooseFile(QWidget* parent, const FileRequest& request);
+  // An existing folder, starting at initial; empty when cancelled.
+  virtual QString ChooseDirectory(QWidget* parent, const QString& title, const QString& initial);
   virtual int Exec(QDialog& dialog);
   virtual QAction* ExecMenu(QMenu& menu, const QPoint& globalPosition);
   virtual std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial);

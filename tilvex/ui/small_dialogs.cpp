@@ -57,23 +57,21 @@ NewPictureDialog::NewPictureDialog(QWidget* parent) : QDialog(parent) {
   form->addRow(OkCancel(this));
 }
 
-FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(parent) {
+FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
   setWindowTitle(QStringLiteral("File Output"));
   auto* form = new QFormLayout(this);
   pgtFile = new QLineEdit(this);
   pntFile = new QLineEdit(this);
-  auto browse = [this, &prompts](QLineEdit* field, const QString& filter) {
+  auto browse = [this](QLineEdit* field) {
     auto* row = new QHBoxLayout;
     auto* button = new QPushButton(QStringLiteral("Browse..."), this);
     row->addWidget(field);
     row->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, &prompts, field, filter] {
-      const QString path = prompts.ChooseFile(this, {QString(), {filter}, 0, {}, {}, false}).path;
-      if (!path.isEmpty()) field->setText(path);
-    });
+    connect(button, &QPushButton::clicked, this, [this, field] { Browse(field); });
     return row;
   };
-  form->addRow(QStringLiteral("PGT File"), browse(pgtFile, UiText("PGT文件(*.bin,*.asm) (*.bin)")));
+  form->addRow(QStringLiteral("PGT File"), browse(pgtFile));
   bin = new QRadioButton(QStringLiteral("BIN"), this);
   assembler = new QRadioButton(QStringLiteral("ASM"), this);
   bin->setChecked(true);
@@ -84,7 +82,7 @@ FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(
   format->addWidget(bin);
   format->addWidget(assembler);
   form->addRow(format);
-  form->addRow(QStringLiteral("PNT File"), browse(pntFile, UiText("PNT文件(*.asm) (*.asm)")));
+  form->addRow(QStringLiteral("PNT File"), browse(pntFile));
   eightBit = new QRadioButton(QStringLiteral("8bit"), this);
   sixteenBit = new QRadioButton(QStringLiteral("16bit"), this);
   eightBit->setChecked(true);
@@ -103,6 +101,21 @@ FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent) : QDialog(
   connect(bin, &QRadioButton::clicked, this, [this] { SetPgtExtension(QStringLiteral(".bin")); });
   connect(assembler, &QRadioButton::clicked, this,
           [this] { SetPgtExtension(QStringLiteral(".asm")); });
+}
+
+// The files are yet to be written, so the prompt names one, new or old, starting from the name
+// in the field; a bare name gets the ending of the format chosen.
+void FileOutputDialog::Browse(QLineEdit* field) {
+  const bool pgt = field == pgtFile;
+  FileRequest request;
+  request.title = pgt ? QStringLiteral("PGT File") : QStringLiteral("PNT File");
+  request.filters = {pgt ? UiText("PGT文件(*.bin,*.asm) (*.bin *.asm)")
+                         : UiText("PNT文件(*.asm) (*.asm)")};
+  request.defaultSuffix = pgt && bin->isChecked() ? QStringLiteral("bin") : QStringLiteral("asm");
+  request.initialName = field->text();
+  request.save = true;
+  const QString path = prompts_.ChooseFile(this, request).path;
+  if (!path.isEmpty()) field->setText(path);
 }
 
 void FileOutputDialog::SetPgtExtension(const QString& extension) {

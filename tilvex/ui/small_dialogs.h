@@ -38,7 +38,9 @@ class FileOutputDialog : public QDialog {
   QSpinBox* segment;
 
  private:
+  void Browse(QLineEdit* field);
   void SetPgtExtension(const QString& extension);
+  Prompts& prompts_;
 };
 
 // "PNT Attrib": one cell's name-table code and attribute byte.

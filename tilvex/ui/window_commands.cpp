@@ -217,12 +217,18 @@ void MainWindow::OnOutput() {
   dialog.level->setValue(document_.Header().outLevel);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
   document_.SetOutputNumbers(dialog.segment->value(), dialog.level->value());
+  const QString pgt = dialog.pgtFile->text();
+  const QString pnt = dialog.pntFile->text();
   ProgressWindow progress(this);
-  const Result written = document_.WriteOutput(
-      dialog.pgtFile->text().toStdString(), dialog.pntFile->text().toStdString(),
-      dialog.assembler->isChecked(), dialog.sixteenBit->isChecked(), progress);
+  const Result written =
+      document_.WriteOutput(pgt.toStdString(), pnt.toStdString(), dialog.assembler->isChecked(),
+                            dialog.sixteenBit->isChecked(), progress);
   progress.Close();
   prompts_.ShowFailure(this, written);
+  if (written) {
+    ShowStatus(UiText("已写出 %1 和 %2")
+                   .arg(QFileInfo(pgt).absoluteFilePath(), QFileInfo(pnt).absoluteFilePath()));
+  }
 }
 
 // The adaptation repaints the picture with colours the console can show.

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 
@@ -31,6 +32,7 @@ class ColourDialogsTest : public QObject {
   void typedNumbersAreClampedAndCancelReturnsNothing();
   void selectColourClickChoosesAndDoubleClickConfirms();
   void palProcessChecksLevelAndFile();
+  void paletteToolWritesWhatTheCommandLineWritesAndSaysWhere();
   void tvEffectPatchesTheTemplateWithTheChosenConfig();
 
  private:
@@ -136,6 +138,44 @@ void ColourDialogsTest::palProcessChecksLevelAndFile() {
   dialog.accept();
   QVERIFY(!dialog.isVisible());
   QCOMPARE(f_->prompts.messages.last(), QStringLiteral("No PAL File Define!"));
+}
+
+void ColourDialogsTest::paletteToolWritesWhatTheCommandLineWritesAndSaysWhere() {
+  SlotTable palettes;
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column)
+      palettes.At(row, column) = {MakeRgb(row * 60, column * 80, 200 - row * 40), 1};
+  }
+  const QString pal = f_->Path("fade.pal");
+  QVERIFY(tilvex::Document::SavePalette(pal.toStdString(), palettes).ok);
+  QDir(f_->dir.path()).mkdir(QStringLiteral("cli"));
+  QProcess cli;
+  cli.setWorkingDirectory(f_->Path("cli"));
+  cli.start(QStringLiteral(TILVEX_CLI), {"palsteps", pal, "--target", "0A141E", "--level", "3"});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+
+  QDir(f_->dir.path()).mkdir(QStringLiteral("gui"));
+  const QString home = QDir::currentPath();
+  QDir::setCurrent(f_->Path("gui"));
+  f_->prompts.files.push_back(pal);
+  f_->prompts.colour = QColor(10, 20, 30);
+  f_->prompts.onExec = [](QDialog& d) {
+    auto* dialog = qobject_cast<PalProcessDialog*>(&d);
+    dialog->show();
+    QTest::mouseClick(dialog->findChildren<QPushButton*>().at(0), Qt::LeftButton);  // "Brows"
+    QTest::mouseClick(dialog->swatch, Qt::LeftButton);
+    dialog->level->setValue(3);
+    QTest::keyClick(dialog, Qt::Key_Return);
+    return dialog->result();
+  };
+  f_->window->Actions().paletteTool->trigger();
+  QDir::setCurrent(home);
+  QVERIFY(f_->prompts.messages.isEmpty());
+  const QString written = f_->Path("gui/PALStep.asm");
+  QVERIFY(!ReadAll(written).isEmpty());
+  QCOMPARE(ReadAll(written), ReadAll(f_->Path("cli/PALStep.asm")));
+  QCOMPARE(f_->window->statusBar()->currentMessage(), QStringLiteral("已写出 %1").arg(written));
 }
 
 void ColourDialogsTest::tvEffectPatchesTheTemplateWithTheChosenConfig() {

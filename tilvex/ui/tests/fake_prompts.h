@@ -26,6 +26,13 @@ class FakePrompts : public Prompts {
     files.pop_front();
     return answer;
   }
+  QString ChooseDirectory(QWidget*, const QString&, const QString& initial) override {
+    directoryStarts << initial;
+    if (directories.empty()) return {};
+    const QString answer = directories.front();
+    directories.pop_front();
+    return answer;
+  }
   int Exec(QDialog& dialog) override {
     dialogTitles << dialog.windowTitle();
     return onExec ? onExec(dialog) : QDialog::Rejected;
@@ -50,6 +57,8 @@ class FakePrompts : public Prompts {
   QMessageBox::StandardButton saveAnswer = QMessageBox::Cancel;
   std::deque<QString> files;
   std::vector<FileRequest> requests;
+  std::deque<QString> directories;
+  QStringList directoryStarts;  // where each folder prompt began
   std::function<int(QDialog&)> onExec;
   QString menuChoice;
   QList<bool> menuEnabled;

@@ -2,6 +2,7 @@
 // reopened at the next start and written out; node drags; the batch run.
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -33,6 +34,7 @@ class ProjectTreeTest : public QObject {
   void dropRulesDeleteAndCancelledDialogs();
   void batchThroughTheDialogWritesWhatTheCommandLineWrites();
   void cancelStopsARunningBatchWhichWritesNothing();
+  void batchWritesIntoTheChosenFolderAndSaysWhere();
 
  private:
   ProjectView* Tree() { return f_->window->Tree(); }
@@ -253,6 +255,7 @@ void ProjectTreeTest::cancelStopsARunningBatchWhichWritesNothing() {
   f_->prompts.files.push_back(f_->Path("frames.lst"));
   int steps = 0;
   bool closed = false;
+  QString said;
   f_->prompts.onExec = [&](QDialog& d) {
     auto& batch = dynamic_cast<BatchDialog&>(d);
     QObject::connect(&batch, &QDialog::rejected, [&closed] { closed = true; });
@@ -261,6 +264,7 @@ void ProjectTreeTest::cancelStopsARunningBatchWhichWritesNothing() {
     QTimer::singleShot(0, &batch, [&batch] { QTest::mouseClick(batch.cancel, Qt::LeftButton); });
     QTest::mouseClick(batch.process, Qt::LeftButton);
     steps = batch.progress->value();
+    said = batch.status->text();
     return int(QDialog::Rejected);
   };
   f_->window->Actions().batch->trigger();
@@ -270,6 +274,54 @@ void ProjectTreeTest::cancelStopsARunningBatchWhichWritesNothing() {
   QVERIFY(!QFile::exists(f_->Path("ANI.asm")));
   QVERIFY(!QFile::exists(f_->Path("ANIPGT.BIN")));
   QVERIFY(f_->prompts.messages.isEmpty());
+  QCOMPARE(said, QStringLiteral("已停止,没有写出文件。"));
+}
+
+void ProjectTreeTest::batchWritesIntoTheChosenFolderAndSaysWhere() {
+  QDir dir(f_->dir.path());
+  for (const char* sub : {"start", "chosen", "cli"}) dir.mkdir(QString::fromLatin1(sub));
+  const QString a = WriteBmp(f_->Path("a.bmp"), 128, 96, Bands);
+  QFile list(f_->Path("frames.lst"));
+  QVERIFY(list.open(QIODevice::WriteOnly));
+  list.write(a.toUtf8());
+  list.close();
+  // The run reads the sprite patterns from the folder it writes to.
+  for (const char* sub : {"start/Sprite_pgt.bin", "chosen/Sprite_pgt.bin", "cli/Sprite_pgt.bin"}) {
+    QFile sprites(f_->Path(sub));
+    QVERIFY(sprites.open(QIODevice::WriteOnly));
+    sprites.write(QByteArray(2048, '\x33'));
+  }
+  RunCli({"batch", f_->Path("frames.lst")}, f_->Path("cli"));
+
+  const QString home = QDir::currentPath();
+  QDir::setCurrent(f_->Path("start"));
+  f_->prompts.files.push_back(f_->Path("frames.lst"));
+  f_->prompts.directories.push_back(f_->Path("chosen"));
+  QString shownFirst, shownAfter, said;
+  f_->prompts.onExec = [&](QDialog& d) {
+    auto& batch = dynamic_cast<BatchDialog&>(d);
+    batch.show();
+    shownFirst = batch.folder->text();
+    QTest::mouseClick(batch.browse, Qt::LeftButton);
+    shownAfter = batch.folder->text();
+    QTest::mouseClick(batch.load, Qt::LeftButton);
+    QTest::mouseClick(batch.process, Qt::LeftButton);
+    said = batch.status->text();
+    return int(QDialog::Rejected);
+  };
+  f_->window->Actions().batch->trigger();
+  QDir::setCurrent(home);
+  QCOMPARE(shownFirst, f_->Path("start"));
+  QCOMPARE(f_->prompts.directoryStarts, QStringList{f_->Path("start")});
+  QCOMPARE(shownAfter, f_->Path("chosen"));
+  QVERIFY(f_->prompts.messages.isEmpty());
+  QCOMPARE(said, QStringLiteral("已把 ANI*.asm 和 ANIPGT.BIN 写入 %1").arg(f_->Path("chosen")));
+  QVERIFY(!QFile::exists(f_->Path("start/ANI.asm")));
+  for (const char* file : {"ANI.asm", "ANIINDEX.asm", "ANIPAL.asm", "ANIPNT00.asm", "ANIPGT.BIN"}) {
+    const QString name = QString::fromLatin1(file);
+    QVERIFY2(!ReadAll(f_->Path("chosen/") + name).isEmpty(), file);
+    QCOMPARE(ReadAll(f_->Path("chosen/") + name), ReadAll(f_->Path("cli/") + name));
+  }
 }
 
 QTEST_MAIN(ProjectTreeTest)

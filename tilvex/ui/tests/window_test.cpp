@@ -1,9 +1,17 @@
 // Tilvex's main window as a user meets it: the shell, the picture view and its tools, the
 // palette bar and the document commands. Dialogs are answered by FakePrompts.
 #include <QDockWidget>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
 
 #include "about_dialog.h"
 #include "hyperlink.h"
@@ -35,6 +43,7 @@ class WindowTest : public QObject {
   void newMakesABlankPictureOfTheChosenSize();
   void refreshReopensTheFileOpenedLastThroughOpen();
   void aboutBoxLinkOpensOrSaysWhyNot();
+  void outputBrowsesForNewFilesAndSaysWhatItWrote();
 
  private:
   QString OpenBands(const char* name = "bands.bmp") {
@@ -42,6 +51,12 @@ class WindowTest : public QObject {
     f_->prompts.files.push_back(path);
     Trigger(&WindowActions::open);
     return path;
+  }
+  void RunCli(const QStringList& args) {
+    QProcess cli;
+    cli.start(QStringLiteral(TILVEX_CLI), args);
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
   }
   void Trigger(QAction* WindowActions::*action) { (f_->window->Actions().*action)->trigger(); }
   QWidget* Viewport() { return f_->window->View()->viewport(); }
@@ -225,10 +240,20 @@ void WindowTest::aboutBoxLinkOpensOrSaysWhyNot() {
     return false;
   });
   QTest::mouseClick(link, Qt::LeftButton);
-  QCOMPARE(f_->prompts.messages,
-           QStringList({"Can't open link:\n\nThe specified file was not found."}));
+  QCOMPARE(f_->prompts.messages, QStringList({"Can't open link:\n" + link->Target() +
+                                              "\n\nThe specified file was not found."}));
   QCOMPARE(f_->prompts.beeps, 1);
   QVERIFY(!link->Visited());
+  // Without an opener of the test's own: a folder that is gone is refused in the system's
+  // words before anything is started.
+  HyperLink gone(QString(), f_->prompts);
+  const QString missing = QUrl::fromLocalFile(f_->Path("gone/folder")).toString();
+  gone.SetTarget(missing);
+  gone.show();
+  QTest::mouseClick(&gone, Qt::LeftButton);
+  QCOMPARE(f_->prompts.messages.last(),
+           "Can't open link:\n" + missing + "\n\n" + QString::fromLocal8Bit(strerror(ENOENT)));
+  QVERIFY(!gone.Visited());
   QString opened;
   link->SetOpener([&opened](const QString& target, QString&) {
     opened = target;
@@ -238,6 +263,58 @@ void WindowTest::aboutBoxLinkOpensOrSaysWhyNot() {
   QTest::keyClick(link, Qt::Key_Space);
   QCOMPARE(opened, link->Target());
   QVERIFY(link->Visited());
+}
+
+void WindowTest::outputBrowsesForNewFilesAndSaysWhatItWrote() {
+  RunCli(
+      {"convert", WriteBmp(f_->Path("bands.bmp"), 256, 240, Bands), "-o", f_->Path("bands.pic")});
+  QVERIFY(f_->window->OpenFile(f_->Path("bands.pic")));
+  QVERIFY(QDir(f_->dir.path()).mkpath(QStringLiteral("out")));
+  const QString pgt = f_->Path("out/title_pgt.asm");
+  const QString pnt = f_->Path("out/title_pnt.asm");
+  QList<QPushButton*> browse;
+  QString kept;
+  f_->prompts.onExec = [&](QDialog& d) {
+    auto* dialog = qobject_cast<FileOutputDialog*>(&d);
+    dialog->show();
+    for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+      if (b->text() == QStringLiteral("Browse...")) browse << b;
+    }
+    QTest::mouseClick(browse.at(0), Qt::LeftButton);  // cancelled: the name stays
+    kept = dialog->pgtFile->text();
+    const QPoint onTheCircle(4, dialog->assembler->height() / 2);
+    QTest::mouseClick(dialog->assembler, Qt::LeftButton, {}, onTheCircle);
+    f_->prompts.files = {pgt, pnt};
+    QTest::mouseClick(browse.at(0), Qt::LeftButton);
+    QTest::mouseClick(browse.at(1), Qt::LeftButton);
+    return int(QDialog::Accepted);
+  };
+  f_->window->Actions().output->trigger();
+  QCOMPARE(browse.size(), 2);
+  QCOMPARE(kept, f_->Path("bands_pgt.bin"));
+  // Output files are named, not picked: a save prompt that offers the name in the field and
+  // completes a bare name after the chosen format.
+  const std::vector<FileRequest>& asked = f_->prompts.requests;
+  QCOMPARE(asked.size(), size_t(3));
+  for (const FileRequest& request : asked) QVERIFY(request.save);
+  QCOMPARE(asked[0].defaultSuffix, QStringLiteral("bin"));
+  QCOMPARE(asked[0].initialName, f_->Path("bands_pgt.bin"));
+  QCOMPARE(asked[1].defaultSuffix, QStringLiteral("asm"));
+  QCOMPARE(asked[1].initialName, f_->Path("bands_pgt.asm"));
+  QCOMPARE(asked[1].filters, QStringList{QStringLiteral("PGT文件(*.bin,*.asm) (*.bin *.asm)")});
+  QCOMPARE(asked[2].defaultSuffix, QStringLiteral("asm"));
+  QCOMPARE(asked[2].initialName, f_->Path("bands_pnt.asm"));
+  QCOMPARE(asked[2].filters, QStringList{QStringLiteral("PNT文件(*.asm) (*.asm)")});
+  QCOMPARE(f_->window->statusBar()->currentMessage(),
+           QStringLiteral("已写出 %1 和 %2").arg(pgt, pnt));
+  QVERIFY(f_->prompts.messages.isEmpty());
+  // The labels in the files come from their names, so the command line writes the same names.
+  QVERIFY(QDir(f_->dir.path()).mkpath(QStringLiteral("cli")));
+  RunCli({"output", f_->Path("bands.pic"), "--asm", "--pgt", f_->Path("cli/title_pgt.asm"), "--pnt",
+          f_->Path("cli/title_pnt.asm")});
+  QVERIFY(!ReadAll(pgt).isEmpty());
+  QCOMPARE(ReadAll(pgt), ReadAll(f_->Path("cli/title_pgt.asm")));
+  QCOMPARE(ReadAll(pnt), ReadAll(f_->Path("cli/title_pnt.asm")));
 }
 
 QTEST_MAIN(WindowTest)

@@ -347,6 +347,7 @@ Result Document::Convert(const ConversionSettings& settings,
 }
 
 void Document::SetArea(const AreaRect& area) {
+  if (area == Area()) return;
   state_.area = {area.left, area.top, area.right, area.bottom};
   RefillColours();
   Notify(kStateChanged);

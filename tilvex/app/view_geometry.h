@@ -53,6 +53,20 @@ struct Zoom {
   bool operator==(const Zoom&) const = default;
 };
 
+// The picture columns (or rows) [first, last) that cover the screen span [from, to) of a
+// picture `size` pixels long; zoomed out, the span starts on a whole step.
+struct PictureSpan {
+  int first = 0;
+  int last = 0;
+};
+inline PictureSpan VisibleSpan(const Zoom& zoom, int from, int to, int size) {
+  if (zoom.magnify) {
+    return {std::clamp(from / zoom.zoomIn, 0, size),
+            std::clamp((to + zoom.zoomIn - 1) / zoom.zoomIn, 0, size)};
+  }
+  return {std::clamp(from * zoom.zoomOut, 0, size), std::clamp(to * zoom.zoomOut, 0, size)};
+}
+
 // The Transformation dialog's area: left and top down to a multiple of 8, right and bottom
 // up to the next multiple of 8 strictly above them.
 inline AreaRect SnapToCells(const AreaRect& r) {

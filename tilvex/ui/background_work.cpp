@@ -1,5 +1,6 @@
 #include "background_work.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
@@ -30,12 +31,14 @@ void BackgroundWork::Step() {
   value_ = std::min(high_.load(), value_.load() + step_.load());
 }
 
-// The window appears only for work that takes a while, so quick work does not flash it.
+// The window appears only for work that takes a while, so quick work neither flashes it nor
+// pays for making it.
 void BackgroundWork::ShowProgress() {
+  if (!dialog_ && running_.elapsed() < 300) return;
   if (!dialog_) {
     dialog_ = new QProgressDialog(parent_);
     dialog_->setWindowModality(Qt::WindowModal);
-    dialog_->setMinimumDuration(300);
+    dialog_->setMinimumDuration(0);
     dialog_->setAutoReset(false);
     dialog_->setAutoClose(false);
     if (cancellable_) {
@@ -56,7 +59,7 @@ void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
   QTimer poll;
   connect(&poll, &QTimer::timeout, this, &BackgroundWork::ShowProgress);
   poll.start(40);
-  ShowProgress();
+  running_.start();
   std::thread worker([&] {
     work(*this);
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);

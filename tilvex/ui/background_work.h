@@ -3,6 +3,7 @@
 // answering: a progress window follows the steps the work reports, its Cancel button asks
 // the work to stop, and the window's own input waits until the work is done. The work's
 // result is then applied on the window's thread by the caller.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -43,6 +44,7 @@ class BackgroundWork : public QObject, public Progress {
   QWidget* parent_;
   bool cancellable_;
   QPointer<QProgressDialog> dialog_;
+  QElapsedTimer running_;
   std::atomic<int> low_{0}, high_{0}, value_{0}, step_{1};
   std::atomic<bool> cancelled_{false};
   std::mutex textLock_;

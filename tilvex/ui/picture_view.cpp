@@ -111,8 +111,18 @@ void PictureView::paintEvent(QPaintEvent*) {
   if (picture.Empty()) return;
   const int sw = zoom_.ToScreen(picture.width), sh = zoom_.ToScreen(picture.height);
   painter.translate(-ScrollOffset());
-  painter.drawImage(QRect(0, 0, sw, sh), ImageOf(picture));
-  if (highlightOn_ && !highlight_.isNull()) painter.drawImage(QRect(0, 0, sw, sh), highlight_);
+  // Only the part in sight is drawn: a large picture would otherwise be converted whole
+  // for every repaint.
+  const QRect seen = QRect(ScrollOffset(), viewport()->size()) & QRect(0, 0, sw, sh);
+  if (seen.isEmpty()) return;
+  const PictureSpan xs = VisibleSpan(zoom_, seen.left(), seen.right() + 1, picture.width);
+  const PictureSpan ys = VisibleSpan(zoom_, seen.top(), seen.bottom() + 1, picture.height);
+  const QRect source(xs.first, ys.first, xs.last - xs.first, ys.last - ys.first);
+  const QRect target(zoom_.ToScreen(xs.first), zoom_.ToScreen(ys.first),
+                     zoom_.ToScreen(xs.last) - zoom_.ToScreen(xs.first),
+                     zoom_.ToScreen(ys.last) - zoom_.ToScreen(ys.first));
+  painter.drawImage(target, ImageOf(picture), source);
+  if (highlightOn_ && !highlight_.isNull()) painter.drawImage(target, highlight_, source);
   if (gridOn_ && zoom_.GridVisible()) DrawGrid(painter, sw, sh);
   const AreaRect a = document_.Area();
   if (a.Width() > 0 && a.Height() > 0) {

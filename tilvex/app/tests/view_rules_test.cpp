@@ -25,6 +25,18 @@ TEST(ViewGeometry, ZoomStepsRunFromOneSixteenthToSixteenTimes) {
   EXPECT_EQ(Zoom::Out(3).ToScreen(8), 2);
 }
 
+TEST(ViewGeometry, OnlyThePictureInSightIsDrawn) {
+  // 3:1: screen 10..20 shows columns 3..6 (column 6 in part).
+  EXPECT_EQ(VisibleSpan(Zoom::In(3), 10, 20, 100).first, 3);
+  EXPECT_EQ(VisibleSpan(Zoom::In(3), 10, 20, 100).last, 7);
+  EXPECT_EQ(VisibleSpan(Zoom::In(3), 10, 400, 100).last, 100);
+  // 1:4: screen 5..9 shows columns 20..36, never past the picture.
+  EXPECT_EQ(VisibleSpan(Zoom::Out(4), 5, 9, 100).first, 20);
+  EXPECT_EQ(VisibleSpan(Zoom::Out(4), 5, 9, 100).last, 36);
+  EXPECT_EQ(VisibleSpan(Zoom::Out(4), 5, 90, 30).last, 30);
+  EXPECT_EQ(VisibleSpan(Zoom::Normal(), 0, 50, 20).last, 20);
+}
+
 TEST(ViewGeometry, DragsBecomeAreasWithinThePicture) {
   // Corners in any order, clipped to the picture on screen, in picture pixels.
   EXPECT_EQ(DraggedArea(Zoom::In(2), 50, 40, -10, 4, 20, 30), (AreaRect{0, 2, 20, 20}));

@@ -150,6 +150,7 @@ void MainWindow::BuildMenus() {
   BuildFileMenu();
   QMenu* project = menuBar()->addMenu(QStringLiteral("(&P)roject"));
   project->addActions(tree_->MenuActions());
+  connect(project, &QMenu::aboutToShow, tree_, &ProjectView::UpdateActions);
   BuildEditMenu();
   BuildViewMenu();
   BuildToolMenu();

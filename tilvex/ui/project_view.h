@@ -43,10 +43,11 @@ class ProjectView : public QTreeWidget {
   NodeId Selected() const;
   void Select(NodeId id);
   QTreeWidgetItem* ItemOf(NodeId id) const { return items_.value(id); }
-  // The actions of the "(&P)roject" menu, in its order.
   // The Project menu's commands in menu order, and by name.
   QList<QAction*> MenuActions() const { return menuActions_; }
   const ProjectActions& Actions() const { return actions_; }
+  // Enables the menu commands by the selected node; the Project menu calls it as it opens.
+  void UpdateActions();
   // The size Width and Heigh start with in "Setup Sub Block".
   std::function<QSize()> blockSize;
 
@@ -80,7 +81,6 @@ class ProjectView : public QTreeWidget {
 
  private:
   void BuildActions();
-  void UpdateActions();
   QTreeWidgetItem* AddLine(QTreeWidgetItem* parent, NodeId id);
   bool AskFile(bool save, QString& path);
   void AfterChange(NodeId select);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -31,6 +32,7 @@ class ProjectTreeTest : public QObject {
 
   void projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine();
   void dropRulesDeleteAndCancelledDialogs();
+  void projectMenuFollowsTheClickedNode();
   void batchThroughTheDialogWritesWhatTheCommandLineWrites();
   void cancelStopsARunningBatchWhichWritesNothing();
 
@@ -49,6 +51,15 @@ class ProjectTreeTest : public QObject {
     QTest::keyRelease(Tree(), Qt::Key_Insert);
   }
   void Drag(ProjectTree::NodeId from, ProjectTree::NodeId to);
+  void Click(ProjectTree::NodeId id) {
+    const QPoint at = Tree()->visualItemRect(Tree()->ItemOf(id)).center();
+    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, at);
+  }
+  // Root, section Extra, section Title, group Screens, items stage and logo, all unfolded.
+  struct Small {
+    int root, extra, title, screens, stage, logo;
+  };
+  Small SmallProject();
   QString ConvertedPic(const char* name, const PixelFn& pixels);
   void RunCli(const QStringList& args, const QString& folder);
   void BuildProject();
@@ -115,6 +126,21 @@ void ProjectTreeTest::BuildProject() {
     QCOMPARE(b.heigh->value(), 240);
     b.name->setText(QStringLiteral("Corner"));
   });
+}
+
+ProjectTreeTest::Small ProjectTreeTest::SmallProject() {
+  f_->prompts.files.push_back(f_->Path("small.prg"));
+  f_->window->Actions().newProject->trigger();
+  Small s{};
+  s.root = Model().Root();
+  Model().AddChild(s.root, SectionRecord("Title", true), &s.title);
+  Model().AddChild(s.title, GroupRecord("Screens"), &s.screens);
+  Model().AddChild(s.screens, ItemRecord("logo", "logo.pic"), &s.logo);
+  Model().AddChild(s.screens, ItemRecord("stage", "stage.pic"), &s.stage);
+  Model().AddChild(s.root, SectionRecord("Extra", true), &s.extra);
+  Tree()->Refresh();
+  Tree()->expandAll();
+  return s;
 }
 
 void ProjectTreeTest::projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine() {
@@ -193,6 +219,33 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
   f_->prompts.saveAnswer = QMessageBox::Yes;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
   QCOMPARE(Model().NodeCount(), count - 5);
+}
+
+// The Project menu offers what the clicked node allows, and is read again as it opens, even
+// when the selection moved without a word (as it does while the lines are rebuilt).
+void ProjectTreeTest::projectMenuFollowsTheClickedNode() {
+  const Small s = SmallProject();
+  const ProjectActions& a = Tree()->Actions();
+  Click(s.stage);
+  QCOMPARE(Tree()->Selected(), s.stage);
+  QVERIFY(a.add->isEnabled() && a.remove->isEnabled() && a.down->isEnabled());
+  QVERIFY(!a.up->isEnabled());
+  Click(s.logo);
+  QVERIFY(a.up->isEnabled() && !a.down->isEnabled());
+
+  QMenu* menu = nullptr;
+  for (QObject* o : a.remove->associatedObjects()) {
+    if (auto* m = qobject_cast<QMenu*>(o)) menu = m;
+  }
+  QVERIFY(menu);
+  {
+    const QSignalBlocker quiet(Tree());
+    Tree()->setCurrentItem(Tree()->ItemOf(s.root));
+  }
+  menu->popup(Tree()->mapToGlobal(QPoint()));
+  QVERIFY(a.add->isEnabled());
+  QVERIFY(!a.remove->isEnabled() && !a.up->isEnabled() && !a.down->isEnabled());
+  menu->hide();
 }
 
 void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {

@@ -277,6 +277,9 @@ void ProjectView::EndDrag(bool drop) {
   dragging_ = false;
   pressed_ = ProjectTree::kNoNode;
   scrollDirection_ = 0;
+  // The base view took the press's first small moves for a drag selection and never sees
+  // this release; left in that state it would drop the next click.
+  setState(NoState);
   viewport()->unsetCursor();
   if (drop) {
     const DropAction action = project_.Tree().Drop(dragged, target);

@@ -33,6 +33,7 @@ class ProjectTreeTest : public QObject {
   void projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine();
   void dropRulesDeleteAndCancelledDialogs();
   void projectMenuFollowsTheClickedNode();
+  void clickAfterARefusedDragSelects();
   void batchThroughTheDialogWritesWhatTheCommandLineWrites();
   void cancelStopsARunningBatchWhichWritesNothing();
 
@@ -81,13 +82,14 @@ QString ProjectTreeTest::ConvertedPic(const char* name, const PixelFn& pixels) {
   return pic;
 }
 
-// A real drag: press on one line, move past the drag distance, release on the other.
+// A real drag: press on one line, move a little and then past the drag distance, release on
+// the other.
 void ProjectTreeTest::Drag(ProjectTree::NodeId from, ProjectTree::NodeId to) {
   QWidget* viewport = Tree()->viewport();
   const QPoint a = Tree()->visualItemRect(Tree()->ItemOf(from)).center();
   const QPoint b = Tree()->visualItemRect(Tree()->ItemOf(to)).center();
   QTest::mousePress(viewport, Qt::LeftButton, {}, a);
-  for (const QPoint& p : {a + QPoint(0, 12), b}) {
+  for (const QPoint& p : {a + QPoint(0, 2), a + QPoint(0, 12), b}) {
     QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
                      {});
     QApplication::sendEvent(viewport, &move);
@@ -246,6 +248,20 @@ void ProjectTreeTest::projectMenuFollowsTheClickedNode() {
   QVERIFY(a.add->isEnabled());
   QVERIFY(!a.remove->isEnabled() && !a.up->isEnabled() && !a.down->isEnabled());
   menu->hide();
+}
+
+// A drag the drop rules refuse leaves the next click to select, so Delete takes the clicked
+// node and not the dragged one.
+void ProjectTreeTest::clickAfterARefusedDragSelects() {
+  const Small s = SmallProject();
+  Drag(s.stage, s.extra);
+  QCOMPARE(f_->prompts.beeps, 1);
+  Click(s.logo);
+  QCOMPARE(Tree()->Selected(), s.logo);
+  f_->prompts.saveAnswer = QMessageBox::Yes;
+  QTest::keyRelease(Tree(), Qt::Key_Delete);
+  QVERIFY(!Model().IsAlive(s.logo));
+  QVERIFY(Model().IsAlive(s.stage));
 }
 
 void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {

@@ -11,9 +11,6 @@
 namespace tilvex::ui {
 namespace {
 
-const char kDeleteQuestion[] =
-    "This permanently removes the selected group and all sub-groups under it.  Are you sure?";
-
 // Runs a node dialog; on OK the record is what it holds.
 template <typename Dialog>
 bool RunDialog(Prompts& prompts, Dialog& dialog, ProjectNode& record) {
@@ -131,8 +128,9 @@ void ProjectView::Attribute() {
 void ProjectView::Delete() {
   const NodeId id = Selected();
   if (id == ProjectTree::kNoNode || id == project_.Tree().Root()) return;
+  const QString label = QString::fromStdString(project_.Tree().Node(id).label);
   const QMessageBox::StandardButton answer =
-      prompts_.AskSave(this, QString::fromUtf8(kDeleteQuestion));
+      prompts_.AskSave(this, UiText("将永久删除“%1”及其下的所有子组。确定吗?").arg(label));
   if (answer != QMessageBox::Yes) return;
   const NodeId parent = project_.Tree().Node(id).parent;
   if (project_.Tree().DeleteSubtree(id)) AfterChange(parent);

@@ -218,6 +218,7 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
   f_->prompts.saveAnswer = QMessageBox::Cancel;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
   QCOMPARE(Model().NodeCount(), count);
+  QVERIFY(f_->prompts.questions.last().contains(QStringLiteral("“Extra”")));
   f_->prompts.saveAnswer = QMessageBox::Yes;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
   QCOMPARE(Model().NodeCount(), count - 5);
@@ -260,6 +261,7 @@ void ProjectTreeTest::clickAfterARefusedDragSelects() {
   QCOMPARE(Tree()->Selected(), s.logo);
   f_->prompts.saveAnswer = QMessageBox::Yes;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
+  QVERIFY(f_->prompts.questions.last().contains(QStringLiteral("“logo”")));
   QVERIFY(!Model().IsAlive(s.logo));
   QVERIFY(Model().IsAlive(s.stage));
 }

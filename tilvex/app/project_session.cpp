@@ -40,15 +40,13 @@ Result ProjectSession::SaveAs(const std::string& path) {
 }
 
 Result ProjectSession::Create(const std::string& path) {
-  tree_.Clear();
-  tree_.CreateRoot(path);
-  return SaveAs(path);
-}
-
-void ProjectSession::Clear() {
-  tree_.Clear();
-  path_ = kUntitled;
+  ProjectTree fresh;
+  fresh.CreateRoot(path);
+  if (Result r = WriteProjectFile(fresh, path); !r) return r;
+  tree_ = std::move(fresh);
+  path_ = path;
   modified_ = false;
+  return Result::Ok();
 }
 
 Result ProjectSession::Output(std::vector<std::string>& messages) {

@@ -29,10 +29,9 @@ class ProjectSession {
   Result Load(const std::string& path);
   // Writes the project to path and names it so.
   Result SaveAs(const std::string& path);
-  // An empty project (root only) named path, written there at once.
+  // An empty project (root only) named path, written there at once; when it cannot be
+  // written, the open project stays as it was.
   Result Create(const std::string& path);
-  // Leaves no tree at all, as New Project does before asking for the name.
-  void Clear();
 
   // Saves the project, reads it back and writes the output files beside it.
   Result Output(std::vector<std::string>& messages);

@@ -82,7 +82,7 @@ class ProjectView : public QTreeWidget {
  private:
   void BuildActions();
   QTreeWidgetItem* AddLine(QTreeWidgetItem* parent, NodeId id);
-  bool AskFile(bool save, QString& path);
+  bool AskFile(bool save, QString& path, const QString& initialName);
   void AfterChange(NodeId select);
   void Remember(const std::string& path);
   bool AddThroughDialog(NodeId selected, ProjectNode& record);

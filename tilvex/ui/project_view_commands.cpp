@@ -146,13 +146,9 @@ void ProjectView::MoveDown() {
   if (id != ProjectTree::kNoNode && project_.Tree().MoveDown(id)) AfterChange(id);
 }
 
-bool ProjectView::AskFile(bool save, QString& path) {
-  FileRequest request{QString(),
-                      {UiText("工程文件 (*.prg)")},
-                      0,
-                      QStringLiteral("prg"),
-                      save ? QString::fromStdString(project_.Path()) : QString(),
-                      save};
+bool ProjectView::AskFile(bool save, QString& path, const QString& initialName) {
+  FileRequest request{
+      QString(), {UiText("工程文件 (*.prg)")}, 0, QStringLiteral("prg"), initialName, save};
   path = prompts_.ChooseFile(this, request).path;
   return !path.isEmpty();
 }
@@ -176,7 +172,7 @@ bool ProjectView::LoadFrom(const QString& path, bool quiet) {
 bool ProjectView::Load() {
   if (!MaybeSave()) return false;
   QString path;
-  if (!AskFile(false, path)) return false;
+  if (!AskFile(false, path, QString())) return false;
   return LoadFrom(path);
 }
 
@@ -189,7 +185,7 @@ bool ProjectView::Save() {
 
 bool ProjectView::SaveAs() {
   QString path;
-  if (!AskFile(true, path)) return false;
+  if (!AskFile(true, path, QString::fromStdString(project_.Path()))) return false;
   const Result saved = project_.SaveAs(path.toStdString());
   prompts_.ShowFailure(this, saved);
   if (!saved.ok) return false;
@@ -198,18 +194,18 @@ bool ProjectView::SaveAs() {
   return true;
 }
 
-// The tree is cleared first; a cancelled name leaves it empty until a project is loaded.
+// The open project stays until the new one has a name and its file; the prompt suggests no
+// name of the old one, which the new project would otherwise overwrite.
 void ProjectView::NewProject() {
   if (!MaybeSave()) return;
-  project_.Clear();
-  Refresh();
   QString path;
-  if (!AskFile(true, path)) return;
+  if (!AskFile(true, path, QString::fromLatin1(kUntitled))) return;
   const Result created = project_.Create(path.toStdString());
   prompts_.ShowFailure(this, created);
+  if (!created.ok) return;
   expanded_ = {project_.Tree().Root()};
   Refresh();
-  if (created.ok) Remember(project_.Path());
+  Remember(project_.Path());
 }
 
 void ProjectView::Output() {

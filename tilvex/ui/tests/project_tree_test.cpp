@@ -34,6 +34,7 @@ class ProjectTreeTest : public QObject {
   void dropRulesDeleteAndCancelledDialogs();
   void projectMenuFollowsTheClickedNode();
   void clickAfterARefusedDragSelects();
+  void cancelledNewProjectKeepsTheOpenOne();
   void batchThroughTheDialogWritesWhatTheCommandLineWrites();
   void cancelStopsARunningBatchWhichWritesNothing();
 
@@ -264,6 +265,21 @@ void ProjectTreeTest::clickAfterARefusedDragSelects() {
   QVERIFY(f_->prompts.questions.last().contains(QStringLiteral("“logo”")));
   QVERIFY(!Model().IsAlive(s.logo));
   QVERIFY(Model().IsAlive(s.stage));
+}
+
+// Cancel at the new project's name keeps the open project, which the next Save writes.
+void ProjectTreeTest::cancelledNewProjectKeepsTheOpenOne() {
+  SmallProject();
+  const QString path = f_->Path("small.prg");
+  f_->window->Actions().newProject->trigger();
+  QVERIFY(f_->prompts.requests.back().initialName != path);
+  QCOMPARE(Model().NodeCount(), 6);
+  QCOMPARE(Tree()->topLevelItem(0)->childCount(), 2);
+  QCOMPARE(QString::fromStdString(f_->window->Project().Path()), path);
+  Tree()->Actions().save->trigger();
+  ProjectTree read;
+  QVERIFY(ReadProjectFile(path.toStdString(), read));
+  QCOMPARE(read.NodeCount(), 6);
 }
 
 void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {

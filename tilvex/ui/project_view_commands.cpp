@@ -63,7 +63,7 @@ bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
   const ProjectTree& tree = project_.Tree();
   const uint8_t kind = tree.Kind(selected);
   if (selected == tree.Root()) {
-    SectionDialog dialog(this);
+    SectionDialog dialog(prompts_, this);
     return RunDialog(prompts_, dialog, record);
   }
   if (kind == kKindSection || kind == kKindGroup) {
@@ -72,7 +72,7 @@ bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
   }
   if (kind == kKindItem) {
     const QSize size = blockSize ? blockSize() : QSize();
-    SubBlockDialog dialog(size.width(), size.height(), this);
+    SubBlockDialog dialog(prompts_, size.width(), size.height(), this);
     return RunDialog(prompts_, dialog, record);
   }
   return false;  // a sub block takes no children
@@ -97,7 +97,7 @@ bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
   const ProjectNode* old = project_.Tree().Record(id);
   if (!old) return false;
   if (old->kind == kKindSection) {
-    SectionDialog dialog(this);
+    SectionDialog dialog(prompts_, this);
     dialog.Fill(*old);
     return RunDialog(prompts_, dialog, record);
   }
@@ -107,7 +107,7 @@ bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
     return RunDialog(prompts_, dialog, record);
   }
   if (old->kind == kKindSubBlock) {
-    SubBlockDialog dialog(0, 0, this);
+    SubBlockDialog dialog(prompts_, 0, 0, this);
     dialog.Fill(*old);
     return RunDialog(prompts_, dialog, record);
   }

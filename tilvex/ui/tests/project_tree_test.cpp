@@ -16,8 +16,7 @@
 #include "batch_dialog.h"
 #include "node_dialogs.h"
 #include "project/prg_file.h"
-#include "project_view.h"
-#include "test_pictures.h"
+#include "project_fixture.h"
 
 using namespace tilvex;
 using namespace tilvex::ui;
@@ -53,15 +52,6 @@ class ProjectTreeTest : public QObject {
     QTest::keyRelease(Tree(), Qt::Key_Insert);
   }
   void Drag(ProjectTree::NodeId from, ProjectTree::NodeId to);
-  void Click(ProjectTree::NodeId id) {
-    const QPoint at = Tree()->visualItemRect(Tree()->ItemOf(id)).center();
-    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, at);
-  }
-  // Root, section Extra, section Title, group Screens, items stage and logo, all unfolded.
-  struct Small {
-    int root, extra, title, screens, stage, logo;
-  };
-  Small SmallProject();
   QString ConvertedPic(const char* name, const PixelFn& pixels);
   void RunCli(const QStringList& args, const QString& folder);
   void BuildProject();
@@ -129,21 +119,6 @@ void ProjectTreeTest::BuildProject() {
     QCOMPARE(b.heigh->value(), 240);
     b.name->setText(QStringLiteral("Corner"));
   });
-}
-
-ProjectTreeTest::Small ProjectTreeTest::SmallProject() {
-  f_->prompts.files.push_back(f_->Path("small.prg"));
-  f_->window->Actions().newProject->trigger();
-  Small s{};
-  s.root = Model().Root();
-  Model().AddChild(s.root, SectionRecord("Title", true), &s.title);
-  Model().AddChild(s.title, GroupRecord("Screens"), &s.screens);
-  Model().AddChild(s.screens, ItemRecord("logo", "logo.pic"), &s.logo);
-  Model().AddChild(s.screens, ItemRecord("stage", "stage.pic"), &s.stage);
-  Model().AddChild(s.root, SectionRecord("Extra", true), &s.extra);
-  Tree()->Refresh();
-  Tree()->expandAll();
-  return s;
 }
 
 void ProjectTreeTest::projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine() {
@@ -228,13 +203,13 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
 // The Project menu offers what the clicked node allows, and is read again as it opens, even
 // when the selection moved without a word (as it does while the lines are rebuilt).
 void ProjectTreeTest::projectMenuFollowsTheClickedNode() {
-  const Small s = SmallProject();
+  const SmallTree s = MakeSmallTree(*f_);
   const ProjectActions& a = Tree()->Actions();
-  Click(s.stage);
+  ClickLine(Tree(), s.stage);
   QCOMPARE(Tree()->Selected(), s.stage);
   QVERIFY(a.add->isEnabled() && a.remove->isEnabled() && a.down->isEnabled());
   QVERIFY(!a.up->isEnabled());
-  Click(s.logo);
+  ClickLine(Tree(), s.logo);
   QVERIFY(a.up->isEnabled() && !a.down->isEnabled());
 
   QMenu* menu = nullptr;
@@ -255,10 +230,10 @@ void ProjectTreeTest::projectMenuFollowsTheClickedNode() {
 // A drag the drop rules refuse leaves the next click to select, so Delete takes the clicked
 // node and not the dragged one.
 void ProjectTreeTest::clickAfterARefusedDragSelects() {
-  const Small s = SmallProject();
+  const SmallTree s = MakeSmallTree(*f_);
   Drag(s.stage, s.extra);
   QCOMPARE(f_->prompts.beeps, 1);
-  Click(s.logo);
+  ClickLine(Tree(), s.logo);
   QCOMPARE(Tree()->Selected(), s.logo);
   f_->prompts.saveAnswer = QMessageBox::Yes;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
@@ -269,7 +244,7 @@ void ProjectTreeTest::clickAfterARefusedDragSelects() {
 
 // Cancel at the new project's name keeps the open project, which the next Save writes.
 void ProjectTreeTest::cancelledNewProjectKeepsTheOpenOne() {
-  SmallProject();
+  MakeSmallTree(*f_);
   const QString path = f_->Path("small.prg");
   f_->window->Actions().newProject->trigger();
   QVERIFY(f_->prompts.requests.back().initialName != path);

@@ -49,10 +49,11 @@ Result ProjectSession::Create(const std::string& path) {
   return Result::Ok();
 }
 
-Result ProjectSession::Output(std::vector<std::string>& messages) {
+Result ProjectSession::Output(std::vector<std::string>& messages,
+                              std::vector<std::string>* fileNames) {
   if (Result saved = SaveAs(path_); !saved.ok) return saved;
   if (Result read = Load(path_); !read.ok) return read;
-  return OutputProject(tree_, ProjectFolder(path_), messages);
+  return OutputProject(tree_, ProjectFolder(path_), messages, fileNames);
 }
 
 Result ProjectSession::Batch(const std::vector<std::string>& pictures, const std::string& directory,

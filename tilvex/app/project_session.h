@@ -33,8 +33,9 @@ class ProjectSession {
   // written, the open project stays as it was.
   Result Create(const std::string& path);
 
-  // Saves the project, reads it back and writes the output files beside it.
-  Result Output(std::vector<std::string>& messages);
+  // Saves the project, reads it back and writes the output files beside it; fileNames, when
+  // given, receives the names of the files written there.
+  Result Output(std::vector<std::string>& messages, std::vector<std::string>* fileNames = nullptr);
 
   // The batch over the pictures, with the output files in directory; step after each one,
   // which stops the run, writing nothing, by returning false.

@@ -350,6 +350,7 @@ void MainWindow::BuildPaletteBar() {
 
 void MainWindow::BuildStatusBar() {
   statusBar()->showMessage(UiText("就绪"));
+  connect(tree_, &ProjectView::statusMessage, this, &MainWindow::ShowStatus);
   // Lit while the lock key is on, as far as the window system tells.
   for (const char* name : {"大写", "数字", "滚动"}) {
     auto* indicator = new QLabel(UiText(name), this);

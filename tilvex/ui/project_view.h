@@ -69,6 +69,8 @@ class ProjectView : public QTreeWidget {
  Q_SIGNALS:
   void openRequested(const QString& picPath);
   void projectPathChanged(const QString& path);
+  // After a successful output: the folder and the files written there.
+  void statusMessage(const QString& text);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

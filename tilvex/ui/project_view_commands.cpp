@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "node_dialogs.h"
+#include "project/project_output.h"
 #include "project_view.h"
 #include "prompts.h"
 #include "ui_text.h"
@@ -222,8 +223,9 @@ void ProjectView::Output() {
   const QSet<NodeId> expanded = expanded_;
   const NodeId selected = Selected();
   std::vector<std::string> messages;
+  std::vector<std::string> fileNames;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result written = project_.Output(messages);
+  const Result written = project_.Output(messages, &fileNames);
   QApplication::restoreOverrideCursor();
   const QList<NodeId> after = order();
   if (after.size() == before.size()) {
@@ -235,7 +237,14 @@ void ProjectView::Output() {
   Refresh();
   const qsizetype at = before.indexOf(selected);
   if (at >= 0 && at < after.size()) Select(after[at]);
-  if (!written.ok) messages.push_back(written.message);
+  if (written.ok) {
+    QStringList names;
+    for (const std::string& name : fileNames) names << QString::fromStdString(name);
+    const QString folder = QString::fromStdString(ProjectFolder(project_.Path()));
+    Q_EMIT statusMessage(UiText("已输出到 %1: %2").arg(folder, names.join(QStringLiteral(", "))));
+  } else {
+    messages.push_back(written.message);
+  }
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);
   if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 
 #include "node_dialogs.h"
@@ -22,6 +23,7 @@ class ProjectDialogsTest : public QObject {
   void cleanup() { f_.reset(); }
 
   void okRefusesWhatTheProjectCannotHold();
+  void outputTellsTheStatusBarWhatItWrote();
 
  private:
   ProjectView* Tree() { return f_->window->Tree(); }
@@ -111,6 +113,34 @@ void ProjectDialogsTest::okRefusesWhatTheProjectCannotHold() {
   QCOMPARE(int(corner->subWidth), 255);
   QCOMPARE(int(corner->subHeight), 240);
   QCOMPARE(Model().NodeCount(), count + 3);
+}
+
+// A finished output names its folder and files in the status bar; a refused one does not.
+void ProjectDialogsTest::outputTellsTheStatusBarWhatItWrote() {
+  const SmallTree s = MakeSmallTree(*f_);
+  QStatusBar* bar = f_->window->statusBar();
+  ProjectNode logo = *Model().Record(s.logo);
+  logo.name = "../escaped";
+  QVERIFY(Model().EditNode(s.logo, logo));
+  const QString before = bar->currentMessage();
+  Tree()->Actions().output->trigger();
+  QCOMPARE(f_->prompts.messages.size(), 1);
+  QCOMPARE(bar->currentMessage(), before);
+
+  // The output read the project back, numbering its nodes anew.
+  for (const ProjectTree::Visit& v : Model().PreOrder()) {
+    if (Model().Node(v.id).label == logo.name) {
+      logo.name = "logo";
+      QVERIFY(Model().EditNode(v.id, logo));
+    }
+  }
+  f_->prompts.messages.clear();
+  Tree()->Actions().output->trigger();
+  QCOMPARE(f_->prompts.messages.size(), 1);  // both items' pictures are missing
+  const QString told = bar->currentMessage();
+  QVERIFY2(told.contains(f_->dir.path()), qPrintable(told));
+  QVERIFY2(told.contains(QStringLiteral("VT03PGT.BIN, VT03IRQ.ASM")), qPrintable(told));
+  QVERIFY(QFile::exists(f_->Path("VT03IRQ.ASM")));
 }
 
 QTEST_MAIN(ProjectDialogsTest)

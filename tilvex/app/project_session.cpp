@@ -41,21 +41,20 @@ Result ProjectSession::SaveAs(const std::string& path) {
 }
 
 Result ProjectSession::Create(const std::string& path) {
-  tree_.Clear();
-  tree_.CreateRoot(path);
-  return SaveAs(path);
-}
-
-void ProjectSession::Clear() {
-  tree_.Clear();
-  path_ = kUntitled;
+  ProjectTree fresh;
+  fresh.CreateRoot(path);
+  if (Result r = WriteProjectFile(fresh, path); !r) return r;
+  tree_ = std::move(fresh);
+  path_ = path;
   modified_ = false;
+  return Result::Ok();
 }
 
-Result ProjectSession::Output(std::vector<std::string>& messages) {
+Result ProjectSession::Output(std::vector<std::string>& messages,
+                              std::vector<std::string>* fileNames) {
   if (Result saved = SaveAs(path_); !saved.ok) return saved;
   if (Result read = Load(path_); !read.ok) return read;
-  return OutputProject(tree_, ProjectFolder(path_), messages);
+  return OutputProject(tree_, ProjectFolder(path_), messages, fileNames);
 }
 
 Result ProjectSession::Batch(const std::vector<std::string>& pictures, const std::string& directory,

@@ -29,13 +29,13 @@ class ProjectSession {
   Result Load(const std::string& path);
   // Writes the project to path and names it so.
   Result SaveAs(const std::string& path);
-  // An empty project (root only) named path, written there at once.
+  // An empty project (root only) named path, written there at once; when it cannot be
+  // written, the open project stays as it was.
   Result Create(const std::string& path);
-  // Leaves no tree at all, as New Project does before asking for the name.
-  void Clear();
 
-  // Saves the project, reads it back and writes the output files beside it.
-  Result Output(std::vector<std::string>& messages);
+  // Saves the project, reads it back and writes the output files beside it; fileNames, when
+  // given, receives the names of the files written there.
+  Result Output(std::vector<std::string>& messages, std::vector<std::string>* fileNames = nullptr);
 
   // The batch over the pictures, with the output files in directory; step after each one,
   // which stops the run, writing nothing, by returning false.

@@ -209,7 +209,7 @@ std::string CheckItemNames(const std::vector<std::string>& names) {
 }
 
 Result OutputProject(const ProjectTree& tree, const std::string& folder,
-                     std::vector<std::string>& messages) {
+                     std::vector<std::string>& messages, std::vector<std::string>* fileNames) {
   std::vector<const ProjectNode*> records;
   std::vector<std::string> names;
   for (const ProjectTree::Visit& v : tree.PreOrder()) {
@@ -235,13 +235,17 @@ Result OutputProject(const ProjectTree& tree, const std::string& folder,
   ProjectOutputFiles files = MakeProjectOutput(items);
   messages.insert(messages.end(), files.messages.begin(), files.messages.end());
   const std::string base = (folder.empty() ? std::string(".") : folder) + "/";
+  std::vector<std::string> outputNames = {kPgtFileName, kIrqFileName};
   std::vector<common::FileContents> written;
   written.push_back({base + kPgtFileName, std::move(files.pgt)});
   written.push_back({base + kIrqFileName, TextFileBytes(files.irq)});
   for (const auto& [fileName, text] : files.itemFiles) {
     written.push_back({base + fileName, TextFileBytes(text)});
+    outputNames.push_back(fileName);
   }
-  return WriteOutputFiles(written);
+  if (Result r = WriteOutputFiles(written); !r) return r;
+  if (fileNames) *fileNames = std::move(outputNames);
+  return Result::Ok();
 }
 
 }  // namespace tilvex

@@ -50,8 +50,9 @@ std::string ProjectFolder(const std::string& projectPath);
 // Reads every valid item's .pic file in tree order and writes the output files into folder,
 // all of them together. Items whose file cannot be read as a block picture are skipped and
 // named in messages; a name CheckItemNames refuses stops the output before anything is
-// written.
+// written. Once all are written, fileNames (when given) holds their names in the folder.
 Result OutputProject(const ProjectTree& tree, const std::string& folder,
-                     std::vector<std::string>& messages);
+                     std::vector<std::string>& messages,
+                     std::vector<std::string>* fileNames = nullptr);
 
 }  // namespace tilvex

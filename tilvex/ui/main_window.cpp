@@ -150,6 +150,7 @@ void MainWindow::BuildMenus() {
   BuildFileMenu();
   QMenu* project = menuBar()->addMenu(QStringLiteral("(&P)roject"));
   project->addActions(tree_->MenuActions());
+  connect(project, &QMenu::aboutToShow, tree_, &ProjectView::UpdateActions);
   BuildEditMenu();
   BuildViewMenu();
   BuildToolMenu();
@@ -351,6 +352,7 @@ void MainWindow::BuildPaletteBar() {
 
 void MainWindow::BuildStatusBar() {
   statusBar()->showMessage(UiText("就绪"));
+  connect(tree_, &ProjectView::statusMessage, this, &MainWindow::ShowStatus);
   // Lit while the lock key is on, as far as the window system tells.
   for (const char* name : {"大写", "数字", "滚动"}) {
     auto* indicator = new QLabel(UiText(name), this);

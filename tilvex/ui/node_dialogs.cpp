@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/node_rules.h"
 #include "prompts.h"
 #include "ui_text.h"
 
@@ -36,9 +37,23 @@ std::string Text(const QLineEdit* edit) {
   return edit->text().toStdString();
 }
 
+// Shows a refusal and puts the cursor in the field it is about, if one; false when there is
+// nothing to refuse.
+bool Refuse(Prompts& prompts, QDialog* dialog, const std::string& problem, QWidget* field) {
+  if (problem.empty()) return false;
+  prompts.Message(dialog, QString::fromStdString(problem));
+  if (field) field->setFocus();
+  return true;
+}
+
+uint32_t Value(const QSpinBox* box) {
+  return static_cast<uint32_t>(box->value());
+}
+
 }  // namespace
 
-SectionDialog::SectionDialog(QWidget* parent) : QDialog(parent) {
+SectionDialog::SectionDialog(Prompts& prompts, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
   setWindowTitle(QStringLiteral("Increase Section"));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -61,6 +76,11 @@ void SectionDialog::Fill(const ProjectNode& record) {
 
 ProjectNode SectionDialog::Record() const {
   return SectionRecord(Text(name), autoIncrease->isChecked());
+}
+
+void SectionDialog::accept() {
+  if (Refuse(prompts_, this, NodeNameProblem(kKindSection, Text(name)), name)) return;
+  QDialog::accept();
 }
 
 IncreaseDialog::IncreaseDialog(Prompts& prompts, QWidget* parent)
@@ -121,7 +141,15 @@ ProjectNode IncreaseDialog::Record() const {
   return ItemRecord(Text(name), Text(path));
 }
 
-SubBlockDialog::SubBlockDialog(int w, int h, QWidget* parent) : QDialog(parent) {
+void IncreaseDialog::accept() {
+  const uint8_t kind = group->isChecked() ? kKindGroup : kKindItem;
+  if (Refuse(prompts_, this, NodeNameProblem(kind, Text(name)), name)) return;
+  if (kind == kKindItem && Refuse(prompts_, this, ItemPathProblem(Text(path)), path)) return;
+  QDialog::accept();
+}
+
+SubBlockDialog::SubBlockDialog(Prompts& prompts, int w, int h, QWidget* parent)
+    : QDialog(parent), prompts_(prompts) {
   setWindowTitle(QStringLiteral("Setup Sub Block"));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -151,9 +179,14 @@ void SubBlockDialog::Fill(const ProjectNode& record) {
 }
 
 ProjectNode SubBlockDialog::Record() const {
-  return SubBlockRecord(Text(name), static_cast<uint32_t>(x->value()),
-                        static_cast<uint32_t>(y->value()), static_cast<uint32_t>(width->value()),
-                        static_cast<uint32_t>(heigh->value()));
+  return SubBlockRecord(Text(name), Value(x), Value(y), Value(width), Value(heigh));
+}
+
+void SubBlockDialog::accept() {
+  if (Refuse(prompts_, this, NodeNameProblem(kKindSubBlock, Text(name)), name)) return;
+  const std::string size = SubBlockSizeProblem(Value(y), Value(width), Value(heigh));
+  if (Refuse(prompts_, this, size, nullptr)) return;
+  QDialog::accept();
 }
 
 }  // namespace tilvex::ui

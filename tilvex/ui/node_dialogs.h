@@ -1,6 +1,8 @@
 #pragma once
 // The three dialogs that create and edit project nodes: "Increase Section" for a section,
 // "Increase" for a group or an item, "Setup Sub Block" for a rectangle of an item's picture.
+// OK refuses, with a message, what the project cannot hold (see app/node_rules.h); the dialog
+// then stays open.
 #include <QDialog>
 
 #include "project/project_tree.h"
@@ -19,11 +21,15 @@ class SectionDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit SectionDialog(QWidget* parent = nullptr);
+  explicit SectionDialog(Prompts& prompts, QWidget* parent = nullptr);
   void Fill(const ProjectNode& record);
   ProjectNode Record() const;
+  void accept() override;
   QLineEdit* name;
   QCheckBox* autoIncrease;
+
+ private:
+  Prompts& prompts_;
 };
 
 class IncreaseDialog : public QDialog {
@@ -34,6 +40,7 @@ class IncreaseDialog : public QDialog {
   // Editing: the kind is fixed, both choices disabled.
   void Fill(const ProjectNode& record);
   ProjectNode Record() const;
+  void accept() override;
   QRadioButton* group;
   QRadioButton* item;
   QLineEdit* name;
@@ -50,14 +57,18 @@ class SubBlockDialog : public QDialog {
   Q_OBJECT
 
  public:
-  SubBlockDialog(int width, int height, QWidget* parent = nullptr);
+  SubBlockDialog(Prompts& prompts, int width, int height, QWidget* parent = nullptr);
   void Fill(const ProjectNode& record);
   ProjectNode Record() const;
+  void accept() override;
   QLineEdit* name;
   QSpinBox* x;
   QSpinBox* y;
   QSpinBox* width;
   QSpinBox* heigh;
+
+ private:
+  Prompts& prompts_;
 };
 
 }  // namespace tilvex::ui

@@ -104,7 +104,10 @@ ProjectView::ProjectView(ProjectSession& project, Prompts& prompts, QWidget* par
           [this](QTreeWidgetItem* i) { expanded_.insert(i->data(0, Qt::UserRole).toInt()); });
   connect(this, &QTreeWidget::itemCollapsed, this,
           [this](QTreeWidgetItem* i) { expanded_.remove(i->data(0, Qt::UserRole).toInt()); });
+  // A mouse press makes the line current before it selects it; the commands follow the
+  // selection.
   connect(this, &QTreeWidget::currentItemChanged, this, &ProjectView::UpdateActions);
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &ProjectView::UpdateActions);
   BuildActions();
   expanded_.insert(project_.Tree().Root());
   Refresh();
@@ -274,6 +277,9 @@ void ProjectView::EndDrag(bool drop) {
   dragging_ = false;
   pressed_ = ProjectTree::kNoNode;
   scrollDirection_ = 0;
+  // The base view took the press's first small moves for a drag selection and never sees
+  // this release; left in that state it would drop the next click.
+  setState(NoState);
   viewport()->unsetCursor();
   if (drop) {
     const DropAction action = project_.Tree().Drop(dragged, target);

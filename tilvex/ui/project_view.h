@@ -43,10 +43,11 @@ class ProjectView : public QTreeWidget {
   NodeId Selected() const;
   void Select(NodeId id);
   QTreeWidgetItem* ItemOf(NodeId id) const { return items_.value(id); }
-  // The actions of the "(&P)roject" menu, in its order.
   // The Project menu's commands in menu order, and by name.
   QList<QAction*> MenuActions() const { return menuActions_; }
   const ProjectActions& Actions() const { return actions_; }
+  // Enables the menu commands by the selected node; the Project menu calls it as it opens.
+  void UpdateActions();
   // The size Width and Heigh start with in "Setup Sub Block".
   std::function<QSize()> blockSize;
 
@@ -68,6 +69,8 @@ class ProjectView : public QTreeWidget {
  Q_SIGNALS:
   void openRequested(const QString& picPath);
   void projectPathChanged(const QString& path);
+  // After a successful output: the folder and the files written there.
+  void statusMessage(const QString& text);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -80,9 +83,8 @@ class ProjectView : public QTreeWidget {
 
  private:
   void BuildActions();
-  void UpdateActions();
   QTreeWidgetItem* AddLine(QTreeWidgetItem* parent, NodeId id);
-  bool AskFile(bool save, QString& path);
+  bool AskFile(bool save, QString& path, const QString& initialName);
   void AfterChange(NodeId select);
   void Remember(const std::string& path);
   bool AddThroughDialog(NodeId selected, ProjectNode& record);

@@ -4,15 +4,13 @@
 #include <QFileInfo>
 
 #include "node_dialogs.h"
+#include "project/project_output.h"
 #include "project_view.h"
 #include "prompts.h"
 #include "ui_text.h"
 
 namespace tilvex::ui {
 namespace {
-
-const char kDeleteQuestion[] =
-    "This permanently removes the selected group and all sub-groups under it.  Are you sure?";
 
 // Runs a node dialog; on OK the record is what it holds.
 template <typename Dialog>
@@ -66,7 +64,7 @@ bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
   const ProjectTree& tree = project_.Tree();
   const uint8_t kind = tree.Kind(selected);
   if (selected == tree.Root()) {
-    SectionDialog dialog(this);
+    SectionDialog dialog(prompts_, this);
     return RunDialog(prompts_, dialog, record);
   }
   if (kind == kKindSection || kind == kKindGroup) {
@@ -75,7 +73,7 @@ bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
   }
   if (kind == kKindItem) {
     const QSize size = blockSize ? blockSize() : QSize();
-    SubBlockDialog dialog(size.width(), size.height(), this);
+    SubBlockDialog dialog(prompts_, size.width(), size.height(), this);
     return RunDialog(prompts_, dialog, record);
   }
   return false;  // a sub block takes no children
@@ -100,7 +98,7 @@ bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
   const ProjectNode* old = project_.Tree().Record(id);
   if (!old) return false;
   if (old->kind == kKindSection) {
-    SectionDialog dialog(this);
+    SectionDialog dialog(prompts_, this);
     dialog.Fill(*old);
     return RunDialog(prompts_, dialog, record);
   }
@@ -110,7 +108,7 @@ bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
     return RunDialog(prompts_, dialog, record);
   }
   if (old->kind == kKindSubBlock) {
-    SubBlockDialog dialog(0, 0, this);
+    SubBlockDialog dialog(prompts_, 0, 0, this);
     dialog.Fill(*old);
     return RunDialog(prompts_, dialog, record);
   }
@@ -131,8 +129,9 @@ void ProjectView::Attribute() {
 void ProjectView::Delete() {
   const NodeId id = Selected();
   if (id == ProjectTree::kNoNode || id == project_.Tree().Root()) return;
+  const QString label = QString::fromStdString(project_.Tree().Node(id).label);
   const QMessageBox::StandardButton answer =
-      prompts_.AskSave(this, QString::fromUtf8(kDeleteQuestion));
+      prompts_.AskSave(this, UiText("将永久删除“%1”及其下的所有子组。确定吗?").arg(label));
   if (answer != QMessageBox::Yes) return;
   const NodeId parent = project_.Tree().Node(id).parent;
   if (project_.Tree().DeleteSubtree(id)) AfterChange(parent);
@@ -148,13 +147,9 @@ void ProjectView::MoveDown() {
   if (id != ProjectTree::kNoNode && project_.Tree().MoveDown(id)) AfterChange(id);
 }
 
-bool ProjectView::AskFile(bool save, QString& path) {
-  FileRequest request{QString(),
-                      {UiText("工程文件 (*.prg)")},
-                      0,
-                      QStringLiteral("prg"),
-                      save ? QString::fromStdString(project_.Path()) : QString(),
-                      save};
+bool ProjectView::AskFile(bool save, QString& path, const QString& initialName) {
+  FileRequest request{
+      QString(), {UiText("工程文件 (*.prg)")}, 0, QStringLiteral("prg"), initialName, save};
   path = prompts_.ChooseFile(this, request).path;
   return !path.isEmpty();
 }
@@ -178,7 +173,7 @@ bool ProjectView::LoadFrom(const QString& path, bool quiet) {
 bool ProjectView::Load() {
   if (!MaybeSave()) return false;
   QString path;
-  if (!AskFile(false, path)) return false;
+  if (!AskFile(false, path, QString())) return false;
   return LoadFrom(path);
 }
 
@@ -191,7 +186,7 @@ bool ProjectView::Save() {
 
 bool ProjectView::SaveAs() {
   QString path;
-  if (!AskFile(true, path)) return false;
+  if (!AskFile(true, path, QString::fromStdString(project_.Path()))) return false;
   const Result saved = project_.SaveAs(path.toStdString());
   prompts_.ShowFailure(this, saved);
   if (!saved.ok) return false;
@@ -200,18 +195,18 @@ bool ProjectView::SaveAs() {
   return true;
 }
 
-// The tree is cleared first; a cancelled name leaves it empty until a project is loaded.
+// The open project stays until the new one has a name and its file; the prompt suggests no
+// name of the old one, which the new project would otherwise overwrite.
 void ProjectView::NewProject() {
   if (!MaybeSave()) return;
-  project_.Clear();
-  Refresh();
   QString path;
-  if (!AskFile(true, path)) return;
+  if (!AskFile(true, path, QString::fromLatin1(kUntitled))) return;
   const Result created = project_.Create(path.toStdString());
   prompts_.ShowFailure(this, created);
+  if (!created.ok) return;
   expanded_ = {project_.Tree().Root()};
   Refresh();
-  if (created.ok) Remember(project_.Path());
+  Remember(project_.Path());
 }
 
 void ProjectView::Output() {
@@ -228,8 +223,9 @@ void ProjectView::Output() {
   const QSet<NodeId> expanded = expanded_;
   const NodeId selected = Selected();
   std::vector<std::string> messages;
+  std::vector<std::string> fileNames;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result written = project_.Output(messages);
+  const Result written = project_.Output(messages, &fileNames);
   QApplication::restoreOverrideCursor();
   const QList<NodeId> after = order();
   if (after.size() == before.size()) {
@@ -241,7 +237,14 @@ void ProjectView::Output() {
   Refresh();
   const qsizetype at = before.indexOf(selected);
   if (at >= 0 && at < after.size()) Select(after[at]);
-  if (!written.ok) messages.push_back(written.message);
+  if (written.ok) {
+    QStringList names;
+    for (const std::string& name : fileNames) names << QString::fromStdString(name);
+    const QString folder = QString::fromStdString(ProjectFolder(project_.Path()));
+    Q_EMIT statusMessage(UiText("已输出到 %1: %2").arg(folder, names.join(QStringLiteral(", "))));
+  } else {
+    messages.push_back(written.message);
+  }
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);
   if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));

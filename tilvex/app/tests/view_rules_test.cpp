@@ -102,6 +102,14 @@ TEST(ProjectSession, FailedLoadsAndSavesKeepTheProject) {
   EXPECT_EQ(session.Path(), path);
   EXPECT_EQ(session.Tree().Node(session.Tree().Root()).label, path);
 
+  // A new project that cannot be written replaces nothing.
+  ASSERT_TRUE(session.Tree().AddChild(session.Tree().Root(), SectionRecord("Title", true)).ok);
+  EXPECT_FALSE(session.Create("/nonexistent-dir/new.prg").ok);
+  EXPECT_EQ(session.Path(), path);
+  EXPECT_EQ(session.Tree().NodeCount(), 2);
+  EXPECT_EQ(session.Tree().Node(session.Tree().Root()).label, path);
+  EXPECT_TRUE(session.IsModified());
+
   ProjectSession other;
   ASSERT_TRUE(other.Load(path).ok);
   EXPECT_FALSE(other.IsModified());

@@ -178,11 +178,25 @@ TEST(ProjectOutput, ItemNamesMustBePlainFileNamesOfTheirOwn) {
   const std::filesystem::path dir = FolderWithAPicture("tilvex-names-test");
   const ProjectTree tree = ProjectWith(dir, {{"good", "a.pic"}, {"../ESCAPED", "a.pic"}});
   std::vector<std::string> messages;
-  const Result refused = OutputProject(tree, dir.string(), messages);
+  std::vector<std::string> names;
+  const Result refused = OutputProject(tree, dir.string(), messages, &names);
   EXPECT_EQ(refused.message, "项目../ESCAPED的名称不能用作文件名,输出终止!");
+  EXPECT_TRUE(names.empty());
   EXPECT_FALSE(std::filesystem::exists(dir / "VT03PGT.BIN"));
   EXPECT_FALSE(std::filesystem::exists(dir / "GOOD.ASM"));
   EXPECT_FALSE(std::filesystem::exists(dir.parent_path() / "../ESCAPED.ASM"));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ProjectOutput, NamesTheFilesItWrote) {
+  const std::filesystem::path dir = FolderWithAPicture("tilvex-written-test");
+  const ProjectTree tree = ProjectWith(dir, {{"lost", "missing.pic"}, {"good", "a.pic"}});
+  std::vector<std::string> messages;
+  std::vector<std::string> names;
+  ASSERT_TRUE(OutputProject(tree, dir.string(), messages, &names).ok);
+  EXPECT_EQ(messages.size(), 1u);  // the lost item, which writes no file
+  EXPECT_EQ(names, (std::vector<std::string>{"VT03PGT.BIN", "VT03IRQ.ASM", "GOOD.ASM"}));
+  for (const std::string& name : names) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
   std::filesystem::remove_all(dir);
 }
 

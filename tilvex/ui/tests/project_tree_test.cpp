@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,8 +17,7 @@
 #include "batch_dialog.h"
 #include "node_dialogs.h"
 #include "project/prg_file.h"
-#include "project_view.h"
-#include "test_pictures.h"
+#include "project_fixture.h"
 
 using namespace tilvex;
 using namespace tilvex::ui;
@@ -32,6 +32,9 @@ class ProjectTreeTest : public QObject {
 
   void projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine();
   void dropRulesDeleteAndCancelledDialogs();
+  void projectMenuFollowsTheClickedNode();
+  void clickAfterARefusedDragSelects();
+  void cancelledNewProjectKeepsTheOpenOne();
   void batchThroughTheDialogWritesWhatTheCommandLineWrites();
   void cancelStopsARunningBatchWhichWritesNothing();
   void batchWritesIntoTheChosenFolderAndSaysWhere();
@@ -72,13 +75,14 @@ QString ProjectTreeTest::ConvertedPic(const char* name, const PixelFn& pixels) {
   return pic;
 }
 
-// A real drag: press on one line, move past the drag distance, release on the other.
+// A real drag: press on one line, move a little and then past the drag distance, release on
+// the other.
 void ProjectTreeTest::Drag(ProjectTree::NodeId from, ProjectTree::NodeId to) {
   QWidget* viewport = Tree()->viewport();
   const QPoint a = Tree()->visualItemRect(Tree()->ItemOf(from)).center();
   const QPoint b = Tree()->visualItemRect(Tree()->ItemOf(to)).center();
   QTest::mousePress(viewport, Qt::LeftButton, {}, a);
-  for (const QPoint& p : {a + QPoint(0, 12), b}) {
+  for (const QPoint& p : {a + QPoint(0, 2), a + QPoint(0, 12), b}) {
     QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
                      {});
     QApplication::sendEvent(viewport, &move);
@@ -192,9 +196,67 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
   f_->prompts.saveAnswer = QMessageBox::Cancel;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
   QCOMPARE(Model().NodeCount(), count);
+  QVERIFY(f_->prompts.questions.last().contains(QStringLiteral("“Extra”")));
   f_->prompts.saveAnswer = QMessageBox::Yes;
   QTest::keyRelease(Tree(), Qt::Key_Delete);
   QCOMPARE(Model().NodeCount(), count - 5);
+}
+
+// The Project menu offers what the clicked node allows, and is read again as it opens, even
+// when the selection moved without a word (as it does while the lines are rebuilt).
+void ProjectTreeTest::projectMenuFollowsTheClickedNode() {
+  const SmallTree s = MakeSmallTree(*f_);
+  const ProjectActions& a = Tree()->Actions();
+  ClickLine(Tree(), s.stage);
+  QCOMPARE(Tree()->Selected(), s.stage);
+  QVERIFY(a.add->isEnabled() && a.remove->isEnabled() && a.down->isEnabled());
+  QVERIFY(!a.up->isEnabled());
+  ClickLine(Tree(), s.logo);
+  QVERIFY(a.up->isEnabled() && !a.down->isEnabled());
+
+  QMenu* menu = nullptr;
+  for (QObject* o : a.remove->associatedObjects()) {
+    if (auto* m = qobject_cast<QMenu*>(o)) menu = m;
+  }
+  QVERIFY(menu);
+  {
+    const QSignalBlocker quiet(Tree());
+    Tree()->setCurrentItem(Tree()->ItemOf(s.root));
+  }
+  menu->popup(Tree()->mapToGlobal(QPoint()));
+  QVERIFY(a.add->isEnabled());
+  QVERIFY(!a.remove->isEnabled() && !a.up->isEnabled() && !a.down->isEnabled());
+  menu->hide();
+}
+
+// A drag the drop rules refuse leaves the next click to select, so Delete takes the clicked
+// node and not the dragged one.
+void ProjectTreeTest::clickAfterARefusedDragSelects() {
+  const SmallTree s = MakeSmallTree(*f_);
+  Drag(s.stage, s.extra);
+  QCOMPARE(f_->prompts.beeps, 1);
+  ClickLine(Tree(), s.logo);
+  QCOMPARE(Tree()->Selected(), s.logo);
+  f_->prompts.saveAnswer = QMessageBox::Yes;
+  QTest::keyRelease(Tree(), Qt::Key_Delete);
+  QVERIFY(f_->prompts.questions.last().contains(QStringLiteral("“logo”")));
+  QVERIFY(!Model().IsAlive(s.logo));
+  QVERIFY(Model().IsAlive(s.stage));
+}
+
+// Cancel at the new project's name keeps the open project, which the next Save writes.
+void ProjectTreeTest::cancelledNewProjectKeepsTheOpenOne() {
+  MakeSmallTree(*f_);
+  const QString path = f_->Path("small.prg");
+  f_->window->Actions().newProject->trigger();
+  QVERIFY(f_->prompts.requests.back().initialName != path);
+  QCOMPARE(Model().NodeCount(), 6);
+  QCOMPARE(Tree()->topLevelItem(0)->childCount(), 2);
+  QCOMPARE(QString::fromStdString(f_->window->Project().Path()), path);
+  Tree()->Actions().save->trigger();
+  ProjectTree read;
+  QVERIFY(ReadProjectFile(path.toStdString(), read));
+  QCOMPARE(read.NodeCount(), 6);
 }
 
 void ProjectTreeTest::batchThroughTheDialogWritesWhatTheCommandLineWrites() {

@@ -152,8 +152,8 @@ Result Document::CanPaint() const {
   return Result::Ok();
 }
 
-void Document::BeginStroke() {
-  stroke_ = Edit{"Pen", {}, nullptr};
+void Document::BeginStroke(const char* name) {
+  stroke_ = Edit{name, {}, nullptr};
   stroking_ = CanPaint().ok;
 }
 
@@ -340,8 +340,8 @@ std::vector<std::pair<int, int>> Document::PixelsOf(int index) const {
   return pixels;
 }
 
-Result Document::WriteOutput(const std::string& pgtPath, const std::string& pntPath,
-                             bool assembler, bool sixteenBit, Progress& progress) const {
+Result Document::WriteOutput(const std::string& pgtPath, const std::string& pntPath, bool assembler,
+                             bool sixteenBit, Progress& progress) const {
   if (state_.kind != kBlockPictureKind)
     return Result::Fail({}, "only a converted picture has output files");
   return WriteBlockOutput(state_.block, pgtPath, pntPath, assembler, sixteenBit, progress);
@@ -358,8 +358,8 @@ Result Document::WritePaletteSteps(const std::string& palPath, Rgb target, int l
       palettes, target, levels, [&](Rgb rgb) { return RgbToCode(space, tables, rgb); }, directory);
 }
 
-Result Document::BuildPreview(int configIndex, const PreviewFolders& folders,
-                              VolumeLister& volumes, PreviewResult* result) const {
+Result Document::BuildPreview(int configIndex, const PreviewFolders& folders, VolumeLister& volumes,
+                              PreviewResult* result) const {
   if (!IsBlockPicture() || state_.kind != kBlockPictureKind) return Result::Ok();
   return BuildPreviewImage(state_.block, configIndex, folders, volumes, result);
 }

@@ -131,8 +131,8 @@ PixelList ShapePixels(Shape shape, PixelPoint from, PixelPoint to) {
 PixelList StampPixels(PixelPoint at, Stamp stamp) {
   PixelList out;
   const int size = std::max(1, stamp.size), left = at.x - size / 2, top = at.y - size / 2;
-  for (int dy = 0; dy < size; ++dy) {
-    for (int dx = 0; dx < size; ++dx) {
+  for (int dx = 0; dx < size; ++dx) {
+    for (int dy = 0; dy < size; ++dy) {
       // Twice the distance of the pixel's centre from the stamp's centre, against the size.
       const int u = 2 * dx + 1 - size, v = 2 * dy + 1 - size;
       if (!stamp.round || u * u + v * v <= size * size) out.push_back({left + dx, top + dy});

@@ -30,6 +30,7 @@ PixelList ShapePixels(Shape shape, PixelPoint from, PixelPoint to);
 
 // A size x size square around a point (the extra row and column of an even size go to the
 // top left); a round stamp leaves out the pixels whose centres lie outside the inscribed disc.
+// Sorted, like every list here but the spray's and the fill's.
 struct Stamp {
   int size = 1;
   bool round = false;

@@ -9,7 +9,7 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScrollBar>
-#include <cstdlib>
+#include <QTimer>
 
 #include "prompts.h"
 #include "qt_colour.h"
@@ -35,6 +35,9 @@ PictureView::PictureView(Document& document, DrawingState& drawing, Prompts& pro
   viewport()->setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+  sprayTimer_ = new QTimer(this);
+  sprayTimer_->setInterval(50);
+  connect(sprayTimer_, &QTimer::timeout, this, [this] { DrawTo(drawingLast_); });
   UpdateCursor();
 }
 
@@ -54,6 +57,15 @@ void PictureView::UpdateCursor() {
       break;
     case kMagnify:
       viewport()->setCursor(ToolCursor(":/tilvex/icons/magnify.svg", 12, 12));
+      break;
+    case kBrush:
+    case kSpray:
+    case kPaint:
+    case kLine:
+    case kRectangle:
+    case kRound:
+    case kOval:
+      viewport()->setCursor(Qt::CrossCursor);
       break;
     default:
       viewport()->unsetCursor();
@@ -122,6 +134,7 @@ void PictureView::paintEvent(QPaintEvent*) {
     painter.drawRect(zoom_.ToScreen(a.left), zoom_.ToScreen(a.top), zoom_.ToScreen(a.Width()) - 1,
                      zoom_.ToScreen(a.Height()) - 1);
   }
+  DrawShapePreview(painter);
 }
 
 void PictureView::DrawGrid(QPainter& painter, int sw, int sh) const {
@@ -157,6 +170,7 @@ void PictureView::PickColour(const QPoint& at, bool foreground) {
 void PictureView::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const bool left = event->button() == Qt::LeftButton;
+  if (banding_ || drawingTool_) return;  // a second button during a drag
   if (left && (areaSelection_ || drawing_.tool == kSelect)) {
     bandStart_ = at;
     banding_ = true;
@@ -165,18 +179,6 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   switch (drawing_.tool) {
-    case kPen:
-      if (left) {
-        if (const Result can = document_.CanPaint(); !can) {
-          Q_EMIT toolRefused(QString::fromStdString(can.Text()));
-          return;
-        }
-        document_.BeginStroke();
-        drawingPen_ = true;
-        penLast_ = QPoint(-1, -1);
-        mouseMoveEvent(event);
-      }
-      break;
     case kEyeDrop:
       if (left || event->button() == Qt::RightButton) PickColour(at, left);
       break;
@@ -185,6 +187,8 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
       if (event->button() == Qt::RightButton) ZoomOut();
       break;
     default:
+      if (!areaSelection_ && (left || event->button() == Qt::RightButton))
+        StartDrawing(at, event->button());
       break;
   }
 }
@@ -194,27 +198,13 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
   Q_EMIT mouseMovedOver();
   if (banding_) {
     band_->setGeometry(QRect(bandStart_, at).normalized());
-  } else if (drawingPen_) {
-    DrawPenTo(ToPicture(at));
+  } else if (drawingTool_) {
+    DrawTo(ToPicture(at));
   }
-}
-
-// A quick stroke gives mouse positions several pixels apart; the pixels between them are
-// drawn too, so the stroke stays unbroken.
-void PictureView::DrawPenTo(const QPoint& p) {
-  const QPoint from = penLast_.x() < 0 ? p : penLast_;
-  const int steps = std::max(std::abs(p.x() - from.x()), std::abs(p.y() - from.y()));
-  for (int i = 0; i <= steps; ++i) {
-    const int x = steps ? from.x() + (p.x() - from.x()) * i / steps : p.x();
-    const int y = steps ? from.y() + (p.y() - from.y()) * i / steps : p.y();
-    document_.StrokePixel(x, y, drawing_.foreground);
-  }
-  penLast_ = p;
 }
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {
-  if (drawingPen_) document_.EndStroke();
-  drawingPen_ = false;
+  if (drawingTool_ && event->button() == drawingButton_) FinishDrawing(event->position().toPoint());
   if (banding_ && event->button() == Qt::LeftButton) FinishBand(event->position().toPoint());
 }
 
@@ -241,7 +231,8 @@ void PictureView::SetHighlight(const std::vector<std::pair<int, int>>& pixels) {
   if (pixels.empty() || picture.Empty()) return;
   highlight_ = QImage(picture.width, picture.height, QImage::Format_ARGB32);
   highlight_.fill(Qt::transparent);
-  for (auto [x, y] : pixels) highlight_.setPixel(x, y, ToQColor(~picture.At(x, y) & 0xFFFFFFu).rgb());
+  for (auto [x, y] : pixels)
+    highlight_.setPixel(x, y, ToQColor(~picture.At(x, y) & 0xFFFFFFu).rgb());
 }
 
 void PictureView::BlinkHighlight() {

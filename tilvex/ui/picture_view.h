@@ -1,6 +1,7 @@
 #pragma once
 // The zoomable picture view: the picture at one of 31 zoom steps over a hatch, the 8-pixel
-// grid, the working area, and the mouse tools of the tool box.
+// grid, the working area, and the mouse tools of the tool box. The drawing tools are in
+// picture_view_tools.cpp.
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPoint>
@@ -8,13 +9,17 @@
 #include <vector>
 
 #include "app/document.h"
+#include "app/paint_tools.h"
 #include "app/view_geometry.h"
 
+class QPainter;
 class QRubberBand;
+class QTimer;
 
 namespace tilvex::ui {
 
 class Prompts;
+struct DrawingTool;
 
 // Tool box order.
 enum Tool {
@@ -34,6 +39,8 @@ enum Tool {
 };
 
 // What the view reads from the main window: the current tool and the two drawing colours.
+// The left button draws in the foreground colour, the right one and the eraser in the
+// background colour.
 struct DrawingState {
   int tool = kRound;
   Rgb foreground = 0;
@@ -89,10 +96,15 @@ class PictureView : public QAbstractScrollArea {
   QPoint ToPicture(const QPoint& viewportPoint) const;
   QPoint ScrollOffset() const;
   void UpdateScrollBars();
-  void DrawGrid(class QPainter& painter, int sw, int sh) const;
+  void DrawGrid(QPainter& painter, int sw, int sh) const;
   void PickColour(const QPoint& at, bool foreground);
   void FinishBand(const QPoint& end);
-  void DrawPenTo(const QPoint& picturePoint);
+  // The drawing tools, from press to release.
+  void StartDrawing(const QPoint& at, Qt::MouseButton button);
+  void DrawTo(const QPoint& picturePoint);
+  void FinishDrawing(const QPoint& at);
+  void Fill(const QPoint& picturePoint, const char* name);
+  void DrawShapePreview(QPainter& painter) const;
 
   Document& document_;
   DrawingState& drawing_;
@@ -103,8 +115,15 @@ class PictureView : public QAbstractScrollArea {
   QRubberBand* band_ = nullptr;
   QPoint bandStart_;
   bool banding_ = false;
-  bool drawingPen_ = false;
-  QPoint penLast_;
+  // The drawing tool being dragged, if any, the button and colour it draws with and the
+  // picture points it was pressed at and last moved to.
+  const DrawingTool* drawingTool_ = nullptr;
+  Qt::MouseButton drawingButton_ = Qt::NoButton;
+  Rgb drawingColour_ = 0;
+  QPoint drawingStart_;
+  QPoint drawingLast_;
+  SprayCan spray_;
+  QTimer* sprayTimer_ = nullptr;  // keeps spraying while the mouse rests
   QImage highlight_;
   bool highlightOn_ = false;
 };

@@ -1,9 +1,13 @@
 // Tilvex's main window as a user meets it: the shell, the picture view and its tools, the
 // palette bar and the document commands. Dialogs are answered by FakePrompts.
 #include <QDockWidget>
+#include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
+#include <algorithm>
 
 #include "about_dialog.h"
 #include "hyperlink.h"
@@ -28,6 +32,10 @@ class WindowTest : public QObject {
   void zoomStepsStopAtTheLimitsAndMoveTheCheckMark();
   void gridOnlyAboveSpacingFour();
   void penDrawsAndClosingAsksToSave();
+  void lineShowsWhileDraggedAndIsOneUndoStep();
+  void boxShapesStampsAndSprayDrawWhereDragged();
+  void paintFillsTheClickedRegion();
+  void drawingToolsRefuseBlockPictures();
   void eyeDropTakesForegroundAndBackground();
   void selectBandSetsTheAreaAndAClickBeeps();
   void readOutsShowThePixelUnderTheMouse();
@@ -45,6 +53,24 @@ class WindowTest : public QObject {
   }
   void Trigger(QAction* WindowActions::*action) { (f_->window->Actions().*action)->trigger(); }
   QWidget* Viewport() { return f_->window->View()->viewport(); }
+  void Drag(int tool, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
+    f_->window->Drawing().tool = tool;
+    QTest::mousePress(Viewport(), button, {}, from);
+    QTest::mouseMove(Viewport(), (from + to) / 2);
+    QTest::mouseRelease(Viewport(), button, {}, to);
+  }
+  // The pixels that differ from the picture the bands file was written from.
+  PixelList ChangedFromBands() {
+    const Picture& picture = f_->window->Document().View();
+    PixelList changed;
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        if (picture.At(x, y) != Bands(x, y)) changed.push_back({x, y});
+      }
+    }
+    std::sort(changed.begin(), changed.end());
+    return changed;
+  }
   std::unique_ptr<WindowFixture> f_;
 };
 
@@ -123,6 +149,110 @@ void WindowTest::penDrawsAndClosingAsksToSave() {
   QCOMPARE(f_->prompts.questions.size(), 1);
   f_->prompts.saveAnswer = QMessageBox::No;
   QVERIFY(f_->window->close());
+}
+
+void WindowTest::lineShowsWhileDraggedAndIsOneUndoStep() {
+  OpenBands();
+  MainWindow& w = *f_->window;
+  w.Drawing().tool = kLine;
+  w.Drawing().foreground = MakeRgb(1, 2, 3);
+  QTest::mousePress(Viewport(), Qt::LeftButton, {}, QPoint(10, 20));
+  QTest::mouseMove(Viewport(), QPoint(30, 20));
+  // While dragging the line is on screen only.
+  const QImage shown = Viewport()->grab().toImage();
+  QCOMPARE(FromQColor(shown.pixelColor(20, 20)), MakeRgb(1, 2, 3));
+  QCOMPARE(FromQColor(shown.pixelColor(20, 21)), Bands(20, 21));
+  QVERIFY(ChangedFromBands().empty());
+  QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, QPoint(40, 30));
+  PixelList line = LinePixels({10, 20}, {40, 30});
+  std::sort(line.begin(), line.end());
+  QCOMPARE(ChangedFromBands(), line);
+  QCOMPARE(w.Document().View().At(40, 30), MakeRgb(1, 2, 3));
+  QCOMPARE(FromQColor(Viewport()->grab().toImage().pixelColor(20, 20)), Bands(20, 20));
+  QVERIFY(w.Actions().undo->text().startsWith(QStringLiteral("(&U)ndo Line")));
+  QTest::keyClick(Viewport(), Qt::Key_Z, Qt::ControlModifier);
+  QVERIFY(ChangedFromBands().empty());
+  QVERIFY(!w.Document().CanUndo());
+}
+
+void WindowTest::boxShapesStampsAndSprayDrawWhereDragged() {
+  OpenBands();
+  MainWindow& w = *f_->window;
+  w.Drawing().foreground = MakeRgb(1, 2, 3);
+  w.Drawing().background = MakeRgb(4, 5, 6);
+  const std::pair<int, Shape> shapes[] = {
+      {kRectangle, Shape::kRectangle}, {kRound, Shape::kRound}, {kOval, Shape::kOval}};
+  for (const auto& [tool, shape] : shapes) {
+    Drag(tool, QPoint(60, 90), QPoint(20, 40));
+    QCOMPARE(ChangedFromBands(), ShapePixels(shape, {20, 40}, {60, 90}));
+    w.Document().Undo();
+  }
+  // The right button draws in the background colour.
+  Drag(kRectangle, QPoint(20, 40), QPoint(60, 90), Qt::RightButton);
+  QCOMPARE(w.Document().View().At(20, 40), MakeRgb(4, 5, 6));
+  w.Document().Undo();
+  // The eraser leaves an 8 x 8 square of background colour around the point, the brush
+  // its round stamp along the path; each press to release is one step.
+  Drag(kEraser, QPoint(30, 30), QPoint(30, 30));
+  QCOMPARE(ChangedFromBands(), StampPixels({30, 30}, kEraserStamp));
+  QCOMPARE(w.Document().View().At(26, 26), MakeRgb(4, 5, 6));
+  QCOMPARE(w.Document().UndoName(), std::string("Eraser"));
+  w.Document().Undo();
+  Drag(kBrush, QPoint(30, 30), QPoint(50, 34));
+  QCOMPARE(ChangedFromBands(), StampPath({30, 30}, {50, 34}, kBrushStamp));
+  QCOMPARE(w.Document().View().At(50, 36), MakeRgb(1, 2, 3));
+  w.Document().Undo();
+  // Spray: a burst of dots at the press, the move and the release, all near the path.
+  QVERIFY(!w.Document().CanUndo());
+  Drag(kSpray, QPoint(30, 30), QPoint(30, 30));
+  const PixelList dots = ChangedFromBands();
+  QVERIFY(!dots.empty() && dots.size() <= size_t(2 * kSprayDots));
+  for (const PixelPoint& p : dots) {
+    QVERIFY((p.x - 30) * (p.x - 30) + (p.y - 30) * (p.y - 30) <= kSprayRadius * kSprayRadius);
+    QCOMPARE(w.Document().View().At(p.x, p.y), MakeRgb(1, 2, 3));
+  }
+  QCOMPARE(w.Document().UndoName(), std::string("Spray"));
+  w.Document().Undo();
+  QVERIFY(!w.Document().CanUndo());
+}
+
+void WindowTest::paintFillsTheClickedRegion() {
+  OpenBands();
+  MainWindow& w = *f_->window;
+  w.Drawing().tool = kPaint;
+  w.Drawing().foreground = MakeRgb(1, 2, 3);
+  // The first band below the black strip: 64 x 224 pixels, clear of the disc.
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(10, 100));
+  const PixelList filled = ChangedFromBands();
+  QCOMPARE(filled.size(), size_t(64 * 224));
+  QCOMPARE(filled.front(), (PixelPoint{0, 16}));
+  QCOMPARE(filled.back(), (PixelPoint{63, 239}));
+  QCOMPARE(w.Document().View().At(0, 16), MakeRgb(1, 2, 3));
+  QCOMPARE(w.Document().UndoName(), std::string("Fill"));
+  // Filling with the colour already there changes nothing and adds no step.
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(10, 100));
+  w.Document().Undo();
+  QVERIFY(!w.Document().CanUndo());
+}
+
+void WindowTest::drawingToolsRefuseBlockPictures() {
+  const QString bmp = WriteBmp(f_->Path("bands.bmp"), 256, 240, Bands);
+  QProcess cli;
+  cli.start(QStringLiteral(TILVEX_CLI), {"convert", bmp, "-o", f_->Path("bands.pic")});
+  QVERIFY(cli.waitForFinished(60000));
+  QVERIFY(f_->window->OpenFile(f_->Path("bands.pic")));
+  tilvex::Document& doc = f_->window->Document();
+  QVERIFY(doc.IsBlockPicture());
+  const std::vector<uint8_t> before = doc.View().pixels;
+  const QString reason = QString::fromStdString(doc.CanPaint().Text());
+  QSignalSpy refused(f_->window->View(), &PictureView::toolRefused);
+  const int tools[] = {kEraser, kPen, kBrush, kSpray, kPaint, kLine, kRectangle, kRound, kOval};
+  for (int tool : tools) Drag(tool, QPoint(10, 20), QPoint(40, 50));
+  QCOMPARE(refused.size(), int(std::size(tools)));
+  QCOMPARE(refused.last().first().toString(), reason);
+  QCOMPARE(f_->window->statusBar()->currentMessage(), reason);
+  QVERIFY(doc.View().pixels == before);
+  QVERIFY(!doc.CanUndo());
 }
 
 void WindowTest::eyeDropTakesForegroundAndBackground() {

@@ -10,6 +10,7 @@
 #include <QRubberBand>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "prompts.h"
 #include "qt_colour.h"
@@ -73,10 +74,40 @@ void PictureView::UpdateCursor() {
 }
 
 void PictureView::SetZoom(const Zoom& zoom) {
+  ZoomAt(zoom, viewport()->rect().center());
+}
+
+void PictureView::ZoomAt(const Zoom& zoom, const QPoint& at) {
+  const QPoint offset = ScrollOffset();
+  const int x = OffsetKeepingPoint(zoom_, zoom, offset.x(), at.x());
+  const int y = OffsetKeepingPoint(zoom_, zoom, offset.y(), at.y());
   zoom_ = zoom;
   UpdateScrollBars();
+  horizontalScrollBar()->setValue(x);
+  verticalScrollBar()->setValue(y);
   viewport()->update();
   Q_EMIT zoomChanged();
+}
+
+// Measured as if there were no scroll bars, since at the fitting step there are none.
+void PictureView::FitToWindow() {
+  const Picture& picture = document_.View();
+  const QSize room = maximumViewportSize();
+  SetZoom(FittingZoom(picture.width, picture.height, room.width(), room.height()));
+}
+
+// A wheel turns in steps of 120; a fine-grained wheel or touch pad sends parts of one, which
+// add up to a zoom step.
+void PictureView::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  const QPoint at = event->position().toPoint();
+  for (wheelDelta_ += event->angleDelta().y(); wheelDelta_ >= 120; wheelDelta_ -= 120)
+    ZoomAt(zoom_.StepIn(), at);
+  for (; wheelDelta_ <= -120; wheelDelta_ += 120) ZoomAt(zoom_.StepOut(), at);
+  event->accept();
 }
 
 void PictureView::SetGrid(bool on) {
@@ -183,8 +214,8 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
       if (left || event->button() == Qt::RightButton) PickColour(at, left);
       break;
     case kMagnify:
-      if (left) ZoomIn();
-      if (event->button() == Qt::RightButton) ZoomOut();
+      if (left) ZoomAt(zoom_.StepIn(), at);
+      if (event->button() == Qt::RightButton) ZoomAt(zoom_.StepOut(), at);
       break;
     default:
       if (!areaSelection_ && (left || event->button() == Qt::RightButton))

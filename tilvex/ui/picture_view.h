@@ -55,9 +55,14 @@ class PictureView : public QAbstractScrollArea {
               QWidget* parent = nullptr);
 
   Zoom CurrentZoom() const { return zoom_; }
+  // Changes the zoom keeping the picture point at the centre of the view in place.
   void SetZoom(const Zoom& zoom);
+  // Changes the zoom keeping the picture point under the given viewport point in place.
+  void ZoomAt(const Zoom& zoom, const QPoint& viewportPoint);
   void ZoomIn() { SetZoom(zoom_.StepIn()); }
   void ZoomOut() { SetZoom(zoom_.StepOut()); }
+  // The largest zoom step at which the whole picture fits the view without scrolling.
+  void FitToWindow();
   bool GridOn() const { return gridOn_; }
   void SetGrid(bool on);
   // On while "VT03 Transformation" is open: the rubber band snaps to 8 x 8 cells.
@@ -90,6 +95,7 @@ class PictureView : public QAbstractScrollArea {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
@@ -124,6 +130,7 @@ class PictureView : public QAbstractScrollArea {
   QPoint drawingLast_;
   SprayCan spray_;
   QTimer* sprayTimer_ = nullptr;  // keeps spraying while the mouse rests
+  int wheelDelta_ = 0;            // Ctrl + wheel turns not yet a whole zoom step
   QImage highlight_;
   bool highlightOn_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "about_dialog.h"
@@ -36,6 +37,8 @@ class WindowTest : public QObject {
   void boxShapesStampsAndSprayDrawWhereDragged();
   void paintFillsTheClickedRegion();
   void drawingToolsRefuseBlockPictures();
+  void ctrlWheelAndMagnifierZoomAroundThePointer();
+  void zoomKeysKeepTheCentreAndFitShowsTheWholePicture();
   void eyeDropTakesForegroundAndBackground();
   void selectBandSetsTheAreaAndAClickBeeps();
   void readOutsShowThePixelUnderTheMouse();
@@ -70,6 +73,13 @@ class WindowTest : public QObject {
     }
     std::sort(changed.begin(), changed.end());
     return changed;
+  }
+  // The picture pixel under a viewport point.
+  QPoint PictureAt(QPoint at) {
+    PictureView* view = f_->window->View();
+    const Zoom zoom = view->CurrentZoom();
+    return {zoom.ToPicture(view->horizontalScrollBar()->value() + at.x()),
+            zoom.ToPicture(view->verticalScrollBar()->value() + at.y())};
   }
   std::unique_ptr<WindowFixture> f_;
 };
@@ -262,6 +272,76 @@ void WindowTest::eyeDropTakesForegroundAndBackground() {
   QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(200, 30));
   QCOMPARE(f_->window->Drawing().foreground, Bands(70, 30));
   QCOMPARE(f_->window->Drawing().background, Bands(200, 30));
+}
+
+void WindowTest::ctrlWheelAndMagnifierZoomAroundThePointer() {
+  OpenBands();
+  PictureView* view = f_->window->View();
+  view->SetZoom(Zoom::In(4));
+  view->horizontalScrollBar()->setValue(101);
+  view->verticalScrollBar()->setValue(57);
+  const QPoint at(150, 120);
+  const QPoint pixel = PictureAt(at);
+  const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(at, Viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Viewport(), &event);
+  };
+  wheel(120, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(5));
+  QCOMPARE(PictureAt(at), pixel);
+  QVERIFY(f_->window->Actions().zoomIn[3]->isChecked());
+  wheel(-240, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(3));
+  QCOMPARE(PictureAt(at), pixel);
+  // Half a notch at a time adds up; without Ctrl the wheel scrolls.
+  wheel(60, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(3));
+  wheel(60, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(4));
+  QCOMPARE(PictureAt(at), pixel);
+  const int top = view->verticalScrollBar()->value();
+  wheel(-120, Qt::NoModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(4));
+  QVERIFY(view->verticalScrollBar()->value() > top);
+  // The magnifier keeps the clicked pixel where it was clicked.
+  const QPoint clicked = PictureAt(at);
+  f_->window->Drawing().tool = kMagnify;
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, at);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(5));
+  QCOMPARE(PictureAt(at), clicked);
+}
+
+void WindowTest::zoomKeysKeepTheCentreAndFitShowsTheWholePicture() {
+  OpenBands();
+  PictureView* view = f_->window->View();
+  view->SetZoom(Zoom::In(6));
+  view->horizontalScrollBar()->setValue(333);
+  view->verticalScrollBar()->setValue(222);
+  const QPoint centre = Viewport()->rect().center();
+  const QPoint pixel = PictureAt(centre);
+  QTest::keyClick(view, Qt::Key_Plus);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(7));
+  QCOMPARE(PictureAt(centre), pixel);
+  QTest::keyClick(view, Qt::Key_Minus);
+  QTest::keyClick(view, Qt::Key_Minus);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(5));
+  QCOMPARE(PictureAt(centre), pixel);
+  // Fit: the whole picture without scrolling, and one step more would not fit.
+  QVERIFY(f_->window->Actions().fitZoom);
+  Trigger(&WindowActions::fitZoom);
+  const Zoom fit = view->CurrentZoom();
+  QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+  QCOMPARE(view->verticalScrollBar()->maximum(), 0);
+  const QSize room = Viewport()->size();
+  QVERIFY(fit.ToScreen(256) <= room.width() && fit.ToScreen(240) <= room.height());
+  const Zoom more = fit.StepIn();
+  QVERIFY(more.ToScreen(256) > room.width() || more.ToScreen(240) > room.height());
+  // A larger window fits a larger step.
+  f_->window->resize(f_->window->width() + 600, f_->window->height() + 600);
+  QTRY_VERIFY(Viewport()->width() > room.width() + 300);
+  Trigger(&WindowActions::fitZoom);
+  QVERIFY(view->CurrentZoom().zoomIn > fit.zoomIn);
 }
 
 void WindowTest::selectBandSetsTheAreaAndAClickBeeps() {

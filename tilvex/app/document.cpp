@@ -177,8 +177,8 @@ Result Document::CanPaint() const {
   return Result::Ok();
 }
 
-void Document::BeginStroke() {
-  stroke_ = Edit{"Pen", {}, nullptr};
+void Document::BeginStroke(const char* name) {
+  stroke_ = Edit{name, {}, nullptr};
   stroking_ = CanPaint().ok;
 }
 

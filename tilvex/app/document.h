@@ -92,9 +92,9 @@ class Document {
   // --- Edits: each is one step of the history ---
   // Why the pen and recolouring do not apply here; ok for a plain picture.
   Result CanPaint() const;
-  // A stroke: the pixels drawn between Begin and End are one step. Outside the picture, or
-  // on a block picture, nothing happens.
-  void BeginStroke();
+  // A stroke: the pixels drawn between Begin and End are one step, under the name of the
+  // tool that drew them. Outside the picture, or on a block picture, nothing happens.
+  void BeginStroke(const char* name = "Pen");
   bool StrokePixel(int x, int y, Rgb rgb);
   void EndStroke();
   // Every pixel of colour-list entry i becomes rgb.
@@ -170,7 +170,7 @@ class Document {
   bool hasPicture_ = false;
   std::string path_;
   EditHistory history_;
-  Edit stroke_;  // the pen stroke being drawn
+  Edit stroke_;  // the stroke being drawn
   bool stroking_ = false;
   std::vector<Rgb> colours_;
   AreaRect problemArea_;

@@ -1,9 +1,17 @@
 #pragma once
-// The picture view's zoom steps and the rules for turning a dragged rectangle into a
-// working area; plain arithmetic, no window system.
+// The picture view's zoom steps, where the view scrolls to when the zoom changes, and the
+// rules for turning a dragged rectangle into a working area; plain arithmetic, no window
+// system.
 #include <algorithm>
+#include <cstdint>
 
 namespace tilvex {
+
+// Rounds towards minus infinity, so that points left of or above the picture map to
+// negative picture pixels rather than to pixel 0.
+inline int64_t FloorDiv(int64_t a, int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Right and bottom exclusive, in picture pixels.
 struct AreaRect {
@@ -26,7 +34,7 @@ struct Zoom {
 
   bool IsNormal() const { return zoomIn == 1 && zoomOut == 1; }
   int ToScreen(int v) const { return magnify ? v * zoomIn : v / zoomOut; }
-  int ToPicture(int v) const { return magnify ? v / zoomIn : v * zoomOut; }
+  int ToPicture(int v) const { return magnify ? int(FloorDiv(v, zoomIn)) : v * zoomOut; }
   // Spacing of the 8-pixel grid on screen; the grid is drawn only above 4.
   int GridSpacing() const { return magnify ? 8 * zoomIn : 8 / zoomOut; }
   bool GridVisible() const { return GridSpacing() > 4; }
@@ -65,6 +73,29 @@ inline PictureSpan VisibleSpan(const Zoom& zoom, int from, int to, int size) {
             std::clamp((to + zoom.zoomIn - 1) / zoom.zoomIn, 0, size)};
   }
   return {std::clamp(from * zoom.zoomOut, 0, size), std::clamp(to * zoom.zoomOut, 0, size)};
+}
+
+// The scroll offset along one axis that keeps the picture point under viewport position `at`
+// in place when the zoom changes from `from` to `to`, given the offset before. Worked out on
+// the exact position within the screen pixel, so that over a magnified picture the cursor
+// stays on the same picture pixel; the scroll bar may still clamp the result.
+inline int OffsetKeepingPoint(const Zoom& from, const Zoom& to, int offset, int at) {
+  // On screen a picture length is multiplied by zoomIn and divided by zoomOut.
+  const int64_t content = int64_t(offset) + at;
+  const int64_t scaled =
+      FloorDiv(content * from.zoomOut * to.zoomIn, int64_t(from.zoomIn) * to.zoomOut);
+  return int(scaled - at);
+}
+
+// The largest zoom step at which the whole picture fits the viewport; the smallest step when
+// even that is too large, and 1:1 when there is no picture.
+inline Zoom FittingZoom(int width, int height, int viewWidth, int viewHeight) {
+  if (width <= 0 || height <= 0) return Zoom::Normal();
+  Zoom zoom = Zoom::In(kMaxZoom);
+  while (zoom.StepOut() != zoom &&
+         (zoom.ToScreen(width) > viewWidth || zoom.ToScreen(height) > viewHeight))
+    zoom = zoom.StepOut();
+  return zoom;
 }
 
 // The Transformation dialog's area: left and top down to a multiple of 8, right and bottom

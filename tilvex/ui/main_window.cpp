@@ -252,6 +252,9 @@ void MainWindow::BuildZoomMenus(QMenu* view) {
     actions_.zoomIn << a;
     actions_.zoomOut << b;
   }
+  QAction* fit = actions_.fitZoom = view->addAction(QStringLiteral("Fit to window"));
+  fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+  connect(fit, &QAction::triggered, view_, &PictureView::FitToWindow);
   // "+" and "-" step the zoom; they have no menu item.
   auto* plus = new QShortcut(QKeySequence(Qt::Key_Plus), this);
   auto* minus = new QShortcut(QKeySequence(Qt::Key_Minus), this);

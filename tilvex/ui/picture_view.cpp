@@ -9,7 +9,8 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScrollBar>
-#include <cstdlib>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include "prompts.h"
 #include "qt_colour.h"
@@ -35,6 +36,9 @@ PictureView::PictureView(Document& document, DrawingState& drawing, Prompts& pro
   viewport()->setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+  sprayTimer_ = new QTimer(this);
+  sprayTimer_->setInterval(50);
+  connect(sprayTimer_, &QTimer::timeout, this, [this] { DrawTo(drawingLast_); });
   UpdateCursor();
 }
 
@@ -55,16 +59,55 @@ void PictureView::UpdateCursor() {
     case kMagnify:
       viewport()->setCursor(ToolCursor(":/tilvex/icons/magnify.svg", 12, 12));
       break;
+    case kBrush:
+    case kSpray:
+    case kPaint:
+    case kLine:
+    case kRectangle:
+    case kRound:
+    case kOval:
+      viewport()->setCursor(Qt::CrossCursor);
+      break;
     default:
       viewport()->unsetCursor();
   }
 }
 
 void PictureView::SetZoom(const Zoom& zoom) {
+  ZoomAt(zoom, viewport()->rect().center());
+}
+
+void PictureView::ZoomAt(const Zoom& zoom, const QPoint& at) {
+  const QPoint offset = ScrollOffset();
+  const int x = OffsetKeepingPoint(zoom_, zoom, offset.x(), at.x());
+  const int y = OffsetKeepingPoint(zoom_, zoom, offset.y(), at.y());
   zoom_ = zoom;
   UpdateScrollBars();
+  horizontalScrollBar()->setValue(x);
+  verticalScrollBar()->setValue(y);
   viewport()->update();
   Q_EMIT zoomChanged();
+}
+
+// Measured as if there were no scroll bars, since at the fitting step there are none.
+void PictureView::FitToWindow() {
+  const Picture& picture = document_.View();
+  const QSize room = maximumViewportSize();
+  SetZoom(FittingZoom(picture.width, picture.height, room.width(), room.height()));
+}
+
+// A wheel turns in steps of 120; a fine-grained wheel or touch pad sends parts of one, which
+// add up to a zoom step.
+void PictureView::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  const QPoint at = event->position().toPoint();
+  for (wheelDelta_ += event->angleDelta().y(); wheelDelta_ >= 120; wheelDelta_ -= 120)
+    ZoomAt(zoom_.StepIn(), at);
+  for (; wheelDelta_ <= -120; wheelDelta_ += 120) ZoomAt(zoom_.StepOut(), at);
+  event->accept();
 }
 
 void PictureView::SetGrid(bool on) {
@@ -140,6 +183,7 @@ void PictureView::paintEvent(QPaintEvent*) {
     painter.drawRect(zoom_.ToScreen(problem.left), zoom_.ToScreen(problem.top),
                      zoom_.ToScreen(problem.Width()), zoom_.ToScreen(problem.Height()));
   }
+  DrawShapePreview(painter);
 }
 
 void PictureView::DrawGrid(QPainter& painter, int sw, int sh) const {
@@ -175,6 +219,7 @@ void PictureView::PickColour(const QPoint& at, bool foreground) {
 void PictureView::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const bool left = event->button() == Qt::LeftButton;
+  if (banding_ || drawingTool_) return;  // a second button during a drag
   if (left && (areaSelection_ || drawing_.tool == kSelect)) {
     bandStart_ = at;
     banding_ = true;
@@ -183,26 +228,16 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   switch (drawing_.tool) {
-    case kPen:
-      if (left) {
-        if (const Result can = document_.CanPaint(); !can) {
-          Q_EMIT toolRefused(QString::fromStdString(can.Text()));
-          return;
-        }
-        document_.BeginStroke();
-        drawingPen_ = true;
-        penLast_ = QPoint(-1, -1);
-        mouseMoveEvent(event);
-      }
-      break;
     case kEyeDrop:
       if (left || event->button() == Qt::RightButton) PickColour(at, left);
       break;
     case kMagnify:
-      if (left) ZoomIn();
-      if (event->button() == Qt::RightButton) ZoomOut();
+      if (left) ZoomAt(zoom_.StepIn(), at);
+      if (event->button() == Qt::RightButton) ZoomAt(zoom_.StepOut(), at);
       break;
     default:
+      if (!areaSelection_ && (left || event->button() == Qt::RightButton))
+        StartDrawing(at, event->button());
       break;
   }
 }
@@ -212,27 +247,13 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
   Q_EMIT mouseMovedOver();
   if (banding_) {
     band_->setGeometry(QRect(bandStart_, at).normalized());
-  } else if (drawingPen_) {
-    DrawPenTo(ToPicture(at));
+  } else if (drawingTool_) {
+    DrawTo(ToPicture(at));
   }
-}
-
-// A quick stroke gives mouse positions several pixels apart; the pixels between them are
-// drawn too, so the stroke stays unbroken.
-void PictureView::DrawPenTo(const QPoint& p) {
-  const QPoint from = penLast_.x() < 0 ? p : penLast_;
-  const int steps = std::max(std::abs(p.x() - from.x()), std::abs(p.y() - from.y()));
-  for (int i = 0; i <= steps; ++i) {
-    const int x = steps ? from.x() + (p.x() - from.x()) * i / steps : p.x();
-    const int y = steps ? from.y() + (p.y() - from.y()) * i / steps : p.y();
-    document_.StrokePixel(x, y, drawing_.foreground);
-  }
-  penLast_ = p;
 }
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {
-  if (drawingPen_) document_.EndStroke();
-  drawingPen_ = false;
+  if (drawingTool_ && event->button() == drawingButton_) FinishDrawing(event->position().toPoint());
   if (banding_ && event->button() == Qt::LeftButton) FinishBand(event->position().toPoint());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The zoomable picture view: the picture at one of 31 zoom steps over a hatch, the 8-pixel
-// grid, the working area, and the mouse tools of the tool box.
+// grid, the working area, and the mouse tools of the tool box. The drawing tools are in
+// picture_view_tools.cpp.
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPoint>
@@ -8,13 +9,17 @@
 #include <vector>
 
 #include "app/document.h"
+#include "app/paint_tools.h"
 #include "app/view_geometry.h"
 
+class QPainter;
 class QRubberBand;
+class QTimer;
 
 namespace tilvex::ui {
 
 class Prompts;
+struct DrawingTool;
 
 // Tool box order.
 enum Tool {
@@ -34,6 +39,8 @@ enum Tool {
 };
 
 // What the view reads from the main window: the current tool and the two drawing colours.
+// The left button draws in the foreground colour, the right one and the eraser in the
+// background colour.
 struct DrawingState {
   int tool = kRound;
   Rgb foreground = 0;
@@ -48,9 +55,14 @@ class PictureView : public QAbstractScrollArea {
               QWidget* parent = nullptr);
 
   Zoom CurrentZoom() const { return zoom_; }
+  // Changes the zoom keeping the picture point at the centre of the view in place.
   void SetZoom(const Zoom& zoom);
+  // Changes the zoom keeping the picture point under the given viewport point in place.
+  void ZoomAt(const Zoom& zoom, const QPoint& viewportPoint);
   void ZoomIn() { SetZoom(zoom_.StepIn()); }
   void ZoomOut() { SetZoom(zoom_.StepOut()); }
+  // The largest zoom step at which the whole picture fits the view without scrolling.
+  void FitToWindow();
   bool GridOn() const { return gridOn_; }
   void SetGrid(bool on);
   // On while "VT03 Transformation" is open: the rubber band snaps to 8 x 8 cells.
@@ -83,16 +95,22 @@ class PictureView : public QAbstractScrollArea {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   QPoint ToPicture(const QPoint& viewportPoint) const;
   QPoint ScrollOffset() const;
   void UpdateScrollBars();
-  void DrawGrid(class QPainter& painter, int sw, int sh) const;
+  void DrawGrid(QPainter& painter, int sw, int sh) const;
   void PickColour(const QPoint& at, bool foreground);
   void FinishBand(const QPoint& end);
-  void DrawPenTo(const QPoint& picturePoint);
+  // The drawing tools, from press to release.
+  void StartDrawing(const QPoint& at, Qt::MouseButton button);
+  void DrawTo(const QPoint& picturePoint);
+  void FinishDrawing(const QPoint& at);
+  void Fill(const QPoint& picturePoint, const char* name);
+  void DrawShapePreview(QPainter& painter) const;
 
   Document& document_;
   DrawingState& drawing_;
@@ -103,8 +121,16 @@ class PictureView : public QAbstractScrollArea {
   QRubberBand* band_ = nullptr;
   QPoint bandStart_;
   bool banding_ = false;
-  bool drawingPen_ = false;
-  QPoint penLast_;
+  // The drawing tool being dragged, if any, the button and colour it draws with and the
+  // picture points it was pressed at and last moved to.
+  const DrawingTool* drawingTool_ = nullptr;
+  Qt::MouseButton drawingButton_ = Qt::NoButton;
+  Rgb drawingColour_ = 0;
+  QPoint drawingStart_;
+  QPoint drawingLast_;
+  SprayCan spray_;
+  QTimer* sprayTimer_ = nullptr;  // keeps spraying while the mouse rests
+  int wheelDelta_ = 0;            // Ctrl + wheel turns not yet a whole zoom step
   QImage highlight_;
   bool highlightOn_ = false;
 };

@@ -90,10 +90,17 @@ TEST(DocumentHistory, EditsAreUndoneRedoneAndTheSavedStateIsRemembered) {
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(doc.RedoName(), "Pen");
 
-  // A new edit drops what could be redone; the saved state is then out of reach.
+  // A new edit drops what could be redone; the saved state is then out of reach. A stroke
+  // of another tool goes by that tool's name both ways.
   doc.Undo();
-  Stroke(doc, {{0, 0}}, 0x00FF00);
+  doc.BeginStroke("Fill");
+  doc.StrokePixel(0, 0, 0x00FF00);
+  doc.EndStroke();
   EXPECT_FALSE(doc.CanRedo());
+  EXPECT_EQ(doc.UndoName(), "Fill");
+  doc.Undo();
+  EXPECT_EQ(doc.RedoName(), "Fill");
+  doc.Redo();
   doc.Undo();
   EXPECT_TRUE(doc.IsModified());
 

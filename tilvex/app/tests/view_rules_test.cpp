@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "app/project_session.h"
 #include "app/slot_edits.h"
@@ -35,6 +36,48 @@ TEST(ViewGeometry, OnlyThePictureInSightIsDrawn) {
   EXPECT_EQ(VisibleSpan(Zoom::Out(4), 5, 9, 100).last, 36);
   EXPECT_EQ(VisibleSpan(Zoom::Out(4), 5, 90, 30).last, 30);
   EXPECT_EQ(VisibleSpan(Zoom::Normal(), 0, 50, 20).last, 20);
+}
+
+TEST(ViewGeometry, PointsLeftOfThePictureMapToNegativePixels) {
+  EXPECT_EQ(Zoom::In(4).ToPicture(-1), -1);
+  EXPECT_EQ(Zoom::In(4).ToPicture(-4), -1);
+  EXPECT_EQ(Zoom::In(4).ToPicture(-5), -2);
+  EXPECT_EQ(Zoom::In(4).ToPicture(7), 1);
+}
+
+// Whatever the step, the picture pixel under the point stays under it: exactly when the
+// new zoom magnifies, within the run of pixels one screen pixel shows when it shrinks.
+TEST(ViewGeometry, ZoomingKeepsThePictureUnderThePoint) {
+  std::vector<Zoom> zooms;
+  for (Zoom z = Zoom::Out(kMaxZoom); zooms.empty() || z != zooms.back(); z = z.StepIn())
+    zooms.push_back(z);
+  for (const Zoom& from : zooms) {
+    for (const Zoom& to : {from.StepIn(), from.StepOut(), Zoom::In(7), Zoom::Out(3)}) {
+      for (int offset : {0, 37, 1000}) {
+        for (int at : {0, 5, 299, 640}) {
+          const int pixel = from.ToPicture(offset + at);
+          const int after = to.ToPicture(OffsetKeepingPoint(from, to, offset, at) + at);
+          EXPECT_LE(after, pixel);
+          EXPECT_LT(pixel, after + std::max(1, to.zoomOut));
+        }
+      }
+    }
+  }
+  // Within a magnified pixel the cursor keeps its place too: 3/4 of the way across pixel
+  // 37 at 4:1 is screen 187 of pixel 37's 185..189 at 5:1.
+  EXPECT_EQ(OffsetKeepingPoint(Zoom::In(4), Zoom::In(5), 100, 50), 137);
+  EXPECT_EQ(OffsetKeepingPoint(Zoom::In(2), Zoom::In(2), 123, 45), 123);
+}
+
+TEST(ViewGeometry, FittingPicksTheLargestStepThatShowsTheWholePicture) {
+  EXPECT_EQ(FittingZoom(256, 240, 600, 500), Zoom::In(2));
+  EXPECT_EQ(FittingZoom(256, 240, 512, 480), Zoom::In(2));
+  EXPECT_EQ(FittingZoom(256, 240, 511, 600), Zoom::Normal());
+  EXPECT_EQ(FittingZoom(256, 240, 600, 479), Zoom::Normal());
+  EXPECT_EQ(FittingZoom(1000, 100, 300, 300), Zoom::Out(4));
+  EXPECT_EQ(FittingZoom(10, 10, 600, 500), Zoom::In(kMaxZoom));
+  EXPECT_EQ(FittingZoom(100000, 10, 100, 100), Zoom::Out(kMaxZoom));
+  EXPECT_EQ(FittingZoom(0, 0, 600, 500), Zoom::Normal());
 }
 
 TEST(ViewGeometry, DragsBecomeAreasWithinThePicture) {

@@ -6,10 +6,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -36,6 +39,12 @@ class WindowTest : public QObject {
   void zoomStepsStopAtTheLimitsAndMoveTheCheckMark();
   void gridOnlyAboveSpacingFour();
   void penDrawsAndClosingAsksToSave();
+  void lineShowsWhileDraggedAndIsOneUndoStep();
+  void boxShapesStampsAndSprayDrawWhereDragged();
+  void paintFillsTheClickedRegion();
+  void drawingToolsRefuseBlockPictures();
+  void ctrlWheelAndMagnifierZoomAroundThePointer();
+  void zoomKeysKeepTheCentreAndFitShowsTheWholePicture();
   void eyeDropTakesForegroundAndBackground();
   void selectBandSetsTheAreaAndAClickBeeps();
   void readOutsShowThePixelUnderTheMouse();
@@ -60,6 +69,31 @@ class WindowTest : public QObject {
   }
   void Trigger(QAction* WindowActions::*action) { (f_->window->Actions().*action)->trigger(); }
   QWidget* Viewport() { return f_->window->View()->viewport(); }
+  void Drag(int tool, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
+    f_->window->Drawing().tool = tool;
+    QTest::mousePress(Viewport(), button, {}, from);
+    QTest::mouseMove(Viewport(), (from + to) / 2);
+    QTest::mouseRelease(Viewport(), button, {}, to);
+  }
+  // The pixels that differ from the picture the bands file was written from.
+  PixelList ChangedFromBands() {
+    const Picture& picture = f_->window->Document().View();
+    PixelList changed;
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        if (picture.At(x, y) != Bands(x, y)) changed.push_back({x, y});
+      }
+    }
+    std::sort(changed.begin(), changed.end());
+    return changed;
+  }
+  // The picture pixel under a viewport point.
+  QPoint PictureAt(QPoint at) {
+    PictureView* view = f_->window->View();
+    const Zoom zoom = view->CurrentZoom();
+    return {zoom.ToPicture(view->horizontalScrollBar()->value() + at.x()),
+            zoom.ToPicture(view->verticalScrollBar()->value() + at.y())};
+  }
   std::unique_ptr<WindowFixture> f_;
 };
 
@@ -140,6 +174,110 @@ void WindowTest::penDrawsAndClosingAsksToSave() {
   QVERIFY(f_->window->close());
 }
 
+void WindowTest::lineShowsWhileDraggedAndIsOneUndoStep() {
+  OpenBands();
+  MainWindow& w = *f_->window;
+  w.Drawing().tool = kLine;
+  w.Drawing().foreground = MakeRgb(1, 2, 3);
+  QTest::mousePress(Viewport(), Qt::LeftButton, {}, QPoint(10, 20));
+  QTest::mouseMove(Viewport(), QPoint(30, 20));
+  // While dragging the line is on screen only.
+  const QImage shown = Viewport()->grab().toImage();
+  QCOMPARE(FromQColor(shown.pixelColor(20, 20)), MakeRgb(1, 2, 3));
+  QCOMPARE(FromQColor(shown.pixelColor(20, 21)), Bands(20, 21));
+  QVERIFY(ChangedFromBands().empty());
+  QTest::mouseRelease(Viewport(), Qt::LeftButton, {}, QPoint(40, 30));
+  PixelList line = LinePixels({10, 20}, {40, 30});
+  std::sort(line.begin(), line.end());
+  QCOMPARE(ChangedFromBands(), line);
+  QCOMPARE(w.Document().View().At(40, 30), MakeRgb(1, 2, 3));
+  QCOMPARE(FromQColor(Viewport()->grab().toImage().pixelColor(20, 20)), Bands(20, 20));
+  QVERIFY(w.Actions().undo->text().startsWith(QStringLiteral("(&U)ndo Line")));
+  QTest::keyClick(Viewport(), Qt::Key_Z, Qt::ControlModifier);
+  QVERIFY(ChangedFromBands().empty());
+  QVERIFY(!w.Document().CanUndo());
+}
+
+void WindowTest::boxShapesStampsAndSprayDrawWhereDragged() {
+  OpenBands();
+  MainWindow& w = *f_->window;
+  w.Drawing().foreground = MakeRgb(1, 2, 3);
+  w.Drawing().background = MakeRgb(4, 5, 6);
+  const std::pair<int, Shape> shapes[] = {
+      {kRectangle, Shape::kRectangle}, {kRound, Shape::kRound}, {kOval, Shape::kOval}};
+  for (const auto& [tool, shape] : shapes) {
+    Drag(tool, QPoint(60, 90), QPoint(20, 40));
+    QCOMPARE(ChangedFromBands(), ShapePixels(shape, {20, 40}, {60, 90}));
+    w.Document().Undo();
+  }
+  // The right button draws in the background colour.
+  Drag(kRectangle, QPoint(20, 40), QPoint(60, 90), Qt::RightButton);
+  QCOMPARE(w.Document().View().At(20, 40), MakeRgb(4, 5, 6));
+  w.Document().Undo();
+  // The eraser leaves an 8 x 8 square of background colour around the point, the brush
+  // its round stamp along the path; each press to release is one step.
+  Drag(kEraser, QPoint(30, 30), QPoint(30, 30));
+  QCOMPARE(ChangedFromBands(), StampPixels({30, 30}, kEraserStamp));
+  QCOMPARE(w.Document().View().At(26, 26), MakeRgb(4, 5, 6));
+  QCOMPARE(w.Document().UndoName(), std::string("Eraser"));
+  w.Document().Undo();
+  Drag(kBrush, QPoint(30, 30), QPoint(50, 34));
+  QCOMPARE(ChangedFromBands(), StampPath({30, 30}, {50, 34}, kBrushStamp));
+  QCOMPARE(w.Document().View().At(50, 36), MakeRgb(1, 2, 3));
+  w.Document().Undo();
+  // Spray: a burst of dots at the press, the move and the release, all near the path.
+  QVERIFY(!w.Document().CanUndo());
+  Drag(kSpray, QPoint(30, 30), QPoint(30, 30));
+  const PixelList dots = ChangedFromBands();
+  QVERIFY(!dots.empty() && dots.size() <= size_t(2 * kSprayDots));
+  for (const PixelPoint& p : dots) {
+    QVERIFY((p.x - 30) * (p.x - 30) + (p.y - 30) * (p.y - 30) <= kSprayRadius * kSprayRadius);
+    QCOMPARE(w.Document().View().At(p.x, p.y), MakeRgb(1, 2, 3));
+  }
+  QCOMPARE(w.Document().UndoName(), std::string("Spray"));
+  w.Document().Undo();
+  QVERIFY(!w.Document().CanUndo());
+}
+
+void WindowTest::paintFillsTheClickedRegion() {
+  OpenBands();
+  MainWindow& w = *f_->window;
+  w.Drawing().tool = kPaint;
+  w.Drawing().foreground = MakeRgb(1, 2, 3);
+  // The first band below the black strip: 64 x 224 pixels, clear of the disc.
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(10, 100));
+  const PixelList filled = ChangedFromBands();
+  QCOMPARE(filled.size(), size_t(64 * 224));
+  QCOMPARE(filled.front(), (PixelPoint{0, 16}));
+  QCOMPARE(filled.back(), (PixelPoint{63, 239}));
+  QCOMPARE(w.Document().View().At(0, 16), MakeRgb(1, 2, 3));
+  QCOMPARE(w.Document().UndoName(), std::string("Fill"));
+  // Filling with the colour already there changes nothing and adds no step.
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(10, 100));
+  w.Document().Undo();
+  QVERIFY(!w.Document().CanUndo());
+}
+
+void WindowTest::drawingToolsRefuseBlockPictures() {
+  const QString bmp = WriteBmp(f_->Path("bands.bmp"), 256, 240, Bands);
+  QProcess cli;
+  cli.start(QStringLiteral(TILVEX_CLI), {"convert", bmp, "-o", f_->Path("bands.pic")});
+  QVERIFY(cli.waitForFinished(60000));
+  QVERIFY(f_->window->OpenFile(f_->Path("bands.pic")));
+  tilvex::Document& doc = f_->window->Document();
+  QVERIFY(doc.IsBlockPicture());
+  const std::vector<uint8_t> before = doc.View().pixels;
+  const QString reason = QString::fromStdString(doc.CanPaint().Text());
+  QSignalSpy refused(f_->window->View(), &PictureView::toolRefused);
+  const int tools[] = {kEraser, kPen, kBrush, kSpray, kPaint, kLine, kRectangle, kRound, kOval};
+  for (int tool : tools) Drag(tool, QPoint(10, 20), QPoint(40, 50));
+  QCOMPARE(refused.size(), int(std::size(tools)));
+  QCOMPARE(refused.last().first().toString(), reason);
+  QCOMPARE(f_->window->statusBar()->currentMessage(), reason);
+  QVERIFY(doc.View().pixels == before);
+  QVERIFY(!doc.CanUndo());
+}
+
 void WindowTest::eyeDropTakesForegroundAndBackground() {
   OpenBands();
   f_->window->Drawing().tool = kEyeDrop;
@@ -147,6 +285,76 @@ void WindowTest::eyeDropTakesForegroundAndBackground() {
   QTest::mouseClick(Viewport(), Qt::RightButton, {}, QPoint(200, 30));
   QCOMPARE(f_->window->Drawing().foreground, Bands(70, 30));
   QCOMPARE(f_->window->Drawing().background, Bands(200, 30));
+}
+
+void WindowTest::ctrlWheelAndMagnifierZoomAroundThePointer() {
+  OpenBands();
+  PictureView* view = f_->window->View();
+  view->SetZoom(Zoom::In(4));
+  view->horizontalScrollBar()->setValue(101);
+  view->verticalScrollBar()->setValue(57);
+  const QPoint at(150, 120);
+  const QPoint pixel = PictureAt(at);
+  const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(at, Viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Viewport(), &event);
+  };
+  wheel(120, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(5));
+  QCOMPARE(PictureAt(at), pixel);
+  QVERIFY(f_->window->Actions().zoomIn[3]->isChecked());
+  wheel(-240, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(3));
+  QCOMPARE(PictureAt(at), pixel);
+  // Half a notch at a time adds up; without Ctrl the wheel scrolls.
+  wheel(60, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(3));
+  wheel(60, Qt::ControlModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(4));
+  QCOMPARE(PictureAt(at), pixel);
+  const int top = view->verticalScrollBar()->value();
+  wheel(-120, Qt::NoModifier);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(4));
+  QVERIFY(view->verticalScrollBar()->value() > top);
+  // The magnifier keeps the clicked pixel where it was clicked.
+  const QPoint clicked = PictureAt(at);
+  f_->window->Drawing().tool = kMagnify;
+  QTest::mouseClick(Viewport(), Qt::LeftButton, {}, at);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(5));
+  QCOMPARE(PictureAt(at), clicked);
+}
+
+void WindowTest::zoomKeysKeepTheCentreAndFitShowsTheWholePicture() {
+  OpenBands();
+  PictureView* view = f_->window->View();
+  view->SetZoom(Zoom::In(6));
+  view->horizontalScrollBar()->setValue(333);
+  view->verticalScrollBar()->setValue(222);
+  const QPoint centre = Viewport()->rect().center();
+  const QPoint pixel = PictureAt(centre);
+  QTest::keyClick(view, Qt::Key_Plus);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(7));
+  QCOMPARE(PictureAt(centre), pixel);
+  QTest::keyClick(view, Qt::Key_Minus);
+  QTest::keyClick(view, Qt::Key_Minus);
+  QCOMPARE(view->CurrentZoom(), Zoom::In(5));
+  QCOMPARE(PictureAt(centre), pixel);
+  // Fit: the whole picture without scrolling, and one step more would not fit.
+  QVERIFY(f_->window->Actions().fitZoom);
+  Trigger(&WindowActions::fitZoom);
+  const Zoom fit = view->CurrentZoom();
+  QCOMPARE(view->horizontalScrollBar()->maximum(), 0);
+  QCOMPARE(view->verticalScrollBar()->maximum(), 0);
+  const QSize room = Viewport()->size();
+  QVERIFY(fit.ToScreen(256) <= room.width() && fit.ToScreen(240) <= room.height());
+  const Zoom more = fit.StepIn();
+  QVERIFY(more.ToScreen(256) > room.width() || more.ToScreen(240) > room.height());
+  // A larger window fits a larger step.
+  f_->window->resize(f_->window->width() + 600, f_->window->height() + 600);
+  QTRY_VERIFY(Viewport()->width() > room.width() + 300);
+  Trigger(&WindowActions::fitZoom);
+  QVERIFY(view->CurrentZoom().zoomIn > fit.zoomIn);
 }
 
 void WindowTest::selectBandSetsTheAreaAndAClickBeeps() {

@@ -36,8 +36,8 @@ namespace tilvex::ui {
 namespace {
 
 constexpr FileType kFileTypes[] = {
-    {0, true, true, "所有图象文件(*.bmp,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
-     "*.bmp;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.tif;"},
+    {0, true, true, "所有图象文件(*.bmp,*.png,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
+     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;"},
     {1, true, false, "PIC文件", "*.gs?;*.pic"},
     {10, false, true, "*.* 所有文件", "*.*"},
 };
@@ -113,7 +113,11 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   UpdateCommands();
   UpdateTitle();
   UpdateZoomChecks();
-  resize(900, 640);
+  setAcceptDrops(true);
+  // Where the user left the window and its tool box last time.
+  if (!restoreGeometry(settings_.value(QStringLiteral("WindowGeometry")).toByteArray()))
+    resize(900, 640);
+  restoreState(settings_.value(QStringLiteral("WindowState")).toByteArray());
 }
 
 // The Transformation dialog goes first, while closing it can still reach the view; then the
@@ -324,7 +328,10 @@ void MainWindow::BuildToolBox() {
     grid->addWidget(button, i / 2, i % 2);
   }
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  toolBox_->move(screen.width() / 3, screen.height() / 3);
+  const QPoint kept = settings_.value(QStringLiteral("ToolBoxPos")).toPoint();
+  toolBox_->move(settings_.contains(QStringLiteral("ToolBoxPos")) && screen.contains(kept)
+                     ? kept
+                     : QPoint(screen.width() / 3, screen.height() / 3));
   QAction* box = actions_.toolBox;
   box->setChecked(true);
   connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);

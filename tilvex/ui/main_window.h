@@ -100,6 +100,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void DocumentChanged(unsigned changes) override;

@@ -2,6 +2,10 @@
 // the question before unsaved work is dropped, undo and redo, the title.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMimeData>
+#include <QSettings>
+#include <QTimer>
+#include <QUrl>
 #include <QDialog>
 #include <QFileInfo>
 #include <QSpinBox>
@@ -181,7 +185,27 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   if (transformation_) transformation_->close();
+  settings_.setValue(QStringLiteral("WindowGeometry"), saveGeometry());
+  settings_.setValue(QStringLiteral("WindowState"), saveState());
+  settings_.setValue(QStringLiteral("ToolBoxPos"), toolBox_->pos());
   event->accept();
+}
+
+// A picture file dropped on the window opens as through Open.
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!busy_ && event->mimeData()->hasUrls() && event->mimeData()->urls().first().isLocalFile())
+    event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (busy_ || urls.isEmpty() || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  const QString path = urls.first().toLocalFile();
+  // The question and the opening wait until the drop has finished.
+  QTimer::singleShot(0, this, [this, path] {
+    if (MaybeSave()) OpenFile(path);
+  });
 }
 
 void MainWindow::OnRefresh() {

@@ -1,6 +1,9 @@
 // The window never drops work: converted, painted and adapted pictures are unsaved until
 // saved, saving goes where the user said, and every edit undoes.
+#include <QApplication>
 #include <QComboBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -31,6 +34,8 @@ class LostWorkTest : public QObject {
   void tooManyColoursShowsThePlaceAndKeepsTheDialog();
   void aSelectionBecomesTheConversionArea();
   void nothingRunsWhileIdle();
+  void pngIsListedAndADroppedFileOpens();
+  void windowAndToolBoxComeBackWhereTheyWere();
 
  private:
   MainWindow& W() { return *f_->window; }
@@ -217,6 +222,34 @@ void LostWorkTest::nothingRunsWhileIdle() {
   OpenPicture("bands.bmp");
   for (QTimer* timer : W().findChildren<QTimer*>())
     QVERIFY2(!timer->isActive(), qPrintable(timer->objectName()));
+}
+
+void LostWorkTest::pngIsListedAndADroppedFileOpens() {
+  QVERIFY(PromptFilters(true).first().contains(QStringLiteral("*.png")));
+  const QString path = f_->Path("dropped.png");
+  QImage image(24, 8, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QVERIFY(image.save(path, "PNG"));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&W(), &enter);
+  QVERIFY(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&W(), &drop);
+  QTRY_COMPARE(W().DocumentPath(), path);
+  QCOMPARE(W().Document().View().width, 24);
+}
+
+void LostWorkTest::windowAndToolBoxComeBackWhereTheyWere() {
+  W().ToolBox()->move(123, 145);
+  W().resize(700, 500);
+  const QSize size = W().size();  // as far as the window's least size allows
+  QVERIFY(W().close());
+  f_->window = std::make_unique<MainWindow>(f_->prompts, *f_->settings);
+  QCOMPARE(W().ToolBox()->pos(), QPoint(123, 145));
+  QCOMPARE(W().size(), size);
+  QCOMPARE(W().size().width(), 700);
 }
 
 }  // namespace tilvex::ui

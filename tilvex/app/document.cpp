@@ -238,25 +238,22 @@ void Document::ReplaceState(DocumentState next, const char* name) {
 
 void Document::Undo() {
   if (stroking_ || !history_.CanUndo()) return;
-  Edit& edit = history_.StepBack();
-  if (edit.other) {
-    std::swap(state_, *edit.other);
-    ShowColours();
-  } else {
-    ApplyPixels(edit.pixels, false);
-    RefillColours();
-  }
-  Notify(kPictureChanged | kStateChanged);
+  Apply(history_.StepBack(), false);
 }
 
 void Document::Redo() {
   if (stroking_ || !history_.CanRedo()) return;
-  Edit& edit = history_.StepForward();
+  Apply(history_.StepForward(), true);
+}
+
+// A whole-state edit swaps the two states, either way; a pixel edit sets its pixels' colours
+// from one side or the other.
+void Document::Apply(Edit& edit, bool forward) {
   if (edit.other) {
     std::swap(state_, *edit.other);
     ShowColours();
   } else {
-    ApplyPixels(edit.pixels, true);
+    ApplyPixels(edit.pixels, forward);
     RefillColours();
   }
   Notify(kPictureChanged | kStateChanged);

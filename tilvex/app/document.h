@@ -161,6 +161,7 @@ class Document {
   // Replaces the whole state as one step of the history.
   void ReplaceState(DocumentState next, const char* name);
   void ApplyPixels(const std::vector<PixelChange>& pixels, bool forward);
+  void Apply(Edit& edit, bool forward);
   void Reset(DocumentState state, bool hasPicture, std::string path);
   void RefillColours();
   void ShowColours();

@@ -145,6 +145,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
   void RunBusy(BackgroundWork& work, const std::function<void(Progress&)>& job);
+  void KeepProblemInSight();
   void EditCell(int x, int y);
   void ShowStatus(const QString& text);
   // Asks whether to save a modified picture; false when the user cancels.

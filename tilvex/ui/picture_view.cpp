@@ -273,6 +273,19 @@ void PictureView::FinishBand(const QPoint& end) {
   Q_EMIT areaDragged(area);
 }
 
+QRect PictureView::ShowPictureRect(const AreaRect& area) {
+  const QRect onScreen(zoom_.ToScreen(area.left), zoom_.ToScreen(area.top),
+                       zoom_.ToScreen(area.Width()), zoom_.ToScreen(area.Height()));
+  const QSize page = viewport()->size();
+  QScrollBar* h = horizontalScrollBar();
+  QScrollBar* v = verticalScrollBar();
+  if (onScreen.left() < h->value() || onScreen.right() >= h->value() + page.width())
+    h->setValue(onScreen.center().x() - page.width() / 2);
+  if (onScreen.top() < v->value() || onScreen.bottom() >= v->value() + page.height())
+    v->setValue(onScreen.center().y() - page.height() / 2);
+  return onScreen.translated(-ScrollOffset());
+}
+
 void PictureView::SetHighlight(const std::vector<std::pair<int, int>>& pixels) {
   const Picture& picture = document_.View();
   highlight_ = QImage();

@@ -73,6 +73,8 @@ class PictureView : public QAbstractScrollArea {
   // The picture pixel under the mouse, if the mouse is over the picture.
   bool PixelUnderMouse(Rgb& rgb, int& x, int& y) const;
   void UpdateCursor();
+  // Scrolls so the picture rectangle is in sight; where it then is in the viewport.
+  QRect ShowPictureRect(const AreaRect& area);
   // The palette bar's highlight: the given pixels drawn inverted while it blinks on.
   void SetHighlight(const std::vector<std::pair<int, int>>& pixels);
   void BlinkHighlight();

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -191,10 +192,29 @@ void MainWindow::RunConversion(const ConversionSettings& settings) {
   if (work.Cancelled()) return;
   const Result converted = document_.Adopt(std::move(edit));
   view_->viewport()->update();
+  if (!converted) KeepProblemInSight();
   prompts_.ShowFailure(this, converted);
   if (!converted) return;
   if (transformation_) transformation_->accept();
   OnNormalZoom();
+}
+
+// The place a conversion stopped at is brought into the view, and the dialog moved off it:
+// below it where the screen has room, else beside it.
+void MainWindow::KeepProblemInSight() {
+  const AreaRect problem = document_.ProblemArea();
+  if (problem.Width() <= 0 || !transformation_) return;
+  const QRect shown = view_->ShowPictureRect(problem);
+  const QRect area(view_->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+  QRect frame = transformation_->frameGeometry();
+  if (!frame.intersects(area)) return;
+  const QRect screen = transformation_->screen()->availableGeometry();
+  if (area.bottom() + 16 + frame.height() <= screen.bottom()) {
+    frame.moveTop(area.bottom() + 16);
+  } else {
+    frame.moveLeft(std::min(area.right() + 16, screen.right() - frame.width()));
+  }
+  transformation_->move(frame.topLeft());
 }
 
 // While work runs the window takes no input of its own; the progress and any dialog the

@@ -2,14 +2,14 @@
 // the question before unsaved work is dropped, undo and redo, the title.
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMimeData>
-#include <QSettings>
-#include <QTimer>
-#include <QUrl>
 #include <QDialog>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
 
 #include "app/picture_files.h"
 #include "background_work.h"

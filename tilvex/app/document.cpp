@@ -178,7 +178,7 @@ Result Document::CanPaint() const {
 }
 
 void Document::BeginStroke(const char* name) {
-  stroke_ = Edit{name, {}, nullptr};
+  stroke_ = Edit{name, {}, nullptr, false, {}};
   stroking_ = CanPaint().ok;
 }
 
@@ -208,7 +208,7 @@ Result Document::Recolour(int index, Rgb rgb) {
   if (index < 0 || size_t(index) >= colours_.size())
     return Result::Fail({}, "no such entry in the colour list");
   const Rgb old = colours_[size_t(index)];
-  Edit edit{"Recolour", {}, nullptr};
+  Edit edit{"Recolour", {}, nullptr, false, {}};
   const Picture& picture = state_.picture;
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
@@ -231,7 +231,7 @@ void Document::ApplyPixels(const std::vector<PixelChange>& pixels, bool forward)
 void Document::ReplaceState(DocumentState next, const char* name) {
   auto previous = std::make_unique<DocumentState>(std::move(state_));
   state_ = std::move(next);
-  history_.Push(Edit{name, {}, std::move(previous)});
+  history_.Push(Edit{name, {}, std::move(previous), false, {}});
   ShowColours();
   Notify(kPictureChanged | kStateChanged);
 }
@@ -249,6 +249,7 @@ void Document::Redo() {
 // A whole-state edit swaps the two states, either way; a pixel edit sets its pixels' colours
 // from one side or the other.
 void Document::Apply(Edit& edit, bool forward) {
+  if (edit.renames) std::swap(path_, edit.otherPath);
   if (edit.other) {
     std::swap(state_, *edit.other);
     ShowColours();
@@ -332,9 +333,17 @@ Result Document::Adopt(PreparedEdit edit) {
     if (problem) Notify(kStateChanged);
   }
   if (!edit.status.ok) return edit.status;
-  // The converted picture is written beside its source, under the source's name.
-  if (edit.converted && !path_.empty()) path_ = WithExtension(path_, ".pic");
   ReplaceState(std::move(edit.state), edit.name);
+  // The converted picture is written beside its source, under the source's name; undoing
+  // the conversion gives the source its name back.
+  if (edit.converted && !path_.empty()) {
+    Edit& done = history_.StepBack();
+    history_.StepForward();
+    done.renames = true;
+    done.otherPath = path_;
+    path_ = WithExtension(path_, ".pic");
+    Notify(kStateChanged);
+  }
   return Result::Ok();
 }
 

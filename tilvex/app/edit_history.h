@@ -45,6 +45,9 @@ struct Edit {
   std::string name;
   std::vector<PixelChange> pixels;
   std::unique_ptr<DocumentState> other;
+  // A conversion also renames the document (to its .pic): the other name, swapped along.
+  bool renames = false;
+  std::string otherPath;
 
   size_t Bytes() const;
 };

@@ -34,7 +34,7 @@ void BackgroundWork::Step() {
 // The window appears only for work that takes a while, so quick work neither flashes it nor
 // pays for making it.
 void BackgroundWork::ShowProgress() {
-  if (!dialog_ && running_.elapsed() < 300) return;
+  if (asking_ || (!dialog_ && running_.elapsed() < 300)) return;
   if (!dialog_) {
     dialog_ = new QProgressDialog(parent_);
     dialog_->setWindowModality(Qt::WindowModal);
@@ -50,6 +50,7 @@ void BackgroundWork::ShowProgress() {
   }
   dialog_->setRange(low_, std::max(low_.load(), high_.load()));
   dialog_->setValue(value_);
+  if (!dialog_->isVisible()) dialog_->show();
   std::lock_guard<std::mutex> hold(textLock_);
   dialog_->setLabelText(text_);
 }
@@ -70,8 +71,19 @@ void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
   if (dialog_) dialog_->hide();
 }
 
+// The progress window steps aside while the user answers, and comes back only if the work
+// then goes on for a while.
 void BackgroundWork::OnWindowThread(const std::function<void()>& f) {
-  QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this, &f] {
+        asking_ = true;
+        if (dialog_) dialog_->hide();
+        f();
+        asking_ = false;
+        running_.restart();
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 }  // namespace tilvex::ui

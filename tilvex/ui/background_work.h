@@ -45,6 +45,7 @@ class BackgroundWork : public QObject, public Progress {
   bool cancellable_;
   QPointer<QProgressDialog> dialog_;
   QElapsedTimer running_;
+  bool asking_ = false;  // a question of the work is open
   std::atomic<int> low_{0}, high_{0}, value_{0}, step_{1};
   std::atomic<bool> cancelled_{false};
   std::mutex textLock_;

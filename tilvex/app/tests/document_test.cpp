@@ -115,7 +115,8 @@ TEST(DocumentHistory, EditsAreUndoneRedoneAndTheSavedStateIsRemembered) {
 
 TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
   EditHistory history;
-  for (int i = 0; i < int(EditHistory::kMaxSteps) + 5; ++i) history.Push(Edit{"Pen", {{}}, {}});
+  for (int i = 0; i < int(EditHistory::kMaxSteps) + 5; ++i)
+    history.Push(Edit{"Pen", {{}}, {}, false, {}});
   int undone = 0;
   while (history.CanUndo()) {
     history.StepBack();
@@ -128,7 +129,7 @@ TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
   auto huge = [] {
     auto state = std::make_unique<DocumentState>();
     state->picture.pixels.resize(EditHistory::kByteBudget / 2 + 1);
-    return Edit{"Conversion", {}, std::move(state)};
+    return Edit{"Conversion", {}, std::move(state), false, {}};
   };
   big.Push(huge());
   big.Push(huge());
@@ -212,7 +213,10 @@ TEST(DocumentConversion, IsUnsavedWorkThatUndoes) {
   EXPECT_FALSE(doc.IsBlockPicture());
   EXPECT_TRUE(doc.IsModified());
   EXPECT_TRUE(doc.CanPaint().ok);
-  EXPECT_FALSE(doc.CanSave());  // a plain picture is not written as .pic
+  EXPECT_EQ(doc.Path(), source);  // the source has its name back
+  doc.Redo();
+  EXPECT_EQ(doc.Path(), source.substr(0, source.size() - 3) + "pic");
+  EXPECT_FALSE(doc.IsModified());
 }
 
 TEST(DocumentConversion, PaletteReviewEditsReachTheTiles) {

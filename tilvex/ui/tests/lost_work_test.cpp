@@ -2,14 +2,14 @@
 // saved, saving goes where the user said, and every edit undoes.
 #include <QApplication>
 #include <QComboBox>
-#include <QMimeData>
-#include <QUrl>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include "image/decoder.h"
 #include "pal_setup_dialog.h"
@@ -90,6 +90,7 @@ void LostWorkTest::conversionIsUnsavedWorkAndUndoes() {
   W().Actions().undo->trigger();
   QVERIFY(!W().Document().IsBlockPicture());
   QVERIFY(!W().IsModified());
+  QCOMPARE(W().windowTitle(), QStringLiteral("bands.bmp \u2014 Tilvex"));
   QVERIFY(W().close());
 }
 

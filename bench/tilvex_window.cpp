@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
   // The same reading on a thread of its own, the window not involved: what the machine
   // itself takes from the window's thread while a large picture is read.
   std::printf("reading alone on a worker, longest stop: %.0f ms\n", ping.During([&] {
-    std::atomic<bool> done = false;
+    std::atomic<bool> done{false};
     std::thread reader([&] {
       Picture picture;
       DecodePictureFile(path, picture);

@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
       DecodePictureFile(path, picture);
       done = true;
     });
-    Spin([&] { return done; });
+    Spin([&] { return done.load(); });
     reader.join();
   }));
   std::printf("open, longest stop: %.0f ms\n",

@@ -328,10 +328,8 @@ void MainWindow::BuildToolBox() {
     grid->addWidget(button, i / 2, i % 2);
   }
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  const QPoint kept = settings_.value(QStringLiteral("ToolBoxPos")).toPoint();
-  toolBox_->move(settings_.contains(QStringLiteral("ToolBoxPos")) && screen.contains(kept)
-                     ? kept
-                     : QPoint(screen.width() / 3, screen.height() / 3));
+  if (!toolBox_->restoreGeometry(settings_.value(QStringLiteral("ToolBoxGeometry")).toByteArray()))
+    toolBox_->move(screen.width() / 3, screen.height() / 3);
   QAction* box = actions_.toolBox;
   box->setChecked(true);
   connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);

@@ -187,7 +187,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (transformation_) transformation_->close();
   settings_.setValue(QStringLiteral("WindowGeometry"), saveGeometry());
   settings_.setValue(QStringLiteral("WindowState"), saveState());
-  settings_.setValue(QStringLiteral("ToolBoxPos"), toolBox_->pos());
+  settings_.setValue(QStringLiteral("ToolBoxGeometry"), toolBox_->saveGeometry());
   event->accept();
 }
 

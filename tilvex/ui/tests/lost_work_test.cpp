@@ -243,11 +243,14 @@ void LostWorkTest::pngIsListedAndADroppedFileOpens() {
 }
 
 void LostWorkTest::windowAndToolBoxComeBackWhereTheyWere() {
+  QTRY_VERIFY(W().ToolBox()->isVisible());
   W().ToolBox()->move(123, 145);
   W().resize(700, 500);
   const QSize size = W().size();  // as far as the window's least size allows
   QVERIFY(W().close());
   f_->window = std::make_unique<MainWindow>(f_->prompts, *f_->settings);
+  W().show();
+  QTRY_VERIFY(W().ToolBox()->isVisible());
   QCOMPARE(W().ToolBox()->pos(), QPoint(123, 145));
   QCOMPARE(W().size(), size);
   QCOMPARE(W().size().width(), 700);

@@ -35,7 +35,9 @@ Result ReadPaletteFile(const std::string& path, SlotTable& table) {
 }
 
 Result WritePaletteFile(const std::string& path, const SlotTable& table) {
-  return WriteFileReplacing(path, PaletteFileBytes(table));
+  Result written = WriteFileReplacing(path, PaletteFileBytes(table));
+  if (!written) return Result::Fail(common::TrFill("无法写入文件{0}!", {path}), written.detail);
+  return written;
 }
 
 void MergeUsedSlots(const SlotTable& from, SlotTable& into) {

@@ -35,6 +35,7 @@ class LostWorkTest : public QObject {
   void aSelectionBecomesTheConversionArea();
   void nothingRunsWhileIdle();
   void pngIsListedAndADroppedFileOpens();
+  void aFailedPaletteSaveIsToldInWords();
   void windowAndToolBoxComeBackWhereTheyWere();
 
  private:
@@ -240,6 +241,17 @@ void LostWorkTest::pngIsListedAndADroppedFileOpens() {
   QApplication::sendEvent(&W(), &drop);
   QTRY_COMPARE(W().DocumentPath(), path);
   QCOMPARE(W().Document().View().width, 24);
+}
+
+void LostWorkTest::aFailedPaletteSaveIsToldInWords() {
+  SlotTable table{};
+  PalSetupDialog dialog(table, f_->prompts);
+  f_->prompts.files.push_back(QStringLiteral("/nonexistent-folder/palettes.pal"));
+  for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+    if (b->text() == QStringLiteral("Save")) QTest::mouseClick(b, Qt::LeftButton);
+  }
+  QCOMPARE(f_->prompts.messages.size(), 1);
+  QVERIFY(f_->prompts.messages.first().contains(QStringLiteral("/nonexistent-folder/palettes.pal")));
 }
 
 void LostWorkTest::windowAndToolBoxComeBackWhereTheyWere() {

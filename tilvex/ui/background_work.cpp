@@ -6,7 +6,14 @@
 #include <QTimer>
 #include <thread>
 
+#include "common/translate.h"
+#include "image/bitmap.h"
+
 namespace tilvex::ui {
+
+common::Result UnfinishedWork() {
+  return common::Result::Fail(common::Tr(kPictureTooLargeMessage), "the work did not finish");
+}
 
 BackgroundWork::BackgroundWork(QWidget* parent, bool cancellable)
     : parent_(parent), cancellable_(cancellable) {}
@@ -62,7 +69,11 @@ void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
   poll.start(40);
   running_.start();
   std::thread worker([&] {
-    work(*this);
+    // Work that runs out of memory leaves its result as it was set up: a failure.
+    try {
+      work(*this);
+    } catch (const std::exception&) {
+    }
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
   loop.exec();

@@ -11,12 +11,16 @@
 #include <functional>
 #include <mutex>
 
+#include "common/result.h"
 #include "convert/progress.h"
 
 class QProgressDialog;
 class QWidget;
 
 namespace tilvex::ui {
+
+// The result work starts with: what it leaves when it cannot finish (memory ran out).
+common::Result UnfinishedWork();
 
 class BackgroundWork : public QObject, public Progress {
   Q_OBJECT
@@ -26,6 +30,7 @@ class BackgroundWork : public QObject, public Progress {
   ~BackgroundWork() override;
 
   // Runs work on a worker thread and returns once it is done; events are handled meanwhile.
+  // Work that throws simply ends: callers set up their result as a failure beforehand.
   void Run(const std::function<void(Progress&)>& work);
   // Called from the work: runs f on the window's thread and waits for it (a dialog the
   // work needs answered, such as the palette review).

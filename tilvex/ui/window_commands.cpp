@@ -185,7 +185,7 @@ void MainWindow::RunConversion(const ConversionSettings& settings) {
     });
     return accepted;
   };
-  tilvex::Document::PreparedEdit edit;
+  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
   RunBusy(work, [&](Progress& progress) {
     edit = document_.PrepareConversion(settings, review, progress);
   });
@@ -255,7 +255,7 @@ void MainWindow::OnOutput() {
 void MainWindow::Adapt(Adaptation which) {
   if (busy_) return;
   BackgroundWork work(this, true);
-  tilvex::Document::PreparedEdit edit;
+  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
   RunBusy(work, [&](Progress&) { edit = document_.PrepareAdaptation(which); });
   if (work.Cancelled()) return;
   prompts_.ShowFailure(this, document_.Adopt(std::move(edit)));

@@ -81,7 +81,7 @@ bool MainWindow::OpenFile(const QString& name, bool remember) {
   if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
   BackgroundWork work(this, true);
-  tilvex::Document::PreparedEdit edit;
+  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
   RunBusy(work, [&](Progress&) { edit = document_.PrepareOpen(path.toStdString()); });
   if (work.Cancelled()) return false;
   const Result opened = document_.AdoptOpen(std::move(edit), path.toStdString());

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "background_work.h"
 #include "image/decoder.h"
 #include "pal_setup_dialog.h"
 #include "palette_bar.h"
@@ -36,6 +37,7 @@ class LostWorkTest : public QObject {
   void nothingRunsWhileIdle();
   void pngIsListedAndADroppedFileOpens();
   void aFailedPaletteSaveIsToldInWords();
+  void workThatRunsOutOfMemoryEndsAsAFailure();
   void windowAndToolBoxComeBackWhereTheyWere();
 
  private:
@@ -251,7 +253,16 @@ void LostWorkTest::aFailedPaletteSaveIsToldInWords() {
     if (b->text() == QStringLiteral("Save")) QTest::mouseClick(b, Qt::LeftButton);
   }
   QCOMPARE(f_->prompts.messages.size(), 1);
-  QVERIFY(f_->prompts.messages.first().contains(QStringLiteral("/nonexistent-folder/palettes.pal")));
+  QVERIFY(
+      f_->prompts.messages.first().contains(QStringLiteral("/nonexistent-folder/palettes.pal")));
+}
+
+void LostWorkTest::workThatRunsOutOfMemoryEndsAsAFailure() {
+  BackgroundWork work(&W(), true);
+  Result result = UnfinishedWork();
+  work.Run([](Progress&) { throw std::bad_alloc(); });
+  QVERIFY(!result.ok);
+  QVERIFY(!result.message.empty());
 }
 
 void LostWorkTest::windowAndToolBoxComeBackWhereTheyWere() {

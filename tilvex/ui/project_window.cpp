@@ -1,4 +1,5 @@
 // The main window's side of the project tree and the batch dialog.
+#include <QLabel>
 #include <QSettings>
 
 #include "batch_dialog.h"
@@ -30,6 +31,8 @@ void MainWindow::BuildProjectTree() {
 void MainWindow::OnBatch() {
   BatchDialog dialog(prompts_, this);
   prompts_.Exec(dialog);
+  // What the last run wrote, and where, stays in sight once the dialog is closed.
+  if (!dialog.status->text().isEmpty()) ShowStatus(dialog.status->text());
 }
 
 }  // namespace tilvex::ui

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -378,6 +379,7 @@ void ProjectTreeTest::batchWritesIntoTheChosenFolderAndSaysWhere() {
   QCOMPARE(shownAfter, f_->Path("chosen"));
   QVERIFY(f_->prompts.messages.isEmpty());
   QCOMPARE(said, QStringLiteral("已把 ANI*.asm 和 ANIPGT.BIN 写入 %1").arg(f_->Path("chosen")));
+  QCOMPARE(f_->window->statusBar()->currentMessage(), said);
   QVERIFY(!QFile::exists(f_->Path("start/ANI.asm")));
   for (const char* file : {"ANI.asm", "ANIINDEX.asm", "ANIPAL.asm", "ANIPNT00.asm", "ANIPGT.BIN"}) {
     const QString name = QString::fromLatin1(file);

@@ -68,6 +68,11 @@ Result CreateFileKeeping(const std::string& path) {
   return Result::Ok();
 }
 
+std::string FileNameOf(std::string_view path) {
+  const size_t slash = path.find_last_of("/\\");
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
 std::string LowerExtension(const std::string& path) {
   const size_t dot = path.rfind('.');
   if (dot == std::string::npos) return {};

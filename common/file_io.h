@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/result.h"
@@ -96,6 +97,10 @@ Result CreateFileKeeping(const std::string& path);
 
 // The folder of the running executable ("." when it cannot be found).
 std::string ExecutableDirectory();
+
+// The file name of a path: the text after its last "/" or "\", so names written on either
+// system read the same on both.
+std::string FileNameOf(std::string_view path);
 
 // The text after the last "." of the file name, lower case; empty without a ".".
 std::string LowerExtension(const std::string& path);

@@ -53,9 +53,7 @@ AreaRect Document::Area() const {
 }
 
 std::string Document::DisplayName() const {
-  if (path_.empty()) return "Untitled";
-  const size_t cut = path_.find_last_of("/\\");
-  return cut == std::string::npos ? path_ : path_.substr(cut + 1);
+  return path_.empty() ? "Untitled" : common::FileNameOf(path_);
 }
 
 void Document::Notify(unsigned changes) {

@@ -30,8 +30,7 @@ std::string Format(const char* format, unsigned a, unsigned b = 0) {
 }
 
 std::string FrameName(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string name = common::FileNameOf(path);
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
 }

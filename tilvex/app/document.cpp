@@ -1,5 +1,7 @@
 #include "app/document.h"
 
+#include <utility>
+
 #include "app/picture_files.h"
 #include "common/file_io.h"
 #include "common/translate.h"
@@ -206,6 +208,7 @@ Result Document::Recolour(int index, Rgb rgb) {
   if (index < 0 || size_t(index) >= colours_.size())
     return Result::Fail({}, "no such entry in the colour list");
   const Rgb old = colours_[size_t(index)];
+  if (old == rgb) return Result::Ok();
   Edit edit{"Recolour", {}, nullptr, false, {}};
   const Picture& picture = state_.picture;
   for (int y = 0; y < picture.height; ++y) {
@@ -213,7 +216,7 @@ Result Document::Recolour(int index, Rgb rgb) {
       if (picture.At(x, y) == old) edit.pixels.push_back({x, y, old, rgb});
     }
   }
-  if (edit.pixels.empty() || old == rgb) return Result::Ok();
+  if (edit.pixels.empty()) return Result::Ok();
   ApplyPixels(edit.pixels, true);
   history_.Push(std::move(edit));
   RefillColours();
@@ -225,11 +228,16 @@ void Document::ApplyPixels(const std::vector<PixelChange>& pixels, bool forward)
   for (const PixelChange& p : pixels) state_.picture.Set(p.x, p.y, forward ? p.after : p.before);
 }
 
-// `next` comes with its colour list filled.
-void Document::ReplaceState(DocumentState next, const char* name) {
-  auto previous = std::make_unique<DocumentState>(std::move(state_));
+// `next` comes with its colour list filled. A new path renames the document as part of the
+// step, so undoing it gives the old name back.
+void Document::ReplaceState(DocumentState next, const char* name, std::string newPath) {
+  Edit edit{name, {}, std::make_unique<DocumentState>(std::move(state_)), false, {}};
   state_ = std::move(next);
-  history_.Push(Edit{name, {}, std::move(previous), false, {}});
+  if (!newPath.empty()) {
+    edit.renames = true;
+    edit.otherPath = std::exchange(path_, std::move(newPath));
+  }
+  history_.Push(std::move(edit));
   ShowColours();
   Notify(kPictureChanged | kStateChanged);
 }
@@ -331,17 +339,10 @@ Result Document::Adopt(PreparedEdit edit) {
     if (problem) Notify(kStateChanged);
   }
   if (!edit.status.ok) return edit.status;
-  ReplaceState(std::move(edit.state), edit.name);
-  // The converted picture is written beside its source, under the source's name; undoing
-  // the conversion gives the source its name back.
-  if (edit.converted && !path_.empty()) {
-    Edit& done = history_.StepBack();
-    history_.StepForward();
-    done.renames = true;
-    done.otherPath = path_;
-    path_ = WithExtension(path_, ".pic");
-    Notify(kStateChanged);
-  }
+  // The converted picture is written beside its source, under the source's name.
+  const bool renamed = edit.converted && !path_.empty();
+  ReplaceState(std::move(edit.state), edit.name,
+               renamed ? WithExtension(path_, ".pic") : std::string());
   return Result::Ok();
 }
 

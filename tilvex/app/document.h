@@ -159,7 +159,7 @@ class Document {
 
  private:
   // Replaces the whole state as one step of the history.
-  void ReplaceState(DocumentState next, const char* name);
+  void ReplaceState(DocumentState next, const char* name, std::string newPath = {});
   void ApplyPixels(const std::vector<PixelChange>& pixels, bool forward);
   void Apply(Edit& edit, bool forward);
   void Reset(DocumentState state, bool hasPicture, std::string path);

@@ -39,13 +39,13 @@ QString HexText(unsigned value, int digits) {
          QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
 
+}  // namespace
+
 QString ReplaceExtension(const QString& path, const QString& extension) {
   const int dot = static_cast<int>(path.lastIndexOf(QLatin1Char('.')));
   const int slash = static_cast<int>(path.lastIndexOf(QLatin1Char('/')));
   return (dot > slash ? path.left(dot) : path) + extension;
 }
-
-}  // namespace
 
 NewPictureDialog::NewPictureDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("New"));

@@ -12,6 +12,10 @@ namespace tilvex::ui {
 
 class Prompts;
 
+// The path with its file name's extension (from the last ".") replaced; an empty extension
+// takes it away.
+QString ReplaceExtension(const QString& path, const QString& extension);
+
 // New: the size of the next blank picture.
 class NewPictureDialog : public QDialog {
   Q_OBJECT

@@ -45,12 +45,6 @@ bool IsUserInput(QEvent::Type type) {
   }
 }
 
-QString WithoutExtension(const QString& path) {
-  const QFileInfo info(path);
-  if (info.suffix().isEmpty()) return path;
-  return path.left(path.size() - info.suffix().size() - 1);
-}
-
 }  // namespace
 
 void MainWindow::ConnectView() {
@@ -230,7 +224,7 @@ void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress
 void MainWindow::OnOutput() {
   if (!document_.IsBlockPicture()) return;
   FileOutputDialog dialog(prompts_, this);
-  const QString base = WithoutExtension(DocumentPath());
+  const QString base = ReplaceExtension(DocumentPath(), {});
   dialog.pgtFile->setText(base + QStringLiteral("_pgt.bin"));
   dialog.pntFile->setText(base + QStringLiteral("_pnt.asm"));
   dialog.segment->setValue(document_.Header().outSegment);

@@ -21,15 +21,6 @@
 #include "ui_text.h"
 
 namespace tilvex::ui {
-namespace {
-
-QString WithoutExtension(const QString& path) {
-  const QFileInfo info(path);
-  if (info.suffix().isEmpty()) return path;
-  return path.left(path.size() - info.suffix().size() - 1);
-}
-
-}  // namespace
 
 void MainWindow::DocumentChanged(unsigned changes) {
   if (changes & kPictureChanged) view_->PictureChanged();
@@ -149,7 +140,7 @@ bool MainWindow::OnSaveAs() {
     request.filters.prepend(QStringLiteral("Bitmap(*.pic)"));
     request.defaultSuffix = QStringLiteral("pic");
   }
-  if (!document_.Path().empty()) request.initialName = WithoutExtension(DocumentPath());
+  if (!document_.Path().empty()) request.initialName = ReplaceExtension(DocumentPath(), {});
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return false;
   if (!document_.CanSaveAs(path.toStdString())) {

@@ -15,8 +15,7 @@ common::Result UnfinishedWork() {
   return common::Result::Fail(common::Tr(kPictureTooLargeMessage), "the work did not finish");
 }
 
-BackgroundWork::BackgroundWork(QWidget* parent, bool cancellable)
-    : parent_(parent), cancellable_(cancellable) {}
+BackgroundWork::BackgroundWork(QWidget* parent) : parent_(parent) {}
 
 BackgroundWork::~BackgroundWork() {
   delete dialog_.data();
@@ -48,12 +47,8 @@ void BackgroundWork::ShowProgress() {
     dialog_->setMinimumDuration(0);
     dialog_->setAutoReset(false);
     dialog_->setAutoClose(false);
-    if (cancellable_) {
-      dialog_->setCancelButtonText(QStringLiteral("Cancel"));
-      connect(dialog_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
-    } else {
-      dialog_->setCancelButton(nullptr);
-    }
+    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+    connect(dialog_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
   }
   dialog_->setRange(low_, std::max(low_.load(), high_.load()));
   dialog_->setValue(value_);

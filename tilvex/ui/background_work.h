@@ -26,7 +26,7 @@ class BackgroundWork : public QObject, public Progress {
   Q_OBJECT
 
  public:
-  BackgroundWork(QWidget* parent, bool cancellable);
+  explicit BackgroundWork(QWidget* parent);
   ~BackgroundWork() override;
 
   // Runs work on a worker thread and returns once it is done; events are handled meanwhile.
@@ -47,7 +47,6 @@ class BackgroundWork : public QObject, public Progress {
   void ShowProgress();
 
   QWidget* parent_;
-  bool cancellable_;
   QPointer<QProgressDialog> dialog_;
   QElapsedTimer running_;
   bool asking_ = false;  // a question of the work is open

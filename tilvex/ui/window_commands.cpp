@@ -170,7 +170,7 @@ void MainWindow::OnTransform() {
 void MainWindow::RunConversion(const ConversionSettings& settings) {
   if (busy_) return;
   lastSettings_ = settings;
-  BackgroundWork work(this, true);
+  BackgroundWork work(this);
   auto review = [this, &work](SlotTable& table) {
     bool accepted = false;
     work.OnWindowThread([&] {
@@ -248,7 +248,7 @@ void MainWindow::OnOutput() {
 // The adaptation repaints the picture with colours the console can show.
 void MainWindow::Adapt(Adaptation which) {
   if (busy_) return;
-  BackgroundWork work(this, true);
+  BackgroundWork work(this);
   tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
   RunBusy(work, [&](Progress&) { edit = document_.PrepareAdaptation(which); });
   if (work.Cancelled()) return;

@@ -71,7 +71,7 @@ void MainWindow::ShowStatus(const QString& text) {
 bool MainWindow::OpenFile(const QString& name, bool remember) {
   if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
-  BackgroundWork work(this, true);
+  BackgroundWork work(this);
   tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
   RunBusy(work, [&](Progress&) { edit = document_.PrepareOpen(path.toStdString()); });
   if (work.Cancelled()) return false;

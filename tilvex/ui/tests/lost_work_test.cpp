@@ -258,7 +258,7 @@ void LostWorkTest::aFailedPaletteSaveIsToldInWords() {
 }
 
 void LostWorkTest::workThatRunsOutOfMemoryEndsAsAFailure() {
-  BackgroundWork work(&W(), true);
+  BackgroundWork work(&W());
   Result result = UnfinishedWork();
   work.Run([](Progress&) { throw std::bad_alloc(); });
   QVERIFY(!result.ok);

@@ -253,14 +253,8 @@ void ProjectView::Output() {
 bool ProjectView::MaybeSave() {
   if (!project_.IsModified()) return true;
   const QString name = QString::fromStdString(project_.Path());
-  switch (prompts_.AskSave(this, UiText("是否保存对工程 %1 的修改?").arg(name))) {
-    case QMessageBox::Yes:
-      return Save();
-    case QMessageBox::No:
-      return true;
-    default:
-      return false;
-  }
+  return prompts_.MayDropChanges(this, UiText("是否保存对工程 %1 的修改?").arg(name),
+                                 [this] { return Save(); });
 }
 
 }  // namespace tilvex::ui

@@ -17,6 +17,18 @@ void Prompts::ShowFailure(QWidget* parent, const common::Result& result) {
   Message(parent, text.empty() ? UiText("操作失败。") : QString::fromStdString(text));
 }
 
+bool Prompts::MayDropChanges(QWidget* parent, const QString& question,
+                             const std::function<bool()>& save) {
+  switch (AskSave(parent, question)) {
+    case QMessageBox::Yes:
+      return save();
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void Prompts::Message(QWidget* parent, const QString& text) {
   QMessageBox::information(parent, QStringLiteral("Tilvex"), text);
 }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "common/result.h"
@@ -49,6 +50,10 @@ class Prompts {
   // A failure reaches the user with its message (else its detail); success and a cancelled
   // operation show nothing.
   void ShowFailure(QWidget* parent, const common::Result& result);
+
+  // The question before unsaved work is dropped: Yes saves (and goes on only when that
+  // worked), No goes on, Cancel stops. True to go on.
+  bool MayDropChanges(QWidget* parent, const QString& question, const std::function<bool()>& save);
 };
 
 }  // namespace tilvex::ui

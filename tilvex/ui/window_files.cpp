@@ -160,14 +160,8 @@ bool MainWindow::OnSaveAs() {
 bool MainWindow::MaybeSave() {
   if (!document_.IsModified()) return true;
   const QString name = QString::fromStdString(document_.DisplayName());
-  switch (prompts_.AskSave(this, UiText("是否保存对 %1 的修改?").arg(name))) {
-    case QMessageBox::Yes:
-      return OnSave();
-    case QMessageBox::No:
-      return true;
-    default:
-      return false;
-  }
+  return prompts_.MayDropChanges(this, UiText("是否保存对 %1 的修改?").arg(name),
+                                 [this] { return OnSave(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

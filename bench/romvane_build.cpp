@@ -99,7 +99,7 @@ int main() {
   const fs::path program = dir / "program";
   fs::create_directories(games);
   fs::create_directories(program);
-  for (const char* f : {"make.sh", "menu.s", "menu.cfg", "GameSub.inc"})
+  for (const char* f : {"make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc"})
     fs::copy_file(fs::path(EXAMPLE_MENU_DIR) / f, program / f);
   std::vector<std::string> cat = {"cat"};
   const std::string list = MakeGames(games, cat);

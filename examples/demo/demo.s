@@ -5,23 +5,10 @@
 ; game.inc (from make_demo.py) gives NAME_TEXT, MAPPER (0 NROM, 4 MMC3), PRG_BANKS
 ; (8 KB banks), CHR_PAGES (1 KB pages), VERTICAL (1 vertical mirroring), SEED.
 
+.include "vt03.inc"
 .include "game.inc"
 
-PPU_CTRL   = $2000
-PPU_MASK   = $2001
-PPU_STATUS = $2002
-PPU_SCROLL = $2005
-PPU_ADDR   = $2006
-PPU_DATA   = $2007
-APU_DMC    = $4010
-JOYPAD1    = $4016
-APU_FRAME  = $4017
-MMC3_SELECT = $8000
-MMC3_DATA  = $8001
-MMC3_MIRRORING = $A000
-MMC3_IRQ_OFF = $E000
 MARK_OFFSET = $1FF0         ; marker byte of each 8 KB bank
-BUTTON_A   = $80
 
 .segment "HEADER"
     .byte "NES", $1A, PRG_BANKS / 2, CHR_PAGES / 8
@@ -64,7 +51,7 @@ reset:
     bit PPU_STATUS
     bpl @vblank2
 .if MAPPER = 4
-    sta MMC3_IRQ_OFF
+    sta MMC3_IRQ_DISABLE
     ; Background tiles from the font pair and the last pair of the tile data.
     ldx #0
     stx MMC3_SELECT
@@ -123,7 +110,7 @@ main:
     lda pad_prev
     eor #$FF
     and pad
-    and #BUTTON_A
+    and #PAD_A
     beq main
     inc tint
     jsr palette
@@ -268,12 +255,12 @@ read_pad:
     lda pad
     sta pad_prev
     lda #1
-    sta JOYPAD1
+    sta PAD_1
     lda #0
-    sta JOYPAD1
+    sta PAD_1
     ldx #8
 @bit:
-    lda JOYPAD1
+    lda PAD_1
     lsr a
     rol pad
     dex

@@ -15,6 +15,7 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MENU = os.path.join(HERE, "..", "menu", "menu.s")
+REGISTERS = os.path.join(HERE, "..", "..", "common", "asm")  # vt03.inc
 
 
 def mark(bank, seed):
@@ -104,7 +105,7 @@ def main():
     obj = os.path.join(work, "demo.o")
     run = lambda cmd: subprocess.run(cmd, check=True)
     try:
-        run(["ca65", "-I", work, "--bin-include-dir", work, "-o", obj,
+        run(["ca65", "-I", work, "-I", REGISTERS, "--bin-include-dir", work, "-o", obj,
              os.path.join(HERE, "demo.s")])
         run(["ld65", "-C", os.path.join(HERE, "demo.cfg"), "-D",
              f"PRG_SIZE={args.prg * 1024}", "-D", f"CHR_SIZE={args.chr * 1024}",

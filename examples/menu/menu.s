@@ -4,57 +4,7 @@
 ; one the cursor is on: Up and Down move the cursor, Start or A starts the game. Titles are
 ; GBK text; the font holds ASCII only, so every other character shows as a box.
 
-; Registers of the VT03 console that the menu and GameSub touch.
-
-; Picture processor.
-PPU_CTRL    = $2000         ; NMI enable, name table and pattern table selection
-PPU_MASK    = $2001         ; background and sprite rendering
-PPU_STATUS  = $2002         ; bit 7: in vertical blank; reading resets the address latch
-PPU_SCROLL  = $2005
-PPU_ADDR    = $2006
-PPU_DATA    = $2007
-
-; Tile data comes from the cartridge ROM through 1 KB pages. The six page registers name
-; the pages at PPU $0000-$1FFF (the first two in pairs of 2 KB); the tile base adds the
-; upper address bits, and the bank-and-size register masks the page numbers to the
-; game's tile size.
-CHR_PAGE_1000 = $2012       ; PPU $1000-$13FF
-CHR_PAGE_1400 = $2013
-CHR_PAGE_1800 = $2014
-CHR_PAGE_1C00 = $2015
-CHR_PAGE_0000 = $2016       ; PPU $0000-$07FF, 2 KB
-CHR_PAGE_0800 = $2017       ; PPU $0800-$0FFF, 2 KB
-CHR_HIGH      = $2018       ; bits 4-6: ROM address bits 18-20 of the tile data
-CHR_BANK_SIZE = $201A       ; upper bits: the game's tile bank; lower bits: its size
-
-; Sound and pads.
-APU_DMC     = $4010
-APU_STATUS  = $4015
-JOYPAD1     = $4016
-APU_FRAME   = $4017         ; bit 6 stops the frame interrupt
-
-; Program banks. The outer bank picks the 2 MB region (high nibble for the program,
-; low nibble for tile data); within it the 8 KB bank base and the size code make the
-; window the game sees, $8000 and $A000 taking the banks named by the two bank registers
-; and $C000-$FFFF the last two of the window.
-OUTER_BANK  = $4100
-PRG_BANK_8000 = $4107
-PRG_BANK_A000 = $4108
-PRG_BASE    = $410A
-PRG_SIZE    = $410B         ; 0 for a 512 KB window ... 5 for 16 KB
-
-; The MMC3-style bank interface, which games written for that mapper use: a command at
-; $8000 chooses which page or bank register the value at $8001 goes to; $A000 sets the
-; mirroring (0 vertical, 1 horizontal).
-MMC3_SELECT = $8000
-MMC3_DATA   = $8001
-MIRRORING   = $A000
-
-; Pad bits as the menu reads them, A first.
-PAD_A       = $80
-PAD_START   = $10
-PAD_UP      = $08
-PAD_DOWN    = $04
+.include "vt03.inc"
 
 VISIBLE_ROWS = 24           ; list rows on screen
 FIRST_ROW    = 3            ; screen row of the first list row
@@ -234,11 +184,11 @@ reset:
     stx PPU_MASK
     stx APU_DMC
     ; A 512 KB window on the first page; the game table's bank at $A000.
-    stx OUTER_BANK
-    stx PRG_BASE
-    stx PRG_SIZE
+    stx VT_OUTER_BANK
+    stx VT_PRG_BASE
+    stx VT_PRG_MODE
     lda #MENU_BANK
-    sta PRG_BANK_A000
+    sta VT_PRG_A000
     jsr wait_vblank
     ; Clear the RAM while the picture processor warms up.
     txa
@@ -360,12 +310,12 @@ row_address:
 ; pages at their own registers; some emulators only through the MMC3 interface.
 map_font:
     lda #((FONT_PAGE >> 8) << 4) & $70
-    sta CHR_HIGH
+    sta VT_CHR_HIGH
     lda #0
-    sta CHR_BANK_SIZE
+    sta VT_CHR_BANK_SIZE
     sta MMC3_SELECT
     lda #<FONT_PAGE
-    sta CHR_PAGE_0000
+    sta VT_CHR_0000
     sta MMC3_DATA
     rts
 
@@ -606,12 +556,12 @@ read_pad:
     lda pad
     sta pad_prev
     lda #1
-    sta JOYPAD1
+    sta PAD_1
     lda #0
-    sta JOYPAD1
+    sta PAD_1
     ldx #8
 @bit:
-    lda JOYPAD1
+    lda PAD_1
     lsr a
     rol pad
     dex

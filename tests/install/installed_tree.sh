@@ -14,7 +14,7 @@ failed=0
 expected="bin/romvane bin/romvane-cli bin/tilvex-cli lib/tilvex/libtilvex_magick.so
 share/tilvex/Hsl2rgb.tab share/tilvex/6576(ok).act share/tilvex/Rom.b00
 share/romvane/menu/make.sh share/romvane/menu/make.bat share/romvane/menu/menu.s
-share/romvane/menu/menu.cfg share/romvane/menu/GameSub.inc
+share/romvane/menu/menu.cfg share/romvane/menu/GameSub.inc share/romvane/menu/vt03.inc
 share/man/man1/romvane.1.gz share/man/man1/romvane-cli.1.gz share/man/man1/tilvex-cli.1.gz
 share/bash-completion/completions/romvane-cli share/bash-completion/completions/tilvex-cli
 share/applications/romvane.desktop share/mime/packages/vt03toolkit.xml

@@ -2,9 +2,9 @@
 
 readPad:
         lda #1
-        sta PAD_STROBE
+        sta PAD_1
         lda #0
-        sta PAD_STROBE
+        sta PAD_1
         ldx #8
 @bit:
         lda PAD_1

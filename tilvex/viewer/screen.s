@@ -19,9 +19,9 @@ drawNames:
 @run:
         sta runLength
         bit PPU_STATUS
-        lda #>NAME_TABLE
+        lda #>NAME_TABLE_0
         sta PPU_ADDR
-        lda #<NAME_TABLE
+        lda #<NAME_TABLE_0
         sta PPU_ADDR
         lda #0
         sta screenRow
@@ -67,9 +67,9 @@ drawAttributes:
 @run:
         sta runLength
         bit PPU_STATUS
-        lda #>ATTRIBUTE_TABLE
+        lda #>ATTRIBUTE_TABLE_0
         sta PPU_ADDR
-        lda #<ATTRIBUTE_TABLE
+        lda #<ATTRIBUTE_TABLE_0
         sta PPU_ADDR
         lda #0
         sta screenRow
@@ -171,14 +171,14 @@ pointAt:
         ora ptr+1
         clc
         adc tmp
-        ldx #CMD_PRG_8000
-        stx MMC_SELECT
-        sta MMC_DATA
+        ldx #MMC3_PRG_8000
+        stx MMC3_SELECT
+        sta MMC3_DATA
         clc
         adc #1
-        ldx #CMD_PRG_A000
-        stx MMC_SELECT
-        sta MMC_DATA
+        ldx #MMC3_PRG_A000
+        stx MMC3_SELECT
+        sta MMC3_DATA
         lda offMid
         and #$1F
         ora #$80

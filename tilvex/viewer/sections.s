@@ -127,15 +127,15 @@ nmi:
         pha
         lda renderOn
         beq @off
-        lda #CMD_TILES_0000
-        sta MMC_SELECT
+        lda #MMC3_CHR_0000
+        sta MMC3_SELECT
         lda firstBank
-        sta MMC_DATA
-        lda #CMD_TILES_0800
-        sta MMC_SELECT
+        sta MMC3_DATA
+        lda #MMC3_CHR_0800
+        sta MMC3_SELECT
         lda firstBank
         ora #2
-        sta MMC_DATA
+        sta MMC3_DATA
         bit PPU_STATUS
         lda #0
         sta PPU_SCROLL
@@ -144,20 +144,20 @@ nmi:
         sta PPU_CTRL
         lda #MASK_SHOWING
         sta PPU_MASK
-        sta IRQ_DISABLE
+        sta MMC3_IRQ_DISABLE
         lda #0
         sta evIndex
         lda evCount
         beq @done
         lda evLatch
-        sta IRQ_LATCH
-        sta IRQ_RELOAD
-        sta IRQ_ENABLE
+        sta MMC3_IRQ_LATCH
+        sta MMC3_IRQ_RELOAD
+        sta MMC3_IRQ_ENABLE
         jmp @done
 @off:
         lda #0
         sta PPU_MASK
-        sta IRQ_DISABLE
+        sta MMC3_IRQ_DISABLE
 @done:
         inc frameCount
         pla
@@ -174,15 +174,15 @@ irq:
         pha
         ldx evIndex
 @switch:
-        lda #CMD_TILES_0000
-        sta MMC_SELECT
+        lda #MMC3_CHR_0000
+        sta MMC3_SELECT
         lda evBank,x
-        sta MMC_DATA
-        lda #CMD_TILES_0800
-        sta MMC_SELECT
+        sta MMC3_DATA
+        lda #MMC3_CHR_0800
+        sta MMC3_SELECT
         lda evBank,x
         ora #2
-        sta MMC_DATA
+        sta MMC3_DATA
         inx
         cpx evCount
         bcs @done
@@ -194,14 +194,14 @@ irq:
         bne @line
         beq @switch
 @arm:
-        sta IRQ_DISABLE
+        sta MMC3_IRQ_DISABLE
         lda evLatch,x
-        sta IRQ_LATCH
-        sta IRQ_RELOAD
-        sta IRQ_ENABLE
+        sta MMC3_IRQ_LATCH
+        sta MMC3_IRQ_RELOAD
+        sta MMC3_IRQ_ENABLE
         jmp @exit
 @done:
-        sta IRQ_DISABLE         ; acknowledges: no boundary left in this frame
+        sta MMC3_IRQ_DISABLE         ; acknowledges: no boundary left in this frame
 @exit:
         stx evIndex
         pla

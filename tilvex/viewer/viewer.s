@@ -7,7 +7,8 @@
 ; takes, so one interrupt per section boundary switches the background tiles between the
 ; last row of one section and the first of the next.
 
-.include "hardware.inc"
+.include "vt03.inc"
+.include "params.inc"
 
 CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
                             ; so that tile address line 12 clocks the scanline counter
@@ -79,7 +80,7 @@ reset:
         sta PPU_CTRL
         sta PPU_MASK
         sta APU_DMC
-        sta IRQ_DISABLE
+        sta MMC3_IRQ_DISABLE
         bit PPU_STATUS
 @vblank1:
         bit PPU_STATUS
@@ -102,12 +103,12 @@ reset:
 
         ; Plain 8 KB program banks of this image, tile banks counted from its start.
         lda #0
-        sta VT_BANK_HIGH
-        sta VT_PRG_MASK
+        sta VT_OUTER_BANK
+        sta VT_PRG_BASE
         sta VT_PRG_MODE
-        sta VT_CHR_BASE_LO
-        sta VT_CHR_BASE_HI
-        sta MMC_MIRRORING
+        sta VT_CHR_HIGH
+        sta VT_CHR_BANK_SIZE
+        sta MMC3_MIRRORING
         lda PARAM_FLAGS
         and #(FLAG_12BIT | FLAG_16COLOURS)
         sta flags
@@ -149,9 +150,9 @@ mainLoop:
 ; further writes would wrap onto them.
 loadPalette:
         bit PPU_STATUS
-        lda #>PALETTE_LOW
+        lda #>PALETTE
         sta PPU_ADDR
-        lda #<PALETTE_LOW
+        lda #<PALETTE
         sta PPU_ADDR
         ldy #32
         lda flags

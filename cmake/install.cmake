@@ -23,11 +23,18 @@ if(NOT vt_maintainer)
   elseif(vt_mail)
     set(vt_maintainer "vt03toolkit developers <${vt_mail}>")
   else()
-    set(vt_maintainer "vt03toolkit developers <vt03toolkit@users.noreply.github.com>")
+    # As dch does without a name: the user at this machine.
+    cmake_host_system_information(RESULT vt_host QUERY HOSTNAME)
+    set(vt_user "$ENV{USER}")
+    if(NOT vt_user)
+      set(vt_user "root")
+    endif()
+    set(vt_maintainer "vt03toolkit developers <${vt_user}@${vt_host}>")
   endif()
 endif()
-set(VT_HOMEPAGE "https://github.com/vt03toolkit/vt03toolkit"
-    CACHE STRING "The project's public home, named by the software-centre metadata")
+# The project has no public home of its own yet: the metadata and the package name one only
+# when it is given here.
+set(VT_HOMEPAGE "" CACHE STRING "The project's public home, named by the software-centre metadata and the package")
 
 # Manual pages, compressed as Debian keeps them.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
@@ -86,7 +93,22 @@ set(vt_metainfo_programs romvane)
 if(TARGET tilvex)
   list(APPEND vt_metainfo_programs tilvex)
 endif()
+set(vt_metainfo_caption_romvane "The game list with five games")
+set(vt_metainfo_caption_tilvex "A converted picture and a small project")
 foreach(program IN LISTS vt_metainfo_programs)
+  # The home page and the screenshots, which live there, only when the project has one.
+  set(vt_metainfo_url "")
+  set(vt_metainfo_screenshots "")
+  if(VT_HOMEPAGE)
+    set(vt_metainfo_url "  <url type=\"homepage\">${VT_HOMEPAGE}</url>\n")
+    string(CONCAT vt_metainfo_screenshots
+      "  <screenshots>\n"
+      "    <screenshot type=\"default\">\n"
+      "      <caption>${vt_metainfo_caption_${program}}</caption>\n"
+      "      <image>${VT_HOMEPAGE}/raw/main/${program}/ui/doc/${program}-window.png</image>\n"
+      "    </screenshot>\n"
+      "  </screenshots>\n")
+  endif()
   set(metainfo ${CMAKE_BINARY_DIR}/metainfo/org.vt03toolkit.${program}.metainfo.xml)
   configure_file(desktop/org.vt03toolkit.${program}.metainfo.xml.in ${metainfo} @ONLY)
   install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -101,7 +123,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 menu program assembled by cc65. Tilvex converts pictures into VT03 tile\n\
 graphics: palettes, PGT tiles, PNT name tables and attributes.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VT_HOMEPAGE}")
+if(VT_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VT_HOMEPAGE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -109,8 +133,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Tilvex opens libjpeg and giflib on the first JPEG or GIF, so no program links them and
 # the scan of the programs' libraries cannot find them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libjpeg62-turbo, libgif7")
-# The menu project is assembled by ca65 and ld65; the emulator is the user's own.
+# The menu project is assembled by ca65 and ld65. Romvane's run and Tilvex's preview start
+# an emulator: FCEUX for 4-colour cartridges, MAME for the VT03's 16-colour pictures.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cc65")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fceux, mame")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 include(CPack)

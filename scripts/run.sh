@@ -1,9 +1,11 @@
 #!/bin/sh
 # Installs what is missing, builds the toolkit and starts one program:
 #   sh scripts/run.sh [romvane|tilvex] [ARGUMENTS...]
-# Romvane (the default) builds the demo cartridge from three demo games with its
-# command-line twin, then opens its window on them where a display is available. Tilvex opens its window on the
-# arguments given (a picture or a .pic file).
+# Only what runs is built: the four programs, their data files, the example menu and the
+# demo games (no test, bench or fuzz program; scripts/test.sh builds those).
+# Romvane (the default) builds the demo cartridge from the demo games with its command-line
+# twin, then opens its window on them where a display is available. Tilvex opens its window
+# on the arguments given (a picture or a .pic file).
 set -eu
 PROGRAM=${1:-romvane}
 case "$PROGRAM" in
@@ -12,7 +14,7 @@ case "$PROGRAM" in
 esac
 cd "$(dirname "$0")/.."
 sh scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVT_WERROR=OFF
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVT_WERROR=OFF -DVT_BUILD_TESTS=OFF -DVT_UNITY_BUILD=ON
 cmake --build build -j "$(nproc)"
 
 BIN=$(pwd)/build/bin

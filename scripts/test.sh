@@ -11,7 +11,8 @@ GCC_BUILD_DIR=${GCC_BUILD_DIR:-$BUILD_DIR-gcc}
 CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVT_SANITIZE=ON -DVT_WERROR=ON
 cmake --build "$BUILD_DIR" -j "$(nproc)"
 if [ "$GCC_BUILD_DIR" != none ]; then
-  CC=gcc CXX=g++ cmake -S . -B "$GCC_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVT_SANITIZE=OFF -DVT_WERROR=ON
+  CC=gcc CXX=g++ cmake -S . -B "$GCC_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVT_SANITIZE=OFF -DVT_WERROR=ON \
+    -DVT_UNITY_BUILD=ON
   cmake --build "$GCC_BUILD_DIR" -j "$(nproc)"
 fi
 export QT_QPA_PLATFORM=offscreen

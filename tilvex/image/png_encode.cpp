@@ -10,7 +10,7 @@
 namespace tilvex {
 namespace {
 
-struct ContextFree {
+struct EncoderFree {
   void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
 
@@ -18,7 +18,7 @@ struct ContextFree {
 
 std::vector<uint8_t> PngFileBytes(const Picture& picture) {
   if (picture.Empty()) return {};
-  std::unique_ptr<spng_ctx, ContextFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+  std::unique_ptr<spng_ctx, EncoderFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
   if (!ctx) return {};
   spng_ihdr ihdr{};
   ihdr.width = static_cast<uint32_t>(picture.width);

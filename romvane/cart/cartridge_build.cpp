@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cart/generated_files.h"
+#include "cart/menu_glyphs.h"
 #include "cart/nes_image.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
@@ -76,16 +77,18 @@ std::string MakeFailureDetail(const WatchedProcess* script) {
   return detail + "\n";
 }
 
-// roms.bin, roms.map and Gamedef.inc belong together: all are replaced, or none.
+// roms.bin, roms.map, Gamedef.inc and Glyphs.inc belong together: all are replaced, or
+// none.
 std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
                             const GeneratedText& map, const GeneratedText& table,
-                            common::LeftoverFiles& oldFiles) {
-  std::vector<common::FileContents> files(3);
-  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc"};
+                            const std::string& glyphs, common::LeftoverFiles& oldFiles) {
+  std::vector<common::FileContents> files(4);
+  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc", "Glyphs.inc"};
   for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
   files[0].bytes = std::move(image);
   files[1].bytes.assign(map.bytes.begin(), map.bytes.end());
   files[2].bytes.assign(table.bytes.begin(), table.bytes.end());
+  files[3].bytes.assign(glyphs.begin(), glyphs.end());
   const common::Result written = common::WriteFilesTogether(files, &oldFiles);
   image = std::move(files[0].bytes);
   if (written) return {};
@@ -94,6 +97,15 @@ std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
       return common::TrFill("无法写入文件{0}!", {names[i]});
   }
   return common::TrFill("无法写入文件{0}!", {"roms.bin"});
+}
+
+std::vector<std::string> TitlesByNumber(const GameList& list) {
+  std::vector<std::string> titles;
+  for (int row : list.RowsByNumber()) {
+    const GameEntry* entry = list.EntryForRow(row);
+    titles.push_back(entry ? entry->title : std::string());
+  }
+  return titles;
 }
 
 int32_t ClampedReserve(int32_t reserve) {
@@ -194,12 +206,18 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
       return result;
     }
   }
+  const MenuGlyphs glyphs =
+      MakeMenuGlyphs(TitlesByNumber(list), ParseHex(options.reserveText), options.fontPath);
+  if (!glyphs.message.empty()) {
+    result.message = glyphs.message;
+    return result;
+  }
   const std::string& dir = options.programDir;
   std::vector<uint8_t> image = CombineImage(list, layout.ordered, &result.message);
   if (!result.message.empty()) return result;
   // The old files are freed once the script runs: that takes the file system a while.
   common::LeftoverFiles oldFiles;
-  result.message = WriteBuildFiles(dir, image, map, table, oldFiles);
+  result.message = WriteBuildFiles(dir, image, map, table, glyphs.text, oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");

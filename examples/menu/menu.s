@@ -1,37 +1,52 @@
 ; Example menu program for a Romvane cartridge.
 ;
 ; Lists the titles of the game table (Gamedef.inc, written by the builder) and starts the
-; one the cursor is on: Up and Down move the cursor, Start or A starts the game. Titles are
-; GBK text; the font holds ASCII only, so every other character shows as a box.
+; one the cursor is on: Up and Down move the cursor, Left and Right turn a page of the
+; list, a held direction repeats, Start or A starts the game. Titles are GBK text; the
+; font holds ASCII only, so every other character shows as a box.
+;
+; Whatever reserve the build chose, the menu's last 32 KB (or all of a smaller reserve)
+; end at the top of the first 512 KB page, so the CPU sees them through the same banks:
+; 0x3C and 0x3D at $8000 and $A000, mapped by the reset code, and the last two at
+; $C000-$FFFF, where the chip puts them at power-on. menu.cfg follows the reserve.
 
 .include "vt03.inc"
 
-VISIBLE_ROWS = 24           ; list rows on screen
+VISIBLE_ROWS = 24           ; list rows on screen: one page
 FIRST_ROW    = 3            ; screen row of the first list row
 TITLE_COLUMN = 4
 TITLE_WIDTH  = 26
 CURSOR_COLUMN = 2
 CURSOR_TILE  = '>'
 NO_GLYPH     = $7F          ; the box shown for characters the font lacks
-MENU_BANK    = $3D          ; 8 KB bank of the menu's first part, the game table
-; 1 KB page of the font in the ROM: the menu is the top 0x6000 bytes of the first 512 KB,
-; and the font starts 0x4000 bytes into it.
-FONT_PAGE    = ($80000 - $6000 + $4000) / $400
+MAX_GAMES    = 512          ; the builder's limit
+TABLE_BANK_8000 = $3C       ; 8 KB banks of the game table, below the fixed $C000-$FFFF
+TABLE_BANK_A000 = $3D
+; 1 KB page of the font in the ROM: $E000 is the last 8 KB bank of the first 512 KB.
+FONT_PAGE    = ($80000 - $2000) / $400
+REPEAT_DELAY = 18           ; frames a direction is held before it repeats
+REPEAT_RATE  = 4            ; frames between repeats
+PAD_MOVES    = PAD_UP | PAD_DOWN | PAD_LEFT | PAD_RIGHT
+
+.assert <MAX_GAMES = 0, error, "count_games stops at a whole multiple of 256"
 
 .segment "ZEROPAGE"
 game_ptr:   .res 2          ; descriptor of the chosen game, for GameSub
 launch_vec: .res 2          ; its start routine
 ptr:        .res 2
-game_count: .res 1
-cursor:     .res 1          ; selected game
-top:        .res 1          ; game shown on the first list row
-old_cursor: .res 1
+game_count: .res 2
+cursor:     .res 2          ; selected game, from 0
+top:        .res 2          ; game shown on the first list row: a whole page
+old_cursor: .res 2
+old_top:    .res 2
+next_top:   .res 2
+row_game:   .res 2
 pad:        .res 1
 pad_prev:   .res 1
 pressed:    .res 1          ; buttons that went down this frame
+moves:      .res 1          ; directions to act on this frame: pressed or repeating
+repeat_in:  .res 1          ; frames until a held direction acts again
 frames:     .res 1          ; counted by the NMI
-row_game:   .res 1
-row_left:   .res 1
 temp:       .res 1
 
 .segment "GAMES"
@@ -183,11 +198,13 @@ reset:
     stx PPU_CTRL
     stx PPU_MASK
     stx APU_DMC
-    ; A 512 KB window on the first page; the game table's bank at $A000.
+    ; A 512 KB window on the first page; the game table's banks at $8000 and $A000.
     stx VT_OUTER_BANK
     stx VT_PRG_BASE
     stx VT_PRG_MODE
-    lda #MENU_BANK
+    lda #TABLE_BANK_8000
+    sta VT_PRG_8000
+    lda #TABLE_BANK_A000
     sta VT_PRG_A000
     jsr wait_vblank
     ; Clear the RAM while the picture processor warms up.
@@ -212,72 +229,156 @@ reset:
 main_loop:
     jsr wait_frame
     jsr read_pad
+    lda game_count
+    ora game_count+1
+    beq main_loop           ; an empty cartridge has nothing to choose or start
     lda pressed
     and #PAD_START | PAD_A
     beq @move
-    lda game_count
-    beq main_loop           ; an empty cartridge has nothing to start
     jmp start_game
 @move:
     lda cursor
     sta old_cursor
-    lda pressed
+    lda cursor+1
+    sta old_cursor+1
+    lda moves
     and #PAD_DOWN
     beq @up
-    ldx cursor
-    inx
-    cpx game_count
-    bcs @up
-    stx cursor
+    lda #1
+    jsr forward
 @up:
-    lda pressed
+    lda moves
     and #PAD_UP
+    beq @right
+    lda #1
+    jsr back
+@right:
+    lda moves
+    and #PAD_RIGHT
+    beq @left
+    lda #VISIBLE_ROWS
+    jsr forward
+@left:
+    lda moves
+    and #PAD_LEFT
     beq @moved
-    lda cursor
-    beq @moved
-    dec cursor
+    lda #VISIBLE_ROWS
+    jsr back
 @moved:
     lda cursor
     cmp old_cursor
+    bne @follow
+    lda cursor+1
+    cmp old_cursor+1
     beq main_loop
+@follow:
     jsr follow_cursor
     jmp main_loop
 
-; Keeps the cursor on screen: a move past either end of the shown rows scrolls the list
-; and redraws it with the picture off; otherwise only the two cursor cells change.
-follow_cursor:
+; cursor += A, at most the last game.
+forward:
+    clc
+    adc cursor
+    sta cursor
+    bcc @clamp
+    inc cursor+1
+@clamp:
     lda cursor
-    cmp top
-    bcc @scroll_to
+    cmp game_count
+    lda cursor+1
+    sbc game_count+1
+    bcc @done
+    lda game_count
     sec
-    sbc #VISIBLE_ROWS - 1
-    bcc @cells
-    beq @cells
-    cmp top
-    bcc @cells
-    beq @cells
-    bcs @scroll
-@scroll_to:
+    sbc #1
+    sta cursor
+    lda game_count+1
+    sbc #0
+    sta cursor+1
+@done:
+    rts
+
+; cursor -= A, at least the first game.
+back:
+    sta temp
     lda cursor
-@scroll:
+    sec
+    sbc temp
+    sta cursor
+    bcs @done
+    dec cursor+1
+    bpl @done
+    lda #0
+    sta cursor
+    sta cursor+1
+@done:
+    rts
+
+; Keeps the cursor on screen: the list shows whole pages, and a cursor that leaves the
+; shown page brings its own page, drawn with the picture off; otherwise only the two
+; cursor cells change.
+follow_cursor:
+    lda top
+    sta old_top
+    lda top+1
+    sta old_top+1
+@before:
+    lda cursor
+    cmp top
+    lda cursor+1
+    sbc top+1
+    bcs @after
+    lda top
+    sec
+    sbc #VISIBLE_ROWS
     sta top
+    bcs @before
+    dec top+1
+    jmp @before
+@after:
+    lda top
+    clc
+    adc #VISIBLE_ROWS
+    sta next_top
+    lda top+1
+    adc #0
+    sta next_top+1
+    lda cursor
+    cmp next_top
+    lda cursor+1
+    sbc next_top+1
+    bcc @placed
+    lda next_top
+    sta top
+    lda next_top+1
+    sta top+1
+    jmp @after
+@placed:
+    lda top
+    cmp old_top
+    bne @page
+    lda top+1
+    cmp old_top+1
+    bne @page
+    lda old_cursor
+    sec
+    sbc top
+    ldx #' '
+    jsr put_cursor
+    lda cursor
+    sec
+    sbc top
+    ldx #CURSOR_TILE
+    jsr put_cursor
+    jmp scroll_home
+@page:
     lda #0
     sta PPU_MASK
     jsr draw_list
     jmp show
-@cells:
-    lda old_cursor
-    ldx #' '
-    jsr put_cursor
-    lda cursor
-    ldx #CURSOR_TILE
-    jsr put_cursor
-    jmp scroll_home
 
-; Writes tile X into the cursor cell of game A's row (A is on screen).
+; Writes tile X into the cursor cell of list row A.
 put_cursor:
-    sec
-    sbc top
     jsr row_address
     lda ptr+1
     sta PPU_ADDR
@@ -319,28 +420,32 @@ map_font:
     sta MMC3_DATA
     rts
 
-; The table ends with a zero word; the menu shows at most 255 games.
+; The table ends with a zero word; the menu shows at most MAX_GAMES games.
 count_games:
-    ldx #0
+    lda #0
+    sta game_count
+    sta game_count+1
 @next:
-    txa
+    lda game_count
+    ldx game_count+1
     jsr entry_pointer
     ldy #0
     lda (ptr),y
     iny
     ora (ptr),y
     beq @done
-    inx
-    cpx #255
+    inc game_count
     bne @next
+    inc game_count+1
+    lda game_count+1
+    cmp #>MAX_GAMES
+    bcc @next
 @done:
-    stx game_count
     rts
 
-; ptr = the address of entry A of the game table.
+; ptr = the address of entry X:A (high:low) of the game table.
 entry_pointer:
-    ldy #0
-    sty ptr+1
+    stx ptr+1
     asl a
     rol ptr+1
     clc
@@ -351,7 +456,7 @@ entry_pointer:
     sta ptr+1
     rts
 
-; game_ptr = the descriptor of game A.
+; game_ptr = the descriptor of game X:A.
 descriptor_pointer:
     jsr entry_pointer
     ldy #0
@@ -437,6 +542,9 @@ draw_row:
     clc
     adc top
     sta row_game
+    lda top+1
+    adc #0
+    sta row_game+1
     ldx #TITLE_COLUMN
     lda #' '
 @lead:
@@ -445,8 +553,14 @@ draw_row:
     bne @lead
     lda row_game
     cmp game_count
+    lda row_game+1
+    sbc game_count+1
     bcs @blank
+    lda row_game
     cmp cursor
+    bne @title
+    lda row_game+1
+    cmp cursor+1
     bne @title
     ; The cursor cell is the third of the leading blanks.
     lda ptr+1
@@ -498,6 +612,7 @@ draw_row:
 ; start routine's address.
 title_pointer:
     lda row_game
+    ldx row_game+1
     jsr descriptor_pointer
     lda game_ptr
     clc
@@ -526,6 +641,7 @@ scroll_home:
 
 start_game:
     lda cursor
+    ldx cursor+1
     jsr descriptor_pointer
     ; The start routine's address follows the six descriptor bytes.
     ldy #6
@@ -551,7 +667,9 @@ wait_frame:
     beq @wait
     rts
 
-; pressed = the buttons that went down since the last read.
+; pressed = the buttons that went down since the last read; moves = the directions to
+; act on: a fresh press at once, a held one after REPEAT_DELAY frames and then every
+; REPEAT_RATE frames.
 read_pad:
     lda pad
     sta pad_prev
@@ -570,6 +688,25 @@ read_pad:
     eor #$FF
     and pad
     sta pressed
+    and #PAD_MOVES
+    beq @held
+    sta moves
+    lda #REPEAT_DELAY
+    sta repeat_in
+    rts
+@held:
+    sta moves
+    lda pad
+    and #PAD_MOVES
+    beq @done
+    dec repeat_in
+    bne @done
+    lda #REPEAT_RATE
+    sta repeat_in
+    lda pad
+    and #PAD_MOVES
+    sta moves
+@done:
     rts
 
 nmi:

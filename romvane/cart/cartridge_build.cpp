@@ -77,18 +77,21 @@ std::string MakeFailureDetail(const WatchedProcess* script) {
   return detail + "\n";
 }
 
-// roms.bin, roms.map, Gamedef.inc and Glyphs.inc belong together: all are replaced, or
-// none.
+// roms.bin, roms.map, Gamedef.inc, Reserve.inc and Glyphs.inc belong together: all are
+// replaced, or none.
 std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
                             const GeneratedText& map, const GeneratedText& table,
-                            const std::string& glyphs, common::LeftoverFiles& oldFiles) {
-  std::vector<common::FileContents> files(4);
-  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc", "Glyphs.inc"};
+                            int32_t reserve, const std::string& glyphs,
+                            common::LeftoverFiles& oldFiles) {
+  std::vector<common::FileContents> files(5);
+  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc", "Reserve.inc", "Glyphs.inc"};
   for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
   files[0].bytes = std::move(image);
   files[1].bytes.assign(map.bytes.begin(), map.bytes.end());
   files[2].bytes.assign(table.bytes.begin(), table.bytes.end());
-  files[3].bytes.assign(glyphs.begin(), glyphs.end());
+  const std::string reserveText = MakeReserveInclude(reserve);
+  files[3].bytes.assign(reserveText.begin(), reserveText.end());
+  files[4].bytes.assign(glyphs.begin(), glyphs.end());
   const common::Result written = common::WriteFilesTogether(files, &oldFiles);
   image = std::move(files[0].bytes);
   if (written) return {};
@@ -115,6 +118,43 @@ int32_t ClampedReserve(int32_t reserve) {
 ptrdiff_t MenuOffset(int32_t reserve) {
   return kPageSize - ClampedReserve(reserve);
 }
+
+std::string Hex(unsigned value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%X", value);
+  return buf;
+}
+
+}  // namespace
+
+std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
+  // At power-on the chip shows the last 16 KB of the first page at $C000-$FFFF: CPU
+  // address a there is image address 0x70000 + a, and the vectors are its last six bytes.
+  constexpr int64_t kShownFrom = 0xC000;
+  constexpr int64_t kVectors = 0xFFFA;
+  constexpr int64_t kImageOfCpu = kPageSize - 0x10000;
+  const int64_t menuBegin = kPageSize - reserve;
+  const int64_t menuEnd = menuBegin + static_cast<int64_t>(menu.size());
+  if (menuEnd < kPageSize) {
+    return common::TrFill(
+        "菜单程序menu.bin只有{0}字节，填不满保留的{1}字节，复位向量不属于菜单: 请检查菜单程序的构建!",
+        {std::to_string(menu.size()), Hex(static_cast<unsigned>(reserve))});
+  }
+  const int64_t firstCpu = std::max(kShownFrom, menuBegin - kImageOfCpu);
+  const char* names[] = {"NMI", "RESET"};
+  for (int i = 0; i < 2; ++i) {
+    const auto at = static_cast<size_t>(kVectors + 2 * i + kImageOfCpu - menuBegin);
+    const int64_t target = menu[at] | (menu[at + 1] << 8);
+    if (target < firstCpu || target >= kVectors) {
+      return common::TrFill(
+          "菜单程序的{0}向量指向${1}，不在开机时可见的菜单代码中(${2}-$FFF9): 请检查菜单程序的链接配置与保留大小!",
+          {names[i], Hex(static_cast<unsigned>(target)), Hex(static_cast<unsigned>(firstCpu))});
+    }
+  }
+  return {};
+}
+
+namespace {
 
 // rom.nes beside rom.bin, the same image for emulators that take iNES files.
 std::string WrittenNesImage(const std::string& romPath, std::span<const uint8_t> image) {
@@ -146,6 +186,8 @@ std::string FinishRom(common::PendingFile& rom, const common::Result& written,
   std::vector<uint8_t> menu;
   if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
     return message;
+  if (std::string message = MenuStartRefusal(menu, ClampedReserve(reserve)); !message.empty())
+    return message;
   if (!written || !rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu) || !rom.Commit())
     return "Can't open file rom.bin\n";
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
@@ -175,6 +217,8 @@ std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, 
                       const std::string& romPath) {
   std::vector<uint8_t> menu;
   if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
+    return message;
+  if (std::string message = MenuStartRefusal(menu, ClampedReserve(reserve)); !message.empty())
     return message;
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
   if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
@@ -217,7 +261,8 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   if (!result.message.empty()) return result;
   // The old files are freed once the script runs: that takes the file system a while.
   common::LeftoverFiles oldFiles;
-  result.message = WriteBuildFiles(dir, image, map, table, glyphs.text, oldFiles);
+  result.message = WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText),
+                                   glyphs.text, oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");

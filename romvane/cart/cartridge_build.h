@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,11 @@ int64_t ModifiedTime(const std::string& path);
 std::string ReserveRefusal(const std::string& reserveText);
 
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options);
+
+// Why the menu binary, cut at the reserve and put at the top of page 0, cannot start the
+// console: it does not reach the vectors, or its reset or NMI vector points outside the
+// menu code that the chip shows at power-on. Empty when it can.
+std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve);
 
 // The last step alone: puts the first `reserve` bytes of the menu binary into the top of
 // page 0 of the combined image and writes the result to romPath. Returns the message,

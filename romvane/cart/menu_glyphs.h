@@ -13,7 +13,7 @@ namespace romvane {
 // The menu's screen as the builder lays it out for the menu program; Glyphs.inc carries
 // these numbers to it.
 constexpr int kMenuRows = 10;    // titles on one page of the menu
-constexpr int kTitleCells = 23;  // cells a title may take on its row
+constexpr int kTitleCells = 22;  // cells a title may take on its row
 // The background's 256 tiles at $1000 come in four 1 KB pages. A group is 2 KB of the ROM:
 // 64 top tiles, then their 64 bottom tiles, shown at $1000 and $1800 (tiles 0-63 and
 // 128-191) or at $1400 and $1C00 (tiles 64-127 and 192-255). A screen shows two groups.

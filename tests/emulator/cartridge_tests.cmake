@@ -10,3 +10,14 @@ if(VT_SYSTEM_PYTHON)
   set_tests_properties(cartridge_emulators PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
                        LABELS emulator)
 endif()
+
+# The menu's screen with Chinese, mixed and long titles, compared in FCEUX and in MAME's
+# gprnrs1 with the glyphs of the font file itself.
+if(VT_SYSTEM_PYTHON)
+  add_test(NAME menu_screen_emulators
+           COMMAND ${VT_SYSTEM_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/menu_screen_test.py
+                   $<TARGET_FILE:romvane-cli> ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                   ${CMAKE_CURRENT_BINARY_DIR}/menu_screen_emulators)
+  set_tests_properties(menu_screen_emulators PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120
+                       LABELS emulator)
+endif()

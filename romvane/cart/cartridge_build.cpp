@@ -80,9 +80,8 @@ std::string MakeFailureDetail(const WatchedProcess* script) {
 // roms.bin, roms.map, Gamedef.inc, Reserve.inc and Glyphs.inc belong together: all are
 // replaced, or none.
 std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
-                            const GeneratedText& map, const GeneratedText& table,
-                            int32_t reserve, const std::string& glyphs,
-                            common::LeftoverFiles& oldFiles) {
+                            const GeneratedText& map, const GeneratedText& table, int32_t reserve,
+                            const std::string& glyphs, common::LeftoverFiles& oldFiles) {
   std::vector<common::FileContents> files(5);
   const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc", "Reserve.inc", "Glyphs.inc"};
   for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
@@ -261,8 +260,8 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   if (!result.message.empty()) return result;
   // The old files are freed once the script runs: that takes the file system a while.
   common::LeftoverFiles oldFiles;
-  result.message = WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText),
-                                   glyphs.text, oldFiles);
+  result.message =
+      WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText), glyphs.text, oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");

@@ -19,7 +19,7 @@ constexpr int kMenuWaitMilliseconds = 100;
 
 struct BuildOptions {
   std::string reserveText = "6000";
-  std::string programDir;  // where the make script lives and every build file goes
+  std::string programDir;                 // where the make script lives and every build file goes
   std::string fontPath = MenuFontPath();  // the menu's glyphs are rendered from it
   Launcher* launcher = nullptr;
   // Waits between two looks for the menu binary when the launcher cannot watch the

@@ -67,8 +67,7 @@ FontGlyphs ReadHexFont(const std::string& path, const std::set<char32_t>& wanted
     if (code.size() < 4 || code.size() > 6 || !AllHex(code) ||
         (bitmap.size() != 32 && bitmap.size() != 64) || !AllHex(bitmap)) {
       result.glyphs.clear();
-      result.message =
-          common::TrFill("字体文件{0}第{1}行有误!", {path, std::to_string(number)});
+      result.message = common::TrFill("字体文件{0}第{1}行有误!", {path, std::to_string(number)});
       return result;
     }
     const auto point = static_cast<char32_t>(std::strtoul(std::string(code).c_str(), nullptr, 16));

@@ -10,9 +10,9 @@
 namespace romvane {
 namespace {
 
-constexpr char32_t kMoreMark = U'\u2026';  // "…"
+constexpr char32_t kMoreMark = U'\u2026';     // "…"
 constexpr char32_t kHeadingWord = U'\u5408';  // "合": a multicart of n games is "n合1"
-constexpr int32_t kTopHalf = 0x40000;      // tile pages reach 256 KB of the ROM at once
+constexpr int32_t kTopHalf = 0x40000;         // tile pages reach 256 KB of the ROM at once
 constexpr int32_t kTilePage = 0x400;
 
 class CellTable {
@@ -98,8 +98,9 @@ std::vector<std::vector<int>> SplitIntoGroups(const std::vector<int>& fixed,
   all.insert(all.end(), rest.begin(), rest.end());
   std::vector<std::vector<int>> groups;
   for (size_t i = 0; i < all.size(); i += kGroupCells)
-    groups.emplace_back(all.begin() + static_cast<ptrdiff_t>(i),
-                        all.begin() + static_cast<ptrdiff_t>(std::min(all.size(), i + kGroupCells)));
+    groups.emplace_back(
+        all.begin() + static_cast<ptrdiff_t>(i),
+        all.begin() + static_cast<ptrdiff_t>(std::min(all.size(), i + kGroupCells)));
   return groups;
 }
 
@@ -160,12 +161,14 @@ void AssignGroups(const std::vector<TitleCells>& titles, const std::vector<int>&
 
 // The tile of each cell on page p: slots of the group at $1000 are tiles 0-63, of the one
 // at $1400 tiles 64-127.
-std::vector<uint8_t> TilesOnPage(const GlyphPlan& plan, size_t page, const std::vector<int>& cells) {
+std::vector<uint8_t> TilesOnPage(const GlyphPlan& plan, size_t page,
+                                 const std::vector<int>& cells) {
   const auto [a, b] = plan.pageGroups[page];
   std::map<int, uint8_t> tile;
   for (size_t s = 0; s < plan.groups[b].size(); ++s)
     if (a != b) tile[plan.groups[b][s]] = static_cast<uint8_t>(kGroupCells + s);
-  for (size_t s = 0; s < plan.groups[a].size(); ++s) tile[plan.groups[a][s]] = static_cast<uint8_t>(s);
+  for (size_t s = 0; s < plan.groups[a].size(); ++s)
+    tile[plan.groups[a][s]] = static_cast<uint8_t>(s);
   std::vector<uint8_t> out;
   for (int c : cells) out.push_back(tile.at(c));
   return out;
@@ -262,9 +265,9 @@ MenuGlyphs MakeMenuGlyphs(const std::vector<std::string>& titles, int32_t reserv
   if (needed > reserve) {
     // The smallest reserve that would hold it starts the tiles on a 1 KB page by itself.
     const int32_t enough = (needed - result.plan.padBytes + kTilePage - 1) / kTilePage * kTilePage;
-    result.message = common::TrFill(
-        "菜单和标题的字形需要{0}字节，保留大小{1}放不下；保留大小{2}就够了!",
-        {std::to_string(needed), Hex(reserve), Hex(enough)});
+    result.message =
+        common::TrFill("菜单和标题的字形需要{0}字节，保留大小{1}放不下；保留大小{2}就够了!",
+                       {std::to_string(needed), Hex(reserve), Hex(enough)});
     return result;
   }
   result.text = GlyphInclude(result.plan);
@@ -310,8 +313,9 @@ std::string TileGroups(const GlyphPlan& plan) {
 
 std::string Tables(const GlyphPlan& plan) {
   std::string text = "\r\n.segment \"TITLES\"\r\n";
-  text += "; Per page: the 1 KB pages of the top tiles of the groups shown at $1000 and at\r\n"
-          "; $1400; their bottom tiles follow in the next page.\r\n";
+  text +=
+      "; Per page: the 1 KB pages of the top tiles of the groups shown at $1000 and at\r\n"
+      "; $1400; their bottom tiles follow in the next page.\r\n";
   text += "page_groups:\r\n";
   for (const auto& [a, b] : plan.pageGroups) {
     text += "\t.byte\t<(" + Label("glyph_group_", static_cast<size_t>(a)) + " >> 10), <(" +
@@ -320,7 +324,8 @@ std::string Tables(const GlyphPlan& plan) {
   text += "heading_tiles:\r\n" + ByteList(plan.heading.data(), plan.heading.size());
   text += "\t.byte\t$00\r\n";
   text += "title_tiles:\r\n";
-  for (size_t g = 0; g < plan.titles.size(); ++g) text += "\t.word\t" + Label("title_", g + 1) + "\r\n";
+  for (size_t g = 0; g < plan.titles.size(); ++g)
+    text += "\t.word\t" + Label("title_", g + 1) + "\r\n";
   for (size_t g = 0; g < plan.titles.size(); ++g) {
     text += Label("title_", g + 1) + ":\r\n";
     if (!plan.titles[g].empty()) text += ByteList(plan.titles[g].data(), plan.titles[g].size());

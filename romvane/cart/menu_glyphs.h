@@ -1,8 +1,8 @@
 #pragma once
 
 #include <array>
-#include <map>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,7 +40,7 @@ struct GlyphPlan {
   std::vector<std::array<int, 2>> pageGroups;  // per page: the group at $1000, at $1400
   std::vector<std::vector<uint8_t>> titles;    // per game: the top tiles of its cells
   std::vector<uint8_t> heading;                // the top tiles of the title bar's text
-  int32_t padBytes = 0;    // before the first group, so that it starts a 1 KB page
+  int32_t padBytes = 0;     // before the first group, so that it starts a 1 KB page
   int32_t neededBytes = 0;  // the whole menu: program, tables and tiles
 };
 

@@ -131,8 +131,7 @@ void AssignGroups(const std::vector<TitleCells>& titles, const std::vector<int>&
   common.resize(std::min(common.size(), kGroupCells - fixed.size()));
   plan.groups = SplitIntoGroups(fixed, common);
   const std::set<int> shared(plan.groups[0].begin(), plan.groups[0].end());
-  int open = -1;
-  std::set<int> openCells;
+  std::map<int, std::set<int>> ownGroups;  // groups of one page or more, and their cells
   for (size_t p = 0; p < pages; ++p) {
     std::set<int> own;
     for (int c : pageCells[p])
@@ -142,20 +141,26 @@ void AssignGroups(const std::vector<TitleCells>& titles, const std::vector<int>&
       const int first = static_cast<int>(plan.groups.size());
       plan.groups.insert(plan.groups.end(), groups.begin(), groups.end());
       plan.pageGroups.push_back({first, first + 1});
-      open = -1;
       continue;
     }
-    std::set<int> merged = openCells;
-    merged.insert(own.begin(), own.end());
-    if (open < 0 || merged.size() > kGroupCells) {
-      open = static_cast<int>(plan.groups.size());
-      plan.groups.emplace_back();
-      openCells.clear();
-      merged = own;
+    int chosen = -1;
+    for (const auto& [group, cells] : ownGroups) {
+      std::set<int> merged = cells;
+      merged.insert(own.begin(), own.end());
+      if (merged.size() <= kGroupCells) {
+        chosen = group;
+        break;
+      }
     }
-    for (int c : InOrderOfUse(titles, own, openCells)) plan.groups[open].push_back(c);
-    openCells = merged;
-    plan.pageGroups.push_back({0, open});
+    if (chosen < 0) {
+      chosen = static_cast<int>(plan.groups.size());
+      plan.groups.emplace_back();
+    }
+    std::set<int>& cells = ownGroups[chosen];
+    for (int c : InOrderOfUse(titles, own, cells))
+      plan.groups[static_cast<size_t>(chosen)].push_back(c);
+    cells.insert(own.begin(), own.end());
+    plan.pageGroups.push_back({0, chosen});
   }
 }
 

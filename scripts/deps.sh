@@ -2,8 +2,9 @@
 # Installs, from Debian's own packages, everything the toolkit needs to build, test and run.
 # Safe to run again: it only asks apt for what is missing.
 # FCEUX runs the built cartridge and GNU Unifont (unifont) gives its menu's glyphs; with
-# --test it also brings what only the tests need: MAME, the second emulator that judges the console programs (large, so running the
-# toolkit does not ask for it), a window manager and Pillow.
+# --test it also brings what only the tests need: MAME, the second emulator that judges
+# the console programs (large, so running the toolkit does not ask for it), a window
+# manager and Pillow.
 set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config git

@@ -107,6 +107,13 @@ main_loop:
     lda pressed
     and #PAD_START | PAD_A
     beq @move
+    ; The game starts once the pad is let go: one that waits for a button (cc65's
+    ; programs, title screens) must not take the press that chose it.
+@release:
+    jsr wait_frame
+    jsr read_pad
+    lda pad
+    bne @release
     jmp start_game
 @move:
     lda cursor

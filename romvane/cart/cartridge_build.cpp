@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "cart/generated_files.h"
 #include "cart/menu_glyphs.h"
@@ -65,10 +67,28 @@ bool WaitForMenu(const std::string& menuPath, WatchedProcess* script, const Buil
   return false;
 }
 
+// ld65's words when the game table (the menu's GAMES segment) does not fit its area:
+// "Segment 'GAMES' overflows memory area 'TABLE' by 123 bytes". The bytes over, or -1.
+long TableOverflow(const std::string& line) {
+  const size_t at = line.find("Segment 'GAMES' overflows memory area");
+  if (at == std::string::npos) return -1;
+  const size_t by = line.find(" by ", at);
+  if (by == std::string::npos) return -1;
+  char* end = nullptr;
+  const long bytes = std::strtol(line.c_str() + by + 4, &end, 10);
+  return end && std::string_view(end).starts_with(" byte") && bytes > 0 ? bytes : -1;
+}
+
 // What the user needs to mend a failed menu build: how the script ended and the last thing
 // it complained about.
 std::string MakeFailureDetail(const WatchedProcess* script) {
   if (!script || script->ExitStatus() < 0) return {};
+  if (const long over = TableOverflow(script->LastErrorLine()); over > 0) {
+    return common::TrFill(
+               "游戏表比菜单程序留给它的空间多{0}字节: 请减少游戏、缩短名称或加大保留大小!",
+               {std::to_string(over)}) +
+           "\n";
+  }
   const std::string status = std::to_string(script->ExitStatus());
   std::string detail = script->ExitStatus() == 0
                            ? common::TrFill("{0} 已结束，但没有生成 menu.bin", {MakeScriptName()})
@@ -231,11 +251,35 @@ std::string ReserveRefusal(const std::string& reserveText) {
   return {};
 }
 
+std::string CartridgeProblems(const GameList& list) {
+  std::string message;
+  const std::vector<int> rows = list.ProblemRows();
+  for (int row : rows) {
+    const GameEntry& game = list.Game(row);
+    message += common::TrFill("第{0}个游戏({1})无法放入卡带: {2}!",
+                              {std::to_string(game.Number()), game.title, game.problem}) +
+               "\n";
+  }
+  return message;
+}
+
+std::string TableReachRefusal(const std::vector<BankBlock>& ordered) {
+  for (const BankBlock& b : ordered) {
+    if (b.ImageEnd() > kTableReach && b.end > b.begin) {
+      return common::TrFill("第{0}个游戏({1})的{2}在卡带的32MB之外，游戏表无法指到它!",
+                            {std::to_string(b.gameIndex + 1), b.title, b.isPrg ? "PROM" : "VROM"});
+    }
+  }
+  return {};
+}
+
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   BuildResult result;
   result.message = ReserveRefusal(options.reserveText);
+  if (result.message.empty()) result.message = CartridgeProblems(list);
   if (!result.message.empty()) return result;
   Layout layout = LayOutGames(list, options.reserveText);
+  if (layout.message.empty()) layout.message = TableReachRefusal(layout.ordered);
   if (!layout.message.empty()) {
     result.message = layout.message;
     return result;

@@ -50,6 +50,16 @@ std::string ReserveRefusal(const std::string& reserveText);
 
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options);
 
+// The game table keeps bits 21-24 of a block's address: the cartridge's first 32 MB.
+constexpr int64_t kTableReach = int64_t{16} << 21;
+
+// Every row the cartridge cannot take, one line each naming the game and the reason;
+// empty when there is none.
+std::string CartridgeProblems(const GameList& list);
+
+// The first block of the layout that lies beyond what the game table reaches, named.
+std::string TableReachRefusal(const std::vector<BankBlock>& ordered);
+
 // Why the menu binary, cut at the reserve and put at the top of page 0, cannot start the
 // console: it does not reach the vectors, or its reset or NMI vector points outside the
 // menu code that the chip shows at power-on. Empty when it can.

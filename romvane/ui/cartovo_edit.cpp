@@ -35,7 +35,7 @@ void CartovoDialog::AddGameFromDialog() {
   const std::vector<int> selected = SelectedRows();
   const int current = view_->currentIndex().row();
   const AddResult added =
-      model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file)); });
+      model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file), AddMode::kByHand); });
   if (added.status != AddStatus::kListFull) EndSortedOrder();
   KeepSelection(selected, current);
   view_->scrollToBottom();
@@ -53,7 +53,7 @@ void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
       const std::string file = p.toStdString();
       if (file.find(".nes") == std::string::npos && file.find(".NES") == std::string::npos)
         continue;
-      const AddResult added = l.AddGame(file, TitleOfFile(file), true);
+      const AddResult added = l.AddGame(file, TitleOfFile(file), AddMode::kByHand);
       if (!added.message.empty()) messages.push_back(added.message);
       if (added.status == AddStatus::kListFull) break;
     }

@@ -1,4 +1,5 @@
-# The cartridge played in two emulators: test games assembled by ca65, built with the
+# The cartridge played in two emulators: test games assembled by ca65 and cc65's "hello"
+# sample built with its stock NES configuration, built with the
 # example menu, started from the menu in FCEUX and in MAME's gprnrs1. Skipped when an
 # emulator or the assembler is not installed.
 find_program(VT_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)

@@ -28,7 +28,6 @@ MAKE_GAME = os.path.join(ROOT, "examples", "demo", "make_demo.py")
 MATCH = os.path.join(HERE, "screen_match.py")
 MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
 CC65_HELLO = "/usr/share/cc65/samples/hello.c"
-PAGE_ROWS = 24              # list rows on one page of the example menu
 LONG_LIST = 300
 LONG_RESERVE = "10000"
 SKIP = 77
@@ -136,16 +135,26 @@ def start_fceux(fceux_path, runs, work):
                             stderr=subprocess.DEVNULL, cwd=work)
 
 
-def moves_to(k):
-    """The menu's moves to game k (from 0): whole pages with Right, then Down."""
-    return [("right", k // PAGE_ROWS), ("down", k % PAGE_ROWS)]
+def page_rows(cart):
+    """Rows on one page of the example menu, as the builder wrote them into Glyphs.inc."""
+    with open(os.path.join(cart, "Glyphs.inc")) as f:
+        for line in f:
+            name, _, value = line.partition("=")
+            if name.strip() == "MENU_ROWS":
+                return int(value.split(";")[0])
+    raise SystemExit(f"{cart}/Glyphs.inc names no MENU_ROWS")
+
+
+def moves_to(k, rows):
+    """The menu's moves to game k (from 0): whole pages of `rows` with Right, then Down."""
+    return [("right", k // rows), ("down", k % rows)]
 
 
 def lua_moves(moves, names):
     return "{" + ", ".join(f'{{"{names[b]}", {n}}}' for b, n in moves) + "}"
 
 
-def mame(mame_path, roms, name, k, work):
+def mame(mame_path, roms, name, k, rows, work):
     """One run of gprnrs1 starting game k; gives the paths of the menu and game shots."""
     run = os.path.join(work, f"mame-{name}-{k}")
     os.makedirs(run, exist_ok=True)
@@ -154,7 +163,7 @@ def mame(mame_path, roms, name, k, work):
     names = {"right": "P1 Right", "down": "P1 Down"}
     with open(lua, "w") as f:
         f.write(MAME_CART.format(first="true" if k == 0 else "false",
-                                 moves=lua_moves(moves_to(k), names), frames=GAME_FRAMES))
+                                 moves=lua_moves(moves_to(k, rows), names), frames=GAME_FRAMES))
     # Debian's build may crash on leaving after a script: the snapshots count, not the status.
     subprocess.run(["timeout", "-s", "KILL", "60", mame_path, "gprnrs1", "-rompath",
                     roms, "-video", "none", "-sound", "none",
@@ -292,14 +301,17 @@ def main():
     fceux_names = {"right": "right", "down": "down"}
     for name, targets, folder in (("cart", range(len(games)), cart),
                                   ("long", [k for k, _ in long_targets], long_cart)):
-        moves = "{" + ", ".join(lua_moves(moves_to(k), fceux_names) for k in targets) + "}"
+        rows = page_rows(folder)
+        moves = "{" + ", ".join(lua_moves(moves_to(k, rows), fceux_names) for k in targets) + "}"
         runs.append((FCEUX_CART.format(runs=moves, frames=GAME_FRAMES, work=work, cart=name),
                      os.path.join(folder, "rom.nes"), 90))
     fceux_sessions = start_fceux(tools["fceux"], runs, work)
     roms = mame_roms(cart, work)
-    mame_shots = [mame(tools["mame"], roms, "cart", i, work) for i in range(len(games))]
+    mame_shots = [mame(tools["mame"], roms, "cart", i, page_rows(cart), work)
+                  for i in range(len(games))]
     long_roms = mame_roms(long_cart, work)
-    long_shots = [mame(tools["mame"], long_roms, "long", k, work) for k, _ in long_targets]
+    long_shots = [mame(tools["mame"], long_roms, "long", k, page_rows(long_cart), work)
+                  for k, _ in long_targets]
     started = phase("MAME", started)
     fceux_sessions.wait()
     started = phase("FCEUX", started)

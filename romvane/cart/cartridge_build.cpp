@@ -251,6 +251,27 @@ std::string ReserveRefusal(const std::string& reserveText) {
   return {};
 }
 
+std::string NothingBuiltRefusal(const std::string& programDir) {
+  if (StateOf(JoinPath(programDir, "rom.bin")).regular) return {};
+  return common::TrFill("还没有生成卡带({0}): 请先转换/合成!", {JoinPath(programDir, "rom.bin")});
+}
+
+bool BuiltFromList(const GameList& list, const std::string& reserveText,
+                   const std::string& programDir) {
+  const std::string tablePath = JoinPath(programDir, "Gamedef.inc");
+  const int64_t rom = ModifiedTime(JoinPath(programDir, "rom.bin"));
+  const int64_t table = ModifiedTime(tablePath);
+  if (list.RowCount() == 0 || rom < 0 || table < 0 || rom < table) return false;
+  const Layout layout = LayOutGames(list, reserveText);
+  if (!layout.message.empty()) return false;
+  const GeneratedText made = MakeGameTable(list, layout.ordered);
+  std::vector<uint8_t> onDisk(made.bytes.size() + 1);
+  common::File file = OpenRegularFile(tablePath);
+  if (!made.message.empty() || !file) return false;
+  onDisk.resize(std::fread(onDisk.data(), 1, onDisk.size(), file.get()));
+  return std::equal(onDisk.begin(), onDisk.end(), made.bytes.begin(), made.bytes.end());
+}
+
 std::string CartridgeProblems(const GameList& list) {
   std::string message;
   const std::vector<int> rows = list.ProblemRows();

@@ -50,6 +50,14 @@ std::string ReserveRefusal(const std::string& reserveText);
 
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options);
 
+// The refusal of a run of the cartridge when no build has written rom.bin yet, or nothing.
+std::string NothingBuiltRefusal(const std::string& programDir);
+
+// Whether the program directory's rom.bin was built from this list: the game table the
+// list makes with this reserve is Gamedef.inc as it stands, and rom.bin came after it.
+bool BuiltFromList(const GameList& list, const std::string& reserveText,
+                   const std::string& programDir);
+
 // The game table keeps bits 21-24 of a block's address: the cartridge's first 32 MB.
 constexpr int64_t kTableReach = int64_t{16} << 21;
 

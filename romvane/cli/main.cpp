@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cart/cartridge_build.h"
@@ -156,6 +157,8 @@ int Run(const cli::ParsedCommand& args) {
   if (!ProgramDir(args, dir)) return 1;
   SpawnLauncher launcher;
   GameRun run = RunImageCommand(dir);
+  if (std::string refused = NothingBuiltRefusal(dir); args.operands.empty() && !refused.empty())
+    run.message = std::move(refused);
   if (args.operands.size() == 2) {
     GameList list;
     if (!LoadList(list, args.operands[0], true)) return 1;

@@ -266,11 +266,11 @@ MenuGlyphs MakeMenuGlyphs(const std::vector<std::string>& titles, int32_t reserv
     return result;
   }
   result.plan = PlanGlyphs(chars, font.glyphs, reserve);
-  // The tile groups and tables are the builder's own and must fit whatever menu project
-  // reads them; the reserve named is the one that also holds the example menu's code.
+  // Counted with the example menu's code, so that a list the menu cannot show is refused
+  // here, before anything is written, and not by the linker afterwards.
   const int32_t needed = result.plan.neededBytes;
-  if (needed - kMenuProgramBytes > reserve) {
-    // The smallest such reserve starts the tiles on a 1 KB page by itself.
+  if (needed > reserve) {
+    // The smallest reserve that would hold it starts the tiles on a 1 KB page by itself.
     const int32_t enough = (needed - result.plan.padBytes + kTilePage - 1) / kTilePage * kTilePage;
     result.message =
         common::TrFill("菜单和标题的字形需要{0}字节，保留大小{1}放不下；保留大小{2}就够了!",

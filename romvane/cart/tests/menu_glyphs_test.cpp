@@ -241,10 +241,7 @@ TEST(MenuGlyphs, AListTheReserveCannotHoldIsRefusedAndTheNamedReserveWould) {
   EXPECT_EQ(fits.message, "");
   EXPECT_LE(fits.plan.neededBytes, enough);
   EXPECT_NE(fits.text.find("MENU_TILE_BYTES\t= $"), std::string::npos);
-  // The builder's own data alone decides: a menu project of its own may need less code.
-  const int32_t data = fits.plan.neededBytes - kMenuProgramBytes;
-  EXPECT_EQ(MakeMenuGlyphs(titles, data + 0x400, font).message, "");
-  EXPECT_NE(MakeMenuGlyphs(titles, data - 0x400, font).message, "");
+  EXPECT_NE(MakeMenuGlyphs(titles, enough - 0x400, font).message, "");
 }
 
 }  // namespace

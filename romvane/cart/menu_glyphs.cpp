@@ -294,9 +294,8 @@ std::string ByteList(const uint8_t* bytes, size_t count) {
 }
 
 std::string Label(const char* stem, size_t n) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%s%03zu", stem, n);
-  return buf;
+  std::string number = std::to_string(n);
+  return stem + std::string(number.size() < 3 ? 3 - number.size() : 0, '0') + number;
 }
 
 // 2 KB per group: the top tiles of its 64 slots, then their bottom tiles.

@@ -106,8 +106,9 @@ std::vector<std::vector<int>> SplitIntoGroups(const std::vector<int>& fixed,
 
 // Pages share tile groups where they can. When every cell fits one screen, all pages show
 // the same two groups. Otherwise the first group holds the fixed cells and the cells most
-// pages use, and each page adds a group of its own, shared with the pages before it while
-// their cells fit; a page with more than that gets both groups to itself.
+// pages use, and each page adds a second group: the first one an earlier page made that
+// still has room for its cells, else a new one. A page with more than one group of its own
+// gets both groups to itself.
 void AssignGroups(const std::vector<TitleCells>& titles, const std::vector<int>& fixed,
                   size_t pages, GlyphPlan& plan) {
   const std::set<int> fixedSet(fixed.begin(), fixed.end());

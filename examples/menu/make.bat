@@ -23,7 +23,16 @@ if "%TILES%"=="" (
 set /a CPU=%RESERVE% - 0x%TILES:$=%
 if %CPU% GTR 32768 set CPU=32768
 ca65 -o menu.o menu.s || exit /b 1
-ld65 -C menu.cfg -D MENU_RESERVE=%RESERVE% -D MENU_CPU_SIZE=%CPU% -o menu.tmp menu.o || exit /b 1
+rem ld65's own last line says only that files were not written; the line before names the
+rem segment that overflowed and by how much.
+ld65 -C menu.cfg -D MENU_RESERVE=%RESERVE% -D MENU_CPU_SIZE=%CPU% -o menu.tmp menu.o 2> ld65.err
+if errorlevel 1 (
+    findstr /v /c:"Cannot generate" ld65.err 1>&2
+    del ld65.err
+    exit /b 1
+)
+type ld65.err 1>&2
+del ld65.err
 move /y menu.tmp menu.bin >nul
 exit /b 0
 :range

@@ -31,7 +31,9 @@ ld65 -C menu.cfg -D MENU_RESERVE="$reserve" -D MENU_CPU_SIZE="$cpu" -o menu.tmp 
 status=$?
 if [ "$status" -ne 0 ]; then
     grep -v 'Cannot generate' ld65.err >&2 || cat ld65.err >&2
+    rm -f ld65.err
     exit 1
 fi
 cat ld65.err >&2
+rm -f ld65.err
 mv -f menu.tmp menu.bin

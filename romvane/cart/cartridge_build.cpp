@@ -294,6 +294,16 @@ std::string TableReachRefusal(const std::vector<BankBlock>& ordered) {
   return {};
 }
 
+bool PastTableReach(const GameList& list, const std::string& reserveText) {
+  int64_t total = ParseHex(reserveText);
+  for (const GameEntry& g : list.Games()) total += g.PrgSize() + g.ChrSize();
+  // Far below the limit no packing reaches it: every page but the last is more than half
+  // full, since blocks are powers of two of at most a page.
+  if (total <= kTableReach / 2) return false;
+  const Layout layout = LayOutGames(list, reserveText);
+  return layout.message.empty() && !TableReachRefusal(layout.ordered).empty();
+}
+
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   BuildResult result;
   result.message = ReserveRefusal(options.reserveText);

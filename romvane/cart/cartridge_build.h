@@ -68,6 +68,10 @@ std::string CartridgeProblems(const GameList& list);
 // The first block of the layout that lies beyond what the game table reaches, named.
 std::string TableReachRefusal(const std::vector<BankBlock>& ordered);
 
+// Whether the list, laid out with this reserve, reaches past what the game table
+// addresses; a list that cannot be laid out for another reason does not.
+bool PastTableReach(const GameList& list, const std::string& reserveText);
+
 // Why the menu binary, cut at the reserve and put at the top of page 0, cannot start the
 // console: it does not reach the vectors, or its reset or NMI vector points outside the
 // menu code that the chip shows at power-on. Empty when it can.

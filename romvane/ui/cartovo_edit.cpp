@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QLineEdit>
 
 #include "attribute_dialog.h"
 #include "cart/attribute_info.h"
+#include "cart/cartridge_build.h"
 #include "cartovo_dialog.h"
 #include "clipboard_files.h"
 #include "editable_list_ctrl.h"
@@ -62,6 +64,11 @@ void CartovoDialog::AddFiles(const QStringList& paths, bool nesOnly) {
       const AddResult added = l.AddGame(file, TitleOfFile(file), AddMode::kByHand);
       if (!added.message.empty()) messages.push_back(added.message);
       if (added.status == AddStatus::kListFull) break;
+      if (added.status == AddStatus::kStored && PastTableReach(l, reserve_->text().toStdString())) {
+        l.RemoveGames({l.RowCount() - 1});
+        messages.push_back(common::TrFill("游戏{0}无法放入卡带: {1}!",
+                                          {TitleOfFile(file), common::Tr("游戏表能指到的32MB已放不下")}));
+      }
     }
   });
   if (list_.RowCount() != before) EndSortedOrder();

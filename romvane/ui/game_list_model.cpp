@@ -90,9 +90,10 @@ QVariant GameListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::ForegroundRole && !game.problem.empty()) return QColor(Qt::red);
   if (role == Qt::ToolTipRole && !game.problem.empty()) return QString::fromStdString(game.problem);
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  if (index.column() == kColAttribute && !game.hasRecord && role == Qt::DisplayRole)
-    return QString::fromStdString(game.problem);
-  return QString::fromStdString(ColumnText(game, index.column(), true));
+  std::string text = ColumnText(game, index.column(), true);
+  if (index.column() == kColAttribute && role == Qt::DisplayRole && !game.problem.empty())
+    text = text.empty() ? game.problem : text + " (" + game.problem + ")";
+  return QString::fromStdString(text);
 }
 
 QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {

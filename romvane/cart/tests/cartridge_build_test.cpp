@@ -284,6 +284,26 @@ TEST_F(CartridgeBuildTest, GamesTheCartridgeCannotRunAndAnOverflowingTableAreNam
   EXPECT_NE(message.find("游戏表比菜单程序留给它的空间多1026字节"), std::string::npos) << message;
 }
 
+TEST(TableReach, AListPastThe32MegabytesIsRefusedNamingTheGameThatDoesNotFit) {
+  // 43 games of 512 KB PRG and 256 KB CHR: 33 MB, in sparse files.
+  TempDir games;
+  GameList list(GameData::kHeaderOnly);
+  for (int i = 1; i <= 43; ++i) {
+    const std::string path = games / ("big" + std::to_string(i) + ".nes");
+    WriteBytes(path, {0x4E, 0x45, 0x53, 0x1A, 32, 32, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    std::filesystem::resize_file(path, 16 + 0x80000 + 0x40000);
+    ASSERT_EQ(list.AddGame(path, "big" + std::to_string(i)).status, AddStatus::kStored);
+    EXPECT_EQ(PastTableReach(list, "6000"), i == 43) << i;
+  }
+  TempDir dir;
+  BuildOptions options;
+  options.programDir = dir.path();
+  const std::string message = BuildCartridge(list, options).message;
+  EXPECT_NE(message.find("32MB"), std::string::npos) << message;
+  EXPECT_NE(message.find("(big"), std::string::npos) << message;
+  EXPECT_FALSE(std::filesystem::exists(dir / "roms.bin"));
+}
+
 TEST(TableReach, ABlockPastThe32MegabytesTheTableAddressesIsNamed) {
   BankBlock inside;
   inside.title = "In";

@@ -24,6 +24,7 @@ class WindowTest : public QObject, protected romvane::testing::WindowHarness {
 
   void droppedFilesAddOnlyNesNamesAndShowTheLastRow();
   void addAsksForNesFilesFromTheLastGamesFolder();
+  void aGameBeyondThe32MegabytesTheTableReachesIsNotAdded();
   void theTitleEditorRefusesCharactersGbkLacks();
   void headerClicksSortAscendingThenDescending();
   void draggedRowsGoBeforeTheRowUnderTheCursor();
@@ -78,6 +79,22 @@ void WindowTest::addAsksForNesFilesFromTheLastGamesFolder() {
   // The next time the dialog opens where the last game came from.
   Choose("添加");
   QCOMPARE(prompts_.requests.back().folder, QString::fromStdString(*games_ / "set"));
+}
+
+void WindowTest::aGameBeyondThe32MegabytesTheTableReachesIsNotAdded() {
+  // 512 KB PRG and 256 KB CHR each, in sparse files: the 43rd passes 32 MB.
+  std::vector<std::string> paths;
+  for (int i = 1; i <= 43; ++i) {
+    const std::string path = *games_ / ("big" + std::to_string(i) + ".nes");
+    testing::WriteBytes(path, {0x4E, 0x45, 0x53, 0x1A, 32, 32, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    std::filesystem::resize_file(path, 16 + 0x80000 + 0x40000);
+    paths.push_back(path);
+  }
+  Drop(paths);
+  QCOMPARE(window_->List().RowCount(), 42);
+  QCOMPARE(prompts_.messages.size(), 1);
+  QVERIFY(prompts_.messages.front().contains(QStringLiteral("big43")));
+  QVERIFY(prompts_.messages.front().contains(QStringLiteral("32MB")));
 }
 
 void WindowTest::theTitleEditorRefusesCharactersGbkLacks() {

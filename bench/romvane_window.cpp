@@ -3,6 +3,7 @@
 // the example menu project (its make script assembles the menu).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
   romvane::CartovoDialog window((root / "program").string(), nullptr, &prompts);
   window.show();
   window.AddDroppedFiles(MakeGames(root / "games"));
+  // 512 titles and their glyph tables take the example menu past the default reserve.
+  window.findChild<QLineEdit*>(QStringLiteral("reserveSize"))->setText(QStringLiteral("8000"));
   QTimer timer;
   QElapsedTimer clock;
   double longest = 0;

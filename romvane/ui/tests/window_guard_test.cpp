@@ -84,13 +84,13 @@ void WindowGuardTest::theBuildTakesTheReserveFromItsFieldAndRefusesZero() {
   QCOMPARE(prompts_.messages.count(prompts_.messages.front()), 3);
   QVERIFY(launcher_.started.empty());
 
-  Reserve()->setText(QStringLiteral("2000"));
+  Reserve()->setText(QStringLiteral("4000"));
   Button("buildButton")->click();
   QCOMPARE(prompts_.messages.size(), 3);
   QCOMPARE(launcher_.started.front().workingDir, dir_->path());
   const std::vector<uint8_t> rom = ReadBytes(*dir_ / "rom.bin");
   QCOMPARE(rom.size(), size_t{0x80000});
-  QCOMPARE(std::string(rom.begin() + 0x7E000, rom.begin() + 0x7E004), std::string("MENU"));
+  QCOMPARE(std::string(rom.begin() + 0x7C000, rom.begin() + 0x7C004), std::string("MENU"));
 }
 
 void WindowGuardTest::closingAChangedListAsksFirst() {

@@ -70,7 +70,8 @@ FontGlyphs ReadHexFont(const std::string& path, const std::set<char32_t>& wanted
       result.message = common::TrFill("字体文件{0}第{1}行有误!", {path, std::to_string(number)});
       return result;
     }
-    const auto point = static_cast<char32_t>(std::strtoul(std::string(code).c_str(), nullptr, 16));
+    char32_t point = 0;
+    for (char c : code) point = point << 4 | static_cast<char32_t>(HexDigit(c));
     if (wanted.count(point)) result.glyphs[point] = GlyphOf(bitmap);
   }
   return result;

@@ -99,8 +99,8 @@ std::string MakeFailureDetail(const WatchedProcess* script) {
 // roms.bin, roms.map, Gamedef.inc and Reserve.inc belong together: all are replaced, or
 // none.
 std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
-                            const GeneratedText& map, const GeneratedText& table,
-                            int32_t reserve, common::LeftoverFiles& oldFiles) {
+                            const GeneratedText& map, const GeneratedText& table, int32_t reserve,
+                            common::LeftoverFiles& oldFiles) {
   std::vector<common::FileContents> files(4);
   const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc", "Reserve.inc"};
   for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
@@ -144,9 +144,11 @@ std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
   const int64_t menuBegin = kPageSize - reserve;
   const int64_t menuEnd = menuBegin + static_cast<int64_t>(menu.size());
   if (menuEnd < kPageSize) {
+    // clang-format off
     return common::TrFill(
         "菜单程序menu.bin只有{0}字节，填不满保留的{1}字节，复位向量不属于菜单: 请检查菜单程序的构建!",
         {std::to_string(menu.size()), Hex(static_cast<unsigned>(reserve))});
+    // clang-format on
   }
   const int64_t firstCpu = std::max(kShownFrom, menuBegin - kImageOfCpu);
   const char* names[] = {"NMI", "RESET"};
@@ -154,9 +156,11 @@ std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
     const auto at = static_cast<size_t>(kVectors + 2 * i + kImageOfCpu - menuBegin);
     const int64_t target = menu[at] | (menu[at + 1] << 8);
     if (target < firstCpu || target >= kVectors) {
+      // clang-format off
       return common::TrFill(
           "菜单程序的{0}向量指向${1}，不在开机时可见的菜单代码中(${2}-$FFF9): 请检查菜单程序的链接配置与保留大小!",
           {names[i], Hex(static_cast<unsigned>(target)), Hex(static_cast<unsigned>(firstCpu))});
+      // clang-format on
     }
   }
   return {};
@@ -318,8 +322,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   if (!result.message.empty()) return result;
   // The old files are freed once the script runs: that takes the file system a while.
   common::LeftoverFiles oldFiles;
-  result.message =
-      WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText), oldFiles);
+  result.message = WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText), oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");

@@ -155,9 +155,11 @@ std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
   const int64_t menuBegin = kPageSize - reserve;
   const int64_t menuEnd = menuBegin + static_cast<int64_t>(menu.size());
   if (menuEnd < kPageSize) {
+    // clang-format off
     return common::TrFill(
         "菜单程序menu.bin只有{0}字节，填不满保留的{1}字节，复位向量不属于菜单: 请检查菜单程序的构建!",
         {std::to_string(menu.size()), Hex(static_cast<unsigned>(reserve))});
+    // clang-format on
   }
   const int64_t firstCpu = std::max(kShownFrom, menuBegin - kImageOfCpu);
   const char* names[] = {"NMI", "RESET"};
@@ -165,9 +167,11 @@ std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
     const auto at = static_cast<size_t>(kVectors + 2 * i + kImageOfCpu - menuBegin);
     const int64_t target = menu[at] | (menu[at + 1] << 8);
     if (target < firstCpu || target >= kVectors) {
+      // clang-format off
       return common::TrFill(
           "菜单程序的{0}向量指向${1}，不在开机时可见的菜单代码中(${2}-$FFF9): 请检查菜单程序的链接配置与保留大小!",
           {names[i], Hex(static_cast<unsigned>(target)), Hex(static_cast<unsigned>(firstCpu))});
+      // clang-format on
     }
   }
   return {};

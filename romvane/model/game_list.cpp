@@ -108,10 +108,11 @@ AddResult GameList::AddReadGame(const std::string& path, const std::string& titl
       }
       break;
     case InesStatus::kUnreadable:
-      game.problem = ines.missing ? common::Tr("文件不存在，或不在原路径") : common::Tr("无法打开文件");
-      result = {AddStatus::kUnreadable,
-                ines.missing ? common::TrFill("文件{0}不存在，或不在原路径!", {path})
-                             : common::TrFill("无法打开文件{0}!", {path})};
+      game.problem =
+          ines.missing ? common::Tr("文件不存在，或不在原路径") : common::Tr("无法打开文件");
+      result = {AddStatus::kUnreadable, ines.missing
+                                            ? common::TrFill("文件{0}不存在，或不在原路径!", {path})
+                                            : common::TrFill("无法打开文件{0}!", {path})};
       break;
     case InesStatus::kNotAFile:
       game.problem = common::Tr("不是普通文件");

@@ -188,9 +188,9 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
   if (!ReadListBytes(path, content, result.error)) return result;
   std::vector<std::string_view> lines = SplitLines(content);
   if (lines.size() > static_cast<size_t>(GameList::kMaxGames)) {
-    result.error = common::TrFill("列表文件{0}有{1}行，最多只能有{2}个游戏!",
-                                  {path, std::to_string(lines.size()),
-                                   std::to_string(GameList::kMaxGames)});
+    result.error =
+        common::TrFill("列表文件{0}有{1}行，最多只能有{2}个游戏!",
+                       {path, std::to_string(lines.size()), std::to_string(GameList::kMaxGames)});
     return result;
   }
   // One reading for the whole file: UTF-8 when all of it is UTF-8 (a Linux editor wrote

@@ -29,8 +29,8 @@ std::string TitleOfFile(const std::string& path) {
 
 void CartovoDialog::AddGameFromDialog() {
   if (busy_) return;
-  FileRequest request{UiText("打开"), QStringLiteral("NES File(*.nes)"), QStringLiteral("nes"),
-                      {}, false, {}};
+  FileRequest request{
+      UiText("打开"), QStringLiteral("NES File(*.nes)"), QStringLiteral("nes"), {}, false, {}};
   // Games of one collection usually lie together: the dialog opens where the last came from.
   for (int row = list_.RowCount() - 1; row >= 0 && request.folder.isEmpty(); --row) {
     const std::string& path = list_.Game(row).path;
@@ -66,8 +66,9 @@ void CartovoDialog::AddFiles(const QStringList& paths, bool nesOnly) {
       if (added.status == AddStatus::kListFull) break;
       if (added.status == AddStatus::kStored && PastTableReach(l, reserve_->text().toStdString())) {
         l.RemoveGames({l.RowCount() - 1});
-        messages.push_back(common::TrFill("游戏{0}无法放入卡带: {1}!",
-                                          {TitleOfFile(file), common::Tr("游戏表能指到的32MB已放不下")}));
+        messages.push_back(
+            common::TrFill("游戏{0}无法放入卡带: {1}!",
+                           {TitleOfFile(file), common::Tr("游戏表能指到的32MB已放不下")}));
       }
     }
   });

@@ -118,9 +118,12 @@ void CartovoDialog::Build() {
 void CartovoDialog::ExportList() {
   if (busy_) return;
   view_->EndEdit();
-  const QString path =
-      prompts_->ChooseFile(this, {UiText("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
-                                  QStringLiteral("xls"), QStringLiteral("Rom.xls"), true, {}});
+  const QString path = prompts_->ChooseFile(this, {UiText("另存为"),
+                                                   QStringLiteral("Microsoft Excel (*.xls)"),
+                                                   QStringLiteral("xls"),
+                                                   QStringLiteral("Rom.xls"),
+                                                   true,
+                                                   {}});
   if (path.isEmpty()) return;
   // A written file may still carry a warning (a list longer than the sheet).
   Tell(WriteListWorkbook(list_.Games(), path.toStdString()).message);
@@ -130,7 +133,8 @@ bool CartovoDialog::SaveList() {
   if (busy_ || list_.RowCount() == 0) return false;
   view_->EndEdit();
   const QString path = prompts_->ChooseFile(
-      this, {UiText("保存文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, true, {}});
+      this,
+      {UiText("保存文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, true, {}});
   if (path.isEmpty()) return false;
   const SaveResult saved = SaveListFile(list_, path.toStdString());
   Tell(saved.message);
@@ -142,7 +146,8 @@ void CartovoDialog::LoadList() {
   view_->EndEdit();
   if (!MayDropChanges()) return;
   const QString path = prompts_->ChooseFile(
-      this, {UiText("载入文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, false, {}});
+      this,
+      {UiText("载入文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, false, {}});
   if (path.isEmpty()) return;
   LoadListFrom(path);
 }

@@ -57,8 +57,9 @@ struct NesImage {
 };
 
 inline std::vector<uint8_t> MakeNes(const NesImage& s) {
-  std::vector<uint8_t> bytes = {0x4E, 0x45, 0x53, 0x1A, s.prgUnits, s.chrUnits, s.flags6, s.flags7,
-                                s.byte8, 0, 0,    0,    0,          0,          0,        0};
+  std::vector<uint8_t> bytes = {0x4E,     0x45,     0x53,    0x1A, s.prgUnits, s.chrUnits,
+                                s.flags6, s.flags7, s.byte8, 0,    0,          0,
+                                0,        0,        0,       0};
   const size_t prg = s.prgUnits * 0x4000u;
   const size_t chr = s.chrUnits * 0x2000u;
   for (size_t i = 0; i < prg; ++i) bytes.push_back(static_cast<uint8_t>(s.fill + i));

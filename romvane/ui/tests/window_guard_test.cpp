@@ -336,8 +336,8 @@ void WindowGuardTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
     return int(QDialog::Accepted);
   };
   window_->ShowAttributes(1);
-  QCOMPARE(seen,
-           QStringList({"2", "plain", QString::fromStdString(plain), "", "", "Null", "-1", "0", "1"}));
+  QCOMPARE(seen, QStringList({"2", "plain", QString::fromStdString(plain), "", "", "Null", "-1",
+                              "0", "1"}));
   QCOMPARE(ReadBytes(plain), std::vector<uint8_t>(32, 0));  // nothing rewritten
 }
 

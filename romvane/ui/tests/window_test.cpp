@@ -68,10 +68,9 @@ void WindowTest::addAsksForNesFilesFromTheLastGamesFolder() {
   // Several at once; a file that is no game, or an empty one, is named and gets no row.
   std::filesystem::create_directory(*games_ / "set");
   testing::WriteBytes(*games_ / "set/empty.nes", {});
-  prompts_.files.push_back(QString::fromStdString(Game("set/Road Fighter.v2.nes") + "\n" +
-                                                  PlainFile("plain.nes") + "\n" +
-                                                  *games_ / "set/empty.nes" + "\n" +
-                                                  Game("set/b.nes")));
+  prompts_.files.push_back(
+      QString::fromStdString(Game("set/Road Fighter.v2.nes") + "\n" + PlainFile("plain.nes") +
+                             "\n" + *games_ / "set/empty.nes" + "\n" + Game("set/b.nes")));
   Choose("添加");
   QCOMPARE(Column(kColTitle), QStringList({"Road Fighter.v2", "b"}));
   QCOMPARE(prompts_.messages.size(), 1);

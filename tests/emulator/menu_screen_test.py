@@ -4,8 +4,8 @@
     menu_screen_test.py ROMVANE_CLI MENU_DIR WORK_DIR
 
 Builds a cartridge of Chinese, mixed and long titles with `romvane-cli build` and the
-example menu, and takes the first page in both emulators and the second one, with the
-cursor moved, in FCEUX. Each row's number and title must draw, pixel for pixel, the
+example menu, and takes the first page and the second one, with the cursor moved, in both
+emulators. Each row's number and title must draw, pixel for pixel, the
 glyphs GNU Unifont has for its characters (read here from the font file, as the title's
 GBK bytes decode), a cut title its first characters and "…"; the cursor's row must stand
 out from the rows around it, which alternate. Exits 77 (skipped) when an emulator is not
@@ -60,12 +60,21 @@ wait(5)
 emu.exit()
 """
 
+# The first page, then Right and Down twice: the second page with the cursor on game 13.
 MAME_SCRIPT = """
 local frame = 0
+local presses = {{100, "P1 Right"}, {116, "P1 Down"}, {132, "P1 Down"}}
 emu.register_frame_done(function()
   frame = frame + 1
-  if frame == 90 then manager.machine.screens[":soc:screen"]:snapshot("page1.png") end
-  if frame == 93 then manager.machine:exit() end
+  local port = manager.machine.ioport.ports[":IO0"]
+  for _, p in ipairs(presses) do
+    if frame == p[1] then port.fields[p[2]]:set_value(1) end
+    if frame == p[1] + 4 then port.fields[p[2]]:set_value(0) end
+  end
+  local screen = manager.machine.screens[":soc:screen"]
+  if frame == 90 then screen:snapshot("page1.png") end
+  if frame == 160 then screen:snapshot("page2.png") end
+  if frame == 163 then manager.machine:exit() end
 end)
 """
 
@@ -233,7 +242,8 @@ def main():
     failures = []
     for path, top, first, cursor in ((os.path.join(work, "fceux-page1.png"), FCEUX_CROP, 0, 0),
                                      (os.path.join(work, "snap", "page1.png"), 0, 0, 0),
-                                     (os.path.join(work, "fceux-page2.png"), FCEUX_CROP, 10, 12)):
+                                     (os.path.join(work, "fceux-page2.png"), FCEUX_CROP, 10, 12),
+                                     (os.path.join(work, "snap", "page2.png"), 0, 10, 12)):
         if not os.path.exists(path):
             failures.append(f"no screen {path}")
             continue

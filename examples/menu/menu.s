@@ -452,7 +452,7 @@ set_tile_page:
     lda tile_page_registers - MMC3_CHR_1000,y
     tay
     pla
-    sta $2000,y
+    sta PPU_REGISTERS,y
     rts
 
 tile_page_registers:

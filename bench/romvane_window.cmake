@@ -2,4 +2,5 @@
 add_executable(bench_romvane_window ${CMAKE_CURRENT_LIST_DIR}/romvane_window.cpp)
 target_link_libraries(bench_romvane_window PRIVATE romvane_ui)
 target_compile_definitions(bench_romvane_window PRIVATE
-  EXAMPLE_MENU_DIR="${PROJECT_SOURCE_DIR}/examples/menu")
+  EXAMPLE_MENU_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+add_dependencies(bench_romvane_window example_menu)

@@ -3,6 +3,7 @@
 // the example menu project (its make script assembles the menu).
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -24,12 +25,14 @@ class BenchPrompts : public romvane::Prompts {
 };
 
 QStringList MakeGames(const fs::path& dir) {
-  const uint8_t prgUnits[] = {1, 2, 2, 8, 16};
-  const uint8_t chrUnits[] = {1, 1, 0, 16, 8};
+  // Games the cartridge runs (CHR ROM), 25 MB in all: within the 32 MB the table reaches.
+  const uint8_t prgUnits[] = {1, 2, 2, 2, 4};
+  const uint8_t chrUnits[] = {1, 1, 1, 2, 4};
   QStringList paths;
   for (int i = 0; i < 512; ++i) {
     const uint8_t prg = prgUnits[i % 5], chr = chrUnits[i % 5];
     std::vector<char> bytes = {0x4E, 0x45, 0x53, 0x1A, char(prg), char(chr)};
+    bytes.resize(16);  // mapper 0, horizontal, nothing else
     bytes.resize(16 + prg * 0x4000u + chr * 0x2000u, char(i));
     const fs::path path = dir / ("game" + std::to_string(i) + ".nes");
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
@@ -46,11 +49,16 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const fs::path root = dir.path().toStdString();
   fs::create_directories(root / "games");
-  fs::copy(EXAMPLE_MENU_DIR, root / "program", fs::copy_options::recursive);
+  // The example menu project as the build lays it out beside the programs.
+  fs::create_directories(root / "program");
+  for (const char* f : {"make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc"})
+    fs::copy_file(fs::path(EXAMPLE_MENU_DIR) / f, root / "program" / f);
   BenchPrompts prompts;
   romvane::CartovoDialog window((root / "program").string(), nullptr, &prompts);
   window.show();
   window.AddDroppedFiles(MakeGames(root / "games"));
+  // 512 titles and their glyph tables take the example menu past the default reserve.
+  window.findChild<QLineEdit*>(QStringLiteral("reserveSize"))->setText(QStringLiteral("8000"));
   QTimer timer;
   QElapsedTimer clock;
   double longest = 0;

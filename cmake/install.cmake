@@ -131,8 +131,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Tilvex opens libjpeg and giflib on the first JPEG or GIF, so no program links them and
-# the scan of the programs' libraries cannot find them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libjpeg62-turbo, libgif7")
+# the scan of the programs' libraries cannot find them. Romvane renders the menu's glyphs
+# from GNU Unifont's unifont.hex.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libjpeg62-turbo, libgif7, unifont")
 # The menu project is assembled by ca65 and ld65. Romvane's run and Tilvex's preview start
 # an emulator: FCEUX for 4-colour cartridges, MAME for the VT03's 16-colour pictures.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cc65")

@@ -5,7 +5,7 @@
                  [--mirroring v|h] [--seed N] [--work DIR]
 
 The program banks are filled here with a marker byte per 8 KB bank, the tile data with
-the menu font in its first 2 KB and seed-dependent patterns after it; demo.s is the code.
+the demo font in its first 2 KB and seed-dependent patterns after it; demo.s is the code.
 """
 import argparse
 import os
@@ -14,7 +14,7 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-MENU = os.path.join(HERE, "..", "menu", "menu.s")
+FONT = os.path.join(HERE, "font.s")
 REGISTERS = os.path.join(HERE, "..", "..", "common", "asm")  # vt03.inc
 
 
@@ -22,10 +22,10 @@ def mark(bank, seed):
     return (bank * 37 + seed * 11 + 0x21) & 0xFF
 
 
-def menu_font():
-    """The menu's font, 2 KB of tiles, from the .byte lines after its label in menu.s."""
+def demo_font():
+    """The demo font, 2 KB of tiles, from the .byte lines after its label in font.s."""
     data = bytearray()
-    with open(MENU) as f:
+    with open(FONT) as f:
         lines = iter(f)
         for line in lines:
             if line.startswith("font:"):
@@ -37,7 +37,7 @@ def menu_font():
             data += bytes(int(v.strip().lstrip("$"), 16 if "$" in v else 10)
                           for v in code[len(".byte"):].split(","))
     if len(data) != 2048:
-        sys.exit("make_demo.py: no font found in " + MENU)
+        sys.exit("make_demo.py: no font found in " + FONT)
     return data
 
 
@@ -56,7 +56,7 @@ SHAPES = [
 def tiles(pages, seed):
     """Font pages first; then tiles of simple shapes in three colours, chosen differently
     on every page, so a wrong page shows as a different picture."""
-    data = bytearray(menu_font())
+    data = bytearray(demo_font())
     state = (seed * 2654435761 + 12345) & 0xFFFFFFFF
     while len(data) < pages * 1024:
         page = len(data) // 1024

@@ -1,174 +1,62 @@
 ; Example menu program for a Romvane cartridge.
 ;
 ; Lists the titles of the game table (Gamedef.inc, written by the builder) and starts the
-; one the cursor is on: Up and Down move the cursor, Start or A starts the game. Titles are
-; GBK text; the font holds ASCII only, so every other character shows as a box.
+; one the cursor is on: Up and Down move the cursor, Left and Right turn a page of the
+; list, a held direction repeats, Start or A starts the game. Every title shows as
+; written, Chinese included: the builder renders the glyphs the titles use from its font
+; into tile groups (Glyphs.inc) and gives each title as the tiles of its cells.
+;
+; Whatever reserve the build chose, the menu's last 32 KB (or all of a smaller reserve)
+; end at the top of the first 512 KB page, so the CPU sees them through the same banks:
+; 0x3C and 0x3D at $8000 and $A000, mapped by the reset code, and the last two at
+; $C000-$FFFF, where the chip puts them at power-on. menu.cfg follows the reserve.
 
 .include "vt03.inc"
 
-VISIBLE_ROWS = 24           ; list rows on screen
-FIRST_ROW    = 3            ; screen row of the first list row
-TITLE_COLUMN = 4
-TITLE_WIDTH  = 26
-CURSOR_COLUMN = 2
-CURSOR_TILE  = '>'
-NO_GLYPH     = $7F          ; the box shown for characters the font lacks
-MENU_BANK    = $3D          ; 8 KB bank of the menu's first part, the game table
-; 1 KB page of the font in the ROM: the menu is the top 0x6000 bytes of the first 512 KB,
-; and the font starts 0x4000 bytes into it.
-FONT_PAGE    = ($80000 - $6000 + $4000) / $400
+VISIBLE_ROWS = MENU_ROWS    ; list rows on screen: one page, as the builder laid out its tiles
+MAX_GAMES    = 512          ; the builder's limit
+TABLE_BANK_8000 = $3C       ; 8 KB banks of the game table, below the fixed $C000-$FFFF
+TABLE_BANK_A000 = $3D
+REPEAT_DELAY = 18           ; frames a direction is held before it repeats
+REPEAT_RATE  = 4            ; frames between repeats
+PAD_MOVES    = PAD_UP | PAD_DOWN | PAD_LEFT | PAD_RIGHT
+
+.assert <MAX_GAMES = 0, error, "count_games stops at a whole multiple of 256"
 
 .segment "ZEROPAGE"
 game_ptr:   .res 2          ; descriptor of the chosen game, for GameSub
 launch_vec: .res 2          ; its start routine
 ptr:        .res 2
-game_count: .res 1
-cursor:     .res 1          ; selected game
-top:        .res 1          ; game shown on the first list row
-old_cursor: .res 1
+game_count: .res 2
+cursor:     .res 2          ; selected game, from 0
+top:        .res 2          ; game shown on the first list row: a whole page
+old_cursor: .res 2
+old_top:    .res 2
+next_top:   .res 2
+row_game:   .res 2
 pad:        .res 1
 pad_prev:   .res 1
 pressed:    .res 1          ; buttons that went down this frame
+moves:      .res 1          ; directions to act on this frame: pressed or repeating
+repeat_in:  .res 1          ; frames until a held direction acts again
 frames:     .res 1          ; counted by the NMI
-row_game:   .res 1
-row_left:   .res 1
 temp:       .res 1
+page:       .res 1          ; the shown page, from 0
+page_count: .res 1
+cursor_row: .res 1          ; the cursor's list row on the shown page
+row:        .res 1          ; the list row being drawn
+number:     .res 2
+digits:     .res 3          ; ones, tens, hundreds
+column:     .res 1
+
+.segment "BSS"
+line:       .res 32         ; the top tiles of the text row being drawn
 
 .segment "GAMES"
 .include "Gamedef.inc"
 
-; The font: 128 tiles of 16 bytes, each glyph in the low bit plane (colour 1), at its
-; ASCII code; $7F is the box for characters without a glyph.
-.segment "FONT"
-font:
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $00
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $01
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $02
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $03
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $04
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $05
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $06
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $07
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $08
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $09
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $0A
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $0B
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $0C
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $0D
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $0E
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $0F
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $10
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $11
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $12
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $13
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $14
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $15
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $16
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $17
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $18
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $19
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $1A
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $1B
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $1C
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $1D
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $1E
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $1F
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $20  
-    .byte $00,$20,$20,$20,$20,$20,$00,$20, 0,0,0,0,0,0,0,0  ; $21 !
-    .byte $00,$50,$50,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $22 "
-    .byte $00,$28,$28,$FC,$50,$F8,$50,$F0, 0,0,0,0,0,0,0,0  ; $23 #
-    .byte $00,$20,$70,$60,$70,$38,$38,$70, 0,0,0,0,0,0,0,0  ; $24 $
-    .byte $00,$E0,$A0,$E8,$20,$58,$38,$18, 0,0,0,0,0,0,0,0  ; $25 %
-    .byte $00,$70,$40,$60,$60,$F8,$D8,$78, 0,0,0,0,0,0,0,0  ; $26 &
-    .byte $00,$20,$20,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $27 '
-    .byte $10,$20,$20,$20,$20,$20,$20,$10, 0,0,0,0,0,0,0,0  ; $28 (
-    .byte $60,$20,$30,$30,$30,$30,$20,$60, 0,0,0,0,0,0,0,0  ; $29 )
-    .byte $00,$20,$78,$78,$20,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $2A *
-    .byte $00,$00,$00,$20,$20,$F8,$20,$20, 0,0,0,0,0,0,0,0  ; $2B +
-    .byte $00,$00,$00,$00,$00,$00,$30,$20, 0,0,0,0,0,0,0,0  ; $2C ,
-    .byte $00,$00,$00,$00,$00,$70,$00,$00, 0,0,0,0,0,0,0,0  ; $2D -
-    .byte $00,$00,$00,$00,$00,$00,$30,$30, 0,0,0,0,0,0,0,0  ; $2E .
-    .byte $00,$08,$10,$10,$20,$20,$40,$40, 0,0,0,0,0,0,0,0  ; $2F /
-    .byte $00,$70,$58,$58,$F8,$58,$58,$70, 0,0,0,0,0,0,0,0  ; $30 0
-    .byte $00,$70,$30,$30,$30,$30,$30,$78, 0,0,0,0,0,0,0,0  ; $31 1
-    .byte $00,$70,$18,$18,$10,$20,$40,$F8, 0,0,0,0,0,0,0,0  ; $32 2
-    .byte $00,$70,$18,$18,$30,$18,$18,$F0, 0,0,0,0,0,0,0,0  ; $33 3
-    .byte $00,$30,$30,$50,$50,$F8,$10,$10, 0,0,0,0,0,0,0,0  ; $34 4
-    .byte $00,$78,$40,$40,$70,$18,$18,$70, 0,0,0,0,0,0,0,0  ; $35 5
-    .byte $00,$38,$40,$40,$F0,$58,$58,$70, 0,0,0,0,0,0,0,0  ; $36 6
-    .byte $00,$F8,$18,$10,$30,$30,$20,$60, 0,0,0,0,0,0,0,0  ; $37 7
-    .byte $00,$70,$58,$58,$70,$58,$58,$70, 0,0,0,0,0,0,0,0  ; $38 8
-    .byte $00,$70,$D8,$D8,$78,$18,$18,$70, 0,0,0,0,0,0,0,0  ; $39 9
-    .byte $00,$00,$00,$30,$30,$00,$30,$30, 0,0,0,0,0,0,0,0  ; $3A :
-    .byte $00,$00,$00,$30,$30,$00,$30,$20, 0,0,0,0,0,0,0,0  ; $3B ;
-    .byte $00,$00,$00,$08,$70,$C0,$70,$08, 0,0,0,0,0,0,0,0  ; $3C <
-    .byte $00,$00,$00,$00,$F8,$00,$F8,$00, 0,0,0,0,0,0,0,0  ; $3D =
-    .byte $00,$00,$00,$C0,$70,$18,$70,$C0, 0,0,0,0,0,0,0,0  ; $3E >
-    .byte $00,$70,$58,$18,$30,$20,$00,$20, 0,0,0,0,0,0,0,0  ; $3F ?
-    .byte $00,$00,$70,$48,$B8,$A8,$A8,$B8, 0,0,0,0,0,0,0,0  ; $40 @
-    .byte $00,$30,$70,$70,$50,$78,$C8,$C8, 0,0,0,0,0,0,0,0  ; $41 A
-    .byte $00,$F0,$D8,$D8,$F0,$D8,$C8,$F8, 0,0,0,0,0,0,0,0  ; $42 B
-    .byte $00,$30,$68,$40,$40,$40,$68,$30, 0,0,0,0,0,0,0,0  ; $43 C
-    .byte $00,$70,$58,$58,$48,$58,$58,$70, 0,0,0,0,0,0,0,0  ; $44 D
-    .byte $00,$78,$40,$40,$78,$40,$40,$78, 0,0,0,0,0,0,0,0  ; $45 E
-    .byte $00,$78,$40,$40,$78,$40,$40,$40, 0,0,0,0,0,0,0,0  ; $46 F
-    .byte $00,$30,$68,$40,$C0,$58,$68,$38, 0,0,0,0,0,0,0,0  ; $47 G
-    .byte $00,$58,$58,$58,$78,$58,$58,$58, 0,0,0,0,0,0,0,0  ; $48 H
-    .byte $00,$78,$20,$20,$20,$20,$20,$78, 0,0,0,0,0,0,0,0  ; $49 I
-    .byte $00,$78,$18,$18,$18,$18,$10,$70, 0,0,0,0,0,0,0,0  ; $4A J
-    .byte $00,$D8,$D0,$F0,$F0,$D0,$D8,$C8, 0,0,0,0,0,0,0,0  ; $4B K
-    .byte $00,$40,$40,$40,$40,$40,$40,$78, 0,0,0,0,0,0,0,0  ; $4C L
-    .byte $00,$D8,$D8,$F8,$F8,$F8,$C8,$C8, 0,0,0,0,0,0,0,0  ; $4D M
-    .byte $00,$C8,$E8,$E8,$F8,$F8,$D8,$D8, 0,0,0,0,0,0,0,0  ; $4E N
-    .byte $00,$70,$58,$C8,$C8,$C8,$58,$70, 0,0,0,0,0,0,0,0  ; $4F O
-    .byte $00,$70,$58,$58,$70,$40,$40,$40, 0,0,0,0,0,0,0,0  ; $50 P
-    .byte $00,$70,$58,$C8,$C8,$C8,$58,$70, 0,0,0,0,0,0,0,0  ; $51 Q
-    .byte $00,$F0,$D8,$D8,$F0,$D0,$D8,$C8, 0,0,0,0,0,0,0,0  ; $52 R
-    .byte $00,$70,$48,$40,$70,$18,$18,$70, 0,0,0,0,0,0,0,0  ; $53 S
-    .byte $00,$F8,$20,$20,$20,$20,$20,$20, 0,0,0,0,0,0,0,0  ; $54 T
-    .byte $00,$C8,$C8,$C8,$C8,$C8,$58,$70, 0,0,0,0,0,0,0,0  ; $55 U
-    .byte $00,$C8,$D8,$58,$50,$70,$70,$30, 0,0,0,0,0,0,0,0  ; $56 V
-    .byte $00,$88,$88,$A8,$F8,$F8,$58,$58, 0,0,0,0,0,0,0,0  ; $57 W
-    .byte $00,$C8,$58,$70,$30,$70,$58,$C8, 0,0,0,0,0,0,0,0  ; $58 X
-    .byte $00,$C8,$58,$70,$30,$20,$20,$20, 0,0,0,0,0,0,0,0  ; $59 Y
-    .byte $00,$78,$18,$30,$30,$60,$40,$F8, 0,0,0,0,0,0,0,0  ; $5A Z
-    .byte $30,$20,$20,$20,$20,$20,$20,$30, 0,0,0,0,0,0,0,0  ; $5B [
-    .byte $00,$40,$40,$20,$20,$10,$10,$08, 0,0,0,0,0,0,0,0  ; $5C \\
-    .byte $70,$30,$30,$30,$30,$30,$30,$70, 0,0,0,0,0,0,0,0  ; $5D ]
-    .byte $00,$30,$58,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $5E ^
-    .byte $00,$00,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $5F _
-    .byte $60,$20,$00,$00,$00,$00,$00,$00, 0,0,0,0,0,0,0,0  ; $60 `
-    .byte $00,$00,$00,$70,$18,$78,$D8,$78, 0,0,0,0,0,0,0,0  ; $61 a
-    .byte $40,$40,$40,$70,$58,$48,$58,$70, 0,0,0,0,0,0,0,0  ; $62 b
-    .byte $00,$00,$00,$38,$60,$40,$60,$38, 0,0,0,0,0,0,0,0  ; $63 c
-    .byte $18,$18,$18,$78,$D8,$D8,$D8,$78, 0,0,0,0,0,0,0,0  ; $64 d
-    .byte $00,$00,$00,$70,$58,$F8,$C0,$78, 0,0,0,0,0,0,0,0  ; $65 e
-    .byte $38,$20,$20,$78,$20,$20,$20,$20, 0,0,0,0,0,0,0,0  ; $66 f
-    .byte $00,$78,$D8,$D8,$D8,$78,$18,$70, 0,0,0,0,0,0,0,0  ; $67 g
-    .byte $40,$40,$40,$70,$58,$58,$58,$58, 0,0,0,0,0,0,0,0  ; $68 h
-    .byte $30,$30,$00,$70,$30,$30,$30,$78, 0,0,0,0,0,0,0,0  ; $69 i
-    .byte $30,$00,$70,$30,$30,$30,$30,$30, 0,0,0,0,0,0,0,0  ; $6A j
-    .byte $40,$40,$40,$58,$70,$70,$50,$58, 0,0,0,0,0,0,0,0  ; $6B k
-    .byte $E0,$20,$20,$20,$20,$20,$20,$38, 0,0,0,0,0,0,0,0  ; $6C l
-    .byte $00,$00,$00,$F8,$E8,$E8,$E8,$E8, 0,0,0,0,0,0,0,0  ; $6D m
-    .byte $00,$00,$00,$70,$58,$58,$58,$58, 0,0,0,0,0,0,0,0  ; $6E n
-    .byte $00,$00,$00,$70,$58,$C8,$58,$70, 0,0,0,0,0,0,0,0  ; $6F o
-    .byte $00,$70,$58,$48,$58,$70,$40,$40, 0,0,0,0,0,0,0,0  ; $70 p
-    .byte $00,$78,$D8,$D8,$D8,$78,$18,$18, 0,0,0,0,0,0,0,0  ; $71 q
-    .byte $00,$00,$00,$78,$60,$60,$60,$60, 0,0,0,0,0,0,0,0  ; $72 r
-    .byte $00,$00,$00,$70,$60,$70,$18,$70, 0,0,0,0,0,0,0,0  ; $73 s
-    .byte $00,$00,$20,$F8,$20,$20,$20,$38, 0,0,0,0,0,0,0,0  ; $74 t
-    .byte $00,$00,$00,$58,$58,$58,$58,$78, 0,0,0,0,0,0,0,0  ; $75 u
-    .byte $00,$00,$00,$C8,$58,$50,$70,$30, 0,0,0,0,0,0,0,0  ; $76 v
-    .byte $00,$00,$00,$88,$A8,$F8,$78,$58, 0,0,0,0,0,0,0,0  ; $77 w
-    .byte $00,$00,$00,$58,$70,$30,$70,$D8, 0,0,0,0,0,0,0,0  ; $78 x
-    .byte $00,$C8,$58,$70,$70,$30,$20,$E0, 0,0,0,0,0,0,0,0  ; $79 y
-    .byte $00,$00,$00,$78,$10,$30,$60,$78, 0,0,0,0,0,0,0,0  ; $7A z
-    .byte $38,$30,$20,$20,$60,$20,$30,$38, 0,0,0,0,0,0,0,0  ; $7B {
-    .byte $20,$20,$20,$20,$20,$20,$20,$20, 0,0,0,0,0,0,0,0  ; $7C |
-    .byte $60,$20,$20,$30,$38,$30,$20,$60, 0,0,0,0,0,0,0,0  ; $7D }
-    .byte $00,$00,$00,$00,$68,$18,$00,$00, 0,0,0,0,0,0,0,0  ; $7E ~
-    .byte $00,$7E,$42,$42,$42,$42,$7E,$00, 0,0,0,0,0,0,0,0  ; $7F box
+; The glyphs of the titles, the heading and the numbers, rendered by the builder.
+.include "Glyphs.inc"
 
 .segment "CODE"
 
@@ -183,11 +71,13 @@ reset:
     stx PPU_CTRL
     stx PPU_MASK
     stx APU_DMC
-    ; A 512 KB window on the first page; the game table's bank at $A000.
+    ; A 512 KB window on the first page; the game table's banks at $8000 and $A000.
     stx VT_OUTER_BANK
     stx VT_PRG_BASE
     stx VT_PRG_MODE
-    lda #MENU_BANK
+    lda #TABLE_BANK_8000
+    sta VT_PRG_8000
+    lda #TABLE_BANK_A000
     sta VT_PRG_A000
     jsr wait_vblank
     ; Clear the RAM while the picture processor warms up.
@@ -203,7 +93,6 @@ reset:
     inx
     bne @clear
     jsr wait_vblank
-    jsr map_font
     jsr count_games
     jsr load_palette
     jsr draw_screen
@@ -212,135 +101,182 @@ reset:
 main_loop:
     jsr wait_frame
     jsr read_pad
+    lda game_count
+    ora game_count+1
+    beq main_loop           ; an empty cartridge has nothing to choose or start
     lda pressed
     and #PAD_START | PAD_A
     beq @move
-    lda game_count
-    beq main_loop           ; an empty cartridge has nothing to start
+    ; The game starts once the pad is let go: one that waits for a button (cc65's
+    ; programs, title screens) must not take the press that chose it.
+@release:
+    jsr wait_frame
+    jsr read_pad
+    lda pad
+    bne @release
     jmp start_game
 @move:
     lda cursor
     sta old_cursor
-    lda pressed
+    lda cursor+1
+    sta old_cursor+1
+    lda moves
     and #PAD_DOWN
     beq @up
-    ldx cursor
-    inx
-    cpx game_count
-    bcs @up
-    stx cursor
+    lda #1
+    jsr forward
 @up:
-    lda pressed
+    lda moves
     and #PAD_UP
+    beq @right
+    lda #1
+    jsr back
+@right:
+    lda moves
+    and #PAD_RIGHT
+    beq @left
+    lda #VISIBLE_ROWS
+    jsr forward
+@left:
+    lda moves
+    and #PAD_LEFT
     beq @moved
-    lda cursor
-    beq @moved
-    dec cursor
+    lda #VISIBLE_ROWS
+    jsr back
 @moved:
     lda cursor
     cmp old_cursor
+    bne @follow
+    lda cursor+1
+    cmp old_cursor+1
     beq main_loop
+@follow:
     jsr follow_cursor
     jmp main_loop
 
-; Keeps the cursor on screen: a move past either end of the shown rows scrolls the list
-; and redraws it with the picture off; otherwise only the two cursor cells change.
-follow_cursor:
+; cursor += A, at most the last game.
+forward:
+    clc
+    adc cursor
+    sta cursor
+    bcc @clamp
+    inc cursor+1
+@clamp:
     lda cursor
-    cmp top
-    bcc @scroll_to
+    cmp game_count
+    lda cursor+1
+    sbc game_count+1
+    bcc @done
+    lda game_count
     sec
-    sbc #VISIBLE_ROWS - 1
-    bcc @cells
-    beq @cells
-    cmp top
-    bcc @cells
-    beq @cells
-    bcs @scroll
-@scroll_to:
-    lda cursor
-@scroll:
-    sta top
-    lda #0
-    sta PPU_MASK
-    jsr draw_list
-    jmp show
-@cells:
-    lda old_cursor
-    ldx #' '
-    jsr put_cursor
-    lda cursor
-    ldx #CURSOR_TILE
-    jsr put_cursor
-    jmp scroll_home
+    sbc #1
+    sta cursor
+    lda game_count+1
+    sbc #0
+    sta cursor+1
+@done:
+    rts
 
-; Writes tile X into the cursor cell of game A's row (A is on screen).
-put_cursor:
+; cursor -= A, at least the first game.
+back:
+    sta temp
+    lda cursor
+    sec
+    sbc temp
+    sta cursor
+    bcs @done
+    dec cursor+1
+    bpl @done
+    lda #0
+    sta cursor
+    sta cursor+1
+@done:
+    rts
+
+; Keeps the cursor on screen: the list shows whole pages, and a cursor that leaves the
+; shown page brings its own page, drawn with the picture off; otherwise only the rows'
+; colours change.
+follow_cursor:
+    lda top
+    sta old_top
+    lda top+1
+    sta old_top+1
+@before:
+    lda cursor
+    cmp top
+    lda cursor+1
+    sbc top+1
+    bcs @after
+    lda top
+    sec
+    sbc #VISIBLE_ROWS
+    sta top
+    bcs @before
+    dec top+1
+    jmp @before
+@after:
+    lda top
+    clc
+    adc #VISIBLE_ROWS
+    sta next_top
+    lda top+1
+    adc #0
+    sta next_top+1
+    lda cursor
+    cmp next_top
+    lda cursor+1
+    sbc next_top+1
+    bcc @placed
+    lda next_top
+    sta top
+    lda next_top+1
+    sta top+1
+    jmp @after
+@placed:
+    lda top
+    cmp old_top
+    bne @page
+    lda top+1
+    cmp old_top+1
+    bne @page
+    lda cursor
     sec
     sbc top
-    jsr row_address
-    lda ptr+1
-    sta PPU_ADDR
-    lda ptr
-    clc
-    adc #CURSOR_COLUMN
-    sta PPU_ADDR
-    stx PPU_DATA
-    rts
-
-; ptr = name table address of list row A.
-row_address:
-    clc
-    adc #FIRST_ROW
-    sta ptr
+    sta cursor_row
+    jsr paint_rows
+    jmp scroll_home
+@page:
     lda #0
-    sta ptr+1
-    ldy #5
-@shift:
-    asl ptr
-    rol ptr+1
-    dey
-    bne @shift
-    lda ptr+1
-    ora #$20
-    sta ptr+1
-    rts
+    sta PPU_MASK
+    jsr draw_page
+    jmp show
 
-; Points the background's tile pages at the font inside the menu. The chip takes the
-; pages at their own registers; some emulators only through the MMC3 interface.
-map_font:
-    lda #((FONT_PAGE >> 8) << 4) & $70
-    sta VT_CHR_HIGH
-    lda #0
-    sta VT_CHR_BANK_SIZE
-    sta MMC3_SELECT
-    lda #<FONT_PAGE
-    sta VT_CHR_0000
-    sta MMC3_DATA
-    rts
-
-; The table ends with a zero word; the menu shows at most 255 games.
+; The table ends with a zero word; the menu shows at most MAX_GAMES games.
 count_games:
-    ldx #0
+    lda #0
+    sta game_count
+    sta game_count+1
 @next:
-    txa
+    lda game_count
+    ldx game_count+1
     jsr entry_pointer
     ldy #0
     lda (ptr),y
     iny
     ora (ptr),y
     beq @done
-    inx
-    cpx #255
+    inc game_count
     bne @next
+    inc game_count+1
+    lda game_count+1
+    cmp #>MAX_GAMES
+    bcc @next
 @done:
-    stx game_count
     rts
 
-; ptr = the address of entry A of the game table.
+; ptr = the address of entry X:A (high:low) of the game table.
 entry_pointer:
-    ldy #0
-    sty ptr+1
+    stx ptr+1
     asl a
     rol ptr+1
     clc
@@ -351,7 +287,7 @@ entry_pointer:
     sta ptr+1
     rts
 
-; game_ptr = the descriptor of game A.
+; game_ptr = the descriptor of game X:A.
 descriptor_pointer:
     jsr entry_pointer
     ldy #0
@@ -362,11 +298,42 @@ descriptor_pointer:
     sta game_ptr+1
     rts
 
+; ---------------------------------------------------------------------------------------
+; The screen. Text is drawn in cells of 8 x 16 pixels: a cell's top tile is a number below
+; 128 and its bottom tile that number + 128, so a text row is one line of top tiles. The
+; rows keep out of the outer 16 pixels of each side, which a television may not show.
+BAR_ROW       = 2           ; tile row of the title bar
+FIRST_ROW     = 6           ; tile row of the first list row; every row is two tile rows
+NUMBER_END    = 5           ; column of a game number's last digit
+TITLE_COLUMN  = 7
+INDICATOR_END = 29          ; column of the page indicator's last digit
+PANEL_LEFT    = 2           ; list rows are bars from this column ...
+PANEL_END     = 30          ; ... to the one before this
+CTRL_SHOWING  = %10010000   ; NMI on, name table $2000, background tiles at $1000
+MASK_SHOWING  = %00001010   ; background on, also in the leftmost 8 pixels
+PAL_BAR       = 0           ; background palettes: the title bar, ...
+PAL_EVEN      = 1           ; ... the list rows in turn, ...
+PAL_ODD       = 2
+PAL_CURSOR    = 3           ; ... the cursor's row
+; VT_CHR_HIGH for the tile groups: ROM address bits 18-20, in bits 4-6.
+GLYPH_CHR_HIGH = ((glyph_group_000 >> 18) & 7) << 4
+
+.assert FIRST_ROW .mod 2 = 0 && BAR_ROW .mod 2 = 0, error, "rows start a 16-pixel colour square"
+.assert TITLE_COLUMN + MENU_TITLE_CELLS < PANEL_END, error, "a title must end before its bar"
+
+; Pixel values: 0 the backdrop around the rows, 2 a row's bar, 3 text, 1 numbers.
+palette:
+    .byte $0F, $38, $12, $30    ; title bar: yellow numbers, white heading on blue
+    .byte $0F, $3C, $02, $30    ; list rows: pale numbers, white titles on dark blue ...
+    .byte $0F, $3C, $01, $30    ; ... and a blue a shade darker
+    .byte $0F, $0F, $28, $0F    ; cursor: black on yellow
+palette_end:
+
 load_palette:
     bit PPU_STATUS
-    lda #$3F
+    lda #>PALETTE
     sta PPU_ADDR
-    lda #$00
+    lda #<PALETTE
     sta PPU_ADDR
     ldx #0
 @copy:
@@ -377,17 +344,23 @@ load_palette:
     bne @copy
     rts
 
-palette:
-    .byte $0F, $30, $21, $16
-palette_end:
-
-; The heading and the list on a cleared name table; the picture is off.
+; The whole screen on a cleared name table; the picture is off.
 draw_screen:
+    lda game_count
+    ldx game_count+1
+    clc
+    adc #VISIBLE_ROWS - 1
+    bcc @count
+    inx
+@count:
+    jsr per_page
+    stx page_count
     bit PPU_STATUS
-    lda #$20
+    lda #>NAME_TABLE_0
     sta PPU_ADDR
-    lda #$00
+    lda #<NAME_TABLE_0
     sta PPU_ADDR
+    lda #CELL_EMPTY
     tax
     ldy #4                  ; 1 KB: tiles and attributes
 @clear:
@@ -396,128 +369,353 @@ draw_screen:
     bne @clear
     dey
     bne @clear
-    lda #$20
-    sta PPU_ADDR
-    lda #$20 + TITLE_COLUMN
-    sta PPU_ADDR
-    ldx #0
-@heading:
-    lda heading,x
-    beq draw_list
-    sta PPU_DATA
-    inx
-    bne @heading
+    ; falls through
 
-heading:
-    .byte "GAMES", 0
-
-; Redraws every list row; the picture is off.
-draw_list:
+; The page that starts at game `top`: its tiles, the title bar, the rows and their
+; colours. The picture is off.
+draw_page:
+    lda top
+    ldx top+1
+    jsr per_page
+    stx page
+    lda cursor
+    sec
+    sbc top
+    sta cursor_row
+    lda game_count
+    ora game_count+1
+    beq @rows               ; an empty table has no tile groups of its own
+    jsr map_page_tiles
+@rows:
+    jsr draw_bar
     lda #0
-    sta temp
+    sta row
 @row:
-    lda temp
     jsr draw_row
-    inc temp
-    lda temp
+    inc row
+    lda row
     cmp #VISIBLE_ROWS
     bne @row
+    jmp paint_rows
+
+; X = X:A (high:low) divided by MENU_ROWS.
+per_page:
+    sta number
+    stx number+1
+    ldx #0
+@next:
+    lda number
+    sec
+    sbc #VISIBLE_ROWS
+    tay
+    lda number+1
+    sbc #0
+    bcc @done
+    sta number+1
+    sty number
+    inx
+    bne @next
+@done:
     rts
 
-; Draws list row A: cursor cell and title of game top + A, or blanks past the end.
-draw_row:
+; Shows the page's two tile groups: top tiles at $1000 and $1400, their bottom tiles, 1 KB
+; further in the ROM, at $1800 and $1C00.
+map_page_tiles:
+    lda #<GLYPH_CHR_HIGH
+    sta VT_CHR_HIGH
+    lda #0
+    sta VT_CHR_BANK_SIZE    ; the page registers reach the whole region
+    lda page
+    asl a
+    tax
+    lda page_groups,x
+    ldy #MMC3_CHR_1000
+    jsr set_tile_page
+    ldy #MMC3_CHR_1800
+    jsr set_next_tile_page
+    lda page_groups+1,x
+    ldy #MMC3_CHR_1400
+    jsr set_tile_page
+    ldy #MMC3_CHR_1C00
+    ; falls through
+
+; 1 KB page A + 1 (set_next_tile_page) or A (set_tile_page) where MMC3 command Y puts it.
+; The chip takes the pages at its own registers; some emulators only through the MMC3
+; interface.
+set_next_tile_page:
+    clc
+    adc #1
+set_tile_page:
+    sty MMC3_SELECT
+    sta MMC3_DATA
     pha
-    jsr row_address
-    bit PPU_STATUS
-    lda ptr+1
-    sta PPU_ADDR
-    lda ptr
-    sta PPU_ADDR
+    lda tile_page_registers - MMC3_CHR_1000,y
+    tay
     pla
+    sta PPU_REGISTERS,y
+    rts
+
+tile_page_registers:
+    .byte <VT_CHR_1000, <VT_CHR_1400, <VT_CHR_1800, <VT_CHR_1C00
+
+; The title bar across the screen: the heading, and the page indicator "page/pages" at
+; the right.
+draw_bar:
+    lda #CELL_BLANK
+    ldx #31
+@fill:
+    sta line,x
+    dex
+    bpl @fill
+    ldy #0
+@heading:
+    lda heading_tiles,y
+    beq @indicator
+    sta line + PANEL_LEFT,y
+    iny
+    bne @heading
+@indicator:
+    ldx #INDICATOR_END
+    lda page_count
+    jsr put_byte_number
+    lda #CELL_SLASH
+    sta line,x
+    dex
+    ldy page
+    iny
+    tya
+    jsr put_byte_number
+    lda #BAR_ROW
+    jmp put_line
+
+; List row `row`: game top + row's number and title on a bar, or nothing past the last game.
+draw_row:
+    lda #CELL_EMPTY
+    ldx #31
+@clear:
+    sta line,x
+    dex
+    bpl @clear
+    lda row
     clc
     adc top
     sta row_game
-    ldx #TITLE_COLUMN
-    lda #' '
-@lead:
-    sta PPU_DATA
-    dex
-    bne @lead
+    lda top+1
+    adc #0
+    sta row_game+1
     lda row_game
     cmp game_count
-    bcs @blank
-    cmp cursor
-    bne @title
-    ; The cursor cell is the third of the leading blanks.
-    lda ptr+1
+    lda row_game+1
+    sbc game_count+1
+    bcs @put
+    lda #CELL_BLANK
+    ldx #PANEL_END - 1
+@bar:
+    sta line,x
+    dex
+    cpx #PANEL_LEFT
+    bcs @bar
+    lda row_game
+    clc
+    adc #1
+    sta number
+    lda row_game+1
+    adc #0
+    sta number+1
+    ldx #NUMBER_END
+    jsr put_number
+    jsr title_pointer
+    ldy #0
+@cell:
+    lda (ptr),y
+    beq @put
+    sta line + TITLE_COLUMN,y
+    iny
+    cpy #MENU_TITLE_CELLS
+    bne @cell
+@put:
+    lda row
+    asl a
+    adc #FIRST_ROW
+    ; falls through
+
+; Writes `line` as tile row A and the bottom tiles of its cells as the row below.
+put_line:
+    sta ptr
+    lda #0
+    ldy #5
+@times32:
+    asl ptr
+    rol a
+    dey
+    bne @times32
+    ora #>NAME_TABLE_0
+    bit PPU_STATUS
     sta PPU_ADDR
     lda ptr
-    ora #CURSOR_COLUMN
     sta PPU_ADDR
-    lda #CURSOR_TILE
+    ldx #0
+@top:
+    lda line,x
     sta PPU_DATA
-    lda #' '
+    inx
+    cpx #32
+    bne @top
+    ldx #0
+@bottom:
+    lda line,x
+    ora #$80
     sta PPU_DATA
-@title:
-    jsr title_pointer
-    ldx #TITLE_WIDTH
-    ldy #0
-@char:
-    lda (ptr),y
-    beq @pad
-    iny
-    cmp #$80
-    bcc @ascii
-    ; A GBK character: lead byte and, unless the text ends, its trail byte.
-    lda (ptr),y
-    beq @box
-    iny
-@box:
-    lda #NO_GLYPH
-    bne @put
-@ascii:
-    cmp #' '
-    bcs @put
-    lda #' '
-@put:
-    sta PPU_DATA
-    dex
-    bne @char
-    rts
-@blank:
-    ldx #TITLE_WIDTH
-@pad:
-    lda #' '
-@fill:
-    sta PPU_DATA
-    dex
-    bne @fill
+    inx
+    cpx #32
+    bne @bottom
     rts
 
-; ptr = the title of game row_game: it follows the descriptor's six bytes and the
-; start routine's address.
+; ptr = the tiles of game row_game's title, which the builder laid out for its page.
 title_pointer:
     lda row_game
-    jsr descriptor_pointer
-    lda game_ptr
-    clc
-    adc #8
+    asl a
     sta ptr
-    lda game_ptr+1
-    adc #0
+    lda row_game+1
+    rol a
     sta ptr+1
+    lda ptr
+    clc
+    adc #<title_tiles
+    sta ptr
+    lda ptr+1
+    adc #>title_tiles
+    sta ptr+1
+    ldy #0
+    lda (ptr),y
+    tax
+    iny
+    lda (ptr),y
+    sta ptr+1
+    stx ptr
     rts
+
+; Writes A (or `number`, below 1000) into `line` with its last digit at column X and no
+; leading zeros; X ends at the column before the first digit.
+put_byte_number:
+    sta number
+    lda #0
+    sta number+1
+put_number:
+    stx column
+    ldy #0
+@hundreds:
+    lda number
+    sec
+    sbc #100
+    tax
+    lda number+1
+    sbc #0
+    bcc @tens
+    sta number+1
+    stx number
+    iny
+    bne @hundreds
+@tens:
+    sty digits+2
+    lda number
+    ldy #0
+@ten:
+    cmp #10
+    bcc @ones
+    sbc #10
+    iny
+    bne @ten
+@ones:
+    sty digits+1
+    sta digits
+    ldx column
+    lda digits
+    jsr @put
+    lda digits+2
+    ora digits+1
+    beq @done
+    lda digits+1
+    jsr @put
+    lda digits+2
+    beq @done
+@put:
+    clc
+    adc #CELL_DIGIT0
+    sta line,x
+    dex
+@done:
+    rts
+
+; Colours the rows through the attribute table: the title bar, the list rows in turn and
+; the cursor's row. Each attribute byte colours a 32-pixel square, two 16-pixel rows: bits
+; 0-3 the upper one, bits 4-7 the lower.
+paint_rows:
+    bit PPU_STATUS
+    lda #>ATTRIBUTE_TABLE_0
+    sta PPU_ADDR
+    lda #<ATTRIBUTE_TABLE_0
+    sta PPU_ADDR
+    lda #0
+    sta temp
+@square:
+    lda temp
+    asl a
+    jsr row_palette
+    sta column
+    lda temp
+    asl a
+    ora #1
+    jsr row_palette
+    asl a
+    asl a
+    asl a
+    asl a
+    ora column
+    ldx #8
+@byte:
+    sta PPU_DATA
+    dex
+    bne @byte
+    inc temp
+    lda temp
+    cmp #8
+    bne @square
+    rts
+
+; A = the palette of 16-pixel screen row A, in both squares of an attribute byte's half.
+row_palette:
+    sec
+    sbc #FIRST_ROW / 2
+    bcc @bar
+    cmp #VISIBLE_ROWS
+    bcs @bar
+    cmp cursor_row
+    beq @cursor
+    and #1
+    tay
+    lda row_palettes,y
+    rts
+@cursor:
+    lda #PAL_CURSOR * 5
+    rts
+@bar:
+    lda #PAL_BAR * 5
+    rts
+
+row_palettes:
+    .byte PAL_EVEN * 5, PAL_ODD * 5
 
 ; Turns the picture on at the next vertical blank.
 show:
     jsr wait_vblank
     jsr scroll_home
-    lda #%00001010          ; background, left column included
+    lda #MASK_SHOWING
     sta PPU_MASK
     rts
 
 scroll_home:
-    lda #%10000000          ; NMI on, name table $2000, tiles at $0000
+    lda #CTRL_SHOWING
     sta PPU_CTRL
     lda #0
     sta PPU_SCROLL
@@ -526,6 +724,7 @@ scroll_home:
 
 start_game:
     lda cursor
+    ldx cursor+1
     jsr descriptor_pointer
     ; The start routine's address follows the six descriptor bytes.
     ldy #6
@@ -551,7 +750,9 @@ wait_frame:
     beq @wait
     rts
 
-; pressed = the buttons that went down since the last read.
+; pressed = the buttons that went down since the last read; moves = the directions to
+; act on: a fresh press at once, a held one after REPEAT_DELAY frames and then every
+; REPEAT_RATE frames.
 read_pad:
     lda pad
     sta pad_prev
@@ -570,6 +771,25 @@ read_pad:
     eor #$FF
     and pad
     sta pressed
+    and #PAD_MOVES
+    beq @held
+    sta moves
+    lda #REPEAT_DELAY
+    sta repeat_in
+    rts
+@held:
+    sta moves
+    lda pad
+    and #PAD_MOVES
+    beq @done
+    dec repeat_in
+    bne @done
+    lda #REPEAT_RATE
+    sta repeat_in
+    lda pad
+    and #PAD_MOVES
+    sta moves
+@done:
     rts
 
 nmi:

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 #include "cart/generated_files.h"
+#include "cart/menu_glyphs.h"
 #include "cart/nes_image.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
@@ -64,10 +67,28 @@ bool WaitForMenu(const std::string& menuPath, WatchedProcess* script, const Buil
   return false;
 }
 
+// ld65's words when the game table (the menu's GAMES segment) does not fit its area:
+// "Segment 'GAMES' overflows memory area 'TABLE' by 123 bytes". The bytes over, or -1.
+long TableOverflow(const std::string& line) {
+  const size_t at = line.find("Segment 'GAMES' overflows memory area");
+  if (at == std::string::npos) return -1;
+  const size_t by = line.find(" by ", at);
+  if (by == std::string::npos) return -1;
+  char* end = nullptr;
+  const long bytes = std::strtol(line.c_str() + by + 4, &end, 10);
+  return end && std::string_view(end).starts_with(" byte") && bytes > 0 ? bytes : -1;
+}
+
 // What the user needs to mend a failed menu build: how the script ended and the last thing
 // it complained about.
 std::string MakeFailureDetail(const WatchedProcess* script) {
   if (!script || script->ExitStatus() < 0) return {};
+  if (const long over = TableOverflow(script->LastErrorLine()); over > 0) {
+    return common::TrFill(
+               "游戏表比菜单程序留给它的空间多{0}字节: 请减少游戏、缩短名称或加大保留大小!",
+               {std::to_string(over)}) +
+           "\n";
+  }
   const std::string status = std::to_string(script->ExitStatus());
   std::string detail = script->ExitStatus() == 0
                            ? common::TrFill("{0} 已结束，但没有生成 menu.bin", {MakeScriptName()})
@@ -76,16 +97,20 @@ std::string MakeFailureDetail(const WatchedProcess* script) {
   return detail + "\n";
 }
 
-// roms.bin, roms.map and Gamedef.inc belong together: all are replaced, or none.
+// roms.bin, roms.map, Gamedef.inc, Reserve.inc and Glyphs.inc belong together: all are
+// replaced, or none.
 std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
-                            const GeneratedText& map, const GeneratedText& table,
-                            common::LeftoverFiles& oldFiles) {
-  std::vector<common::FileContents> files(3);
-  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc"};
+                            const GeneratedText& map, const GeneratedText& table, int32_t reserve,
+                            const std::string& glyphs, common::LeftoverFiles& oldFiles) {
+  std::vector<common::FileContents> files(5);
+  const char* names[] = {"roms.bin", "roms.map", "Gamedef.inc", "Reserve.inc", "Glyphs.inc"};
   for (size_t i = 0; i < files.size(); ++i) files[i].path = JoinPath(dir, names[i]);
   files[0].bytes = std::move(image);
   files[1].bytes.assign(map.bytes.begin(), map.bytes.end());
   files[2].bytes.assign(table.bytes.begin(), table.bytes.end());
+  const std::string reserveText = MakeReserveInclude(reserve);
+  files[3].bytes.assign(reserveText.begin(), reserveText.end());
+  files[4].bytes.assign(glyphs.begin(), glyphs.end());
   const common::Result written = common::WriteFilesTogether(files, &oldFiles);
   image = std::move(files[0].bytes);
   if (written) return {};
@@ -96,6 +121,15 @@ std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
   return common::TrFill("无法写入文件{0}!", {"roms.bin"});
 }
 
+std::vector<std::string> TitlesByNumber(const GameList& list) {
+  std::vector<std::string> titles;
+  for (int row : list.RowsByNumber()) {
+    const GameEntry* entry = list.EntryForRow(row);
+    titles.push_back(entry ? entry->title : std::string());
+  }
+  return titles;
+}
+
 int32_t ClampedReserve(int32_t reserve) {
   return reserve < 0 || reserve > kPageSize ? 0 : reserve;
 }
@@ -103,6 +137,47 @@ int32_t ClampedReserve(int32_t reserve) {
 ptrdiff_t MenuOffset(int32_t reserve) {
   return kPageSize - ClampedReserve(reserve);
 }
+
+std::string Hex(unsigned value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%X", value);
+  return buf;
+}
+
+}  // namespace
+
+std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
+  // At power-on the chip shows the last 16 KB of the first page at $C000-$FFFF: CPU
+  // address a there is image address 0x70000 + a, and the vectors are its last six bytes.
+  constexpr int64_t kShownFrom = 0xC000;
+  constexpr int64_t kVectors = 0xFFFA;
+  constexpr int64_t kImageOfCpu = kPageSize - 0x10000;
+  const int64_t menuBegin = kPageSize - reserve;
+  const int64_t menuEnd = menuBegin + static_cast<int64_t>(menu.size());
+  if (menuEnd < kPageSize) {
+    // clang-format off
+    return common::TrFill(
+        "菜单程序menu.bin只有{0}字节，填不满保留的{1}字节，复位向量不属于菜单: 请检查菜单程序的构建!",
+        {std::to_string(menu.size()), Hex(static_cast<unsigned>(reserve))});
+    // clang-format on
+  }
+  const int64_t firstCpu = std::max(kShownFrom, menuBegin - kImageOfCpu);
+  const char* names[] = {"NMI", "RESET"};
+  for (int i = 0; i < 2; ++i) {
+    const auto at = static_cast<size_t>(kVectors + 2 * i + kImageOfCpu - menuBegin);
+    const int64_t target = menu[at] | (menu[at + 1] << 8);
+    if (target < firstCpu || target >= kVectors) {
+      // clang-format off
+      return common::TrFill(
+          "菜单程序的{0}向量指向${1}，不在开机时可见的菜单代码中(${2}-$FFF9): 请检查菜单程序的链接配置与保留大小!",
+          {names[i], Hex(static_cast<unsigned>(target)), Hex(static_cast<unsigned>(firstCpu))});
+      // clang-format on
+    }
+  }
+  return {};
+}
+
+namespace {
 
 // rom.nes beside rom.bin, the same image for emulators that take iNES files.
 std::string WrittenNesImage(const std::string& romPath, std::span<const uint8_t> image) {
@@ -134,6 +209,8 @@ std::string FinishRom(common::PendingFile& rom, const common::Result& written,
   std::vector<uint8_t> menu;
   if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
     return message;
+  if (std::string message = MenuStartRefusal(menu, ClampedReserve(reserve)); !message.empty())
+    return message;
   if (!written || !rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu) || !rom.Commit())
     return "Can't open file rom.bin\n";
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
@@ -164,6 +241,8 @@ std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, 
   std::vector<uint8_t> menu;
   if (std::string message = ReadMenu(image.size(), menuPath, reserve, menu); !message.empty())
     return message;
+  if (std::string message = MenuStartRefusal(menu, ClampedReserve(reserve)); !message.empty())
+    return message;
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
   if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
   return WrittenNesImage(romPath, image);
@@ -176,11 +255,66 @@ std::string ReserveRefusal(const std::string& reserveText) {
   return {};
 }
 
+std::string NothingBuiltRefusal(const std::string& programDir) {
+  if (StateOf(JoinPath(programDir, "rom.bin")).regular) return {};
+  return common::TrFill("还没有生成卡带({0}): 请先转换/合成!", {JoinPath(programDir, "rom.bin")});
+}
+
+bool BuiltFromList(const GameList& list, const std::string& reserveText,
+                   const std::string& programDir) {
+  const std::string tablePath = JoinPath(programDir, "Gamedef.inc");
+  const int64_t rom = ModifiedTime(JoinPath(programDir, "rom.bin"));
+  const int64_t table = ModifiedTime(tablePath);
+  if (list.RowCount() == 0 || rom < 0 || table < 0 || rom < table) return false;
+  const Layout layout = LayOutGames(list, reserveText);
+  if (!layout.message.empty()) return false;
+  const GeneratedText made = MakeGameTable(list, layout.ordered);
+  std::vector<uint8_t> onDisk(made.bytes.size() + 1);
+  common::File file = OpenRegularFile(tablePath);
+  if (!made.message.empty() || !file) return false;
+  onDisk.resize(std::fread(onDisk.data(), 1, onDisk.size(), file.get()));
+  return std::equal(onDisk.begin(), onDisk.end(), made.bytes.begin(), made.bytes.end());
+}
+
+std::string CartridgeProblems(const GameList& list) {
+  std::string message;
+  const std::vector<int> rows = list.ProblemRows();
+  for (int row : rows) {
+    const GameEntry& game = list.Game(row);
+    message += common::TrFill("第{0}个游戏({1})无法放入卡带: {2}!",
+                              {std::to_string(game.Number()), game.title, game.problem}) +
+               "\n";
+  }
+  return message;
+}
+
+std::string TableReachRefusal(const std::vector<BankBlock>& ordered) {
+  for (const BankBlock& b : ordered) {
+    if (b.ImageEnd() > kTableReach && b.end > b.begin) {
+      return common::TrFill("第{0}个游戏({1})的{2}在卡带的32MB之外，游戏表无法指到它!",
+                            {std::to_string(b.gameIndex + 1), b.title, b.isPrg ? "PROM" : "VROM"});
+    }
+  }
+  return {};
+}
+
+bool PastTableReach(const GameList& list, const std::string& reserveText) {
+  int64_t total = ParseHex(reserveText);
+  for (const GameEntry& g : list.Games()) total += g.PrgSize() + g.ChrSize();
+  // Far below the limit no packing reaches it: every page but the last is more than half
+  // full, since blocks are powers of two of at most a page.
+  if (total <= kTableReach / 2) return false;
+  const Layout layout = LayOutGames(list, reserveText);
+  return layout.message.empty() && !TableReachRefusal(layout.ordered).empty();
+}
+
 BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   BuildResult result;
   result.message = ReserveRefusal(options.reserveText);
+  if (result.message.empty()) result.message = CartridgeProblems(list);
   if (!result.message.empty()) return result;
   Layout layout = LayOutGames(list, options.reserveText);
+  if (layout.message.empty()) layout.message = TableReachRefusal(layout.ordered);
   if (!layout.message.empty()) {
     result.message = layout.message;
     return result;
@@ -194,12 +328,19 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
       return result;
     }
   }
+  const MenuGlyphs glyphs =
+      MakeMenuGlyphs(TitlesByNumber(list), ParseHex(options.reserveText), options.fontPath);
+  if (!glyphs.message.empty()) {
+    result.message = glyphs.message;
+    return result;
+  }
   const std::string& dir = options.programDir;
   std::vector<uint8_t> image = CombineImage(list, layout.ordered, &result.message);
   if (!result.message.empty()) return result;
   // The old files are freed once the script runs: that takes the file system a while.
   common::LeftoverFiles oldFiles;
-  result.message = WriteBuildFiles(dir, image, map, table, oldFiles);
+  result.message =
+      WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText), glyphs.text, oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");

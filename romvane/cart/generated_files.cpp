@@ -84,6 +84,13 @@ std::optional<std::string> ToGbkText(const std::string& utf8) {
   return Utf8ToGbk(crlf);
 }
 
+std::string MakeReserveInclude(int32_t reserve) {
+  return "; The bytes at the top of the cartridge's first 512 KB page kept for the menu\r\n"
+         "; program. Romvane writes this file at every build.\r\n"
+         "MENU_RESERVE = " +
+         Format("$%04x", static_cast<unsigned>(reserve)) + "\r\n";
+}
+
 GameDescriptor DescribeGame(bool vertical, int64_t prgAddr, int64_t chrAddr, int32_t prgSize,
                             int32_t chrSize) {
   GameDescriptor d;

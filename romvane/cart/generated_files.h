@@ -22,6 +22,10 @@ GeneratedText MakeMapListing(const std::vector<BankBlock>& ordered);
 // "Gamedef.inc": the menu program's game table, one descriptor per game.
 GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& ordered);
 
+// "Reserve.inc": the reserve the build keeps for the menu at the top of page 0, as an
+// assembler symbol, so a menu project can fit its banks and linker areas to it.
+std::string MakeReserveInclude(int32_t reserve);
+
 // The nine descriptor bytes of one game as the menu program reads them.
 struct GameDescriptor {
   uint8_t mirroring = 0;  // 0 vertical, 1 horizontal

@@ -7,7 +7,7 @@
 namespace romvane {
 
 std::array<uint8_t, 16> NesImageHeader(size_t imageSize) {
-  return common::Mapper256Header(imageSize);
+  return common::Mapper256Header(imageSize, true);
 }
 
 bool WriteNesImage(const std::string& path, std::span<const uint8_t> image) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cart/cartridge_build.h"
@@ -98,14 +99,16 @@ bool ProgramDir(const cli::ParsedCommand& args, std::string& dir) {
   return true;
 }
 
-bool LoadList(GameList& list, const std::string& path) {
+// Loads the list, naming every file that is not a game. A build goes on past a missing
+// file and names its row; the export and a run need every file.
+bool LoadList(GameList& list, const std::string& path, bool everyFile = false) {
   const LoadResult loaded = LoadListFile(list, path);
   for (const std::string& w : loaded.warnings) PrintMessage(w);
   if (!loaded.error.empty()) {
     PrintMessage(loaded.error);
     return false;
   }
-  return true;
+  return !everyFile || loaded.missing == 0;
 }
 
 int Info(const cli::ParsedCommand& args) {
@@ -123,13 +126,9 @@ int Info(const cli::ParsedCommand& args) {
     std::printf("%s\t%s\t%s\t%s\n", game.title.c_str(), ColumnText(game, kColPrgSize).c_str(),
                 ColumnText(game, kColChrSize).c_str(),
                 ColumnText(game, kColAttribute, true).c_str());
-    if (added.status == AddStatus::kNoSignature) {
-      PrintMessage(common::TrFill("文件{0}不是NES文件!", {path}));
-      status = 1;
-    } else if (added.status != AddStatus::kStored) {
-      PrintMessage(added.message);
-      status = 1;
-    }
+    // A game the cartridge cannot run is still a game: said, but no failure of `info`.
+    if (!added.message.empty()) PrintMessage(added.message);
+    if (added.status != AddStatus::kStored) status = 1;
   }
   return status;
 }
@@ -158,9 +157,11 @@ int Run(const cli::ParsedCommand& args) {
   if (!ProgramDir(args, dir)) return 1;
   SpawnLauncher launcher;
   GameRun run = RunImageCommand(dir);
+  if (std::string refused = NothingBuiltRefusal(dir); args.operands.empty() && !refused.empty())
+    run.message = std::move(refused);
   if (args.operands.size() == 2) {
     GameList list;
-    if (!LoadList(list, args.operands[0])) return 1;
+    if (!LoadList(list, args.operands[0], true)) return 1;
     char* end = nullptr;
     const long number = std::strtol(args.operands[1].c_str(), &end, 10);
     const int row = (*end == '\0' && number > 0 && number <= list.RowCount())
@@ -183,7 +184,7 @@ int Run(const cli::ParsedCommand& args) {
 int Export(const cli::ParsedCommand& args) {
   if (args.operands.size() != 2) return WrongUsage(args);
   GameList list(GameData::kHeaderOnly);
-  if (!LoadList(list, args.operands[0])) return 1;
+  if (!LoadList(list, args.operands[0], true)) return 1;
   const ExportResult result = WriteListWorkbook(list.Games(), args.operands[1]);
   if (!result.message.empty()) PrintMessage(result.message);
   return result.ok ? 0 : 1;

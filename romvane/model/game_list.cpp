@@ -80,19 +80,18 @@ std::optional<AddResult> GameList::Refusal(const std::string& path) const {
   return std::nullopt;
 }
 
-AddResult GameList::AddGame(const std::string& path, const std::string& title,
-                            bool titleOnlyWhenValid) {
+AddResult GameList::AddGame(const std::string& path, const std::string& title, AddMode mode) {
   if (auto refused = Refusal(path)) return *refused;
-  return AddReadGame(path, title, ReadInesFile(path, data_ == GameData::kWhole),
-                     titleOnlyWhenValid);
+  return AddReadGame(path, title, ReadInesFile(path, data_ == GameData::kWhole), mode);
 }
 
 AddResult GameList::AddReadGame(const std::string& path, const std::string& title, InesFile ines,
-                                bool titleOnlyWhenValid) {
+                                AddMode mode) {
   if (auto refused = Refusal(path)) return *refused;
   GameEntry game;
   game.index = RowCount();
   game.path = path;
+  game.title = title;
   AddResult result;
   switch (ines.status) {
     case InesStatus::kComplete:
@@ -101,26 +100,48 @@ AddResult GameList::AddReadGame(const std::string& path, const std::string& titl
       game.header = ines.header;
       game.prg = std::move(ines.prg);
       game.chr = std::move(ines.chr);
+      game.problem = CartridgeRefusal(game.header);
+      if (!game.problem.empty()) {
+        // From a list the row is stored with its record, marked; by hand it is refused.
+        result = {mode == AddMode::kByHand ? AddStatus::kUnsupported : AddStatus::kStored,
+                  common::TrFill("游戏{0}无法放入卡带: {1}!", {title, game.problem})};
+      }
       break;
     case InesStatus::kUnreadable:
-      result = {AddStatus::kUnreadable, common::TrFill("无法打开文件{0}!", {path})};
+      game.problem =
+          ines.missing ? common::Tr("文件不存在，或不在原路径") : common::Tr("无法打开文件");
+      result = {AddStatus::kUnreadable, ines.missing
+                                            ? common::TrFill("文件{0}不存在，或不在原路径!", {path})
+                                            : common::TrFill("无法打开文件{0}!", {path})};
       break;
     case InesStatus::kNotAFile:
+      game.problem = common::Tr("不是普通文件");
       result = {AddStatus::kUnreadable, common::TrFill("文件{0}不是普通文件!", {path})};
       break;
     case InesStatus::kNoSignature:
-      result.status = AddStatus::kNoSignature;
+      game.problem = common::Tr("不是NES文件");
+      result = {AddStatus::kNoSignature, common::TrFill("文件{0}不是NES文件!", {path})};
       break;
     case InesStatus::kTruncated:
+      game.problem = common::Tr("文件不完整，比文件头所说的短");
       result = {AddStatus::kTruncated, common::TrFill("文件{0}不完整，比文件头所说的短!", {path})};
       break;
   }
-  if (game.hasRecord || !titleOnlyWhenValid) game.title = title;
+  if (mode == AddMode::kByHand && (result.status != AddStatus::kStored || !game.problem.empty()))
+    return result;
   if (observer_) observer_->BeforeInsert(RowCount(), RowCount());
   games_.push_back(std::move(game));
   Touch(true);
   if (observer_) observer_->AfterInsert();
   return result;
+}
+
+std::vector<int> GameList::ProblemRows() const {
+  std::vector<int> rows;
+  for (int row : RowsByNumber()) {
+    if (row >= 0 && !Game(row).problem.empty()) rows.push_back(row);
+  }
+  return rows;
 }
 
 void GameList::RemoveGames(std::vector<int> rows) {

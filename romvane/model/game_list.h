@@ -21,6 +21,9 @@ struct GameEntry {
   InesHeader header{};
   std::vector<uint8_t> prg;  // from file offset 16, a trainer included
   std::vector<uint8_t> chr;  // directly after the PRG data
+  // Why the cartridge cannot take this game (a missing file, not a game, a mapper the chip
+  // cannot run), in the program's words; empty when it can.
+  std::string problem;
 
   int Number() const { return index + 1; }
   uint32_t PrgSize() const { return hasRecord ? PrgByteSize(header) : 0; }
@@ -36,13 +39,20 @@ enum Column { kColNumber, kColTitle, kColPrgSize, kColChrSize, kColAttribute, kC
 std::string ColumnText(const GameEntry& game, int column, bool userLanguage = false);
 
 enum class AddStatus {
-  kStored,       // a row and its record
+  kStored,       // a row and its record; from a list also a game the cartridge cannot
+                 // run, marked, with the message saying why
   kNoSignature,  // a row without a record; nothing to report
   kUnreadable,   // a row without a record; the file could not be opened
   kTruncated,    // a row without a record; the file is shorter than its header says
+  kUnsupported,  // by hand: nothing added, the cartridge cannot run the game
   kListFull,     // nothing added
   kRefused,      // nothing added: the path cannot stand in a list file
 };
+
+// How a game comes into the list: by hand (the add command, a drop), where only a game the
+// cartridge can run is added and anything else is refused with its message; or from a list
+// file, where every line keeps its row and a row the cartridge cannot take is marked.
+enum class AddMode { kFromList, kByHand };
 
 struct AddResult {
   AddStatus status = AddStatus::kNoSignature;
@@ -103,14 +113,16 @@ class GameList {
 
   void SetObserver(GameListObserver* observer) { observer_ = observer; }
 
-  // Appends a row for the file and, when it is a complete iNES image, its record.
-  // With titleOnlyWhenValid (files dropped on the list) a file without the signature
-  // gets a row with only its number.
+  // Appends a row for the file and, when it is a complete iNES image, its record (see
+  // AddMode for what is refused).
   AddResult AddGame(const std::string& path, const std::string& title,
-                    bool titleOnlyWhenValid = false);
+                    AddMode mode = AddMode::kFromList);
   // The same for a file the caller has read already.
   AddResult AddReadGame(const std::string& path, const std::string& title, InesFile ines,
-                        bool titleOnlyWhenValid = false);
+                        AddMode mode = AddMode::kFromList);
+
+  // The rows the cartridge cannot take, in number order.
+  std::vector<int> ProblemRows() const;
 
   // Makes room for this many games (at most kMaxGames), so adding them allocates once.
   void Reserve(int games) { games_.reserve(static_cast<size_t>(std::clamp(games, 0, kMaxGames))); }

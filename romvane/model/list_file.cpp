@@ -106,17 +106,11 @@ std::vector<std::string_view> SplitLines(std::string_view content) {
   return lines;
 }
 
-// GBK as the format says, UTF-8 where a Linux editor wrote the line.
-std::optional<ListLine> ReadLine(const std::string& raw, const ExistsFunction& exists) {
+// One line in the reading chosen for the whole file; empty when it is not GBK.
+std::optional<ListLine> ReadLine(const std::string& raw, bool utf8, const ExistsFunction& exists) {
+  if (utf8) return SplitLine(raw, false, exists);
   const auto gbk = GbkToUtf8(raw);
-  const bool utf8 = IsUtf8(raw);
-  if (!gbk) {
-    if (!utf8) return std::nullopt;
-    return SplitLine(raw, false, exists);
-  }
-  if (utf8 && *gbk != raw && !SplitLine(*gbk, true, exists)) {
-    if (auto asUtf8 = SplitLine(raw, true, exists)) return asUtf8;
-  }
+  if (!gbk) return std::nullopt;
   return SplitLine(*gbk, false, exists);
 }
 
@@ -192,14 +186,24 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
   list.MarkSaved();  // an empty list has nothing to lose
   std::string content;
   if (!ReadListBytes(path, content, result.error)) return result;
-  const std::vector<std::string_view> lines = SplitLines(content);
-  list.Reserve(static_cast<int>(std::min<size_t>(lines.size(), GameList::kMaxGames)));
+  std::vector<std::string_view> lines = SplitLines(content);
+  if (lines.size() > static_cast<size_t>(GameList::kMaxGames)) {
+    result.error =
+        common::TrFill("列表文件{0}有{1}行，最多只能有{2}个游戏!",
+                       {path, std::to_string(lines.size()), std::to_string(GameList::kMaxGames)});
+    return result;
+  }
+  // One reading for the whole file: UTF-8 when all of it is UTF-8 (a Linux editor wrote
+  // it), else GBK as the format says. Guessing line by line reads some GBK titles as
+  // UTF-8 and the next line otherwise.
+  const bool utf8 = IsUtf8(content);
+  list.Reserve(static_cast<int>(lines.size()));
   GameProbe probe(list.Data() == GameData::kWhole);
   const ExistsFunction exists = [&probe](const std::string& p) { return probe.Exists(p); };
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string raw(lines[i]);
     const int lineNumber = static_cast<int>(i) + 1;
-    const auto line = ReadLine(raw, exists);
+    const auto line = ReadLine(raw, utf8, exists);
     if (!line) {
       list.Clear();
       list.MarkSaved();
@@ -207,18 +211,21 @@ LoadResult LoadListFile(GameList& list, const std::string& path) {
           common::TrFill("文件{0}的第{1}行不是GBK文本!", {path, std::to_string(lineNumber)});
       return result;
     }
+    // A game that is missing or that the cartridge cannot run keeps its row, marked; the
+    // rest of the list loads.
     const AddResult added = list.AddReadGame(line->path, line->title, probe.Take(line->path));
-    if (added.status == AddStatus::kUnreadable || added.status == AddStatus::kRefused) {
+    if (added.status == AddStatus::kRefused || added.status == AddStatus::kListFull) {
       list.Clear();
       list.MarkSaved();
-      result.error = common::TrFill("文件{0}不存在，或不在原路径!", {line->path});
+      result.error = added.message;
       return result;
     }
-    if (added.status == AddStatus::kListFull) {
+    // What the cartridge cannot run is said when it is built; here only what is wrong with
+    // the file.
+    if (added.status != AddStatus::kStored) {
       result.warnings.push_back(added.message);
-      break;
+      if (added.status == AddStatus::kUnreadable) ++result.missing;
     }
-    if (!added.message.empty()) result.warnings.push_back(added.message);
   }
   list.MarkSaved();
   return result;

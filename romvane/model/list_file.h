@@ -23,13 +23,15 @@ SaveResult SaveListFile(GameList& list, const std::string& path);
 
 struct LoadResult {
   std::string error;                  // loading stopped: the list is left empty
-  std::vector<std::string> warnings;  // loading went on: rows without records
+  std::vector<std::string> warnings;  // loading went on: rows whose file is not a game
+  int missing = 0;                    // of them, files that could not be opened
 };
 
 // Replaces the list with the games of the file and marks it saved. A line is split at
-// its last comma whose text before it names an existing file (else at the last comma);
-// a line that is not GBK, or whose file exists only when it is read as UTF-8, is read
-// as UTF-8.
+// its last comma whose text before it names an existing file (else at the last comma).
+// The file is read as UTF-8 when the whole of it is valid UTF-8, else as GBK. A game that
+// is missing or that the cartridge cannot run keeps its row, marked, with a warning; more
+// than GameList::kMaxGames lines load nothing.
 LoadResult LoadListFile(GameList& list, const std::string& path);
 
 }  // namespace romvane

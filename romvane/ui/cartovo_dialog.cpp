@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "about_dialog.h"
+#include "cart/cartridge_build.h"
 #include "cart/emulator_run.h"
 #include "common/gbk.h"
 #include "dialog_units.h"
@@ -141,6 +142,7 @@ QLayout* CartovoDialog::BuildSideColumn() {
   reserve_->setObjectName(QStringLiteral("reserveSize"));
   reserve_->setMaxLength(5);
   reserve_->setFixedWidth(du.X(40));
+  reserve_->installEventFilter(this);
   side->addWidget(reserve_);
 
   auto button = [&](const char* text, const char* name, int spaceBefore, auto handler) {
@@ -200,6 +202,11 @@ void CartovoDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 bool CartovoDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Enter ends typing a reserve, never the window with the list.
+  if (watched == reserve_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+  }
   if (watched != view_ || event->type() != QEvent::KeyPress)
     return QDialog::eventFilter(watched, event);
   // The list's keys for its commands; the title editor keeps its own Delete and Ctrl+C.
@@ -314,6 +321,10 @@ void CartovoDialog::RunGame(int clickedRow) {
 
 void CartovoDialog::RunImage() {
   if (busy_) return;
+  if (const std::string refused = NothingBuiltRefusal(programDir_); !refused.empty()) {
+    Tell(refused);
+    return;
+  }
   const GameRun run = RunImageCommand(programDir_);
   if (!run.message.empty()) {
     Tell(run.message);

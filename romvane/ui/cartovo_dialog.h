@@ -97,6 +97,8 @@ class CartovoDialog : public QDialog {
   void ShowContextMenu(const QPoint& position);
   // Moves the selected rows one place with the list's move, the selection following them.
   void MoveSelected(std::string (GameList::*move)(std::vector<int>&));
+  // Adds the files by hand, from the add command or a drop (nesOnly: files named .nes).
+  void AddFiles(const QStringList& paths, bool nesOnly);
   void Tell(const std::string& message);
   void Tell(const std::vector<std::string>& messages);
 

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QLineEdit>
 
 #include "attribute_dialog.h"
 #include "cart/attribute_info.h"
+#include "cart/cartridge_build.h"
 #include "cartovo_dialog.h"
 #include "clipboard_files.h"
 #include "editable_list_ctrl.h"
@@ -27,41 +29,52 @@ std::string TitleOfFile(const std::string& path) {
 
 void CartovoDialog::AddGameFromDialog() {
   if (busy_) return;
-  const QString path = prompts_->ChooseFile(
-      this, {UiText("打开"), QStringLiteral("NES File(*.nes)"), QStringLiteral("nes"), {}, false});
-  if (path.isEmpty()) return;
-  const std::string file = path.toStdString();
-  // New rows come at the end: the selected rows stay selected.
-  const std::vector<int> selected = SelectedRows();
-  const int current = view_->currentIndex().row();
-  const AddResult added =
-      model_->Apply([&](GameList& l) { return l.AddGame(file, TitleOfFile(file)); });
-  if (added.status != AddStatus::kListFull) EndSortedOrder();
-  KeepSelection(selected, current);
-  view_->scrollToBottom();
-  Tell(added.message);
+  FileRequest request{
+      UiText("打开"), QStringLiteral("NES File(*.nes)"), QStringLiteral("nes"), {}, false, {}};
+  // Games of one collection usually lie together: the dialog opens where the last came from.
+  for (int row = list_.RowCount() - 1; row >= 0 && request.folder.isEmpty(); --row) {
+    const std::string& path = list_.Game(row).path;
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) request.folder = QString::fromStdString(path.substr(0, slash));
+  }
+  const QStringList paths = prompts_->ChooseFiles(this, request);
+  if (paths.isEmpty()) return;
+  AddFiles(paths, false);
 }
 
 void CartovoDialog::AddDroppedFiles(const QStringList& paths) {
   if (busy_) return;
+  AddFiles(paths, true);
+  view_->setFocus(Qt::OtherFocusReason);
+}
+
+void CartovoDialog::AddFiles(const QStringList& paths, bool nesOnly) {
   std::vector<std::string> messages;
+  // New rows come at the end: the selected rows stay selected.
   const std::vector<int> selected = SelectedRows();
   const int current = view_->currentIndex().row();
   const int before = list_.RowCount();
   model_->Apply([&](GameList& l) {
     for (const QString& p : paths) {
       const std::string file = p.toStdString();
-      if (file.find(".nes") == std::string::npos && file.find(".NES") == std::string::npos)
+      if (nesOnly && file.find(".nes") == std::string::npos &&
+          file.find(".NES") == std::string::npos)
         continue;
-      const AddResult added = l.AddGame(file, TitleOfFile(file), true);
+      // Only games the cartridge can run become rows; the others are named with the reason.
+      const AddResult added = l.AddGame(file, TitleOfFile(file), AddMode::kByHand);
       if (!added.message.empty()) messages.push_back(added.message);
       if (added.status == AddStatus::kListFull) break;
+      if (added.status == AddStatus::kStored && PastTableReach(l, reserve_->text().toStdString())) {
+        l.RemoveGames({l.RowCount() - 1});
+        messages.push_back(
+            common::TrFill("游戏{0}无法放入卡带: {1}!",
+                           {TitleOfFile(file), common::Tr("游戏表能指到的32MB已放不下")}));
+      }
     }
   });
   if (list_.RowCount() != before) EndSortedOrder();
   KeepSelection(selected, current);
   if (model_->rowCount() > 0) view_->scrollTo(model_->index(model_->rowCount() - 1, 0));
-  view_->setFocus(Qt::OtherFocusReason);
   Tell(messages);
 }
 

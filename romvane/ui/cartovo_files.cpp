@@ -109,6 +109,8 @@ void CartovoDialog::Build() {
   if (result.message.empty()) {
     builtContent_ = list_.ContentRevision();
     status_->setText(QString::fromStdString(common::TrFill("已生成 {0}", {result.romPath})));
+  } else {
+    ShowBuildState();  // a failed build leaves rom.bin as far behind as it was
   }
   Tell(result.message);
 }
@@ -116,9 +118,12 @@ void CartovoDialog::Build() {
 void CartovoDialog::ExportList() {
   if (busy_) return;
   view_->EndEdit();
-  const QString path =
-      prompts_->ChooseFile(this, {UiText("另存为"), QStringLiteral("Microsoft Excel (*.xls)"),
-                                  QStringLiteral("xls"), QStringLiteral("Rom.xls"), true});
+  const QString path = prompts_->ChooseFile(this, {UiText("另存为"),
+                                                   QStringLiteral("Microsoft Excel (*.xls)"),
+                                                   QStringLiteral("xls"),
+                                                   QStringLiteral("Rom.xls"),
+                                                   true,
+                                                   {}});
   if (path.isEmpty()) return;
   // A written file may still carry a warning (a list longer than the sheet).
   Tell(WriteListWorkbook(list_.Games(), path.toStdString()).message);
@@ -128,7 +133,8 @@ bool CartovoDialog::SaveList() {
   if (busy_ || list_.RowCount() == 0) return false;
   view_->EndEdit();
   const QString path = prompts_->ChooseFile(
-      this, {UiText("保存文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, true});
+      this,
+      {UiText("保存文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, true, {}});
   if (path.isEmpty()) return false;
   const SaveResult saved = SaveListFile(list_, path.toStdString());
   Tell(saved.message);
@@ -140,7 +146,8 @@ void CartovoDialog::LoadList() {
   view_->EndEdit();
   if (!MayDropChanges()) return;
   const QString path = prompts_->ChooseFile(
-      this, {UiText("载入文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, false});
+      this,
+      {UiText("载入文件信息"), UiText("存档文件(*.sav)"), QStringLiteral("sav"), {}, false, {}});
   if (path.isEmpty()) return;
   LoadListFrom(path);
 }
@@ -149,9 +156,11 @@ void CartovoDialog::LoadListFrom(const QString& path) {
   const LoadResult loaded =
       model_->Apply([&](GameList& l) { return LoadListFile(l, path.toStdString()); });
   EndSortedOrder();
-  // A rom.bin made after the list was saved may well be its cartridge; an older one is not.
-  const int64_t rom = ModifiedTime(JoinPath(programDir_, "rom.bin"));
-  builtContent_ = rom >= ModifiedTime(path.toStdString()) ? list_.ContentRevision() : kNotBuilt;
+  // rom.bin is this list's cartridge when the game table the list makes is the one it was
+  // built from, whenever the list file was saved.
+  builtContent_ = BuiltFromList(list_, reserve_->text().toStdString(), programDir_)
+                      ? list_.ContentRevision()
+                      : kNotBuilt;
   ShowBuildState();
   std::vector<std::string> messages = loaded.warnings;
   messages.push_back(loaded.error);

@@ -1,5 +1,6 @@
 #include "game_list_model.h"
 
+#include <QColor>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
@@ -83,8 +84,16 @@ int GameListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GameListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= list_.RowCount()) return {};
+  const GameEntry& game = list_.Game(index.row());
+  // A row the cartridge cannot take is red and says why: in its tooltip, and in the
+  // attribute column when there is no attribute to show.
+  if (role == Qt::ForegroundRole && !game.problem.empty()) return QColor(Qt::red);
+  if (role == Qt::ToolTipRole && !game.problem.empty()) return QString::fromStdString(game.problem);
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  return QString::fromStdString(ColumnText(list_.Game(index.row()), index.column(), true));
+  std::string text = ColumnText(game, index.column(), true);
+  if (index.column() == kColAttribute && role == Qt::DisplayRole && !game.problem.empty())
+    text = text.empty() ? game.problem : text + " (" + game.problem + ")";
+  return QString::fromStdString(text);
 }
 
 QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -62,8 +62,16 @@ QMessageBox::StandardButton Prompts::Ask(QWidget* parent, const QString& text,
              : QMessageBox::Cancel;
 }
 
+QStringList Prompts::ChooseFiles(QWidget* parent, const FileRequest& request) {
+  QFileDialog dialog(parent, request.title, request.folder, request.filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
 QString Prompts::ChooseFile(QWidget* parent, const FileRequest& request) {
-  QFileDialog dialog(parent, request.title, QString(), request.filter);
+  QFileDialog dialog(parent, request.title, request.folder, request.filter);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(request.defaultSuffix);

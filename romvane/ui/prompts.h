@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QDialog;
@@ -18,6 +19,7 @@ struct FileRequest {
   QString defaultSuffix;
   QString initialName;
   bool save = false;
+  QString folder;  // where the dialog opens, when set
 };
 
 // Every modal question the window asks goes through one object, so tests can answer
@@ -32,6 +34,8 @@ class Prompts {
                                           QMessageBox::StandardButtons buttons);
   // The chosen file's full path, or empty when the user cancelled.
   virtual QString ChooseFile(QWidget* parent, const FileRequest& request);
+  // Existing files to open, several at once; empty when the user cancelled.
+  virtual QStringList ChooseFiles(QWidget* parent, const FileRequest& request);
   // Runs a dialog modally and gives its result code.
   virtual int Exec(QDialog& dialog);
   // Shows a popup menu at a screen position and gives the chosen action, if any.

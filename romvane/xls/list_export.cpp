@@ -38,7 +38,8 @@ ExportResult WriteListWorkbook(const std::vector<GameEntry>& games, const std::s
     sheet->Cell(r, 3)->SetNumber(game.PrgSize());
     sheet->Cell(r, 4)->SetText(ColumnText(game, kColChrSize));
     sheet->Cell(r, 5)->SetNumber(game.ChrSize());
-    sheet->Cell(r, 6)->SetWideText(Utf8ToUtf16(ColumnText(game, kColAttribute)));
+    // In the language the list is shown in.
+    sheet->Cell(r, 6)->SetWideText(Utf8ToUtf16(ColumnText(game, kColAttribute, true)));
   }
   if (!book.SaveAs(path)) {
     result.message = book.ErrorText();

@@ -4,10 +4,15 @@
     cartridge_test.py ROMVANE_CLI MENU_DIR WORK_DIR
 
 Each game is assembled by ca65 (NROM and MMC3, 16 KB to 512 KB of program, both
-mirrorings), the cartridge is built with `romvane-cli build` and the example menu, and
-every game is started from the menu (Down k times, Start). Its screen two seconds later
-must match the same game run alone in FCEUX, pixel for pixel up to the palette; the menu
-must not be blank. Exits 77 (skipped) when an emulator is not installed.
+mirrorings), and one more is cc65's own "hello" sample built with its stock NES
+configuration, which keeps its variables in work RAM at $6000. The cartridge is built with
+`romvane-cli build` and the example menu, and every game is started from the menu (Down k
+times, Start). Its screen two seconds later must match the same game run alone in FCEUX,
+pixel for pixel up to the palette; the menu must not be blank.
+
+A second cartridge keeps a reserve of 0x10000 bytes for the menu and holds 300 games: 299
+copies of the first test game, then the cc65 game, reached with Right (a page) and Down.
+Exits 77 (skipped) when an emulator is not installed.
 """
 import os
 import shutil
@@ -22,6 +27,9 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 MAKE_GAME = os.path.join(ROOT, "examples", "demo", "make_demo.py")
 MATCH = os.path.join(HERE, "screen_match.py")
 MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
+CC65_HELLO = "/usr/share/cc65/samples/hello.c"
+LONG_LIST = 300
+LONG_RESERVE = "10000"
 SKIP = 77
 GAME_FRAMES = 120           # two seconds after Start
 FCEUX_CROP = 8              # FCEUX's screenshots leave out the top and bottom 8 lines
@@ -46,7 +54,8 @@ for i = 1, 5 do emu.frameadvance() end
 emu.exit()
 """
 
-# One session for all games: power on, Down k times, Start, screenshot.
+# One session for all games of a cartridge: power on, the moves to game k, Start,
+# screenshot.
 FCEUX_CART = """
 emu.speedmode("maximum")
 local function wait(n, pad)
@@ -55,31 +64,36 @@ local function wait(n, pad)
     emu.frameadvance()
   end
 end
-for k = 0, {count} - 1 do
+local runs = {runs}
+for n, moves in ipairs(runs) do
   emu.poweron()
   wait(240)
-  if k == 0 then
-    gui.savescreenshotas("{work}/fceux-menu.png")
+  if n == 1 then
+    gui.savescreenshotas("{work}/fceux-{cart}-menu.png")
     wait(5)  -- the picture is taken a few frames later: the menu must still be there
   end
-  for i = 1, k do wait(4, {{down = true}}) wait(4, {{}}) end
+  for _, m in ipairs(moves) do
+    for i = 1, m[2] do wait(4, {{[m[1]] = true}}) wait(4, {{}}) end
+  end
   wait(4, {{start = true}})
   wait({frames})
-  gui.savescreenshotas("{work}/fceux-" .. k .. ".png")
+  gui.savescreenshotas("{work}/fceux-{cart}-" .. (n - 1) .. ".png")
   wait(5)
 end
 emu.exit()
 """
 
 MAME_CART = """
-local k = {k}
+local first = {first}
 local frame, steps = 0, {{}}
 local function press(name, at)
   table.insert(steps, {{at, name, 1}})
   table.insert(steps, {{at + 4, name, 0}})
 end
 local t = 60
-for i = 1, k do press("P1 Down", t); t = t + 8 end
+for _, m in ipairs({moves}) do
+  for i = 1, m[2] do press(m[1], t); t = t + 8 end
+end
 press("P1 Start", t)
 local shot = t + 4 + {frames}
 emu.register_frame_done(function()
@@ -89,7 +103,7 @@ emu.register_frame_done(function()
     if s[1] == frame then port.fields[s[2]]:set_value(s[3]) end
   end
   local screen = manager.machine.screens[":soc:screen"]
-  if frame == 59 and k == 0 then screen:snapshot("menu.png") end
+  if frame == 59 and first then screen:snapshot("menu.png") end
   if frame == shot then screen:snapshot("game.png") end
   if frame == shot + 3 then manager.machine:exit() end
 end)
@@ -121,14 +135,35 @@ def start_fceux(fceux_path, runs, work):
                             stderr=subprocess.DEVNULL, cwd=work)
 
 
-def mame(mame_path, roms, k, work):
+def page_rows(cart):
+    """Rows on one page of the example menu, as the builder wrote them into Glyphs.inc."""
+    with open(os.path.join(cart, "Glyphs.inc")) as f:
+        for line in f:
+            name, _, value = line.partition("=")
+            if name.strip() == "MENU_ROWS":
+                return int(value.split(";")[0])
+    raise SystemExit(f"{cart}/Glyphs.inc names no MENU_ROWS")
+
+
+def moves_to(k, rows):
+    """The menu's moves to game k (from 0): whole pages of `rows` with Right, then Down."""
+    return [("right", k // rows), ("down", k % rows)]
+
+
+def lua_moves(moves, names):
+    return "{" + ", ".join(f'{{"{names[b]}", {n}}}' for b, n in moves) + "}"
+
+
+def mame(mame_path, roms, name, k, rows, work):
     """One run of gprnrs1 starting game k; gives the paths of the menu and game shots."""
-    run = os.path.join(work, f"mame-{k}")
+    run = os.path.join(work, f"mame-{name}-{k}")
     os.makedirs(run, exist_ok=True)
     shots = os.path.join(run, "snap")
     lua = os.path.join(run, "run.lua")
+    names = {"right": "P1 Right", "down": "P1 Down"}
     with open(lua, "w") as f:
-        f.write(MAME_CART.format(k=k, frames=GAME_FRAMES))
+        f.write(MAME_CART.format(first="true" if k == 0 else "false",
+                                 moves=lua_moves(moves_to(k, rows), names), frames=GAME_FRAMES))
     # Debian's build may crash on leaving after a script: the snapshots count, not the status.
     subprocess.run(["timeout", "-s", "KILL", "60", mame_path, "gprnrs1", "-rompath",
                     roms, "-video", "none", "-sound", "none",
@@ -156,7 +191,7 @@ def colours(path):
 def mame_roms(cart, work):
     """gprnrs1 takes an 8 MB ROM: the cartridge image followed by zeros, in a folder of
     its own name. Gives the ROM folder."""
-    roms = os.path.join(work, "roms")
+    roms = os.path.join(work, "roms-" + os.path.basename(cart))
     os.makedirs(os.path.join(roms, "gprnrs1"))
     with open(os.path.join(cart, "rom.bin"), "rb") as f:
         data = f.read()
@@ -170,33 +205,78 @@ def phase(name, started):
     return time.monotonic()
 
 
-def main():
-    cli, menu_dir, work = sys.argv[1:4]
-    started = time.monotonic()
-    tools = {n: tool(n) for n in ("ca65", "ld65", "fceux", "mame", "xvfb-run")}
-    missing = [n for n, p in tools.items() if not p]
-    if missing:
-        print("not installed: " + ", ".join(missing))
-        # Only the emulators and their X server may be missing: the assembler is part of
-        # the build.
-        return 1 if not tools["ca65"] or not tools["ld65"] else SKIP
-    shutil.rmtree(work, ignore_errors=True)
-    cart = os.path.join(work, "cart")
-    os.makedirs(cart)
-    for name in MENU_FILES:
-        shutil.copy(os.path.join(menu_dir, name), cart)
-    paths = []
+def make_games(work, cl65):
+    """Assembles the test games and builds cc65's sample; gives (name, path) pairs."""
+    games = []
     for i, (name, mapper, prg, chr_kb, mirroring, seed) in enumerate(GAMES):
         path = os.path.join(work, f"game{i}.nes")
         subprocess.run([sys.executable, MAKE_GAME, path, "--name", name, "--mapper", str(mapper),
                         "--prg", str(prg), "--chr", str(chr_kb), "--mirroring", mirroring,
                         "--seed", str(seed), "--work", os.path.join(work, f"src{i}")],
                        check=True)
-        paths.append(path)
+        games.append((name, path))
+    hello = os.path.join(work, "hello.nes")
+    subprocess.run([cl65, "-t", "nes", "-O", "-o", hello, CC65_HELLO], check=True,
+                   cwd=work)
+    games.append(("cc65 hello", hello))
+    return games
+
+
+def build(cli, menu_dir, work, name, lines, reserve=None):
+    """A cartridge folder with the example menu, built from list lines; gives the folder."""
+    cart = os.path.join(work, name)
+    os.makedirs(cart)
+    for f in MENU_FILES:
+        shutil.copy(os.path.join(menu_dir, f), cart)
+    listing = os.path.join(work, name + ".sav")
+    with open(listing, "w", newline="") as f:
+        f.write("".join(line + "\r\n" for line in lines))
+    extra = ["--reserve", reserve] if reserve else []
+    r = subprocess.run([cli, "build", listing, "--dir", cart] + extra, capture_output=True,
+                       text=True)
+    if r.returncode != 0:
+        print(f"{name}: the build failed\n{r.stderr}")
+        return None
+    return cart
+
+
+def check_screens(name, alone, shots, failures):
+    """shots: (emulator, path, first line of the console's picture) of one started game."""
+    if not os.path.exists(alone):
+        failures.append(f"{name}: FCEUX gave no screen of the game alone")
+        return
+    for emulator, shot, top in shots:
+        if not os.path.exists(shot):
+            failures.append(f"{name} in {emulator}: no screen")
+            continue
+        ok, detail = matches(alone, shot, top)
+        if not ok:
+            failures.append(f"{name} in {emulator}: {detail}")
+
+
+def check_menu(cart, shots, failures):
+    for emulator, shot in shots:
+        if not os.path.exists(shot) or colours(shot) < 2:
+            failures.append(f"{cart}, {emulator}: the menu screen is blank or missing")
+
+
+def main():
+    cli, menu_dir, work = sys.argv[1:4]
+    started = time.monotonic()
+    tools = {n: tool(n) for n in ("ca65", "ld65", "cl65", "fceux", "mame", "xvfb-run")}
+    missing = [n for n, p in tools.items() if not p]
+    if missing:
+        print("not installed: " + ", ".join(missing))
+        # Only the emulators and their X server may be missing: the assembler is part of
+        # the build.
+        return 1 if any(not tools[n] for n in ("ca65", "ld65", "cl65")) else SKIP
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    games = make_games(work, tools["cl65"])
     started = phase("games assembled", started)
-    with open(os.path.join(work, "list.sav"), "w", newline="") as f:
-        f.write("".join(p + "\r\n" for p in paths))
-    subprocess.run([cli, "build", os.path.join(work, "list.sav"), "--dir", cart], check=True)
+    cart = build(cli, menu_dir, work, "cart", [p for _, p in games])
+    if not cart:
+        return 1
     size = os.path.getsize(os.path.join(cart, "rom.bin"))
     if size <= 2 * 1024 * 1024:
         print(f"the image is only {size:#x} bytes: it must pass 2 MB")
@@ -205,44 +285,57 @@ def main():
     if not os.path.exists(image):
         print("the build wrote no rom.nes")
         return 1
+    # The long list: copies of the first game under their own titles, the last game after
+    # them; it starts from game 1 and from the last.
+    first, last = games[0][1], games[-1][1]
+    long_lines = [f"{first},Copy {n}" for n in range(1, LONG_LIST)] + [last]
+    long_cart = build(cli, menu_dir, work, "long", long_lines, LONG_RESERVE)
+    if not long_cart:
+        return 1
+    long_targets = [(0, games[0]), (LONG_LIST - 1, games[-1])]
+    started = phase("cartridges built", started)
 
-    started = phase("cartridge built", started)
     # FCEUX runs under its X server while MAME, which needs none, runs beside it.
     runs = [(FCEUX_ALONE.format(frames=GAME_FRAMES + 30, shot=os.path.join(work, f"alone-{i}.png")),
-             path, 30) for i, path in enumerate(paths)]
-    runs.append((FCEUX_CART.format(count=len(paths), frames=GAME_FRAMES, work=work), image, 90))
+             path, 30) for i, (_, path) in enumerate(games)]
+    fceux_names = {"right": "right", "down": "down"}
+    for name, targets, folder in (("cart", range(len(games)), cart),
+                                  ("long", [k for k, _ in long_targets], long_cart)):
+        rows = page_rows(folder)
+        moves = "{" + ", ".join(lua_moves(moves_to(k, rows), fceux_names) for k in targets) + "}"
+        runs.append((FCEUX_CART.format(runs=moves, frames=GAME_FRAMES, work=work, cart=name),
+                     os.path.join(folder, "rom.nes"), 90))
     fceux_sessions = start_fceux(tools["fceux"], runs, work)
     roms = mame_roms(cart, work)
-    mame_shots = [mame(tools["mame"], roms, i, work) for i in range(len(GAMES))]
+    mame_shots = [mame(tools["mame"], roms, "cart", i, page_rows(cart), work)
+                  for i in range(len(games))]
+    long_roms = mame_roms(long_cart, work)
+    long_shots = [mame(tools["mame"], long_roms, "long", k, page_rows(long_cart), work)
+                  for k, _ in long_targets]
     started = phase("MAME", started)
     fceux_sessions.wait()
     started = phase("FCEUX", started)
 
     failures = []
-    for i, (name, *_rest) in enumerate(GAMES):
-        alone = os.path.join(work, f"alone-{i}.png")
-        if not os.path.exists(alone):
-            failures.append(f"{name}: FCEUX gave no screen of the game alone")
-            continue
-        menu_shot, game_shot = mame_shots[i]
-        shots = [("FCEUX", os.path.join(work, f"fceux-{i}.png"), 0),
-                 ("MAME gprnrs1", game_shot, FCEUX_CROP)]
-        if i == 0:
-            for emulator, shot in (("FCEUX", os.path.join(work, "fceux-menu.png")),
-                                   ("MAME gprnrs1", menu_shot)):
-                if not os.path.exists(shot) or colours(shot) < 2:
-                    failures.append(f"{emulator}: the menu screen is blank or missing")
-        for emulator, shot, top in shots:
-            if not os.path.exists(shot):
-                failures.append(f"{name} in {emulator}: no screen")
-                continue
-            ok, detail = matches(alone, shot, top)
-            if not ok:
-                failures.append(f"{name} in {emulator} (Down x{i}): {detail}")
+    alone = [os.path.join(work, f"alone-{i}.png") for i in range(len(games))]
+    check_menu("cart", [("FCEUX", os.path.join(work, "fceux-cart-menu.png")),
+                        ("MAME gprnrs1", mame_shots[0][0])], failures)
+    check_menu("long", [("FCEUX", os.path.join(work, "fceux-long-menu.png")),
+                        ("MAME gprnrs1", long_shots[0][0])], failures)
+    for i, (name, _) in enumerate(games):
+        check_screens(f"{name} (game {i + 1})", alone[i],
+                      [("FCEUX", os.path.join(work, f"fceux-cart-{i}.png"), 0),
+                       ("MAME gprnrs1", mame_shots[i][1], FCEUX_CROP)], failures)
+    for n, (k, (name, _)) in enumerate(long_targets):
+        i = games.index(long_targets[n][1])
+        check_screens(f"{name} (game {k + 1} of {LONG_LIST}, reserve {LONG_RESERVE})", alone[i],
+                      [("FCEUX", os.path.join(work, f"fceux-long-{n}.png"), 0),
+                       ("MAME gprnrs1", long_shots[n][1], FCEUX_CROP)], failures)
     phase("comparisons", started)
     for f in failures:
         print(f)
-    print(f"{len(GAMES)} games, image {size:#x} bytes: "
+    print(f"{len(games)} games and {LONG_LIST}, images {size:#x} and "
+          f"{os.path.getsize(os.path.join(long_cart, 'rom.bin')):#x} bytes: "
           + ("all match in both emulators" if not failures else f"{len(failures)} failures"))
     return 1 if failures else 0
 

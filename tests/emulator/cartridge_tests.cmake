@@ -1,4 +1,5 @@
-# The cartridge played in two emulators: test games assembled by ca65, built with the
+# The cartridge played in two emulators: test games assembled by ca65 and cc65's "hello"
+# sample built with its stock NES configuration, built with the
 # example menu, started from the menu in FCEUX and in MAME's gprnrs1. Skipped when an
 # emulator or the assembler is not installed.
 find_program(VT_SYSTEM_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
@@ -8,5 +9,16 @@ if(VT_SYSTEM_PYTHON)
                    $<TARGET_FILE:romvane-cli> ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                    ${CMAKE_CURRENT_BINARY_DIR}/cartridge_emulators)
   set_tests_properties(cartridge_emulators PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
+                       LABELS emulator)
+endif()
+
+# The menu's screen with Chinese, mixed and long titles, compared in FCEUX and in MAME's
+# gprnrs1 with the glyphs of the font file itself.
+if(VT_SYSTEM_PYTHON)
+  add_test(NAME menu_screen_emulators
+           COMMAND ${VT_SYSTEM_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/menu_screen_test.py
+                   $<TARGET_FILE:romvane-cli> ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
+                   ${CMAKE_CURRENT_BINARY_DIR}/menu_screen_emulators)
+  set_tests_properties(menu_screen_emulators PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120
                        LABELS emulator)
 endif()

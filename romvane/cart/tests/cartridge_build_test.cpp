@@ -53,6 +53,16 @@ class FakeScript : public Launcher, public WatchedProcess {
   int waits = 0;
 };
 
+// A menu binary of the reserve's size whose vectors all point at $F000.
+std::vector<uint8_t> Menu(size_t size) {
+  std::vector<uint8_t> bytes(size, 0xA5);
+  for (size_t i = size - 6; i < size; i += 2) {
+    bytes[i] = 0x00;
+    bytes[i + 1] = 0xF0;
+  }
+  return bytes;
+}
+
 class CartridgeBuildTest : public ::testing::Test {
  protected:
   CartridgeBuildTest() {
@@ -82,7 +92,7 @@ class CartridgeBuildTest : public ::testing::Test {
   BuildOptions options;
   int sleeps = 0;
   int menuOnAttempt = 1;
-  std::vector<uint8_t> menu = std::vector<uint8_t>(0x4000, 0xA5);
+  std::vector<uint8_t> menu = Menu(0x6000);
 };
 
 TEST_F(CartridgeBuildTest, TheMenuIsLookedForAHundredTimesAtMost) {
@@ -122,7 +132,7 @@ TEST_F(CartridgeBuildTest, MergeMessagesNameTheFileThatFailed) {
   std::filesystem::create_directory(menu);  // a folder is no menu
   EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Can't open file menu.bin\n");
   std::filesystem::remove(menu);
-  WriteBytes(menu, {1});
+  WriteBytes(menu, Menu(0x6000));
   std::filesystem::create_directory(rom);  // cannot be replaced by a file
   EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Can't open file rom.bin\n");
 }
@@ -194,15 +204,121 @@ TEST_F(CartridgeBuildTest, RomNesIsTheImageUnderAMapper256Header) {
   ASSERT_EQ(rom.size(), 0x80000u);
   ASSERT_EQ(nes.size(), rom.size() + 16);
   EXPECT_TRUE(std::equal(rom.begin(), rom.end(), nes.begin() + 16));
-  EXPECT_EQ(std::vector<uint8_t>(rom.begin() + 0x7A000, rom.begin() + 0x7E000), menu);
+  EXPECT_EQ(std::vector<uint8_t>(rom.begin() + 0x7A000, rom.end()), menu);
+  // 8 KB of work RAM at $6000 (byte 10): FCEUX maps none for mapper 256 without it.
   const std::vector<uint8_t> header(nes.begin(), nes.begin() + 16);
   EXPECT_EQ(header,
-            std::vector<uint8_t>({'N', 'E', 'S', 0x1A, 32, 0, 0, 8, 1, 0, 0, 0, 0, 0, 0, 0}));
+            std::vector<uint8_t>({'N', 'E', 'S', 0x1A, 32, 0, 0, 8, 1, 0, 7, 0, 0, 0, 0, 0}));
 
   // A build that fails before the merge leaves the old rom.nes alone.
   menuOnAttempt = 101;
   EXPECT_EQ(BuildCartridge(list, options).message, "Make File Error!\n");
   EXPECT_EQ(ReadBytes(dir / "rom.nes"), nes);
+}
+
+TEST_F(CartridgeBuildTest, AMenuThatCannotStartTheConsoleIsRefusedAndRomBinKept) {
+  WriteBytes(dir / "rom.bin", {9});
+  // Shorter than the reserve: the vectors would be filler.
+  menu = Menu(0x4000);
+  std::string message = BuildCartridge(list, options).message;
+  EXPECT_NE(message.find("16384"), std::string::npos) << message;
+  EXPECT_NE(message.find("6000"), std::string::npos) << message;
+  // The reset vector below the power-on banks at $C000, or into the vectors themselves.
+  for (const uint8_t high : {0xA0, 0xFF}) {
+    menu = Menu(0x6000);
+    menu[0x6000 - 4] = 0xFC;
+    menu[0x6000 - 3] = high;
+    message = BuildCartridge(list, options).message;
+    EXPECT_NE(message.find("RESET"), std::string::npos) << message;
+  }
+  menu = Menu(0x6000);
+  menu[0x6000 - 5] = 0x12;
+  EXPECT_NE(BuildCartridge(list, options).message.find("NMI向量指向$1200"), std::string::npos);
+  EXPECT_EQ(ReadBytes(dir / "rom.bin"), std::vector<uint8_t>{9});
+  EXPECT_FALSE(std::filesystem::exists(dir / "rom.nes"));
+}
+
+TEST(MenuStart, TheVectorsMustPointIntoTheMenuTheChipShowsAtPowerOn) {
+  // A reserve of 0x2000 shows the menu at $E000-$FFFF only; 0x10000 and more at $C000 up.
+  std::vector<uint8_t> small = Menu(0x2000);
+  EXPECT_EQ(MenuStartRefusal(small, 0x2000), "");
+  small[0x2000 - 3] = 0xD0;
+  EXPECT_NE(MenuStartRefusal(small, 0x2000).find("$E000-$FFF9"), std::string::npos);
+  std::vector<uint8_t> large = Menu(0x10000);
+  large[0x10000 - 3] = 0xC0;
+  EXPECT_EQ(MenuStartRefusal(large, 0x10000), "");
+  large[0x10000 - 3] = 0xBF;
+  EXPECT_NE(MenuStartRefusal(large, 0x10000), "");
+}
+
+TEST_F(CartridgeBuildTest, TheReserveGoesToTheMenuProjectBesideTheGameTable) {
+  options.reserveText = "10000";
+  menu = Menu(0x10000);
+  ASSERT_EQ(BuildCartridge(list, options).message, "");
+  EXPECT_NE(testing::ReadText(dir / "Reserve.inc").find("MENU_RESERVE = $10000\r\n"),
+            std::string::npos);
+  const std::vector<uint8_t> rom = ReadBytes(dir / "rom.bin");
+  ASSERT_EQ(rom.size(), 0x80000u);
+  EXPECT_EQ(std::vector<uint8_t>(rom.begin() + 0x70000, rom.end()), menu);
+}
+
+TEST_F(CartridgeBuildTest, GamesTheCartridgeCannotRunAndAnOverflowingTableAreNamed) {
+  NesImage cnrom;
+  cnrom.chrUnits = 4;
+  cnrom.flags6 = 0x30;
+  list.AddGame(WriteNes(games, "Cn.nes", cnrom), "Cn");
+  list.AddGame(games / "gone.nes", "Gone");
+  std::string message = BuildCartridge(list, options).message;
+  EXPECT_NE(message.find("第2个游戏(Cn)无法放入卡带: mapper3"), std::string::npos) << message;
+  EXPECT_NE(message.find("第3个游戏(Gone)无法放入卡带: 文件不存在"), std::string::npos) << message;
+  EXPECT_FALSE(std::filesystem::exists(dir / "roms.bin"));
+  list.RemoveGames({1, 2});
+
+  // ld65's overflow of the table's area becomes the builder's message with the bytes over.
+  script.ends = true;
+  menuOnAttempt = 0;
+  script.exitStatus = 1;
+  script.lastErrorLine =
+      "ld65: Warning: menu.cfg(17): Segment 'GAMES' overflows memory area 'TABLE' by 1026 bytes";
+  message = BuildCartridge(list, options).message;
+  EXPECT_NE(message.find("游戏表比菜单程序留给它的空间多1026字节"), std::string::npos) << message;
+}
+
+TEST(TableReach, AListPastThe32MegabytesIsRefusedNamingTheGameThatDoesNotFit) {
+  // 43 games of 512 KB PRG and 256 KB CHR: 33 MB, in sparse files.
+  TempDir games;
+  GameList list(GameData::kHeaderOnly);
+  for (int i = 1; i <= 43; ++i) {
+    const std::string path = games / ("big" + std::to_string(i) + ".nes");
+    WriteBytes(path, {0x4E, 0x45, 0x53, 0x1A, 32, 32, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    std::filesystem::resize_file(path, 16 + 0x80000 + 0x40000);
+    ASSERT_EQ(list.AddGame(path, "big" + std::to_string(i)).status, AddStatus::kStored);
+    EXPECT_EQ(PastTableReach(list, "6000"), i == 43) << i;
+  }
+  TempDir dir;
+  BuildOptions options;
+  options.programDir = dir.path();
+  const std::string message = BuildCartridge(list, options).message;
+  EXPECT_NE(message.find("32MB"), std::string::npos) << message;
+  EXPECT_NE(message.find("(big"), std::string::npos) << message;
+  EXPECT_FALSE(std::filesystem::exists(dir / "roms.bin"));
+}
+
+TEST(TableReach, ABlockPastThe32MegabytesTheTableAddressesIsNamed) {
+  BankBlock inside;
+  inside.title = "In";
+  inside.page = 63;
+  inside.begin = 0x40000;
+  inside.end = 0x80000;
+  BankBlock past = inside;
+  past.title = "Out";
+  past.gameIndex = 7;
+  past.isPrg = false;
+  past.page = 64;
+  past.begin = 0;
+  past.end = 0x2000;
+  EXPECT_EQ(TableReachRefusal({inside}), "");
+  EXPECT_NE(TableReachRefusal({inside, past}).find("第8个游戏(Out)的VROM"), std::string::npos);
 }
 
 TEST(NesImageHeader, CountsSixteenKilobyteUnitsInTwelveBits) {

@@ -76,7 +76,7 @@ TEST_F(GameListTest, TheDataFollowsTheHeaderWithATrainerAtTheStartOfThePrg) {
   EXPECT_EQ(e->chr.back(), static_cast<uint8_t>(0x80 + 0x2000 - 1 - 512));
 }
 
-TEST_F(GameListTest, BadFilesGetARowButNeverARecord) {
+TEST_F(GameListTest, BadFilesFromAListGetAMarkedRowButNeverARecord) {
   WriteBytes(dir / "plain.nes", std::vector<uint8_t>(100, 0x41));
   std::vector<uint8_t> cut = MakeNes({});
   cut.resize(cut.size() - 1);
@@ -98,10 +98,61 @@ TEST_F(GameListTest, BadFilesGetARowButNeverARecord) {
   EXPECT_EQ(list.RecordCount(), 0);
   EXPECT_EQ(ColumnText(list.Game(0), kColTitle), "plain");
   EXPECT_EQ(ColumnText(list.Game(0), kColPrgSize), "");
-  // A dropped file without the signature shows only its number.
-  list.AddGame(dir / "plain.nes", "plain", /*titleOnlyWhenValid=*/true);
-  EXPECT_EQ(ColumnText(list.Game(6), kColNumber), "7");
-  EXPECT_EQ(ColumnText(list.Game(6), kColTitle), "");
+  EXPECT_EQ(list.ProblemRows(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(list.Game(3).problem, "文件不存在，或不在原路径");
+
+  // Added by hand, none of them becomes a row, and each says why.
+  GameList byHand;
+  WriteBytes(dir / "empty.nes", {});
+  for (const char* name : {"plain.nes", "cut.nes", "tiny.nes", "missing.nes", "empty.nes"}) {
+    const AddResult added = byHand.AddGame(dir / name, "x", AddMode::kByHand);
+    EXPECT_NE(added.status, AddStatus::kStored) << name;
+    EXPECT_NE(added.message.find(dir / name), std::string::npos) << name;
+  }
+  EXPECT_EQ(byHand.RowCount(), 0);
+}
+
+TEST_F(GameListTest, GamesTheCartridgeCannotRunAreRefusedByHandAndMarkedFromAList) {
+  struct Case {
+    const char* name;
+    NesImage image;
+    const char* reason;  // empty: the cartridge runs it
+  };
+  const Case cases[] = {
+      {"nrom", {2, 1, 0x01, 0}, ""},
+      {"mmc3", {32, 32, 0x42, 0}, ""},  // 512 KB PRG, 256 KB CHR, battery
+      {"cnrom", {2, 4, 0x30, 0}, "mapper3"},
+      {"mmc1", {8, 0, 0x10, 0}, "mapper1"},
+      {"nes2-mapper260", {2, 1, 0x40, 0x08, 0, 0, 0x01}, "mapper260"},
+      {"chr-ram", {2, 0, 0x00, 0}, "CHR RAM"},
+      {"chr-512k", {2, 64, 0x40, 0}, "CHR大于256KB"},
+      {"prg-1m", {64, 1, 0x40, 0}, "PRG大于512KB"},
+      {"prg-48k", {3, 1, 0x00, 0}, "2的幂"},
+      {"four-screen", {8, 8, 0x48, 0}, "四屏幕"},
+      {"trainer", {2, 1, 0x04, 0}, "Trainer"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = WriteNes(dir, std::string(c.name) + ".nes", c.image);
+    const AddResult byHand = list.AddGame(path, c.name, AddMode::kByHand);
+    const AddResult fromList = list.AddGame(path, c.name);
+    const GameEntry& row = list.Game(list.RowCount() - 1);
+    if (*c.reason == 0) {
+      EXPECT_EQ(byHand.status, AddStatus::kStored) << c.name;
+      EXPECT_EQ(row.problem, "") << c.name;
+      continue;
+    }
+    EXPECT_EQ(byHand.status, AddStatus::kUnsupported) << c.name;
+    EXPECT_NE(byHand.message.find(c.name), std::string::npos) << byHand.message;
+    EXPECT_NE(byHand.message.find(c.reason), std::string::npos) << byHand.message;
+    EXPECT_EQ(fromList.status, AddStatus::kStored) << c.name;
+    EXPECT_EQ(fromList.message, byHand.message);
+    EXPECT_EQ(row.title, c.name);
+    EXPECT_TRUE(row.hasRecord) << c.name;
+    EXPECT_NE(row.problem.find(c.reason), std::string::npos) << row.problem;
+  }
+  // Two rows for each game that runs, one (from the list) for each that does not.
+  EXPECT_EQ(list.RowCount(), 2 * 2 + 9);
+  EXPECT_EQ(list.ProblemRows().size(), 9u);
 }
 
 TEST_F(GameListTest, PathsALineCannotHoldAndThe513thGameAreRefused) {

@@ -93,18 +93,53 @@ TEST_F(ListFileTest, ListsWrittenAsUtf8LoadAndSaveAsGbk) {
             *Utf8ToGbk(path) + "\r\n" + *Utf8ToGbk(path + ",大战") + "\r\n");
 }
 
+TEST_F(ListFileTest, AWholeUtf8FileIsReadAsUtf8EvenWhereALineIsAlsoGbk) {
+  // "坦克大战" in UTF-8 is also valid GBK ("鍧﹀厠澶ф垬"): the file decides, not the line.
+  const std::string path = AddGame("a");
+  WriteList(path + ",坦克大战\r\n" + path + ",超级玛丽 3\r\n");
+  ASSERT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  ASSERT_EQ(list.RowCount(), 2);
+  EXPECT_EQ(list.Game(0).title, "坦克大战");
+  EXPECT_EQ(list.Game(1).title, "超级玛丽 3");
+  // A file with one GBK line is GBK throughout.
+  WriteList(path + ",坦克大战\r\n" + path + ",\xCC\xB9\xBF\xCB\r\n");
+  ASSERT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  EXPECT_EQ(list.Game(0).title, "鍧﹀厠澶ф垬");
+  EXPECT_EQ(list.Game(1).title, "坦克");
+}
+
+TEST_F(ListFileTest, AMissingGameKeepsTheRestOfTheListAndIsMarked) {
+  const std::string a = AddGame("a");
+  WriteList(a + "\r\n/nowhere/b.nes\r\n\r\n" + a + "\r\n");
+  const LoadResult loaded = LoadListFile(list, dir / "list.sav");
+  EXPECT_EQ(loaded.error, "");
+  ASSERT_EQ(list.RowCount(), 4);
+  EXPECT_EQ(list.ProblemRows(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(list.Game(1).title, "b");
+  ASSERT_EQ(loaded.warnings.size(), 2u);
+  EXPECT_EQ(loaded.missing, 2);
+  EXPECT_NE(loaded.warnings[0].find("/nowhere/b.nes"), std::string::npos);
+  EXPECT_TRUE(list.EntryForRow(3));
+}
+
 // The command-line cases show the messages; here, that a failed load leaves no half list.
 TEST_F(ListFileTest, AFailedLoadLeavesAnEmptyList) {
   const std::string a = AddGame("a");
-  for (const std::string& text : {a + "\r\n/nowhere/b.nes\r\n" + a + "\r\n",
-                                  a + "\r\n" + a + ",\x81\x20\r\n", a + "\r\n\r\n"}) {
+  std::string long_list;
+  for (int i = 0; i <= GameList::kMaxGames; ++i) long_list += a + "\r\n";
+  for (const std::string& text : {a + "\r\n" + a + ",\x81\x20\r\n", long_list}) {
     WriteList(text);
-    EXPECT_FALSE(LoadListFile(list, dir / "list.sav").error.empty()) << text;
+    EXPECT_FALSE(LoadListFile(list, dir / "list.sav").error.empty()) << text.substr(0, 99);
     EXPECT_EQ(list.RowCount(), 0) << text;
     EXPECT_FALSE(list.Modified());
   }
   ASSERT_EQ(mkfifo((dir / "fifo.sav").c_str(), 0600), 0);  // refused, never waited on
   EXPECT_FALSE(LoadListFile(list, dir / "fifo.sav").error.empty());
+  // 512 lines are a full list.
+  long_list.resize(long_list.size() - a.size() - 2);
+  WriteList(long_list);
+  EXPECT_EQ(LoadListFile(list, dir / "list.sav").error, "");
+  EXPECT_EQ(list.RowCount(), GameList::kMaxGames);
 }
 
 TEST_F(ListFileTest, TextGbkCannotHoldIsNotSaved) {

@@ -53,11 +53,13 @@ struct NesImage {
   uint8_t flags7 = 0;
   uint8_t fill = 0;     // PRG byte i is fill + i, CHR byte i is fill + 0x80 + i
   size_t trailing = 0;  // bytes after the CHR data
+  uint8_t byte8 = 0;    // NES 2.0: mapper bits 8-11
 };
 
 inline std::vector<uint8_t> MakeNes(const NesImage& s) {
-  std::vector<uint8_t> bytes = {0x4E, 0x45, 0x53, 0x1A, s.prgUnits, s.chrUnits, s.flags6, s.flags7,
-                                0,    0,    0,    0,    0,          0,          0,        0};
+  std::vector<uint8_t> bytes = {0x4E,     0x45,     0x53,    0x1A, s.prgUnits, s.chrUnits,
+                                s.flags6, s.flags7, s.byte8, 0,    0,          0,
+                                0,        0,        0,       0};
   const size_t prg = s.prgUnits * 0x4000u;
   const size_t chr = s.chrUnits * 0x2000u;
   for (size_t i = 0; i < prg; ++i) bytes.push_back(static_cast<uint8_t>(s.fill + i));

@@ -34,6 +34,12 @@ class FakePrompts : public Prompts {
     return answer;
   }
 
+  // Each answer is one queued entry of files, split at line feeds.
+  QStringList ChooseFiles(QWidget* parent, const FileRequest& request) override {
+    const QString answer = ChooseFile(parent, request);
+    return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
+  }
+
   int Exec(QDialog& dialog) override {
     ++dialogsShown;
     return onExec ? onExec(dialog) : QDialog::Rejected;

@@ -3,6 +3,7 @@
 // for the right files and failures are told. What the build, the list file and the
 // workbook write is tested with those.
 
+#include <QColor>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressDialog>
@@ -39,7 +40,7 @@ class WindowGuardTest : public QObject, protected romvane::testing::WindowHarnes
 };
 
 void WindowGuardTest::escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked() {
-  WriteScript("sleep 0.5\nprintf MENU > menu.bin\n");
+  WriteScript(std::string("sleep 0.5\n") + kQuickMenu);
   DropGames(2);
   launcher_.watchScripts = false;  // the build then polls, which the test's sleep can watch
   bool tried = false;
@@ -72,7 +73,7 @@ void WindowGuardTest::escapeDuringASlowBuildLeavesTheDialogUpAndTheListLocked() 
 }
 
 void WindowGuardTest::theBuildTakesTheReserveFromItsFieldAndRefusesZero() {
-  WriteScript("printf MENU > menu.bin\n");
+  WriteScript(kQuickMenu);
   DropGames(1);
   // Empty and zero alike would leave the menu no room.
   for (const char* text : {"", "0", "000"}) {
@@ -83,13 +84,13 @@ void WindowGuardTest::theBuildTakesTheReserveFromItsFieldAndRefusesZero() {
   QCOMPARE(prompts_.messages.count(prompts_.messages.front()), 3);
   QVERIFY(launcher_.started.empty());
 
-  Reserve()->setText(QStringLiteral("2000"));
+  Reserve()->setText(QStringLiteral("4000"));
   Button("buildButton")->click();
   QCOMPARE(prompts_.messages.size(), 3);
   QCOMPARE(launcher_.started.front().workingDir, dir_->path());
   const std::vector<uint8_t> rom = ReadBytes(*dir_ / "rom.bin");
   QCOMPARE(rom.size(), size_t{0x80000});
-  QCOMPARE(std::string(rom.begin() + 0x7E000, rom.begin() + 0x7E004), std::string("MENU"));
+  QCOMPARE(std::string(rom.begin() + 0x7C000, rom.begin() + 0x7C004), std::string("MENU"));
 }
 
 void WindowGuardTest::closingAChangedListAsksFirst() {
@@ -100,7 +101,7 @@ void WindowGuardTest::closingAChangedListAsksFirst() {
   window_->show();
   DropGames(2);
   prompts_.answer = QMessageBox::Cancel;
-  QTest::keyClick(Reserve(), Qt::Key_Return);
+  QTest::keyClick(view_, Qt::Key_Return);
   QCOMPARE(prompts_.questions.size(), 1);
   QVERIFY(window_->isVisible());
   Button("cancelButton")->click();
@@ -154,7 +155,7 @@ void WindowGuardTest::loadingOverAChangedListAsksFirst() {
 
 void WindowGuardTest::theStatusLineSaysWhenRomBinIsOlderThanTheList() {
   auto* status = window_->findChild<QLabel*>(QStringLiteral("statusLine"));
-  WriteScript("printf MENU > menu.bin\n");
+  WriteScript(kQuickMenu);
   DropGames(2);
   QVERIFY(status->text().isEmpty());  // no rom.bin yet
   Button("buildButton")->click();
@@ -181,6 +182,24 @@ void WindowGuardTest::theStatusLineSaysWhenRomBinIsOlderThanTheList() {
       *dir_ / "rom.bin", std::filesystem::last_write_time(listPath) + std::chrono::hours(1));
   window_->LoadListFrom(QString::fromStdString(listPath));
   QVERIFY(status->text().isEmpty());
+
+  // Built, then saved, then loaded: the cartridge is this list's, however new the file.
+  Button("buildButton")->click();
+  prompts_.files.push_back(QString::fromStdString(listPath));
+  Button("saveButton")->click();
+  std::filesystem::last_write_time(
+      listPath, std::filesystem::last_write_time(*dir_ / "rom.bin") + std::chrono::hours(1));
+  window_->LoadListFrom(QString::fromStdString(listPath));
+  QVERIFY(status->text() != stale);
+
+  // A failed build leaves rom.bin behind the list, and says so.
+  window_->SelectRows(0, 1);
+  Choose("下移");
+  QTRY_COMPARE(status->text(), stale);
+  WriteScript("exit 1\n");
+  Button("buildButton")->click();
+  QCOMPARE(prompts_.messages.size(), 1);
+  QCOMPARE(status->text(), stale);
 }
 
 void WindowGuardTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {
@@ -193,7 +212,10 @@ void WindowGuardTest::enterAndEscapeOutsideTheEditorCloseTheWindow() {
   QTest::keyClick(view_, Qt::Key_Enter, Qt::KeypadModifier);
   QVERIFY(!window_->isVisible());
   QCOMPARE(window_->result(), int(QDialog::Accepted));
+  // Enter ends typing a reserve, not the window.
   window_->show();
+  QTest::keyClick(Reserve(), Qt::Key_Return);
+  QVERIFY(window_->isVisible());
   QTest::keyClick(Reserve(), Qt::Key_Escape);
   QVERIFY(!window_->isVisible());
   QCOMPARE(window_->result(), int(QDialog::Rejected));
@@ -219,7 +241,7 @@ void WindowGuardTest::saveAndLoadAskForListFiles() {
 
   QVERIFY(prompts_.messages.isEmpty());
 
-  // A list that no longer loads: the message is shown and the list left empty.
+  // A game gone from its place: the message names it, and its row stays, red, saying why.
   std::filesystem::remove(*games_ / "g2.nes");
   prompts_.files.push_back(QString::fromStdString(listPath));
   Button("loadButton")->click();
@@ -228,7 +250,12 @@ void WindowGuardTest::saveAndLoadAskForListFiles() {
   QCOMPARE(
       prompts_.messages,
       QStringList({QString::fromStdString("文件" + *games_ / "g2.nes" + "不存在，或不在原路径!")}));
-  QCOMPARE(window_->List().RowCount(), 0);
+  QCOMPARE(window_->List().RowCount(), 3);
+  const QModelIndex gone = window_->Model()->index(1, kColAttribute);
+  QCOMPARE(gone.data().toString(), QStringLiteral("文件不存在，或不在原路径"));
+  QCOMPARE(gone.data(Qt::ToolTipRole).toString(), QStringLiteral("文件不存在，或不在原路径"));
+  QCOMPARE(gone.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+  QVERIFY(!window_->Model()->index(0, kColTitle).data(Qt::ForegroundRole).isValid());
 }
 
 void WindowGuardTest::exportAsksForAWorkbookFile() {
@@ -247,8 +274,8 @@ void WindowGuardTest::exportAsksForAWorkbookFile() {
 }
 
 void WindowGuardTest::attributeDialogChangesOnlyTheMirroring() {
-  WriteScript("printf MENU > menu.bin\n");
-  Drop({Game("trainer.nes", 2, 0x07)});  // vertical, battery SRAM, trainer
+  WriteScript(kQuickMenu);
+  Drop({Game("sram.nes", 2, 0x03)});  // vertical, battery SRAM
   Button("buildButton")->click();
   QCOMPARE(prompts_.messages, QStringList());
 
@@ -268,21 +295,21 @@ void WindowGuardTest::attributeDialogChangesOnlyTheMirroring() {
   };
   window_->SelectRows(0, 1);
   Choose("属性");
-  QCOMPARE(seen, QStringList({"Attribute", "1", "trainer", "8000", "2000", "0", "8000", "0", "8000",
-                              "a000", "0", "0", "Vertical", "True", "True", "False"}));
-  QCOMPARE(Column(kColAttribute), QStringList({"mapper0,水平,SRAM,Trainer"}));
+  QCOMPARE(seen, QStringList({"Attribute", "1", "sram", "8000", "2000", "0", "8000", "0", "8000",
+                              "a000", "0", "0", "Vertical", "True", "False", "False"}));
+  QCOMPARE(Column(kColAttribute), QStringList({"mapper0,水平,SRAM"}));
 
-  const std::vector<uint8_t> before = ReadBytes(*games_ / "trainer.nes");
+  const std::vector<uint8_t> before = ReadBytes(*games_ / "sram.nes");
   prompts_.onExec = [](QDialog& dialog) {
     dialog.findChild<QComboBox*>(QStringLiteral("mirroring"))->setCurrentText("Vertical");
     return int(QDialog::Rejected);  // Cancel
   };
   Choose("属性");
-  QCOMPARE(ReadBytes(*games_ / "trainer.nes"), before);
+  QCOMPARE(ReadBytes(*games_ / "sram.nes"), before);
 }
 
 void WindowGuardTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
-  Drop({Game("m5.nes", 2, 0x51)});  // mapper 5: no choice fits
+  LoadGames({Game("m5.nes", 2, 0x51)});  // mapper 5: no choice fits
   QStringList seen;
   prompts_.onExec = [&seen](QDialog& dialog) {
     for (const char* name : {"promBegin", "vromNum"})
@@ -295,10 +322,10 @@ void WindowGuardTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
   QCOMPARE(seen, QStringList({"Null", "Null", "-1"}));
   QCOMPARE(Column(kColAttribute), QStringList({"mapper5,垂直"}));  // OK kept the header
 
-  // A dropped file without the signature: its row's empty texts are shown empty, and its
+  // A listed file without the signature: its row's empty texts are shown empty, and its
   // mirroring can be neither shown nor changed.
   const std::string plain = PlainFile("plain.nes");
-  Drop({plain});
+  LoadGames({*games_ / "m5.nes", plain});
   seen.clear();
   prompts_.onExec = [&seen](QDialog& dialog) {
     for (const char* name : {"number", "title", "path", "promSize", "vromSize", "promBegin"})
@@ -309,12 +336,18 @@ void WindowGuardTest::attributeDialogShowsNullForAGameAddedAfterTheBuild() {
     return int(QDialog::Accepted);
   };
   window_->ShowAttributes(1);
-  QCOMPARE(seen,
-           QStringList({"2", "", QString::fromStdString(plain), "", "", "Null", "-1", "0", "1"}));
+  QCOMPARE(seen, QStringList({"2", "plain", QString::fromStdString(plain), "", "", "Null", "-1",
+                              "0", "1"}));
   QCOMPARE(ReadBytes(plain), std::vector<uint8_t>(32, 0));  // nothing rewritten
 }
 
 void WindowGuardTest::runAndAboutButtons() {
+  Button("runButton")->click();  // nothing built: said, and no empty emulator
+  QVERIFY(launcher_.started.empty());
+  QCOMPARE(prompts_.messages.size(), 1);
+  QVERIFY(prompts_.messages.front().contains(QStringLiteral("还没有生成卡带")));
+  prompts_.messages.clear();
+  testing::WriteBytes(*dir_ / "rom.bin", {0});
   Button("runButton")->click();
   QCOMPARE(launcher_.started.size(), size_t{1});
   QCOMPARE(launcher_.started[0].program, EmulatorPath(dir_->path()));

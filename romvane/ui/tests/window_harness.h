@@ -65,6 +65,21 @@ class WindowHarness {
     return path;
   }
 
+  // A make script whose menu fills the reserve Reserve.inc names: "MENU", zeros, and
+  // vectors at $FF00, inside the menu.
+  static constexpr const char* kQuickMenu =
+      "r=$((0x$(tr -d '\\r' < Reserve.inc | sed -n 's/^MENU_RESERVE = \\$//p')))\n"
+      "{ printf MENU; head -c $((r - 10)) /dev/zero; printf '\\000\\377\\000\\377\\000\\377'; }"
+      " > menu.bin\n";
+
+  // Games as a list file brings them, also those the cartridge cannot take.
+  void LoadGames(const std::vector<std::string>& paths) {
+    std::string text;
+    for (const std::string& p : paths) text += p + "\r\n";
+    WriteBytes(*dir_ / "loaded.sav", std::vector<uint8_t>(text.begin(), text.end()));
+    window_->LoadListFrom(QString::fromStdString(*dir_ / "loaded.sav"));
+  }
+
   void WriteScript(const std::string& text) {
     WriteBytes(*dir_ / "make.sh", std::vector<uint8_t>(text.begin(), text.end()));
   }

@@ -23,7 +23,8 @@ class WindowTest : public QObject, protected romvane::testing::WindowHarness {
   void cleanup() { Close(); }
 
   void droppedFilesAddOnlyNesNamesAndShowTheLastRow();
-  void addAsksForOneNesFileAndTitlesItByItsName();
+  void addAsksForNesFilesFromTheLastGamesFolder();
+  void aGameBeyondThe32MegabytesTheTableReachesIsNotAdded();
   void theTitleEditorRefusesCharactersGbkLacks();
   void headerClicksSortAscendingThenDescending();
   void draggedRowsGoBeforeTheRowUnderTheCursor();
@@ -37,34 +38,62 @@ class WindowTest : public QObject, protected romvane::testing::WindowHarness {
 void WindowTest::droppedFilesAddOnlyNesNamesAndShowTheLastRow() {
   std::filesystem::create_directory(*games_ / "upper");
   Drop({Game("good.nes"), PlainFile("nosig.nes"), Game("mixed.Nes"), Game("upper/UPPER.NES"),
-        *games_ / "readme.txt"});
-  // A dropped file without the signature leaves a row with only its number.
-  QCOMPARE(Column(kColTitle), QStringList({"good", "", "UPPER"}));
-  QVERIFY(prompts_.messages.isEmpty());
+        *games_ / "readme.txt", Game("cnrom.nes", 2, 0x30)});
+  // A file that is no game, or a game the cartridge cannot run, gets no row but a reason.
+  QCOMPARE(Column(kColTitle), QStringList({"good", "UPPER"}));
+  QCOMPARE(prompts_.messages.size(), 1);
+  const QStringList said = prompts_.messages.front().split('\n');
+  QCOMPARE(said.size(), 2);
+  QVERIFY(said[0].contains(QString::fromStdString(*games_ / "nosig.nes")));
+  QVERIFY(said[1].contains(QStringLiteral("cnrom")) && said[1].contains(QStringLiteral("mapper3")));
   QCOMPARE(QApplication::focusWidget(), view_);
+  prompts_.messages.clear();
 
-  window_->SelectRowList({0, 2});
+  window_->SelectRowList({0, 1});
   DropGames(40);
-  QCOMPARE(window_->List().RowCount(), 43);
-  QCOMPARE(window_->SelectedRows(), (std::vector<int>{0, 2}));  // adding keeps the selection
-  const QRect last = view_->visualRect(window_->Model()->index(42, 0));
+  QCOMPARE(window_->List().RowCount(), 42);
+  QCOMPARE(window_->SelectedRows(), (std::vector<int>{0, 1}));  // adding keeps the selection
+  const QRect last = view_->visualRect(window_->Model()->index(41, 0));
   QVERIFY(view_->viewport()->rect().contains(last));
 }
 
-void WindowTest::addAsksForOneNesFileAndTitlesItByItsName() {
+void WindowTest::addAsksForNesFilesFromTheLastGamesFolder() {
   Choose("添加");  // cancelled: nothing added
   QCOMPARE(prompts_.requests.size(), size_t{1});
   QCOMPARE(prompts_.requests[0].filter, QStringLiteral("NES File(*.nes)"));
   QVERIFY(!prompts_.requests[0].save);
+  QVERIFY(prompts_.requests[0].folder.isEmpty());
   QCOMPARE(window_->List().RowCount(), 0);
 
-  prompts_.files.push_back(QString::fromStdString(Game("Road Fighter.v2.nes")));
+  // Several at once; a file that is no game, or an empty one, is named and gets no row.
+  std::filesystem::create_directory(*games_ / "set");
+  testing::WriteBytes(*games_ / "set/empty.nes", {});
+  prompts_.files.push_back(
+      QString::fromStdString(Game("set/Road Fighter.v2.nes") + "\n" + PlainFile("plain.nes") +
+                             "\n" + *games_ / "set/empty.nes" + "\n" + Game("set/b.nes")));
   Choose("添加");
-  prompts_.files.push_back(QString::fromStdString(PlainFile("plain.nes")));
+  QCOMPARE(Column(kColTitle), QStringList({"Road Fighter.v2", "b"}));
+  QCOMPARE(prompts_.messages.size(), 1);
+  QCOMPARE(prompts_.messages.front().count('\n'), 1);
+  // The next time the dialog opens where the last game came from.
   Choose("添加");
-  // Unlike a dropped file, a chosen file without the signature keeps its title.
-  QCOMPARE(Column(kColTitle), QStringList({"Road Fighter.v2", "plain"}));
-  QVERIFY(prompts_.messages.isEmpty());
+  QCOMPARE(prompts_.requests.back().folder, QString::fromStdString(*games_ / "set"));
+}
+
+void WindowTest::aGameBeyondThe32MegabytesTheTableReachesIsNotAdded() {
+  // 512 KB PRG and 256 KB CHR each, in sparse files: the 43rd passes 32 MB.
+  std::vector<std::string> paths;
+  for (int i = 1; i <= 43; ++i) {
+    const std::string path = *games_ / ("big" + std::to_string(i) + ".nes");
+    testing::WriteBytes(path, {0x4E, 0x45, 0x53, 0x1A, 32, 32, 0x40, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    std::filesystem::resize_file(path, 16 + 0x80000 + 0x40000);
+    paths.push_back(path);
+  }
+  Drop(paths);
+  QCOMPARE(window_->List().RowCount(), 42);
+  QCOMPARE(prompts_.messages.size(), 1);
+  QVERIFY(prompts_.messages.front().contains(QStringLiteral("big43")));
+  QVERIFY(prompts_.messages.front().contains(QStringLiteral("32MB")));
 }
 
 void WindowTest::theTitleEditorRefusesCharactersGbkLacks() {

@@ -1,13 +1,13 @@
 #!/usr/bin/python3
 """Builds the slideshow game from a Tilvex project.
 
-    make_slideshow.py PROJECT.prg OUT.nes [--cli TILVEX_CLI] [--work DIR]
+    make_slideshow.py PROJECT.prg OUT.nes [--cli TILVEX_CLI] [--work DIR] [--no-output]
 
 Runs `tilvex-cli project output PROJECT.prg` (the files go beside the project), lists
 the items from VT03IRQ.ASM, and assembles slideshow.s with ca65/ld65 against the output
 as written: the item files and VT03IRQ.ASM by .include, VT03PGT.BIN as the game's tile
 data. The game is an MMC3 iNES file; its tile data is VT03PGT.BIN padded to a power of
-two of at least 8 KB.
+two of at least 8 KB. --no-output assembles the output files as they are in the folder.
 """
 import argparse
 import os
@@ -63,12 +63,14 @@ def main():
     ap.add_argument("out")
     ap.add_argument("--cli", default="tilvex-cli")
     ap.add_argument("--work")
+    ap.add_argument("--no-output", action="store_true")
     args = ap.parse_args()
     project = os.path.abspath(args.project)
     folder = os.path.dirname(project)
     work = os.path.abspath(args.work or os.path.splitext(args.out)[0] + ".src")
     os.makedirs(work, exist_ok=True)
-    run([args.cli, "project", "output", project], cwd=folder)
+    if not args.no_output:
+        run([args.cli, "project", "output", project], cwd=folder)
     names = item_names(os.path.join(folder, "VT03IRQ.ASM"))
     if not names:
         sys.exit("make_slideshow.py: the project has no items")

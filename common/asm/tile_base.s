@@ -8,7 +8,8 @@
 ; X / 2 + 1024 p, given in full. A game alone starts with those registers at 0 (X = 0).
 ;
 ; Needs in the zero page: tileBase (2 bytes: X / 2048), savedOuter, savedChrHigh,
-; savedBankSize, e1k (2 bytes: an undoubled address / 1024) and tmp. The VT03 registers
+; savedBankSize, undoubled (0 until useUndoubled), e1k (2 bytes: an undoubled address /
+; 1024) and tmp. The VT03 registers
 ; at $2010-$201A alias the picture unit's own on a plain NES: write them with the screen
 ; off and PPU_CTRL written after them.
 
@@ -75,14 +76,23 @@ useUndoubled:
         and #$F0
         ora tmp
         sta VT_OUTER_BANK
+        lda #1
+        sta undoubled
         rts
 
 ; 4-colour tiles: the registers as the menu left them, pages counted from the game's tiles.
+; Nothing is written before the first 16-colour picture: on emulators where these
+; registers do not read back, what was read is not written into them.
 usePlaced:
+        lda undoubled
+        beq @done
+        lda #0
+        sta undoubled
         lda savedChrHigh
         sta VT_CHR_HIGH
         lda savedBankSize
         sta VT_CHR_BANK_SIZE
         lda savedOuter
         sta VT_OUTER_BANK
+@done:
         rts

@@ -54,6 +54,7 @@ tileBase:       .res 2
 savedOuter:     .res 1
 savedChrHigh:   .res 1
 savedBankSize:  .res 1
+undoubled:      .res 1
 e1k:            .res 2
 frameCount:     .res 1
 

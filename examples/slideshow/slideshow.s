@@ -55,6 +55,7 @@ tileBase:       .res 2
 savedOuter:     .res 1
 savedChrHigh:   .res 1
 savedBankSize:  .res 1
+undoubled:      .res 1
 e1k:            .res 2
 
 .segment "BSS"

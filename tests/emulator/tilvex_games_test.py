@@ -2,7 +2,7 @@
 """What Tilvex writes, shown on emulated consoles: the slideshow of a project's output and
 the player of a batch animation, packed into a cartridge with the example menu.
 
-    tilvex_games_test.py BIN_DIR WORK_DIR --project FILE.prg --list FILE.lst
+    tilvex_games_test.py BIN_DIR WORK_DIR --project FILE.prg --list FILE.lst [--with GAME.nes]...
 
 BIN_DIR holds tilvex-cli, romvane-cli and the example menu. The project's folder (its
 .pic files) and the list's folder (its pictures and Sprite_pgt.bin) are copied to WORK_DIR
@@ -16,7 +16,8 @@ too large for a cartridge game, holds an animation whose tiles cross from the fi
 region of ANIPGT.BIN into the second: the frames on both sides of the boundary are judged.
 Two broken builds must fail: the first section boundary of the slideshow one row late in
 VT03IRQ.ASM, and a frame's index entry one 2 KB page off. Exits 77 (skipped) when an
-emulator is not installed.
+emulator is not installed. The games given with --with go first in the cartridge, so
+the two are not at its start.
 """
 import argparse
 import os
@@ -90,6 +91,7 @@ emu.register_frame_done(function()
 end)
 """
 
+# The slideshow alone, then from the cartridge's menu (Down `game` times, Start).
 FCEUX_SLIDESHOW = """
 emu.speedmode("maximum")
 local function wait(n, pad)
@@ -98,11 +100,16 @@ local function wait(n, pad)
     emu.frameadvance()
   end
 end
+if {game} >= 0 then
+  wait(240)
+  for i = 1, {game} do wait(4, {{down = true}}) wait(4, {{}}) end
+  wait(4, {{start = true}})
+end
 wait(20)
 for k = 0, {items} - 1 do
   wait({step})
-  gui.savescreenshotas("{work}/fceux-item" .. k .. ".png")
-  wait(4, {{A = true}})
+  gui.savescreenshotas("{work}/fceux-{name}" .. k .. ".png")
+  wait(4, {{right = true}})
   wait(4, {{}})
 end
 emu.exit()
@@ -174,7 +181,8 @@ def copy_folder(source, target):
 
 
 def slideshow_items(cli, project):
-    """(name, .pic path, cells per row, cell rows, mode byte) of every item, tree order."""
+    """(name, .pic path, cells per row, cell rows, mode byte, sections) of every item, in
+    tree order."""
     folder = os.path.dirname(project)
     items = []
     for line in run([cli, "project", "show", project], cwd=folder).splitlines():
@@ -186,9 +194,11 @@ def slideshow_items(cli, project):
         if not os.path.exists(asm):
             continue  # skipped by the output
         with open(asm, "rb") as f:
-            info = re.search(rb"_info:\s*db\s*\$(\w\w),\$(\w\w),\$(\w\w)", f.read())
+            text = f.read()
+        info = re.search(rb"_info:\s*db\s*\$(\w\w),\$(\w\w),\$(\w\w)", text)
         w, h, mode = (int(v, 16) for v in info.groups())
-        items.append((name, os.path.join(folder, pic), w, h, mode))
+        sections = len(re.findall(rb"\$\w\w,\$10,", text[:text.find(b"_pnt:")]))
+        items.append((name, os.path.join(folder, pic), w, h, mode, sections))
     return items
 
 
@@ -245,6 +255,8 @@ def main():
     ap.add_argument("work")
     ap.add_argument("--project", required=True)
     ap.add_argument("--list", required=True)
+    ap.add_argument("--with", dest="with_game", action="append", default=[],
+                    help="a game to put before the two in the cartridge")
     args = ap.parse_args()
     started = time.monotonic()
     tools = {n: tool(n) for n in ("mame", "fceux", "xvfb-run")}
@@ -322,30 +334,40 @@ def main():
     big_renders = {k: render(cli, big_frames[k], os.path.join(work, f"render-big{k}.bmp"),
                              convert=True) for k in big_checked}
 
+    mame = Mame(tools["mame"])
+    games = args.with_game + [show, anim]
+    image = cartridge(romvane, args.bin, games, os.path.join(work, "good"))
     fceux = None
     if tools["fceux"] and tools["xvfb-run"]:
-        lua = os.path.join(work, "fceux.lua")
-        with open(lua, "w") as f:
-            f.write(FCEUX_SLIDESHOW.format(items=len(items), step=STEP, work=work))
-        fceux = subprocess.Popen(
-            ["xvfb-run", "-a", "timeout", "-s", "KILL", "50", tools["fceux"], "--no-config", "1",
-             "--sound", "0", "--loadlua", lua, show],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=work)
+        sessions = []
+        for name, game, nes in (("alone", -1, show),
+                                ("cart", len(args.with_game), os.path.splitext(image)[0] + ".nes")):
+            lua = os.path.join(work, f"fceux-{name}.lua")
+            with open(lua, "w") as f:
+                f.write(FCEUX_SLIDESHOW.format(items=len(items), step=STEP, work=work, name=name,
+                                               game=game))
+            sessions.append(f"timeout -s KILL 50 '{tools['fceux']}' --no-config 1 --sound 0 "
+                            f"--loadlua '{lua}' '{nes}'")
+        script = os.path.join(work, "fceux.sh")
+        with open(script, "w") as f:
+            f.write("\n".join(sessions) + "\n")
+        fceux = subprocess.Popen(["xvfb-run", "-a", "sh", script], stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL, cwd=work)
 
-    mame = Mame(tools["mame"])
-    image = cartridge(romvane, args.bin, [show, anim], os.path.join(work, "good"))
-    show_shots = mame.start(image, MAME_SLIDESHOW.format(game=0, items=len(items), step=STEP),
-                            os.path.join(work, "mame-show"))
+    show_shots = mame.start(image, MAME_SLIDESHOW.format(game=len(args.with_game), items=len(items),
+                                                   step=STEP), os.path.join(work, "mame-show"))
     frame_list = ",".join(str(k) for k in range(len(frames)))
-    anim_shots = mame.start(image, MAME_ANIMATION.format(game=1, frames=frame_list),
+    anim_shots = mame.start(image, MAME_ANIMATION.format(game=len(args.with_game) + 1,
+                                                  frames=frame_list),
                             os.path.join(work, "mame-anim"))
     big_shots = mame.start(big, MAME_ANIMATION.format(game=-1, frames=",".join(
         str(k) for k in big_checked)), os.path.join(work, "mame-big"))
-    bad = cartridge(romvane, args.bin, [broken_show if late else show, broken_anim],
-                    os.path.join(work, "bad"))
-    bad_show = mame.start(bad, MAME_SLIDESHOW.format(game=0, items=len(items), step=STEP),
-                          os.path.join(work, "mame-bad-show"))
-    bad_anim = mame.start(bad, MAME_ANIMATION.format(game=1, frames=str(wrong_frame)),
+    bad = cartridge(romvane, args.bin, args.with_game + [broken_show if late else show,
+                                                          broken_anim], os.path.join(work, "bad"))
+    bad_show = mame.start(bad, MAME_SLIDESHOW.format(game=len(args.with_game), items=len(items),
+                                                     step=STEP), os.path.join(work, "mame-bad-show"))
+    bad_anim = mame.start(bad, MAME_ANIMATION.format(game=len(args.with_game) + 1,
+                                                     frames=str(wrong_frame)),
                           os.path.join(work, "mame-bad-anim"))
     mame.wait()
     if fceux:
@@ -364,14 +386,18 @@ def main():
     def box(w, h, top=0, rows=240):
         return f"0,{top},{min(w * 8, 256)},{min(h * 8, rows) - top}"
 
-    for k, (name, _pic, w, h, mode) in enumerate(items):
+    for k, (name, _pic, w, h, mode, sections) in enumerate(items):
         judge(f"slideshow item {name} in MAME", renders[k], os.path.join(show_shots,
               f"item{k}.png"), box(w, h))
-        if fceux and mode == 0:  # 4 colours in NES colours; FCEUX shows rows 8-231
-            shot = os.path.join(work, f"fceux-item{k}.png")
+        if not fceux or mode != 0:  # FCEUX: 4 colours in NES colours only
+            continue
+        # FCEUX's mapper 256 counts scanlines a row ahead of MAME, FCEUX's own MMC3 and
+        # the chip: from the cartridge it judges the items of one section.
+        for where in ("alone", "cart") if sections == 1 else ("alone",):
+            shot = os.path.join(work, f"fceux-{where}{k}.png")
             top = 8 if os.path.exists(shot) and image_height(shot) == 240 else 0
-            rows = min(h * 8, 232) - 8
-            judge(f"slideshow item {name} in FCEUX", renders[k], shot,
+            rows = min(h * 8, 232) - 8  # FCEUX shows rows 8-231
+            judge(f"slideshow item {name} in FCEUX ({where})", renders[k], shot,
                   f"0,8,{min(w * 8, 256)},{rows}", f"0,{top},{min(w * 8, 256)},{rows}")
     for k in range(len(frames)):
         judge(f"animation frame {k} in MAME", frame_renders[k],
@@ -382,7 +408,7 @@ def main():
 
     # The broken builds must not match.
     if late:
-        name, _pic, w, h, _mode = items[late_item]
+        name, _pic, w, h, _mode, _sections = items[late_item]
         shot = os.path.join(bad_show, f"item{late_item}.png")
         if not os.path.exists(shot):
             failures.append("the broken slideshow showed no screen")

@@ -36,7 +36,7 @@ MAKE_FRAMES = os.path.join(ROOT, "examples", "animation", "make_frames.py")
 MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
 SKIP = 77
 STEP = 40                   # video frames between two slideshow items
-REGION_FRAMES = 88          # frames of 190 new tiles: frame 83 opens the second region
+REGION_FRAMES = 86          # frames of 190 new tiles: frame 83 opens the second region
 
 # Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
 MAME_SLIDESHOW = """

@@ -11,6 +11,9 @@ Random pixels make almost every tile new, so the tile count decides the banks:
   nes4tall  160 x 200, 4 colours, "No Compress": three banks, switched at rows 96 and 192
   hsl16     256 x 240, 16 colours: four banks, switched at rows 64, 128 and 192
   hsl16small 120 x 64, 16 colours, one bank
+  hsl16late 256 x 240, 16 colours: 225 tiles in the first eight rows, repeats down to the
+            last row, whose 32 new tiles open a second bank at row 232, below the rows
+            MAME's scanline counter reaches
 """
 import os
 import random
@@ -30,7 +33,7 @@ SETS_4 = [
 SET_16 = [colour for colours in SETS_4 for colour in colours]
 
 PICTURES = [("nes4", 128, 96, 4, 1), ("nes4tall", 160, 200, 4, 2), ("hsl16", 256, 240, 16, 3),
-            ("hsl16small", 120, 64, 16, 4)]
+            ("hsl16small", 120, 64, 16, 4), ("hsl16late", 256, 240, 16, 5)]
 
 
 def picture(width, height, colours, seed):
@@ -46,12 +49,34 @@ def picture(width, height, colours, seed):
     return lambda x, y: pixels[x, y]
 
 
+def late_bank(seed):
+    rng = random.Random(seed)
+
+    def tile():
+        return [[rng.choice([BACKGROUND] + SET_16) for _ in range(8)] for _ in range(8)]
+
+    first = [[tile() for _ in range(32)] for _ in range(7)]
+    extra = tile()
+    rows = []
+    for row in range(30):
+        if row < 7:
+            rows.append(first[row])
+        elif row == 7:
+            rows.append([extra] + first[0][1:])
+        elif row == 29:
+            rows.append([tile() for _ in range(32)])
+        else:
+            rows.append(first[(row - 8) % 7])
+    return lambda x, y: (BACKGROUND if x == 0 and y == 0
+                         else rows[y // 8][x // 8][y % 8][x % 8])
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     for name, width, height, colours, seed in PICTURES:
-        write_bmp(os.path.join(folder, name + ".bmp"), width, height,
-                  picture(width, height, colours, seed))
+        draw = late_bank(seed) if name == "hsl16late" else picture(width, height, colours, seed)
+        write_bmp(os.path.join(folder, name + ".bmp"), width, height, draw)
 
 
 if __name__ == "__main__":

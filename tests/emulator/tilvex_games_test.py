@@ -36,6 +36,7 @@ MAKE_FRAMES = os.path.join(ROOT, "examples", "animation", "make_frames.py")
 MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
 SKIP = 77
 STEP = 40                   # video frames between two slideshow items
+CARTRIDGE_TILES = 256 * 1024  # the most tile data a cartridge game may have
 REGION_FRAMES = 86          # frames of 190 new tiles: frame 83 opens the second region
 
 # Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
@@ -279,8 +280,11 @@ def main():
     items = slideshow_items(cli, project)
     anim_dir = copy_folder(os.path.dirname(os.path.abspath(args.list)), os.path.join(work, "anim"))
     listing = os.path.join(anim_dir, os.path.basename(args.list))
-    anim = os.path.join(work, "animation.nes")
-    build_animation(cli, listing, anim)
+    # An animation larger than a cartridge game may be is judged from a test image.
+    run([cli, "batch", listing], cwd=anim_dir)
+    alone = os.path.getsize(os.path.join(anim_dir, "ANIPGT.BIN")) > CARTRIDGE_TILES
+    anim = os.path.join(work, "animation.bin" if alone else "animation.nes")
+    build_animation(cli, listing, anim, image=alone, no_export=True)
     frames, _ = animation_frames(listing)
 
     # The animation crossing a 512 KB region, in a test image of its own.
@@ -313,7 +317,7 @@ def main():
         late_item = next(k for k, it in enumerate(items) if it[0].upper() == owner)
     else:
         failures.append("no item of the project has a second section to break")
-    broken_anim = os.path.join(work, "broken-animation.nes")
+    broken_anim = os.path.join(work, "broken-animation" + os.path.splitext(anim)[1])
     index_file = os.path.join(anim_dir, "ANIINDEX.asm")
     with open(index_file, "rb") as f:
         index = f.read()
@@ -323,7 +327,7 @@ def main():
     with open(index_file, "wb") as f:
         f.write(index[:at.start(1)] + b"%02X" % ((int(at.group(1), 16) + 1) & 0xFF)
                 + index[at.end(1):])
-    build_animation(cli, listing, broken_anim, no_export=True)
+    build_animation(cli, listing, broken_anim, image=alone, no_export=True)
     started = phase("games built", started)
 
     # Renders of every item and frame.
@@ -335,7 +339,7 @@ def main():
                              convert=True) for k in big_checked}
 
     mame = Mame(tools["mame"])
-    games = args.with_game + [show, anim]
+    games = args.with_game + [show] + ([] if alone else [anim])
     image = cartridge(romvane, args.bin, games, os.path.join(work, "good"))
     fceux = None
     if tools["fceux"] and tools["xvfb-run"]:
@@ -354,20 +358,22 @@ def main():
         fceux = subprocess.Popen(["xvfb-run", "-a", "sh", script], stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL, cwd=work)
 
-    show_shots = mame.start(image, MAME_SLIDESHOW.format(game=len(args.with_game), items=len(items),
-                                                   step=STEP), os.path.join(work, "mame-show"))
+    show_game = len(args.with_game)
+    anim_game = -1 if alone else show_game + 1
+    show_shots = mame.start(image, MAME_SLIDESHOW.format(game=show_game, items=len(items),
+                                                         step=STEP), os.path.join(work, "mame-show"))
     frame_list = ",".join(str(k) for k in range(len(frames)))
-    anim_shots = mame.start(image, MAME_ANIMATION.format(game=len(args.with_game) + 1,
-                                                  frames=frame_list),
+    anim_shots = mame.start(anim if alone else image,
+                            MAME_ANIMATION.format(game=anim_game, frames=frame_list),
                             os.path.join(work, "mame-anim"))
     big_shots = mame.start(big, MAME_ANIMATION.format(game=-1, frames=",".join(
         str(k) for k in big_checked)), os.path.join(work, "mame-big"))
-    bad = cartridge(romvane, args.bin, args.with_game + [broken_show if late else show,
-                                                          broken_anim], os.path.join(work, "bad"))
-    bad_show = mame.start(bad, MAME_SLIDESHOW.format(game=len(args.with_game), items=len(items),
-                                                     step=STEP), os.path.join(work, "mame-bad-show"))
-    bad_anim = mame.start(bad, MAME_ANIMATION.format(game=len(args.with_game) + 1,
-                                                     frames=str(wrong_frame)),
+    bad = cartridge(romvane, args.bin, args.with_game + [broken_show if late else show]
+                    + ([] if alone else [broken_anim]), os.path.join(work, "bad"))
+    bad_show = mame.start(bad, MAME_SLIDESHOW.format(game=show_game, items=len(items), step=STEP),
+                          os.path.join(work, "mame-bad-show"))
+    bad_anim = mame.start(broken_anim if alone else bad,
+                          MAME_ANIMATION.format(game=anim_game, frames=str(wrong_frame)),
                           os.path.join(work, "mame-bad-anim"))
     mame.wait()
     if fceux:

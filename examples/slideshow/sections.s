@@ -191,6 +191,12 @@ nmi:
         pha
         lda renderOn
         beq @off
+        lda #>OAM_PAGE
+        sta OAM_DMA
+        lda #CHR_INVERTED | MMC3_CHR_0000
+        sta MMC3_SELECT
+        lda spritePage
+        sta MMC3_DATA
         lda secPage0
         setPages
         bit PPU_STATUS

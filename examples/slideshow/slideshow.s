@@ -1,5 +1,6 @@
 ; A slideshow of a Tilvex project's output: every item of the project in turn, A or Right
-; for the next, B or Left for the one before.
+; for the next, B or Left for the one before; the item's name in a corner the picture leaves
+; free.
 ;
 ; The tiles are VT03PGT.BIN, the game's tile data. VT03IRQ.ASM gives each item's sections:
 ; per entry the picture rows to the next section less one (0 in the last), and the four
@@ -17,7 +18,12 @@
 .include "tilvex.inc"
 
 CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
-MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
+MASK_SHOWING    = $1E       ; background and sprites on, also in the leftmost column
+SPRITES_16      = $04       ; VT_VIDEO_MODE: sprites in 16 colours, read as the background is
+OAM_PAGE        = $0200     ; the sprites, copied to the picture unit at every vertical blank
+NAME_ROW        = 216       ; the name below a picture of at most NAME_ROW - 8 rows, or
+NAME_TOP        = 8         ; at the top right beside a narrower one
+NAME_MARGIN     = 8
 CHR_INVERTED    = $80       ; MMC3 select: the 1 KB pages (commands 2-5) at $0000
 MODE_16         = $02       ; NAME_info's mode byte: 16 colours
 MODE_12BIT      = $80       ; 12-bit palette
@@ -31,6 +37,7 @@ item:           .res 1      ; shown item (the emulator test reads it at $00)
 width:          .res 1      ; cells per row
 height:         .res 1      ; cell rows
 mode:           .res 1
+spritePage:     .res 1      ; 2 KB page of the font for the sprites at $1000
 heightPx:       .res 2
 renderOn:       .res 1
 frameCount:     .res 1
@@ -96,6 +103,11 @@ reset:
         sta $0700,x
         inx
         bne @clear
+        lda #$FF                ; every sprite below the screen
+@hide:
+        sta OAM_PAGE,x
+        inx
+        bne @hide
 @vblank2:
         bit PPU_STATUS
         bpl @vblank2
@@ -112,16 +124,6 @@ reset:
         sta MMC3_DATA
         lda #0
         sta MMC3_MIRRORING
-
-        ; No sprites: all of them below the screen.
-        lda #0
-        sta OAM_ADDR
-        lda #$FF
-        ldx #0
-@oam:
-        sta OAM_DATA
-        inx
-        bne @oam
 
         jsr showItem
         cli
@@ -227,8 +229,14 @@ showItem:
         bne @times8
 
         lda mode
+        and #MODE_16
+        beq @mode
+        lda #SPRITES_16
+@mode:
+        ora mode
         sta VT_VIDEO_MODE
         jsr readSections
+        jsr placeName
         lda #0
         sta PPU_CTRL            ; after the VT03 registers, which alias it on a plain NES
         jsr loadPalette
@@ -242,6 +250,7 @@ showItem:
         rts
 
 .include "tile_base.s"
+.include "name.s"
 .include "palette.s"
 .include "names.s"
 .include "sections.s"

@@ -2,7 +2,7 @@
 """Builds the animation player from a Tilvex batch list.
 
     make_animation.py LIST.lst OUT [--cli TILVEX_CLI] [--space hsl|rgb|nes] [--work DIR]
-                      [--image] [--no-export]
+                      [--image] [--no-export] [--first N]
 
 Runs `tilvex-cli batch LIST.lst` in the list's folder (which holds the pictures named in
 the list and Sprite_pgt.bin), then assembles player.s with ca65/ld65 against the export as
@@ -10,7 +10,8 @@ written: ANI.asm, ANIINDEX.asm, ANIPAL.asm and the ANIPNT files by .include, ANI
 the tile data. OUT is an MMC3 iNES game (the tile data padded to a power of two, at most
 256 KB), or with --image a one-bus ROM image for a VT03 machine: the program in the first
 512 KB, the tile data from 1 MB on (for animations larger than a cartridge game may be).
---no-export assembles the files as they are in the folder.
+--no-export assembles the files as they are in the folder; --first N starts the
+animation at its frame N (to look at the end of a long one).
 """
 import argparse
 import os
@@ -57,6 +58,7 @@ def main():
     ap.add_argument("--work")
     ap.add_argument("--image", action="store_true")
     ap.add_argument("--no-export", action="store_true")
+    ap.add_argument("--first", type=int, default=0)
     args = ap.parse_args()
     listing = os.path.abspath(args.list)
     folder = os.path.dirname(listing)
@@ -78,6 +80,7 @@ def main():
         offset = 0
     obj = os.path.join(work, "player.o")
     run(["ca65", "-I", HERE, "-I", COMMON, "-I", folder, "-D", f"TILE_OFFSET_2K={offset}",
+         "-D", f"FIRST_FRAME={args.first}",
          "-o", obj, os.path.join(HERE, "player.s")])
     prg = os.path.join(work, "player.prg")
     run(["ld65", "-C", os.path.join(HERE, "player.cfg"), "-D", f"PRG_SIZE={prg_size}",

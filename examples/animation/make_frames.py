@@ -6,7 +6,8 @@
 Frame k (frame000.bmp, ...) is 256 x 240 in the same 13 colours (one palette of 16): N
 tiles of random pixels (190 unless given) drawn from a seed of its own, placed at random,
 so every frame has N new tiles, N x 32 bytes of tile data. A frame must fit one bank of
-256 tiles behind the up to 63 that its begin address puts before its first. Sprite_pgt.bin is 2 KB of
+256 tiles behind the up to 63 that its begin address puts before its first; frames of 256
+tiles keep the begin address at 0. Sprite_pgt.bin is 2 KB of
 sprite patterns. With --list the frames' names go into that list file, one a line.
 """
 import argparse

@@ -35,6 +35,9 @@ PNT_Bank        = 0
 .ifndef TILE_OFFSET_2K
 TILE_OFFSET_2K  = 0         ; where the tile data lies past the game's own tile data
 .endif
+.ifndef FIRST_FRAME
+FIRST_FRAME     = 0         ; the frame played first
+.endif
 
 .segment "ZEROPAGE"
 shown:          .res 1      ; frame on the screen, $FF before the first (read by the tests)
@@ -132,10 +135,10 @@ reset:
         inx
         bne @oam
 
-        ; Frame 0 into name table 1 with the screen off; the first blank shows it.
+        ; The first frame into name table 1 with the screen off; the first blank shows it.
         lda #NO_FRAME
         sta shown
-        lda #0
+        lda #FIRST_FRAME
         sta next
         lda #1
         sta hidden
@@ -402,6 +405,7 @@ frames:
 framesEnd:
 FRAME_COUNT = (framesEnd - frames) / 2
 .assert FRAME_COUNT > 0 && FRAME_COUNT < 256, error, "the player takes 1 to 255 frames"
+.assert FIRST_FRAME < FRAME_COUNT, error, "the first frame is past the last"
 .include "ANIINDEX.asm"
 palettes:
 .include "ANIPAL.asm"

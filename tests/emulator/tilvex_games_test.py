@@ -25,6 +25,7 @@ import re
 import shutil
 import subprocess
 import sys
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -35,9 +36,12 @@ MAKE_ANIMATION = os.path.join(ROOT, "examples", "animation", "make_animation.py"
 MAKE_FRAMES = os.path.join(ROOT, "examples", "animation", "make_frames.py")
 MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
 SKIP = 77
-STEP = 40                   # video frames between two slideshow items
+STEP = 24                   # video frames between two slideshow items
 CARTRIDGE_TILES = 256 * 1024  # the most tile data a cartridge game may have
-REGION_FRAMES = 86          # frames of 190 new tiles: frame 83 opens the second region
+# Frames of 256 new tiles, 8 KB each behind the 16 KB of sprites: frame 61 would end at the
+# region's end and opens the second region instead.
+REGION_FRAMES = 63
+REGION_TILES = 256
 
 # Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
 MAME_SLIDESHOW = """
@@ -128,7 +132,8 @@ def tool(name):
 def run(args, cwd=None):
     r = subprocess.run(args, cwd=cwd, capture_output=True, text=True)
     if r.returncode != 0:
-        sys.exit(f"{' '.join(args)} failed:\n{r.stdout}{r.stderr}")
+        print(f"{' '.join(args)} failed:\n{r.stdout}{r.stderr}", flush=True)
+        raise SystemExit(1)
     return r.stdout
 
 
@@ -208,8 +213,8 @@ def build_slideshow(cli, project, out, no_output=False):
     run(args + (["--no-output"] if no_output else []))
 
 
-def build_animation(cli, listing, out, image=False, no_export=False):
-    args = [sys.executable, MAKE_ANIMATION, listing, out, "--cli", cli]
+def build_animation(cli, listing, out, image=False, no_export=False, first=0):
+    args = [sys.executable, MAKE_ANIMATION, listing, out, "--cli", cli, "--first", str(first)]
     run(args + (["--image"] if image else []) + (["--no-export"] if no_export else []))
 
 
@@ -287,17 +292,23 @@ def main():
     build_animation(cli, listing, anim, image=alone, no_export=True)
     frames, _ = animation_frames(listing)
 
-    # The animation crossing a 512 KB region, in a test image of its own.
+    # The animation crossing a 512 KB region, in a test image of its own, made beside the
+    # rest; it starts a frame before the boundary.
     big_dir = os.path.join(work, "big")
-    run([sys.executable, MAKE_FRAMES, big_dir, str(REGION_FRAMES), "--list", "big.lst"])
     big_list = os.path.join(big_dir, "big.lst")
     big = os.path.join(work, "big.bin")
-    build_animation(cli, big_list, big, image=True)
-    big_frames, second = animation_frames(big_list)
-    if second is None:
-        failures.append("the region animation never reaches the second 512 KB region")
-        second = 1
-    big_checked = sorted({0, second - 1, second, min(second + 1, len(big_frames) - 1)})
+    region = {}
+
+    def build_region():
+        run([sys.executable, MAKE_FRAMES, big_dir, str(REGION_FRAMES), "--list", "big.lst",
+             "--tiles", str(REGION_TILES)])
+        run([cli, "batch", big_list], cwd=big_dir)
+        region["frames"], region["second"] = animation_frames(big_list)
+        first = max((region["second"] or 1) - 1, 0)
+        build_animation(cli, big_list, big, image=True, no_export=True, first=first)
+
+    region_thread = threading.Thread(target=build_region)
+    region_thread.start()
 
     # The broken builds: the slideshow's first section boundary one row late, and the
     # animation's second frame (or its only one) pointing one 2 KB page further.
@@ -328,6 +339,14 @@ def main():
         f.write(index[:at.start(1)] + b"%02X" % ((int(at.group(1), 16) + 1) & 0xFF)
                 + index[at.end(1):])
     build_animation(cli, listing, broken_anim, image=alone, no_export=True)
+    region_thread.join()
+    if "second" not in region:
+        return 1  # the region image could not be made (reported above)
+    big_frames, second = region["frames"], region["second"]
+    if second is None:
+        failures.append("the region animation never reaches the second 512 KB region")
+        second = 1
+    big_checked = sorted({second - 1, second, min(second + 1, len(big_frames) - 1)})
     started = phase("games built", started)
 
     # Renders of every item and frame.
@@ -370,8 +389,8 @@ def main():
         str(k) for k in big_checked)), os.path.join(work, "mame-big"))
     bad = cartridge(romvane, args.bin, args.with_game + [broken_show if late else show]
                     + ([] if alone else [broken_anim]), os.path.join(work, "bad"))
-    bad_show = mame.start(bad, MAME_SLIDESHOW.format(game=show_game, items=len(items), step=STEP),
-                          os.path.join(work, "mame-bad-show"))
+    bad_show = mame.start(bad, MAME_SLIDESHOW.format(game=show_game, items=(late_item or 0) + 1,
+                                                     step=STEP), os.path.join(work, "mame-bad-show"))
     bad_anim = mame.start(broken_anim if alone else bad,
                           MAME_ANIMATION.format(game=anim_game, frames=str(wrong_frame)),
                           os.path.join(work, "mame-bad-anim"))

@@ -2,9 +2,11 @@
 ; for the next, B or Left for the one before; the item's name in a corner the picture leaves
 ; free.
 ;
-; The tiles are VT03PGT.BIN, the game's tile data. VT03IRQ.ASM gives each item's sections:
-; per entry the picture rows to the next section less one (0 in the last), and the four
-; 2 KB pages of the section's 256 background tiles, $FF for pages before its first tile.
+; The tiles are VT03PGT.BIN, the game's tile data (the font of the names follows it).
+; VT03IRQ.ASM gives each item's sections: per entry the picture rows to the next section
+; less one (0 in the last), $10, and the four 2 KB pages of the section's 256 background
+; tiles, $FF for pages before its first tile. A 4-colour section takes half the bytes, so
+; its 1 KB page register values are twice the page numbers.
 ; The item files give the name table, the attributes, the palettes and NAME_info (cells
 ; per row, cell rows, video mode, block mode). items.inc, made by make_slideshow.py,
 ; includes them and lists the items.
@@ -33,7 +35,7 @@ MAX_SECTIONS    = 16
 NO_PAGE         = $FF
 
 .segment "ZEROPAGE"
-item:           .res 1      ; shown item (the emulator test reads it at $00)
+item:           .res 1      ; the item on the screen
 width:          .res 1      ; cells per row
 height:         .res 1      ; cell rows
 mode:           .res 1

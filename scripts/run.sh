@@ -24,12 +24,13 @@ fi
 DEMO=$(pwd)/build/demo
 
 # Three small demo games, assembled by ca65 during the build (examples/demo), so the example
-# menu has titles to show and each one starts.
-for game in demo-tank demo-racer demo-puzzle; do
+# menu has titles to show and each one starts, and the slideshow and animation player that
+# show what Tilvex writes (examples/slideshow, examples/animation).
+: > "$DEMO/demo.sav"
+for game in demo-tank demo-racer demo-puzzle slideshow animation; do
   [ -f "$DEMO/$game.nes" ] || { echo "$DEMO/$game.nes was not built (is ca65 installed?)" >&2; exit 1; }
+  printf '%s\r\n' "$DEMO/$game.nes" >> "$DEMO/demo.sav"
 done
-printf '%s\r\n%s\r\n%s\r\n' "$DEMO/demo-tank.nes" "$DEMO/demo-racer.nes" "$DEMO/demo-puzzle.nes" \
-  > "$DEMO/demo.sav"
 
 # The demo cartridge is built first, so `fceux build/bin/rom.nes` shows it at once.
 "$BIN/romvane-cli" info "$DEMO"/*.nes

@@ -176,9 +176,16 @@ class Animation {
       text[PntFileName(pntFile_)] = kPntFileStart;
     }
     std::string& pntText = text[PntFileName(pntFile_)];
-    if (pntCount_ % kPntPhaseBytes == 0 && pntCount_ % kPntFileBytes != 0) {
-      pntText += "\t\tdph\n\t\tphs\t$8000\n";
+    // The index names the 8 KB bank a frame begins in, which the game maps at $8000 (and
+    // the next one after it): the frame's label must count from there. A frame beginning
+    // in a later bank than the phase therefore starts a new phase at its place in that
+    // bank; at an exact multiple of 8 KB that is "phs $8000". Without it the labels ran
+    // on past $FFFF once the name tables outgrew 32 KB.
+    const uint32_t bank = pntCount_ / kPntPhaseBytes;
+    if (pntCount_ % kPntFileBytes != 0 && bank != phaseBank_) {
+      pntText += Format("\t\tdph\n\t\tphs\t$%04X\n", 0x8000 + pntCount_ % kPntPhaseBytes);
     }
+    phaseBank_ = bank;
     const size_t cells = frame.pnt.size() / 2;
     std::vector<uint8_t> low(cells);
     for (size_t i = 0; i < cells; ++i) low[i] = frame.pnt[2 * i];
@@ -194,6 +201,7 @@ class Animation {
   std::vector<uint8_t> pgt_;
   uint32_t pgtPos_ = kSpriteAreaBytes;
   uint32_t pntCount_ = 0;
+  uint32_t phaseBank_ = 0;  // the 8 KB bank the current phase began in
   int pntFile_ = 0;
 };
 

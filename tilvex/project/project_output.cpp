@@ -62,6 +62,13 @@ void AppendSection(const std::vector<uint8_t>& block, int64_t start, int64_t len
   pgt.insert(pgt.end(), static_cast<size_t>(length - held), kFiller);
 }
 
+// The value for the chip's video mode register that shows the item.
+unsigned VideoModeOf(const PicHeader& h) {
+  constexpr unsigned kTwelveBitPalette = 0x80, kSixteenColours = 0x02, kNesColours = 2;
+  return (h.colourSpace != kNesColours ? kTwelveBitPalette : 0) |
+         (h.colourMode == 0 ? kSixteenColours : 0);
+}
+
 struct Cursor {
   int bank = 0;         // next page of the tile file
   int64_t written = 0;  // section bytes written, zero pages not counted
@@ -163,6 +170,12 @@ std::string ItemTables(const OutputItem& item, const std::string& name) {
   for (int i = 0; i < 64; ++i) pal.push_back(static_cast<uint8_t>(b.PaletteEntry(i)));
   for (int i = 0; i < 64; ++i) pal.push_back(static_cast<uint8_t>(b.PaletteEntry(i) >> 8));
   AppendDbLines(text, pal);
+
+  // What a player cannot tell from the tables: their shape and the video mode they are for
+  // (the mode byte is the chip's: $80 12-bit palette, $02 background in 16 colours).
+  text += name + "_info:\n\tdb\t" + AsmByte(static_cast<unsigned>(w)) + "," +
+          AsmByte(static_cast<unsigned>(hgt)) + "," + AsmByte(VideoModeOf(h)) + "," +
+          AsmByte(h.blockMode) + "\n";
   return text;
 }
 

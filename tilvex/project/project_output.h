@@ -2,7 +2,8 @@
 
 // Project output: every item's block picture, read from its .pic file, goes into one shared
 // tile file "VT03PGT.BIN" in 2048-byte pages, one shared interrupt table "VT03IRQ.ASM", and
-// one assembler file per item with its interrupt table, name table, attributes and palette.
+// one assembler file per item with its interrupt table, name table, attributes, palette and
+// a line "NAME_info" with its cells per row, cell rows, video mode byte and block mode.
 
 #include <string>
 #include <utility>

@@ -78,6 +78,21 @@ TEST_F(BatchTest, NameTablesChangePhaseAt8KAndFileAt32K) {
             std::string::npos);
 }
 
+TEST_F(BatchTest, AFrameLabelCountsFromTheBankItsIndexNames) {
+  // Full screens of 960 cells: frame 8 runs over the first 8 KB bank, frame 9 begins in
+  // the second at 448 and counts from $8000 + 448 there; frames 10-17 stay in that phase.
+  std::vector<std::string> pictures;
+  for (int i = 0; i < 18; ++i) pictures.push_back("f" + std::to_string(i) + ".bmp");
+  ASSERT_TRUE(RunBatch(pictures, dir.string(), Frames(960, 0, 0), messages));
+  const std::string text = Read(dir / "ANIPNT00.asm");
+  EXPECT_EQ(text.find("phs\t$8000\r\nf1_pnt:"), std::string::npos);
+  EXPECT_NE(text.find("\r\n\t\tdph\r\n\t\tphs\t$81C0\r\nf9_pnt:"), std::string::npos);
+  EXPECT_EQ(text.find("phs", text.find("f9_pnt:")), std::string::npos);
+  EXPECT_NE(Read(dir / "ANIINDEX.asm").find("f9_BG:\r\n\tdb\tV_Bank0+$00,V_Bank1+$08\r\n"
+                                            "\tdb\tPNT_Bank+$01"),
+            std::string::npos);
+}
+
 TEST_F(BatchTest, AFrameCrossingARegionIsConvertedAgainBehindTheSprites) {
   // Frames of 8 KB of tiles behind the 16 KB sprite area: frame 61 would end exactly at
   // the region's end, which already counts as the next region.

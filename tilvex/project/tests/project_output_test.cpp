@@ -66,7 +66,8 @@ TEST(ProjectOutput, ASingleSectionIsOneEntryOnOneLine) {
             "\tdb\t$80,$81,$82,$83,$84,$85,$86,$87,$88,$89,$8A,$8B,$8C,$8D,$8E,$8F\n"
             "\tdb\t$90,$91,$92,$93,$94,$95,$96,$97,$98,$99,$9A,$9B,$9C,$9D,$9E,$9F\n"
             "\tdb\t$A0,$A1,$A2,$A3,$A4,$A5,$A6,$A7,$A8,$A9,$AA,$AB,$AC,$AD,$AE,$AF\n"
-            "\tdb\t$B0,$B1,$B2,$B3,$B4,$B5,$B6,$B7,$B8,$B9,$BA,$BB,$BC,$BD,$BE,$BF\n");
+            "\tdb\t$B0,$B1,$B2,$B3,$B4,$B5,$B6,$B7,$B8,$B9,$BA,$BB,$BC,$BD,$BE,$BF\n"
+            "TITLE_info:\n\tdb\t$04,$02,$82,$00\n");
   // 4096 section bytes, padded with 0xFF to 32768.
   ASSERT_EQ(out.pgt.size(), 32768u);
   EXPECT_EQ(out.pgt[4095], 2);
@@ -129,10 +130,14 @@ TEST(ProjectOutput, AFullLastSectionIsWrittenWithFillerPastItsTiles) {
 }
 
 TEST(ProjectOutput, FourColourSectionsLieHalfABankApart) {
-  OutputItem item = Item("four", 4, 2, {0, 8}, {0x07FF, 0x07FF});
+  OutputItem item = Item("four", 2, 1, {0, 8}, {0x07FF, 0x07FF}, 0, 3);
   item.header.colourMode = 1;
+  item.header.colourSpace = 2;
   const ProjectOutputFiles out = MakeProjectOutput({item});
   EXPECT_EQ(out.pgt[2048], 1 + 4096 / 2048);
+  // A player learns the mode from the item: NES colours, 4 per palette, 16 x 16 blocks.
+  const std::string& text = out.itemFiles.at(0).second;
+  EXPECT_EQ(text.substr(text.rfind("FOUR_info:")), "FOUR_info:\n\tdb\t$02,$01,$00,$03\n");
 }
 
 TEST(ProjectOutput, AnEmptyProjectWritesEmptyFiles) {

@@ -1,0 +1,122 @@
+; The name and attribute tables of an item, from its top left; tile 0 and palette 0 past
+; its right and lower edges. Tilvex writes the name table a row of cells at a time and the
+; attributes a row of 32 x 32 squares at a time (at least one a row).
+
+SCREEN_TILES_X  = 32
+SCREEN_TILES_Y  = 30
+SCREEN_SQUARES_X = 8
+SCREEN_SQUARES_Y = 8
+
+drawNames:
+        bit PPU_STATUS
+        lda #>NAME_TABLE_0
+        sta PPU_ADDR
+        lda #<NAME_TABLE_0
+        sta PPU_ADDR
+        lda pntPtr
+        sta ptr
+        lda pntPtr+1
+        sta ptr+1
+        lda width
+        cmp #SCREEN_TILES_X
+        bcc @run
+        lda #SCREEN_TILES_X
+@run:
+        sta count
+        lda #0
+        sta row
+@row:
+        ldy #0
+        lda row
+        cmp height
+        bcs @pad
+@copy:
+        cpy count
+        beq @advance
+        lda (ptr),y
+        sta PPU_DATA
+        iny
+        bne @copy
+@advance:
+        lda ptr
+        clc
+        adc width
+        sta ptr
+        bcc @pad
+        inc ptr+1
+@pad:
+        cpy #SCREEN_TILES_X
+        beq @next
+        lda #0
+        sta PPU_DATA
+        iny
+        bne @pad
+@next:
+        inc row
+        lda row
+        cmp #SCREEN_TILES_Y
+        bne @row
+        rts
+
+drawAttributes:
+        lda width               ; squares a row in the table: width / 4, at least one
+        lsr a
+        lsr a
+        bne @stride
+        lda #1
+@stride:
+        sta tmp
+        cmp #SCREEN_SQUARES_X
+        bcc @run
+        lda #SCREEN_SQUARES_X
+@run:
+        sta count
+        lda height              ; rows of squares: (height + 3) / 4
+        clc
+        adc #3
+        ror a
+        lsr a
+        sta boundary            ; (free here)
+        bit PPU_STATUS
+        lda #>ATTRIBUTE_TABLE_0
+        sta PPU_ADDR
+        lda #<ATTRIBUTE_TABLE_0
+        sta PPU_ADDR
+        lda attrPtr
+        sta ptr
+        lda attrPtr+1
+        sta ptr+1
+        lda #0
+        sta row
+@row:
+        ldy #0
+        lda row
+        cmp boundary
+        bcs @pad
+@copy:
+        cpy count
+        beq @advance
+        lda (ptr),y
+        sta PPU_DATA
+        iny
+        bne @copy
+@advance:
+        lda ptr
+        clc
+        adc tmp
+        sta ptr
+        bcc @pad
+        inc ptr+1
+@pad:
+        cpy #SCREEN_SQUARES_X
+        beq @next
+        lda #0
+        sta PPU_DATA
+        iny
+        bne @pad
+@next:
+        inc row
+        lda row
+        cmp #SCREEN_SQUARES_Y
+        bne @row
+        rts

@@ -170,7 +170,7 @@ Result Document::SaveAs(const std::string& path) {
 Result Document::CanPaint() const {
   if (!hasPicture_ || state_.picture.Empty())
     return Result::Fail({}, "there is no picture to draw on");
-  if (IsBlockPicture()) {
+  if (state_.fromPic) {
     return Result::Fail(common::Tr("转换后的图片不能直接修改: 请修改原图后重新转换。"),
                         "a block picture is changed through its source picture");
   }
@@ -307,7 +307,7 @@ Document::PreparedEdit Document::PrepareConversion(const ConversionSettings& set
   PreparedEdit edit;
   edit.name = "Conversion";
   edit.converted = true;
-  if (!tablesLoaded_.ok && settings.colourSpace != 1) {
+  if (!tablesLoaded_.ok && NeedsColourTables(ColourSpaceOf(settings.colourSpace))) {
     edit.status = tablesLoaded_;
     return edit;
   }

@@ -132,9 +132,7 @@ Result ProjectSession::Batch(const std::vector<std::string>& pictures, const std
   // The window converts in the HSL space, the default of the command line's batch too.
   const uint8_t space = 0;
   auto tables = std::make_shared<ColourTables>();
-  if (ColourSpaceOf(space) != ColourSpace::kRgb4K) {
-    if (Result r = LoadColourTables(*tables); !r) return r;
-  }
+  if (Result r = LoadColourTablesFor(ColourSpaceOf(space), *tables); !r) return r;
   return RunBatch(pictures, directory, BatchFrameConverter(tables, directory, space), messages,
                   step);
 }

@@ -88,13 +88,9 @@ TEST(ViewGeometry, DragsBecomeAreasWithinThePicture) {
   EXPECT_EQ(SnapToPictureCells({3, 5, 20, 30}, 20, 30), (AreaRect{0, 0, 24, 32}));
   EXPECT_EQ(SnapToPictureCells({0, 0, 255, 239}, 256, 240), (AreaRect{0, 0, 256, 240}));
   EXPECT_EQ(SnapToPictureCells({0, 0, 100, 100}, 256, 240), (AreaRect{0, 0, 104, 104}));
-}
-
-TEST(ViewGeometry, HexFieldsReadFromTheRight) {
-  EXPECT_EQ(ReadHexFromRight(std::string("$800")), 0x800u);
-  EXPECT_EQ(ReadHexFromRight(std::string("0x1fF")), 0x1FFu);
-  EXPECT_EQ(ReadHexFromRight(std::string("")), 0u);
-  EXPECT_EQ(ReadHexFromRight(std::string("zz")), 0u);
+  // A drag out to the picture's edge (and past it, clipped to the edge on screen) ends at the
+  // edge, not on a cell beyond it.
+  EXPECT_EQ(SnapToPictureCells({0, 0, 256, 240}, 256, 240), (AreaRect{0, 0, 256, 240}));
 }
 
 TEST(CellAttribute, SwitchesAndPaletteTouchOnlyTheirBits) {

@@ -96,11 +96,13 @@ TEST(DocumentHistory, EditsAreUndoneRedoneAndTheSavedStateIsRemembered) {
   doc.BeginStroke("Fill");
   doc.StrokePixel(0, 0, 0x00FF00);
   doc.EndStroke();
+  EXPECT_TRUE(doc.IsModified());  // as many steps as the saved state, but not the same ones
   EXPECT_FALSE(doc.CanRedo());
   EXPECT_EQ(doc.UndoName(), "Fill");
   doc.Undo();
   EXPECT_EQ(doc.RedoName(), "Fill");
   doc.Redo();
+  EXPECT_TRUE(doc.IsModified());
   doc.Undo();
   EXPECT_TRUE(doc.IsModified());
 
@@ -125,15 +127,16 @@ TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
   EXPECT_EQ(undone, int(EditHistory::kMaxSteps));
   EXPECT_FALSE(history.IsClean());  // the saved state was dropped with the oldest steps
 
+  // A step larger than the whole budget is still kept while it is the newest, and goes as
+  // soon as another one comes.
   EditHistory big;
-  auto huge = [] {
-    auto state = std::make_unique<DocumentState>();
-    state->picture.pixels.resize(EditHistory::kByteBudget / 2 + 1);
-    return Edit{"Conversion", {}, std::move(state), false, {}};
-  };
-  big.Push(huge());
-  big.Push(huge());
-  big.Push(huge());
+  auto state = std::make_unique<DocumentState>();
+  state->picture.pixels.resize(EditHistory::kByteBudget + 1);
+  big.Push(Edit{"Conversion", {}, std::move(state), false, {}});
+  EXPECT_TRUE(big.CanUndo());
+  EXPECT_EQ(big.UndoName(), "Conversion");
+  big.Push(Edit{"Pen", {{}}, {}, false, {}});
+  EXPECT_EQ(big.UndoName(), "Pen");
   big.StepBack();
   EXPECT_FALSE(big.CanUndo());  // only the newest step fits
 }

@@ -292,10 +292,7 @@ void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
   if (state_.kind != kBlockPictureKind || index < 0 || size_t(index) >= blocks.Cells()) return;
   if (blocks.Code(size_t(index)) == code && blocks.Attribute(size_t(index)) == attribute) return;
   DocumentState next = state_;
-  std::vector<uint8_t>& pnt = next.block.blocks.pnt;
-  pnt[2 * size_t(index)] = static_cast<uint8_t>(code);
-  pnt[2 * size_t(index) + 1] = static_cast<uint8_t>(code >> 8);
-  pnt[2 * blocks.Cells() + size_t(index)] = attribute;
+  next.block.blocks.SetCell(size_t(index), code, attribute);
   RenderBlockPicture(next.block, tables_, next.picture);
   CollectAreaColours(next);
   ReplaceState(std::move(next), "Cell Edit");

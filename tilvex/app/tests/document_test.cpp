@@ -198,12 +198,20 @@ TEST(DocumentConversion, IsUnsavedWorkThatUndoes) {
   EXPECT_FALSE(doc.Recolour(0, 0x000000).ok);
   EXPECT_EQ(doc.UndoName(), "Conversion");
 
-  // A cell edit is a step of its own.
+  // A cell edit is a step of its own, and writes the name table as the .pic holds it: the
+  // code low byte first, the attribute in the block after all the codes.
   const CellInfo cell = doc.CellAt(9, 2);
   ASSERT_GE(cell.index, 0);
-  doc.SetCell(cell.index, cell.code, uint8_t(cell.attribute ^ 1));
+  std::vector<uint8_t> expected = doc.State().block.blocks.pnt;
+  const size_t at = size_t(cell.index), cells = expected.size() / 3;
+  expected[2 * at] = 0x02;
+  expected[2 * at + 1] = 0x01;
+  expected[2 * cells + at] = uint8_t(cell.attribute ^ 1);
+  doc.SetCell(cell.index, 0x0102, uint8_t(cell.attribute ^ 1));
   EXPECT_EQ(doc.UndoName(), "Cell Edit");
+  EXPECT_EQ(doc.State().block.blocks.pnt, expected);
   EXPECT_EQ(doc.CellAt(9, 2).attribute, cell.attribute ^ 1);
+  EXPECT_EQ(doc.CellAt(9, 2).code, 0x0102);
   doc.Undo();
   EXPECT_EQ(doc.CellAt(9, 2).attribute, cell.attribute);
 

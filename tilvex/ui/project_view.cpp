@@ -175,16 +175,17 @@ void ProjectView::TrackDrag(const QPoint& pos) {
 
 void ProjectView::SetDropTarget(const QModelIndex& index) {
   if (index == dropTarget_) return;
-  if (dropTarget_.isValid()) update(visualRect(dropTarget_));
+  if (dropTarget_.isValid()) viewport()->update(visualRect(dropTarget_));
   dropTarget_ = index;
-  if (dropTarget_.isValid()) update(visualRect(dropTarget_));
+  if (dropTarget_.isValid()) viewport()->update(visualRect(dropTarget_));
 }
 
-// The line a drag would drop on is shown as the selection would show it.
+// The line a drag would drop on is shown as a selected line.
 void ProjectView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const {
-  if (index == dropTarget_) painter->fillRect(visualRect(index), palette().brush(QPalette::Highlight));
-  QTreeView::drawRow(painter, option, index);
+  QStyleOptionViewItem line = option;
+  if (index == dropTarget_) line.state |= QStyle::State_Selected;
+  QTreeView::drawRow(painter, line, index);
 }
 
 void ProjectView::AutoScroll() {
@@ -210,6 +211,8 @@ void ProjectView::EndDrag(bool drop) {
     if (action == DropAction::kRefuse) {
       prompts_.Beep();
     } else if (action != DropAction::kIgnore) {
+      // The dropped node stays in sight where it landed.
+      expand(IndexOf(project_.Tree().Node(dragged).parent));
       Select(dragged);
     }
   }

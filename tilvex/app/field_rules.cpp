@@ -43,8 +43,9 @@ Result ReadHexField(std::string_view text, uint32_t largest, const std::string& 
                     uint32_t& value) {
   const std::optional<uint32_t> read = ReadHexField(text, largest);
   if (!read) {
-    return Result::Fail(common::TrFill("{0}必须是0到{1}之间的十六进制数!", {field, HexText(largest)}),
-                        "a hexadecimal field holds more than it may");
+    return Result::Fail(
+        common::TrFill("{0}必须是0到{1}之间的十六进制数!", {field, HexText(largest)}),
+        "a hexadecimal field holds more than it may");
   }
   value = *read;
   return Result::Ok();

@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "app/slot_edits.h"
 #include "app/field_rules.h"
+#include "app/slot_edits.h"
 #include "app/view_geometry.h"
 #include "prompts.h"
 #include "ui_text.h"

@@ -151,7 +151,7 @@ TEST(ProjectSession, DeleteTakesTheSubtreeButNeverTheRoot) {
 TEST(ProjectSession, MovesUpAndDownTellTheRowsAsViewsCountThem) {
   Saved t("move.prg");
   const std::string screens = std::to_string(t.n.screens);
-  EXPECT_FALSE(t.session.MoveUp(t.n.stage));  // already first
+  EXPECT_FALSE(t.session.MoveUp(t.n.stage));   // already first
   EXPECT_FALSE(t.session.MoveDown(t.n.logo));  // already last
   EXPECT_FALSE(t.session.MoveUp(t.n.root));
   EXPECT_FALSE(t.session.IsModified());
@@ -289,8 +289,8 @@ TEST(ProjectSession, OutputWritesTheTreeAsItStandsAndKeepsIds) {
   ASSERT_TRUE(s.Output(messages, &names));
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(notes.lines.empty());  // no renumbering for the view to follow
-  EXPECT_EQ(names, (std::vector<std::string>{"VT03PGT.BIN", "VT03IRQ.ASM", "LOGO.ASM",
-                                             "STAGE.ASM"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"VT03PGT.BIN", "VT03IRQ.ASM", "LOGO.ASM", "STAGE.ASM"}));
   EXPECT_EQ(s.Tree().Node(n.screens).children, (std::vector<NodeId>{n.logo, n.stage}));
   EXPECT_FALSE(s.IsModified());
 

@@ -45,7 +45,11 @@ class Signals : public QObject {
   template <typename Signal>
   void Rows(Signal signal, const char* what) {
     connect(&model_, signal, this, [this, what](const QModelIndex& parent, int first, int last) {
-      Say(QStringLiteral("%1 %2:%3-%4").arg(QLatin1String(what)).arg(Id(parent)).arg(first).arg(last));
+      Say(QStringLiteral("%1 %2:%3-%4")
+              .arg(QLatin1String(what))
+              .arg(Id(parent))
+              .arg(first)
+              .arg(last));
     });
   }
   static int Id(const QModelIndex& index) { return ProjectModel::NodeOf(index); }

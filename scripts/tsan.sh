@@ -15,7 +15,7 @@ WINDOW_TESTS="tilvex_window_tests tilvex_conversion_tests tilvex_lost_work_tests
   tilvex_colour_dialog_tests tilvex_progress_cancel_tests"
 # shellcheck disable=SC2086
 cmake --build "$BUILD_DIR" -j "$(nproc)" --target tilvex_app_test $WINDOW_TESTS
-export TSAN_OPTIONS="suppressions=$(pwd)/scripts/tsan.supp halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
+export TSAN_OPTIONS="suppressions=$(pwd)/scripts/tsan.supp halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 ${TSAN_OPTIONS:-}"
 LC_ALL=C.UTF-8 LANGUAGE='' "$BUILD_DIR/bin/tilvex_app_test"
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" \
   -R "^($(echo $WINDOW_TESTS | sed 's/ /|/g'))\$"

@@ -180,8 +180,10 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
   Drag(stage, extra);  // an item onto a section: a beep, nothing moves
   QCOMPARE(f_->prompts.beeps, 1);
   QCOMPARE(Child(screens, 0), stage);
-  Drag(screens, extra);  // a group onto a section: its first child
+  Tree()->collapse(Tree()->IndexOf(extra));
+  Drag(screens, extra);  // a group onto a section: its first child, in sight and selected
   QCOMPARE(Child(extra, 0), screens);
+  QVERIFY(Tree()->isExpanded(Tree()->IndexOf(extra)));
   QCOMPARE(Tree()->Selected(), screens);
   QCOMPARE(f_->prompts.beeps, 1);
 

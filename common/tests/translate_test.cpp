@@ -45,6 +45,18 @@ TEST(Catalogue, FindsEachTranslationAndNothingElse) {
   EXPECT_STREQ(c.Find("文件{0}不是NES文件!"), "{0} is not an NES file!");
   EXPECT_EQ(c.Find("保"), nullptr);
   EXPECT_EQ(c.Find("保存!"), nullptr);
+  // An entry with an empty translation is a text nobody translated yet, as gettext reads it.
+  const Catalogue partly = Catalogue::FromBytes(MoBytes({{"保存", "Save"}, {"打开", ""}}));
+  EXPECT_STREQ(partly.Find("保存"), "Save");
+  EXPECT_EQ(partly.Find("打开"), nullptr);
+}
+
+// Whatever the language, a text the catalogue lacks is shown as the source writes it.
+TEST(Tr, ATextWithoutTranslationIsShownAsWritten) {
+  const char* text = "这句话不在任何目录里";
+  EXPECT_STREQ(Tr(text), text);
+  EXPECT_EQ(Tr(std::string(text)), text);
+  EXPECT_EQ(TrFill("{0}不在目录里", {"x"}), "x不在目录里");
 }
 
 TEST(Catalogue, DamagedFilesGiveAnEmptyCatalogue) {

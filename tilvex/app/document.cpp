@@ -170,7 +170,7 @@ Result Document::SaveAs(const std::string& path) {
 Result Document::CanPaint() const {
   if (!hasPicture_ || state_.picture.Empty())
     return Result::Fail({}, "there is no picture to draw on");
-  if (IsBlockPicture()) {
+  if (state_.fromPic) {
     return Result::Fail(common::Tr("转换后的图片不能直接修改: 请修改原图后重新转换。"),
                         "a block picture is changed through its source picture");
   }
@@ -292,10 +292,7 @@ void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
   if (state_.kind != kBlockPictureKind || index < 0 || size_t(index) >= blocks.Cells()) return;
   if (blocks.Code(size_t(index)) == code && blocks.Attribute(size_t(index)) == attribute) return;
   DocumentState next = state_;
-  std::vector<uint8_t>& pnt = next.block.blocks.pnt;
-  pnt[2 * size_t(index)] = static_cast<uint8_t>(code);
-  pnt[2 * size_t(index) + 1] = static_cast<uint8_t>(code >> 8);
-  pnt[2 * blocks.Cells() + size_t(index)] = attribute;
+  next.block.blocks.SetCell(size_t(index), code, attribute);
   RenderBlockPicture(next.block, tables_, next.picture);
   CollectAreaColours(next);
   ReplaceState(std::move(next), "Cell Edit");
@@ -307,7 +304,7 @@ Document::PreparedEdit Document::PrepareConversion(const ConversionSettings& set
   PreparedEdit edit;
   edit.name = "Conversion";
   edit.converted = true;
-  if (!tablesLoaded_.ok && settings.colourSpace != 1) {
+  if (!tablesLoaded_.ok && NeedsColourTables(ColourSpaceOf(settings.colourSpace))) {
     edit.status = tablesLoaded_;
     return edit;
   }

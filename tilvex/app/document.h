@@ -61,8 +61,9 @@ class Document {
   const Picture& View() const { return state_.picture; }
   const DocumentState& State() const { return state_; }
   bool HasPicture() const { return hasPicture_; }
-  // Opened from a .pic file or converted; the pen and recolouring do not apply to it.
-  bool IsBlockPicture() const { return state_.fromPic; }
+  // Holds a block picture, converted or read from a .pic file: what Output, the preview and
+  // the cell editor work on. A .pic that holds no block picture is not one.
+  bool IsBlockPicture() const { return state_.fromPic && state_.kind == kBlockPictureKind; }
   int Kind() const { return state_.kind; }
   const PicHeader& Header() const { return state_.block.header; }
   const std::string& InfoText() const { return state_.info; }

@@ -43,7 +43,7 @@ Result Document::WritePaletteSteps(const std::string& palPath, Rgb target, int l
   SlotTable palettes;
   if (Result read = ReadPaletteFile(palPath, palettes); !read.ok) return read;
   const ColourSpace space = ColourSpaceOf(state_.block.header.colourSpace);
-  if (space != ColourSpace::kRgb4K && !tablesLoaded_.ok) return tablesLoaded_;
+  if (NeedsColourTables(space) && !tablesLoaded_.ok) return tablesLoaded_;
   const ColourTables& tables = tables_;
   return tilvex::WritePaletteSteps(
       palettes, target, levels, [&](Rgb rgb) { return RgbToCode(space, tables, rgb); }, directory);

@@ -123,22 +123,4 @@ inline AreaRect DraggedArea(const Zoom& zoom, int x0, int y0, int x1, int y1, in
   return {zoom.ToPicture(left), zoom.ToPicture(top), zoom.ToPicture(right), zoom.ToPicture(bottom)};
 }
 
-// Hexadecimal fields are read from the right up to the first character that is not a
-// hexadecimal digit, so "$800", "0x800" and "800" all give 0x800 and an empty text 0.
-template <typename Text>
-unsigned ReadHexFromRight(const Text& text) {
-  unsigned value = 0, place = 1;
-  for (auto i = text.size(); i > 0; --i) {
-    const int c = static_cast<int>(text[i - 1]);
-    int digit = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                       : -1;
-    if (digit < 0) break;
-    value += static_cast<unsigned>(digit) * place;
-    place *= 16;
-  }
-  return value;
-}
-
 }  // namespace tilvex

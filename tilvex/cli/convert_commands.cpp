@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/field_rules.h"
 #include "common/translate.h"
 #include "convert/block_render.h"
 #include "convert/tile_converter.h"
@@ -57,17 +58,6 @@ int FailWith(const Result& result) {
   return Complain(result.Text().empty() ? std::string("failed") : result.Text());
 }
 
-// Hexadecimal fields are read from the right up to the first character that is not a
-// hexadecimal digit, so "$100" and "0x100" both give 0x100.
-bool ParseHexField(const std::string& text, uint32_t& value) {
-  size_t start = text.size();
-  while (start > 0 && std::isxdigit(static_cast<unsigned char>(text[start - 1]))) --start;
-  std::string digits = text.substr(start);
-  if (digits.size() > 8) return false;
-  value = digits.empty() ? 0 : static_cast<uint32_t>(std::stoul(digits, nullptr, 16));
-  return true;
-}
-
 // "RRGGBB" (a leading "#" allowed) as an RGB value.
 bool ParseColour(std::string text, Rgb& rgb) {
   if (!text.empty() && text[0] == '#') text.erase(0, 1);
@@ -92,7 +82,7 @@ bool ParseInt(const std::string& text, int& value) {
 // The colour tables, loaded only when the colour space rests on them.
 std::shared_ptr<const ColourTables> TablesFor(uint8_t space, Result& result) {
   auto tables = std::make_shared<ColourTables>();
-  if (ColourSpaceOf(space) != ColourSpace::kRgb4K) result = LoadColourTables(*tables);
+  result = LoadColourTablesFor(ColourSpaceOf(space), *tables);
   return tables;
 }
 
@@ -125,13 +115,11 @@ std::optional<int> SettingsFromOptions(const Arguments& args, ConversionSettings
   if (!ParseSpace(args.Get("--space"), settings.colourSpace)) {
     return BadValue("convert", "--space takes hsl, rgb or nes");
   }
-  uint32_t begin = 0, end = kDefaultEndAddress;
-  if (!ParseHexField(args.Get("--begin"), begin) || begin > 0xFFFF ||
-      !ParseHexField(args.Get("--end"), end) || end > 0xFFFF) {
-    return BadValue("convert", "--begin and --end take hexadecimal addresses");
-  }
-  settings.beginAddress = static_cast<uint16_t>(begin);
-  settings.endAddress = static_cast<uint16_t>(end);
+  const std::optional<uint32_t> begin = ReadHexField(args.Get("--begin"), kLargestAddress);
+  const std::optional<uint32_t> end = ReadHexField(args.Get("--end"), kLargestAddress);
+  if (!begin || !end) return BadValue("convert", "--begin and --end take hexadecimal addresses");
+  settings.beginAddress = static_cast<uint16_t>(*begin);
+  settings.endAddress = static_cast<uint16_t>(*end);
   if (args.Has("--background") && !ParseColour(args.Get("--background"), settings.background)) {
     return BadValue("convert", "--background takes RRGGBB");
   }

@@ -87,9 +87,7 @@ int RunBatchCommand(const Arguments& args) {
   std::vector<std::string> pictures;
   if (Result r = ReadPictureList(listPath, pictures); !r) return Fail(r.Text());
   auto tables = std::make_shared<ColourTables>();
-  if (ColourSpaceOf(space) != ColourSpace::kRgb4K) {
-    if (Result r = LoadColourTables(*tables); !r) return Fail(r.Text());
-  }
+  if (Result r = LoadColourTablesFor(ColourSpaceOf(space), *tables); !r) return Fail(r.Text());
   std::vector<std::string> messages;
   int done = 0;
   const Result ran =

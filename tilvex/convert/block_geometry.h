@@ -58,6 +58,12 @@ struct BlockData {
     return static_cast<uint16_t>(pnt[2 * cell] | pnt[2 * cell + 1] << 8);
   }
   uint8_t Attribute(size_t cell) const { return pnt[2 * Cells() + cell]; }
+  // The one writer of a cell: its code, low byte first, and its attribute byte.
+  void SetCell(size_t cell, uint16_t code, uint8_t attribute) {
+    pnt[2 * cell] = static_cast<uint8_t>(code);
+    pnt[2 * cell + 1] = static_cast<uint8_t>(code >> 8);
+    pnt[2 * Cells() + cell] = attribute;
+  }
   uint16_t PaletteEntry(size_t i) const {
     return static_cast<uint16_t>(pal[2 * i] | pal[2 * i + 1] << 8);
   }

@@ -114,13 +114,10 @@ Result PlaceTiles(TileSource& source, const WorkArea& area, const PicHeader& set
 // The name table block: every cell's u16 code, then every cell's attribute byte.
 std::vector<uint8_t> PackNameTable(const TileLayout& layout) {
   const size_t cells = layout.codes.size();
-  std::vector<uint8_t> pnt(3 * cells);
-  for (size_t i = 0; i < cells; ++i) {
-    pnt[2 * i] = static_cast<uint8_t>(layout.codes[i]);
-    pnt[2 * i + 1] = static_cast<uint8_t>(layout.codes[i] >> 8);
-    pnt[2 * cells + i] = layout.attributes[i];
-  }
-  return pnt;
+  BlockData blocks;
+  blocks.pnt.resize(3 * cells);
+  for (size_t i = 0; i < cells; ++i) blocks.SetCell(i, layout.codes[i], layout.attributes[i]);
+  return std::move(blocks.pnt);
 }
 
 // The palette block: each slot's colour code (0xFFFF for a free slot), palette-major. The

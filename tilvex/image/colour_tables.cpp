@@ -97,6 +97,10 @@ Result LoadColourTables(ColourTables& tables) {
   return LoadColourTables(tables, DataDirectory());
 }
 
+Result LoadColourTablesFor(ColourSpace space, ColourTables& tables) {
+  return NeedsColourTables(space) ? LoadColourTables(tables) : Result::Ok();
+}
+
 Result LoadColourTables(ColourTables& tables, const std::string& dir) {
   Result codes = LoadCodeTable(dir, tables.codes);
   Result nes = LoadNesTable(dir, tables.nes);

@@ -62,6 +62,13 @@ Result LoadNesTable(const std::string& dir, std::array<Rgb, kNesColourCount>& ne
 Result LoadColourTables(ColourTables& tables);
 Result LoadColourTables(ColourTables& tables, const std::string& dir);
 
+// Every colour space but packed RGB looks its colours up in the two tables.
+inline bool NeedsColourTables(ColourSpace space) {
+  return space != ColourSpace::kRgb4K;
+}
+// The tables the colour space needs, from DataDirectory(); for packed RGB nothing is read.
+Result LoadColourTablesFor(ColourSpace space, ColourTables& tables);
+
 Rgb CodeToRgb(ColourSpace space, const ColourTables& tables, ColourCode code);
 ColourCode RgbToCode(ColourSpace space, const ColourTables& tables, Rgb rgb);
 

@@ -127,14 +127,19 @@ ProjectTree::NodeId ProjectTree::AppendNode(NodeId parent, const std::string& la
   return id;
 }
 
-Result ProjectTree::AddChild(NodeId selected, ProjectNode record, NodeId* added) {
-  if (!IsAlive(selected) || !AcceptsChild(Kind(selected), selected == root_, record.kind)) {
+Result ProjectTree::CheckAdd(NodeId selected, uint8_t kind) const {
+  if (!IsAlive(selected) || !AcceptsChild(Kind(selected), selected == root_, kind)) {
     return Result::Fail({}, "this node takes no child of that kind");
   }
   if (NodeCount() >= kMaxNodes) {
     return Result::Fail(common::TrFill("工程最多只能有{0}个节点!", {std::to_string(kMaxNodes)}),
                         "the project already holds the most nodes its file can store");
   }
+  return Result::Ok();
+}
+
+Result ProjectTree::AddChild(NodeId selected, ProjectNode record, NodeId* added) {
+  if (Result r = CheckAdd(selected, record.kind); !r) return r;
   record.valid = 1;
   record.extra.clear();
   const NodeId id = AppendNode(kNoNode, record.name, record.kind, &record);
@@ -227,21 +232,38 @@ bool ProjectTree::IsInSubtree(NodeId id, NodeId top) const {
   return false;
 }
 
-DropAction ProjectTree::Drop(NodeId dragged, NodeId target) {
+ProjectTree::Place ProjectTree::PlaceOf(NodeId id) const {
+  if (!IsAlive(id) || Node(id).parent == kNoNode) return {};
+  const NodeId parent = Node(id).parent;
+  return {parent, PositionIn(Node(parent).children, id)};
+}
+
+ProjectTree::DropPlace ProjectTree::WhereDropGoes(NodeId dragged, NodeId target) const {
   if (!IsAlive(dragged) || dragged == root_ || !IsAlive(target) || IsInSubtree(target, dragged)) {
-    return DropAction::kRefuse;
+    return {};
   }
   const DropAction action = DropRule(Kind(target), Kind(dragged));
-  if (action == DropAction::kFirstChild) {
-    Detach(dragged);
-    InsertChild(target, 0, dragged);
-  } else if (action == DropAction::kAfter) {
-    const NodeId parent = Node(target).parent;
-    if (parent == kNoNode) return DropAction::kRefuse;
-    Detach(dragged);
-    InsertChild(parent, PositionIn(Node(parent).children, target) + 1, dragged);
+  if (action == DropAction::kFirstChild) return {action, {target, 0}};
+  if (action != DropAction::kAfter) return {action, {}};
+  const NodeId parent = Node(target).parent;
+  if (parent == kNoNode) return {};
+  size_t row = PositionIn(Node(parent).children, target) + 1;
+  if (Node(dragged).parent == parent && PositionIn(Node(parent).children, dragged) < row) --row;
+  return {action, {parent, row}};
+}
+
+DropAction ProjectTree::Drop(NodeId dragged, NodeId target) {
+  const DropPlace drop = WhereDropGoes(dragged, target);
+  if (drop.action == DropAction::kFirstChild || drop.action == DropAction::kAfter) {
+    MoveTo(dragged, drop.place);
   }
-  return action;
+  return drop.action;
+}
+
+void ProjectTree::MoveTo(NodeId id, Place to) {
+  if (!IsAlive(id) || id == root_ || !IsAlive(to.parent) || IsInSubtree(to.parent, id)) return;
+  Detach(id);
+  InsertChild(to.parent, to.row, id);
 }
 
 std::vector<ProjectTree::Visit> ProjectTree::PreOrder() const {

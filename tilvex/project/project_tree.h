@@ -88,8 +88,10 @@ class ProjectTree {
   // item under a section or group, a sub block under an item), or 0 when it takes none.
   static bool AcceptsChild(uint8_t parentKind, bool parentIsRoot, uint8_t childKind);
 
-  // Adds the record as the first child of the selected node. Refused when the kind
+  // Whether a node of the kind may be added under the selected node: refused when the kind
   // does not belong there or the project is full.
+  Result CheckAdd(NodeId selected, uint8_t kind) const;
+  // Adds the record as the first child of the selected node, if CheckAdd allows it.
   Result AddChild(NodeId selected, ProjectNode record, NodeId* added = nullptr);
   // Rewrites a node's record (valid = 1, extra empty) and sets its label to the name;
   // the kind stays.
@@ -101,9 +103,24 @@ class ProjectTree {
   bool CanMoveDown(NodeId id) const;
   bool MoveUp(NodeId id);
   bool MoveDown(NodeId id);
-  // Drops a dragged node on a target by the drop rules. Returns the action taken;
-  // kRefuse also for no target, the node itself or a node inside its subtree.
+  // Where a node stands: its parent and its position among the parent's children.
+  struct Place {
+    NodeId parent = kNoNode;
+    size_t row = 0;
+  };
+  Place PlaceOf(NodeId id) const;
+  // Where a dropped node would go by the drop rules, with row counted once the dragged node
+  // has left its old place. kRefuse also for no target, the node itself or a node inside its
+  // subtree.
+  struct DropPlace {
+    DropAction action = DropAction::kRefuse;
+    Place place;
+  };
+  DropPlace WhereDropGoes(NodeId dragged, NodeId target) const;
+  // Drops a dragged node on a target by the drop rules and returns the action taken.
   DropAction Drop(NodeId dragged, NodeId target);
+  // Moves a node (not the root) to row of parent, row counted without the node itself.
+  void MoveTo(NodeId id, Place to);
 
   // The nodes from the root in pre-order with their depths (root 0).
   struct Visit {

@@ -127,6 +127,8 @@ MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   document_.SetObserver(nullptr);
   delete transformation_.data();
+  // The project tree's model follows project_, which goes before the child widgets do.
+  delete tree_;
   const QList<QObject*> children = findChildren<QObject*>();
   for (QObject* child : children) disconnect(child, nullptr, this, nullptr);
 }

@@ -1,10 +1,9 @@
 #pragma once
-// The project tree pane left of the picture view: one line per node with the picture of its
-// kind, the "(&P)roject" menu's commands and the right-button "GROUP" menu, Insert and Delete,
-// node drags by the drop rules, and the project file commands.
-#include <QHash>
-#include <QSet>
-#include <QTreeWidget>
+// The project tree pane left of the picture view: a view over the session's model, the
+// "(&P)roject" menu's commands and the right-button "GROUP" menu, Insert and Delete, node
+// drags by the drop rules, and the project file commands.
+#include <QPersistentModelIndex>
+#include <QTreeView>
 #include <functional>
 
 #include "app/project_session.h"
@@ -14,9 +13,7 @@ class QTimer;
 namespace tilvex::ui {
 
 class Prompts;
-
-// The 16 x 16 pictures of the node kinds, side by side in one strip, kind 0 first.
-QPixmap NodeKindStrip();
+class ProjectModel;
 
 struct ProjectActions {
   QAction* add = nullptr;
@@ -29,7 +26,7 @@ struct ProjectActions {
   QAction* output = nullptr;
 };
 
-class ProjectView : public QTreeWidget {
+class ProjectView : public QTreeView {
   Q_OBJECT
 
  public:
@@ -38,11 +35,10 @@ class ProjectView : public QTreeWidget {
   ProjectView(ProjectSession& project, Prompts& prompts, QWidget* parent = nullptr);
   ~ProjectView() override;
 
-  // Rebuilds the lines from the project, keeping what was expanded.
-  void Refresh();
+  ProjectModel* Model() const { return model_; }
+  QModelIndex IndexOf(NodeId id) const;
   NodeId Selected() const;
   void Select(NodeId id);
-  QTreeWidgetItem* ItemOf(NodeId id) const { return items_.value(id); }
   // The Project menu's commands in menu order, and by name.
   QList<QAction*> MenuActions() const { return menuActions_; }
   const ProjectActions& Actions() const { return actions_; }
@@ -80,33 +76,32 @@ class ProjectView : public QTreeWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
  private:
   void BuildActions();
-  QTreeWidgetItem* AddLine(QTreeWidgetItem* parent, NodeId id);
   bool AskFile(bool save, QString& path, const QString& initialName);
-  void AfterChange(NodeId select);
+  void ShowNewProject();
   void Remember(const std::string& path);
   bool AddThroughDialog(NodeId selected, ProjectNode& record);
   bool EditThroughDialog(NodeId id, ProjectNode& record);
   void TrackDrag(const QPoint& pos);
   void EndDrag(bool drop);
   void AutoScroll();
-  void SetDropTarget(QTreeWidgetItem* item);
+  void SetDropTarget(const QModelIndex& index);
 
   ProjectSession& project_;
   Prompts& prompts_;
   QList<QAction*> menuActions_;
   ProjectActions actions_;
-  QHash<NodeId, QTreeWidgetItem*> items_;
-  QSet<NodeId> expanded_;
-  QPixmap strip_;
+  ProjectModel* model_;
   // Dragging.
   QTimer* scrollTimer_;
   QPoint pressPos_;
   NodeId pressed_ = ProjectTree::kNoNode;
   bool dragging_ = false;
-  QTreeWidgetItem* dropTarget_ = nullptr;
+  QPersistentModelIndex dropTarget_;
   int scrollDirection_ = 0;
 };
 

@@ -54,10 +54,10 @@ void ProjectView::UpdateActions() {
   actions_.output->setEnabled(tree.Root() != ProjectTree::kNoNode);
 }
 
-void ProjectView::AfterChange(NodeId select) {
-  project_.SetModified();
-  Refresh();
-  Select(select);
+// A project that replaced the open one shows its top level.
+void ProjectView::ShowNewProject() {
+  expand(IndexOf(project_.Tree().Root()));
+  Remember(project_.Path());
 }
 
 bool ProjectView::AddThroughDialog(NodeId selected, ProjectNode& record) {
@@ -84,14 +84,13 @@ void ProjectView::Add() {
   if (selected == ProjectTree::kNoNode) return;
   ProjectNode record;
   if (!AddThroughDialog(selected, record)) return;
-  NodeId added = ProjectTree::kNoNode;
-  if (Result r = project_.Tree().AddChild(selected, record, &added); !r) {
+  if (Result r = project_.Add(selected, record); !r) {
     prompts_.Message(this, QString::fromStdString(r.Text()));
     return;
   }
-  expanded_.insert(project_.Tree().Root());
-  expanded_.insert(selected);
-  AfterChange(selected);
+  expand(IndexOf(project_.Tree().Root()));
+  expand(IndexOf(selected));
+  Select(selected);
 }
 
 bool ProjectView::EditThroughDialog(NodeId id, ProjectNode& record) {
@@ -119,11 +118,11 @@ void ProjectView::Attribute() {
   const NodeId id = Selected();
   ProjectNode record;
   if (id == ProjectTree::kNoNode || !EditThroughDialog(id, record)) return;
-  if (Result r = project_.Tree().EditNode(id, record); !r) {
+  if (Result r = project_.Edit(id, record); !r) {
     prompts_.Message(this, QString::fromStdString(r.Text()));
     return;
   }
-  AfterChange(id);
+  Select(id);
 }
 
 void ProjectView::Delete() {
@@ -134,17 +133,17 @@ void ProjectView::Delete() {
       prompts_.AskSave(this, UiText("将永久删除“%1”及其下的所有子组。确定吗?").arg(label));
   if (answer != QMessageBox::Yes) return;
   const NodeId parent = project_.Tree().Node(id).parent;
-  if (project_.Tree().DeleteSubtree(id)) AfterChange(parent);
+  if (project_.Delete(id)) Select(parent);
 }
 
 void ProjectView::MoveUp() {
   const NodeId id = Selected();
-  if (id != ProjectTree::kNoNode && project_.Tree().MoveUp(id)) AfterChange(id);
+  if (id != ProjectTree::kNoNode && project_.MoveUp(id)) Select(id);
 }
 
 void ProjectView::MoveDown() {
   const NodeId id = Selected();
-  if (id != ProjectTree::kNoNode && project_.Tree().MoveDown(id)) AfterChange(id);
+  if (id != ProjectTree::kNoNode && project_.MoveDown(id)) Select(id);
 }
 
 bool ProjectView::AskFile(bool save, QString& path, const QString& initialName) {
@@ -164,9 +163,7 @@ bool ProjectView::LoadFrom(const QString& path, bool quiet) {
     if (!quiet) prompts_.ShowFailure(this, loaded);
     return false;
   }
-  expanded_ = {project_.Tree().Root()};
-  Refresh();
-  Remember(project_.Path());
+  ShowNewProject();
   return true;
 }
 
@@ -190,7 +187,6 @@ bool ProjectView::SaveAs() {
   const Result saved = project_.SaveAs(path.toStdString());
   prompts_.ShowFailure(this, saved);
   if (!saved.ok) return false;
-  Refresh();
   Remember(project_.Path());
   return true;
 }
@@ -204,39 +200,17 @@ void ProjectView::NewProject() {
   const Result created = project_.Create(path.toStdString());
   prompts_.ShowFailure(this, created);
   if (!created.ok) return;
-  expanded_ = {project_.Tree().Root()};
-  Refresh();
-  Remember(project_.Path());
+  ShowNewProject();
 }
 
 void ProjectView::Output() {
   if (project_.Tree().Root() == ProjectTree::kNoNode) return;
   if (!project_.IsNamed() && !SaveAs()) return;
-  // The output reads the project back, which numbers the nodes anew in pre-order; what is
-  // expanded and selected is carried over by position in that order.
-  const auto order = [this] {
-    QList<NodeId> ids;
-    for (const ProjectTree::Visit& v : project_.Tree().PreOrder()) ids << v.id;
-    return ids;
-  };
-  const QList<NodeId> before = order();
-  const QSet<NodeId> expanded = expanded_;
-  const NodeId selected = Selected();
   std::vector<std::string> messages;
   std::vector<std::string> fileNames;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const Result written = project_.Output(messages, &fileNames);
   QApplication::restoreOverrideCursor();
-  const QList<NodeId> after = order();
-  if (after.size() == before.size()) {
-    expanded_.clear();
-    for (qsizetype i = 0; i < before.size(); ++i) {
-      if (expanded.contains(before[i])) expanded_.insert(after[i]);
-    }
-  }
-  Refresh();
-  const qsizetype at = before.indexOf(selected);
-  if (at >= 0 && at < after.size()) Select(after[at]);
   if (written.ok) {
     QStringList names;
     for (const std::string& name : fileNames) names << QString::fromStdString(name);

@@ -23,9 +23,8 @@ void MainWindow::BuildProjectTree() {
   connect(tree_, &ProjectView::projectPathChanged, this,
           [this](const QString& path) { settings_.setValue(QStringLiteral("PRGPath"), path); });
   const QString last = settings_.value(QStringLiteral("PRGPath")).toString();
-  if (!last.isEmpty() && tree_->LoadFrom(last, true)) {
-    if (QTreeWidgetItem* root = tree_->ItemOf(project_.Tree().Root())) root->setExpanded(false);
-  }
+  if (!last.isEmpty() && tree_->LoadFrom(last, true))
+    tree_->collapse(tree_->IndexOf(project_.Tree().Root()));
 }
 
 void MainWindow::OnBatch() {

@@ -6,11 +6,13 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "app/field_rules.h"
 #include "app/slot_edits.h"
 #include "app/view_geometry.h"
 #include "prompts.h"
@@ -134,22 +136,28 @@ PntAttribDialog::PntAttribDialog(uint16_t code, uint8_t attribute, bool switches
   switch2 = new QCheckBox(QStringLiteral("Switch2"), this);
   switch1->setEnabled(switchesEnabled);
   switch2->setEnabled(switchesEnabled);
+  problem = new QLabel(this);
+  problem->setStyleSheet(QStringLiteral("color: #b00000"));
+  problem->hide();
   form->addRow(QStringLiteral("PNTCode"), pntCode);
   form->addRow(QStringLiteral("ATTCode"), attCode);
   form->addRow(QStringLiteral("PALNo"), palNo);
   form->addRow(switch1);
   form->addRow(switch2);
+  form->addRow(problem);
   form->addRow(OkCancel(this));
   ShowAttribute(attribute);
-  connect(attCode, &QLineEdit::textEdited, this, [this] { ShowAttribute(Attribute()); });
+  connect(attCode, &QLineEdit::textEdited, this, [this] {
+    if (const std::optional<uint8_t> typed = Attribute()) ShowAttribute(*typed);
+  });
   connect(palNo, &QSpinBox::valueChanged, this, [this](int value) {
-    if (!syncing_) ShowAttribute(WithPaletteNumber(Attribute(), value));
+    if (!syncing_) ShowAttribute(WithPaletteNumber(Attribute().value_or(0), value));
   });
   connect(switch1, &QCheckBox::toggled, this, [this](bool on) {
-    if (!syncing_) ShowAttribute(WithSwitch(Attribute(), kSwitch1Bit, on));
+    if (!syncing_) ShowAttribute(WithSwitch(Attribute().value_or(0), kSwitch1Bit, on));
   });
   connect(switch2, &QCheckBox::toggled, this, [this](bool on) {
-    if (!syncing_) ShowAttribute(WithSwitch(Attribute(), kSwitch2Bit, on));
+    if (!syncing_) ShowAttribute(WithSwitch(Attribute().value_or(0), kSwitch2Bit, on));
   });
 }
 
@@ -165,12 +173,25 @@ void PntAttribDialog::ShowAttribute(unsigned value) {
   syncing_ = false;
 }
 
-uint16_t PntAttribDialog::Code() const {
-  return static_cast<uint16_t>(ReadHexFromRight(pntCode->text().toStdString()));
+std::optional<uint16_t> PntAttribDialog::Code() const {
+  const std::optional<uint32_t> read = ReadHexField(pntCode->text().toStdString(), 0xFFFF);
+  if (!read) return std::nullopt;
+  return static_cast<uint16_t>(*read);
 }
 
-uint8_t PntAttribDialog::Attribute() const {
-  return static_cast<uint8_t>(ReadHexFromRight(attCode->text().toStdString()));
+std::optional<uint8_t> PntAttribDialog::Attribute() const {
+  const std::optional<uint32_t> read = ReadHexField(attCode->text().toStdString(), 0xFF);
+  if (!read) return std::nullopt;
+  return static_cast<uint8_t>(*read);
+}
+
+void PntAttribDialog::accept() {
+  uint32_t value = 0;
+  Result read = ReadHexField(pntCode->text().toStdString(), 0xFFFF, "PNTCode", value);
+  if (read) read = ReadHexField(attCode->text().toStdString(), 0xFF, "ATTCode", value);
+  if (read) return QDialog::accept();
+  problem->setText(QString::fromStdString(read.message));
+  problem->show();
 }
 
 }  // namespace tilvex::ui

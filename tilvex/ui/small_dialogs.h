@@ -2,8 +2,10 @@
 // The small modal dialogs of the document: the New size, the File Output choices and the
 // "PNT Attrib" cell editor.
 #include <QDialog>
+#include <optional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
@@ -54,13 +56,17 @@ class PntAttribDialog : public QDialog {
  public:
   PntAttribDialog(uint16_t code, uint8_t attribute, bool switchesEnabled,
                   QWidget* parent = nullptr);
-  uint16_t Code() const;
-  uint8_t Attribute() const;
+  // The fields as typed; nothing while one holds more than its cell byte or code can.
+  std::optional<uint16_t> Code() const;
+  std::optional<uint8_t> Attribute() const;
+  // OK stays in the dialog, with the reason beneath the fields, while a field is refused.
+  void accept() override;
   QLineEdit* pntCode;
   QLineEdit* attCode;
   QSpinBox* palNo;
   QCheckBox* switch1;
   QCheckBox* switch2;
+  QLabel* problem;
 
  private:
   void ShowAttribute(unsigned value);

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/field_rules.h"
 #include "app/view_geometry.h"
 #include "prompts.h"
 #include "qt_colour.h"
@@ -206,13 +207,20 @@ bool TransformationDialog::AreaFitsBlocks() {
 
 bool TransformationDialog::ReadSettings(ConversionSettings& s) {
   if (!AreaFitsBlocks()) return false;
+  uint32_t begin = 0, end = 0;
+  Result read = ReadHexField(start_->text().toStdString(), kLargestAddress, "Start Address", begin);
+  if (read) read = ReadHexField(end_->text().toStdString(), kLargestAddress, "End Address", end);
+  if (!read) {
+    prompts_.Message(this, QString::fromStdString(read.message));
+    return false;
+  }
   s.area = {x_->value(), y_->value(), x_->value() + width_->value(), y_->value() + high_->value()};
   s.colourSpace = static_cast<uint8_t>(colourSpace_->currentIndex());
   s.colourMode = static_cast<uint8_t>(colourSum_->currentIndex());
   s.blockMode = static_cast<uint8_t>(charSize_->currentIndex());
   s.compressMode = static_cast<uint8_t>(mode_->currentIndex());
-  s.beginAddress = static_cast<uint16_t>(ReadHexFromRight(start_->text().toStdString()));
-  s.endAddress = static_cast<uint16_t>(ReadHexFromRight(end_->text().toStdString()));
+  s.beginAddress = static_cast<uint16_t>(begin);
+  s.endAddress = static_cast<uint16_t>(end);
   s.background = backgroundRgb_;
   s.reduce.reduce = reduce_->isChecked();
   s.reduce.dither = static_cast<Dither>(dither_->currentIndex());

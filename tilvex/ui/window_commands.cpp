@@ -14,6 +14,7 @@
 #include <QStatusBar>
 
 #include "about_dialog.h"
+#include "app/field_rules.h"
 #include "background_work.h"
 #include "main_window.h"
 #include "pal_setup_dialog.h"
@@ -224,9 +225,9 @@ void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress
 void MainWindow::OnOutput() {
   if (!document_.IsBlockPicture()) return;
   FileOutputDialog dialog(prompts_, this);
-  const QString base = ReplaceExtension(DocumentPath(), {});
-  dialog.pgtFile->setText(base + QStringLiteral("_pgt.bin"));
-  dialog.pntFile->setText(base + QStringLiteral("_pnt.asm"));
+  const OutputFileNames names = DefaultOutputNames(DocumentPath().toStdString());
+  dialog.pgtFile->setText(QString::fromStdString(names.pgt));
+  dialog.pntFile->setText(QString::fromStdString(names.pnt));
   dialog.segment->setValue(document_.Header().outSegment);
   dialog.level->setValue(document_.Header().outLevel);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
@@ -260,7 +261,9 @@ void MainWindow::EditCell(int x, int y) {
   if (cell.index < 0) return;
   PntAttribDialog dialog(cell.code, cell.attribute, document_.Header().address != 2, this);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
-  document_.SetCell(cell.index, dialog.Code(), dialog.Attribute());
+  const auto code = dialog.Code();
+  const auto attribute = dialog.Attribute();
+  if (code && attribute) document_.SetCell(cell.index, *code, *attribute);
 }
 
 void MainWindow::OnNormalZoom() {

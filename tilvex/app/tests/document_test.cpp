@@ -96,11 +96,13 @@ TEST(DocumentHistory, EditsAreUndoneRedoneAndTheSavedStateIsRemembered) {
   doc.BeginStroke("Fill");
   doc.StrokePixel(0, 0, 0x00FF00);
   doc.EndStroke();
+  EXPECT_TRUE(doc.IsModified());  // as many steps as the saved state, but not the same ones
   EXPECT_FALSE(doc.CanRedo());
   EXPECT_EQ(doc.UndoName(), "Fill");
   doc.Undo();
   EXPECT_EQ(doc.RedoName(), "Fill");
   doc.Redo();
+  EXPECT_TRUE(doc.IsModified());
   doc.Undo();
   EXPECT_TRUE(doc.IsModified());
 
@@ -125,15 +127,16 @@ TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
   EXPECT_EQ(undone, int(EditHistory::kMaxSteps));
   EXPECT_FALSE(history.IsClean());  // the saved state was dropped with the oldest steps
 
+  // A step larger than the whole budget is still kept while it is the newest, and goes as
+  // soon as another one comes.
   EditHistory big;
-  auto huge = [] {
-    auto state = std::make_unique<DocumentState>();
-    state->picture.pixels.resize(EditHistory::kByteBudget / 2 + 1);
-    return Edit{"Conversion", {}, std::move(state), false, {}};
-  };
-  big.Push(huge());
-  big.Push(huge());
-  big.Push(huge());
+  auto state = std::make_unique<DocumentState>();
+  state->picture.pixels.resize(EditHistory::kByteBudget + 1);
+  big.Push(Edit{"Conversion", {}, std::move(state), false, {}});
+  EXPECT_TRUE(big.CanUndo());
+  EXPECT_EQ(big.UndoName(), "Conversion");
+  big.Push(Edit{"Pen", {{}}, {}, false, {}});
+  EXPECT_EQ(big.UndoName(), "Pen");
   big.StepBack();
   EXPECT_FALSE(big.CanUndo());  // only the newest step fits
 }
@@ -195,12 +198,20 @@ TEST(DocumentConversion, IsUnsavedWorkThatUndoes) {
   EXPECT_FALSE(doc.Recolour(0, 0x000000).ok);
   EXPECT_EQ(doc.UndoName(), "Conversion");
 
-  // A cell edit is a step of its own.
+  // A cell edit is a step of its own, and writes the name table as the .pic holds it: the
+  // code low byte first, the attribute in the block after all the codes.
   const CellInfo cell = doc.CellAt(9, 2);
   ASSERT_GE(cell.index, 0);
-  doc.SetCell(cell.index, cell.code, uint8_t(cell.attribute ^ 1));
+  std::vector<uint8_t> expected = doc.State().block.blocks.pnt;
+  const size_t at = size_t(cell.index), cells = expected.size() / 3;
+  expected[2 * at] = 0x02;
+  expected[2 * at + 1] = 0x01;
+  expected[2 * cells + at] = uint8_t(cell.attribute ^ 1);
+  doc.SetCell(cell.index, 0x0102, uint8_t(cell.attribute ^ 1));
   EXPECT_EQ(doc.UndoName(), "Cell Edit");
+  EXPECT_EQ(doc.State().block.blocks.pnt, expected);
   EXPECT_EQ(doc.CellAt(9, 2).attribute, cell.attribute ^ 1);
+  EXPECT_EQ(doc.CellAt(9, 2).code, 0x0102);
   doc.Undo();
   EXPECT_EQ(doc.CellAt(9, 2).attribute, cell.attribute);
 

@@ -1,10 +1,9 @@
-// The arithmetic under the view and the dialogs, and the project session's file rules.
+// The arithmetic under the view and the dialogs.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <vector>
 
-#include "app/project_session.h"
 #include "app/slot_edits.h"
 #include "app/view_geometry.h"
 
@@ -89,13 +88,9 @@ TEST(ViewGeometry, DragsBecomeAreasWithinThePicture) {
   EXPECT_EQ(SnapToPictureCells({3, 5, 20, 30}, 20, 30), (AreaRect{0, 0, 24, 32}));
   EXPECT_EQ(SnapToPictureCells({0, 0, 255, 239}, 256, 240), (AreaRect{0, 0, 256, 240}));
   EXPECT_EQ(SnapToPictureCells({0, 0, 100, 100}, 256, 240), (AreaRect{0, 0, 104, 104}));
-}
-
-TEST(ViewGeometry, HexFieldsReadFromTheRight) {
-  EXPECT_EQ(ReadHexFromRight(std::string("$800")), 0x800u);
-  EXPECT_EQ(ReadHexFromRight(std::string("0x1fF")), 0x1FFu);
-  EXPECT_EQ(ReadHexFromRight(std::string("")), 0u);
-  EXPECT_EQ(ReadHexFromRight(std::string("zz")), 0u);
+  // A drag out to the picture's edge (and past it, clipped to the edge on screen) ends at the
+  // edge, not on a cell beyond it.
+  EXPECT_EQ(SnapToPictureCells({0, 0, 256, 240}, 256, 240), (AreaRect{0, 0, 256, 240}));
 }
 
 TEST(CellAttribute, SwitchesAndPaletteTouchOnlyTheirBits) {
@@ -125,38 +120,6 @@ TEST(SlotEdits, RowsMoveThroughTheClipboardAndClearingKeepsColours) {
   EXPECT_EQ(table.At(3, 5).rgb, Rgb(0x105));
   SwapSlots(table, 3 * kSlotsPerPalette, 3 * kSlotsPerPalette + 1);
   EXPECT_EQ(table.At(3, 0).rgb, Rgb(0x101));
-}
-
-TEST(ProjectSession, FailedLoadsAndSavesKeepTheProject) {
-  ProjectSession session;
-  EXPECT_FALSE(session.IsNamed());
-  const std::string dir = ::testing::TempDir();
-  const std::string path = dir + "/session.prg";
-  std::remove(path.c_str());
-  ASSERT_TRUE(session.SaveAs(path).ok);
-  EXPECT_TRUE(session.IsNamed());
-  session.SetModified();
-
-  EXPECT_FALSE(session.Load(dir + "/missing.prg").ok);
-  EXPECT_EQ(session.Path(), path);
-  EXPECT_TRUE(session.IsModified());
-
-  EXPECT_FALSE(session.SaveAs("/nonexistent-dir/x.prg").ok);
-  EXPECT_EQ(session.Path(), path);
-  EXPECT_EQ(session.Tree().Node(session.Tree().Root()).label, path);
-
-  // A new project that cannot be written replaces nothing.
-  ASSERT_TRUE(session.Tree().AddChild(session.Tree().Root(), SectionRecord("Title", true)).ok);
-  EXPECT_FALSE(session.Create("/nonexistent-dir/new.prg").ok);
-  EXPECT_EQ(session.Path(), path);
-  EXPECT_EQ(session.Tree().NodeCount(), 2);
-  EXPECT_EQ(session.Tree().Node(session.Tree().Root()).label, path);
-  EXPECT_TRUE(session.IsModified());
-
-  ProjectSession other;
-  ASSERT_TRUE(other.Load(path).ok);
-  EXPECT_FALSE(other.IsModified());
-  EXPECT_EQ(other.Path(), path);
 }
 
 }  // namespace

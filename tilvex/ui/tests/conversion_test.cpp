@@ -3,12 +3,14 @@
 // makes of the same picture. Dialogs are answered by FakePrompts.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
+#include "doc/pic_file.h"
 #include "pal_setup_dialog.h"
 #include "palette_bar.h"
 #include "small_dialogs.h"
@@ -104,6 +106,18 @@ void ConversionTest::reviewedConversionOutputsWhatTheCommandLineOutputs() {
   f_->prompts.files.push_back(f_->Path("saved.pic"));
   f_->window->Actions().saveAs->trigger();
   QDir(f_->dir.path()).mkdir(QStringLiteral("cli"));
+  // The swap made in the review reaches the picture: against the command line's conversion of
+  // the same picture, which nobody reviewed, the first palette's slots 1 and 2 trade places.
+  RunCli({"convert", bmp_, "-o", f_->Path("cli/unreviewed.pic")});
+  PicLoad reviewed, unreviewed;
+  QVERIFY(ReadPicFile(f_->Path("saved.pic").toStdString(), reviewed));
+  QVERIFY(ReadPicFile(f_->Path("cli/unreviewed.pic").toStdString(), unreviewed));
+  const BlockData& ours = reviewed.picture.blocks;
+  const BlockData& theirs = unreviewed.picture.blocks;
+  QVERIFY(theirs.PaletteEntry(1) != theirs.PaletteEntry(2));
+  QCOMPARE(ours.PaletteEntry(1), theirs.PaletteEntry(2));
+  QCOMPARE(ours.PaletteEntry(2), theirs.PaletteEntry(1));
+  QCOMPARE(ours.PaletteEntry(3), theirs.PaletteEntry(3));
   RunCli({"output", f_->Path("saved.pic"), "--pgt", f_->Path("cli/bands_pgt.bin"), "--pnt",
           f_->Path("cli/bands_pnt.asm")});
   QVERIFY(!ReadAll(f_->Path("bands_pgt.bin")).isEmpty());
@@ -175,6 +189,10 @@ void ConversionTest::transformationKeepsAreaAndFieldsInStep() {
   QCOMPARE(f_->window->Document().Area(), (AreaRect{8, 0, 24, 24}));
   Field<QSpinBox>(2)->setValue(32);  // Width keeps the left edge
   QCOMPARE(f_->window->Document().Area(), (AreaRect{8, 0, 40, 24}));
+  // A drag out past the picture's corner stops at its edge.
+  DragArea({100, 100}, {400, 400});
+  QCOMPARE(f_->window->Document().Area(), (AreaRect{96, 96, 256, 240}));
+  QCOMPARE(Field<QSpinBox>(2)->value(), 160);
   dialog->close();
   QVERIFY(!f_->window->View()->AreaSelection());
 }
@@ -197,6 +215,14 @@ void ConversionTest::transformationChecksBlockSizeAndReadsAddresses() {
   QCOMPARE(settings.beginAddress, uint16_t(0x800));
   QCOMPARE(settings.endAddress, uint16_t(0));
   QCOMPARE(settings.blockMode, 2);
+  // An address past $FFFF is refused with the reason, as the command line refuses it, and not
+  // cut down to its last four digits ($2000).
+  f_->prompts.messages.clear();
+  dialog->findChild<QLineEdit*>(QStringLiteral("endAddress"))->setText(QStringLiteral("12000"));
+  settings.endAddress = 0x1234;
+  QVERIFY(!dialog->ReadSettings(settings));
+  QCOMPARE(settings.endAddress, uint16_t(0x1234));
+  QCOMPARE(f_->prompts.messages, QStringList({"End Address必须是0到FFFF之间的十六进制数!"}));
 }
 
 // A picture of part blocks opens with its size rounded up to whole blocks, and stays whole
@@ -267,9 +293,26 @@ void ConversionTest::cellEditorKeepsItsFieldsConsistent() {
   dialog.palNo->setValue(12);
   QCOMPARE(dialog.attCode->text(), QStringLiteral("0x4C"));
   dialog.switch1->setChecked(true);
-  QCOMPARE(dialog.Attribute(), uint8_t(0xCC));
+  QCOMPARE(dialog.Attribute(), std::optional<uint8_t>(0xCC));
   dialog.pntCode->setText(QStringLiteral("$1F"));
-  QCOMPARE(dialog.Code(), uint16_t(31));
+  QCOMPARE(dialog.Code(), std::optional<uint16_t>(31));
+  // A code past $FFFF or an attribute past $FF is refused, and OK keeps the dialog open.
+  dialog.show();
+  dialog.pntCode->setText(QStringLiteral("12000"));
+  QCOMPARE(dialog.Code(), std::nullopt);
+  QTest::keyClick(&dialog, Qt::Key_Return);
+  QVERIFY(dialog.isVisible());
+  QCOMPARE(dialog.problem->text(), QStringLiteral("PNTCode必须是0到FFFF之间的十六进制数!"));
+  dialog.pntCode->setText(QStringLiteral("2000"));
+  dialog.attCode->setText(QStringLiteral("1CC"));
+  QCOMPARE(dialog.Attribute(), std::nullopt);
+  QTest::keyClick(&dialog, Qt::Key_Return);
+  QVERIFY(dialog.isVisible());
+  QCOMPARE(dialog.problem->text(), QStringLiteral("ATTCode必须是0到FF之间的十六进制数!"));
+  dialog.attCode->setText(QStringLiteral("CC"));
+  QTest::keyClick(&dialog, Qt::Key_Return);
+  QVERIFY(!dialog.isVisible());
+  QCOMPARE(dialog.result(), int(QDialog::Accepted));
   PntAttribDialog locked(0, 0, false);
   QVERIFY(!locked.switch1->isEnabled() && !locked.switch2->isEnabled());
 }

@@ -15,21 +15,20 @@ struct SmallTree {
 inline SmallTree MakeSmallTree(WindowFixture& f) {
   f.prompts.files.push_back(f.Path("small.prg"));
   f.window->Actions().newProject->trigger();
-  ProjectTree& tree = f.window->Project().Tree();
+  ProjectSession& project = f.window->Project();
   SmallTree s{};
-  s.root = tree.Root();
-  tree.AddChild(s.root, SectionRecord("Title", true), &s.title);
-  tree.AddChild(s.title, GroupRecord("Screens"), &s.screens);
-  tree.AddChild(s.screens, ItemRecord("logo", "logo.pic"), &s.logo);
-  tree.AddChild(s.screens, ItemRecord("stage", "stage.pic"), &s.stage);
-  tree.AddChild(s.root, SectionRecord("Extra", true), &s.extra);
-  f.window->Tree()->Refresh();
+  s.root = project.Tree().Root();
+  project.Add(s.root, SectionRecord("Title", true), &s.title);
+  project.Add(s.title, GroupRecord("Screens"), &s.screens);
+  project.Add(s.screens, ItemRecord("logo", "logo.pic"), &s.logo);
+  project.Add(s.screens, ItemRecord("stage", "stage.pic"), &s.stage);
+  project.Add(s.root, SectionRecord("Extra", true), &s.extra);
   f.window->Tree()->expandAll();
   return s;
 }
 
 inline void ClickLine(ProjectView* tree, ProjectTree::NodeId id) {
-  const QPoint at = tree->visualItemRect(tree->ItemOf(id)).center();
+  const QPoint at = tree->visualRect(tree->IndexOf(id)).center();
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
 }
 

@@ -42,7 +42,7 @@ class ProjectTreeTest : public QObject {
 
  private:
   ProjectView* Tree() { return f_->window->Tree(); }
-  ProjectTree& Model() { return f_->window->Project().Tree(); }
+  const ProjectTree& Model() { return f_->window->Project().Tree(); }
   int Child(ProjectTree::NodeId parent, size_t i) { return Model().Node(parent).children.at(i); }
   // Adds under the node with the Insert key; fill answers the dialog (nullptr cancels).
   void AddUnder(ProjectTree::NodeId id, std::function<void(QDialog&)> fill) {
@@ -80,8 +80,8 @@ QString ProjectTreeTest::ConvertedPic(const char* name, const PixelFn& pixels) {
 // the other.
 void ProjectTreeTest::Drag(ProjectTree::NodeId from, ProjectTree::NodeId to) {
   QWidget* viewport = Tree()->viewport();
-  const QPoint a = Tree()->visualItemRect(Tree()->ItemOf(from)).center();
-  const QPoint b = Tree()->visualItemRect(Tree()->ItemOf(to)).center();
+  const QPoint a = Tree()->visualRect(Tree()->IndexOf(from)).center();
+  const QPoint b = Tree()->visualRect(Tree()->IndexOf(to)).center();
   QTest::mousePress(viewport, Qt::LeftButton, {}, a);
   for (const QPoint& p : {a + QPoint(0, 2), a + QPoint(0, 12), b}) {
     QMouseEvent move(QEvent::MouseMove, p, viewport->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
@@ -147,9 +147,9 @@ void ProjectTreeTest::projectBuiltInTheTreeReopensAndOutputsLikeTheCommandLine()
   f_->window.reset();
   f_->window = std::make_unique<MainWindow>(f_->prompts, *f_->settings);
   QCOMPARE(Model().NodeCount(), 6);
-  QTreeWidgetItem* rootLine = Tree()->ItemOf(Model().Root());
-  QCOMPARE(rootLine->text(0), f_->Path("game.prg"));
-  QVERIFY(!rootLine->isExpanded());
+  const QModelIndex rootLine = Tree()->IndexOf(Model().Root());
+  QCOMPARE(rootLine.data().toString(), f_->Path("game.prg"));
+  QVERIFY(!Tree()->isExpanded(rootLine));
 
   Tree()->Actions().output->trigger();
   QVERIFY(f_->prompts.messages.isEmpty());
@@ -180,8 +180,10 @@ void ProjectTreeTest::dropRulesDeleteAndCancelledDialogs() {
   Drag(stage, extra);  // an item onto a section: a beep, nothing moves
   QCOMPARE(f_->prompts.beeps, 1);
   QCOMPARE(Child(screens, 0), stage);
-  Drag(screens, extra);  // a group onto a section: its first child
+  Tree()->collapse(Tree()->IndexOf(extra));
+  Drag(screens, extra);  // a group onto a section: its first child, in sight and selected
   QCOMPARE(Child(extra, 0), screens);
+  QVERIFY(Tree()->isExpanded(Tree()->IndexOf(extra)));
   QCOMPARE(Tree()->Selected(), screens);
   QCOMPARE(f_->prompts.beeps, 1);
 
@@ -222,7 +224,7 @@ void ProjectTreeTest::projectMenuFollowsTheClickedNode() {
   QVERIFY(menu);
   {
     const QSignalBlocker quiet(Tree());
-    Tree()->setCurrentItem(Tree()->ItemOf(s.root));
+    Tree()->setCurrentIndex(Tree()->IndexOf(s.root));
   }
   menu->popup(Tree()->mapToGlobal(QPoint()));
   QVERIFY(a.add->isEnabled());
@@ -252,7 +254,7 @@ void ProjectTreeTest::cancelledNewProjectKeepsTheOpenOne() {
   f_->window->Actions().newProject->trigger();
   QVERIFY(f_->prompts.requests.back().initialName != path);
   QCOMPARE(Model().NodeCount(), 6);
-  QCOMPARE(Tree()->topLevelItem(0)->childCount(), 2);
+  QCOMPARE(Tree()->model()->rowCount(Tree()->IndexOf(Model().Root())), 2);
   QCOMPARE(QString::fromStdString(f_->window->Project().Path()), path);
   Tree()->Actions().save->trigger();
   ProjectTree read;

@@ -1,0 +1,62 @@
+#include "app/field_rules.h"
+
+#include "common/translate.h"
+
+namespace tilvex {
+namespace {
+
+int HexDigit(char c) {
+  return c >= '0' && c <= '9'   ? c - '0'
+         : c >= 'a' && c <= 'f' ? c - 'a' + 10
+         : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                : -1;
+}
+
+std::string HexText(uint32_t value) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), kDigits[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return text;
+}
+
+}  // namespace
+
+std::optional<uint32_t> ReadHexField(std::string_view text, uint32_t largest) {
+  uint64_t value = 0, place = 1;
+  for (size_t i = text.size(); i > 0; --i) {
+    const int digit = HexDigit(text[i - 1]);
+    if (digit < 0) break;
+    if (digit != 0 && (place > largest || uint64_t(digit) * place > largest - value)) {
+      return std::nullopt;
+    }
+    value += uint64_t(digit) * place;
+    // Leading zeros are harmless however many there are.
+    if (place <= largest) place *= 16;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+Result ReadHexField(std::string_view text, uint32_t largest, const std::string& field,
+                    uint32_t& value) {
+  const std::optional<uint32_t> read = ReadHexField(text, largest);
+  if (!read) {
+    return Result::Fail(
+        common::TrFill("{0}必须是0到{1}之间的十六进制数!", {field, HexText(largest)}),
+        "a hexadecimal field holds more than it may");
+  }
+  value = *read;
+  return Result::Ok();
+}
+
+OutputFileNames DefaultOutputNames(const std::string& picturePath) {
+  const size_t dot = picturePath.find_last_of('.');
+  const size_t slash = picturePath.find_last_of('/');
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  const std::string base = hasExtension ? picturePath.substr(0, dot) : picturePath;
+  return {base + "_pgt.bin", base + "_pnt.asm"};
+}
+
+}  // namespace tilvex

@@ -17,7 +17,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "demo"))
-from make_demo import menu_font  # noqa: E402  the menu's 2 KB font, one tile per ASCII code
+from make_demo import demo_font  # noqa: E402  the demo games' 2 KB font, one tile per ASCII code
 COMMON = os.path.join(HERE, "..", "..", "common", "asm")  # vt03.inc, tilvex.inc, tile_base.s
 MAX_TILE_DATA = 256 * 1024  # the most tile data a cartridge game may have
 FONT_BYTES = 8192           # the fonts behind the tile file
@@ -50,10 +50,10 @@ def items_source(names, tile_bytes, work):
                          ("Info", "item{i}::{n}_info")):
         labels = ", ".join(label.format(i=i, n=n) for i, n in enumerate(names))
         lines += [f"item{table}Lo: .lobytes {labels}", f"item{table}Hi: .hibytes {labels}"]
-    # The item names are written with sprites from the menu's font, placed behind the tile
+    # The item names are written with sprites from the demo games' font, placed behind the tile
     # file: in 2 bits a pixel (4-colour items), and 4 KB further in 4 bits a pixel with
     # planes 2 and 3 clear (16-colour items, whose sprites are read as the background is).
-    font = menu_font()
+    font = demo_font()
     font4 = b"".join(font[i:i + 16] + bytes(16) for i in range(0, len(font), 16))
     size = 8192
     while size < tile_bytes + FONT_BYTES:

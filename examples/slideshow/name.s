@@ -1,4 +1,4 @@
-; The item's name in sprites of the menu's font, in a corner the picture leaves free: below
+; The item's name in sprites of the demo games' font, in a corner the picture leaves free: below
 ; it, or at the top right beside it; nowhere when it fills the screen. The font lies behind
 ; the tile file (FONT_2K in 2 bits a pixel, FONT4_2K in 4), one tile per ASCII code.
 

@@ -353,8 +353,7 @@ void MainWindow::BuildPaletteBar() {
   connect(list, &ColourListArea::blink, view_, &PictureView::BlinkHighlight);
   connect(list, &ColourListArea::restore, view_, &PictureView::ClearHighlight);
   connect(list, &ColourListArea::recolour, this, [this](int i, Rgb rgb) {
-    if (const Result r = document_.Recolour(i, rgb); !r)
-      ShowStatus(QString::fromStdString(r.Text()));
+    QTimer::singleShot(0, this, [this, i, rgb] { RunRecolour(i, rgb); });
   });
 }
 

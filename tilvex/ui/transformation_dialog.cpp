@@ -220,7 +220,7 @@ bool TransformationDialog::ReadSettings(ConversionSettings& s) {
   return true;
 }
 
-void TransformationDialog::Restore(const ConversionSettings& s) {
+void TransformationDialog::Restore(const ConversionSettings& s, bool samePicture) {
   colourSpace_->setCurrentIndex(s.colourSpace);
   colourSum_->setCurrentIndex(s.colourMode);
   charSize_->setCurrentIndex(s.blockMode);
@@ -233,7 +233,7 @@ void TransformationDialog::Restore(const ConversionSettings& s) {
   if (backgroundPicked_) backgroundRgb_ = s.background;
   const Picture& picture = document_.View();
   const WorkArea whole = WholePictureArea(picture, s.blockMode);
-  if (!areaChosen_ && s.area.left < s.area.right && s.area.top < s.area.bottom &&
+  if (samePicture && !areaChosen_ && s.area.left < s.area.right && s.area.top < s.area.bottom &&
       s.area.right <= whole.right && s.area.bottom <= whole.bottom) {
     const AreaRect area{s.area.left, s.area.top, s.area.right, s.area.bottom};
     areaChosen_ = true;

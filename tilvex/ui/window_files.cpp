@@ -71,17 +71,21 @@ void MainWindow::ShowStatus(const QString& text) {
 bool MainWindow::OpenFile(const QString& name, bool remember) {
   if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
-  BackgroundWork work(this);
-  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
-  RunBusy(work, [&](Progress&) { edit = document_.PrepareOpen(path.toStdString()); });
-  if (work.Cancelled()) return false;
-  const Result opened = document_.AdoptOpen(std::move(edit), path.toStdString());
-  if (!opened.ok) {
-    prompts_.Message(this, opened.Text().empty() ? UiText("无法打开文档。\n%1").arg(path)
-                                                 : QString::fromStdString(opened.Text()));
+  const std::string file = path.toStdString();
+  const std::optional<Result> opened = RunWork(
+      false,
+      [&file](WorkSnapshot snapshot, Progress& progress) {
+        return Document::PrepareOpen(file, snapshot, progress);
+      },
+      file);
+  if (!opened) return false;
+  // A file that cannot be read changes nothing: not the picture, the title or the list.
+  if (!opened->ok) {
+    prompts_.Message(this, opened->message.empty() ? UiText("无法打开文档。\n%1").arg(path)
+                                                   : QString::fromStdString(opened->message));
     return false;
   }
-  if (!opened.message.empty()) prompts_.Message(this, QString::fromStdString(opened.message));
+  statusBar()->showMessage(UiText("就绪"));
   // The Transformation dialog's area belonged to the picture just replaced.
   if (transformation_) transformation_->close();
   if (remember) pathName_ = path;

@@ -246,6 +246,7 @@ void WindowTest::paintFillsTheClickedRegion() {
   w.Drawing().foreground = MakeRgb(1, 2, 3);
   // The first band below the black strip: 64 x 224 pixels, clear of the disc.
   QTest::mouseClick(Viewport(), Qt::LeftButton, {}, QPoint(10, 100));
+  QTRY_COMPARE(w.Document().UndoName(), std::string("Fill"));  // the worker fills
   const PixelList filled = ChangedFromBands();
   QCOMPARE(filled.size(), size_t(64 * 224));
   QCOMPARE(filled.front(), (PixelPoint{0, 16}));
@@ -395,15 +396,14 @@ void WindowTest::colourListClicksAndBlinking() {
   const auto shown = [this] { return FromQColor(Viewport()->grab().toImage().pixelColor(0, 20)); };
   const QPoint red = list->CellRect(1).center();
   QTest::mousePress(list, Qt::RightButton, {}, red);
-  QTest::qWait(150);
-  QCOMPARE(shown(), Bands(0, 20) ^ 0xFFFFFFu);
+  QTRY_COMPARE(shown(), Bands(0, 20) ^ 0xFFFFFFu);
   QCOMPARE(doc.View().At(0, 20), Bands(0, 20));
   QTest::mouseRelease(list, Qt::RightButton, {}, red);
   QCOMPARE(shown(), Bands(0, 20));
   QVERIFY(!doc.IsModified());
   f_->prompts.colour = QColor(1, 2, 3);
   QTest::mouseClick(list, Qt::LeftButton, {}, red);
-  QCOMPARE(doc.View().At(0, 20), MakeRgb(1, 2, 3));
+  QTRY_COMPARE(doc.View().At(0, 20), MakeRgb(1, 2, 3));
   QCOMPARE(doc.Colours()[1], MakeRgb(1, 2, 3));
 }
 

@@ -52,16 +52,17 @@ PreparedEdit Started(const WorkSnapshot& snapshot, PreparedEdit::Kind kind, cons
   return edit;
 }
 
-PreparedEdit& Ended(PreparedEdit& edit, Result status) {
+// Both hand the edit on, picture and all, without a copy.
+PreparedEdit Ended(PreparedEdit& edit, Result status) {
   edit.end = status.ok ? PreparedEdit::End::kDone : PreparedEdit::End::kFailed;
   edit.status = std::move(status);
-  return edit;
+  return std::move(edit);
 }
 
-PreparedEdit& Cancelled(PreparedEdit& edit) {
+PreparedEdit Cancelled(PreparedEdit& edit) {
   edit.end = PreparedEdit::End::kCancelled;
   edit.status = Result::Fail({}, "cancelled");
-  return edit;
+  return std::move(edit);
 }
 
 // A .pic file that holds no picture, or one of no size, cannot be opened: the document keeps
@@ -164,9 +165,11 @@ PreparedEdit Document::PrepareFill(WorkSnapshot snapshot, int x, int y, Rgb rgb,
   PreparedEdit edit = Started(snapshot, PreparedEdit::Kind::kMask, name);
   Picture& picture = snapshot.state.picture;
   if (!picture.Contains(x, y)) return Ended(edit, Result::Ok());
-  edit.masked = {FloodRegion(picture, {x, y}, rgb), picture.At(x, y), rgb};
-  edit.masked.mask.ForEach([&](int px, int py) { picture.Set(px, py, rgb); });
+  const Rgb before = picture.At(x, y);
+  edit.masked = {FloodFill(picture, {x, y}, rgb), before, rgb};
+  CollectAreaColours(snapshot.state);
   edit.state.picture = std::move(picture);
+  edit.state.colours = snapshot.state.colours;
   return Ended(edit, Result::Ok());
 }
 
@@ -176,7 +179,9 @@ PreparedEdit Document::PrepareRecolour(WorkSnapshot snapshot, Rgb old, Rgb rgb) 
   if (old == rgb) return Ended(edit, Result::Ok());
   edit.masked = {PixelsOfColour(picture, old), old, rgb};
   edit.masked.mask.ForEach([&](int px, int py) { picture.Set(px, py, rgb); });
+  CollectAreaColours(snapshot.state);
   edit.state.picture = std::move(picture);
+  edit.state.colours = snapshot.state.colours;
   return Ended(edit, Result::Ok());
 }
 
@@ -217,9 +222,11 @@ Result Document::Adopt(PreparedEdit edit, const std::string& openedPath) {
 Result Document::AdoptMask(PreparedEdit edit) {
   if (edit.masked.mask.Empty()) return Result::Ok();
   if (Result paint = CanPaint(); !paint) return paint;
+  // The worker listed the working area's colours of its picture.
   std::swap(state_.picture, edit.state.picture);
+  state_.colours = edit.state.colours;
   history_.Push(Edit{edit.name, {}, nullptr, false, {}, std::move(edit.masked)});
-  RefillColours();
+  ShowColours();
   Notify(kPictureChanged | kStateChanged);
   return Result::Ok();
 }

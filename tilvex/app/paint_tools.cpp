@@ -168,35 +168,45 @@ PixelList SprayCan::Burst(PixelPoint at, int radius, int count) {
   return out;
 }
 
-// Scanline fill: each run of the colour is found whole along its row and marked at once, and
+// Scanline fill: each run of the colour is found whole along its row and painted at once, and
 // only the starts of the runs it touches above and below wait on the stack, so the stack
-// holds runs rather than pixels and each pixel is read a few times at most.
-PixelMask FloodRegion(const Picture& picture, PixelPoint at, Rgb fill) {
+// holds runs rather than pixels. A painted pixel no longer has the colour, so nothing is
+// visited twice.
+PixelMask FloodFill(Picture& picture, PixelPoint at, Rgb fill) {
   if (!picture.Contains(at.x, at.y)) return {};
   const Rgb target = picture.At(at.x, at.y);
   if (target == fill) return {};
+  const uint8_t r = uint8_t(RedOf(target)), g = uint8_t(GreenOf(target)), b = uint8_t(BlueOf(target));
+  const auto open = [&](const uint8_t* p) { return p[0] == r && p[1] == g && p[2] == b; };
   PixelMask mask(picture.width, picture.height);
-  const auto open = [&](int x, int y) { return !mask.Has(x, y) && picture.At(x, y) == target; };
   std::vector<PixelPoint> pending{at};
   while (!pending.empty()) {
     const PixelPoint p = pending.back();
     pending.pop_back();
-    if (!open(p.x, p.y)) continue;
+    uint8_t* row = picture.Row(p.y);
+    if (!open(row + 3 * p.x)) continue;
     int left = p.x, right = p.x;
-    while (left > 0 && open(left - 1, p.y)) --left;
-    while (right + 1 < picture.width && open(right + 1, p.y)) ++right;
-    for (int x = left; x <= right; ++x) mask.Add(x, p.y);
+    while (left > 0 && open(row + 3 * (left - 1))) --left;
+    while (right + 1 < picture.width && open(row + 3 * (right + 1))) ++right;
+    for (int x = left; x <= right; ++x) picture.Set(x, p.y, fill);
+    mask.AddRun(left, right, p.y);
     for (const int y : {p.y - 1, p.y + 1}) {
       if (y < 0 || y >= picture.height) continue;
+      const uint8_t* next = picture.Row(y);
       bool inRun = false;
       for (int x = left; x <= right; ++x) {
-        const bool o = open(x, y);
+        const bool o = open(next + 3 * x);
         if (o && !inRun) pending.push_back({x, y});
         inRun = o;
       }
     }
   }
   return mask;
+}
+
+PixelMask FloodRegion(const Picture& picture, PixelPoint at, Rgb fill) {
+  Picture copy = picture;
+  return FloodFill(copy, at, fill);
 }
 
 PixelMask PixelsOfColour(const Picture& picture, Rgb colour) {

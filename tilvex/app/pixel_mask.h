@@ -31,6 +31,15 @@ class PixelMask {
     bits_[i / 64] |= uint64_t{1} << (i % 64);
     ++count_;
   }
+  // Pixels left to right (both included) of row y, none of them in the mask yet.
+  void AddRun(int left, int right, int y) {
+    size_t i = Index(left, y);
+    const size_t end = Index(right, y) + 1;
+    count_ += end - i;
+    for (; i < end && i % 64 != 0; ++i) bits_[i / 64] |= uint64_t{1} << (i % 64);
+    for (; i + 64 <= end; i += 64) bits_[i / 64] = ~uint64_t{0};
+    for (; i < end; ++i) bits_[i / 64] |= uint64_t{1} << (i % 64);
+  }
   // Calls f(x, y) for every pixel in the mask, row by row.
   template <typename F>
   void ForEach(F&& f) const {

@@ -90,16 +90,23 @@ Result Document::Save() {
   return SaveAs(path_);
 }
 
+// An image of a block picture holds none of its tiles, palettes or cell edits: the document
+// stays unsaved under its own file, so Save and the questions still reach the block data.
 Result Document::SaveAs(const std::string& path) {
   if (Result still = Still(); !still) return still;
   if (!hasPicture_ || (state_.picture.Empty() && state_.kind != kBlockPictureKind)) {
     return Result::Fail(common::Tr("没有可保存的图片。"), "there is no picture to save");
   }
   if (Result written = WriteDocumentFile(state_, path); !written) return written;
+  if (SavesOnlyTheImage(path)) return Result::Ok();
   path_ = path;
   history_.MarkClean();
   Notify(kStateChanged);
   return Result::Ok();
+}
+
+bool Document::SavesOnlyTheImage(const std::string& path) const {
+  return state_.kind == kBlockPictureKind && SaveFormatOf(path, true) != SaveFormat::kPic;
 }
 
 Result Document::CanPaint() const {

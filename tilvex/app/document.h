@@ -107,8 +107,10 @@ class Document {
   // be written as (else the window asks for a name).
   bool CanSave() const;
   Result Save();
-  // Writes the file the extension names and makes it the document's file.
+  // Writes the file the extension names and makes it the document's file; an image (BMP,
+  // PNG) of a block picture is written beside it and leaves the document unsaved.
   Result SaveAs(const std::string& path);
+  bool SavesOnlyTheImage(const std::string& path) const;
   bool CanSaveAs(const std::string& path) const;
 
   // --- Edits: each is one step of the history ---

@@ -8,6 +8,7 @@
 
 #include "common/translate.h"
 #include "image/bitmap.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 
@@ -47,7 +48,7 @@ void BackgroundWork::ShowProgress() {
     dialog_->setMinimumDuration(0);
     dialog_->setAutoReset(false);
     dialog_->setAutoClose(false);
-    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+    dialog_->setCancelButtonText(UiText("取消"));
     connect(dialog_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
   }
   dialog_->setRange(low_, std::max(low_.load(), high_.load()));

@@ -37,9 +37,9 @@ namespace {
 
 constexpr FileType kFileTypes[] = {
     {0, true, true, "所有图象文件(*.bmp,*.png,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
-     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;"},
+     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;*.tiff;"},
     {1, true, false, "PIC文件", "*.gs?;*.pic"},
-    {10, false, true, "*.* 所有文件", "*.*"},
+    {10, true, true, "*.* 所有文件", "*.*"},
 };
 
 struct ToolInfo {

@@ -25,6 +25,7 @@ namespace tilvex::ui {
 void MainWindow::DocumentChanged(unsigned changes) {
   if (changes & kPictureChanged) view_->PictureChanged();
   if (changes & kStateChanged) {
+    UpdateReadOuts();  // a new picture lies under a mouse that has not moved
     bar_->SetInformation(QString::fromStdString(document_.InfoText()));
     bar_->Repaint();
     UpdateCommands();
@@ -151,11 +152,16 @@ bool MainWindow::OnSaveAs() {
     prompts_.ShowFailure(this, CannotSaveAs(path.toStdString(), block));
     return false;
   }
+  const bool imageOnly = document_.SavesOnlyTheImage(path.toStdString());
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const Result saved = document_.SaveAs(path.toStdString());
   QApplication::restoreOverrideCursor();
   prompts_.ShowFailure(this, saved);
   if (!saved) return false;
+  if (imageOnly) {
+    ShowStatus(UiText("已保存图像 %1;块数据(图块、调色板、单元格)尚未保存,请另存为 .pic。").arg(path));
+    return false;  // the block data is still unsaved
+  }
   AddRecent(path);
   ShowStatus(UiText("已保存 %1").arg(path));
   return true;

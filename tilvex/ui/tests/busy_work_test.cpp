@@ -13,6 +13,7 @@
 #include "palette_bar.h"
 #include "small_dialogs.h"
 #include "test_pictures.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 using namespace testing;
@@ -108,7 +109,7 @@ void BusyWorkTest::cancelStopsTheWorkAndKeepsThePicture() {
     for (QProgressDialog* progress : W().findChildren<QProgressDialog*>()) {
       if (!progress->isVisible() || clicked) continue;
       QPushButton* cancel = progress->findChild<QPushButton*>();
-      QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+      QCOMPARE(cancel->text(), UiText("取消"));
       QTest::mouseClick(cancel, Qt::LeftButton);
       clicked = true;
     }

@@ -182,6 +182,7 @@ void MainWindow::RunConversion(const ConversionSettings& settings) {
   lastSettingsSize_ = QSize(document_.View().width, document_.View().height);
   BackgroundWork* asking = nullptr;
   auto review = [this, &asking](SlotTable& table) {
+    if (asking->Cancelled()) return false;  // the user already said no
     bool accepted = false;
     asking->OnWindowThread([&] {
       PalSetupDialog dialog(table, prompts_, this);
@@ -212,6 +213,8 @@ std::optional<Result> MainWindow::RunWork(bool withState, const Prepare& prepare
   edit.status = UnfinishedWork();
   edit.version = snapshot.version;
   RunBusy(work, [&](Progress& progress) { edit = prepare(std::move(snapshot), progress); });
+  // Cancel wins, even over work that finished before it next looked.
+  if (work.Cancelled()) edit.end = PreparedEdit::End::kCancelled;
   const bool cancelled = edit.Cancelled();
   Result adopted = document_.Adopt(std::move(edit), openedPath);
   if (cancelled) return std::nullopt;

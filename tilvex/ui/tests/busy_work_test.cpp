@@ -2,6 +2,7 @@
 // palette-bar click reaches the document from any window, and Cancel stops it with nothing
 // changed. Run under AddressSanitizer, a shortcut that reached the document would show as a
 // use of freed memory on the worker.
+#include <QCheckBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -26,11 +27,14 @@ class BusyWorkTest : public QObject {
   void cleanup() { f_.reset(); }
   void noShortcutReachesThePictureDuringAConversion();
   void cancelStopsTheWorkAndKeepsThePicture();
+  void cancelDuringAReductionConvertsNothing();
 
  private:
   MainWindow& W() { return *f_->window; }
   // Every shortcut of every command, pressed in the main window's view and in the tool box.
   int PressEveryShortcut();
+  // Presses the progress window's Cancel as soon as it shows; true once it has.
+  void CancelWhenShown(QTimer& timer, bool& clicked);
   std::unique_ptr<WindowFixture> f_;
 };
 
@@ -96,6 +100,47 @@ void BusyWorkTest::noShortcutReachesThePictureDuringAConversion() {
   QVERIFY(W().Actions().undo->isEnabled() && W().Actions().open->isEnabled());
 }
 
+void BusyWorkTest::CancelWhenShown(QTimer& timer, bool& clicked) {
+  connect(&timer, &QTimer::timeout, this, [this, &clicked] {
+    for (QProgressDialog* progress : W().findChildren<QProgressDialog*>()) {
+      if (!progress->isVisible() || clicked) continue;
+      QPushButton* cancel = progress->findChild<QPushButton*>();
+      QCOMPARE(cancel->text(), UiText("取消"));
+      QTest::mouseClick(cancel, Qt::LeftButton);
+      clicked = true;
+    }
+  });
+  timer.start(20);
+}
+
+// The reduction looks at Cancel only now and then; the conversion is dropped all the same and
+// the palettes are never asked about.
+void BusyWorkTest::cancelDuringAReductionConvertsNothing() {
+  QVERIFY(W().OpenFile(WriteBmp(f_->Path("photo.bmp"), 512, 480, [](int x, int y) {
+    return MakeRgb(uint32_t((x * 7 + y) & 0xFF), uint32_t((y * 5 + x / 3) & 0xFF),
+                   uint32_t((x * y) % 251));
+  })));
+  const Picture original = W().Document().View();
+  f_->prompts.onExec = [](QDialog&) { return int(QDialog::Accepted); };
+  W().Actions().transform->trigger();
+  W().Transformation()->findChild<QCheckBox*>(QStringLiteral("reduceColours"))->setChecked(true);
+  bool clicked = false;
+  QTimer press;
+  CancelWhenShown(press, clicked);
+  for (QPushButton* b : W().Transformation()->findChildren<QPushButton*>()) {
+    if (b->text() == QStringLiteral("Next")) QTest::mouseClick(b, Qt::LeftButton);
+  }
+  QTRY_VERIFY_WITH_TIMEOUT(clicked, 20000);
+  QTRY_VERIFY_WITH_TIMEOUT(!W().Document().Working(), 60000);
+  QTest::qWait(50);
+  QVERIFY(!f_->prompts.dialogTitles.contains(QStringLiteral("VT03 PAL Setup")));
+  QVERIFY(!W().Document().IsBlockPicture());
+  QVERIFY(!W().IsModified());
+  QCOMPARE(W().Document().View().pixels, original.pixels);
+  QVERIFY(f_->prompts.messages.isEmpty());
+  QVERIFY(W().Transformation());  // the dialog stays, with its settings
+}
+
 // Noise of a million colours: the adaptation looks each one up, long enough for the progress
 // window to show its Cancel button.
 void BusyWorkTest::cancelStopsTheWorkAndKeepsThePicture() {
@@ -105,16 +150,7 @@ void BusyWorkTest::cancelStopsTheWorkAndKeepsThePicture() {
   const Picture original = W().Document().View();
   bool clicked = false;
   QTimer press;
-  connect(&press, &QTimer::timeout, this, [&] {
-    for (QProgressDialog* progress : W().findChildren<QProgressDialog*>()) {
-      if (!progress->isVisible() || clicked) continue;
-      QPushButton* cancel = progress->findChild<QPushButton*>();
-      QCOMPARE(cancel->text(), UiText("取消"));
-      QTest::mouseClick(cancel, Qt::LeftButton);
-      clicked = true;
-    }
-  });
-  press.start(20);
+  CancelWhenShown(press, clicked);
   QAction* hsl = nullptr;
   for (QAction* action : W().findChildren<QAction*>()) {
     if (action->text() == QStringLiteral("VT03 HSL 4K")) hsl = action;

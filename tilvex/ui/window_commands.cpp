@@ -222,7 +222,8 @@ std::optional<Result> MainWindow::RunWork(bool withState, const Prepare& prepare
 }
 
 void MainWindow::RunFill(QPoint at, Rgb rgb, const char* name) {
-  const std::optional<Result> filled = RunWork(true, [&](WorkSnapshot snapshot, Progress&) {
+  const std::optional<Result> filled = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+    progress.SetText(common::Tr("正在填充..."));
     return Document::PrepareFill(std::move(snapshot), at.x(), at.y(), rgb, name);
   });
   if (filled && !*filled) ShowStatus(QString::fromStdString(filled->Text()));
@@ -234,7 +235,8 @@ void MainWindow::RunRecolour(int index, Rgb rgb) {
     ShowStatus(QString::fromStdString(paint.Text()));
     return;
   }
-  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress&) {
+  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+    progress.SetText(common::Tr("正在替换颜色..."));
     return Document::PrepareRecolour(std::move(snapshot), *old, rgb);
   });
   if (done && !*done) ShowStatus(QString::fromStdString(done->Text()));

@@ -1,5 +1,6 @@
 #include "app/document.h"
 
+#include <new>
 #include <utility>
 
 #include "app/paint_tools.h"
@@ -229,11 +230,24 @@ void Document::Apply(Edit& edit, bool forward) {
   Notify(kPictureChanged | kStateChanged);
 }
 
-void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
-  if (working_) return;
+// The step keeps the state before the edit; memory that cannot hold it refuses the edit.
+Result Document::SetCell(int index, uint16_t code, uint8_t attribute) {
+  if (Result still = Still(); !still) return still;
   const BlockData& blocks = state_.block.blocks;
-  if (state_.kind != kBlockPictureKind || index < 0 || size_t(index) >= blocks.Cells()) return;
-  if (blocks.Code(size_t(index)) == code && blocks.Attribute(size_t(index)) == attribute) return;
+  if (state_.kind != kBlockPictureKind || index < 0 || size_t(index) >= blocks.Cells())
+    return Result::Fail({}, "no such cell");
+  if (blocks.Code(size_t(index)) == code && blocks.Attribute(size_t(index)) == attribute)
+    return Result::Ok();
+  try {
+    EditCell(index, code, attribute);
+  } catch (const std::bad_alloc&) {
+    return Result::Fail(common::Tr(kPictureTooLargeMessage), "no memory for the cell edit's step");
+  }
+  return Result::Ok();
+}
+
+void Document::EditCell(int index, uint16_t code, uint8_t attribute) {
+  const BlockData& blocks = state_.block.blocks;
   DocumentState next = state_;
   std::vector<uint8_t>& pnt = next.block.blocks.pnt;
   pnt[2 * size_t(index)] = static_cast<uint8_t>(code);

@@ -124,7 +124,7 @@ class Document {
   // Every pixel of colour-list entry i becomes rgb.
   Result Recolour(int index, Rgb rgb);
   Result Adapt(Adaptation which);
-  void SetCell(int index, uint16_t code, uint8_t attribute);
+  Result SetCell(int index, uint16_t code, uint8_t attribute);
   // The long edits come in three steps: BeginWork copies what the work reads and holds the
   // document still (every edit is refused until the work is adopted); a Prepare function
   // runs anywhere on the copy alone; Adopt (on the document's thread) applies the result,
@@ -192,6 +192,7 @@ class Document {
   void ReplaceState(DocumentState next, const char* name, std::string newPath = {});
   void ApplyPixels(const std::vector<PixelChange>& pixels, bool forward);
   void ApplyMask(const MaskChange& change, bool forward);
+  void EditCell(int index, uint16_t code, uint8_t attribute);
   Result AdoptMask(PreparedEdit edit);
   // Refused while work runs on a copy of the document: its result would miss the change.
   Result Still() const;

@@ -39,7 +39,7 @@ std::string ItemPathProblem(const std::string& path) {
   if (!common::Utf8ToGbk(path))
     return common::TrFill("路径“{0}”含有工程文件无法保存的字符!", {path});
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::u8path(path), error))
+  if (!std::filesystem::is_regular_file(std::filesystem::path(path), error))
     return common::TrFill("块图文件“{0}”不存在!", {path});
   return {};
 }

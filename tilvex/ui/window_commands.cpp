@@ -320,7 +320,7 @@ void MainWindow::EditCell(int x, int y) {
   if (cell.index < 0) return;
   PntAttribDialog dialog(cell.code, cell.attribute, document_.Header().address != 2, this);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
-  document_.SetCell(cell.index, dialog.Code(), dialog.Attribute());
+  prompts_.ShowFailure(this, document_.SetCell(cell.index, dialog.Code(), dialog.Attribute()));
 }
 
 void MainWindow::OnNormalZoom() {

@@ -63,13 +63,13 @@ void DrawSubBlock(QPainter& p) {
 }  // namespace
 
 QPixmap NodeKindStrip() {
-  QPixmap strip(kIconSize * kKinds, kIconSize);
+  QPixmap strip(ProjectModel::kIconSize * kKinds, ProjectModel::kIconSize);
   strip.fill(Qt::transparent);
   QPainter p(&strip);
   void (*draw[kKinds])(QPainter&) = {DrawProject, DrawSection, DrawGroup, DrawItem, DrawSubBlock};
   for (int kind = 0; kind < kKinds; ++kind) {
     p.save();
-    p.translate(kind * kIconSize, 0);
+    p.translate(kind * ProjectModel::kIconSize, 0);
     draw[kind](p);
     p.restore();
   }
@@ -80,7 +80,8 @@ ProjectModel::ProjectModel(ProjectSession& session, QObject* parent)
     : QAbstractItemModel(parent), session_(session) {
   const QPixmap strip = NodeKindStrip();
   for (int kind = 0; kind < kKinds; ++kind)
-    icons_[kind] = QIcon(strip.copy(kind * kIconSize, 0, kIconSize, kIconSize));
+    icons_[kind] = QIcon(strip.copy(kind * ProjectModel::kIconSize, 0, ProjectModel::kIconSize,
+                                    ProjectModel::kIconSize));
   session_.SetObserver(this);
 }
 

@@ -136,12 +136,15 @@ size_t PreviewDataSize(const BlockPicture& picture) {
 Result CheckPreviewFits(const BlockPicture& picture) {
   const size_t size = PreviewDataSize(picture);
   if (size <= kPreviewDataLimit) return Result::Ok();
-  char text[200];
-  std::snprintf(
-      text, sizeof text,
-      common::Tr("图片数据需要 %zu 字节(0x%zX),超出预览映像可用的 %zu 字节(0x%zX),预览终止!"), size,
-      size, kPreviewDataLimit, kPreviewDataLimit);
-  return Result::Fail(text);
+  auto hex = [](size_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%zX", value);
+    return std::string(text);
+  };
+  return Result::Fail(
+      common::TrFill("图片数据需要 {0} 字节(0x{1}),超出预览映像可用的 {2} 字节(0x{3}),预览终止!",
+                     {std::to_string(size), hex(size), std::to_string(kPreviewDataLimit),
+                      hex(kPreviewDataLimit)}));
 }
 
 namespace {

@@ -281,7 +281,8 @@ int RunPreview(const Arguments& args) {
   if (!written.ok) return FailWith(written);
   if (args.Has("--no-run")) return 0;
   EmulatorCommand command;
-  Result planned = PlanEmulatorRun(args.Get("--emulator"), nesPath, preview.image, command);
+  Result planned = PlanEmulatorRun(args.Get("--emulator"), nesPath, preview.image,
+                                   load.picture.header.colourMode, command);
   if (!planned.ok) return FailWith(planned);
   if (!StartDetached(command)) return Complain("cannot start " + command.program);
   return 0;

@@ -88,7 +88,8 @@ void RunInEmulator(Document& document, Prompts& prompts, QWidget* parent,
   Result written = WriteOutputFile(nesPath, PreviewNesFile(preview.image));
   if (!written.ok) return fail(written.Text());
   EmulatorCommand command;
-  Result planned = PlanEmulatorRun(configuredEmulator, nesPath, preview.image, command);
+  Result planned = PlanEmulatorRun(configuredEmulator, nesPath, preview.image,
+                                   document.Header().colourMode, command);
   if (!planned.ok) return prompts.ShowFailure(parent, planned);
   QStringList arguments;
   for (const std::string& a : command.arguments) arguments << QString::fromStdString(a);

@@ -1,9 +1,11 @@
 #include "cli/convert_commands.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -47,6 +49,38 @@ bool StartDetached(const EmulatorCommand& command) {
   posix_spawn_file_actions_destroy(&actions);
   return failed == 0;
 }
+
+// Ctrl+C or a termination signal during a conversion: the work stops at its next look at
+// the progress, and nothing is written. A second signal ends the program at once.
+volatile std::sig_atomic_t stopAsked = 0;
+
+void AskStop(int) {
+  stopAsked = 1;
+}
+
+class StopOnSignal : public Progress {
+ public:
+  StopOnSignal() {
+    stopAsked = 0;
+    struct sigaction action {};
+    action.sa_handler = AskStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInterrupt_);
+    sigaction(SIGTERM, &action, &oldTerminate_);
+  }
+  ~StopOnSignal() override {
+    sigaction(SIGINT, &oldInterrupt_, nullptr);
+    sigaction(SIGTERM, &oldTerminate_, nullptr);
+  }
+  bool Cancelled() override { return stopAsked != 0; }
+
+ private:
+  struct sigaction oldInterrupt_ {};
+  struct sigaction oldTerminate_ {};
+};
+
+constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl+C
 
 int Complain(const std::string& text) {
   std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
@@ -180,6 +214,7 @@ int RunConvert(const Arguments& args) {
   if (args.operands.size() != 1 || !args.Has("--output")) {
     return Usage("convert");
   }
+  StopOnSignal stop;
 
   Picture picture;
   if (Result loaded = LoadPicture(args.operands[0], picture); !loaded.ok)
@@ -195,7 +230,11 @@ int RunConvert(const Arguments& args) {
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(settings.colourSpace, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Conversion converted = ConvertPicture(picture, settings, {}, *tables);
+  Conversion converted = ConvertPicture(picture, settings, {}, *tables, stop);
+  if (stop.Cancelled()) {
+    Complain(common::Tr("转换已取消,没有写入文件。"));
+    return kExitStopped;
+  }
   if (!converted.status.ok) return FailWith(converted.status);
   Result written = WritePicFile(args.Get("--output"), converted.picture);
   if (!written.ok) return FailWith(written);

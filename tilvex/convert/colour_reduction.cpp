@@ -252,7 +252,15 @@ ReducedPicture ReduceColours(const Picture& picture, const WorkArea& area, Rgb b
 
   int step = SearchStep(grid);
   SearchInput input = SamplesOf(picture, grid, step);
-  while (input.samples.size() > kMaxSearchSamples) input = SamplesOf(picture, grid, ++step);
+  while (input.samples.size() > kMaxSearchSamples) {
+    if (progress.Cancelled()) {
+      out.status = Result::Fail(std::string());
+      return out;
+    }
+    // Fewer areas in proportion, so one more sampling is enough as a rule.
+    step = int(int64_t{step} * int64_t(input.samples.size()) / int64_t{kMaxSearchSamples}) + 1;
+    input = SamplesOf(picture, grid, step);
+  }
   ProgressScope scope(progress, 0, kSearchSteps + (step > 1 ? 2 : 1) * grid.Rows(), 1);
   progress.SetText(common::Tr("减色中..."));
   const DeviceColours device(space, tables);

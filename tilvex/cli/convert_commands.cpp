@@ -311,6 +311,8 @@ int RunPreview(const Arguments& args) {
   Result built = BuildPreviewImage(load.picture, config,
                                    {DataDirectory(), PreviewOutputDirectory()}, volumes, &preview);
   if (!built.ok) return FailWith(built);
+  if (const std::string warning = PreviewPaletteWarning(load.picture); !warning.empty())
+    std::fprintf(stderr, "tilvex-cli: %s\n", warning.c_str());
   std::printf("%s\n", preview.imagePath.c_str());
   if (!preview.devicePath.empty()) std::printf("%s\n", preview.devicePath.c_str());
   if (!args.Has("--nes")) return 0;

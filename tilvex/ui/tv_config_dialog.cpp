@@ -96,7 +96,9 @@ void RunInEmulator(Document& document, Prompts& prompts, QWidget* parent,
   const QString program = QString::fromStdString(command.program);
   if (!start(program, arguments))
     return fail(common::TrFill("无法启动模拟器 {0}", {command.program}));
-  ShowStatus(status, UiText("%1 正在显示 %2").arg(program, QString::fromStdString(nesPath)));
+  ShowStatus(status, UiText("%1 正在显示 %2").arg(program, QString::fromStdString(nesPath)) +
+                         QStringLiteral(" ") +
+                         QString::fromStdString(PreviewPaletteWarning(document.State().block)));
 }
 
 }  // namespace tilvex::ui

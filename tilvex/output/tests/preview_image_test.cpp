@@ -261,6 +261,18 @@ TEST(PreviewImage, EmulatorChoiceGoesSettingThenMameThenFceux) {
   EXPECT_FALSE(none.message.empty());
 }
 
+// The device shows palettes 0-3; a preview of a picture that uses more says so.
+TEST(PreviewImage, PicturesWithMorePalettesThanTheDeviceShowsAreNamed) {
+  BlockPicture picture;
+  picture.blocks.pnt.assign(3 * 4, 0);
+  EXPECT_EQ(PreviewPaletteWarning(picture), "");
+  picture.blocks.pnt[2 * 4 + 3] = 3;
+  EXPECT_EQ(PreviewPaletteWarning(picture), "");
+  picture.blocks.pnt[2 * 4 + 1] = 9;
+  EXPECT_EQ(PreviewPaletteWarning(picture),
+            "图片用到10个调色板,主机一次只能显示4个:用调色板5到16的区域在预览中显示为别的颜色。");
+}
+
 // Runs a test body in another current folder and comes back.
 class InFolder {
  public:

@@ -10,11 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,8 +77,8 @@ void Run(const std::string& name, bool whole) {
     return;
   }
   const Conversion c = ConvertPicture(picture, settings, {}, tables);
-  std::printf("%-9s %5dx%-5d convert    %7.2f s  %s\n", name.c_str(), picture.width,
-              picture.height, Seconds(start), c.status.ok ? "converted" : c.status.Text().c_str());
+  std::printf("%-9s %5dx%-5d convert    %7.2f s  %s\n", name.c_str(), picture.width, picture.height,
+              Seconds(start), c.status.ok ? "converted" : c.status.Text().c_str());
 }
 
 }  // namespace
@@ -106,9 +106,10 @@ int main(int argc, char** argv) {
       const double peak = double(usage.ru_maxrss) * 1024.0;
       const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-      std::printf("%-9s processor %.2f s (picture made in memory included), peak %.0f MB = "
-                  "%.2f x the decoded picture (%.0f MB)\n",
-                  name.c_str(), cpu, peak / 1e6, peak / decoded, decoded / 1e6);
+      std::printf(
+          "%-9s processor %.2f s (picture made in memory included), peak %.0f MB = "
+          "%.2f x the decoded picture (%.0f MB)\n",
+          name.c_str(), cpu, peak / 1e6, peak / decoded, decoded / 1e6);
     }
   }
   return 0;

@@ -39,7 +39,8 @@ std::string AbsolutePath(const std::string& path) {
 
 std::string FindProgram(const std::string& name, const std::vector<std::string>& searchPath) {
   if (name.empty()) return {};
-  if (name.find('/') != std::string::npos) return IsProgram(name) ? AbsolutePath(name) : std::string();
+  if (name.find('/') != std::string::npos)
+    return IsProgram(name) ? AbsolutePath(name) : std::string();
   for (const std::string& dir : searchPath) {
     if (dir.empty()) continue;
     const std::string path = dir.back() == '/' ? dir + name : dir + "/" + name;

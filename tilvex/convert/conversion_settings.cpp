@@ -49,13 +49,13 @@ Result CheckUncompressedBanks(const ConversionSettings& s) {
     const long long fitRowPixels = fitColumns * blockPixels;
     fitRows = (limit - start) / fitRowPixels + (kMaxPgtBanks - 1) * (limit / fitRowPixels);
   }
+  const std::string firstRow = Text(s.area.top + g.height * row);
   std::string message =
-      bankEmpty
-          ? common::TrFill("第{0}行的块超过一个PGT分区的容量,转换终止!", {Text(s.area.top + g.height * row)})
-          : std::string(common::Tr(kTooManyBanksMessage));
+      bankEmpty ? common::TrFill("第{0}行的块超过一个PGT分区的容量,转换终止!", {firstRow})
+                : std::string(common::Tr(kTooManyBanksMessage));
   if (fitRows > 0) {
-    message += common::TrFill(kLargestAreaMessage, {Text(fitColumns * g.width),
-                                                    Text(std::min<long long>(rows, fitRows) * g.height)});
+    const long long fitHeight = std::min<long long>(rows, fitRows) * g.height;
+    message += common::TrFill(kLargestAreaMessage, {Text(fitColumns * g.width), Text(fitHeight)});
   }
   return Result::Fail(message);
 }

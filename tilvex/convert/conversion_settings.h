@@ -50,8 +50,8 @@ Result CheckAreaFitsBlocks(const WorkArea& area, int blockMode);
 
 // Everything a conversion needs before it starts: addresses, the block fit, an area that
 // starts inside the picture and is not absurdly large, and without compression (where
-// every block takes a tile of its own, whatever the colours) the bank limits. An area may reach past the
-// right and bottom edges; the pixels there count as black.
+// every block takes a tile of its own, whatever the colours) the bank limits. An area may
+// reach past the right and bottom edges; the pixels there count as black.
 Result CheckConversion(const Picture& picture, const ConversionSettings& settings);
 
 }  // namespace tilvex

@@ -67,7 +67,9 @@ void MainWindow::ConnectView() {
 }
 
 void MainWindow::UpdateCommands() {
-  actions_.output->setEnabled(document_.IsBlockPicture());
+  // The preview and the emulator show a converted picture; a plain one has nothing to show.
+  for (QAction* action : {actions_.output, actions_.tvEffect, actions_.emulate})
+    action->setEnabled(document_.IsBlockPicture());
   for (QAction* action : {actions_.transform, actions_.save, actions_.saveAs})
     action->setEnabled(document_.HasPicture());
   UpdateHistoryActions();

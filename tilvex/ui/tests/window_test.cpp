@@ -109,6 +109,12 @@ void WindowTest::startUpWritesPpuModeAndEnablesOnlyWhatNeedsNoPicture() {
   QVERIFY(!w.Actions().save->isEnabled());
   QVERIFY(!w.Actions().output->isEnabled());
   QVERIFY(!w.Actions().copy->isEnabled());
+  // The device preview and the emulator show block pictures only: not a plain picture.
+  for (QAction* WindowActions::*preview : {&WindowActions::tvEffect, &WindowActions::emulate}) {
+    QVERIFY(!(w.Actions().*preview)->isEnabled());
+    OpenBands();
+    QVERIFY(!(w.Actions().*preview)->isEnabled());
+  }
 }
 
 void WindowTest::palAndToolBoxShowAndHideWithCheckMarks() {
@@ -505,6 +511,8 @@ void WindowTest::outputBrowsesForNewFilesAndSaysWhatItWrote() {
   RunCli(
       {"convert", WriteBmp(f_->Path("bands.bmp"), 256, 240, Bands), "-o", f_->Path("bands.pic")});
   QVERIFY(f_->window->OpenFile(f_->Path("bands.pic")));
+  QVERIFY(f_->window->Actions().tvEffect->isEnabled());
+  QVERIFY(f_->window->Actions().emulate->isEnabled());
   QVERIFY(QDir(f_->dir.path()).mkpath(QStringLiteral("out")));
   const QString pgt = f_->Path("out/title_pgt.asm");
   const QString pnt = f_->Path("out/title_pnt.asm");

@@ -137,7 +137,9 @@ TEST(LargeReduction, PalettesHoldOnlyShownColoursInEverySpace) {
       ASSERT_TRUE(reduced.status.ok);
       const DeviceColours device(space, tables);
       for (const Slot& slot : reduced.slots.slots) {
-        if (slot.used != 0) EXPECT_EQ(device.Nearest(slot.rgb), slot.rgb);
+        if (slot.used != 0) {
+          EXPECT_EQ(device.Nearest(slot.rgb), slot.rgb);
+        }
       }
     }
   }

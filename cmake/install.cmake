@@ -4,7 +4,7 @@
 
 # The maintainer is whoever makes the package, taken as Debian's own tools take it: from
 # DEBFULLNAME and DEBEMAIL (or NAME and EMAIL) at each configure, unless VT_MAINTAINER names
-# one; without any, the project's developers at its public home.
+# one; without any, an address that cannot be mistaken for a real one.
 set(VT_MAINTAINER "" CACHE STRING "The package maintainer, name and mail address (default: from DEBFULLNAME/DEBEMAIL)")
 set(vt_maintainer "${VT_MAINTAINER}")
 if(NOT vt_maintainer)
@@ -23,13 +23,9 @@ if(NOT vt_maintainer)
   elseif(vt_mail)
     set(vt_maintainer "vt03toolkit developers <${vt_mail}>")
   else()
-    # As dch does without a name: the user at this machine.
-    cmake_host_system_information(RESULT vt_host QUERY HOSTNAME)
-    set(vt_user "$ENV{USER}")
-    if(NOT vt_user)
-      set(vt_user "root")
-    endif()
-    set(vt_maintainer "vt03toolkit developers <${vt_user}@${vt_host}>")
+    # No address given: one under the reserved .invalid domain, which says plainly that
+    # nobody reads it (the project has no public address of its own).
+    set(vt_maintainer "vt03toolkit developers <packager@vt03toolkit.invalid>")
   endif()
 endif()
 # The project has no public home of its own yet: the metadata and the package name one only

@@ -10,6 +10,10 @@
 .include "vt03.inc"
 .include "params.inc"
 
+; The flags go straight to the video mode register, and the code follows the block.
+.assert FLAG_12BIT = VIDEO_12BIT_PALETTE, error, "the 12-bit flag is not the chip's bit"
+.assert FLAG_16COLOURS = VIDEO_BG_16COLOURS, error, "the 16-colour flag is not the chip's bit"
+
 CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
                             ; so that tile address line 12 clocks the scanline counter
 MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
@@ -68,6 +72,7 @@ evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects,
 evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
 
 .segment "CODE"
+.assert * >= PARAM_END, lderror, "the viewer's code overlaps the parameter block"
 
 reset:
         sei

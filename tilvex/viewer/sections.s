@@ -121,10 +121,30 @@ addCounted:
         iny
         rts
 
+; The frame's start: the top section's tile bank, the scroll, and the first interrupt.
+; A scanline interrupt that still runs when vertical blank begins (a boundary at row 239
+; on a console whose scanlines run longer than waitScanline counts) must not have the
+; bank or the MMC3 command it is writing changed under it, nor evIndex: the NMI then
+; leaves all of this to the interrupt's end.
 nmi:
         pha
+        lda inIrq
+        beq @start
+        sta frameDeferred
+        inc frameCount
+        pla
+        rti
+@start:
         txa
         pha
+        jsr startFrame
+        inc frameCount
+        pla
+        tax
+        pla
+        rti
+
+startFrame:
         lda renderOn
         beq @off
         lda #MMC3_CHR_0000
@@ -153,17 +173,13 @@ nmi:
         sta MMC3_IRQ_LATCH
         sta MMC3_IRQ_RELOAD
         sta MMC3_IRQ_ENABLE
-        jmp @done
+        rts
 @off:
         lda #0
         sta PPU_MASK
         sta MMC3_IRQ_DISABLE
 @done:
-        inc frameCount
-        pla
-        tax
-        pla
-        rti
+        rts
 
 ; A section boundary: the new tile bank for the rows below, then the next boundary.
 irq:
@@ -172,8 +188,11 @@ irq:
         pha
         tya
         pha
+        inc inIrq
         ldx evIndex
 @switch:
+        lda frameDeferred
+        bne @late               ; vertical blank began: the rest was for a frame now over
         lda #MMC3_CHR_0000
         sta MMC3_SELECT
         lda evBank,x
@@ -192,6 +211,7 @@ irq:
         jsr waitScanline
         dey
         bne @line
+        branch_in_page @line
         beq @switch
 @arm:
         sta MMC3_IRQ_DISABLE
@@ -204,6 +224,16 @@ irq:
         sta MMC3_IRQ_DISABLE         ; acknowledges: no boundary left in this frame
 @exit:
         stx evIndex
+        dec inIrq
+        lda frameDeferred
+        beq @return
+@late:
+        sta MMC3_IRQ_DISABLE
+        lda #0
+        sta inIrq
+        sta frameDeferred
+        jsr startFrame
+@return:
         pla
         tay
         pla
@@ -211,14 +241,15 @@ irq:
         pla
         rti
 
-; With the caller's jsr, dey and bne: 113 cycles, one NTSC scanline (113.67) less a
-; fraction, so fifteen lines drift by ten cycles.
+; With the caller's jsr, dey and bne: 113 cycles with LINE_LOOPS_NTSC, one NTSC scanline
+; (113.67) less a fraction, so fifteen lines drift by ten cycles; 106 with LINE_LOOPS_PAL,
+; eight cycles over fifteen PAL lines (106.56).
 waitScanline:
-        lda #13                 ; 2
+        lda lineLoops           ; 3
 @loop:
-        sec                     ; 13 x 7 - 1 = 90
+        sec                     ; 7 a loop, 6 the last
         sbc #1
         bne @loop
-        nop                     ; 4
-        nop
+        branch_in_page @loop
+        bit lineLoops           ; 3
         rts

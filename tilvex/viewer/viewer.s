@@ -18,12 +18,32 @@ CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches 
                             ; so that tile address line 12 clocks the scanline counter
 MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
 SCREEN_ROWS     = 240
-LAST_COUNTED_ROW = 224      ; the last row an interrupt can start in MAME
+; The chip's counter is clocked once per rendered row (tile address line 12 rises at each
+; row's sprite fetches), so a counted interrupt would reach any row down to 239. MAME's
+; VT03 raises none below row 224, and its counter is the one the tests can watch, so
+; boundaries further down are reached by counting out scanlines from an interrupt at this
+; row; the chip arrives at the same row either way.
+LAST_COUNTED_ROW = 224
 SCREEN_TILES_X  = 32
 SCREEN_TILES_Y  = 30
 MAX_SECTIONS    = 16        ; a picture has at most 16 tile banks
 REPEAT_FIRST    = 20        ; frames a held direction waits before it repeats
 REPEAT_NEXT     = 8
+
+; Scanlines last 113.67 CPU cycles on NTSC consoles and on PAL clones of the Dendy kind,
+; 106.56 on PAL ones (16 dots to 5 cycles instead of 3 to 1); their frames last 29781,
+; 35464 and 33248 cycles. The reset code counts one frame in loops of MEASURE_CYCLES and
+; picks the scanline wait from it.
+MEASURE_CYCLES  = 11
+NTSC_PAL_SPLIT  = (29781 + 33248) / 2 / MEASURE_CYCLES
+PAL_DENDY_SPLIT = (33248 + 35464) / 2 / MEASURE_CYCLES
+LINE_LOOPS_NTSC = 13        ; waitScanline's loops for 113 cycles
+LINE_LOOPS_PAL  = 12        ; and for 106
+
+; A timed loop's branch must stay in its page: one that crosses costs a cycle more.
+.macro branch_in_page target
+        .assert >* = >(target), lderror, "a timed loop's branch crosses a page"
+.endmacro
 
 .segment "ZEROPAGE"
 width:          .res 1      ; picture size in tiles
@@ -41,6 +61,9 @@ maxScrollX:     .res 1
 maxScrollY:     .res 1
 renderOn:       .res 1      ; 0 while the name table is being rewritten
 frameCount:     .res 1
+lineLoops:      .res 1      ; LINE_LOOPS_NTSC or LINE_LOOPS_PAL
+inIrq:          .res 1      ; set while a scanline interrupt runs
+frameDeferred:  .res 1      ; the NMI came during one and left the frame's start to it
 firstBank:      .res 1      ; tile bank register value of the screen's top section
 evCount:        .res 1
 evIndex:        .res 1
@@ -129,6 +152,7 @@ reset:
         inx
         bne @oam
 
+        jsr measureFrame
         jsr loadPalette
         jsr readParameters
         jsr redraw
@@ -277,6 +301,41 @@ waitFrame:
 @wait:
         cmp frameCount
         beq @wait
+        rts
+
+; Counts one frame between two NMIs (the screen still off) and sets lineLoops for the
+; console's TV system.
+measureFrame:
+        lda #$80                ; NMI on
+        sta PPU_CTRL
+        jsr waitFrame           ; the NMI may come at once if the vblank flag is up
+        jsr waitFrame
+        lda frameCount
+        ldx #0
+        ldy #0
+@count:
+        inx                     ; 2
+        bne @same               ; 3
+        branch_in_page @same
+        iny
+@same:
+        cmp frameCount          ; 3
+        beq @count              ; 3
+        branch_in_page @count
+        cpx #<NTSC_PAL_SPLIT
+        tya
+        sbc #>NTSC_PAL_SPLIT
+        bcc @ntsc
+        cpx #<PAL_DENDY_SPLIT
+        tya
+        sbc #>PAL_DENDY_SPLIT
+        bcs @ntsc               ; a Dendy's scanlines are as long as NTSC's
+        lda #LINE_LOOPS_PAL
+        bne @set
+@ntsc:
+        lda #LINE_LOOPS_NTSC
+@set:
+        sta lineLoops
         rts
 
 .include "screen.s"

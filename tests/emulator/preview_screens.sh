@@ -138,5 +138,29 @@ else
   failed=1
 fi
 
+# A PAL console: scanlines of 106.56 cycles, not 113.67. The viewer measures a frame and
+# must pick the shorter scanline wait (VIEWER_LABELS names its symbols).
+loops=$(sed -n 's/^al 0000\([0-9A-F][0-9A-F]\) \.lineLoops$/\1/p' "${VIEWER_LABELS:-/dev/null}")
+if [ "$with_fceux" = 1 ] && [ -n "$loops" ]; then
+  $PYTHON - "$SCRATCH/nes4-small.nes" "$SCRATCH/pal.nes" <<'PY'
+import sys
+image = bytearray(open(sys.argv[1], "rb").read())
+image[12] = 1  # NES 2.0 timing: PAL
+open(sys.argv[2], "wb").write(image)
+PY
+  cat > "$SCRATCH/pal.lua" <<LUA
+for i = 1, 30 do emu.frameadvance() end
+local f = io.open("$SCRATCH/pal-loops.txt", "w")
+f:write(memory.readbyte(0x$loops))
+f:close()
+emu.exit()
+LUA
+  rm -f "$SCRATCH/pal-loops.txt"
+  (cd "$SCRATCH" && timeout 60 xvfb-run -a fceux --no-config 1 --sound 0 --pal 1 \
+    --loadlua "$SCRATCH/pal.lua" "$SCRATCH/pal.nes" > "$SCRATCH/fceux-pal.log" 2>&1)
+  got=$(cat "$SCRATCH/pal-loops.txt" 2>/dev/null)
+  [ "$got" = 12 ] || { echo "FAIL: on a PAL console the viewer waits $got loops a scanline, not 12"; failed=1; }
+fi
+
 [ $failed = 0 ] && [ "$with_fceux" = 0 ] && { echo "SKIP: fceux or xvfb-run is not installed"; exit 77; }
 exit $failed

@@ -95,7 +95,8 @@ evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects,
 evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
 
 .segment "CODE"
-.assert * >= PARAM_END, lderror, "the viewer's code overlaps the parameter block"
+; The code starts where the parameter block ends, in the image and at the CPU alike.
+.assert * = PARAM_END, lderror, "params.inc and viewer.cfg place the block differently"
 
 reset:
         sei

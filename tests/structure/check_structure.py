@@ -16,7 +16,7 @@ import sys
 
 ORDER = {
     "romvane": ["model", "cart", "xls", {"ui", "cli"}],
-    "tilvex": ["image", "palette", "convert", "doc", "output", "project", "app", {"ui", "cli"}],
+    "tilvex": ["image", "palette", "convert", "doc", "output", "project", "app", {"ui", "cli", "viewer"}],
 }
 MAX_FILE_LINES = 400
 MAX_FUNCTION_LINES = 60

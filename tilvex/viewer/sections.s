@@ -240,16 +240,3 @@ irq:
         tax
         pla
         rti
-
-; With the caller's jsr, dey and bne: 113 cycles with LINE_LOOPS_NTSC, one NTSC scanline
-; (113.67) less a fraction, so fifteen lines drift by ten cycles; 106 with LINE_LOOPS_PAL,
-; eight cycles over fifteen PAL lines (106.56).
-waitScanline:
-        lda lineLoops           ; 3
-@loop:
-        sec                     ; 7 a loop, 6 the last
-        sbc #1
-        bne @loop
-        branch_in_page @loop
-        bit lineLoops           ; 3
-        rts

@@ -30,6 +30,8 @@ namespace {
 
 using namespace viewer_params;
 static_assert(kPreviewDataLimit == kPalLow && kPreviewImageSize == kImageSize);
+// A picture's banks, less the first, and the closing zero fit below the viewer's code.
+static_assert(kSections + kMaxPgtBanks <= kSectionsEnd);
 constexpr size_t kPage = 0x2000;
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
@@ -214,7 +216,7 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
                                        (header.colourMode == 0 ? kFlag16Colours : 0));
   image[kTvConfig] = static_cast<uint8_t>(configIndex);
   size_t next = kSections;
-  for (int k = 1; k < kMaxSectionRows && header.sectionRows[k] != -1; ++k) {
+  for (int k = 1; k < kMaxPgtBanks && header.sectionRows[k] != -1; ++k) {
     image[next++] = static_cast<uint8_t>(header.sectionRows[k] - header.sectionRows[k - 1] - 1);
   }
   image[next] = 0;

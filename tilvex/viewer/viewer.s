@@ -19,10 +19,11 @@ CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches 
 MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
 SCREEN_ROWS     = 240
 ; The chip's counter is clocked once per rendered row (tile address line 12 rises at each
-; row's sprite fetches), so a counted interrupt would reach any row down to 239. MAME's
-; VT03 raises none below row 224, and its counter is the one the tests can watch, so
-; boundaries further down are reached by counting out scanlines from an interrupt at this
-; row; the chip arrives at the same row either way.
+; row's sprite fetches), so on the console a counted interrupt reaches any row down to 239.
+; MAME's VT03 clocks its counter on rows 0-223 only, in both of the chip's counting modes
+; (line 12, or HSYNC with $410B bit 7), so no latch or mode reaches further there. A
+; boundary below is reached from an interrupt at this row by counting out scanlines; the
+; console arrives at the same row either way.
 LAST_COUNTED_ROW = 224
 SCREEN_TILES_X  = 32
 SCREEN_TILES_Y  = 30

@@ -149,22 +149,25 @@ if [ -n "$loops" ]; then
 local frame = 0
 emu.register_frame_done(function()
   frame = frame + 1
-  if frame == 10 then manager.machine.devices[":maincpu"].spaces["program"]:write_u8(0x$loops, 40) end
-  if frame == 40 then manager.machine.video:snapshot() end
+  if frame == 10 then manager.machine.devices[":soc:maincpu"].spaces["program"]:write_u8(0x$loops, 40) end
+  if frame >= 40 and frame < 44 then manager.machine.video:snapshot() end
 end, "slow")
 LUA
   dir=$SCRATCH/mame
   rm -rf "$dir" && mkdir -p "$dir/roms/vtsndtest" && cp "$SCRATCH/hsl16-late-bank.b01" "$dir/roms/vtsndtest/rom.bin"
   timeout 60 mame vtsndtest -rompath "$dir/roms" -video none -sound none -nothrottle -skip_gameinfo \
-    -seconds_to_run 1 -snapshot_directory "$dir/shots" -snapname slow -cfg_directory "$dir/cfg" \
+    -seconds_to_run 1 -snapshot_directory "$dir/shots" -snapname "%i" -cfg_directory "$dir/cfg" \
     -nvram_directory "$dir/nv" -autoboot_script "$SCRATCH/slow.lua" -autoboot_delay 0 \
     > "$dir/log" 2>&1
-  if [ -f "$dir/shots/slow.png" ]; then
-    $MATCH "$SCRATCH/hsl16-late-bank.bmp" "$dir/shots/slow.png" --box-a 0,0,256,224 ||
-      { echo "FAIL: a section switch running into vertical blank spoils the next frame"; failed=1; }
-  else
-    echo "FAIL: no screen with the slow section switch"; cat "$dir/log"; failed=1
-  fi
+  # Four frames in a row: a spoiled frame may alternate with a whole one.
+  for shot in 0 1 2 3; do
+    if [ -f "$dir/shots/000$shot.png" ]; then
+      $MATCH "$SCRATCH/hsl16-late-bank.bmp" "$dir/shots/000$shot.png" --box-a 0,0,256,224 ||
+        { echo "FAIL: a section switch running into vertical blank spoils the next frame"; failed=1; }
+    else
+      echo "FAIL: no screen with the slow section switch"; failed=1
+    fi
+  done
 fi
 
 # A PAL console: scanlines of 106.56 cycles, not 113.67. The viewer measures a frame and

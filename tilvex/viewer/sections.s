@@ -181,18 +181,17 @@ startFrame:
 @done:
         rts
 
-; A section boundary: the new tile bank for the rows below, then the next boundary.
+; A section boundary: the new tile bank for the rows below, then the next boundary. The
+; first switch comes straight after the interrupt, at a row the NMI is far from; only
+; while rows are counted out can the NMI come, so only then is inIrq set.
 irq:
         pha
         txa
         pha
         tya
         pha
-        inc inIrq
         ldx evIndex
 @switch:
-        lda frameDeferred
-        bne @late               ; vertical blank began: the rest was for a frame now over
         lda #MMC3_CHR_0000
         sta MMC3_SELECT
         lda evBank,x
@@ -207,12 +206,16 @@ irq:
         bcs @done
         ldy evWait,x
         beq @arm
+        lda #1
+        sta inIrq
 @line:
         jsr waitScanline
         dey
         bne @line
         branch_in_page @line
+        lda frameDeferred
         beq @switch
+        bne @late               ; vertical blank began: the rest was for a frame now over
 @arm:
         sta MMC3_IRQ_DISABLE
         lda evLatch,x
@@ -224,7 +227,8 @@ irq:
         sta MMC3_IRQ_DISABLE         ; acknowledges: no boundary left in this frame
 @exit:
         stx evIndex
-        dec inIrq
+        lda #0
+        sta inIrq
         lda frameDeferred
         beq @return
 @late:

@@ -48,7 +48,7 @@ maxScrollY:     .res 1
 renderOn:       .res 1      ; 0 while the name table is being rewritten
 frameCount:     .res 1
 lineLoops:      .res 1      ; LINE_LOOPS_NTSC or LINE_LOOPS_PAL
-inIrq:          .res 1      ; set while a scanline interrupt runs
+inIrq:          .res 1      ; set while a scanline interrupt counts out rows
 frameDeferred:  .res 1      ; the NMI came during one and left the frame's start to it
 firstBank:      .res 1      ; tile bank register value of the screen's top section
 evCount:        .res 1

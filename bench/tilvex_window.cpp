@@ -156,9 +156,10 @@ int main(int argc, char** argv) {
     }
     Spin([&] { return window.Document().IsBlockPicture() || prompts.messages > 0; });
   }));
-  auto prepared = window.Document().PrepareOpen(path);
+  const tilvex::WorkSnapshot snapshot = window.Document().BeginWork(false);
+  auto prepared = tilvex::Document::PrepareOpen(path, snapshot, tilvex::NoProgress());
   std::printf("adopting an opened picture and repainting: %.1f ms\n", Milliseconds([&] {
-                window.Document().AdoptOpen(std::move(prepared), path);
+                window.Document().Adopt(std::move(prepared), path);
                 window.repaint();
               }));
   std::printf("undo of the conversion, longest stop: %.0f ms\n",

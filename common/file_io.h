@@ -35,6 +35,13 @@ Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> byte
 // The same for a file made of parts, one after the other.
 Result WriteFileReplacing(const std::string& path, std::span<const std::span<const uint8_t>> parts);
 
+// The system's reason why one of these writes failed ("No space left on device"); empty
+// when the failure gives none.
+std::string WriteFailureReason(const Result& failure);
+// The message, then the system's reason in brackets when the failure gives one, so that a
+// full disk or a read-only folder is named and not only the file.
+std::string WithReason(const std::string& message, const Result& failure);
+
 // One file of a set that belongs together.
 struct FileContents {
   std::string path;

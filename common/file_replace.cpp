@@ -24,8 +24,12 @@ struct Piece {
   std::string backup;  // a second name for the old file while the set is renamed
 };
 
+constexpr char kCannotWrite[] = "cannot write ";
+constexpr char kReasonMark[] = ": ";
+
+// WriteFailureReason reads the reason back from the end of this detail.
 Result Failure(const std::string& path, int error) {
-  return Result::Fail({}, "cannot write " + path + ": " + std::strerror(error));
+  return Result::Fail({}, kCannotWrite + path + kReasonMark + std::strerror(error));
 }
 
 void RemoveQuietly(std::string& path) {
@@ -143,6 +147,18 @@ Result WritePieces(std::vector<Piece>& pieces, LeftoverFiles* leftovers = nullpt
 }
 
 }  // namespace
+
+std::string WriteFailureReason(const Result& failure) {
+  const std::string& detail = failure.detail;
+  if (failure.ok || detail.rfind(kCannotWrite, 0) != 0) return {};
+  const size_t mark = detail.rfind(kReasonMark);
+  return mark == std::string::npos ? std::string() : detail.substr(mark + 2);
+}
+
+std::string WithReason(const std::string& message, const Result& failure) {
+  const std::string reason = WriteFailureReason(failure);
+  return reason.empty() ? message : message + " (" + reason + ")";
+}
 
 Result WriteFileReplacing(const std::string& path, std::span<const uint8_t> bytes) {
   const std::span<const uint8_t> one[] = {bytes};

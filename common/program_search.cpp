@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace common {
 namespace {
@@ -29,13 +30,21 @@ std::vector<std::string> ProgramSearchPath() {
   return folders;
 }
 
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
 std::string FindProgram(const std::string& name, const std::vector<std::string>& searchPath) {
   if (name.empty()) return {};
-  if (name.find('/') != std::string::npos) return IsProgram(name) ? name : std::string();
+  if (name.find('/') != std::string::npos)
+    return IsProgram(name) ? AbsolutePath(name) : std::string();
   for (const std::string& dir : searchPath) {
     if (dir.empty()) continue;
     const std::string path = dir.back() == '/' ? dir + name : dir + "/" + name;
-    if (IsProgram(path)) return path;
+    if (IsProgram(path)) return AbsolutePath(path);
   }
   return {};
 }

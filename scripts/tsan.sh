@@ -12,7 +12,8 @@ CC=${CC:-gcc} CXX=${CXX:-g++} cmake -S . -B "$BUILD_DIR" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DVT_SANITIZE=OFF -DVT_TSAN=ON -DVT_WERROR=ON
 WINDOW_TESTS="tilvex_window_tests tilvex_conversion_tests tilvex_lost_work_tests
   tilvex_project_tree_tests tilvex_project_dialog_tests tilvex_project_model_tests
-  tilvex_colour_dialog_tests tilvex_progress_cancel_tests"
+  tilvex_colour_dialog_tests tilvex_progress_cancel_tests tilvex_busy_work_tests
+  tilvex_picture_habits_tests"
 # shellcheck disable=SC2086
 cmake --build "$BUILD_DIR" -j "$(nproc)" --target tilvex_app_test $WINDOW_TESTS
 export TSAN_OPTIONS="suppressions=$(pwd)/scripts/tsan.supp halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 ${TSAN_OPTIONS:-}"

@@ -91,6 +91,8 @@ reset:
         sta $0700,x
         inx
         bne @clear
+        lda #NO_FRAME           ; nothing shown yet, from the first moment a test may look
+        sta shown
 @vblank2:
         bit PPU_STATUS
         bpl @vblank2

@@ -116,9 +116,9 @@ std::string WriteBuildFiles(const std::string& dir, std::vector<uint8_t>& image,
   if (written) return {};
   for (size_t i = files.size(); i-- > 0;) {
     if (written.detail.find(files[i].path) != std::string::npos)
-      return common::TrFill("无法写入文件{0}!", {names[i]});
+      return common::WithReason(common::TrFill("无法写入文件{0}!", {names[i]}), written);
   }
-  return common::TrFill("无法写入文件{0}!", {"roms.bin"});
+  return common::WithReason(common::TrFill("无法写入文件{0}!", {"roms.bin"}), written);
 }
 
 std::vector<std::string> TitlesByNumber(const GameList& list) {
@@ -183,8 +183,8 @@ namespace {
 std::string WrittenNesImage(const std::string& romPath, std::span<const uint8_t> image) {
   const size_t slash = romPath.find_last_of("/\\");
   const std::string dir = slash == std::string::npos ? std::string() : romPath.substr(0, slash);
-  if (!WriteNesImage(NesImagePath(dir), image))
-    return common::TrFill("无法写入文件{0}!", {"rom.nes"});
+  if (common::Result written = WriteNesImage(NesImagePath(dir), image); !written)
+    return common::WithReason(common::TrFill("无法写入文件{0}!", {"rom.nes"}), written);
   return {};
 }
 
@@ -211,8 +211,10 @@ std::string FinishRom(common::PendingFile& rom, const common::Result& written,
     return message;
   if (std::string message = MenuStartRefusal(menu, ClampedReserve(reserve)); !message.empty())
     return message;
-  if (!written || !rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu) || !rom.Commit())
-    return "Can't open file rom.bin\n";
+  common::Result failed = written;
+  if (failed) failed = rom.Patch(static_cast<uint64_t>(MenuOffset(reserve)), menu);
+  if (failed) failed = rom.Commit();
+  if (!failed) return common::WithReason("Can't open file rom.bin", failed) + "\n";
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
   return WrittenNesImage(romPath, image);
 }
@@ -244,7 +246,8 @@ std::string MergeMenu(std::vector<uint8_t>& image, const std::string& menuPath, 
   if (std::string message = MenuStartRefusal(menu, ClampedReserve(reserve)); !message.empty())
     return message;
   std::copy(menu.begin(), menu.end(), image.begin() + MenuOffset(reserve));
-  if (!common::WriteFileReplacing(romPath, image)) return "Can't open file rom.bin\n";
+  if (common::Result written = common::WriteFileReplacing(romPath, image); !written)
+    return common::WithReason("Can't open file rom.bin", written) + "\n";
   return WrittenNesImage(romPath, image);
 }
 

@@ -95,9 +95,11 @@ GameRun RunImageCommand(const std::string& programDir, const EmulatorSearch& sea
     run.message = emulator.message;
     return run;
   }
-  const std::string image =
-      emulator.ownEmulator ? JoinPath(programDir, "rom.bin") : NesImagePath(programDir);
-  run.command = {emulator.program, {image}, programDir};
+  // Absolute, since the emulator starts in the program directory; a name beginning with "-"
+  // would also be read as an option.
+  const std::string image = common::AbsolutePath(
+      emulator.ownEmulator ? JoinPath(programDir, "rom.bin") : NesImagePath(programDir));
+  run.command = {emulator.program, {image}, common::AbsolutePath(programDir)};
   return run;
 }
 
@@ -117,12 +119,15 @@ GameRun PrepareGameRun(const GameList& list, int row, const std::string& program
   // Replaced whole, so the emulator never sees a half-copied game.
   const std::string target = JoinPath(programDir, "Temp.nes");
   std::vector<uint8_t> bytes;
-  if (!common::ReadFileBytes(entry->path, kMaxGameFileBytes, bytes, true) ||
-      !common::WriteFileReplacing(target, bytes)) {
-    run.message = common::TrFill("无法复制文件{0}到Temp.nes!", {entry->path});
+  common::Result copied = common::ReadFileBytes(entry->path, kMaxGameFileBytes, bytes, true);
+  if (copied) copied = common::WriteFileReplacing(target, bytes);
+  if (!copied) {
+    run.message = common::WithReason(common::TrFill("无法复制文件{0}到Temp.nes!", {entry->path}),
+                                     copied);
     return run;
   }
-  run.command = {emulator.program, {target}, programDir};
+  run.command = {emulator.program, {common::AbsolutePath(target)},
+                 common::AbsolutePath(programDir)};
   return run;
 }
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/program_search.h"
+
 extern char** environ;
 
 namespace romvane {
@@ -87,15 +89,20 @@ StartedProcess SpawnWatched(const Command& command, bool keepErrors) {
       posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
     }
   }
+  // A relative program path names a file in the caller's folder, not in the one the child
+  // changes into first.
+  const std::string program = command.program.find('/') != std::string::npos
+                                  ? common::AbsolutePath(command.program)
+                                  : command.program;
   if (!command.workingDir.empty())
     posix_spawn_file_actions_addchdir_np(&actions, command.workingDir.c_str());
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(command.program.c_str()));
+  argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : command.args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
   const int failed =
-      posix_spawnp(&pid, command.program.c_str(), &actions, nullptr, argv.data(), environ);
+      posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {
     if (errors >= 0) close(errors);

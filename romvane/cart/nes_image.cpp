@@ -10,10 +10,10 @@ std::array<uint8_t, 16> NesImageHeader(size_t imageSize) {
   return common::Mapper256Header(imageSize, true);
 }
 
-bool WriteNesImage(const std::string& path, std::span<const uint8_t> image) {
+common::Result WriteNesImage(const std::string& path, std::span<const uint8_t> image) {
   const std::array<uint8_t, 16> header = NesImageHeader(image.size());
   const std::span<const uint8_t> parts[] = {header, image};
-  return static_cast<bool>(common::WriteFileReplacing(path, parts));
+  return common::WriteFileReplacing(path, parts);
 }
 
 std::string NesImagePath(const std::string& programDir) {

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "common/result.h"
+
 namespace romvane {
 
 // The cartridge image as an iNES file, for emulators that know the VT03 family's mapping
@@ -13,7 +15,7 @@ namespace romvane {
 std::array<uint8_t, 16> NesImageHeader(size_t imageSize);
 
 // rom.nes beside rom.bin: the header and the image. False when it cannot be written.
-bool WriteNesImage(const std::string& path, std::span<const uint8_t> image);
+common::Result WriteNesImage(const std::string& path, std::span<const uint8_t> image);
 
 // Where the build writes it: the program directory's rom.nes.
 std::string NesImagePath(const std::string& programDir);

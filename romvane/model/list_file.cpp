@@ -167,8 +167,9 @@ SaveResult SaveListFile(GameList& list, const std::string& path) {
     text += *gbk + "\r\n";
   }
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  if (!common::WriteFileReplacing(path, std::span(bytes, text.size()))) {
-    result.message = common::TrFill("无法写入文件{0}!", {path});
+  if (common::Result written = common::WriteFileReplacing(path, std::span(bytes, text.size()));
+      !written) {
+    result.message = common::WithReason(common::TrFill("无法写入文件{0}!", {path}), written);
     return result;
   }
   result.ok = true;

@@ -3,11 +3,16 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "common/program_search.h"
+
 namespace romvane {
 
 bool QtLauncher::Start(const Command& command) {
   QProcess process;
-  process.setProgram(QString::fromStdString(command.program));
+  // Resolved before QProcess changes into the working folder.
+  const bool path = command.program.find('/') != std::string::npos;
+  process.setProgram(
+      QString::fromStdString(path ? common::AbsolutePath(command.program) : command.program));
   QStringList args;
   for (const std::string& a : command.args) args << QString::fromStdString(a);
   process.setArguments(args);

@@ -73,7 +73,7 @@ local frame, game = 0, {game}
 local wanted, left = {{}}, 0
 for _, k in ipairs({{{frames}}}) do wanted[k] = true; left = left + 1 end
 local memory = manager.machine.devices[":soc:maincpu"].spaces["program"]
-local last, stable = -1, 0
+local last, stable, started = -1, 0, false
 emu.register_frame_done(function()
   frame = frame + 1
   local port = manager.machine.ioport.ports[":IO0"]
@@ -84,10 +84,13 @@ emu.register_frame_done(function()
   local start = 60 + 8 * game
   if game >= 0 and frame == start then port.fields["P1 Start"]:set_value(1) end
   if game >= 0 and frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  -- The player marks "nothing shown yet" ($FF) first thing; until then the byte is the
+  -- menu's, or the cleared RAM's.
   local shown = memory:read_u8(0)
+  if shown == 0xFF then started = true end
   if shown == last then stable = stable + 1 else stable = 0 end
   last = shown
-  if stable == 3 and wanted[shown] then
+  if started and stable == 3 and wanted[shown] then
     wanted[shown] = nil
     manager.machine.screens[":soc:screen"]:snapshot("frame" .. shown .. ".png")
     left = left - 1

@@ -5,10 +5,13 @@ Every text the programs show is written in the source as the Chinese/C-locale te
 passed to common::Tr/TrFill or UiText, or as a literal with Chinese characters. Each
 catalogue under po/ must translate every one of them, keep their placeholders ({0},
 %d, %1 ...), and hold no text the sources no longer have; the English catalogue must
-not contain a CJK character.
+not contain a CJK character. No text is a printf format: values go in through {0}, {1} ...
+(Qt's %1 in the windows), and no translation may carry a % directive its source lacks, for
+a catalogue that did would make the program read values it was never given.
 
 Usage: check_catalogues.py SOURCE_ROOT [--pot]   (--pot prints a template instead)
 """
+import collections
 import pathlib
 import re
 import sys
@@ -18,6 +21,7 @@ CALL = re.compile(r'\b(?:Tr|TrFill|UiText)\(\s*((?:' + LITERAL + r'\s*)+)')
 ANY_LITERAL = re.compile(LITERAL)
 CJK = re.compile(r'[\u3000-\u303f\u4e00-\u9fff\uff00-\uffef]')
 PLACEHOLDER = re.compile(r'\{\d\}|%[-+ #0]*\d*(?:\.\d+)?(?:l|ll|z|h)?[dixXuscf]|%\d')
+PRINTF = re.compile(r"%[-+ #0']*(?:\d+|\*)?(?:\.(?:\d+|\*))?(?:hh|h|ll|l|L|q|j|z|Z|t)?[diouxXeEfFgGaAcspnCS]")
 # Chinese literals that are data, not messages: file contents and keys.
 DATA_LITERALS = {
     "名称\\t\\t\\t\\t类型\\t\\t开始地址\\t结束地址\\n",  # the heading line of roms.map
@@ -102,6 +106,9 @@ def main():
             print(f"#: {where}\nmsgid \"{raw}\"\nmsgstr \"\"\n")
         return 0
     faults = []
+    for raw, where in texts.items():
+        if PRINTF.search(raw):
+            faults.append(f"{where}: \"{raw}\" is a printf format; use {{0}} placeholders")
     catalogues = sorted((root / "po").glob("*.po"))
     if len(catalogues) < 2:
         faults.append("fewer than two catalogues under po/")
@@ -113,6 +120,11 @@ def main():
                 continue
             if sorted(PLACEHOLDER.findall(raw)) != sorted(PLACEHOLDER.findall(entries[raw])):
                 faults.append(f"{po.name}: the placeholders of \"{raw}\" differ in its translation")
+            extra = collections.Counter(PRINTF.findall(entries[raw]))
+            extra.subtract(PRINTF.findall(raw))
+            if any(n > 0 for n in extra.values()):
+                faults.append(f"{po.name}: the translation of \"{raw}\" carries a % directive "
+                              f"its source lacks: {' '.join(sorted(k for k, n in extra.items() if n > 0))}")
             if po.stem == "en" and CJK.search(entries[raw]):
                 faults.append(f"{po.name}: the English of \"{raw}\" has CJK text")
         for raw in entries:

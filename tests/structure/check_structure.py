@@ -4,6 +4,8 @@
 - Includes point one way: each folder includes only the base library, its own folder and the
   folders below it in its program's order; windows and command lines stand on top. Tests
   may reach higher, since a test of one layer may take its inputs from the next.
+- Inside a folder, includes between its files run one way too: no file includes a header
+  whose own files (the .h and its .cpp) include it back, directly or round a longer loop.
 - No folder outside the windows includes Qt.
 - No source file is longer than 400 lines, and no function longer than 60 lines, apart from
   the few listed below (tables and window layout code, which read top to bottom).
@@ -18,6 +20,8 @@ ORDER = {
     "romvane": ["model", "cart", "xls", {"ui", "cli"}],
     "tilvex": ["image", "palette", "convert", "doc", "output", "project", "app", {"ui", "cli", "viewer"}],
 }
+# Folders whose files include one another one way only; the others are to follow.
+LOOP_FREE = {"tilvex/convert", "tilvex/output", "tilvex/doc", "tilvex/palette", "romvane/cart"}
 MAX_FILE_LINES = 400
 MAX_FUNCTION_LINES = 60
 # Functions that are one window's layout, read top to bottom.
@@ -59,6 +63,44 @@ def include_faults(path, program, folder, lines):
             continue  # a header of a library, or of the other program: not a folder here
         if not test and (target > own or (target == own and top != folder)):
             faults.append(f"{where}: {program}/{folder} includes {name}, a layer above it")
+    return faults
+
+
+def loop_faults(root):
+    """Loops among the files of one folder, each .h taken with its .cpp as one piece."""
+    faults = []
+    for program in ORDER:
+        for folder in sorted(p for p in (root / program).iterdir() if p.is_dir()):
+            if f"{program}/{folder.name}" not in LOOP_FREE:
+                continue
+            prefix = f"{folder.name}/"
+            uses = {}
+            for path in folder.glob("*.[ch]*"):
+                if path.suffix not in (".cpp", ".h"):
+                    continue
+                piece = uses.setdefault(path.stem, set())
+                for line in path.read_text(encoding="utf-8").splitlines():
+                    m = INCLUDE.match(line)
+                    if m and m.group(1) == '"' and m.group(2).startswith(prefix):
+                        other = pathlib.Path(m.group(2)).stem
+                        if other != path.stem and "/" not in m.group(2)[len(prefix):]:
+                            piece.add(other)
+            state = {}
+
+            def visit(piece, trail):
+                state[piece] = "open"
+                for other in sorted(uses.get(piece, ())):
+                    if state.get(other) == "open":
+                        loop = trail[trail.index(other):] + [piece, other]
+                        faults.append(f"{program}/{folder.name}: includes run back up: "
+                                      + " -> ".join(loop))
+                    elif other not in state:
+                        visit(other, trail + [piece])
+                state[piece] = "done"
+
+            for piece in sorted(uses):
+                if piece not in state:
+                    visit(piece, [])
     return faults
 
 
@@ -112,6 +154,7 @@ def main():
             if len(lines) > MAX_FILE_LINES:
                 faults.append(f"{rel}: {len(lines)} lines")
             faults += function_faults(rel, lines)
+    faults += loop_faults(root)
     for path in sorted((root / "common").rglob("*")):
         if path.suffix in (".cpp", ".h"):
             rel = path.relative_to(root)

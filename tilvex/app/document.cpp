@@ -1,7 +1,9 @@
 #include "app/document.h"
 
+#include <new>
 #include <utility>
 
+#include "app/paint_tools.h"
 #include "app/picture_files.h"
 #include "common/file_io.h"
 #include "common/translate.h"
@@ -15,35 +17,6 @@
 #include "palette/pal_file.h"
 
 namespace tilvex {
-namespace {
-
-std::string SizeText(int width, int height) {
-  return "width:" + std::to_string(width) + "\nheight:" + std::to_string(height) + "\n";
-}
-
-std::string WithExtension(const std::string& path, const char* extension) {
-  const std::string ext = common::LowerExtension(path);
-  const std::string base = ext.empty() ? path : path.substr(0, path.size() - ext.size() - 1);
-  return base + extension;
-}
-
-// The block picture drawn into a fresh black picture of its size; a plain picture (any kind
-// but a block picture) stays black.
-Result ShowBlock(DocumentState& state, BlockPicture block, const ColourTables& tables) {
-  const PicHeader& h = block.header;
-  Picture image;
-  if (SizePicture(image, h.width, h.height, UINT64_MAX) != DecodeStatus::kOk)
-    return Result::Fail(common::Tr(kPictureTooLargeMessage), "block picture too large to show");
-  state.kind = h.kind;
-  state.block = std::move(block);
-  if (state.kind == kBlockPictureKind) RenderBlockPicture(state.block, tables, image);
-  state.picture = std::move(image);
-  state.area = WorkArea{0, 0, state.picture.width, state.picture.height};
-  state.fromPic = true;
-  return Result::Ok();
-}
-
-}  // namespace
 
 Document::Document() {
   tablesLoaded_ = LoadColourTables(tables_);
@@ -59,17 +32,14 @@ std::string Document::DisplayName() const {
 }
 
 void Document::Notify(unsigned changes) {
+  ++version_;
   if (observer_) observer_->DocumentChanged(changes);
 }
 
-namespace {
-
-void CollectAreaColours(DocumentState& state) {
-  const WorkArea& a = state.area;
-  CollectColours(state.picture, a.left, a.top, a.right - a.left, a.bottom - a.top, state.colours);
+Result Document::Still() const {
+  if (working_) return Result::Fail({}, "the picture is held still while work runs on it");
+  return Result::Ok();
 }
-
-}  // namespace
 
 void Document::RefillColours() {
   CollectAreaColours(state_);
@@ -94,6 +64,7 @@ void Document::Reset(DocumentState state, bool hasPicture, std::string path) {
 }
 
 Result Document::New(int width, int height) {
+  if (Result still = Still(); !still) return still;
   DocumentState state;
   if (width == 0 || height == 0) {
     Reset(std::move(state), false, {});
@@ -101,46 +72,10 @@ Result Document::New(int width, int height) {
   }
   if (Result made = NewBlankPicture(width, height, state.picture); !made) return made;
   state.area = WorkArea{0, 0, width, height};
-  state.info = SizeText(width, height);
+  state.info = SizeInfoText(width, height);
   CollectAreaColours(state);
   Reset(std::move(state), true, {});
   return Result::Ok();
-}
-
-Document::PreparedEdit Document::PrepareOpen(const std::string& path) const {
-  PreparedEdit edit;
-  edit.name = "Open";
-  DocumentState& state = edit.state;
-  if (common::LowerExtension(path) == "pic") {
-    PicLoad load;
-    if (edit.status = ReadPicFile(path, load); !edit.status) return edit;
-    const PicHeader header = load.picture.header;
-    if (load.kind == PicLoadKind::kNoPicture) {
-      state.fromPic = true;
-      // The file opened, but what it holds is worth a word: "非法的PIC文件!" or nothing.
-      edit.status.message = load.message;
-    } else if (edit.status = ShowBlock(state, std::move(load.picture), ColourTables(tables_));
-               !edit.status) {
-      return edit;
-    }
-    state.info = LongInfoText(header);
-  } else {
-    if (edit.status = DecodePictureFile(path, state.picture); !edit.status) return edit;
-    state.area = WorkArea{0, 0, state.picture.width, state.picture.height};
-    state.info = SizeText(state.picture.width, state.picture.height);
-  }
-  CollectAreaColours(state);
-  return edit;
-}
-
-Result Document::AdoptOpen(PreparedEdit edit, const std::string& path) {
-  if (!edit.status) return edit.status;
-  Reset(std::move(edit.state), true, path);
-  return edit.status;
-}
-
-Result Document::Open(const std::string& path) {
-  return AdoptOpen(PrepareOpen(path), path);
 }
 
 bool Document::CanSaveAs(const std::string& path) const {
@@ -156,15 +91,23 @@ Result Document::Save() {
   return SaveAs(path_);
 }
 
+// An image of a block picture holds none of its tiles, palettes or cell edits: the document
+// stays unsaved under its own file, so Save and the questions still reach the block data.
 Result Document::SaveAs(const std::string& path) {
+  if (Result still = Still(); !still) return still;
   if (!hasPicture_ || (state_.picture.Empty() && state_.kind != kBlockPictureKind)) {
     return Result::Fail(common::Tr("没有可保存的图片。"), "there is no picture to save");
   }
   if (Result written = WriteDocumentFile(state_, path); !written) return written;
+  if (SavesOnlyTheImage(path)) return Result::Ok();
   path_ = path;
   history_.MarkClean();
   Notify(kStateChanged);
   return Result::Ok();
+}
+
+bool Document::SavesOnlyTheImage(const std::string& path) const {
+  return state_.kind == kBlockPictureKind && SaveFormatOf(path, true) != SaveFormat::kPic;
 }
 
 Result Document::CanPaint() const {
@@ -178,8 +121,8 @@ Result Document::CanPaint() const {
 }
 
 void Document::BeginStroke(const char* name) {
-  stroke_ = Edit{name, {}, nullptr, false, {}};
-  stroking_ = CanPaint().ok;
+  stroke_ = Edit{name, {}, nullptr, false, {}, {}};
+  stroking_ = CanPaint().ok && !working_;
 }
 
 bool Document::StrokePixel(int x, int y, Rgb rgb) {
@@ -197,6 +140,7 @@ void Document::EndStroke() {
   if (!stroking_) return;
   stroking_ = false;
   if (stroke_.pixels.empty()) return;
+  CompactStroke();
   history_.Push(std::move(stroke_));
   stroke_ = Edit();
   RefillColours();
@@ -205,23 +149,42 @@ void Document::EndStroke() {
 
 Result Document::Recolour(int index, Rgb rgb) {
   if (Result paint = CanPaint(); !paint) return paint;
-  if (index < 0 || size_t(index) >= colours_.size())
-    return Result::Fail({}, "no such entry in the colour list");
-  const Rgb old = colours_[size_t(index)];
-  if (old == rgb) return Result::Ok();
-  Edit edit{"Recolour", {}, nullptr, false, {}};
-  const Picture& picture = state_.picture;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      if (picture.At(x, y) == old) edit.pixels.push_back({x, y, old, rgb});
-    }
-  }
-  if (edit.pixels.empty()) return Result::Ok();
-  ApplyPixels(edit.pixels, true);
+  if (Result still = Still(); !still) return still;
+  const std::optional<Rgb> old = ColourAt(index);
+  if (!old) return Result::Fail({}, "no such entry in the colour list");
+  if (*old == rgb) return Result::Ok();
+  Edit edit{"Recolour", {}, nullptr, false, {}, {PixelsOfColour(state_.picture, *old), *old, rgb}};
+  if (edit.masked.mask.Empty()) return Result::Ok();
+  ApplyMask(edit.masked, true);
   history_.Push(std::move(edit));
   RefillColours();
   Notify(kPictureChanged | kStateChanged);
   return Result::Ok();
+}
+
+std::optional<Rgb> Document::ColourAt(int index) const {
+  if (index < 0 || size_t(index) >= colours_.size()) return std::nullopt;
+  return colours_[size_t(index)];
+}
+
+void Document::ApplyMask(const MaskChange& change, bool forward) {
+  const Rgb rgb = forward ? change.after : change.before;
+  change.mask.ForEach([&](int x, int y) { state_.picture.Set(x, y, rgb); });
+}
+
+// Past the picture's own size a change record per pixel costs more than the picture before
+// the stroke, so that is kept instead. Memory that runs out here leaves the records as they are.
+void Document::CompactStroke() {
+  if (stroke_.pixels.size() * sizeof(PixelChange) <= state_.picture.pixels.size()) return;
+  try {
+    auto before = std::make_unique<DocumentState>(state_);
+    for (auto p = stroke_.pixels.rbegin(); p != stroke_.pixels.rend(); ++p)
+      before->picture.Set(p->x, p->y, p->before);
+    CollectAreaColours(*before);
+    stroke_.other = std::move(before);
+    stroke_.pixels = {};
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 void Document::ApplyPixels(const std::vector<PixelChange>& pixels, bool forward) {
@@ -231,7 +194,7 @@ void Document::ApplyPixels(const std::vector<PixelChange>& pixels, bool forward)
 // `next` comes with its colour list filled. A new path renames the document as part of the
 // step, so undoing it gives the old name back.
 void Document::ReplaceState(DocumentState next, const char* name, std::string newPath) {
-  Edit edit{name, {}, std::make_unique<DocumentState>(std::move(state_)), false, {}};
+  Edit edit{name, {}, std::make_unique<DocumentState>(std::move(state_)), false, {}, {}};
   state_ = std::move(next);
   if (!newPath.empty()) {
     edit.renames = true;
@@ -243,12 +206,12 @@ void Document::ReplaceState(DocumentState next, const char* name, std::string ne
 }
 
 void Document::Undo() {
-  if (stroking_ || !history_.CanUndo()) return;
+  if (working_ || stroking_ || !history_.CanUndo()) return;
   Apply(history_.StepBack(), false);
 }
 
 void Document::Redo() {
-  if (stroking_ || !history_.CanRedo()) return;
+  if (working_ || stroking_ || !history_.CanRedo()) return;
   Apply(history_.StepForward(), true);
 }
 
@@ -261,36 +224,29 @@ void Document::Apply(Edit& edit, bool forward) {
     ShowColours();
   } else {
     ApplyPixels(edit.pixels, forward);
+    ApplyMask(edit.masked, forward);
     RefillColours();
   }
   Notify(kPictureChanged | kStateChanged);
 }
 
-Document::PreparedEdit Document::PrepareAdaptation(Adaptation which) const {
-  PreparedEdit edit;
-  edit.name = "Adaptation";
-  if (edit.status = CanPaint(); !edit.status) return edit;
-  edit.state = state_;
-  Picture& picture = edit.state.picture;
-  if (which == Adaptation::kHsl4K) {
-    edit.status = AdaptHsl4K(picture, picture.width, picture.height);
-  } else if (which == Adaptation::kNes64) {
-    edit.status = AdaptNes64(picture, picture.width, picture.height);
-  } else {
-    AdaptRgb4K(picture, picture.width, picture.height);
-  }
-  CollectAreaColours(edit.state);
-  return edit;
-}
-
-Result Document::Adapt(Adaptation which) {
-  return Adopt(PrepareAdaptation(which));
-}
-
-void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
+// The step keeps the state before the edit; memory that cannot hold it refuses the edit.
+Result Document::SetCell(int index, uint16_t code, uint8_t attribute) {
+  if (Result still = Still(); !still) return still;
   const BlockData& blocks = state_.block.blocks;
-  if (state_.kind != kBlockPictureKind || index < 0 || size_t(index) >= blocks.Cells()) return;
-  if (blocks.Code(size_t(index)) == code && blocks.Attribute(size_t(index)) == attribute) return;
+  if (state_.kind != kBlockPictureKind || index < 0 || size_t(index) >= blocks.Cells())
+    return Result::Fail({}, "no such cell");
+  if (blocks.Code(size_t(index)) == code && blocks.Attribute(size_t(index)) == attribute)
+    return Result::Ok();
+  try {
+    EditCell(index, code, attribute);
+  } catch (const std::bad_alloc&) {
+    return Result::Fail(common::Tr(kPictureTooLargeMessage), "no memory for the cell edit's step");
+  }
+  return Result::Ok();
+}
+
+void Document::EditCell(int index, uint16_t code, uint8_t attribute) {
   DocumentState next = state_;
   next.block.blocks.SetCell(size_t(index), code, attribute);
   RenderBlockPicture(next.block, tables_, next.picture);
@@ -298,58 +254,8 @@ void Document::SetCell(int index, uint16_t code, uint8_t attribute) {
   ReplaceState(std::move(next), "Cell Edit");
 }
 
-Document::PreparedEdit Document::PrepareConversion(const ConversionSettings& settings,
-                                                   const std::function<bool(SlotTable&)>& review,
-                                                   Progress& progress) const {
-  PreparedEdit edit;
-  edit.name = "Conversion";
-  edit.converted = true;
-  if (!tablesLoaded_.ok && NeedsColourTables(ColourSpaceOf(settings.colourSpace))) {
-    edit.status = tablesLoaded_;
-    return edit;
-  }
-  PaletteChoice palettes;
-  palettes.review = review;
-  // A copy of its own, so a conversion on another thread shares no lookup state.
-  const ColourTables tables = tables_;
-  Conversion conversion = ConvertPicture(state_.picture, settings, palettes, tables, progress);
-  edit.status = conversion.status;
-  if (!edit.status.ok) {
-    if (edit.status.message.empty() && edit.status.detail.empty())
-      edit.status.detail = kCancelledDetail;
-    return edit;
-  }
-  const PicHeader header = conversion.picture.header;
-  if (edit.status = ShowBlock(edit.state, std::move(conversion.picture), tables); !edit.status)
-    return edit;
-  edit.state.slots = conversion.slots;
-  edit.state.info = ShortInfoText(header);
-  CollectAreaColours(edit.state);
-  return edit;
-}
-
-Result Document::Adopt(PreparedEdit edit) {
-  if (edit.converted) {
-    const std::optional<WorkArea> problem = ProblemAreaOf(edit.status);
-    problemArea_ = problem ? AreaRect{problem->left, problem->top, problem->right, problem->bottom}
-                           : AreaRect{};
-    if (problem) Notify(kStateChanged);
-  }
-  if (!edit.status.ok) return edit.status;
-  // The converted picture is written beside its source, under the source's name.
-  const bool renamed = edit.converted && !path_.empty();
-  ReplaceState(std::move(edit.state), edit.name,
-               renamed ? WithExtension(path_, ".pic") : std::string());
-  return Result::Ok();
-}
-
-Result Document::Convert(const ConversionSettings& settings,
-                         const std::function<bool(SlotTable&)>& review, Progress& progress) {
-  return Adopt(PrepareConversion(settings, review, progress));
-}
-
 void Document::SetArea(const AreaRect& area) {
-  if (area == Area()) return;
+  if (working_ || area == Area()) return;
   state_.area = {area.left, area.top, area.right, area.bottom};
   RefillColours();
   Notify(kStateChanged);
@@ -361,6 +267,7 @@ int Document::AvailableColourCount(int colourSpace) const {
 }
 
 void Document::SetOutputNumbers(int segment, int level) {
+  if (working_) return;
   state_.block.header.outSegment = static_cast<uint8_t>(segment);
   state_.block.header.outLevel = static_cast<uint8_t>(level);
 }

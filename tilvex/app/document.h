@@ -4,6 +4,7 @@
 // tells its observer (the window) what changed; the window only shows it.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,6 @@ class Progress;
 class VolumeLister;
 struct PreviewFolders;
 struct PreviewResult;
-
-// The detail of a Result that stands for "the user cancelled": nothing to report.
-inline constexpr char kCancelledDetail[] = "cancelled";
-inline bool IsCancelled(const Result& r) {
-  return !r.ok && r.message.empty() && r.detail == kCancelledDetail;
-}
 
 // What changed, for the observer.
 enum DocumentChange : unsigned {
@@ -48,6 +43,31 @@ struct CellInfo {
 };
 
 enum class Adaptation { kHsl4K, kRgb4K, kNes64 };
+
+// What long work reads, copied on the document's thread when the work starts. The worker owns
+// it and never sees the document, so nothing done in the window meanwhile reaches it.
+struct WorkSnapshot {
+  DocumentState state;
+  ColourTables tables;
+  Result tablesLoaded;
+  uint64_t version = 0;  // the document's, when the copy was made
+};
+
+// What long work gives back for the document to adopt on its own thread.
+struct PreparedEdit {
+  enum class End { kDone, kFailed, kCancelled };
+  enum class Kind { kState, kOpen, kConversion, kMask };
+  // Work that never got to set its end (it ran out of memory) is a failure.
+  End end = End::kFailed;
+  Result status;
+  Kind kind = Kind::kState;
+  const char* name = "";
+  DocumentState state;  // the whole new state; for a mask edit, only its picture
+  MaskChange masked;    // a mask edit's pixels and colours
+  uint64_t version = 0;
+
+  bool Cancelled() const { return end == End::kCancelled; }
+};
 
 class Document {
  public:
@@ -82,12 +102,16 @@ class Document {
   Result New(int width, int height);
   // A picture (any decoded format) or a .pic block picture. On failure nothing changes.
   Result Open(const std::string& path);
+  // Bytes the undo history holds.
+  size_t HistoryBytes() const { return history_.Bytes(); }
   // Save writes the document's own file; CanSave says whether there is one the document can
   // be written as (else the window asks for a name).
   bool CanSave() const;
   Result Save();
-  // Writes the file the extension names and makes it the document's file.
+  // Writes the file the extension names and makes it the document's file; an image (BMP,
+  // PNG) of a block picture is written beside it and leaves the document unsaved.
   Result SaveAs(const std::string& path);
+  bool SavesOnlyTheImage(const std::string& path) const;
   bool CanSaveAs(const std::string& path) const;
 
   // --- Edits: each is one step of the history ---
@@ -101,26 +125,30 @@ class Document {
   // Every pixel of colour-list entry i becomes rgb.
   Result Recolour(int index, Rgb rgb);
   Result Adapt(Adaptation which);
-  void SetCell(int index, uint16_t code, uint8_t attribute);
-  // The long edits come in two halves: Prepare (on any thread, reading the document only,
-  // while nothing else changes it) and Adopt (quick, on the document's thread). A cancelled
-  // review gives IsCancelled; a stop at one place of the picture names it in ProblemArea.
-  struct PreparedEdit {
-    Result status;
-    DocumentState state;
-    const char* name = "";
-    bool converted = false;
-  };
-  PreparedEdit PrepareConversion(const ConversionSettings& settings,
-                                 const std::function<bool(SlotTable&)>& review,
-                                 Progress& progress) const;
-  PreparedEdit PrepareAdaptation(Adaptation which) const;
-  // Opening: a picture or .pic file read into a new state; adopting it starts a new history.
-  PreparedEdit PrepareOpen(const std::string& path) const;
-  Result AdoptOpen(PreparedEdit edit, const std::string& path);
-  Result Adopt(PreparedEdit edit);
+  Result SetCell(int index, uint16_t code, uint8_t attribute);
+  // The long edits come in three steps: BeginWork copies what the work reads and holds the
+  // document still (every edit is refused until the work is adopted); a Prepare function
+  // runs anywhere on the copy alone; Adopt (on the document's thread) applies the result,
+  // or for a failed or cancelled one just lets the document go. A stop at one place of the
+  // picture names it in ProblemArea.
+  WorkSnapshot BeginWork(bool withState = true);
+  bool Working() const { return working_; }
+  Result Adopt(PreparedEdit edit, const std::string& openedPath = {});
+  static PreparedEdit PrepareOpen(const std::string& path, const WorkSnapshot& snapshot,
+                                  Progress& progress);
+  static PreparedEdit PrepareConversion(const WorkSnapshot& snapshot,
+                                        const ConversionSettings& settings,
+                                        const std::function<bool(SlotTable&)>& review,
+                                        Progress& progress);
+  static PreparedEdit PrepareAdaptation(WorkSnapshot snapshot, Adaptation which,
+                                        Progress& progress);
+  // A flood fill from (x, y), or every pixel of colour-list entry i recoloured.
+  static PreparedEdit PrepareFill(WorkSnapshot snapshot, int x, int y, Rgb rgb, const char* name);
+  static PreparedEdit PrepareRecolour(WorkSnapshot snapshot, Rgb old, Rgb rgb);
+  // The same, start to end on the calling thread.
   Result Convert(const ConversionSettings& settings, const std::function<bool(SlotTable&)>& review,
                  Progress& progress);
+  Result Fill(int x, int y, Rgb rgb, const char* name = "Fill");
   // Where the last conversion stopped, empty when it did not stop at one area.
   const AreaRect& ProblemArea() const { return problemArea_; }
 
@@ -142,7 +170,9 @@ class Document {
   // --- Reading ---
   CellInfo CellAt(int x, int y) const;
   // The pixels of colour-list entry i, for the palette bar's highlight.
-  std::vector<std::pair<int, int>> PixelsOf(int index) const;
+  PixelMask PixelsOf(int index) const;
+  // The colour of colour-list entry i, if there is one.
+  std::optional<Rgb> ColourAt(int index) const;
   Result WriteOutput(const std::string& pgtPath, const std::string& pntPath, bool assembler,
                      bool sixteenBit, Progress& progress) const;
   // "PAL process": palette steps of the palette file towards target, written as
@@ -162,6 +192,13 @@ class Document {
   // Replaces the whole state as one step of the history.
   void ReplaceState(DocumentState next, const char* name, std::string newPath = {});
   void ApplyPixels(const std::vector<PixelChange>& pixels, bool forward);
+  void ApplyMask(const MaskChange& change, bool forward);
+  void EditCell(int index, uint16_t code, uint8_t attribute);
+  Result AdoptMask(PreparedEdit edit);
+  // Refused while work runs on a copy of the document: its result would miss the change.
+  Result Still() const;
+  // A stroke too large to keep pixel by pixel becomes a step of the whole state.
+  void CompactStroke();
   void Apply(Edit& edit, bool forward);
   void Reset(DocumentState state, bool hasPicture, std::string path);
   void RefillColours();
@@ -176,6 +213,8 @@ class Document {
   bool stroking_ = false;
   std::vector<Rgb> colours_;
   AreaRect problemArea_;
+  bool working_ = false;
+  uint64_t version_ = 0;  // counts the changes, so a stale result is never adopted
   ColourTables tables_;
   Result tablesLoaded_;
   DocumentObserver* observer_ = nullptr;

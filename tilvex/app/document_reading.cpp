@@ -1,6 +1,7 @@
 // What the document gives without changing: its cells and colours, its output files and
 // the device preview.
 #include "app/document.h"
+#include "app/paint_tools.h"
 #include "convert/block_geometry.h"
 #include "output/block_output.h"
 #include "output/preview_image.h"
@@ -18,17 +19,9 @@ CellInfo Document::CellAt(int x, int y) const {
   return {static_cast<int>(cell), block.blocks.Code(cell), block.blocks.Attribute(cell)};
 }
 
-std::vector<std::pair<int, int>> Document::PixelsOf(int index) const {
-  std::vector<std::pair<int, int>> pixels;
-  if (index < 0 || size_t(index) >= colours_.size()) return pixels;
-  const Rgb colour = colours_[size_t(index)];
-  const Picture& view = View();
-  for (int y = 0; y < view.height; ++y) {
-    for (int x = 0; x < view.width; ++x) {
-      if (view.At(x, y) == colour) pixels.emplace_back(x, y);
-    }
-  }
-  return pixels;
+PixelMask Document::PixelsOf(int index) const {
+  const std::optional<Rgb> colour = ColourAt(index);
+  return colour ? PixelsOfColour(View(), *colour) : PixelMask();
 }
 
 Result Document::WriteOutput(const std::string& pgtPath, const std::string& pntPath, bool assembler,

@@ -13,7 +13,7 @@ size_t StateBytes(const DocumentState& state) {
 }  // namespace
 
 size_t Edit::Bytes() const {
-  return sizeof(Edit) + name.size() + pixels.size() * sizeof(PixelChange) +
+  return sizeof(Edit) + name.size() + pixels.size() * sizeof(PixelChange) + masked.mask.Bytes() +
          (other ? StateBytes(*other) : 0);
 }
 
@@ -22,10 +22,9 @@ void EditHistory::Push(Edit edit) {
   if (clean_ > static_cast<long>(position_)) clean_ = -1;
   edits_.push_back(std::move(edit));
   position_ = edits_.size();
-  size_t bytes = 0;
-  for (const Edit& e : edits_) bytes += e.Bytes();
+  size_t bytes = Bytes();
   size_t drop = 0;
-  while (edits_.size() - drop > 1 && (bytes > kByteBudget || edits_.size() - drop > kMaxSteps)) {
+  while (edits_.size() - drop > 1 && (bytes > budget_ || edits_.size() - drop > kMaxSteps)) {
     bytes -= edits_[drop].Bytes();
     ++drop;
   }
@@ -33,6 +32,12 @@ void EditHistory::Push(Edit edit) {
   edits_.erase(edits_.begin(), edits_.begin() + static_cast<long>(drop));
   position_ -= drop;
   clean_ = clean_ >= static_cast<long>(drop) ? clean_ - static_cast<long>(drop) : -1;
+}
+
+size_t EditHistory::Bytes() const {
+  size_t bytes = 0;
+  for (const Edit& e : edits_) bytes += e.Bytes();
+  return bytes;
 }
 
 void EditHistory::Clear() {

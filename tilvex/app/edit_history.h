@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/pixel_mask.h"
 #include "convert/block_picture.h"
 #include "convert/palette_gathering.h"
 #include "doc/pic_file.h"
@@ -38,9 +39,17 @@ struct PixelChange {
   uint32_t after = 0;
 };
 
-// Either some pixels of the picture changed (a pen stroke, a recolour), or the whole state
-// was replaced; `other` then holds the state on the far side of the edit, and undoing or
-// redoing swaps it with the document's.
+// Pixels of one colour that all became another (a fill, a recolour).
+struct MaskChange {
+  PixelMask mask;
+  Rgb before = 0;
+  Rgb after = 0;
+};
+
+// Either some pixels of the picture changed (a pen stroke), or the pixels of a mask changed
+// from one colour to another (a fill, a recolour), or the whole state was replaced; `other`
+// then holds the state on the far side of the edit, and undoing or redoing swaps it with the
+// document's.
 struct Edit {
   std::string name;
   std::vector<PixelChange> pixels;
@@ -48,6 +57,7 @@ struct Edit {
   // A conversion also renames the document (to its .pic): the other name, swapped along.
   bool renames = false;
   std::string otherPath;
+  MaskChange masked;
 
   size_t Bytes() const;
 };
@@ -57,6 +67,8 @@ class EditHistory {
   // Older steps are dropped past this many bytes; the newest step is always kept.
   static constexpr size_t kByteBudget = size_t{512} << 20;
   static constexpr size_t kMaxSteps = 200;
+
+  explicit EditHistory(size_t byteBudget = kByteBudget) : budget_(byteBudget) {}
 
   // A new edit: the steps that could be redone go.
   void Push(Edit edit);
@@ -73,8 +85,11 @@ class EditHistory {
   // The state counts as saved at the current position; IsClean says whether it still is.
   void MarkClean() { clean_ = static_cast<long>(position_); }
   bool IsClean() const { return clean_ == static_cast<long>(position_); }
+  size_t Steps() const { return edits_.size(); }
+  size_t Bytes() const;
 
  private:
+  size_t budget_;
   std::vector<Edit> edits_;
   size_t position_ = 0;  // edits before it are done, from it on undone
   long clean_ = 0;       // -1 when the saved state is no longer in the list

@@ -1,5 +1,8 @@
 #include "app/node_rules.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "common/gbk.h"
 #include "common/translate.h"
 #include "project/project_output.h"
@@ -35,14 +38,19 @@ std::string ItemPathProblem(const std::string& path) {
   if (Blank(path)) return common::Tr("项目必须指定块图文件!");
   if (!common::Utf8ToGbk(path))
     return common::TrFill("路径“{0}”含有工程文件无法保存的字符!", {path});
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(path), error))
+    return common::TrFill("块图文件“{0}”不存在!", {path});
   return {};
 }
 
+// The file keeps the low byte of each: a width or height of 256, a whole screen, is stored
+// as 0 and read back as 256.
 std::string SubBlockSizeProblem(uint32_t y, uint32_t width, uint32_t height) {
   const std::string values[] = {std::to_string(y), std::to_string(width), std::to_string(height)};
   if (y > kByteMax) return common::TrFill("子块的Y坐标{0}超过了255!", {values[0]});
-  if (width > kByteMax) return common::TrFill("子块的宽度{0}超过了255!", {values[1]});
-  if (height > kByteMax) return common::TrFill("子块的高度{0}超过了255!", {values[2]});
+  if (width > kByteMax + 1) return common::TrFill("子块的宽度{0}超过了256!", {values[1]});
+  if (height > kByteMax + 1) return common::TrFill("子块的高度{0}超过了256!", {values[2]});
   return {};
 }
 

@@ -168,24 +168,55 @@ PixelList SprayCan::Burst(PixelPoint at, int radius, int count) {
   return out;
 }
 
-PixelList FloodRegion(const Picture& picture, PixelPoint at, Rgb fill) {
-  PixelList out;
-  if (!picture.Contains(at.x, at.y)) return out;
+// Scanline fill: each run of the colour is found whole along its row and painted at once, and
+// only the starts of the runs it touches above and below wait on the stack, so the stack
+// holds runs rather than pixels. A painted pixel no longer has the colour, so nothing is
+// visited twice.
+PixelMask FloodFill(Picture& picture, PixelPoint at, Rgb fill) {
+  if (!picture.Contains(at.x, at.y)) return {};
   const Rgb target = picture.At(at.x, at.y);
-  if (target == fill) return out;
-  std::vector<uint8_t> seen(size_t(picture.width) * size_t(picture.height));
-  PixelList pending{at};
+  if (target == fill) return {};
+  const uint8_t r = uint8_t(RedOf(target)), g = uint8_t(GreenOf(target)), b = uint8_t(BlueOf(target));
+  const auto open = [&](const uint8_t* p) { return p[0] == r && p[1] == g && p[2] == b; };
+  PixelMask mask(picture.width, picture.height);
+  std::vector<PixelPoint> pending{at};
   while (!pending.empty()) {
     const PixelPoint p = pending.back();
     pending.pop_back();
-    if (!picture.Contains(p.x, p.y)) continue;
-    uint8_t& mark = seen[size_t(p.y) * size_t(picture.width) + size_t(p.x)];
-    if (mark || picture.At(p.x, p.y) != target) continue;
-    mark = 1;
-    out.push_back(p);
-    pending.insert(pending.end(), {{p.x + 1, p.y}, {p.x - 1, p.y}, {p.x, p.y + 1}, {p.x, p.y - 1}});
+    uint8_t* row = picture.Row(p.y);
+    if (!open(row + 3 * p.x)) continue;
+    int left = p.x, right = p.x;
+    while (left > 0 && open(row + 3 * (left - 1))) --left;
+    while (right + 1 < picture.width && open(row + 3 * (right + 1))) ++right;
+    for (int x = left; x <= right; ++x) picture.Set(x, p.y, fill);
+    mask.AddRun(left, right, p.y);
+    for (const int y : {p.y - 1, p.y + 1}) {
+      if (y < 0 || y >= picture.height) continue;
+      const uint8_t* next = picture.Row(y);
+      bool inRun = false;
+      for (int x = left; x <= right; ++x) {
+        const bool o = open(next + 3 * x);
+        if (o && !inRun) pending.push_back({x, y});
+        inRun = o;
+      }
+    }
   }
-  return out;
+  return mask;
+}
+
+PixelMask FloodRegion(const Picture& picture, PixelPoint at, Rgb fill) {
+  Picture copy = picture;
+  return FloodFill(copy, at, fill);
+}
+
+PixelMask PixelsOfColour(const Picture& picture, Rgb colour) {
+  PixelMask mask(picture.width, picture.height);
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      if (picture.At(x, y) == colour) mask.Add(x, y);
+    }
+  }
+  return mask;
 }
 
 }  // namespace tilvex

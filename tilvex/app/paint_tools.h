@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/pixel_mask.h"
 #include "image/colour.h"
 #include "image/picture.h"
 
@@ -62,6 +63,10 @@ class SprayCan {
 
 // The pixels of exactly the colour at the point that it reaches through their four
 // neighbours; none when the point lies outside the picture or already has the fill colour.
-PixelList FloodRegion(const Picture& picture, PixelPoint at, Rgb fill);
+PixelMask FloodRegion(const Picture& picture, PixelPoint at, Rgb fill);
+// The same region, painted in the fill colour.
+PixelMask FloodFill(Picture& picture, PixelPoint at, Rgb fill);
+// Every pixel of the colour.
+PixelMask PixelsOfColour(const Picture& picture, Rgb colour);
 
 }  // namespace tilvex

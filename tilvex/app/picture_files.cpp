@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "common/translate.h"
 #include "image/bitmap.h"
+#include "image/colour_list.h"
 #include "image/picture_bmp.h"
 #include "image/picture_png.h"
 
@@ -65,6 +66,15 @@ Result WriteDocumentFile(const DocumentState& state, const std::string& path) {
       break;
   }
   return CannotSaveAs(path, block);
+}
+
+std::string SizeInfoText(int width, int height) {
+  return "width:" + std::to_string(width) + "\nheight:" + std::to_string(height) + "\n";
+}
+
+void CollectAreaColours(DocumentState& state) {
+  const WorkArea& a = state.area;
+  CollectColours(state.picture, a.left, a.top, a.right - a.left, a.bottom - a.top, state.colours);
 }
 
 }  // namespace tilvex

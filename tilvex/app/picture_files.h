@@ -27,4 +27,10 @@ Result NewBlankPicture(int32_t width, int32_t height, Picture& out);
 // new one is complete, and nothing is written for a refused name.
 Result WriteDocumentFile(const DocumentState& state, const std::string& path);
 
+// The palette bar's information text of a plain picture.
+std::string SizeInfoText(int width, int height);
+
+// Refills the state's colour list from its working area.
+void CollectAreaColours(DocumentState& state);
+
 }  // namespace tilvex

@@ -1,9 +1,11 @@
 #include "cli/convert_commands.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -48,6 +50,38 @@ bool StartDetached(const EmulatorCommand& command) {
   posix_spawn_file_actions_destroy(&actions);
   return failed == 0;
 }
+
+// Ctrl+C or a termination signal during a conversion: the work stops at its next look at
+// the progress, and nothing is written. A second signal ends the program at once.
+volatile std::sig_atomic_t stopAsked = 0;
+
+void AskStop(int) {
+  stopAsked = 1;
+}
+
+class StopOnSignal : public Progress {
+ public:
+  StopOnSignal() {
+    stopAsked = 0;
+    struct sigaction action {};
+    action.sa_handler = AskStop;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInterrupt_);
+    sigaction(SIGTERM, &action, &oldTerminate_);
+  }
+  ~StopOnSignal() override {
+    sigaction(SIGINT, &oldInterrupt_, nullptr);
+    sigaction(SIGTERM, &oldTerminate_, nullptr);
+  }
+  bool Cancelled() override { return stopAsked != 0; }
+
+ private:
+  struct sigaction oldInterrupt_ {};
+  struct sigaction oldTerminate_ {};
+};
+
+constexpr int kExitStopped = 130;  // as a shell reports a program ended by Ctrl+C
 
 int Complain(const std::string& text) {
   std::fprintf(stderr, "tilvex-cli: %s\n", text.c_str());
@@ -168,6 +202,7 @@ int RunConvert(const Arguments& args) {
   if (args.operands.size() != 1 || !args.Has("--output")) {
     return Usage("convert");
   }
+  StopOnSignal stop;
 
   Picture picture;
   if (Result loaded = LoadPicture(args.operands[0], picture); !loaded.ok)
@@ -183,7 +218,11 @@ int RunConvert(const Arguments& args) {
   Result tablesLoaded;
   std::shared_ptr<const ColourTables> tables = TablesFor(settings.colourSpace, tablesLoaded);
   if (!tablesLoaded.ok) return FailWith(tablesLoaded);
-  Conversion converted = ConvertPicture(picture, settings, {}, *tables);
+  Conversion converted = ConvertPicture(picture, settings, {}, *tables, stop);
+  if (stop.Cancelled()) {
+    Complain(common::Tr("转换已取消,没有写入文件。"));
+    return kExitStopped;
+  }
   if (!converted.status.ok) return FailWith(converted.status);
   Result written = WritePicFile(args.Get("--output"), converted.picture);
   if (!written.ok) return FailWith(written);
@@ -260,6 +299,8 @@ int RunPreview(const Arguments& args) {
   Result built = BuildPreviewImage(load.picture, config,
                                    {DataDirectory(), PreviewOutputDirectory()}, volumes, &preview);
   if (!built.ok) return FailWith(built);
+  if (const std::string warning = PreviewPaletteWarning(load.picture); !warning.empty())
+    std::fprintf(stderr, "tilvex-cli: %s\n", warning.c_str());
   std::printf("%s\n", preview.imagePath.c_str());
   if (!preview.devicePath.empty()) std::printf("%s\n", preview.devicePath.c_str());
   if (!args.Has("--nes")) return 0;
@@ -269,7 +310,8 @@ int RunPreview(const Arguments& args) {
   if (!written.ok) return FailWith(written);
   if (args.Has("--no-run")) return 0;
   EmulatorCommand command;
-  Result planned = PlanEmulatorRun(args.Get("--emulator"), nesPath, preview.image, command);
+  Result planned = PlanEmulatorRun(args.Get("--emulator"), nesPath, preview.image,
+                                   load.picture.header.colourMode, command);
   if (!planned.ok) return FailWith(planned);
   if (!StartDetached(command)) return Complain("cannot start " + command.program);
   return 0;

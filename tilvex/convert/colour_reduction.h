@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "convert/dither.h"
 #include "convert/palette_gathering.h"
 #include "convert/progress.h"
 #include "image/colour_tables.h"
@@ -16,12 +17,6 @@
 
 namespace tilvex {
 using common::Result;
-
-enum class Dither : uint8_t {
-  kNone = 0,
-  kOrdered = 1,         // an 8 x 8 Bayer threshold map
-  kFloydSteinberg = 2,  // error diffusion
-};
 
 struct ReduceOptions {
   bool reduce = false;  // off: a picture with too many colours is refused as before

@@ -16,6 +16,9 @@ using common::Result;
 
 inline constexpr char kAreaMismatchMessage[] = "当前区域与块大小不匹配!";
 inline constexpr uint16_t kDefaultEndAddress = 0x2000;
+inline constexpr char kTooManyBanksMessage[] = "PGT超过16个分区,转换终止!";
+// Added to a bank failure: the width and height of the largest area that fits.
+inline constexpr char kLargestAreaMessage[] = "可转换的最大区域为{0}x{1}。";
 
 struct ConversionSettings {
   WorkArea area;
@@ -45,9 +48,10 @@ ConversionSettings DefaultSettings(const Picture& picture);
 // Width and height whole multiples of the block; else kAreaMismatchMessage.
 Result CheckAreaFitsBlocks(const WorkArea& area, int blockMode);
 
-// Everything a conversion needs before it starts: addresses, the block fit, and an area
-// that starts inside the picture and is not absurdly large. An area may reach past the
-// right and bottom edges; the pixels there count as black.
+// Everything a conversion needs before it starts: addresses, the block fit, an area that
+// starts inside the picture and is not absurdly large, and without compression (where
+// every block takes a tile of its own, whatever the colours) the bank limits. An area may
+// reach past the right and bottom edges; the pixels there count as black.
 Result CheckConversion(const Picture& picture, const ConversionSettings& settings);
 
 }  // namespace tilvex

@@ -89,10 +89,9 @@ int FindPalette(const SlotTable& slots, std::span<const Rgb> colours, int slotsP
 }
 
 std::string NoPaletteMessage(int x, int y, int w, int h) {
-  char text[128];
-  std::snprintf(text, sizeof text, common::Tr("没有可用的调色板匹配(%d,%d,%d,%d),转换终止!"), x, y,
-                x + w, y + h);
-  return text;
+  using std::to_string;
+  return common::TrFill("没有可用的调色板匹配({0},{1},{2},{3}),转换终止!",
+                        {to_string(x), to_string(y), to_string(x + w), to_string(y + h)});
 }
 
 Result AreaFailure(std::string message, int x, int y) {
@@ -122,10 +121,11 @@ Result GatherPalettes(const Picture& picture, const WorkArea& area, Rgb backgrou
     for (int x = area.left; x < area.right; x += kAreaSide) {
       std::vector<Rgb> colours = AreaColours(picture, x, y);
       if (static_cast<int>(colours.size()) > limit) {
-        char text[128];
-        std::snprintf(text, sizeof text, common::Tr("(%d,%d,%d,%d)内颜色超过%d种,转换终止!"), x, y,
-                      x + g.width, y + g.height, limit);
-        return AreaFailure(text, x, y);
+        using std::to_string;
+        return AreaFailure(common::TrFill("({0},{1},{2},{3})内颜色超过{4}种,转换终止!",
+                                          {to_string(x), to_string(y), to_string(x + g.width),
+                                           to_string(y + g.height), to_string(limit)}),
+                           x, y);
       }
       if (!FitColours(slots, limit, colours)) {
         return AreaFailure(NoPaletteMessage(x, y, g.width, g.height), x, y);

@@ -9,7 +9,9 @@
 #include <limits>
 #include <vector>
 
-#include "convert/palette_search.h"
+#include "convert/device_colours.h"
+#include "convert/progress.h"
+#include "convert/search_samples.h"
 #include "image/slot_table.h"
 
 namespace tilvex::search {

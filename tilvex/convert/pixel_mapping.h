@@ -4,7 +4,9 @@
 
 #include <vector>
 
-#include "convert/colour_reduction.h"
+#include "convert/dither.h"
+#include "convert/palette_gathering.h"
+#include "convert/progress.h"
 #include "image/picture.h"
 
 namespace tilvex {

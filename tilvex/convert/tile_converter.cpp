@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
+#include <string>
 #include <map>
 
 #include "common/translate.h"
@@ -15,23 +15,23 @@
 namespace tilvex {
 namespace {
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
-}
-
 std::string RowTooLargeMessage(int y) {
-  return Format(common::Tr("第%d行的块超过一个PGT分区的容量,转换终止!"), y);
+  return common::TrFill("第{0}行的块超过一个PGT分区的容量,转换终止!", {std::to_string(y)});
 }
 
 using SectionRows = std::array<int32_t, kMaxSectionRows>;
 
+// Where the bank sizing stopped: the row, and whether that row alone overflows a bank
+// (else a 17th bank would be needed there).
+struct SizingStop {
+  int row = 0;
+  bool rowTooLarge = false;
+};
+
 // First pass: the block rows where a new PGT bank has to begin, because the rows before
 // them fill the bank up to the end address.
 Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader& settings,
-                       SectionRows& rows, Progress& progress) {
+                       SectionRows& rows, Progress& progress, SizingStop* stop = nullptr) {
   const BlockGeometry g = GeometryOf(settings.blockMode);
   const bool compress = settings.compressMode == 0;
   const size_t bankLimit = 2u * settings.endAddress;
@@ -50,8 +50,9 @@ Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader
       overflow = bank.Size() > bankLimit;
     }
     if (overflow) {
+      if (stop != nullptr) *stop = {y, bankFirstRow == y};
       if (bankFirstRow == y) return Result::Fail(RowTooLargeMessage(y));
-      if (bankCount == kMaxPgtBanks) return Result::Fail(common::Tr("PGT超过16个分区,转换终止!"));
+      if (bankCount == kMaxPgtBanks) return Result::Fail(common::Tr(kTooManyBanksMessage));
       // Rows are kept relative to the block picture, which is how it is drawn back.
       rows[size_t(bankCount++)] = y - area.top;
       bank.Reset(0);
@@ -62,6 +63,74 @@ Result FindSectionRows(TileSource& source, const WorkArea& area, const PicHeader
     y += g.height;
   }
   return Result::Ok();
+}
+
+// The most blocks from the left that every block row of the area fits into one bank with.
+int WidestFittingRow(TileSource& source, const WorkArea& area, const PicHeader& settings) {
+  const BlockGeometry g = GeometryOf(settings.blockMode);
+  int widest = (area.right - area.left) / g.width;
+  TileBank bank;
+  for (int y = area.top; y < area.bottom && widest > 0; y += g.height) {
+    bank.Reset(y == area.top ? 2u * settings.beginAddress : 0);
+    int blocks = 0;
+    for (int x = area.left; x < area.right && blocks < widest; x += g.width, ++blocks) {
+      int palette = 0;
+      if (!source.PaletteAt(x, y, palette).ok) return 0;
+      bank.Place(source.Tile(palette, x, y), settings.compressMode == 0);
+      if (bank.Size() > 2u * settings.endAddress) break;
+    }
+    widest = std::min(widest, blocks);
+  }
+  return widest;
+}
+
+// A bank failure with the largest area from the working area's corner that fits: as wide
+// as every row allows, as high as the 16 banks reach.
+Result WithLargestArea(Result failure, const SizingStop& stop, const Picture& picture,
+                       const WorkArea& area, const PicHeader& settings, const SlotTable& slots) {
+  const BlockGeometry g = GeometryOf(settings.blockMode);
+  WorkArea fit = area;
+  if (stop.rowTooLarge) {
+    TileSource source(picture, area, settings, slots, nullptr);
+    fit.right = area.left + g.width * WidestFittingRow(source, area, settings);
+  } else {
+    fit.bottom = stop.row;
+  }
+  if (fit.right > fit.left && stop.rowTooLarge) {
+    TileSource source(picture, fit, settings, slots, nullptr);
+    SectionRows rows;
+    SizingStop again;
+    if (!FindSectionRows(source, fit, settings, rows, NoProgress(), &again).ok) {
+      if (again.rowTooLarge) return failure;
+      fit.bottom = again.row;
+    }
+  }
+  if (fit.right <= fit.left || fit.bottom <= fit.top) return failure;
+  failure.message += common::TrFill(kLargestAreaMessage, {std::to_string(fit.right - fit.left),
+                                                          std::to_string(fit.bottom - fit.top)});
+  return failure;
+}
+
+PicHeader HeaderOf(const ConversionSettings& s) {
+  PicHeader header;
+  header.kind = kBlockPictureKind;
+  header.colourMode = s.colourMode;
+  header.blockMode = s.blockMode;
+  header.compressMode = s.compressMode;
+  header.colourSpace = s.colourSpace;
+  header.beginAddress = s.beginAddress;
+  header.endAddress = s.endAddress;
+  return header;
+}
+
+// The bank sizing alone, for a failure before the palettes are reviewed.
+Result CheckBanks(const Picture& picture, const ConversionSettings& s, const SlotTable& slots) {
+  const PicHeader settings = HeaderOf(s);
+  TileSource source(picture, s.area, settings, slots, nullptr);
+  SectionRows rows;
+  SizingStop stop;
+  Result sized = FindSectionRows(source, s.area, settings, rows, NoProgress(), &stop);
+  return sized.ok ? sized : WithLargestArea(sized, stop, picture, s.area, settings, slots);
 }
 
 // What the second pass lays out: the tile pixels bank by bank (each bank filled up to
@@ -161,12 +230,18 @@ Conversion ConvertReduced(const Picture& picture, const ConversionSettings& sett
     failed.status = reduced.status;
     return failed;
   }
-  if (!palettes.fixed && palettes.review && !palettes.review(reduced.slots)) {
-    failed.status = Result::Fail(std::string());
-    return failed;
-  }
   ConversionSettings chosen = settings;
   chosen.background = reduced.background;
+  // The banks depend on the repainted tiles; a picture that cannot fit them fails before the
+  // palettes are shown for review.
+  if (!palettes.fixed && palettes.review) {
+    if (failed.status = CheckBanks(reduced.picture, chosen, reduced.slots); !failed.status.ok)
+      return failed;
+    if (!palettes.review(reduced.slots)) {
+      failed.status = Result::Fail(std::string());
+      return failed;
+    }
+  }
   return ConvertWithPalettes(reduced.picture, chosen, reduced.slots, tables, progress);
 }
 
@@ -218,13 +293,7 @@ Conversion ConvertWithPalettes(const Picture& picture, const ConversionSettings&
   if (out.status = CheckConversion(picture, s); !out.status.ok) return out;
   const WorkArea& area = s.area;
   PicHeader& header = out.picture.header;
-  header.kind = kBlockPictureKind;
-  header.colourMode = s.colourMode;
-  header.blockMode = s.blockMode;
-  header.compressMode = s.compressMode;
-  header.colourSpace = s.colourSpace;
-  header.beginAddress = s.beginAddress;
-  header.endAddress = s.endAddress;
+  header = HeaderOf(s);
   const PicHeader& settings = header;
   const BlockGeometry g = GeometryOf(settings.blockMode);
   ProgressScope scope(progress, area.top, 2 * area.bottom, g.height);
@@ -232,8 +301,12 @@ Conversion ConvertWithPalettes(const Picture& picture, const ConversionSettings&
 
   TileSource source(picture, area, settings, slots, analysed);
   SectionRows rows;
-  out.status = FindSectionRows(source, area, settings, rows, progress);
-  if (!out.status.ok) return out;
+  SizingStop stop;
+  out.status = FindSectionRows(source, area, settings, rows, progress, &stop);
+  if (!out.status.ok) {
+    out.status = WithLargestArea(out.status, stop, picture, area, settings, slots);
+    return out;
+  }
   source.ReuseKeptTiles();
   TileLayout layout;
   out.status = PlaceTiles(source, area, settings, rows, layout, progress);

@@ -57,10 +57,11 @@ Result TileSource::PaletteAt(int x, int y, int& palette) {
                                        ? (*analysed_)[index]
                                        : AreaColours(picture_, areaX, areaY);
   if (static_cast<int>(colours.size()) > limit) {
-    char text[128];
-    std::snprintf(text, sizeof text, common::Tr("(%d,%d,%d,%d)范围内颜色超过%d种,转换终止!"), x, y,
-                  x + g.width, y + g.height, limit);
-    return AreaFailure(text, areaX, areaY);
+    using std::to_string;
+    return AreaFailure(common::TrFill("({0},{1},{2},{3})范围内颜色超过{4}种,转换终止!",
+                                      {to_string(x), to_string(y), to_string(x + g.width),
+                                       to_string(y + g.height), to_string(limit)}),
+                       areaX, areaY);
   }
   known = FindPalette(slots_, colours, limit);
   if (known < 0) return AreaFailure(NoPaletteMessage(x, y, g.width, g.height), areaX, areaY);

@@ -9,7 +9,7 @@ std::string CannotWriteMessage(const std::string& path) {
 
 Result WriteOutputFile(const std::string& path, std::span<const uint8_t> bytes) {
   Result written = common::WriteFileReplacing(path, bytes);
-  if (!written.ok) return Result::Fail(CannotWriteMessage(path), written.detail);
+  if (!written.ok) return Result::Fail(common::WithReason(CannotWriteMessage(path), written), written.detail);
   return Result::Ok();
 }
 
@@ -19,11 +19,12 @@ Result WriteOutputFiles(std::span<const common::FileContents> files) {
   // The detail names the file that failed; the message names it in the program's words.
   for (const common::FileContents& file : files) {
     if (written.detail.find(file.path) != std::string::npos) {
-      return Result::Fail(CannotWriteMessage(file.path), written.detail);
+      return Result::Fail(common::WithReason(CannotWriteMessage(file.path), written),
+                          written.detail);
     }
   }
   const std::string first = files.empty() ? std::string() : files.front().path;
-  return Result::Fail(CannotWriteMessage(first), written.detail);
+  return Result::Fail(common::WithReason(CannotWriteMessage(first), written), written.detail);
 }
 
 }  // namespace tilvex

@@ -125,7 +125,8 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   }
   PicHeader h = DecodePicHeader(data);
   if (h.width > kMaxPicSide || h.height > kMaxPicSide) {
-    return Refuse(Format(common::Tr("图片尺寸%ux%u过大"), h.width, h.height));
+    return Refuse(common::TrFill("图片尺寸{0}x{1}过大",
+                                 {std::to_string(h.width), std::to_string(h.height)}));
   }
   load.picture.header = h;
   if (h.kind != kBlockPictureKind) {
@@ -138,7 +139,8 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   }
   const BlockGeometry g = GeometryOf(h.blockMode);
   if (h.width == 0 || h.height == 0 || h.width % g.width != 0 || h.height % g.height != 0) {
-    return Refuse(Format(common::Tr("图片尺寸%ux%u不是块大小的整数倍"), h.width, h.height));
+    return Refuse(common::TrFill("图片尺寸{0}x{1}不是块大小的整数倍",
+                                 {std::to_string(h.width), std::to_string(h.height)}));
   }
   const uint64_t cells = uint64_t{h.width / g.width} * (h.height / g.height);
   if (h.pntSize != 3 * cells) return Refuse(common::Tr("PNT大小与图片尺寸不符"));

@@ -12,7 +12,8 @@ namespace {
 // distinct colour is looked up once; the table's own colours map to themselves, so a second
 // run changes nothing.
 template <typename Nearest>
-void ReplaceColours(Picture& picture, int32_t width, int32_t height, Nearest nearest) {
+bool ReplaceColours(Picture& picture, int32_t width, int32_t height, Nearest nearest,
+                    const StopAsked& stop) {
   std::unordered_map<Rgb, Rgb> known;
   const int32_t rows = std::min(height, picture.height);
   const int32_t columns = std::min(width, picture.width);
@@ -20,6 +21,7 @@ void ReplaceColours(Picture& picture, int32_t width, int32_t height, Nearest nea
   Rgb lastIn = 0, lastOut = 0;
   bool haveLast = false;
   for (int32_t y = 0; y < rows; ++y) {
+    if (stop && y % 64 == 0 && stop()) return false;
     uint8_t* p = picture.Row(y);
     for (int32_t x = 0; x < columns; ++x, p += 3) {
       const Rgb rgb = MakeRgb(p[0], p[1], p[2]);
@@ -35,6 +37,7 @@ void ReplaceColours(Picture& picture, int32_t width, int32_t height, Nearest nea
       p[2] = static_cast<uint8_t>(BlueOf(lastOut));
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -88,15 +91,19 @@ int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTa
   return distinct;
 }
 
-void AdaptHsl4K(Picture& picture, const ColourTables& tables, int32_t width, int32_t height) {
-  ReplaceColours(picture, width, height, [&tables](Rgb rgb) {
-    return tables.codes[RgbToCode(ColourSpace::kHsl4K, tables, rgb)];
-  });
+bool AdaptHsl4K(Picture& picture, const ColourTables& tables, int32_t width, int32_t height,
+                const StopAsked& stop) {
+  return ReplaceColours(
+      picture, width, height,
+      [&tables](Rgb rgb) { return tables.codes[RgbToCode(ColourSpace::kHsl4K, tables, rgb)]; },
+      stop);
 }
 
-void AdaptNes64(Picture& picture, const ColourTables& tables, int32_t width, int32_t height) {
-  ReplaceColours(picture, width, height,
-                 [&tables](Rgb rgb) { return tables.nes[NearestNesColour(tables.nes, rgb)]; });
+bool AdaptNes64(Picture& picture, const ColourTables& tables, int32_t width, int32_t height,
+                const StopAsked& stop) {
+  return ReplaceColours(
+      picture, width, height,
+      [&tables](Rgb rgb) { return tables.nes[NearestNesColour(tables.nes, rgb)]; }, stop);
 }
 
 void AdaptRgb4K(Picture& picture, int32_t width, int32_t height) {

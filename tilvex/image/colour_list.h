@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "common/result.h"
 #include "image/colour.h"
@@ -36,8 +37,13 @@ int CountDistinctCodes(const ColourList& list, ColourSpace space, const ColourTa
 // Adaptations of the rectangle from (0, 0) of the given size. The two table-based ones
 // replace every pixel by the nearest colour of the table, so adapting twice changes
 // nothing.
-void AdaptHsl4K(Picture& picture, const ColourTables& tables, int32_t width, int32_t height);
-void AdaptNes64(Picture& picture, const ColourTables& tables, int32_t width, int32_t height);
+// `stop` is asked every few rows; once it says yes the adaptation ends where it is and gives
+// false.
+using StopAsked = std::function<bool()>;
+bool AdaptHsl4K(Picture& picture, const ColourTables& tables, int32_t width, int32_t height,
+                const StopAsked& stop = {});
+bool AdaptNes64(Picture& picture, const ColourTables& tables, int32_t width, int32_t height,
+                const StopAsked& stop = {});
 void AdaptRgb4K(Picture& picture, int32_t width, int32_t height);
 
 // As the menu commands run them: each reads its table from DataDirectory() afresh. A table

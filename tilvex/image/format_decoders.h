@@ -18,6 +18,10 @@ enum class DecodeStatus { kOk, kUnsupported, kInvalid, kTooLarge };
 // pixels than this (a 384 MiB picture) are refused as too large before anything is made.
 inline constexpr uint64_t kMaxDecodedPixels = uint64_t{1} << 27;
 
+// What shows through the transparent and half-transparent pixels of a picture with an alpha
+// channel: white, the colour of a new picture and of the eraser.
+inline constexpr Rgb kTransparentBackground = 0xFFFFFF;
+
 // Gives `out` the size w x h with every pixel black. kTooLarge for a side past
 // kMaxPictureSide, more than `maxPixels` pixels, or no memory; kInvalid for an empty side.
 DecodeStatus SizePicture(Picture& out, int64_t width, int64_t height, uint64_t maxPixels);

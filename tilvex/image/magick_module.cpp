@@ -61,6 +61,12 @@ Result Decode(const char* coder, const uint8_t* data, size_t size, Picture& out)
         image.colorSpace() != Magick::GRAYColorspace) {
       image.colorSpace(Magick::sRGBColorspace);
     }
+    // Transparent and half-transparent pixels show what lies behind them, as PNG's do.
+    if (image.matte()) {
+      Magick::Image behind(Magick::Geometry(width, height), Magick::ColorRGB(1.0, 1.0, 1.0));
+      behind.composite(image, 0, 0, Magick::OverCompositeOp);
+      image = behind;
+    }
     out.width = static_cast<int32_t>(width);
     out.height = static_cast<int32_t>(height);
     out.pixels.resize(width * height * 3);

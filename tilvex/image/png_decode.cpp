@@ -39,6 +39,18 @@ uint8_t EightBitsOf(uint16_t sample) {
   return static_cast<uint8_t>((v - (v >> 8)) >> 8);
 }
 
+// A sample of the given opacity laid over the background: a transparent pixel becomes the
+// background, a half-transparent edge a mix of both, as any viewer shows the picture.
+uint8_t Over(uint32_t sample, uint32_t alpha, uint32_t background) {
+  return static_cast<uint8_t>((sample * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+void Compose(uint8_t* rgb, uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) {
+  rgb[0] = Over(red, alpha, RedOf(kTransparentBackground));
+  rgb[1] = Over(green, alpha, GreenOf(kTransparentBackground));
+  rgb[2] = Over(blue, alpha, BlueOf(kTransparentBackground));
+}
+
 // 16-bit pictures come out as 16-bit RGBA, rounded into the picture afterwards.
 bool DecodeSixteenBit(spng_ctx* ctx, Picture& out) {
   size_t bytes = 0;
@@ -47,22 +59,36 @@ bool DecodeSixteenBit(spng_ctx* ctx, Picture& out) {
     return false;
   }
   std::vector<uint16_t> wide(bytes / 2);
-  if (spng_decode_image(ctx, wide.data(), bytes, SPNG_FMT_RGBA16, 0) != 0) return false;
+  if (spng_decode_image(ctx, wide.data(), bytes, SPNG_FMT_RGBA16, SPNG_DECODE_TRNS) != 0)
+    return false;
   for (size_t i = 0, o = 0; o < out.pixels.size(); i += 4, o += 3) {
-    out.pixels[o] = EightBitsOf(wide[i]);
-    out.pixels[o + 1] = EightBitsOf(wide[i + 1]);
-    out.pixels[o + 2] = EightBitsOf(wide[i + 2]);
+    Compose(&out.pixels[o], EightBitsOf(wide[i]), EightBitsOf(wide[i + 1]),
+            EightBitsOf(wide[i + 2]), EightBitsOf(wide[i + 3]));
   }
   return true;
 }
 
-bool DecodeEightBit(spng_ctx* ctx, Picture& out) {
+bool HasTransparency(spng_ctx* ctx, const spng_ihdr& ihdr) {
+  spng_trns trns{};
+  return ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
+         ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA || spng_get_trns(ctx, &trns) == 0;
+}
+
+// Gamma stays out: the colours are taken as stored.
+bool DecodeEightBit(spng_ctx* ctx, const spng_ihdr& ihdr, Picture& out) {
+  const bool transparent = HasTransparency(ctx, ihdr);
+  const int format = transparent ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
   size_t bytes = 0;
-  if (spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &bytes) != 0 || bytes != out.pixels.size()) {
+  if (spng_decoded_image_size(ctx, format, &bytes) != 0 ||
+      bytes != out.pixels.size() / 3 * (transparent ? 4 : 3)) {
     return false;
   }
-  // Transparency and gamma stay out: the colours are taken as stored.
-  return spng_decode_image(ctx, out.pixels.data(), bytes, SPNG_FMT_RGB8, 0) == 0;
+  if (!transparent) return spng_decode_image(ctx, out.pixels.data(), bytes, format, 0) == 0;
+  std::vector<uint8_t> rgba(bytes);
+  if (spng_decode_image(ctx, rgba.data(), bytes, format, SPNG_DECODE_TRNS) != 0) return false;
+  for (size_t i = 0, o = 0; o < out.pixels.size(); i += 4, o += 3)
+    Compose(&out.pixels[o], rgba[i], rgba[i + 1], rgba[i + 2], rgba[i + 3]);
+  return true;
 }
 
 }  // namespace
@@ -92,7 +118,8 @@ DecodeStatus DecodePngFile(std::span<const uint8_t> file, Picture& out) {
   bool decoded = false;
   try {
     decoded =
-        ihdr.bit_depth == 16 ? DecodeSixteenBit(ctx.get(), out) : DecodeEightBit(ctx.get(), out);
+        ihdr.bit_depth == 16 ? DecodeSixteenBit(ctx.get(), out)
+                             : DecodeEightBit(ctx.get(), ihdr, out);
   } catch (const std::bad_alloc&) {
     out = Picture();
     return DecodeStatus::kTooLarge;

@@ -130,6 +130,8 @@ long CellOfTile(const PreviewLayout& l, size_t row, size_t column) {
 
 }  // namespace
 
+constexpr int kDevicePalettes = 4;
+
 size_t PreviewDataSize(const BlockPicture& picture) {
   return LayoutOf(picture).end;
 }
@@ -137,12 +139,26 @@ size_t PreviewDataSize(const BlockPicture& picture) {
 Result CheckPreviewFits(const BlockPicture& picture) {
   const size_t size = PreviewDataSize(picture);
   if (size <= kPreviewDataLimit) return Result::Ok();
-  char text[200];
-  std::snprintf(
-      text, sizeof text,
-      common::Tr("图片数据需要 %zu 字节(0x%zX),超出预览映像可用的 %zu 字节(0x%zX),预览终止!"), size,
-      size, kPreviewDataLimit, kPreviewDataLimit);
-  return Result::Fail(text);
+  auto hex = [](size_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%zX", value);
+    return std::string(text);
+  };
+  return Result::Fail(
+      common::TrFill("图片数据需要 {0} 字节(0x{1}),超出预览映像可用的 {2} 字节(0x{3}),预览终止!",
+                     {std::to_string(size), hex(size), std::to_string(kPreviewDataLimit),
+                      hex(kPreviewDataLimit)}));
+}
+
+std::string PreviewPaletteWarning(const BlockPicture& picture) {
+  const BlockData& blocks = picture.blocks;
+  int used = 0;
+  for (size_t cell = 0; cell < blocks.Cells(); ++cell)
+    used = std::max(used, blocks.Attribute(cell) + 1);
+  if (used <= kDevicePalettes) return {};
+  return common::TrFill(
+      "图片用到{0}个调色板,主机一次只能显示4个:用调色板5到16的区域在预览中显示为别的颜色。",
+      {std::to_string(used)});
 }
 
 namespace {

@@ -48,6 +48,11 @@ size_t PreviewDataSize(const BlockPicture& picture);
 // message naming the size and the limit.
 Result CheckPreviewFits(const BlockPicture& picture);
 
+// The console's attribute table gives each 16 x 16 area two bits, so the device shows four
+// background palettes at once; a picture whose areas use palettes 4-15 shows those areas in
+// other colours. Empty when the picture keeps to palettes 0-3, else the warning to show.
+std::string PreviewPaletteWarning(const BlockPicture& picture);
+
 // Patches the 512 KB image in place. Fails when the picture's data would pass the viewer's
 // area or the image is not 512 KB.
 Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& picture, int configIndex);

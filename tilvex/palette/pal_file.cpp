@@ -36,7 +36,10 @@ Result ReadPaletteFile(const std::string& path, SlotTable& table) {
 
 Result WritePaletteFile(const std::string& path, const SlotTable& table) {
   Result written = WriteFileReplacing(path, PaletteFileBytes(table));
-  if (!written) return Result::Fail(common::TrFill("无法写入文件{0}!", {path}), written.detail);
+  if (!written) {
+    return Result::Fail(common::WithReason(common::TrFill("无法写入文件{0}!", {path}), written),
+                        written.detail);
+  }
   return written;
 }
 

@@ -184,9 +184,9 @@ Result WriteProjectFile(const ProjectTree& tree, const std::string& path) {
   std::string bytes;
   if (Result r = EncodeProject(tree, bytes); !r) return r;
   const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
-  if (!WriteFileReplacing(path, {p, bytes.size()})) {
-    return Result::Fail(common::TrFill("无法写入工程文件{0}!", {path}),
-                        "the project file could not be written");
+  if (Result written = WriteFileReplacing(path, {p, bytes.size()}); !written) {
+    return Result::Fail(common::WithReason(common::TrFill("无法写入工程文件{0}!", {path}), written),
+                        written.detail);
   }
   return Result::Ok();
 }

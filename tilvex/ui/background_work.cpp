@@ -4,11 +4,11 @@
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
-#include <future>
 #include <thread>
 
 #include "common/translate.h"
 #include "image/bitmap.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 
@@ -48,7 +48,7 @@ void BackgroundWork::ShowProgress() {
     dialog_->setMinimumDuration(0);
     dialog_->setAutoReset(false);
     dialog_->setAutoClose(false);
-    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+    dialog_->setCancelButtonText(UiText("取消"));
     connect(dialog_, &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
   }
   dialog_->setRange(low_, std::max(low_.load(), high_.load()));
@@ -58,11 +58,23 @@ void BackgroundWork::ShowProgress() {
   dialog_->setLabelText(text_);
 }
 
+// The window's thread looks at the worker every few milliseconds: for its end and for a
+// question it waits to have answered. Both go through the standard library's own atomics,
+// mutex and condition variable rather than Qt's posted events, so ThreadSanitizer sees every
+// hand-over between the two threads.
 void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
   QEventLoop loop;
   QTimer poll;
-  connect(&poll, &QTimer::timeout, this, &BackgroundWork::ShowProgress);
-  poll.start(40);
+  std::atomic<bool> done{false};
+  connect(&poll, &QTimer::timeout, this, [&] {
+    AnswerQuestion();
+    if (done.load(std::memory_order_acquire)) {
+      loop.quit();
+      return;
+    }
+    ShowProgress();
+  });
+  poll.start(kPollMilliseconds);
   running_.start();
   std::thread worker([&] {
     // Work that runs out of memory leaves its result as it was set up: a failure.
@@ -70,7 +82,7 @@ void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
       work(*this);
     } catch (const std::exception&) {
     }
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    done.store(true, std::memory_order_release);
   });
   loop.exec();
   worker.join();
@@ -79,23 +91,32 @@ void BackgroundWork::Run(const std::function<void(Progress&)>& work) {
 }
 
 // The progress window steps aside while the user answers, and comes back only if the work
-// then goes on for a while. The work waits on a promise rather than in a blocking queued
-// call, whose semaphore inside Qt ThreadSanitizer cannot see.
+// then goes on for a while. The work waits on a condition variable that the window's timer
+// answers, a hand-over ThreadSanitizer can see (unlike a blocking queued call's semaphore).
 void BackgroundWork::OnWindowThread(const std::function<void()>& f) {
-  std::promise<void> answered;
-  std::future<void> waiting = answered.get_future();
-  QMetaObject::invokeMethod(
-      this,
-      [this, &f, &answered] {
-        asking_ = true;
-        if (dialog_) dialog_->hide();
-        f();
-        asking_ = false;
-        running_.restart();
-        answered.set_value();
-      },
-      Qt::QueuedConnection);
-  waiting.wait();
+  std::unique_lock<std::mutex> hold(questionLock_);
+  question_ = &f;
+  answered_.wait(hold, [this] { return question_ == nullptr; });
+}
+
+void BackgroundWork::AnswerQuestion() {
+  if (asking_) return;  // the timer fires again inside the question's own dialog
+  const std::function<void()>* question = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(questionLock_);
+    question = question_;
+  }
+  if (!question) return;
+  asking_ = true;
+  if (dialog_) dialog_->hide();
+  (*question)();
+  asking_ = false;
+  running_.restart();
+  {
+    std::lock_guard<std::mutex> hold(questionLock_);
+    question_ = nullptr;
+  }
+  answered_.notify_one();
 }
 
 }  // namespace tilvex::ui

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 
@@ -45,6 +46,10 @@ class BackgroundWork : public QObject, public Progress {
 
  private:
   void ShowProgress();
+  // On the window's thread: runs the work's question, if one waits.
+  void AnswerQuestion();
+
+  static constexpr int kPollMilliseconds = 10;
 
   QWidget* parent_;
   QPointer<QProgressDialog> dialog_;
@@ -54,6 +59,9 @@ class BackgroundWork : public QObject, public Progress {
   std::atomic<bool> cancelled_{false};
   std::mutex textLock_;
   QString text_;
+  std::mutex questionLock_;
+  std::condition_variable answered_;
+  const std::function<void()>* question_ = nullptr;  // the work's question, until answered
 };
 
 }  // namespace tilvex::ui

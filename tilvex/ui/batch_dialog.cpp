@@ -103,10 +103,20 @@ void BatchDialog::Process() {
     status->setText(UiText("已停止,没有写出文件。"));
     return;
   }
-  if (ran.ok)
-    status->setText(UiText("已把 ANI*.asm 和 ANIPGT.BIN 写入 %1").arg(directory));
-  else
+  // A finished run names each skipped picture in one message, and nothing else.
+  const int skipped = ran.ok ? static_cast<int>(messages.size()) : 0;
+  const int written = static_cast<int>(pictures.size()) - skipped;
+  if (ran.ok && written > 0) {
+    status->setText(UiText("已把 %1 帧写入 %2 的 ANI*.asm 和 ANIPGT.BIN,跳过 %3 帧。")
+                        .arg(written)
+                        .arg(directory)
+                        .arg(skipped));
+  } else if (ran.ok) {
+    status->setText(UiText("没有可写出的帧: %1 帧全部跳过。").arg(skipped));
+    messages.insert(messages.begin(), status->text().toStdString());
+  } else {
     messages.push_back(ran.Text());
+  }
   QStringList lines;
   for (const std::string& m : messages) lines << QString::fromStdString(m);
   if (!lines.isEmpty()) prompts_.Message(this, lines.join(QLatin1Char('\n')));

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "prompts.h"
+#include "ui_text.h"
 
 namespace tilvex::ui {
 
@@ -23,7 +24,7 @@ bool OpenThroughDesktop(const QString& target, QString& reason) {
     return false;
   }
   if (QDesktopServices::openUrl(url)) return true;
-  reason = QStringLiteral("No program was found to open it.");
+  reason = UiText("找不到可以打开它的程序。");
   return false;
 }
 

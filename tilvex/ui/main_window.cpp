@@ -37,9 +37,9 @@ namespace {
 
 constexpr FileType kFileTypes[] = {
     {0, true, true, "所有图象文件(*.bmp,*.png,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
-     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;"},
+     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;*.tiff;"},
     {1, true, false, "PIC文件", "*.gs?;*.pic"},
-    {10, false, true, "*.* 所有文件", "*.*"},
+    {10, true, true, "*.* 所有文件", "*.*"},
 };
 
 struct ToolInfo {
@@ -355,8 +355,7 @@ void MainWindow::BuildPaletteBar() {
   connect(list, &ColourListArea::blink, view_, &PictureView::BlinkHighlight);
   connect(list, &ColourListArea::restore, view_, &PictureView::ClearHighlight);
   connect(list, &ColourListArea::recolour, this, [this](int i, Rgb rgb) {
-    if (const Result r = document_.Recolour(i, rgb); !r)
-      ShowStatus(QString::fromStdString(r.Text()));
+    QTimer::singleShot(0, this, [this, i, rgb] { RunRecolour(i, rgb); });
   });
 }
 

@@ -4,6 +4,7 @@
 // document and routes every command to one handler.
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -144,6 +145,13 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnRedo();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
+  void RunFill(QPoint at, Rgb rgb, const char* name);
+  void RunRecolour(int index, Rgb rgb);
+  // Long work: prepare runs on the worker with its own copy of the document, which then
+  // adopts the result. Nothing for cancelled work, else what became of it.
+  using Prepare = std::function<PreparedEdit(WorkSnapshot, Progress&)>;
+  std::optional<Result> RunWork(bool withState, const Prepare& prepare,
+                                const std::string& openedPath = {});
   void RunBusy(BackgroundWork& work, const std::function<void(Progress&)>& job);
   void KeepProblemInSight();
   void EditCell(int x, int y);
@@ -169,6 +177,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QString pathName_;  // last opened through Open; Refresh reopens it
   QStringList recent_;
   std::optional<ConversionSettings> lastSettings_;  // kept for the next Transformation dialog
+  QSize lastSettingsSize_;  // of the picture they were made for; its area fits only that size
   bool busy_ = false;                               // work runs; the window takes no input
   int newWidth_ = 0;
   int newHeight_ = 0;

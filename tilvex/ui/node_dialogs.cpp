@@ -174,8 +174,9 @@ void SubBlockDialog::Fill(const ProjectNode& record) {
   name->setText(QString::fromStdString(record.name));
   x->setValue(static_cast<int>(record.subX));
   y->setValue(record.subY);
-  width->setValue(record.subWidth);
-  heigh->setValue(record.subHeight);
+  // A stored 0 is a whole 256.
+  width->setValue(record.subWidth == 0 ? 256 : record.subWidth);
+  heigh->setValue(record.subHeight == 0 ? 256 : record.subHeight);
 }
 
 ProjectNode SubBlockDialog::Record() const {

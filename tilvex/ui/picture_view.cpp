@@ -286,15 +286,18 @@ QRect PictureView::ShowPictureRect(const AreaRect& area) {
   return onScreen.translated(-ScrollOffset());
 }
 
-void PictureView::SetHighlight(const std::vector<std::pair<int, int>>& pixels) {
+void PictureView::SetHighlight(const PixelMask& pixels) {
   const Picture& picture = document_.View();
   highlight_ = QImage();
   highlightOn_ = false;
-  if (pixels.empty() || picture.Empty()) return;
+  if (pixels.Empty() || picture.Empty() || pixels.Width() != picture.width ||
+      pixels.Height() != picture.height)
+    return;
   highlight_ = QImage(picture.width, picture.height, QImage::Format_ARGB32);
   highlight_.fill(Qt::transparent);
-  for (auto [x, y] : pixels)
+  pixels.ForEach([&](int x, int y) {
     highlight_.setPixel(x, y, ToQColor(~picture.At(x, y) & 0xFFFFFFu).rgb());
+  });
 }
 
 void PictureView::BlinkHighlight() {

@@ -76,11 +76,13 @@ class PictureView : public QAbstractScrollArea {
   // Scrolls so the picture rectangle is in sight; where it then is in the viewport.
   QRect ShowPictureRect(const AreaRect& area);
   // The palette bar's highlight: the given pixels drawn inverted while it blinks on.
-  void SetHighlight(const std::vector<std::pair<int, int>>& pixels);
+  void SetHighlight(const PixelMask& pixels);
   void BlinkHighlight();
   void ClearHighlight();
 
  Q_SIGNALS:
+  // A fill at a picture point: long on a large picture, so the window runs it on its worker.
+  void fillRequested(QPoint at, Rgb rgb, const char* name);
   void areaDragged(const AreaRect& area);
   void coloursPicked();
   // A tool that does not apply here, with the reason for the status bar.

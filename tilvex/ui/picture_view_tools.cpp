@@ -114,10 +114,7 @@ void PictureView::FinishDrawing(const QPoint& at) {
 }
 
 void PictureView::Fill(const QPoint& p, const char* name) {
-  const PixelList region = FloodRegion(document_.View(), ToPixel(p), drawingColour_);
-  document_.BeginStroke(name);
-  for (const PixelPoint& pixel : region) document_.StrokePixel(pixel.x, pixel.y, drawingColour_);
-  document_.EndStroke();
+  Q_EMIT fillRequested(p, drawingColour_, name);
 }
 
 // The shape being dragged, over the picture and not yet in it; only its pixels inside the

@@ -2,13 +2,15 @@
 
 #include <QCoreApplication>
 
+#include "ui_text.h"
+
 namespace tilvex::ui {
 
 void ProgressWindow::Open(int low, int high, int step) {
   Close();
   dialog_ = new QProgressDialog(parent_);
   if (cancellable_) {
-    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+    dialog_->setCancelButtonText(UiText("取消"));
     // Cancel hides the window at once; the work stops at its next step.
     QObject::connect(dialog_, &QProgressDialog::canceled, [this] { cancelled_ = true; });
   } else {

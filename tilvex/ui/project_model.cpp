@@ -5,7 +5,6 @@
 namespace tilvex::ui {
 namespace {
 
-constexpr int kIcon = 16;
 constexpr int kKinds = 5;
 
 // A sheet of paper with a folded corner: the project and nodes without kind.
@@ -64,13 +63,13 @@ void DrawSubBlock(QPainter& p) {
 }  // namespace
 
 QPixmap NodeKindStrip() {
-  QPixmap strip(kIcon * kKinds, kIcon);
+  QPixmap strip(ProjectModel::kIconSize * kKinds, ProjectModel::kIconSize);
   strip.fill(Qt::transparent);
   QPainter p(&strip);
   void (*draw[kKinds])(QPainter&) = {DrawProject, DrawSection, DrawGroup, DrawItem, DrawSubBlock};
   for (int kind = 0; kind < kKinds; ++kind) {
     p.save();
-    p.translate(kind * kIcon, 0);
+    p.translate(kind * ProjectModel::kIconSize, 0);
     draw[kind](p);
     p.restore();
   }
@@ -81,7 +80,8 @@ ProjectModel::ProjectModel(ProjectSession& session, QObject* parent)
     : QAbstractItemModel(parent), session_(session) {
   const QPixmap strip = NodeKindStrip();
   for (int kind = 0; kind < kKinds; ++kind)
-    icons_[kind] = QIcon(strip.copy(kind * kIcon, 0, kIcon, kIcon));
+    icons_[kind] = QIcon(strip.copy(kind * ProjectModel::kIconSize, 0, ProjectModel::kIconSize,
+                                    ProjectModel::kIconSize));
   session_.SetObserver(this);
 }
 

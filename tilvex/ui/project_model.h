@@ -16,6 +16,9 @@ class ProjectModel : public QAbstractItemModel, private ProjectObserver {
   Q_OBJECT
 
  public:
+  // Side of the node icons, in pixels.
+  static constexpr int kIconSize = 16;
+
   using NodeId = ProjectTree::NodeId;
   static constexpr int kNodeIdRole = Qt::UserRole;
 

@@ -14,7 +14,6 @@
 namespace tilvex::ui {
 namespace {
 
-constexpr int kIcon = 16;
 constexpr int kScrollMs = 75;
 
 }  // namespace
@@ -28,7 +27,7 @@ ProjectView::ProjectView(ProjectSession& project, Prompts& prompts, QWidget* par
   setHeaderHidden(true);
   setRootIsDecorated(true);
   setItemsExpandable(true);
-  setIconSize(QSize(kIcon, kIcon));
+  setIconSize(QSize(ProjectModel::kIconSize, ProjectModel::kIconSize));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setDragEnabled(false);

@@ -12,7 +12,7 @@
 namespace tilvex::ui {
 
 void Prompts::ShowFailure(QWidget* parent, const common::Result& result) {
-  if (result.ok || IsCancelled(result)) return;
+  if (result.ok) return;
   const std::string& text = result.Text();
   Message(parent, text.empty() ? UiText("操作失败。") : QString::fromStdString(text));
 }

@@ -47,8 +47,8 @@ class Prompts {
   virtual std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial);
   virtual void Beep();
 
-  // A failure reaches the user with its message (else its detail); success and a cancelled
-  // operation show nothing.
+  // A failure reaches the user with its message (else its detail); success shows nothing.
+  // Cancelled work never gets here: it is a value of the work's result.
   void ShowFailure(QWidget* parent, const common::Result& result);
 
   // The question before unsaved work is dropped: Yes saves (and goes on only when that

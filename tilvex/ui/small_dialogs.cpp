@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <algorithm>
 #include <QSpinBox>
 
 #include "app/field_rules.h"
@@ -100,6 +102,17 @@ FileOutputDialog::FileOutputDialog(Prompts& prompts, QWidget* parent)
   form->addRow(QStringLiteral("LEVEL"), level);
   form->addRow(QStringLiteral("SEGMENT"), segment);
   form->addRow(OkCancel(this));
+  // The whole path in sight, as far as the screen allows.
+  for (QLineEdit* field : {pgtFile, pntFile}) {
+    field->setMinimumWidth(field->fontMetrics().averageCharWidth() * 48);
+    connect(field, &QLineEdit::textChanged, this, [field] {
+      const QScreen* screen = field->screen();
+      const int room = screen ? screen->availableGeometry().width() * 3 / 4 : 1200;
+      const int wanted = field->fontMetrics().horizontalAdvance(field->text()) + 24;
+      field->setMinimumWidth(
+          std::clamp(wanted, field->fontMetrics().averageCharWidth() * 48, std::max(room, 200)));
+    });
+  }
   connect(bin, &QRadioButton::clicked, this, [this] { SetPgtExtension(QStringLiteral(".bin")); });
   connect(assembler, &QRadioButton::clicked, this,
           [this] { SetPgtExtension(QStringLiteral(".asm")); });

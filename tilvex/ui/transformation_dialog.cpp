@@ -90,13 +90,12 @@ TransformationDialog::TransformationDialog(Document& document, Prompts& prompts,
     backgroundPicked_ = true;
     background_->update();
   });
-  reduce_ = new QCheckBox(QStringLiteral("Reduce colours"), this);
+  // The reduction is ours, not the design's: its controls speak the user's language.
+  reduce_ = new QCheckBox(UiText("减少颜色"), this);
   reduce_->setObjectName(QStringLiteral("reduceColours"));
-  reduce_->setToolTip(QStringLiteral(
-      "Where an area has too many colours or the palettes cannot hold them, pick the "
-      "palettes and repaint the picture instead of stopping"));
-  dither_ = List(
-      this, {QStringLiteral("None"), QStringLiteral("Ordered"), QStringLiteral("Floyd-Steinberg")});
+  reduce_->setToolTip(
+      UiText("某个区域颜色过多或调色板容纳不下时,挑选调色板并重绘图片,而不是停止转换"));
+  dither_ = List(this, {UiText("不抖动"), UiText("有序抖动"), QStringLiteral("Floyd-Steinberg")});
   dither_->setObjectName(QStringLiteral("dither"));
   dither_->setEnabled(false);
   connect(reduce_, &QCheckBox::toggled, dither_, &QWidget::setEnabled);
@@ -118,7 +117,7 @@ TransformationDialog::TransformationDialog(Document& document, Prompts& prompts,
   form->addRow(QStringLiteral("Backgroud Color"), background_);
   form->addRow(QStringLiteral("PAL"), pal);
   form->addRow(QString(), reduce_);
-  form->addRow(QStringLiteral("Dither"), dither_);
+  form->addRow(UiText("抖动"), dither_);
   auto* buttons = new QHBoxLayout;
   auto* next = new QPushButton(QStringLiteral("Next"), this);
   auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -228,7 +227,7 @@ bool TransformationDialog::ReadSettings(ConversionSettings& s) {
   return true;
 }
 
-void TransformationDialog::Restore(const ConversionSettings& s) {
+void TransformationDialog::Restore(const ConversionSettings& s, bool samePicture) {
   colourSpace_->setCurrentIndex(s.colourSpace);
   colourSum_->setCurrentIndex(s.colourMode);
   charSize_->setCurrentIndex(s.blockMode);
@@ -241,7 +240,7 @@ void TransformationDialog::Restore(const ConversionSettings& s) {
   if (backgroundPicked_) backgroundRgb_ = s.background;
   const Picture& picture = document_.View();
   const WorkArea whole = WholePictureArea(picture, s.blockMode);
-  if (!areaChosen_ && s.area.left < s.area.right && s.area.top < s.area.bottom &&
+  if (samePicture && !areaChosen_ && s.area.left < s.area.right && s.area.top < s.area.bottom &&
       s.area.right <= whole.right && s.area.bottom <= whole.bottom) {
     const AreaRect area{s.area.left, s.area.top, s.area.right, s.area.bottom};
     areaChosen_ = true;

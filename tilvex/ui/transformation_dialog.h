@@ -26,8 +26,10 @@ class TransformationDialog : public QDialog {
   // The settings as the fields give them; false (after the message) when the area does not
   // fit the block size.
   bool ReadSettings(ConversionSettings& settings);
-  // The fields of an earlier conversion; its area only where the picture still holds it.
-  void Restore(const ConversionSettings& settings);
+  // The fields of an earlier conversion. Its area only for a picture of the size it was
+  // made for (samePicture), and only where the picture still holds it: a picture of another
+  // size starts whole.
+  void Restore(const ConversionSettings& settings, bool samePicture);
 
  Q_SIGNALS:
   void areaEdited();

@@ -88,14 +88,17 @@ void RunInEmulator(Document& document, Prompts& prompts, QWidget* parent,
   Result written = WriteOutputFile(nesPath, PreviewNesFile(preview.image));
   if (!written.ok) return fail(written.Text());
   EmulatorCommand command;
-  Result planned = PlanEmulatorRun(configuredEmulator, nesPath, preview.image, command);
+  Result planned = PlanEmulatorRun(configuredEmulator, nesPath, preview.image,
+                                   document.Header().colourMode, command);
   if (!planned.ok) return prompts.ShowFailure(parent, planned);
   QStringList arguments;
   for (const std::string& a : command.arguments) arguments << QString::fromStdString(a);
   const QString program = QString::fromStdString(command.program);
   if (!start(program, arguments))
     return fail(common::TrFill("无法启动模拟器 {0}", {command.program}));
-  ShowStatus(status, UiText("%1 正在显示 %2").arg(program, QString::fromStdString(nesPath)));
+  ShowStatus(status, UiText("%1 正在显示 %2").arg(program, QString::fromStdString(nesPath)) +
+                         QStringLiteral(" ") +
+                         QString::fromStdString(PreviewPaletteWarning(document.State().block)));
 }
 
 }  // namespace tilvex::ui

@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "about_dialog.h"
 #include "app/field_rules.h"
@@ -55,6 +56,10 @@ void MainWindow::ConnectView() {
   connect(view_, &PictureView::toolRefused, this, &MainWindow::ShowStatus);
   connect(view_, &PictureView::mouseMovedOver, this, &MainWindow::UpdateReadOuts);
   connect(view_, &PictureView::cellDoubleClicked, this, &MainWindow::EditCell);
+  // After the press that asked for it has been handled.
+  connect(view_, &PictureView::fillRequested, this, [this](QPoint at, Rgb rgb, const char* name) {
+    QTimer::singleShot(0, this, [this, at, rgb, name] { RunFill(at, rgb, name); });
+  });
   connect(view_, &PictureView::areaDragged, this, [this](const AreaRect& area) {
     if (transformation_) transformation_->SetArea(area);
     bar_->Repaint();
@@ -62,7 +67,9 @@ void MainWindow::ConnectView() {
 }
 
 void MainWindow::UpdateCommands() {
-  actions_.output->setEnabled(document_.IsBlockPicture());
+  // The preview and the emulator show a converted picture; a plain one has nothing to show.
+  for (QAction* action : {actions_.output, actions_.tvEffect, actions_.emulate})
+    action->setEnabled(document_.IsBlockPicture());
   for (QAction* action : {actions_.transform, actions_.save, actions_.saveAs})
     action->setEnabled(document_.HasPicture());
   UpdateHistoryActions();
@@ -87,9 +94,9 @@ void MainWindow::UpdateReadOuts() {
 // The read-out follows the mouse over the view; the lock-key lights follow the keyboard and
 // the window's activation. Nothing runs while the program is idle.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (busy_ && IsUserInput(event->type()) && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this) {
-    return true;
+  if (busy_ && IsUserInput(event->type()) && watched->isWidgetType()) {
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    if (window == this || window == toolBox_) return true;
   }
   switch (event->type()) {
     case QEvent::Leave:
@@ -138,7 +145,11 @@ void MainWindow::OnTransform() {
     return;
   }
   transformation_ = new TransformationDialog(document_, prompts_, this);
-  if (lastSettings_) transformation_->Restore(*lastSettings_);
+  if (lastSettings_) {
+    const Picture& picture = document_.View();
+    transformation_->Restore(*lastSettings_,
+                             lastSettingsSize_ == QSize(picture.width, picture.height));
+  }
   transformation_->setAttribute(Qt::WA_DeleteOnClose);
   view_->SetAreaSelection(true);
   connect(transformation_, &QDialog::finished, this, [this] { view_->SetAreaSelection(false); });
@@ -171,27 +182,68 @@ void MainWindow::OnTransform() {
 void MainWindow::RunConversion(const ConversionSettings& settings) {
   if (busy_) return;
   lastSettings_ = settings;
-  BackgroundWork work(this);
-  auto review = [this, &work](SlotTable& table) {
+  lastSettingsSize_ = QSize(document_.View().width, document_.View().height);
+  BackgroundWork* asking = nullptr;
+  auto review = [this, &asking](SlotTable& table) {
+    if (asking->Cancelled()) return false;  // the user already said no
     bool accepted = false;
-    work.OnWindowThread([&] {
+    asking->OnWindowThread([&] {
       PalSetupDialog dialog(table, prompts_, this);
       accepted = prompts_.Exec(dialog) == QDialog::Accepted;
     });
     return accepted;
   };
-  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
-  RunBusy(work, [&](Progress& progress) {
-    edit = document_.PrepareConversion(settings, review, progress);
-  });
-  if (work.Cancelled()) return;
-  const Result converted = document_.Adopt(std::move(edit));
+  const std::optional<Result> converted =
+      RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+        asking = static_cast<BackgroundWork*>(&progress);  // the worker's progress is the work
+        return Document::PrepareConversion(snapshot, settings, review, progress);
+      });
   view_->viewport()->update();
-  if (!converted) KeepProblemInSight();
-  prompts_.ShowFailure(this, converted);
   if (!converted) return;
+  if (!*converted) KeepProblemInSight();
+  prompts_.ShowFailure(this, *converted);
+  if (!*converted) return;
   if (transformation_) transformation_->accept();
   OnNormalZoom();
+}
+
+std::optional<Result> MainWindow::RunWork(bool withState, const Prepare& prepare,
+                                          const std::string& openedPath) {
+  if (busy_) return std::nullopt;
+  BackgroundWork work(this);
+  WorkSnapshot snapshot = document_.BeginWork(withState);
+  PreparedEdit edit;  // stays a failure if the work cannot finish
+  edit.status = UnfinishedWork();
+  edit.version = snapshot.version;
+  RunBusy(work, [&](Progress& progress) { edit = prepare(std::move(snapshot), progress); });
+  // Cancel wins, even over work that finished before it next looked.
+  if (work.Cancelled()) edit.end = PreparedEdit::End::kCancelled;
+  const bool cancelled = edit.Cancelled();
+  Result adopted = document_.Adopt(std::move(edit), openedPath);
+  if (cancelled) return std::nullopt;
+  return adopted;
+}
+
+void MainWindow::RunFill(QPoint at, Rgb rgb, const char* name) {
+  const std::optional<Result> filled =
+      RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+        progress.SetText(common::Tr("正在填充..."));
+        return Document::PrepareFill(std::move(snapshot), at.x(), at.y(), rgb, name);
+      });
+  if (filled && !*filled) ShowStatus(QString::fromStdString(filled->Text()));
+}
+
+void MainWindow::RunRecolour(int index, Rgb rgb) {
+  const std::optional<Rgb> old = document_.ColourAt(index);
+  if (const Result paint = document_.CanPaint(); !paint || !old) {
+    ShowStatus(QString::fromStdString(paint.Text()));
+    return;
+  }
+  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+    progress.SetText(common::Tr("正在替换颜色..."));
+    return Document::PrepareRecolour(std::move(snapshot), *old, rgb);
+  });
+  if (done && !*done) ShowStatus(QString::fromStdString(done->Text()));
 }
 
 // The place a conversion stopped at is brought into the view, and the dialog moved off it:
@@ -212,13 +264,21 @@ void MainWindow::KeepProblemInSight() {
   transformation_->move(frame.topLeft());
 }
 
-// While work runs the window takes no input of its own; the progress and any dialog the
-// work asks stay usable.
+// While work runs the window takes no input of its own, in the main window or the tool box,
+// and no command runs by its shortcut; the progress and any dialog the work asks stay usable.
 void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress&)>& job) {
   busy_ = true;
+  QList<QPointer<QAction>> held;
+  for (QAction* action : findChildren<QAction*>()) {
+    if (action->isEnabled()) held << action;
+  }
+  for (QAction* action : held) action->setEnabled(false);
   if (transformation_) transformation_->setEnabled(false);
   work.Run(job);
   if (transformation_) transformation_->setEnabled(true);
+  for (QAction* action : held) {
+    if (action) action->setEnabled(true);
+  }
   busy_ = false;
 }
 
@@ -248,12 +308,15 @@ void MainWindow::OnOutput() {
 
 // The adaptation repaints the picture with colours the console can show.
 void MainWindow::Adapt(Adaptation which) {
-  if (busy_) return;
-  BackgroundWork work(this);
-  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
-  RunBusy(work, [&](Progress&) { edit = document_.PrepareAdaptation(which); });
-  if (work.Cancelled()) return;
-  prompts_.ShowFailure(this, document_.Adopt(std::move(edit)));
+  if (const Result paint = document_.CanPaint(); !paint) {
+    prompts_.ShowFailure(this, paint);
+    return;
+  }
+  const std::optional<Result> adapted =
+      RunWork(true, [which](WorkSnapshot snapshot, Progress& progress) {
+        return Document::PrepareAdaptation(std::move(snapshot), which, progress);
+      });
+  if (adapted) prompts_.ShowFailure(this, *adapted);
 }
 
 void MainWindow::EditCell(int x, int y) {
@@ -263,7 +326,8 @@ void MainWindow::EditCell(int x, int y) {
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
   const auto code = dialog.Code();
   const auto attribute = dialog.Attribute();
-  if (code && attribute) document_.SetCell(cell.index, *code, *attribute);
+  if (code && attribute)
+    prompts_.ShowFailure(this, document_.SetCell(cell.index, *code, *attribute));
 }
 
 void MainWindow::OnNormalZoom() {

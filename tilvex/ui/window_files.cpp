@@ -25,6 +25,7 @@ namespace tilvex::ui {
 void MainWindow::DocumentChanged(unsigned changes) {
   if (changes & kPictureChanged) view_->PictureChanged();
   if (changes & kStateChanged) {
+    UpdateReadOuts();  // a new picture lies under a mouse that has not moved
     bar_->SetInformation(QString::fromStdString(document_.InfoText()));
     bar_->Repaint();
     UpdateCommands();
@@ -71,17 +72,21 @@ void MainWindow::ShowStatus(const QString& text) {
 bool MainWindow::OpenFile(const QString& name, bool remember) {
   if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
-  BackgroundWork work(this);
-  tilvex::Document::PreparedEdit edit{UnfinishedWork(), {}, "", false};
-  RunBusy(work, [&](Progress&) { edit = document_.PrepareOpen(path.toStdString()); });
-  if (work.Cancelled()) return false;
-  const Result opened = document_.AdoptOpen(std::move(edit), path.toStdString());
-  if (!opened.ok) {
-    prompts_.Message(this, opened.Text().empty() ? UiText("无法打开文档。\n%1").arg(path)
-                                                 : QString::fromStdString(opened.Text()));
+  const std::string file = path.toStdString();
+  const std::optional<Result> opened = RunWork(
+      false,
+      [&file](WorkSnapshot snapshot, Progress& progress) {
+        return Document::PrepareOpen(file, snapshot, progress);
+      },
+      file);
+  if (!opened) return false;
+  // A file that cannot be read changes nothing: not the picture, the title or the list.
+  if (!opened->ok) {
+    prompts_.Message(this, opened->message.empty() ? UiText("无法打开文档。\n%1").arg(path)
+                                                   : QString::fromStdString(opened->message));
     return false;
   }
-  if (!opened.message.empty()) prompts_.Message(this, QString::fromStdString(opened.message));
+  statusBar()->showMessage(UiText("就绪"));
   // The Transformation dialog's area belonged to the picture just replaced.
   if (transformation_) transformation_->close();
   if (remember) pathName_ = path;
@@ -147,11 +152,16 @@ bool MainWindow::OnSaveAs() {
     prompts_.ShowFailure(this, CannotSaveAs(path.toStdString(), block));
     return false;
   }
+  const bool imageOnly = document_.SavesOnlyTheImage(path.toStdString());
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const Result saved = document_.SaveAs(path.toStdString());
   QApplication::restoreOverrideCursor();
   prompts_.ShowFailure(this, saved);
   if (!saved) return false;
+  if (imageOnly) {
+    ShowStatus(UiText("已保存图像 %1;块数据(图块、调色板、单元格)尚未保存,请另存为 .pic。").arg(path));
+    return false;  // the block data is still unsaved
+  }
   AddRecent(path);
   ShowStatus(UiText("已保存 %1").arg(path));
   return true;

@@ -135,6 +135,55 @@ TEST_F(CartridgeBuildTest, MergeMessagesNameTheFileThatFailed) {
   WriteBytes(menu, Menu(0x6000));
   std::filesystem::create_directory(rom);  // cannot be replaced by a file
   EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom), "Can't open file rom.bin\n");
+  // A full disk is named as such.
+  std::filesystem::remove(rom);
+  std::filesystem::create_symlink("/dev/full", rom);
+  EXPECT_EQ(MergeMenu(image, menu, 0x6000, rom),
+            "Can't open file rom.bin (No space left on device)\n");
+}
+
+TEST_F(CartridgeBuildTest, AFullDiskIsNamedInEveryWriteFailure) {
+  Add(16, 16, "Big");
+  for (const char* name : {"rom.bin", "rom.nes", "roms.map"}) {
+    SCOPED_TRACE(name);
+    std::filesystem::remove(dir / name);
+    std::filesystem::create_symlink("/dev/full", dir / name);
+    const std::string message = BuildCartridge(list, options).message;
+    EXPECT_NE(message.find(std::string("rom")), std::string::npos) << message;
+    EXPECT_NE(message.find("(No space left on device)"), std::string::npos) << message;
+    std::filesystem::remove(dir / name);
+  }
+}
+
+// Runs the test in another current folder and comes back.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& dir) : back_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~InFolder() { std::filesystem::current_path(back_); }
+
+ private:
+  std::filesystem::path back_;
+};
+
+// A relative program path is the caller's program, though the child starts in another folder.
+TEST(SpawnedScript, ARelativeProgramIsTheOneInTheCallersFolder) {
+  TempDir caller, other;
+  for (const TempDir* d : {&caller, &other}) {
+    const std::string tool = *d / "tool";
+    WriteBytes(tool, std::vector<uint8_t>(0));
+    const std::string text = "#!/bin/sh\necho " + std::string(d == &caller ? "mine" : "planted") +
+                             " > " + std::string(caller / "ran") + "\n";
+    WriteBytes(tool, std::vector<uint8_t>(text.begin(), text.end()));
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+  }
+  InFolder in(caller.path());
+  StartedProcess p = SpawnWatched({"./tool", {}, other.path()});
+  ASSERT_TRUE(p.started && p.watch);
+  ASSERT_TRUE(p.watch->WaitForExit(10000));
+  const std::vector<uint8_t> ran = ReadBytes(caller / "ran");
+  EXPECT_EQ(std::string(ran.begin(), ran.end()), "mine\n");
 }
 
 TEST_F(CartridgeBuildTest, AWatchedScriptThatEndsWithoutAMenuFailsAtOnce) {

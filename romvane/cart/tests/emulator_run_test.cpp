@@ -96,6 +96,20 @@ TEST_F(EmulatorRunTest, OneGameRunsByItself) {
   EXPECT_NE(PrepareGameRun(list, -1, dir.path(), search).message, "");
 }
 
+// The emulator starts in the program directory: what it is given must not depend on the
+// caller's folder.
+TEST_F(EmulatorRunTest, ARelativeProgramDirectoryGivesAbsolutePaths) {
+  const std::string fceux = Program(tools / "games/fceux");
+  const std::filesystem::path back = std::filesystem::current_path();
+  std::filesystem::current_path(std::filesystem::path(dir.path()).parent_path());
+  const std::string relative = std::filesystem::path(dir.path()).filename().string();
+  const GameRun run = RunImageCommand(relative, search);
+  std::filesystem::current_path(back);
+  EXPECT_EQ(run.command.program, fceux);
+  EXPECT_EQ(run.command.args, std::vector<std::string>{dir / "rom.nes"});
+  EXPECT_EQ(run.command.workingDir, dir.path());
+}
+
 TEST_F(EmulatorRunTest, SettingsAreKeyValueLines) {
   WriteBytes(dir / "settings.ini", {});
   std::ofstream(dir / "settings.ini")

@@ -118,7 +118,7 @@ TEST(DocumentHistory, EditsAreUndoneRedoneAndTheSavedStateIsRemembered) {
 TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
   EditHistory history;
   for (int i = 0; i < int(EditHistory::kMaxSteps) + 5; ++i)
-    history.Push(Edit{"Pen", {{}}, {}, false, {}});
+    history.Push(Edit{"Pen", {{}}, {}, false, {}, {}});
   int undone = 0;
   while (history.CanUndo()) {
     history.StepBack();
@@ -129,14 +129,25 @@ TEST(DocumentHistory, OldStepsGoPastTheBudgetAndTheNewestStays) {
 
   // A step larger than the whole budget is still kept while it is the newest, and goes as
   // soon as another one comes.
+  EditHistory single;
+  auto whole = std::make_unique<DocumentState>();
+  whole->picture.pixels.resize(EditHistory::kByteBudget + 1);
+  single.Push(Edit{"Conversion", {}, std::move(whole), false, {}, {}});
+  EXPECT_TRUE(single.CanUndo());
+  EXPECT_EQ(single.UndoName(), "Conversion");
+  single.Push(Edit{"Pen", {{}}, {}, false, {}, {}});
+  EXPECT_EQ(single.UndoName(), "Pen");
+
+  // Steps that together pass the budget push the older ones out.
   EditHistory big;
-  auto state = std::make_unique<DocumentState>();
-  state->picture.pixels.resize(EditHistory::kByteBudget + 1);
-  big.Push(Edit{"Conversion", {}, std::move(state), false, {}});
-  EXPECT_TRUE(big.CanUndo());
-  EXPECT_EQ(big.UndoName(), "Conversion");
-  big.Push(Edit{"Pen", {{}}, {}, false, {}});
-  EXPECT_EQ(big.UndoName(), "Pen");
+  auto huge = [] {
+    auto state = std::make_unique<DocumentState>();
+    state->picture.pixels.resize(EditHistory::kByteBudget / 2 + 1);
+    return Edit{"Conversion", {}, std::move(state), false, {}, {}};
+  };
+  big.Push(huge());
+  big.Push(huge());
+  big.Push(huge());
   big.StepBack();
   EXPECT_FALSE(big.CanUndo());  // only the newest step fits
 }
@@ -256,7 +267,7 @@ TEST(DocumentConversion, PaletteReviewEditsReachTheTiles) {
 
   const Result cancelled = doc.Convert(
       settings, [](SlotTable&) { return false; }, NoProgress());
-  EXPECT_TRUE(IsCancelled(cancelled));
+  EXPECT_FALSE(cancelled.ok);
   EXPECT_FALSE(doc.IsBlockPicture());
 }
 
@@ -281,6 +292,121 @@ TEST(DocumentEdits, RecolourAndAdaptationAreSteps) {
   EXPECT_NE(doc.View().pixels, before.pixels);
   doc.Undo();
   EXPECT_EQ(doc.View().pixels, before.pixels);
+}
+
+// A fill or recolour of a whole large picture, or a stroke over most of it, keeps a step no
+// larger than the picture, and each still undoes and redoes exactly.
+TEST(DocumentHistory, LargeStepsStayWithinThePicturesSize) {
+  Document doc;
+  ASSERT_TRUE(doc.New(300, 200).ok);
+  const size_t pictureBytes = doc.View().pixels.size();
+  const Picture white = doc.View();
+  ASSERT_TRUE(doc.Fill(5, 5, 0x102030).ok);
+  EXPECT_EQ(doc.View().At(299, 199), 0x102030u);
+  EXPECT_LT(doc.HistoryBytes(), pictureBytes / 4);
+  ASSERT_TRUE(doc.Recolour(0, 0x405060).ok);
+  EXPECT_EQ(doc.View().At(0, 0), 0x405060u);
+  EXPECT_LT(doc.HistoryBytes(), pictureBytes / 2);
+  doc.BeginStroke("Eraser");
+  for (int y = 0; y < 200; ++y) {
+    for (int x = 0; x < 300; ++x) doc.StrokePixel(x, y, Rgb(x ^ y));
+  }
+  doc.EndStroke();
+  EXPECT_LT(doc.HistoryBytes(), pictureBytes * 3 / 2);
+  const Picture stroked = doc.View();
+  doc.Undo();
+  EXPECT_EQ(doc.View().At(7, 7), 0x405060u);
+  doc.Undo();
+  doc.Undo();
+  EXPECT_EQ(doc.View().pixels, white.pixels);
+  EXPECT_FALSE(doc.IsModified());
+  doc.Redo();
+  doc.Redo();
+  doc.Redo();
+  EXPECT_EQ(doc.View().pixels, stroked.pixels);
+}
+
+// Past a small budget the oldest steps go and the newest stays, however large it is.
+TEST(DocumentHistory, AStepLargerThanTheBudgetClearsTheOlderOnes) {
+  EditHistory history(1000);
+  auto step = [](size_t pixels) {
+    Edit edit{"Pen", {}, nullptr, false, {}, {}};
+    edit.pixels.resize(pixels);
+    return edit;
+  };
+  history.Push(step(10));
+  history.Push(step(10));
+  EXPECT_EQ(history.Steps(), 2u);
+  history.Push(step(1000));
+  EXPECT_EQ(history.Steps(), 1u);
+  EXPECT_TRUE(history.CanUndo());
+}
+
+struct CancelledProgress : Progress {
+  bool Cancelled() override { return true; }
+};
+
+// Work runs on a copy: while it is out the document refuses every edit, a cancelled result
+// changes nothing, and a result made from an older version is never adopted.
+TEST(DocumentWork, TheDocumentHoldsStillWhileWorkRunsOnItsCopy) {
+  Document doc;
+  ASSERT_TRUE(doc.Open(WriteBands("work.bmp", 32, 8)).ok);
+  Stroke(doc, {{1, 1}}, 0x000000);
+  const Picture before = doc.View();
+
+  WorkSnapshot snapshot = doc.BeginWork();
+  EXPECT_TRUE(doc.Working());
+  doc.Undo();
+  Stroke(doc, {{2, 2}}, 0x000000);
+  EXPECT_FALSE(doc.Recolour(0, 0x010203).ok);
+  EXPECT_FALSE(doc.Fill(3, 3, 0x010203).ok);
+  EXPECT_FALSE(doc.New(4, 4).ok);
+  EXPECT_FALSE(doc.Open(WriteBands("other.bmp", 8, 8)).ok);
+  EXPECT_EQ(doc.View().pixels, before.pixels);
+  PreparedEdit adapted =
+      Document::PrepareAdaptation(std::move(snapshot), Adaptation::kRgb4K, NoProgress());
+  ASSERT_TRUE(doc.Adopt(std::move(adapted)).ok);
+  EXPECT_FALSE(doc.Working());
+  EXPECT_EQ(doc.UndoName(), "Adaptation");
+
+  CancelledProgress cancel;
+  PreparedEdit stopped = Document::PrepareAdaptation(doc.BeginWork(), Adaptation::kHsl4K, cancel);
+  EXPECT_TRUE(stopped.Cancelled());
+  EXPECT_FALSE(doc.Adopt(std::move(stopped)).ok);
+  PreparedEdit open =
+      Document::PrepareOpen(WriteBands("open.bmp", 8, 8), doc.BeginWork(false), cancel);
+  EXPECT_TRUE(open.Cancelled());
+  doc.Adopt(std::move(open));
+  EXPECT_EQ(doc.UndoName(), "Adaptation");
+
+  PreparedEdit stale = Document::PrepareFill(doc.BeginWork(), 0, 0, 0x00FF00, "Fill");
+  doc.Adopt(PreparedEdit{});  // the work is given up
+  Stroke(doc, {{4, 4}}, 0x0000FF);
+  const Picture edited = doc.View();
+  EXPECT_FALSE(doc.Adopt(std::move(stale)).ok);
+  EXPECT_EQ(doc.View().pixels, edited.pixels);
+  EXPECT_EQ(doc.UndoName(), "Pen");
+}
+
+// A damaged or empty .pic file leaves the picture, its name and its history as they were.
+TEST(DocumentFiles, AnUnreadablePicFileKeepsTheCurrentPicture) {
+  Document doc;
+  ASSERT_TRUE(doc.Open(WriteBands("kept.bmp", 16, 8)).ok);
+  Stroke(doc, {{1, 1}}, 0x000000);
+  const std::string path = doc.Path();
+  const std::string shortPic = TempPath("short.pic");
+  ASSERT_TRUE(common::WriteFileReplacing(shortPic, std::vector<uint8_t>(600, 0x11)).ok);
+  const std::string longPic = TempPath("long.pic");
+  ASSERT_TRUE(common::WriteFileReplacing(longPic, std::vector<uint8_t>(5000, 0xEE)).ok);
+  for (const std::string& damaged : {shortPic, longPic}) {
+    const Result opened = doc.Open(damaged);
+    EXPECT_FALSE(opened.ok) << damaged;
+    EXPECT_FALSE(opened.message.empty()) << damaged;
+    EXPECT_EQ(doc.Path(), path);
+    EXPECT_EQ(doc.View().width, 16);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.UndoName(), "Pen");
+  }
 }
 
 }  // namespace

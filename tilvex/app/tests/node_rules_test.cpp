@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "project/project_tree.h"
 
 namespace tilvex {
@@ -41,18 +44,26 @@ TEST(NodeRules, ItemNamesMakeAssemblerLabelsAndFileNames) {
   EXPECT_NE(NodeNameProblem(kKindItem, "title screen").find("title screen"), std::string::npos);
 }
 
-TEST(NodeRules, ItemsNameAStorableFile) {
+TEST(NodeRules, ItemsNameAStorableFileThatExists) {
   EXPECT_FALSE(ItemPathProblem("").empty());
   EXPECT_FALSE(ItemPathProblem("   ").empty());
   EXPECT_FALSE(ItemPathProblem("/pics/\xF0\x9F\x98\x80.pic").empty());
-  EXPECT_TRUE(ItemPathProblem("/pics/标题 1.pic").empty());
+  const std::string path = ::testing::TempDir() + "/标题 1.pic";
+  std::filesystem::remove(std::filesystem::path(path));
+  EXPECT_NE(ItemPathProblem(path).find(path), std::string::npos);  // not there yet
+  std::ofstream(std::filesystem::path(path)) << "PIC";
+  EXPECT_TRUE(ItemPathProblem(path).empty());
+  EXPECT_FALSE(ItemPathProblem(::testing::TempDir()).empty());  // a folder
 }
 
+// A whole-width sub block of a 256-pixel picture is 256 wide, stored as 0.
 TEST(NodeRules, SubBlockYWidthAndHeightFitOneByte) {
   EXPECT_TRUE(SubBlockSizeProblem(255, 255, 255).empty());
+  EXPECT_TRUE(SubBlockSizeProblem(0, 256, 240).empty());
+  EXPECT_TRUE(SubBlockSizeProblem(0, 256, 256).empty());
   EXPECT_TRUE(SubBlockSizeProblem(0, 0, 0).empty());
   EXPECT_FALSE(SubBlockSizeProblem(256, 8, 8).empty());
-  EXPECT_FALSE(SubBlockSizeProblem(0, 256, 8).empty());
+  EXPECT_FALSE(SubBlockSizeProblem(0, 257, 8).empty());
   EXPECT_FALSE(SubBlockSizeProblem(0, 8, 300).empty());
   EXPECT_NE(SubBlockSizeProblem(0, 8, 300).find("300"), std::string::npos);
 }

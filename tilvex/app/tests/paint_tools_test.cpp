@@ -158,19 +158,63 @@ TEST(PaintFill, FillsTheFourConnectedRegionOfExactlyTheClickedColour) {
   picture.Set(5, 1, 0x000000);
   picture.Set(5, 3, 0x000000);
   picture.Set(0, 4, 0xFFFFFE);
-  const PixelList left = FloodRegion(picture, {0, 0}, 0xFF0000);
-  EXPECT_EQ(left.size(), size_t(4 * 5 - 1 - 1));
-  for (const PixelPoint& p : left) EXPECT_LT(p.x, 4);
-  EXPECT_FALSE(Has(left, {0, 4}));
+  const PixelMask left = FloodRegion(picture, {0, 0}, 0xFF0000);
+  EXPECT_EQ(left.Count(), size_t(4 * 5 - 1 - 1));
+  left.ForEach([](int x, int) { EXPECT_LT(x, 4); });
+  EXPECT_FALSE(left.Has(0, 4));
   // The region reaches the picture's edges and stops there.
-  const PixelList right = FloodRegion(picture, {8, 4}, 0xFF0000);
-  EXPECT_EQ(right.size(), size_t(4 * 5 - 2 + 1));  // the gap pixel joins the right side
-  EXPECT_TRUE(Has(right, {4, 2}) && Has(right, {8, 0}) && Has(right, {5, 4}));
+  const PixelMask right = FloodRegion(picture, {8, 4}, 0xFF0000);
+  EXPECT_EQ(right.Count(), size_t(4 * 5 - 2 + 1));  // the gap pixel joins the right side
+  EXPECT_TRUE(right.Has(4, 2) && right.Has(8, 0) && right.Has(5, 4));
   // Nothing to do: the same colour, or a click outside.
-  EXPECT_TRUE(FloodRegion(picture, {0, 0}, 0xFFFFFF).empty());
-  EXPECT_TRUE(FloodRegion(picture, {9, 0}, 0xFF0000).empty());
-  EXPECT_TRUE(FloodRegion(picture, {-1, 2}, 0xFF0000).empty());
-  EXPECT_EQ(FloodRegion(Filled(3, 2, 0x123456), {1, 1}, 0).size(), size_t(6));
+  EXPECT_TRUE(FloodRegion(picture, {0, 0}, 0xFFFFFF).Empty());
+  EXPECT_TRUE(FloodRegion(picture, {9, 0}, 0xFF0000).Empty());
+  EXPECT_TRUE(FloodRegion(picture, {-1, 2}, 0xFF0000).Empty());
+  EXPECT_EQ(FloodRegion(Filled(3, 2, 0x123456), {1, 1}, 0).Count(), size_t(6));
+}
+
+// The region a pixel-by-pixel search finds, to hold the scanline fill against.
+std::vector<uint8_t> ReferenceRegion(const Picture& picture, PixelPoint at) {
+  std::vector<uint8_t> seen(size_t(picture.width * picture.height));
+  const Rgb target = picture.At(at.x, at.y);
+  std::vector<PixelPoint> pending{at};
+  while (!pending.empty()) {
+    const PixelPoint p = pending.back();
+    pending.pop_back();
+    if (!picture.Contains(p.x, p.y) || picture.At(p.x, p.y) != target) continue;
+    uint8_t& mark = seen[size_t(p.y * picture.width + p.x)];
+    if (mark) continue;
+    mark = 1;
+    pending.insert(pending.end(), {{p.x + 1, p.y}, {p.x - 1, p.y}, {p.x, p.y + 1}, {p.x, p.y - 1}});
+  }
+  return seen;
+}
+
+// Spirals, combs and U-turns make a scanline fill go back up and down rows it has left; random
+// walls of two colours give all of them.
+TEST(PaintFill, ScanlineFillFindsWhatAPixelSearchFinds) {
+  uint32_t state = 12345;
+  for (int round = 0; round < 40; ++round) {
+    const int width = 3 + round % 29, height = 2 + round % 17;
+    Picture picture = Filled(width, height, 0xFFFFFF);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        state = state * 1664525u + 1013904223u;
+        if ((state >> 24) % 5 < 2) picture.Set(x, y, 0x000000);
+      }
+    }
+    const PixelPoint at{int(state % uint32_t(width)), int((state >> 8) % uint32_t(height))};
+    const std::vector<uint8_t> expected = ReferenceRegion(picture, at);
+    const PixelMask mask = FloodRegion(picture, at, 0x00FF00);
+    size_t count = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        EXPECT_EQ(mask.Has(x, y), expected[size_t(y * width + x)] != 0) << round;
+        count += expected[size_t(y * width + x)];
+      }
+    }
+    EXPECT_EQ(mask.Count(), count);
+  }
 }
 
 }  // namespace

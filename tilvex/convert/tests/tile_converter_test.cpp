@@ -74,13 +74,13 @@ TEST(ConvertBanks, BankLimitsStopWithAMessage) {
   settings = Settings(0, 0, false);
   settings.endAddress = 0x40 * 2;  // 256 pixels
   EXPECT_EQ(Convert(tall, WholeOf(tall), kWhite, settings).status.message,
-            "PGT超过16个分区,转换终止!");
+            "PGT超过16个分区,转换终止!可转换的最大区域为16x256。");
 
   // One row of four tiles cannot fit a bank of three.
   Picture wide = FilledPicture(32, 8, kWhite);
   settings.endAddress = 0x60;
   EXPECT_EQ(Convert(wide, WholeOf(wide), kWhite, settings).status.message,
-            "第0行的块超过一个PGT分区的容量,转换终止!");
+            "第0行的块超过一个PGT分区的容量,转换终止!可转换的最大区域为24x8。");
 }
 
 TEST(BitPlanes, PackingSpreadsEachPixelOverThePlanesAndUnpackingUndoesIt) {

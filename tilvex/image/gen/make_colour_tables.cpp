@@ -13,7 +13,12 @@
 // with any of bits 6, 7, 14, 15 set names no colour. The fields of c are hue phase (bits
 // 0-3), luma (bits 4-7) and chroma (bits 8-11). The chip's documentation advises
 // 4 <= 2 x luma + chroma <= 31; codes outside that range are marked as well, so no
-// conversion ever picks them. A colour is modelled as a YUV signal:
+// conversion ever picks them. So are the codes whose signal would swing past the ends of
+// the luma range, luma < (chroma + 1) / 2 or luma > 15 - chroma / 2: the documentation says
+// nothing of them, and the emulators (MAME's VT03 video, after EmuVT) show them wrapped
+// round to another phase, chroma and luma, so a dark red there comes out bright cyan. The
+// model keeps their colour for files that already hold one. A colour is modelled as a YUV
+// signal:
 //   Y = (luma - 4) / 9.625, C = chroma / 18.975, angle = ((phase - 2) x 30 - 11) degrees;
 //   phase 0 and phases above 12 carry no colour (C = 0); phase 0 adds chroma / 18.975 to Y,
 //   phase 13 subtracts it, phases 14 and 15 are black (Y = 0).
@@ -73,7 +78,8 @@ uint32_t ExtendedEntry(uint32_t code) {
 
   const bool unusedBits = (code & 0xC0C0) != 0;
   const int drive = 2 * luma + chroma;
-  if (unusedBits || drive < 4 || drive > 31) return kNotAColour | rgb;
+  const bool wraps = luma < (chroma + 1) / 2 || luma > 15 - chroma / 2;
+  if (unusedBits || drive < 4 || drive > 31 || wraps) return kNotAColour | rgb;
   return rgb;
 }
 

@@ -127,9 +127,16 @@ TEST(GeneratedTables, FollowTheConsolePaletteModel) {
   EXPECT_EQ(tables.codes[codeOf(0, 4, 0)], 0u);  // luma 4 is black
   EXPECT_EQ(tables.codes[codeOf(0, 14, 0)], MakeRgb(255, 255, 255));
   EXPECT_EQ(tables.codes[codeOf(14, 8, 6)], 0u);        // phases 14 and 15 are black
-  EXPECT_EQ(tables.codes[codeOf(5, 0, 4)] >> 24, 0u);   // 2 x luma + chroma = 4: valid
+  EXPECT_EQ(tables.codes[codeOf(5, 2, 0)] >> 24, 0u);   // 2 x luma + chroma = 4: valid
   EXPECT_NE(tables.codes[codeOf(5, 0, 3)] >> 24, 0u);   // 3: outside the advised range
   EXPECT_NE(tables.codes[codeOf(5, 15, 2)] >> 24, 0u);  // 32: outside as well
+  // Luma below half the chroma or above 15 less half of it wraps round on the console
+  // (MAME shows 0x1426, a dark red here, as bright cyan): never chosen, still drawn as
+  // modelled for files that hold it.
+  EXPECT_EQ(codeOf(6, 2, 5), 0x1426);
+  EXPECT_EQ(tables.codes[0x1426], 0xFF000000u | MakeRgb(23, 0, 0));
+  EXPECT_EQ(tables.codes[codeOf(6, 3, 5)] >> 24, 0u);  // luma 3 reaches half of chroma 5
+  EXPECT_NE(tables.codes[codeOf(9, 1, 3)] >> 24, 0u);  // 2 x 1 + 3 = 5, yet 1 < 2
   // A saturated phase-2 colour leans to blue (angle -11 degrees, U positive).
   const Rgb blueish = tables.codes[codeOf(2, 8, 8)];
   EXPECT_GT(BlueOf(blueish), RedOf(blueish));

@@ -151,7 +151,7 @@ TEST(WriteBlockOutput, WritesCrlfTextAndRawBytesOrNamesTheFileItCannotWrite) {
   Result failed =
       WriteBlockOutput(s.Block(), dir + "/a_pgt.bin", "/no-such-folder/a_pnt.asm", true, false);
   EXPECT_FALSE(failed.ok);
-  EXPECT_EQ(failed.message, "无法写入文件/no-such-folder/a_pnt.asm!");
+  EXPECT_EQ(failed.message, "无法写入文件/no-such-folder/a_pnt.asm! (No such file or directory)");
   // The pair belongs together: the PGT file is not replaced when the PNT file fails.
   ASSERT_TRUE(ReadFileBytes(dir + "/a_pgt.bin", 1 << 20, pgt).ok);
   EXPECT_EQ(pgt.size(), 8192u);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/file_io.h"
+#include "common/program_search.h"
 #include "doc/file_writes.h"
 #include "doc/pic_file.h"
 #include "output/emulator_run.h"
@@ -244,25 +245,134 @@ TEST(PreviewImage, EmulatorChoiceGoesSettingThenMameThenFceux) {
   std::vector<uint8_t> image(kPreviewImageSize, 7);
   EmulatorCommand command;
 
-  ASSERT_TRUE(PlanEmulatorRun("qorvin", nes, image, command, Everything).ok);
+  const int kFourColours = 1, kSixteenColours = 0;
+
+  ASSERT_TRUE(PlanEmulatorRun("qorvin", nes, image, kSixteenColours, command, Everything).ok);
   EXPECT_EQ(command.program, "/opt/bin/qorvin");
   EXPECT_EQ(command.arguments, std::vector<std::string>{nes});
-  EXPECT_FALSE(PlanEmulatorRun("qorvin", nes, image, command, OnlyFceux).ok);
+  EXPECT_FALSE(PlanEmulatorRun("qorvin", nes, image, kFourColours, command, OnlyFceux).ok);
 
-  ASSERT_TRUE(PlanEmulatorRun("", nes, image, command, Everything).ok);
+  ASSERT_TRUE(PlanEmulatorRun("", nes, image, kSixteenColours, command, Everything).ok);
   EXPECT_EQ(command.program, "/opt/bin/mame");
-  ASSERT_GE(command.arguments.size(), 3u);
-  EXPECT_EQ(command.arguments[0], "vtsndtest");
-  EXPECT_EQ(command.arguments[1], "-rompath");
+  // In a window, and without the start-up screens that wait for a key.
+  EXPECT_EQ(command.arguments,
+            (std::vector<std::string>{"vtsndtest", "-rompath", dir + "/mame-roms", "-window",
+                                      "-skip_gameinfo", "-seconds_to_run", "299"}));
   EXPECT_EQ(fs::file_size(command.arguments[2] + "/vtsndtest/rom.bin"), kPreviewImageSize);
 
-  ASSERT_TRUE(PlanEmulatorRun("", nes, image, command, OnlyFceux).ok);
+  ASSERT_TRUE(PlanEmulatorRun("", nes, image, kFourColours, command, OnlyFceux).ok);
   EXPECT_EQ(command.program, "/usr/games/fceux");
   EXPECT_EQ(command.arguments, std::vector<std::string>{nes});
 
-  Result none = PlanEmulatorRun("", nes, image, command, Nothing);
+  // FCEUX draws 16-colour tiles as garbage: such a preview needs MAME, and says so.
+  for (const char* configured : {"", "fceux"}) {
+    Result refused = PlanEmulatorRun(configured, nes, image, kSixteenColours, command, OnlyFceux);
+    EXPECT_FALSE(refused.ok) << configured;
+    EXPECT_NE(refused.message.find("MAME"), std::string::npos);
+    EXPECT_NE(refused.message.find("apt install mame"), std::string::npos);
+  }
+
+  Result none = PlanEmulatorRun("", nes, image, kFourColours, command, Nothing);
   EXPECT_FALSE(none.ok);
   EXPECT_FALSE(none.message.empty());
+}
+
+// The device shows palettes 0-3; a preview of a picture that uses more says so.
+TEST(PreviewImage, PicturesWithMorePalettesThanTheDeviceShowsAreNamed) {
+  BlockPicture picture;
+  picture.blocks.pnt.assign(3 * 4, 0);
+  EXPECT_EQ(PreviewPaletteWarning(picture), "");
+  picture.blocks.pnt[2 * 4 + 3] = 3;
+  EXPECT_EQ(PreviewPaletteWarning(picture), "");
+  picture.blocks.pnt[2 * 4 + 1] = 9;
+  EXPECT_EQ(PreviewPaletteWarning(picture),
+            "图片用到10个调色板,主机一次只能显示4个:用调色板5到16的区域在预览中显示为别的颜色。");
+}
+
+// Runs a test body in another current folder and comes back.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& dir) : back_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~InFolder() { std::filesystem::current_path(back_); }
+
+ private:
+  std::filesystem::path back_;
+};
+
+std::string Emu(const std::string& name) {
+  return common::FindProgram(name, {"rel"});
+}
+
+// The emulator starts detached from another folder than ours, so what it is given must not
+// depend on the current folder, nor be read as an option.
+TEST(PreviewEmulator, ProgramAndFileNamesAreAbsolute) {
+  namespace fs = std::filesystem;
+  const std::string dir = (fs::canonical(::testing::TempDir()) / "preview_relative").string();
+  fs::remove_all(dir);
+  fs::create_directories(dir + "/rel");
+  for (const std::string& name : {dir + "/emu", dir + "/rel/fceux"}) {
+    WriteOutputFile(name, std::vector<uint8_t>{'#', '!'});
+    fs::permissions(name, fs::perms::owner_all);
+  }
+  InFolder in(dir);
+  EXPECT_EQ(common::FindProgram("./emu", {}), dir + "/emu");
+  EXPECT_EQ(common::FindProgram("fceux", {"rel"}), dir + "/rel/fceux");
+  const std::vector<uint8_t> image(kPreviewImageSize, 7);
+  EmulatorCommand command;
+  ASSERT_TRUE(PlanEmulatorRun("./emu", "-x.nes", image, 0, command, Emu).ok);
+  EXPECT_EQ(command.program, dir + "/emu");
+  EXPECT_EQ(command.arguments, std::vector<std::string>{dir + "/-x.nes"});
+  ASSERT_TRUE(PlanEmulatorRun("", "--help.nes", image, 1, command, Emu).ok);
+  EXPECT_EQ(command.program, dir + "/rel/fceux");
+  EXPECT_EQ(command.arguments, std::vector<std::string>{dir + "/--help.nes"});
+}
+
+std::string OnlyMame(const std::string& name) {
+  return name == "mame" ? "/usr/games/mame" : "";
+}
+
+// The ROM folder beside the NES file is ours: a link planted there is never written through.
+TEST(PreviewEmulator, LinksInTheRomFolderAreNotFollowed) {
+  namespace fs = std::filesystem;
+  const std::string dir = ::testing::TempDir() + "/preview_links";
+  fs::remove_all(dir);
+  fs::create_directories(dir + "/mame-roms/vtsndtest");
+  const std::vector<uint8_t> precious = {'k', 'e', 'e', 'p'};
+  ASSERT_TRUE(WriteOutputFile(dir + "/precious", precious).ok);
+  fs::create_symlink(dir + "/precious", dir + "/mame-roms/vtsndtest/rom.bin");
+  const std::vector<uint8_t> image(kPreviewImageSize, 7);
+  EmulatorCommand command;
+  ASSERT_TRUE(PlanEmulatorRun("", dir + "/Rom.nes", image, 0, command, OnlyMame).ok);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(common::ReadFileBytes(dir + "/precious", 64, bytes).ok);
+  EXPECT_EQ(bytes, precious);
+  EXPECT_FALSE(fs::is_symlink(dir + "/mame-roms/vtsndtest/rom.bin"));
+  EXPECT_EQ(fs::file_size(dir + "/mame-roms/vtsndtest/rom.bin"), kPreviewImageSize);
+
+  // A linked folder is refused, with the reason, and nothing lands where it points.
+  fs::remove_all(dir + "/mame-roms");
+  fs::create_directories(dir + "/elsewhere");
+  fs::create_directory_symlink(dir + "/elsewhere", dir + "/mame-roms");
+  const Result refused = PlanEmulatorRun("", dir + "/Rom.nes", image, 0, command, OnlyMame);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.message.find("mame-roms/vtsndtest/rom.bin: "), std::string::npos)
+      << refused.message;
+  EXPECT_TRUE(fs::is_empty(dir + "/elsewhere"));
+}
+
+// A full disk is named as such, not only the file that could not be written.
+TEST(PreviewEmulator, WriteFailuresKeepTheSystemsReason) {
+  namespace fs = std::filesystem;
+  const std::string dir = ::testing::TempDir() + "/preview_full";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::create_symlink("/dev/full", dir + "/Rom.nes");
+  const Result written = WriteOutputFile(dir + "/Rom.nes", std::vector<uint8_t>(64, 1));
+  EXPECT_FALSE(written.ok);
+  EXPECT_NE(written.message.find("No space left on device"), std::string::npos)
+      << written.message;
 }
 
 }  // namespace

@@ -87,20 +87,24 @@ void ProjectDialogsTest::okRefusesWhatTheProjectCannotHold() {
     QVERIFY(!PressOk(d) && d.isVisible());
     QVERIFY(!Told().isEmpty());
     QCOMPARE(d.focusWidget(), item.path);
-    item.path->setText(QStringLiteral("title.pic"));
+    item.path->setText(f_->Path("missing.pic"));  // no such file
+    QVERIFY(!PressOk(d) && d.isVisible());
+    QVERIFY(Told().contains(f_->Path("missing.pic")));
+    QFile(f_->Path("title.pic")).open(QIODevice::WriteOnly);
+    item.path->setText(f_->Path("title.pic"));
     QVERIFY(PressOk(d));
   });
   const ProjectNode* title = Model().Record(Model().Node(s.screens).children.at(0));
-  QVERIFY(title && title->kind == kKindItem && title->path == "title.pic");
+  QVERIFY(title && title->kind == kKindItem && title->path == f_->Path("title.pic").toStdString());
 
   // A sub block's sizes are one byte each in the project file.
   AddUnder(s.logo, [this](QDialog& d) {
     auto& block = dynamic_cast<SubBlockDialog&>(d);
     block.name->setText(QStringLiteral("Corner"));
-    block.width->setValue(256);
+    block.width->setValue(257);
     block.heigh->setValue(240);
     QVERIFY(!PressOk(d) && d.isVisible());
-    QVERIFY(Told().contains(QStringLiteral("256")));
+    QVERIFY(Told().contains(QStringLiteral("257")));
     block.width->setValue(255);
     block.heigh->setValue(300);
     QVERIFY(!PressOk(d) && d.isVisible());

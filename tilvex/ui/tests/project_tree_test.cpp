@@ -380,7 +380,8 @@ void ProjectTreeTest::batchWritesIntoTheChosenFolderAndSaysWhere() {
   QCOMPARE(f_->prompts.directoryStarts, QStringList{f_->Path("start")});
   QCOMPARE(shownAfter, f_->Path("chosen"));
   QVERIFY(f_->prompts.messages.isEmpty());
-  QCOMPARE(said, QStringLiteral("已把 ANI*.asm 和 ANIPGT.BIN 写入 %1").arg(f_->Path("chosen")));
+  QCOMPARE(said, QStringLiteral("已把 1 帧写入 %1 的 ANI*.asm 和 ANIPGT.BIN,跳过 0 帧。")
+                     .arg(f_->Path("chosen")));
   QCOMPARE(f_->window->statusBar()->currentMessage(), said);
   QVERIFY(!QFile::exists(f_->Path("start/ANI.asm")));
   for (const char* file : {"ANI.asm", "ANIINDEX.asm", "ANIPAL.asm", "ANIPNT00.asm", "ANIPGT.BIN"}) {

@@ -10,17 +10,17 @@
 namespace tilvex::viewer_params {
 
 // Image offsets.
-constexpr size_t kPalLow = 0x7E000;     // 128 low bytes of the pens
-constexpr size_t kPalHigh = 0x7E080;    // 128 high bytes
-constexpr size_t kNamePage = 0x7E100;   // 8 KB page of the name table
-constexpr size_t kWidth = 0x7E101;      // width in tiles
-constexpr size_t kHeight = 0x7E102;     // height in tiles
-constexpr size_t kAttrPage = 0x7E103;   // 8 KB page of the attribute bytes
-constexpr size_t kWidth32 = 0x7E104;    // width in 32-pixel squares
-constexpr size_t kHeight32 = 0x7E105;   // height in 32-pixel squares
-constexpr size_t kFlags = 0x7E106;      // the flags below
-constexpr size_t kTvConfig = 0x7E107;   // index into the TV display configurations
-constexpr size_t kSections = 0x7E108;   // rows of each tile bank's section less one, 0 ends
+constexpr size_t kPalLow = 0x7E000;    // 128 low bytes of the pens
+constexpr size_t kPalHigh = 0x7E080;   // 128 high bytes
+constexpr size_t kNamePage = 0x7E100;  // 8 KB page of the name table
+constexpr size_t kWidth = 0x7E101;     // width in tiles
+constexpr size_t kHeight = 0x7E102;    // height in tiles
+constexpr size_t kAttrPage = 0x7E103;  // 8 KB page of the attribute bytes
+constexpr size_t kWidth32 = 0x7E104;   // width in 32-pixel squares
+constexpr size_t kHeight32 = 0x7E105;  // height in 32-pixel squares
+constexpr size_t kFlags = 0x7E106;     // the flags below
+constexpr size_t kTvConfig = 0x7E107;  // index into the TV display configurations
+constexpr size_t kSections = 0x7E108;  // rows of each tile bank's section less one, 0 ends
 constexpr size_t kSectionsEnd = kSections + 16;  // the viewer reads at most 15 entries and the 0
 constexpr size_t kViewerCode = 0x7E200;          // the viewer's own code starts here
 

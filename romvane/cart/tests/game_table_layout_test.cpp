@@ -99,9 +99,9 @@ TEST(GameTableLayout, TheMenuReadsEachValueWhereTheBuilderWritesIt) {
       if (b.gameIndex == static_cast<int>(k) && !first) first = &b;
     }
     ASSERT_TRUE(entry && prg && chr);
-    const GameDescriptor d =
-        DescribeGame(IsVertical(entry->header), prg->ImageBegin(), chr->ImageBegin(),
-                     static_cast<int32_t>(entry->PrgSize()), static_cast<int32_t>(entry->ChrSize()));
+    const GameDescriptor d = DescribeGame(IsVertical(entry->header), prg->ImageBegin(),
+                                          chr->ImageBegin(), static_cast<int32_t>(entry->PrgSize()),
+                                          static_cast<int32_t>(entry->ChrSize()));
     EXPECT_EQ(at(game + kGameMirroring), d.mirroring);
     EXPECT_EQ(at(game + kGameOuterBanks), d.outerBanks);
     EXPECT_EQ(at(game + kGamePrgBank), d.prgBank);

@@ -371,8 +371,7 @@ TEST(PreviewEmulator, WriteFailuresKeepTheSystemsReason) {
   fs::create_symlink("/dev/full", dir + "/Rom.nes");
   const Result written = WriteOutputFile(dir + "/Rom.nes", std::vector<uint8_t>(64, 1));
   EXPECT_FALSE(written.ok);
-  EXPECT_NE(written.message.find("No space left on device"), std::string::npos)
-      << written.message;
+  EXPECT_NE(written.message.find("No space left on device"), std::string::npos) << written.message;
 }
 
 }  // namespace

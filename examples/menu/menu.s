@@ -726,8 +726,7 @@ start_game:
     lda cursor
     ldx cursor+1
     jsr descriptor_pointer
-    ; The start routine's address follows the six descriptor bytes.
-    ldy #6
+    ldy #GAME_START
     lda (game_ptr),y
     sta launch_vec
     iny

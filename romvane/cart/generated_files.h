@@ -26,7 +26,19 @@ GeneratedText MakeGameTable(const GameList& list, const std::vector<BankBlock>& 
 // assembler symbol, so a menu project can fit its banks and linker areas to it.
 std::string MakeReserveInclude(int32_t reserve);
 
-// The nine descriptor bytes of one game as the menu program reads them.
+// Where the menu program reads each field of a game's descriptor in "Gamedef.inc". The
+// menu's GameSub.inc names the same offsets (GAME_MIRRORING ... GAME_TITLE); a test
+// assembles a generated table with those names to see that both sides agree.
+constexpr int kGameMirroring = 0;
+constexpr int kGameOuterBanks = 1;
+constexpr int kGamePrgBank = 2;
+constexpr int kGamePrgSize = 3;
+constexpr int kGameChrBank = 4;
+constexpr int kGameChrHigh = 5;
+constexpr int kGameStart = 6;  // the address of the routine that starts the game
+constexpr int kGameTitle = 8;  // the title's GBK bytes and a zero byte
+
+// The descriptor bytes of one game as the menu program reads them.
 struct GameDescriptor {
   uint8_t mirroring = 0;  // 0 vertical, 1 horizontal
   uint8_t outerBanks = 0;

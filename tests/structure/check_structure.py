@@ -18,7 +18,7 @@ import sys
 
 ORDER = {
     "romvane": ["model", "cart", "xls", {"ui", "cli"}],
-    "tilvex": ["image", "palette", "convert", "doc", "output", "project", "app", {"ui", "cli"}],
+    "tilvex": ["image", "palette", "convert", "doc", "output", "project", "app", {"ui", "cli", "viewer"}],
 }
 # Folders whose files include one another one way only; the others are to follow.
 LOOP_FREE = {"tilvex/convert", "tilvex/output", "tilvex/doc", "tilvex/palette", "romvane/cart"}

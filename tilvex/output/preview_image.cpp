@@ -14,6 +14,7 @@
 #include "common/translate.h"
 #include "doc/file_writes.h"
 #include "image/colour_tables.h"
+#include "output/viewer_params.h"
 
 namespace tilvex {
 using common::ReadFileBytes;
@@ -27,10 +28,10 @@ const std::array<const char*, kTvDisplayConfigCount> kTvDisplayConfigs = {
 
 namespace {
 
-constexpr size_t kPalLow = 0x7E000;
-constexpr size_t kPalHigh = 0x7E080;
-constexpr size_t kParams = 0x7E100;
-constexpr size_t kBankSwitches = 0x7E108;
+using namespace viewer_params;
+static_assert(kPreviewDataLimit == kPalLow && kPreviewImageSize == kImageSize);
+// A picture's banks, less the first, and the closing zero fit below the viewer's code.
+static_assert(kSections + kMaxPgtBanks <= kSectionsEnd);
 constexpr size_t kPage = 0x2000;
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
@@ -221,17 +222,17 @@ Result PatchPreviewImage(std::vector<uint8_t>& image, const BlockPicture& pictur
   PatchTiles(image, l, picture.blocks);
   PatchPalettes(image, picture.blocks);
 
-  image[kParams + 0] = static_cast<uint8_t>(l.p / kPage);
-  image[kParams + 1] = static_cast<uint8_t>(header.width / 8);
-  image[kParams + 2] = static_cast<uint8_t>(header.height / 8);
-  image[kParams + 3] = static_cast<uint8_t>(l.a / kPage);
-  image[kParams + 4] = static_cast<uint8_t>(header.width / 32);
-  image[kParams + 5] = static_cast<uint8_t>(header.height / 32);
-  image[kParams + 6] = static_cast<uint8_t>((header.colourSpace != 2 ? 0x80 : 0) |
-                                            (header.colourMode == 0 ? 0x02 : 0));
-  image[kParams + 7] = static_cast<uint8_t>(configIndex);
-  size_t next = kBankSwitches;
-  for (int k = 1; k < kMaxSectionRows && header.sectionRows[k] != -1; ++k) {
+  image[kNamePage] = static_cast<uint8_t>(l.p / kPage);
+  image[kWidth] = static_cast<uint8_t>(header.width / 8);
+  image[kHeight] = static_cast<uint8_t>(header.height / 8);
+  image[kAttrPage] = static_cast<uint8_t>(l.a / kPage);
+  image[kWidth32] = static_cast<uint8_t>(header.width / 32);
+  image[kHeight32] = static_cast<uint8_t>(header.height / 32);
+  image[kFlags] = static_cast<uint8_t>((header.colourSpace != 2 ? kFlag12Bit : 0) |
+                                       (header.colourMode == 0 ? kFlag16Colours : 0));
+  image[kTvConfig] = static_cast<uint8_t>(configIndex);
+  size_t next = kSections;
+  for (int k = 1; k < kMaxPgtBanks && header.sectionRows[k] != -1; ++k) {
     image[next++] = static_cast<uint8_t>(header.sectionRows[k] - header.sectionRows[k - 1] - 1);
   }
   image[next] = 0;

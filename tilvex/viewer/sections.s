@@ -121,10 +121,30 @@ addCounted:
         iny
         rts
 
+; The frame's start: the top section's tile bank, the scroll, and the first interrupt.
+; A scanline interrupt that still runs when vertical blank begins (a boundary at row 239
+; on a console whose scanlines run longer than waitScanline counts) must not have the
+; bank or the MMC3 command it is writing changed under it, nor evIndex: the NMI then
+; leaves all of this to the interrupt's end.
 nmi:
         pha
+        lda inIrq
+        beq @start
+        sta frameDeferred
+        inc frameCount
+        pla
+        rti
+@start:
         txa
         pha
+        jsr startFrame
+        inc frameCount
+        pla
+        tax
+        pla
+        rti
+
+startFrame:
         lda renderOn
         beq @off
         lda #MMC3_CHR_0000
@@ -153,19 +173,17 @@ nmi:
         sta MMC3_IRQ_LATCH
         sta MMC3_IRQ_RELOAD
         sta MMC3_IRQ_ENABLE
-        jmp @done
+        rts
 @off:
         lda #0
         sta PPU_MASK
         sta MMC3_IRQ_DISABLE
 @done:
-        inc frameCount
-        pla
-        tax
-        pla
-        rti
+        rts
 
-; A section boundary: the new tile bank for the rows below, then the next boundary.
+; A section boundary: the new tile bank for the rows below, then the next boundary. The
+; first switch comes straight after the interrupt, at a row the NMI is far from; only
+; while rows are counted out can the NMI come, so only then is inIrq set.
 irq:
         pha
         txa
@@ -188,11 +206,16 @@ irq:
         bcs @done
         ldy evWait,x
         beq @arm
+        lda #1
+        sta inIrq
 @line:
         jsr waitScanline
         dey
         bne @line
+        branch_in_page @line
+        lda frameDeferred
         beq @switch
+        bne @late               ; vertical blank began: the rest was for a frame now over
 @arm:
         sta MMC3_IRQ_DISABLE
         lda evLatch,x
@@ -204,21 +227,20 @@ irq:
         sta MMC3_IRQ_DISABLE         ; acknowledges: no boundary left in this frame
 @exit:
         stx evIndex
+        lda #0
+        sta inIrq
+        lda frameDeferred
+        beq @return
+@late:
+        sta MMC3_IRQ_DISABLE
+        lda #0
+        sta inIrq
+        sta frameDeferred
+        jsr startFrame
+@return:
         pla
         tay
         pla
         tax
         pla
         rti
-
-; With the caller's jsr, dey and bne: 113 cycles, one NTSC scanline (113.67) less a
-; fraction, so fifteen lines drift by ten cycles.
-waitScanline:
-        lda #13                 ; 2
-@loop:
-        sec                     ; 13 x 7 - 1 = 90
-        sbc #1
-        bne @loop
-        nop                     ; 4
-        nop
-        rts

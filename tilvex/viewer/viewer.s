@@ -10,11 +10,21 @@
 .include "vt03.inc"
 .include "params.inc"
 
+; The flags go straight to the video mode register, and the code follows the block.
+.assert FLAG_12BIT = VIDEO_12BIT_PALETTE, error, "the 12-bit flag is not the chip's bit"
+.assert FLAG_16COLOURS = VIDEO_BG_16COLOURS, error, "the 16-colour flag is not the chip's bit"
+
 CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
                             ; so that tile address line 12 clocks the scanline counter
 MASK_SHOWING    = $0A       ; background on, also in the leftmost column; no sprites
 SCREEN_ROWS     = 240
-LAST_COUNTED_ROW = 224      ; the last row an interrupt can start in MAME
+; The chip's counter is clocked once per rendered row (tile address line 12 rises at each
+; row's sprite fetches), so on the console a counted interrupt reaches any row down to 239.
+; MAME's VT03 clocks its counter on rows 0-223 only, in both of the chip's counting modes
+; (line 12, or HSYNC with $410B bit 7), so no latch or mode reaches further there. A
+; boundary below is reached from an interrupt at this row by counting out scanlines; the
+; console arrives at the same row either way.
+LAST_COUNTED_ROW = 224
 SCREEN_TILES_X  = 32
 SCREEN_TILES_Y  = 30
 MAX_SECTIONS    = 16        ; a picture has at most 16 tile banks
@@ -37,6 +47,9 @@ maxScrollX:     .res 1
 maxScrollY:     .res 1
 renderOn:       .res 1      ; 0 while the name table is being rewritten
 frameCount:     .res 1
+lineLoops:      .res 1      ; LINE_LOOPS_NTSC or LINE_LOOPS_PAL
+inIrq:          .res 1      ; set while a scanline interrupt counts out rows
+frameDeferred:  .res 1      ; the NMI came during one and left the frame's start to it
 firstBank:      .res 1      ; tile bank register value of the screen's top section
 evCount:        .res 1
 evIndex:        .res 1
@@ -68,6 +81,8 @@ evBank:         .res MAX_SECTIONS + 2   ; the $0000 tile bank it selects,
 evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
 
 .segment "CODE"
+; The code starts where the parameter block ends, in the image and at the CPU alike.
+.assert * = PARAM_END, lderror, "params.inc and viewer.cfg place the block differently"
 
 reset:
         sei
@@ -124,6 +139,7 @@ reset:
         inx
         bne @oam
 
+        jsr measureFrame
         jsr loadPalette
         jsr readParameters
         jsr redraw
@@ -274,6 +290,7 @@ waitFrame:
         beq @wait
         rts
 
+.include "scanlines.s"
 .include "screen.s"
 .include "sections.s"
 .include "pad.s"

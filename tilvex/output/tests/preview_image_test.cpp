@@ -87,6 +87,22 @@ TEST(PreviewImage, PageRoundingFlagsAndBankSwitches) {
             (std::vector<uint8_t>{0x3F, 0x3F, 0}));
 }
 
+TEST(PreviewImage, ASectionOnEveryRowLeavesTheViewersCodeWhole) {
+  // Files hold at most 16 banks; a picture made in memory is not read as a file is.
+  Screen s;
+  s.header.height = 256;
+  s.blocks.pnt.assign(3 * 1024, 0);
+  s.header.pntSize = 3 * 1024;
+  for (int k = 1; k < kMaxSectionRows; ++k) s.header.sectionRows[k] = k;
+  std::vector<uint8_t> image(kPreviewImageSize, 0x5A);
+  ASSERT_TRUE(PatchPreviewImage(image, s.Block(), 0).ok);
+  // Fifteen entries and the closing zero, the most the viewer reads; the rest untouched.
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x7E108, image.begin() + 0x7E118),
+            std::vector<uint8_t>(16, 0));
+  EXPECT_EQ(std::vector<uint8_t>(image.begin() + 0x7E118, image.begin() + 0x7E210),
+            std::vector<uint8_t>(0xF8, 0x5A));
+}
+
 TEST(PreviewImage, AttributeRowsKeepAPartialGroupOfColumns) {
   // 200 x 16: 25 cells a row, so each attribute row has 7 bytes, the last for column 24.
   Screen s;
@@ -355,8 +371,7 @@ TEST(PreviewEmulator, WriteFailuresKeepTheSystemsReason) {
   fs::create_symlink("/dev/full", dir + "/Rom.nes");
   const Result written = WriteOutputFile(dir + "/Rom.nes", std::vector<uint8_t>(64, 1));
   EXPECT_FALSE(written.ok);
-  EXPECT_NE(written.message.find("No space left on device"), std::string::npos)
-      << written.message;
+  EXPECT_NE(written.message.find("No space left on device"), std::string::npos) << written.message;
 }
 
 }  // namespace

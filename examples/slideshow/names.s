@@ -8,11 +8,7 @@ SCREEN_SQUARES_X = 8
 SCREEN_SQUARES_Y = 8
 
 drawNames:
-        bit PPU_STATUS
-        lda #>NAME_TABLE_0
-        sta PPU_ADDR
-        lda #<NAME_TABLE_0
-        sta PPU_ADDR
+        setVideoAddress NAME_TABLE_0
         lda pntPtr
         sta ptr
         lda pntPtr+1
@@ -77,11 +73,7 @@ drawAttributes:
         ror a
         lsr a
         sta boundary            ; (free here)
-        bit PPU_STATUS
-        lda #>ATTRIBUTE_TABLE_0
-        sta PPU_ADDR
-        lda #<ATTRIBUTE_TABLE_0
-        sta PPU_ADDR
+        setVideoAddress ATTRIBUTE_TABLE_0
         lda attrPtr
         sta ptr
         lda attrPtr+1

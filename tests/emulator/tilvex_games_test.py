@@ -43,19 +43,28 @@ CARTRIDGE_TILES = 256 * 1024  # the most tile data a cartridge game may have
 REGION_FRAMES = 63
 REGION_TILES = 256
 
-# Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
-MAME_SLIDESHOW = """
-local frame, game, items = 0, {game}, {items}
-emu.register_frame_done(function()
-  frame = frame + 1
-  local port = manager.machine.ioport.ports[":IO0"]
+# The menu's game k started: Down k times, then Start (nothing for k = -1, a game run
+# alone). Gives the frame of Start.
+MAME_CHOOSE = """
+local function choose(port, frame, game)
   for i = 1, game do
     if frame == 50 + 8 * i then port.fields["P1 Down"]:set_value(1) end
     if frame == 54 + 8 * i then port.fields["P1 Down"]:set_value(0) end
   end
   local start = 60 + 8 * game
-  if frame == start then port.fields["P1 Start"]:set_value(1) end
-  if frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  if game >= 0 and frame == start then port.fields["P1 Start"]:set_value(1) end
+  if game >= 0 and frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  return start
+end
+"""
+
+# Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
+MAME_SLIDESHOW = MAME_CHOOSE + """
+local frame, game, items = 0, {game}, {items}
+emu.register_frame_done(function()
+  frame = frame + 1
+  local port = manager.machine.ioport.ports[":IO0"]
+  local start = choose(port, frame, game)
   for k = 0, items - 1 do
     local at = start + {step} * (k + 1)
     if frame == at then manager.machine.screens[":soc:screen"]:snapshot("item" .. k .. ".png") end
@@ -68,7 +77,7 @@ end)
 
 # Animation: the player keeps the frame on the screen at $00; each wanted frame is taken
 # once it has stood for three frames.
-MAME_ANIMATION = """
+MAME_ANIMATION = MAME_CHOOSE + """
 local frame, game = 0, {game}
 local wanted, left = {{}}, 0
 for _, k in ipairs({{{frames}}}) do wanted[k] = true; left = left + 1 end
@@ -76,14 +85,7 @@ local memory = manager.machine.devices[":soc:maincpu"].spaces["program"]
 local last, stable, started = -1, 0, false
 emu.register_frame_done(function()
   frame = frame + 1
-  local port = manager.machine.ioport.ports[":IO0"]
-  for i = 1, game do
-    if frame == 50 + 8 * i then port.fields["P1 Down"]:set_value(1) end
-    if frame == 54 + 8 * i then port.fields["P1 Down"]:set_value(0) end
-  end
-  local start = 60 + 8 * game
-  if game >= 0 and frame == start then port.fields["P1 Start"]:set_value(1) end
-  if game >= 0 and frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  choose(manager.machine.ioport.ports[":IO0"], frame, game)
   -- The player marks "nothing shown yet" ($FF) first thing; until then the byte is the
   -- menu's, or the cleared RAM's.
   local shown = memory:read_u8(0)

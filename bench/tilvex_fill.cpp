@@ -8,18 +8,11 @@
 
 #include "app/document.h"
 #include "convert/progress.h"
+#include "timing.h"
 
 using namespace tilvex;
 
 namespace {
-
-template <typename F>
-double Milliseconds(F&& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
-}
 
 // Resident memory from /proc: the current figure, and the peak since ResetPeak.
 double StatusMegabytes(const char* field) {

@@ -1,24 +1,12 @@
 // Prints timings of the colour-space searches and of a whole-picture adaptation.
-#include <chrono>
 #include <cstdio>
 #include <random>
 
 #include "image/colour_list.h"
 #include "image/colour_tables.h"
+#include "timing.h"
 
 using namespace tilvex;
-
-namespace {
-
-template <typename F>
-double Milliseconds(F&& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
-}
-
-}  // namespace
 
 int main() {
   ColourTables tables;

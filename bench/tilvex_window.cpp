@@ -22,6 +22,7 @@
 #include "main_window.h"
 #include "pal_setup_dialog.h"
 #include "prompts.h"
+#include "timing.h"
 
 using namespace tilvex;
 
@@ -50,14 +51,6 @@ Picture LevelMap(int width, int height) {
     }
   }
   return picture;
-}
-
-template <typename F>
-double Milliseconds(F&& work) {
-  QElapsedTimer clock;
-  clock.start();
-  work();
-  return double(clock.nsecsElapsed()) / 1e6;
 }
 
 // Answers the window: the palette review goes on, messages are printed.

@@ -13,6 +13,7 @@
 ; in one vertical blank, so a frame is never seen half drawn.
 
 .include "vt03.inc"
+.include "console.inc"
 .include "tilvex.inc"
 
 CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
@@ -64,38 +65,11 @@ frameCount:     .res 1
 .segment "CODE"
 
 reset:
-        sei
-        cld
-        ldx #$FF
-        txs
-        lda #$40
-        sta APU_FRAME
-        lda #0
-        sta PPU_CTRL
-        sta PPU_MASK
-        sta APU_DMC
-        sta MMC3_IRQ_DISABLE
-        bit PPU_STATUS
-@vblank1:
-        bit PPU_STATUS
-        bpl @vblank1
-        lda #0
-        tax
-@clear:
-        sta $00,x
-        sta $0200,x
-        sta $0300,x
-        sta $0400,x
-        sta $0500,x
-        sta $0600,x
-        sta $0700,x
-        inx
-        bne @clear
+        resetConsole
+        clearRam
         lda #NO_FRAME           ; nothing shown yet, from the first moment a test may look
         sta shown
-@vblank2:
-        bit PPU_STATUS
-        bpl @vblank2
+        waitVblank
 
         jsr locateTiles
         lda tileBase
@@ -112,11 +86,7 @@ reset:
         sta PPU_CTRL            ; after the VT03 registers, which alias it on a plain NES
 
         ; Both name tables and their attributes cleared (palette 0 everywhere).
-        bit PPU_STATUS
-        lda #>NAME_TABLE_0
-        sta PPU_ADDR
-        lda #<NAME_TABLE_0
-        sta PPU_ADDR
+        setVideoAddress NAME_TABLE_0
         lda #0
         tax
         ldy #8
@@ -155,16 +125,9 @@ reset:
         lda #CTRL_SHOWING
         sta PPU_CTRL
 mainLoop:
-        lda frameCount
-@wait:
-        cmp frameCount
-        beq @wait
+        waitFrameCount frameCount
         jsr readPad
-        lda padPrev
-        eor #$FF
-        and pad
-        ldx pad
-        stx padPrev
+        newPresses pad, padPrev
         and #PAD_START
         beq mainLoop
         lda paused
@@ -173,17 +136,7 @@ mainLoop:
         jmp mainLoop
 
 readPad:
-        lda #1
-        sta PAD_1
-        lda #0
-        sta PAD_1
-        ldx #8
-@bit:
-        lda PAD_1
-        lsr a
-        rol pad
-        dex
-        bne @bit
+        readPad1 pad
         rts
 
 ; Reads frame `next`'s index entry: its tiles, its name table (banks mapped at $8000 and
@@ -353,11 +306,7 @@ show:
         rts
 
 nmi:
-        pha
-        txa
-        pha
-        tya
-        pha
+        pushRegisters
         lda chunk
         cmp #CHUNKS
         bcc @copy
@@ -391,11 +340,7 @@ nmi:
         lda #MASK_SHOWING
         sta PPU_MASK
         inc frameCount
-        pla
-        tay
-        pla
-        tax
-        pla
+        pullRegisters
 irq:
         rti
 

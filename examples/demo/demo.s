@@ -6,6 +6,7 @@
 ; (8 KB banks), CHR_PAGES (1 KB pages), VERTICAL (1 vertical mirroring), SEED.
 
 .include "vt03.inc"
+.include "console.inc"
 .include "game.inc"
 
 MARK_OFFSET = $1FF0         ; marker byte of each 8 KB bank
@@ -26,32 +27,10 @@ ptr:       .res 2
 .segment "CODE"
 
 reset:
-    sei
-    cld
-    ldx #$40
-    stx APU_FRAME
-    ldx #$FF
-    txs
-    inx
-    stx PPU_CTRL
-    stx PPU_MASK
-    stx APU_DMC
-    bit PPU_STATUS
-@vblank1:
-    bit PPU_STATUS
-    bpl @vblank1
-    txa
-@clear:
-    sta $00,x
-    sta $0300,x
-    sta $0400,x
-    inx
-    bne @clear
-@vblank2:
-    bit PPU_STATUS
-    bpl @vblank2
+    resetConsole
+    clearRam
+    waitVblank
 .if MAPPER = 4
-    sta MMC3_IRQ_DISABLE
     ; Background tiles from the font pair and the last pair of the tile data.
     ldx #0
     stx MMC3_SELECT
@@ -102,10 +81,7 @@ reset:
     sta PPU_MASK
 
 main:
-    lda frames
-@wait:
-    cmp frames
-    beq @wait
+    waitFrameCount frames
     jsr read_pad
     lda pad_prev
     eor #$FF
@@ -124,11 +100,7 @@ main:
 ; The whole screen, with the picture off.
 draw:
     jsr palette
-    bit PPU_STATUS
-    lda #$20
-    sta PPU_ADDR
-    lda #$00
-    sta PPU_ADDR
+    setVideoAddress NAME_TABLE_0
     ; A pattern of tiles from the second tile pair, 30 rows of 32.
     ldy #30
 @row:
@@ -208,11 +180,7 @@ draw:
     rts
 
 palette:
-    bit PPU_STATUS
-    lda #$3F
-    sta PPU_ADDR
-    lda #$00
-    sta PPU_ADDR
+    setVideoAddress PALETTE
     ldx #0
 @copy:
     lda #$0F                ; black behind every group
@@ -254,17 +222,7 @@ name:
 read_pad:
     lda pad
     sta pad_prev
-    lda #1
-    sta PAD_1
-    lda #0
-    sta PAD_1
-    ldx #8
-@bit:
-    lda PAD_1
-    lsr a
-    rol pad
-    dex
-    bne @bit
+    readPad1 pad
     rts
 
 nmi:

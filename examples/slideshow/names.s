@@ -7,12 +7,47 @@ SCREEN_TILES_Y  = 30
 SCREEN_SQUARES_X = 8
 SCREEN_SQUARES_Y = 8
 
+; Writes screenRows rows of `columns` bytes from ptr: `count` bytes of each of the
+; table's `rows` rows (`stride` apart), zeros past them.
+.macro copyTable rows, stride, columns, screenRows
+        .local eachRow, copy, advance, pad, next
+        lda #0
+        sta row
+eachRow:
+        ldy #0
+        lda row
+        cmp rows
+        bcs pad
+copy:
+        cpy count
+        beq advance
+        lda (ptr),y
+        sta PPU_DATA
+        iny
+        bne copy
+advance:
+        lda ptr
+        clc
+        adc stride
+        sta ptr
+        bcc pad
+        inc ptr+1
+pad:
+        cpy #columns
+        beq next
+        lda #0
+        sta PPU_DATA
+        iny
+        bne pad
+next:
+        inc row
+        lda row
+        cmp #screenRows
+        bne eachRow
+.endmacro
+
 drawNames:
-        bit PPU_STATUS
-        lda #>NAME_TABLE_0
-        sta PPU_ADDR
-        lda #<NAME_TABLE_0
-        sta PPU_ADDR
+        setVideoAddress NAME_TABLE_0
         lda pntPtr
         sta ptr
         lda pntPtr+1
@@ -23,39 +58,7 @@ drawNames:
         lda #SCREEN_TILES_X
 @run:
         sta count
-        lda #0
-        sta row
-@row:
-        ldy #0
-        lda row
-        cmp height
-        bcs @pad
-@copy:
-        cpy count
-        beq @advance
-        lda (ptr),y
-        sta PPU_DATA
-        iny
-        bne @copy
-@advance:
-        lda ptr
-        clc
-        adc width
-        sta ptr
-        bcc @pad
-        inc ptr+1
-@pad:
-        cpy #SCREEN_TILES_X
-        beq @next
-        lda #0
-        sta PPU_DATA
-        iny
-        bne @pad
-@next:
-        inc row
-        lda row
-        cmp #SCREEN_TILES_Y
-        bne @row
+        copyTable height, width, SCREEN_TILES_X, SCREEN_TILES_Y
         rts
 
 drawAttributes:
@@ -77,46 +80,10 @@ drawAttributes:
         ror a
         lsr a
         sta boundary            ; (free here)
-        bit PPU_STATUS
-        lda #>ATTRIBUTE_TABLE_0
-        sta PPU_ADDR
-        lda #<ATTRIBUTE_TABLE_0
-        sta PPU_ADDR
+        setVideoAddress ATTRIBUTE_TABLE_0
         lda attrPtr
         sta ptr
         lda attrPtr+1
         sta ptr+1
-        lda #0
-        sta row
-@row:
-        ldy #0
-        lda row
-        cmp boundary
-        bcs @pad
-@copy:
-        cpy count
-        beq @advance
-        lda (ptr),y
-        sta PPU_DATA
-        iny
-        bne @copy
-@advance:
-        lda ptr
-        clc
-        adc tmp
-        sta ptr
-        bcc @pad
-        inc ptr+1
-@pad:
-        cpy #SCREEN_SQUARES_X
-        beq @next
-        lda #0
-        sta PPU_DATA
-        iny
-        bne @pad
-@next:
-        inc row
-        lda row
-        cmp #SCREEN_SQUARES_Y
-        bne @row
+        copyTable boundary, tmp, SCREEN_SQUARES_X, SCREEN_SQUARES_Y
         rts

@@ -7,11 +7,7 @@
 ; the NES palette has 32 and further writes would wrap onto them.
 
 loadPalette:
-        bit PPU_STATUS
-        lda #>PALETTE
-        sta PPU_ADDR
-        lda #<PALETTE
-        sta PPU_ADDR
+        setVideoAddress PALETTE
         lda #32
         bit mode
         bpl @count

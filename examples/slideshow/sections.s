@@ -184,11 +184,7 @@ addCounted:
 .endmacro
 
 nmi:
-        pha
-        txa
-        pha
-        tya
-        pha
+        pushRegisters
         lda renderOn
         beq @off
         lda #>OAM_PAGE
@@ -223,20 +219,12 @@ nmi:
         sta MMC3_IRQ_DISABLE
 @done:
         inc frameCount
-        pla
-        tay
-        pla
-        tax
-        pla
+        pullRegisters
         rti
 
 ; A section boundary: the new pages for the rows below, then the next boundary.
 irq:
-        pha
-        txa
-        pha
-        tya
-        pha
+        pushRegisters
         ldx evIndex
 @switch:
         lda evPage,x
@@ -262,11 +250,7 @@ irq:
         sta MMC3_IRQ_DISABLE    ; acknowledges: no boundary left in this frame
 @exit:
         stx evIndex
-        pla
-        tay
-        pla
-        tax
-        pla
+        pullRegisters
         rti
 
 ; With the caller's jsr, dey and bne: 113 cycles, one NTSC scanline (113.67) less a

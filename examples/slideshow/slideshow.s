@@ -17,6 +17,7 @@
 ; does.
 
 .include "vt03.inc"
+.include "console.inc"
 .include "tilvex.inc"
 
 CTRL_SHOWING    = $88       ; NMI on; background tiles at $0000, sprite fetches at $1000
@@ -78,41 +79,14 @@ evPage:         .res MAX_SECTIONS + 2   ; (the section's first page, copied for 
 .segment "CODE"
 
 reset:
-        sei
-        cld
-        ldx #$FF
-        txs
-        lda #$40
-        sta APU_FRAME
-        lda #0
-        sta PPU_CTRL
-        sta PPU_MASK
-        sta APU_DMC
-        sta MMC3_IRQ_DISABLE
-        bit PPU_STATUS
-@vblank1:
-        bit PPU_STATUS
-        bpl @vblank1
-        lda #0
-        tax
-@clear:
-        sta $00,x
-        sta $0200,x
-        sta $0300,x
-        sta $0400,x
-        sta $0500,x
-        sta $0600,x
-        sta $0700,x
-        inx
-        bne @clear
+        resetConsole
+        clearRam
         lda #$FF                ; every sprite below the screen
 @hide:
         sta OAM_PAGE,x
         inx
         bne @hide
-@vblank2:
-        bit PPU_STATUS
-        bpl @vblank2
+        waitVblank
 
         jsr locateTiles
         ; The item tables at $8000-$BFFF: the game's first two 8 KB banks.
@@ -132,11 +106,7 @@ reset:
 mainLoop:
         jsr waitFrame
         jsr readPad
-        lda padPrev
-        eor #$FF
-        and pad
-        ldx pad
-        stx padPrev
+        newPresses pad, padPrev
         tax
         and #(PAD_A | PAD_RIGHT)
         bne @next
@@ -166,24 +136,11 @@ mainLoop:
         jmp mainLoop
 
 waitFrame:
-        lda frameCount
-@wait:
-        cmp frameCount
-        beq @wait
+        waitFrameCount frameCount
         rts
 
 readPad:
-        lda #1
-        sta PAD_1
-        lda #0
-        sta PAD_1
-        ldx #8
-@bit:
-        lda PAD_1
-        lsr a
-        rol pad
-        dex
-        bne @bit
+        readPad1 pad
         rts
 
 ; Draws item `item` with the screen off, then turns it on at the next vblank.

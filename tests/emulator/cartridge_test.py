@@ -22,17 +22,16 @@ import time
 
 from PIL import Image
 
+from emulators import (FCEUX_CROP, FCEUX_PRELUDE, SKIP, mame_roms, menu_folder, phase,
+                       run_mame, screen_match, start_fceux, tool, write_list)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 MAKE_GAME = os.path.join(ROOT, "examples", "demo", "make_demo.py")
-MATCH = os.path.join(HERE, "screen_match.py")
-MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
 CC65_HELLO = "/usr/share/cc65/samples/hello.c"
 LONG_LIST = 300
 LONG_RESERVE = "10000"
-SKIP = 77
 GAME_FRAMES = 120           # two seconds after Start
-FCEUX_CROP = 8              # FCEUX's screenshots leave out the top and bottom 8 lines
 
 # name, mapper, program KB, tile KB, mirroring, seed
 GAMES = [
@@ -46,24 +45,16 @@ GAMES = [
     ("NROM 32K B", 0, 32, 8, "v", 8),
 ]
 
-FCEUX_ALONE = """
-emu.speedmode("maximum")
-for i = 1, {frames} do emu.frameadvance() end
+FCEUX_ALONE = FCEUX_PRELUDE + """
+wait({frames})
 gui.savescreenshotas("{shot}")
-for i = 1, 5 do emu.frameadvance() end
+wait(5)
 emu.exit()
 """
 
 # One session for all games of a cartridge: power on, the moves to game k, Start,
 # screenshot.
-FCEUX_CART = """
-emu.speedmode("maximum")
-local function wait(n, pad)
-  for i = 1, n do
-    if pad then joypad.set(1, pad) end
-    emu.frameadvance()
-  end
-end
+FCEUX_CART = FCEUX_PRELUDE + """
 local runs = {runs}
 for n, moves in ipairs(runs) do
   emu.poweron()
@@ -110,31 +101,6 @@ end)
 """
 
 
-def tool(name):
-    for d in os.environ.get("PATH", "").split(os.pathsep) + ["/usr/games"]:
-        p = os.path.join(d, name)
-        if os.path.isfile(p) and os.access(p, os.X_OK):
-            return p
-    return None
-
-
-def start_fceux(fceux_path, runs, work):
-    """Starts every FCEUX session, one after the other, under one virtual X server: runs are
-    (Lua script, image, time limit) triples. Gives the process to wait for."""
-    lines = []
-    for n, (script, image, limit) in enumerate(runs):
-        lua = os.path.join(work, f"fceux-{n}.lua")
-        with open(lua, "w") as f:
-            f.write(script)
-        lines.append(f"timeout -s KILL {limit} '{fceux_path}' --no-config 1 --sound 0 "
-                     f"--loadlua '{lua}' '{image}'")
-    sessions = os.path.join(work, "fceux.sh")
-    with open(sessions, "w") as f:
-        f.write("\n".join(lines) + "\n")
-    return subprocess.Popen(["xvfb-run", "-a", "sh", sessions], stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, cwd=work)
-
-
 def page_rows(cart):
     """Rows on one page of the example menu, as the builder wrote them into Glyphs.inc."""
     with open(os.path.join(cart, "Glyphs.inc")) as f:
@@ -156,53 +122,23 @@ def lua_moves(moves, names):
 
 def mame(mame_path, roms, name, k, rows, work):
     """One run of gprnrs1 starting game k; gives the paths of the menu and game shots."""
-    run = os.path.join(work, f"mame-{name}-{k}")
-    os.makedirs(run, exist_ok=True)
-    shots = os.path.join(run, "snap")
-    lua = os.path.join(run, "run.lua")
     names = {"right": "P1 Right", "down": "P1 Down"}
-    with open(lua, "w") as f:
-        f.write(MAME_CART.format(first="true" if k == 0 else "false",
-                                 moves=lua_moves(moves_to(k, rows), names), frames=GAME_FRAMES))
-    # Debian's build may crash on leaving after a script: the snapshots count, not the status.
-    subprocess.run(["timeout", "-s", "KILL", "60", mame_path, "gprnrs1", "-rompath",
-                    roms, "-video", "none", "-sound", "none",
-                    "-nothrottle", "-skip_gameinfo", "-snapshot_directory", shots,
-                    "-cfg_directory", os.path.join(run, "cfg"), "-nvram_directory",
-                    os.path.join(run, "nv"), "-autoboot_script", lua],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=run)
+    script = MAME_CART.format(first="true" if k == 0 else "false",
+                              moves=lua_moves(moves_to(k, rows), names), frames=GAME_FRAMES)
+    shots = run_mame(mame_path, roms, script, os.path.join(work, f"mame-{name}-{k}"))
     return os.path.join(shots, "menu.png"), os.path.join(shots, "game.png")
 
 
 def matches(alone, other, other_top):
     """The game alone (an FCEUX screenshot) against a screen whose picture starts at line
     other_top of the console's 240."""
-    box_b = f"0,{other_top},256,{240 - 2 * FCEUX_CROP}"
-    r = subprocess.run([sys.executable, MATCH, alone, other, "--box-b", box_b,
-                        "--min-colours", "2"], capture_output=True, text=True)
-    return r.returncode == 0, (r.stdout + r.stderr).strip()
+    return screen_match(alone, other, box_b=f"0,{other_top},256,{240 - 2 * FCEUX_CROP}",
+                        min_colours=2)
 
 
 def colours(path):
     with Image.open(path) as im:
         return len(set(im.convert("RGB").getdata()))
-
-
-def mame_roms(cart, work):
-    """gprnrs1 takes an 8 MB ROM: the cartridge image followed by zeros, in a folder of
-    its own name. Gives the ROM folder."""
-    roms = os.path.join(work, "roms-" + os.path.basename(cart))
-    os.makedirs(os.path.join(roms, "gprnrs1"))
-    with open(os.path.join(cart, "rom.bin"), "rb") as f:
-        data = f.read()
-    with open(os.path.join(roms, "gprnrs1", "gprnrs1.bin"), "wb") as f:
-        f.write(data + bytes(8 * 1024 * 1024 - len(data)))
-    return roms
-
-
-def phase(name, started):
-    print(f"{name}: {time.monotonic() - started:.1f} s", flush=True)
-    return time.monotonic()
 
 
 def make_games(work, cl65):
@@ -224,13 +160,8 @@ def make_games(work, cl65):
 
 def build(cli, menu_dir, work, name, lines, reserve=None):
     """A cartridge folder with the example menu, built from list lines; gives the folder."""
-    cart = os.path.join(work, name)
-    os.makedirs(cart)
-    for f in MENU_FILES:
-        shutil.copy(os.path.join(menu_dir, f), cart)
-    listing = os.path.join(work, name + ".sav")
-    with open(listing, "w", newline="") as f:
-        f.write("".join(line + "\r\n" for line in lines))
+    cart = menu_folder(menu_dir, os.path.join(work, name))
+    listing = write_list(os.path.join(work, name + ".sav"), lines)
     extra = ["--reserve", reserve] if reserve else []
     r = subprocess.run([cli, "build", listing, "--dir", cart] + extra, capture_output=True,
                        text=True)
@@ -296,20 +227,21 @@ def main():
     started = phase("cartridges built", started)
 
     # FCEUX runs under its X server while MAME, which needs none, runs beside it.
-    runs = [(FCEUX_ALONE.format(frames=GAME_FRAMES + 30, shot=os.path.join(work, f"alone-{i}.png")),
-             path, 30) for i, (_, path) in enumerate(games)]
+    runs = [(i, FCEUX_ALONE.format(frames=GAME_FRAMES + 30,
+                                   shot=os.path.join(work, f"alone-{i}.png")), path, 30)
+            for i, (_, path) in enumerate(games)]
     fceux_names = {"right": "right", "down": "down"}
     for name, targets, folder in (("cart", range(len(games)), cart),
                                   ("long", [k for k, _ in long_targets], long_cart)):
         rows = page_rows(folder)
         moves = "{" + ", ".join(lua_moves(moves_to(k, rows), fceux_names) for k in targets) + "}"
-        runs.append((FCEUX_CART.format(runs=moves, frames=GAME_FRAMES, work=work, cart=name),
+        runs.append((name, FCEUX_CART.format(runs=moves, frames=GAME_FRAMES, work=work, cart=name),
                      os.path.join(folder, "rom.nes"), 90))
     fceux_sessions = start_fceux(tools["fceux"], runs, work)
-    roms = mame_roms(cart, work)
+    roms = mame_roms(os.path.join(cart, "rom.bin"), os.path.join(work, "roms-cart"))
     mame_shots = [mame(tools["mame"], roms, "cart", i, page_rows(cart), work)
                   for i in range(len(games))]
-    long_roms = mame_roms(long_cart, work)
+    long_roms = mame_roms(os.path.join(long_cart, "rom.bin"), os.path.join(work, "roms-long"))
     long_shots = [mame(tools["mame"], long_roms, "long", k, page_rows(long_cart), work)
                   for k, _ in long_targets]
     started = phase("MAME", started)

@@ -18,19 +18,19 @@ import sys
 
 from PIL import Image
 
+from emulators import (FCEUX_CROP, FCEUX_PRELUDE, SKIP, mame_roms, menu_folder, run_mame,
+                       start_fceux, tool, write_list)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
 MAKE_GAME = os.path.join(ROOT, "examples", "demo", "make_demo.py")
-MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
 FONT = os.environ.get("ROMVANE_FONT") or "/usr/share/unifont/unifont.hex"
-SKIP = 77
 
 ROWS = 10               # titles on a page
 FIRST_ROW_Y = 48        # console line of the first row; rows are 16 lines
 NUMBER_X = 16           # cells 2-6: a blank, three digits right-aligned, a blank
 TITLE_X = 56            # cells 7-28
 TITLE_CELLS = 22
-FCEUX_CROP = 8          # FCEUX's screenshots leave out the top 8 lines
 
 TITLES = [
     "你好世界", "赛车", "魂斗罗", "超级马里奥兄弟", "坦克大战 Battle City", "Contra",
@@ -40,14 +40,7 @@ TITLES = [
     "马戏团", "Road Fighter 公路赛车",
 ]
 
-FCEUX_SCRIPT = """
-emu.speedmode("maximum")
-local function wait(n, pad)
-  for i = 1, n do
-    if pad then joypad.set(1, pad) end
-    emu.frameadvance()
-  end
-end
+FCEUX_SCRIPT = FCEUX_PRELUDE + """
 wait(120)
 gui.savescreenshotas("{work}/fceux-page1.png")
 wait(5)  -- FCEUX writes the picture a few frames later: the page must still be there
@@ -77,14 +70,6 @@ emu.register_frame_done(function()
   if frame == 163 then manager.machine:exit() end
 end)
 """
-
-
-def tool(name):
-    for d in os.environ.get("PATH", "").split(os.pathsep) + ["/usr/games"]:
-        p = os.path.join(d, name)
-        if os.path.isfile(p) and os.access(p, os.X_OK):
-            return p
-    return None
 
 
 def read_font(wanted):
@@ -186,44 +171,23 @@ def check_page(path, top, first_game, cursor, font, games):
 
 
 def build(cli, menu_dir, work):
-    cart = os.path.join(work, "cart")
-    os.makedirs(cart)
-    for name in MENU_FILES:
-        shutil.copy(os.path.join(menu_dir, name), cart)
+    cart = menu_folder(menu_dir, os.path.join(work, "cart"))
     game = os.path.join(work, "game.nes")
     subprocess.run([sys.executable, MAKE_GAME, game, "--name", "GAME", "--prg", "16",
                     "--chr", "8", "--work", os.path.join(work, "src")], check=True)
-    with open(os.path.join(work, "list.sav"), "wb") as f:
-        f.write(b"".join(f"{game},{t}\r\n".encode("gbk") for t in TITLES))
-    subprocess.run([cli, "build", os.path.join(work, "list.sav"), "--dir", cart], check=True)
+    listing = write_list(os.path.join(work, "list.sav"), [f"{game},{t}" for t in TITLES], "gbk")
+    subprocess.run([cli, "build", listing, "--dir", cart], check=True)
     return cart
 
 
 def run_emulators(fceux, mame, cart, work):
-    lua = os.path.join(work, "fceux.lua")
-    with open(lua, "w") as f:
-        f.write(FCEUX_SCRIPT.format(work=work))
-    session = subprocess.Popen(["xvfb-run", "-a", "timeout", "-s", "KILL", "40", fceux,
-                                "--no-config", "1", "--sound", "0", "--loadlua", lua,
-                                os.path.join(cart, "rom.nes")],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=work)
-    # gprnrs1 takes an 8 MB ROM: the cartridge followed by zeros, in a folder of its name.
-    roms = os.path.join(work, "roms", "gprnrs1")
-    os.makedirs(roms)
-    with open(os.path.join(cart, "rom.bin"), "rb") as f:
-        data = f.read()
-    with open(os.path.join(roms, "gprnrs1.bin"), "wb") as f:
-        f.write(data + bytes(8 * 1024 * 1024 - len(data)))
-    with open(os.path.join(work, "mame.lua"), "w") as f:
-        f.write(MAME_SCRIPT)
-    # Debian's build may crash on leaving after a script: the snapshot counts, not the status.
-    subprocess.run(["timeout", "-s", "KILL", "40", mame, "gprnrs1", "-rompath",
-                    os.path.dirname(roms), "-video", "none", "-sound", "none", "-nothrottle",
-                    "-skip_gameinfo", "-snapshot_directory", os.path.join(work, "snap"),
-                    "-cfg_directory", os.path.join(work, "cfg"), "-nvram_directory",
-                    os.path.join(work, "nv"), "-autoboot_script", os.path.join(work, "mame.lua")],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=work)
+    """Both pages in both emulators; gives MAME's snapshot folder."""
+    session = start_fceux(fceux, [("pages", FCEUX_SCRIPT.format(work=work),
+                                   os.path.join(cart, "rom.nes"), 40)], work)
+    roms = mame_roms(os.path.join(cart, "rom.bin"), os.path.join(work, "roms"))
+    shots = run_mame(mame, roms, MAME_SCRIPT, work, limit=40)
     session.wait()
+    return shots
 
 
 def main():
@@ -238,12 +202,12 @@ def main():
     wanted = {ord(c) for t in TITLES for c in t} | {ord(c) for c in "0123456789 …"}
     font = read_font(wanted)
     cart = build(cli, menu_dir, work)
-    run_emulators(tools["fceux"], tools["mame"], cart, work)
+    shots = run_emulators(tools["fceux"], tools["mame"], cart, work)
     failures = []
     for path, top, first, cursor in ((os.path.join(work, "fceux-page1.png"), FCEUX_CROP, 0, 0),
-                                     (os.path.join(work, "snap", "page1.png"), 0, 0, 0),
+                                     (os.path.join(shots, "page1.png"), 0, 0, 0),
                                      (os.path.join(work, "fceux-page2.png"), FCEUX_CROP, 10, 12),
-                                     (os.path.join(work, "snap", "page2.png"), 0, 10, 12)):
+                                     (os.path.join(shots, "page2.png"), 0, 10, 12)):
         if not os.path.exists(path):
             failures.append(f"no screen {path}")
             continue

@@ -10,8 +10,8 @@ BIN=$1 SRC=$2 SCRATCH=$3 PYTHON=$4
 PATH=$PATH:/usr/games
 rm -rf "$SCRATCH" && mkdir -p "$SCRATCH/data" || exit 1
 command -v mame > /dev/null || { echo "SKIP: mame is not installed"; exit 77; }
-for f in Hsl2rgb.tab "6576(ok).act" Rom.b00; do ln -s "$BIN/$f" "$SCRATCH/data/$f"; done
-export TILVEX_DIR="$SCRATCH/data"
+. "$SRC/tests/emulator/preview_common.sh"
+preview_data
 failed=0
 
 for seed in 2 5 6; do
@@ -21,13 +21,7 @@ for seed in 2 5 6; do
     "$BIN/tilvex-cli" render "$out.pic" -o "$out.bmp" &&
     "$BIN/tilvex-cli" preview "$out.pic" --nes "$out.nes" --no-run > /dev/null ||
     { echo "FAIL: photo $seed: tilvex-cli failed"; failed=1; continue; }
-  dir=$SCRATCH/mame
-  rm -rf "$dir" && mkdir -p "$dir/roms/vtsndtest" && cp "$SCRATCH/data/Rom.b01" "$dir/roms/vtsndtest/rom.bin"
-  timeout 60 mame vtsndtest -rompath "$dir/roms" -video none -sound none -nothrottle \
-    -skip_gameinfo -seconds_to_run 1 -snapshot_directory "$SCRATCH" -snapname "photo$seed-mame" \
-    -cfg_directory "$dir/cfg" -nvram_directory "$dir/nv" > "$dir/log" 2>&1
-  [ -f "$SCRATCH/photo$seed-mame.png" ] ||
-    { echo "FAIL: MAME made no screen"; cat "$dir/log"; failed=1; continue; }
+  mame_screen "$SCRATCH/data/Rom.b01" "photo$seed-mame" || { failed=1; continue; }
   $PYTHON "$SRC/tests/emulator/preview_colours.py" compare "$out.pic" "$out.bmp" "$SCRATCH/photo$seed-mame.png" ||
     { echo "FAIL: photo $seed: MAME shows other colours than the render"; failed=1; }
 done

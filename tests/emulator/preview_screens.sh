@@ -13,19 +13,9 @@ command -v mame > /dev/null || { echo "SKIP: mame is not installed"; exit 77; }
 with_fceux=1
 command -v fceux > /dev/null && command -v xvfb-run > /dev/null || with_fceux=0
 
-# A data folder of our own, so Rom.b01 is written here and tests never share it.
-for f in Hsl2rgb.tab "6576(ok).act" Rom.b00; do ln -s "$BIN/$f" "$SCRATCH/data/$f"; done
-export TILVEX_DIR="$SCRATCH/data"
+. "$SRC/tests/emulator/preview_common.sh"
+preview_data
 failed=0
-
-mame_screen() {  # IMAGE SNAPSHOT_NAME
-  dir=$SCRATCH/mame
-  rm -rf "$dir" && mkdir -p "$dir/roms/vtsndtest" && cp "$1" "$dir/roms/vtsndtest/rom.bin"
-  timeout 60 mame vtsndtest -rompath "$dir/roms" -video none -sound none -nothrottle \
-    -skip_gameinfo -seconds_to_run 1 -snapshot_directory "$SCRATCH" -snapname "$2" \
-    -cfg_directory "$dir/cfg" -nvram_directory "$dir/nv" > "$dir/log" 2>&1
-  [ -f "$SCRATCH/$2.png" ] || { echo "FAIL: MAME made no screen ($2)"; cat "$dir/log"; return 1; }
-}
 
 fceux_screen() {  # NES_FILE SNAPSHOT
   cat > "$SCRATCH/shot.lua" <<LUA

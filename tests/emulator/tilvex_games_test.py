@@ -28,14 +28,14 @@ import sys
 import threading
 import time
 
+from emulators import (FCEUX_PRELUDE, SKIP, mame_roms, menu_folder, phase, screen_match,
+                       start_fceux, start_mame, tool, write_list)
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-MATCH = os.path.join(HERE, "screen_match.py")
 MAKE_SLIDESHOW = os.path.join(ROOT, "examples", "slideshow", "make_slideshow.py")
 MAKE_ANIMATION = os.path.join(ROOT, "examples", "animation", "make_animation.py")
 MAKE_FRAMES = os.path.join(ROOT, "examples", "animation", "make_frames.py")
-MENU_FILES = ("make.sh", "menu.s", "menu.cfg", "GameSub.inc", "vt03.inc")
-SKIP = 77
 STEP = 24                   # video frames between two slideshow items
 CARTRIDGE_TILES = 256 * 1024  # the most tile data a cartridge game may have
 # Frames of 256 new tiles, 8 KB each behind the 16 KB of sprites: frame 61 would end at the
@@ -43,19 +43,28 @@ CARTRIDGE_TILES = 256 * 1024  # the most tile data a cartridge game may have
 REGION_FRAMES = 63
 REGION_TILES = 256
 
-# Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
-MAME_SLIDESHOW = """
-local frame, game, items = 0, {game}, {items}
-emu.register_frame_done(function()
-  frame = frame + 1
-  local port = manager.machine.ioport.ports[":IO0"]
+# The menu's game k started: Down k times, then Start (nothing for k = -1, a game run
+# alone). Gives the frame of Start.
+MAME_CHOOSE = """
+local function choose(port, frame, game)
   for i = 1, game do
     if frame == 50 + 8 * i then port.fields["P1 Down"]:set_value(1) end
     if frame == 54 + 8 * i then port.fields["P1 Down"]:set_value(0) end
   end
   local start = 60 + 8 * game
-  if frame == start then port.fields["P1 Start"]:set_value(1) end
-  if frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  if game >= 0 and frame == start then port.fields["P1 Start"]:set_value(1) end
+  if game >= 0 and frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  return start
+end
+"""
+
+# Slideshow: Start on the menu's game k, then a snapshot of each item and A for the next.
+MAME_SLIDESHOW = MAME_CHOOSE + """
+local frame, game, items = 0, {game}, {items}
+emu.register_frame_done(function()
+  frame = frame + 1
+  local port = manager.machine.ioport.ports[":IO0"]
+  local start = choose(port, frame, game)
   for k = 0, items - 1 do
     local at = start + {step} * (k + 1)
     if frame == at then manager.machine.screens[":soc:screen"]:snapshot("item" .. k .. ".png") end
@@ -68,7 +77,7 @@ end)
 
 # Animation: the player keeps the frame on the screen at $00; each wanted frame is taken
 # once it has stood for three frames.
-MAME_ANIMATION = """
+MAME_ANIMATION = MAME_CHOOSE + """
 local frame, game = 0, {game}
 local wanted, left = {{}}, 0
 for _, k in ipairs({{{frames}}}) do wanted[k] = true; left = left + 1 end
@@ -76,14 +85,7 @@ local memory = manager.machine.devices[":soc:maincpu"].spaces["program"]
 local last, stable, started = -1, 0, false
 emu.register_frame_done(function()
   frame = frame + 1
-  local port = manager.machine.ioport.ports[":IO0"]
-  for i = 1, game do
-    if frame == 50 + 8 * i then port.fields["P1 Down"]:set_value(1) end
-    if frame == 54 + 8 * i then port.fields["P1 Down"]:set_value(0) end
-  end
-  local start = 60 + 8 * game
-  if game >= 0 and frame == start then port.fields["P1 Start"]:set_value(1) end
-  if game >= 0 and frame == start + 4 then port.fields["P1 Start"]:set_value(0) end
+  choose(manager.machine.ioport.ports[":IO0"], frame, game)
   -- The player marks "nothing shown yet" ($FF) first thing; until then the byte is the
   -- menu's, or the cleared RAM's.
   local shown = memory:read_u8(0)
@@ -100,14 +102,7 @@ end)
 """
 
 # The slideshow alone, then from the cartridge's menu (Down `game` times, Start).
-FCEUX_SLIDESHOW = """
-emu.speedmode("maximum")
-local function wait(n, pad)
-  for i = 1, n do
-    if pad then joypad.set(1, pad) end
-    emu.frameadvance()
-  end
-end
+FCEUX_SLIDESHOW = FCEUX_PRELUDE + """
 if {game} >= 0 then
   wait(240)
   for i = 1, {game} do wait(4, {{down = true}}) wait(4, {{}}) end
@@ -124,14 +119,6 @@ emu.exit()
 """
 
 
-def tool(name):
-    for d in os.environ.get("PATH", "").split(os.pathsep) + ["/usr/games"]:
-        p = os.path.join(d, name)
-        if os.path.isfile(p) and os.access(p, os.X_OK):
-            return p
-    return None
-
-
 def run(args, cwd=None):
     r = subprocess.run(args, cwd=cwd, capture_output=True, text=True)
     if r.returncode != 0:
@@ -141,11 +128,8 @@ def run(args, cwd=None):
 
 
 def match(render, screen, box_a, box_b=None):
-    args = [sys.executable, MATCH, render, screen, "--box-a", box_a]
-    if box_b:
-        args += ["--box-b", box_b]
-    r = subprocess.run(args, capture_output=True, text=True)
-    return r.returncode == 0, (r.stdout + r.stderr).strip().splitlines()[0]
+    ok, report = screen_match(render, screen, box_a, box_b)
+    return ok, report.splitlines()[0]
 
 
 class Mame:
@@ -157,25 +141,12 @@ class Mame:
     def start(self, image, script, run_dir):
         """image: the ROM image (padded here to gprnrs1's 8 MB). Gives the snapshot folder."""
         shutil.rmtree(run_dir, ignore_errors=True)
-        os.makedirs(os.path.join(run_dir, "roms", "gprnrs1"))
-        with open(image, "rb") as f:
-            data = f.read()
-        with open(os.path.join(run_dir, "roms", "gprnrs1", "gprnrs1.bin"), "wb") as f:
-            f.write(data + bytes(8 * 1024 * 1024 - len(data)))
-        lua = os.path.join(run_dir, "run.lua")
-        with open(lua, "w") as f:
-            f.write(script)
+        roms = mame_roms(image, os.path.join(run_dir, "roms"))
         while len(self.running) >= 2:
             self.running.pop(0).wait()
-        # Debian's build may crash on leaving after a script: the snapshots count.
-        self.running.append(subprocess.Popen(
-            ["timeout", "-s", "KILL", "60", self.path, "gprnrs1", "-rompath",
-             os.path.join(run_dir, "roms"), "-video", "none", "-sound", "none", "-nothrottle",
-             "-skip_gameinfo", "-snapshot_directory", os.path.join(run_dir, "snap"),
-             "-cfg_directory", os.path.join(run_dir, "cfg"), "-nvram_directory",
-             os.path.join(run_dir, "nv"), "-autoboot_script", lua],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=run_dir))
-        return os.path.join(run_dir, "snap")
+        process, shots = start_mame(self.path, roms, script, run_dir)
+        self.running.append(process)
+        return shots
 
     def wait(self):
         for p in self.running:
@@ -246,14 +217,8 @@ def render(cli, picture, out, convert=False):
 
 
 def cartridge(romvane, menu_dir, games, work):
-    cart = os.path.join(work, "cart")
-    shutil.rmtree(cart, ignore_errors=True)
-    os.makedirs(cart)
-    for name in MENU_FILES:
-        shutil.copy(os.path.join(menu_dir, name), cart)
-    listing = os.path.join(cart, "list.sav")
-    with open(listing, "w", newline="") as f:
-        f.write("".join(g + "\r\n" for g in games))
+    cart = menu_folder(menu_dir, os.path.join(work, "cart"))
+    listing = write_list(os.path.join(cart, "list.sav"), games)
     run([romvane, "build", listing, "--dir", cart])
     return os.path.join(cart, "rom.bin")
 
@@ -365,20 +330,12 @@ def main():
     image = cartridge(romvane, args.bin, games, os.path.join(work, "good"))
     fceux = None
     if tools["fceux"] and tools["xvfb-run"]:
-        sessions = []
-        for name, game, nes in (("alone", -1, show),
-                                ("cart", len(args.with_game), os.path.splitext(image)[0] + ".nes")):
-            lua = os.path.join(work, f"fceux-{name}.lua")
-            with open(lua, "w") as f:
-                f.write(FCEUX_SLIDESHOW.format(items=len(items), step=STEP, work=work, name=name,
-                                               game=game))
-            sessions.append(f"timeout -s KILL 50 '{tools['fceux']}' --no-config 1 --sound 0 "
-                            f"--loadlua '{lua}' '{nes}'")
-        script = os.path.join(work, "fceux.sh")
-        with open(script, "w") as f:
-            f.write("\n".join(sessions) + "\n")
-        fceux = subprocess.Popen(["xvfb-run", "-a", "sh", script], stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL, cwd=work)
+        fceux = start_fceux(tools["fceux"], [
+            (name, FCEUX_SLIDESHOW.format(items=len(items), step=STEP, work=work, name=name,
+                                          game=game), nes, 50)
+            for name, game, nes in (("alone", -1, show),
+                                    ("cart", len(args.with_game),
+                                     os.path.splitext(image)[0] + ".nes"))], work)
 
     show_game = len(args.with_game)
     anim_game = -1 if alone else show_game + 1
@@ -469,11 +426,6 @@ def image_height(path):
     from PIL import Image
     with Image.open(path) as im:
         return im.height
-
-
-def phase(name, started):
-    print(f"{name}: {time.monotonic() - started:.1f} s", flush=True)
-    return time.monotonic()
 
 
 if __name__ == "__main__":

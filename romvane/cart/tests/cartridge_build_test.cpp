@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "cart/nes_image.h"
+#include "common/tests/in_folder.h"
 #include "nes_files.h"
 
 namespace romvane {
@@ -155,17 +156,7 @@ TEST_F(CartridgeBuildTest, AFullDiskIsNamedInEveryWriteFailure) {
   }
 }
 
-// Runs the test in another current folder and comes back.
-class InFolder {
- public:
-  explicit InFolder(const std::string& dir) : back_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InFolder() { std::filesystem::current_path(back_); }
-
- private:
-  std::filesystem::path back_;
-};
+using common::testing::InFolder;
 
 // A relative program path is the caller's program, though the child starts in another folder.
 TEST(SpawnedScript, ARelativeProgramIsTheOneInTheCallersFolder) {

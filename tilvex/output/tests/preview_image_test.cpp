@@ -4,6 +4,8 @@
 
 #include "common/file_io.h"
 #include "common/program_search.h"
+#include "common/tests/in_folder.h"
+#include "common/tests/in_folder.h"
 #include "doc/file_writes.h"
 #include "doc/pic_file.h"
 #include "output/emulator_run.h"
@@ -289,17 +291,7 @@ TEST(PreviewImage, PicturesWithMorePalettesThanTheDeviceShowsAreNamed) {
             "图片用到10个调色板,主机一次只能显示4个:用调色板5到16的区域在预览中显示为别的颜色。");
 }
 
-// Runs a test body in another current folder and comes back.
-class InFolder {
- public:
-  explicit InFolder(const std::string& dir) : back_(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
-  }
-  ~InFolder() { std::filesystem::current_path(back_); }
-
- private:
-  std::filesystem::path back_;
-};
+using common::testing::InFolder;
 
 std::string Emu(const std::string& name) {
   return common::FindProgram(name, {"rel"});

@@ -35,13 +35,6 @@ static void InitResources() {
 namespace tilvex::ui {
 namespace {
 
-constexpr FileType kFileTypes[] = {
-    {0, true, true, "所有图象文件(*.bmp,*.png,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
-     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;*.tiff;"},
-    {1, true, false, "PIC文件", "*.gs?;*.pic"},
-    {10, true, true, "*.* 所有文件", "*.*"},
-};
-
 struct ToolInfo {
   const char* icon;
   const char* tip;
@@ -69,18 +62,8 @@ QIcon Icon(const char* name) {
 
 }  // namespace
 
-// Qt reads the patterns from the last parentheses of a filter, separated by spaces.
 QStringList PromptFilters(bool open) {
-  QStringList filters;
-  for (const FileType& type : kFileTypes) {
-    if (open ? !type.inOpen : !type.inSave) continue;
-    QString patterns = QString::fromUtf8(type.patterns)
-                           .split(QLatin1Char(';'), Qt::SkipEmptyParts)
-                           .join(QLatin1Char(' '));
-    if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");
-    filters << UiText(type.description) + QStringLiteral(" (") + patterns + QLatin1Char(')');
-  }
-  return filters;
+  return ToQStringList(FilePromptFilters(open));
 }
 
 MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
@@ -90,7 +73,7 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   if (!settings_.contains(QStringLiteral("PPUMode")))
     settings_.setValue(QStringLiteral("PPUMode"), 0);
   ppuMode_ = settings_.value(QStringLiteral("PPUMode")).toInt();
-  recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, 4);
+  recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, kRecentFileCount);
   view_ = new PictureView(document_, drawing_, prompts_, this);
   tree_ = new ProjectView(project_, prompts_, this);
   auto* splitter = new QSplitter(this);
@@ -111,7 +94,6 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   UpdateIndicators();
   document_.SetObserver(this);
   UpdateCommands();
-  UpdateTitle();
   UpdateZoomChecks();
   setAcceptDrops(true);
   // Where the user left the window and its tool box last time.
@@ -186,7 +168,6 @@ void MainWindow::BuildEditMenu() {
     action->setShortcuts(keys);
     if (keys.first() == QKeySequence(Qt::CTRL | Qt::Key_C)) actions_.copy = action;
   }
-  UpdateHistoryActions();
 }
 
 void MainWindow::BuildFileMenu() {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/command_rules.h"
 #include "app/document.h"
 #include "app/project_session.h"
 #include "picture_view.h"
@@ -27,15 +28,6 @@ class BackgroundWork;
 class PaletteBar;
 class ProjectView;
 class Prompts;
-
-// One row of the program's file-type table.
-struct FileType {
-  int id;
-  bool inOpen;
-  bool inSave;
-  const char* description;
-  const char* patterns;
-};
 
 // The filters of the open or save prompt, in table order.
 QStringList PromptFilters(bool open);
@@ -106,8 +98,6 @@ class MainWindow : public QMainWindow, private DocumentObserver {
 
  private:
   void DocumentChanged(unsigned changes) override;
-  void UpdateTitle();
-  void UpdateHistoryActions();
   void BuildMenus();
   void BuildEditMenu();
   void BuildFileMenu();
@@ -176,9 +166,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QPointer<TransformationDialog> transformation_;
   QString pathName_;  // last opened through Open; Refresh reopens it
   QStringList recent_;
-  std::optional<ConversionSettings> lastSettings_;  // kept for the next Transformation dialog
-  QSize lastSettingsSize_;  // of the picture they were made for; its area fits only that size
-  bool busy_ = false;                               // work runs; the window takes no input
+  KeptConversion kept_;  // for the next Transformation dialog
+  bool busy_ = false;    // work runs; the window takes no input
   int newWidth_ = 0;
   int newHeight_ = 0;
   int openFilterIndex_ = 0;

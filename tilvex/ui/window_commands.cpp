@@ -67,12 +67,15 @@ void MainWindow::ConnectView() {
 }
 
 void MainWindow::UpdateCommands() {
-  // The preview and the emulator show a converted picture; a plain one has nothing to show.
+  const CommandStates allowed = AllowedCommands(document_);
   for (QAction* action : {actions_.output, actions_.tvEffect, actions_.emulate})
-    action->setEnabled(document_.IsBlockPicture());
+    action->setEnabled(allowed.showBlocks);
   for (QAction* action : {actions_.transform, actions_.save, actions_.saveAs})
-    action->setEnabled(document_.HasPicture());
-  UpdateHistoryActions();
+    action->setEnabled(allowed.usePicture);
+  actions_.undo->setText(QString::fromStdString(UndoCommandText(document_)));
+  actions_.redo->setText(QString::fromStdString(RedoCommandText(document_)));
+  actions_.undo->setEnabled(allowed.undo);
+  actions_.redo->setEnabled(allowed.redo);
 }
 
 void MainWindow::UpdateZoomChecks() {
@@ -119,9 +122,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::AddRecent(const QString& path) {
-  recent_.removeAll(path);
-  recent_.prepend(path);
-  recent_ = recent_.mid(0, 4);
+  std::vector<std::string> recent;
+  for (const QString& file : recent_) recent.push_back(file.toStdString());
+  recent_ = ToQStringList(WithRecentFile(recent, path.toStdString()));
   settings_.setValue(QStringLiteral("RecentFiles"), recent_);
   RebuildRecentMenu();
 }
@@ -145,11 +148,7 @@ void MainWindow::OnTransform() {
     return;
   }
   transformation_ = new TransformationDialog(document_, prompts_, this);
-  if (lastSettings_) {
-    const Picture& picture = document_.View();
-    transformation_->Restore(*lastSettings_,
-                             lastSettingsSize_ == QSize(picture.width, picture.height));
-  }
+  if (kept_.settings) transformation_->Restore(*kept_.settings, kept_.AreaFits(document_.View()));
   transformation_->setAttribute(Qt::WA_DeleteOnClose);
   view_->SetAreaSelection(true);
   connect(transformation_, &QDialog::finished, this, [this] { view_->SetAreaSelection(false); });
@@ -181,8 +180,7 @@ void MainWindow::OnTransform() {
 // refused picture keeps the dialog open with its settings, the stopping place shown.
 void MainWindow::RunConversion(const ConversionSettings& settings) {
   if (busy_) return;
-  lastSettings_ = settings;
-  lastSettingsSize_ = QSize(document_.View().width, document_.View().height);
+  kept_.Keep(settings, document_.View());
   BackgroundWork* asking = nullptr;
   auto review = [this, &asking](SlotTable& table) {
     if (asking->Cancelled()) return false;  // the user already said no

@@ -1,5 +1,6 @@
 #include "app/command_rules.h"
 
+#include <filesystem>
 #include <sstream>
 
 #include "app/document.h"
@@ -85,6 +86,15 @@ std::string SavedText(const std::string& path, bool imageOnly) {
              ? common::TrFill("已保存图像 {0};块数据(图块、调色板、单元格)尚未保存,请另存为 .pic。",
                               {path})
              : common::TrFill("已保存 {0}", {path});
+}
+
+std::string OutputWrittenText(const std::string& pgtPath, const std::string& pntPath) {
+  std::error_code error;  // a path that cannot be made absolute is shown as typed
+  const auto full = [&error](const std::string& path) {
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+  };
+  return common::TrFill("已写出 {0} 和 {1}", {full(pgtPath), full(pntPath)});
 }
 
 std::string SaveChangesQuestion(const Document& document) {

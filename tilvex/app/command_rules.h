@@ -48,6 +48,8 @@ SaveAsOffer SaveAsOfferFor(const Document& document);
 
 // The status after a save; an image of a block picture leaves the block data unsaved.
 std::string SavedText(const std::string& path, bool imageOnly);
+// The status after Output, with the files' full paths.
+std::string OutputWrittenText(const std::string& pgtPath, const std::string& pntPath);
 // The question before unsaved changes are dropped.
 std::string SaveChangesQuestion(const Document& document);
 // Why a file did not open, naming it when the reader gave no reason.

@@ -122,15 +122,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, toolBox_, &QWidget::show);
 }
 
-QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)(),
-                               const QKeySequence& key) {
+QAction* MainWindow::AddToggle(QMenu* menu, const QString& text) {
   QAction* action = menu->addAction(text);
-  if (!key.isEmpty()) action->setShortcut(key);
-  if (handler) {
-    connect(action, &QAction::triggered, this, handler);
-  } else {
-    action->setEnabled(false);
-  }
+  action->setCheckable(true);
   return action;
 }
 
@@ -164,40 +158,36 @@ void MainWindow::BuildEditMenu() {
        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
   };
   for (const auto& [text, keys] : clipboardItems) {
-    QAction* action = AddAction(edit, QString::fromUtf8(text), nullptr);
+    QAction* action = edit->addAction(QString::fromUtf8(text));
     action->setShortcuts(keys);
+    action->setEnabled(false);
     if (keys.first() == QKeySequence(Qt::CTRL | Qt::Key_C)) actions_.copy = action;
   }
 }
 
 void MainWindow::BuildFileMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("(&F)ile"));
-  QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
-  toolbar->setObjectName(QStringLiteral("toolbar"));
   WindowActions& a = actions_;
-  QAction* create = a.newPicture =
+  a.newPicture =
       AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew, Qt::CTRL | Qt::Key_N);
-  a.newProject = file->addAction(QStringLiteral("New Project"));
-  connect(a.newProject, &QAction::triggered, tree_, &ProjectView::NewProject);
-  QAction* open = a.open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"),
-                                     &MainWindow::OnOpen, Qt::CTRL | Qt::Key_O);
-  QAction* save = a.save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
-  connect(save, &QAction::triggered, this, [this] { OnSave(); });
-  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  a.saveAs = file->addAction(QStringLiteral("Save (&A)s..."));
-  connect(a.saveAs, &QAction::triggered, this, [this] { OnSaveAs(); });
-  QAction* output = a.output =
-      AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput, Qt::Key_F5);
+  a.newProject = AddAction(file, QStringLiteral("New Project"), [this] { tree_->NewProject(); });
+  a.open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"), &MainWindow::OnOpen,
+                     Qt::CTRL | Qt::Key_O);
+  a.save =
+      AddAction(file, QStringLiteral("(&S)ave\tCtrl+S"), &MainWindow::OnSave, Qt::CTRL | Qt::Key_S);
+  a.saveAs = AddAction(file, QStringLiteral("Save (&A)s..."), &MainWindow::OnSaveAs);
+  a.output = AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput, Qt::Key_F5);
   recentMenu_ = file->addMenu(QStringLiteral("Recent Files"));
   RebuildRecentMenu();
   file->addSeparator();
-  a.exit = file->addAction(QStringLiteral("E(&x)it"));
-  connect(a.exit, &QAction::triggered, this, &QWidget::close);
-  create->setIcon(Icon("new"));
-  open->setIcon(Icon("open"));
-  save->setIcon(Icon("save"));
-  output->setIcon(Icon("output"));
-  toolbar->addActions({create, open, save, output});
+  a.exit = AddAction(file, QStringLiteral("E(&x)it"), &QWidget::close);
+  QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
+  toolbar->setObjectName(QStringLiteral("toolbar"));
+  for (const auto& [action, icon] : {std::pair{a.newPicture, "new"}, std::pair{a.open, "open"},
+                                     std::pair{a.save, "save"}, std::pair{a.output, "output"}}) {
+    action->setIcon(Icon(icon));
+    toolbar->addAction(action);
+  }
 }
 
 void MainWindow::BuildViewMenu() {
@@ -206,42 +196,35 @@ void MainWindow::BuildViewMenu() {
   QAction* showToolbar = toolbar->toggleViewAction();
   showToolbar->setText(QStringLiteral("(&T)oolbar"));
   view->addAction(showToolbar);
-  QAction* showStatus = actions_.statusBar = view->addAction(QStringLiteral("(&S)tatusbar"));
-  showStatus->setCheckable(true);
+  QAction* showStatus = actions_.statusBar = AddToggle(view, QStringLiteral("(&S)tatusbar"));
   showStatus->setChecked(true);
   connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
-  actions_.palette = view->addAction(QStringLiteral("(&P)AL"));
-  actions_.palette->setCheckable(true);
-  actions_.toolBox = view->addAction(QStringLiteral("Tool (&B)ox"));
-  actions_.toolBox->setCheckable(true);
+  actions_.palette = AddToggle(view, QStringLiteral("(&P)AL"));
+  actions_.toolBox = AddToggle(view, QStringLiteral("Tool (&B)ox"));
   actions_.refresh =
       AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh, Qt::CTRL | Qt::Key_R);
-  QAction* grid = actions_.grid = view->addAction(QStringLiteral("Display grid"));
-  grid->setCheckable(true);
-  connect(grid, &QAction::toggled, view_, &PictureView::SetGrid);
+  actions_.grid = AddToggle(view, QStringLiteral("Display grid"));
+  connect(actions_.grid, &QAction::toggled, view_, &PictureView::SetGrid);
   BuildZoomMenus(view);
 }
 
 void MainWindow::BuildZoomMenus(QMenu* view) {
   QMenu* in = view->addMenu(QStringLiteral("Zoom in"));
-  QAction* normal = actions_.normalZoom =
-      AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
+  actions_.normalZoom = AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
+  actions_.normalZoom->setCheckable(true);
   QMenu* out = view->addMenu(QStringLiteral("Zoom out"));
-  normal->setCheckable(true);
   for (int n = 2; n <= kMaxZoom; ++n) {
     const QString digits = n < 10 ? QStringLiteral("&%1").arg(n) : QString::number(n);
-    QAction* a = in->addAction(digits + QStringLiteral(":1"));
-    QAction* b = out->addAction(QStringLiteral("1:") + digits);
-    a->setCheckable(true);
-    b->setCheckable(true);
+    QAction* a = AddToggle(in, digits + QStringLiteral(":1"));
+    QAction* b = AddToggle(out, QStringLiteral("1:") + digits);
     connect(a, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::In(n)); });
     connect(b, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::Out(n)); });
     actions_.zoomIn << a;
     actions_.zoomOut << b;
   }
-  QAction* fit = actions_.fitZoom = view->addAction(QStringLiteral("Fit to window"));
-  fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-  connect(fit, &QAction::triggered, view_, &PictureView::FitToWindow);
+  actions_.fitZoom = AddAction(
+      view, QStringLiteral("Fit to window"), [this] { view_->FitToWindow(); },
+      Qt::CTRL | Qt::Key_0);
   // "+" and "-" step the zoom; they have no menu item.
   auto* plus = new QShortcut(QKeySequence(Qt::Key_Plus), this);
   auto* minus = new QShortcut(QKeySequence(Qt::Key_Minus), this);
@@ -258,17 +241,16 @@ void MainWindow::BuildToolMenu() {
   actions_.transform = AddAction(tool, QStringLiteral("(&T)ransform\tCtrl+T"),
                                  &MainWindow::OnTransform, Qt::CTRL | Qt::Key_T);
   QMenu* adapt = tool->addMenu(QStringLiteral("VT03 color adaptation"));
-  AddAction(adapt, QStringLiteral("VT03 HSL 4K"), &MainWindow::OnAdaptHsl);
-  AddAction(adapt, QStringLiteral("VT03 RGB 4K"), &MainWindow::OnAdaptRgb);
-  AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
-  QAction* tvEffect = actions_.tvEffect = tool->addAction(QStringLiteral("TV Effect"));
-  connect(tvEffect, &QAction::triggered, this, [this] {
+  for (const auto& [text, which] :
+       {std::pair{"VT03 HSL 4K", Adaptation::kHsl4K}, std::pair{"VT03 RGB 4K", Adaptation::kRgb4K},
+        std::pair{"6561 64", Adaptation::kNes64}})
+    AddAction(adapt, QString::fromLatin1(text), [this, which = which] { Adapt(which); });
+  actions_.tvEffect = AddAction(tool, QStringLiteral("TV Effect"), [this] {
     QtVolumes volumes;
     RunTvEffect(document_, prompts_, this, volumes, {DataDirectory(), PreviewOutputDirectory()},
                 statusBar());
   });
-  QAction* emulate = actions_.emulate = tool->addAction(QStringLiteral("Run in emulator"));
-  connect(emulate, &QAction::triggered, this, [this] {
+  actions_.emulate = AddAction(tool, QStringLiteral("Run in emulator"), [this] {
     const std::string emulator =
         settings_.value(QStringLiteral("Emulator")).toString().toStdString();
     RunInEmulator(
@@ -279,8 +261,7 @@ void MainWindow::BuildToolMenu() {
         statusBar());
   });
   actions_.batch = AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
-  QAction* palTool = actions_.paletteTool = tool->addAction(QStringLiteral("Palette tool"));
-  connect(palTool, &QAction::triggered, this, [this] {
+  actions_.paletteTool = AddAction(tool, QStringLiteral("Palette tool"), [this] {
     RunPaletteTool(document_, prompts_, this, [this](const QString& text) { ShowStatus(text); });
   });
 }

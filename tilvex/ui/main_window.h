@@ -3,6 +3,7 @@
 // the right and the splitter with the project tree and the picture view. It owns the one
 // document and routes every command to one handler.
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -19,7 +20,6 @@
 class QActionGroup;
 class QDockWidget;
 class QLabel;
-class QMenu;
 class QSettings;
 
 namespace tilvex::ui {
@@ -108,8 +108,14 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void BuildPaletteBar();
   void BuildStatusBar();
   void ConnectView();
-  QAction* AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)(),
-                     const QKeySequence& key = {});
+  template <typename Slot>
+  QAction* AddAction(QMenu* menu, const QString& text, Slot slot, const QKeySequence& key = {}) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(key);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  }
+  static QAction* AddToggle(QMenu* menu, const QString& text);
   void UpdateCommands();
   void UpdateZoomChecks();
   void AddRecent(const QString& path);
@@ -125,9 +131,6 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnRefresh();
   void OnTransform();
   void OnOutput();
-  void OnAdaptHsl() { Adapt(Adaptation::kHsl4K); }
-  void OnAdaptRgb() { Adapt(Adaptation::kRgb4K); }
-  void OnAdaptNes() { Adapt(Adaptation::kNes64); }
   void OnAbout();
   void OnNormalZoom();
   void OnNextPane();
@@ -135,6 +138,7 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnRedo();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
+  void RunPaint(const char* working, const std::function<PreparedEdit(WorkSnapshot)>& prepare);
   void RunFill(QPoint at, Rgb rgb, const char* name);
   void RunRecolour(int index, Rgb rgb);
   // Long work: prepare runs on the worker with its own copy of the document, which then

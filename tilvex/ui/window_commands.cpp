@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDockWidget>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -45,6 +44,10 @@ bool IsUserInput(QEvent::Type type) {
     default:
       return false;
   }
+}
+
+AreaRect OnScreen(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 }  // namespace
@@ -151,7 +154,6 @@ void MainWindow::OnTransform() {
   if (kept_.settings) transformation_->Restore(*kept_.settings, kept_.AreaFits(document_.View()));
   transformation_->setAttribute(Qt::WA_DeleteOnClose);
   view_->SetAreaSelection(true);
-  connect(transformation_, &QDialog::finished, this, [this] { view_->SetAreaSelection(false); });
   connect(transformation_, &TransformationDialog::areaEdited, this, [this] {
     view_->viewport()->update();
     bar_->Repaint();
@@ -161,14 +163,12 @@ void MainWindow::OnTransform() {
   // Beside the picture and clear of the palette bar, so the area can be dragged and the
   // colours seen while the dialog is open; where the user last put it once moved.
   transformation_->adjustSize();
-  const QPoint kept = settings_.value(QStringLiteral("TransformationPos")).toPoint();
   const int right =
       paletteDock_->isVisible() ? paletteDock_->mapToGlobal(QPoint(0, 0)).x() : geometry().right();
-  transformation_->move(
-      settings_.contains(QStringLiteral("TransformationPos"))
-          ? kept
-          : QPoint(right - transformation_->frameGeometry().width() - 4, geometry().top()));
+  const QPoint beside(right - transformation_->frameGeometry().width() - 4, geometry().top());
+  transformation_->move(settings_.value(QStringLiteral("TransformationPos"), beside).toPoint());
   connect(transformation_, &QDialog::finished, this, [this] {
+    view_->SetAreaSelection(false);
     settings_.setValue(QStringLiteral("TransformationPos"), transformation_->pos());
   });
   transformation_->show();
@@ -222,13 +222,20 @@ std::optional<Result> MainWindow::RunWork(bool withState, const Prepare& prepare
   return adopted;
 }
 
+// A fill or a recolouring: why it did not apply goes to the status bar.
+void MainWindow::RunPaint(const char* working,
+                          const std::function<PreparedEdit(WorkSnapshot)>& prepare) {
+  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+    progress.SetText(common::Tr(working));
+    return prepare(std::move(snapshot));
+  });
+  if (done && !*done) ShowStatus(QString::fromStdString(done->Text()));
+}
+
 void MainWindow::RunFill(QPoint at, Rgb rgb, const char* name) {
-  const std::optional<Result> filled =
-      RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
-        progress.SetText(common::Tr("正在填充..."));
-        return Document::PrepareFill(std::move(snapshot), at.x(), at.y(), rgb, name);
-      });
-  if (filled && !*filled) ShowStatus(QString::fromStdString(filled->Text()));
+  RunPaint("正在填充...", [&](WorkSnapshot snapshot) {
+    return Document::PrepareFill(std::move(snapshot), at.x(), at.y(), rgb, name);
+  });
 }
 
 void MainWindow::RunRecolour(int index, Rgb rgb) {
@@ -237,29 +244,21 @@ void MainWindow::RunRecolour(int index, Rgb rgb) {
     ShowStatus(QString::fromStdString(paint.Text()));
     return;
   }
-  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
-    progress.SetText(common::Tr("正在替换颜色..."));
+  RunPaint("正在替换颜色...", [&](WorkSnapshot snapshot) {
     return Document::PrepareRecolour(std::move(snapshot), *old, rgb);
   });
-  if (done && !*done) ShowStatus(QString::fromStdString(done->Text()));
 }
 
-// The place a conversion stopped at is brought into the view, and the dialog moved off it:
-// below it where the screen has room, else beside it.
+// The place a conversion stopped at is brought into the view, and the dialog moved off it.
 void MainWindow::KeepProblemInSight() {
   const AreaRect problem = document_.ProblemArea();
   if (problem.Width() <= 0 || !transformation_) return;
   const QRect shown = view_->ShowPictureRect(problem);
-  const QRect area(view_->viewport()->mapToGlobal(shown.topLeft()), shown.size());
-  QRect frame = transformation_->frameGeometry();
-  if (!frame.intersects(area)) return;
-  const QRect screen = transformation_->screen()->availableGeometry();
-  if (area.bottom() + 16 + frame.height() <= screen.bottom()) {
-    frame.moveTop(area.bottom() + 16);
-  } else {
-    frame.moveLeft(std::min(area.right() + 16, screen.right() - frame.width()));
-  }
-  transformation_->move(frame.topLeft());
+  const QRect place(view_->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+  const std::optional<ScreenPoint> moved =
+      DialogClearOf(OnScreen(transformation_->frameGeometry()), OnScreen(place),
+                    OnScreen(transformation_->screen()->availableGeometry()));
+  if (moved) transformation_->move(moved->x, moved->y);
 }
 
 // While work runs the window takes no input of its own, in the main window or the tool box,
@@ -290,18 +289,14 @@ void MainWindow::OnOutput() {
   dialog.level->setValue(document_.Header().outLevel);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
   document_.SetOutputNumbers(dialog.segment->value(), dialog.level->value());
-  const QString pgt = dialog.pgtFile->text();
-  const QString pnt = dialog.pntFile->text();
+  const std::string pgt = dialog.pgtFile->text().toStdString();
+  const std::string pnt = dialog.pntFile->text().toStdString();
   ProgressWindow progress(this);
-  const Result written =
-      document_.WriteOutput(pgt.toStdString(), pnt.toStdString(), dialog.assembler->isChecked(),
-                            dialog.sixteenBit->isChecked(), progress);
+  const Result written = document_.WriteOutput(pgt, pnt, dialog.assembler->isChecked(),
+                                               dialog.sixteenBit->isChecked(), progress);
   progress.Close();
   prompts_.ShowFailure(this, written);
-  if (written) {
-    ShowStatus(UiText("已写出 %1 和 %2")
-                   .arg(QFileInfo(pgt).absoluteFilePath(), QFileInfo(pnt).absoluteFilePath()));
-  }
+  if (written) ShowStatus(QString::fromStdString(OutputWrittenText(pgt, pnt)));
 }
 
 // The adaptation repaints the picture with colours the console can show.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "app/document.h"
 #include "common/file_io.h"
@@ -117,6 +118,9 @@ TEST(FileMessages, NameTheFileAndWhatIsStillUnsaved) {
             "已保存图像 /p/a.png;块数据(图块、调色板、单元格)尚未保存,请另存为 .pic。");
   EXPECT_EQ(OpenFailureText(Result::Fail("坏文件"), "/p/a.pic"), "坏文件");
   EXPECT_EQ(OpenFailureText(Result::Fail(""), "/p/a.pic"), "无法打开文档。\n/p/a.pic");
+  const std::string here = std::filesystem::current_path().string();
+  EXPECT_EQ(OutputWrittenText("out/../a_pgt.bin", "/p/a_pnt.asm"),
+            "已写出 " + here + "/a_pgt.bin 和 /p/a_pnt.asm");
   Document doc;
   ASSERT_TRUE(doc.New(8, 8).ok);
   EXPECT_EQ(SaveChangesQuestion(doc), "是否保存对 Untitled 的修改?");

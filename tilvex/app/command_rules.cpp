@@ -5,6 +5,7 @@
 
 #include "app/document.h"
 #include "app/field_rules.h"
+#include "app/picture_files.h"
 #include "common/translate.h"
 
 namespace tilvex {
@@ -79,6 +80,11 @@ SaveAsOffer SaveAsOfferFor(const Document& document) {
   }
   if (!document.Path().empty()) offer.initialName = PathWithoutExtension(document.Path());
   return offer;
+}
+
+Result SaveAsRefusal(const Document& document, const std::string& path) {
+  if (document.CanSaveAs(path)) return Result::Ok();
+  return CannotSaveAs(path, document.Kind() == kBlockPictureKind);
 }
 
 std::string SavedText(const std::string& path, bool imageOnly) {

@@ -46,6 +46,8 @@ struct SaveAsOffer {
 };
 SaveAsOffer SaveAsOfferFor(const Document& document);
 
+// Ok when the document can be written under the name, else why not in the program's words.
+Result SaveAsRefusal(const Document& document, const std::string& path);
 // The status after a save; an image of a block picture leaves the block data unsaved.
 std::string SavedText(const std::string& path, bool imageOnly);
 // The status after Output, with the files' full paths.

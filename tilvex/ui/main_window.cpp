@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "about_dialog.h"
 #include "image/colour_tables.h"
 #include "lock_keys.h"
 #include "output/preview_image.h"
@@ -70,9 +71,9 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), settings_(settings) {
   InitResources();
   setWindowTitle(QStringLiteral("Tilvex"));
+  // The console mode Tilvex's older settings files carry; written for them, read by nothing.
   if (!settings_.contains(QStringLiteral("PPUMode")))
     settings_.setValue(QStringLiteral("PPUMode"), 0);
-  ppuMode_ = settings_.value(QStringLiteral("PPUMode")).toInt();
   recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, kRecentFileCount);
   view_ = new PictureView(document_, drawing_, prompts_, this);
   tree_ = new ProjectView(project_, prompts_, this);
@@ -137,15 +138,18 @@ void MainWindow::BuildMenus() {
   BuildViewMenu();
   BuildToolMenu();
   QMenu* help = menuBar()->addMenu(QStringLiteral("(&H)elp"));
-  actions_.about = AddAction(help, QStringLiteral("(&A)bout Tilvex..."), &MainWindow::OnAbout);
+  actions_.about = AddAction(help, QStringLiteral("(&A)bout Tilvex..."), [this] {
+    AboutDialog dialog(prompts_, this);
+    prompts_.Exec(dialog);
+  });
 }
 
 void MainWindow::BuildEditMenu() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("(&E)dit"));
-  actions_.undo = AddAction(edit, QStringLiteral("(&U)ndo\tCtrl+Z"), &MainWindow::OnUndo);
+  actions_.undo = AddAction(edit, QStringLiteral("(&U)ndo\tCtrl+Z"), [this] { document_.Undo(); });
   actions_.undo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-  actions_.redo = AddAction(edit, QStringLiteral("(&R)edo\tCtrl+Y"), &MainWindow::OnRedo);
+  actions_.redo = AddAction(edit, QStringLiteral("(&R)edo\tCtrl+Y"), [this] { document_.Redo(); });
   actions_.redo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   edit->addSeparator();

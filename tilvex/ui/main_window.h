@@ -17,7 +17,6 @@
 #include "picture_view.h"
 #include "transformation_dialog.h"
 
-class QActionGroup;
 class QDockWidget;
 class QLabel;
 class QSettings;
@@ -131,11 +130,8 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnRefresh();
   void OnTransform();
   void OnOutput();
-  void OnAbout();
   void OnNormalZoom();
   void OnNextPane();
-  void OnUndo();
-  void OnRedo();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
   void RunPaint(const char* working, const std::function<PreparedEdit(WorkSnapshot)>& prepare);
@@ -165,7 +161,6 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QDockWidget* paletteDock_ = nullptr;
   QWidget* toolBox_ = nullptr;
   QMenu* recentMenu_ = nullptr;
-  QActionGroup* zoomGroup_ = nullptr;
   QList<QLabel*> indicators_;
   QPointer<TransformationDialog> transformation_;
   QString pathName_;  // last opened through Open; Refresh reopens it
@@ -175,7 +170,6 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   int newWidth_ = 0;
   int newHeight_ = 0;
   int openFilterIndex_ = 0;
-  int ppuMode_ = 0;
 };
 
 }  // namespace tilvex::ui

@@ -1,11 +1,10 @@
 // The main window's command handlers: the document commands, conversion and output.
-#include <QApplication>
-#include <QCloseEvent>
+#include <algorithm>
+
 #include <QDialog>
 #include <QDockWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
@@ -13,7 +12,6 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "about_dialog.h"
 #include "app/field_rules.h"
 #include "background_work.h"
 #include "main_window.h"
@@ -30,20 +28,16 @@ namespace tilvex::ui {
 namespace {
 
 bool IsUserInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::Drop:
-      return true;
-    default:
-      return false;
-  }
+  constexpr QEvent::Type kInput[] = {QEvent::MouseButtonPress,
+                                     QEvent::MouseButtonRelease,
+                                     QEvent::MouseButtonDblClick,
+                                     QEvent::KeyPress,
+                                     QEvent::KeyRelease,
+                                     QEvent::Shortcut,
+                                     QEvent::ShortcutOverride,
+                                     QEvent::Wheel,
+                                     QEvent::Drop};
+  return std::find(std::begin(kInput), std::end(kInput), type) != std::end(kInput);
 }
 
 AreaRect OnScreen(const QRect& r) {
@@ -268,8 +262,8 @@ void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress
   QList<QPointer<QAction>> held;
   for (QAction* action : findChildren<QAction*>()) {
     if (action->isEnabled()) held << action;
+    action->setEnabled(false);
   }
-  for (QAction* action : held) action->setEnabled(false);
   if (transformation_) transformation_->setEnabled(false);
   work.Run(job);
   if (transformation_) transformation_->setEnabled(true);
@@ -329,11 +323,6 @@ void MainWindow::OnNormalZoom() {
 
 void MainWindow::OnNextPane() {
   (view_->hasFocus() ? static_cast<QWidget*>(tree_) : static_cast<QWidget*>(view_))->setFocus();
-}
-
-void MainWindow::OnAbout() {
-  AboutDialog dialog(prompts_, this);
-  prompts_.Exec(dialog);
 }
 
 }  // namespace tilvex::ui

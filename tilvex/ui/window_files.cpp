@@ -33,14 +33,6 @@ void MainWindow::DocumentChanged(unsigned changes) {
   }
 }
 
-void MainWindow::OnUndo() {
-  document_.Undo();
-}
-
-void MainWindow::OnRedo() {
-  document_.Redo();
-}
-
 void MainWindow::ShowStatus(const QString& text) {
   statusBar()->showMessage(text);
 }
@@ -97,10 +89,8 @@ void MainWindow::OnOpen() {
 bool MainWindow::OnSave() {
   if (!document_.HasPicture()) return false;
   if (!document_.CanSave()) {
-    if (!document_.Path().empty()) {
-      prompts_.ShowFailure(this,
-                           CannotSaveAs(document_.Path(), document_.Kind() == kBlockPictureKind));
-    }
+    if (!document_.Path().empty())
+      prompts_.ShowFailure(this, SaveAsRefusal(document_, document_.Path()));
     return OnSaveAs();
   }
   const Result saved = document_.Save();
@@ -122,8 +112,8 @@ bool MainWindow::OnSaveAs() {
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return false;
   const std::string file = path.toStdString();
-  if (!document_.CanSaveAs(file)) {
-    prompts_.ShowFailure(this, CannotSaveAs(file, document_.Kind() == kBlockPictureKind));
+  if (const Result refused = SaveAsRefusal(document_, file); !refused) {
+    prompts_.ShowFailure(this, refused);
     return false;
   }
   const bool imageOnly = document_.SavesOnlyTheImage(file);

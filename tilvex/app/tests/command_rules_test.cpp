@@ -102,6 +102,7 @@ TEST(FilePrompts, OpenOffersEveryReadableTypeAndSaveAsOnlyWhatTheDocumentWrites)
   EXPECT_EQ(offer.filters, (std::vector<std::string>{"Bitmap(*.bmp)", "PNG(*.png)"}));
   EXPECT_EQ(offer.defaultSuffix, "bmp");
   EXPECT_EQ(offer.initialName, "");
+  EXPECT_EQ(SaveAsRefusal(doc, "/p/a.pic").message, "只有转换后的图片才能保存为 PIC 文件。");
 
   const std::string source = BandsFile("offer.bmp");
   ASSERT_TRUE(doc.Open(source).ok);
@@ -110,6 +111,9 @@ TEST(FilePrompts, OpenOffersEveryReadableTypeAndSaveAsOnlyWhatTheDocumentWrites)
   EXPECT_EQ(offer.filters.front(), "Bitmap(*.pic)");
   EXPECT_EQ(offer.defaultSuffix, "pic");
   EXPECT_EQ(offer.initialName, source.substr(0, source.size() - 4));
+  EXPECT_TRUE(SaveAsRefusal(doc, "/p/a.pic").ok);
+  EXPECT_EQ(SaveAsRefusal(doc, "/p/a.jpg").message,
+            "不能保存为 jpg 文件。请用“另存为”选择 BMP、PNG 或 PIC。");
 }
 
 TEST(FileMessages, NameTheFileAndWhatIsStillUnsaved) {

@@ -38,23 +38,23 @@ namespace {
 
 struct ToolInfo {
   const char* icon;
+  const char* status;
   const char* tip;
 };
 
-// Long text for the status bar, then the short one for the tool tip.
 constexpr ToolInfo kTools[kToolCount] = {
-    {"eraser", "Select Palette Erase Tool\nEraser"},
-    {"pen", "Select Palette Pen Tool\nPen"},
-    {"select", "Select Palette Select Tool\nSelect"},
-    {"brush", "Select Palette Brush Tool\nBrush"},
-    {"spray", "Select Palette Spray Tool\nSpray"},
-    {"paint", "Select Palette Paint Tool\nPaint"},
-    {"line", "Select Palette Line Tool\nLine"},
-    {"eyedrop", "Select Palette EyeDrop Tool\nEye Drop"},
-    {"magnify", "Select Palette Magnify Tool\nMagnify"},
-    {"rectangle", "Select Palette Rectangle Tool\nRectangle"},
-    {"round", "Select Palette Round Tool\nRound"},
-    {"oval", "Select Palette Oval Tool\nOval"},
+    {"eraser", "Select Palette Erase Tool", "Eraser"},
+    {"pen", "Select Palette Pen Tool", "Pen"},
+    {"select", "Select Palette Select Tool", "Select"},
+    {"brush", "Select Palette Brush Tool", "Brush"},
+    {"spray", "Select Palette Spray Tool", "Spray"},
+    {"paint", "Select Palette Paint Tool", "Paint"},
+    {"line", "Select Palette Line Tool", "Line"},
+    {"eyedrop", "Select Palette EyeDrop Tool", "Eye Drop"},
+    {"magnify", "Select Palette Magnify Tool", "Magnify"},
+    {"rectangle", "Select Palette Rectangle Tool", "Rectangle"},
+    {"round", "Select Palette Round Tool", "Round"},
+    {"oval", "Select Palette Oval Tool", "Oval"},
 };
 
 QIcon Icon(const char* name) {
@@ -230,14 +230,11 @@ void MainWindow::BuildZoomMenus(QMenu* view) {
       view, QStringLiteral("Fit to window"), [this] { view_->FitToWindow(); },
       Qt::CTRL | Qt::Key_0);
   // "+" and "-" step the zoom; they have no menu item.
-  auto* plus = new QShortcut(QKeySequence(Qt::Key_Plus), this);
-  auto* minus = new QShortcut(QKeySequence(Qt::Key_Minus), this);
-  connect(plus, &QShortcut::activated, view_, &PictureView::ZoomIn);
-  connect(minus, &QShortcut::activated, view_, &PictureView::ZoomOut);
-  auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
-  auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
-  connect(nextPane, &QShortcut::activated, this, &MainWindow::OnNextPane);
-  connect(previousPane, &QShortcut::activated, this, &MainWindow::OnNextPane);
+  const auto shortcut = [this](QKeyCombination key) { return new QShortcut(key, this); };
+  connect(shortcut(Qt::Key_Plus), &QShortcut::activated, view_, &PictureView::ZoomIn);
+  connect(shortcut(Qt::Key_Minus), &QShortcut::activated, view_, &PictureView::ZoomOut);
+  connect(shortcut(Qt::Key_F6), &QShortcut::activated, this, &MainWindow::OnNextPane);
+  connect(shortcut(Qt::SHIFT | Qt::Key_F6), &QShortcut::activated, this, &MainWindow::OnNextPane);
 }
 
 void MainWindow::BuildToolMenu() {
@@ -278,12 +275,12 @@ void MainWindow::BuildToolBox() {
   grid->setContentsMargins(2, 2, 2, 2);
   auto* group = new QActionGroup(this);
   for (int i = 0; i < kToolCount; ++i) {
-    const QStringList tip = QString::fromLatin1(kTools[i].tip).split(QLatin1Char('\n'));
-    QAction* action = group->addAction(Icon(kTools[i].icon), tip[1]);
+    const QString tip = QString::fromLatin1(kTools[i].tip);
+    QAction* action = group->addAction(Icon(kTools[i].icon), tip);
     action->setCheckable(true);
     action->setChecked(i == drawing_.tool);
-    action->setToolTip(tip[1]);
-    action->setStatusTip(tip[0]);
+    action->setToolTip(tip);
+    action->setStatusTip(QString::fromLatin1(kTools[i].status));
     action->setObjectName(QStringLiteral("tool%1").arg(i));
     connect(action, &QAction::triggered, this, [this, i] {
       drawing_.tool = i;
@@ -298,9 +295,8 @@ void MainWindow::BuildToolBox() {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   if (!toolBox_->restoreGeometry(settings_.value(QStringLiteral("ToolBoxGeometry")).toByteArray()))
     toolBox_->move(screen.width() / 3, screen.height() / 3);
-  QAction* box = actions_.toolBox;
-  box->setChecked(true);
-  connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);
+  actions_.toolBox->setChecked(true);
+  connect(actions_.toolBox, &QAction::toggled, toolBox_, &QWidget::setVisible);
 }
 
 void MainWindow::BuildPaletteBar() {

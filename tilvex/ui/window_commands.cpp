@@ -309,7 +309,7 @@ void MainWindow::Adapt(Adaptation which) {
 void MainWindow::EditCell(int x, int y) {
   const CellInfo cell = document_.CellAt(x, y);
   if (cell.index < 0) return;
-  PntAttribDialog dialog(cell.code, cell.attribute, document_.Header().address != 2, this);
+  PntAttribDialog dialog(cell.code, cell.attribute, cell.switchesEditable, this);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
   const auto code = dialog.Code();
   const auto attribute = dialog.Attribute();

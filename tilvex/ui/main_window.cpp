@@ -233,8 +233,12 @@ void MainWindow::BuildZoomMenus(QMenu* view) {
   const auto shortcut = [this](QKeyCombination key) { return new QShortcut(key, this); };
   connect(shortcut(Qt::Key_Plus), &QShortcut::activated, view_, &PictureView::ZoomIn);
   connect(shortcut(Qt::Key_Minus), &QShortcut::activated, view_, &PictureView::ZoomOut);
-  connect(shortcut(Qt::Key_F6), &QShortcut::activated, this, &MainWindow::OnNextPane);
-  connect(shortcut(Qt::SHIFT | Qt::Key_F6), &QShortcut::activated, this, &MainWindow::OnNextPane);
+  // F6 and Shift+F6 move the focus between the project tree and the picture.
+  const auto nextPane = [this] {
+    (view_->hasFocus() ? tree_ : static_cast<QWidget*>(view_))->setFocus();
+  };
+  connect(shortcut(Qt::Key_F6), &QShortcut::activated, this, nextPane);
+  connect(shortcut(Qt::SHIFT | Qt::Key_F6), &QShortcut::activated, this, nextPane);
 }
 
 void MainWindow::BuildToolMenu() {

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -131,7 +130,6 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnTransform();
   void OnOutput();
   void OnNormalZoom();
-  void OnNextPane();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
   void RunPaint(const char* working, const std::function<PreparedEdit(WorkSnapshot)>& prepare);

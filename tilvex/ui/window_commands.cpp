@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QTimer>
 
 #include "app/field_rules.h"
@@ -276,7 +275,7 @@ void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress
 void MainWindow::OnOutput() {
   if (!document_.IsBlockPicture()) return;
   FileOutputDialog dialog(prompts_, this);
-  const OutputFileNames names = DefaultOutputNames(DocumentPath().toStdString());
+  const OutputFileNames names = DefaultOutputNames(document_.Path());
   dialog.pgtFile->setText(QString::fromStdString(names.pgt));
   dialog.pntFile->setText(QString::fromStdString(names.pnt));
   dialog.segment->setValue(document_.Header().outSegment);
@@ -319,10 +318,6 @@ void MainWindow::EditCell(int x, int y) {
 
 void MainWindow::OnNormalZoom() {
   view_->SetZoom(Zoom::Normal());
-}
-
-void MainWindow::OnNextPane() {
-  (view_->hasFocus() ? static_cast<QWidget*>(tree_) : static_cast<QWidget*>(view_))->setFocus();
 }
 
 }  // namespace tilvex::ui

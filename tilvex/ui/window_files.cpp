@@ -12,7 +12,6 @@
 #include <QUrl>
 
 #include "app/picture_files.h"
-#include "background_work.h"
 #include "main_window.h"
 #include "palette_bar.h"
 #include "project_view.h"
@@ -38,7 +37,6 @@ void MainWindow::ShowStatus(const QString& text) {
 }
 
 bool MainWindow::OpenFile(const QString& name, bool remember) {
-  if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
   const std::string file = path.toStdString();
   const std::optional<Result> opened = RunWork(

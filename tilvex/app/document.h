@@ -40,6 +40,7 @@ struct CellInfo {
   int index = -1;
   uint16_t code = 0;
   uint8_t attribute = 0;
+  bool switchesEditable = true;  // not when the header's address byte is 2
 };
 
 enum class Adaptation { kHsl4K, kRgb4K, kNes64 };

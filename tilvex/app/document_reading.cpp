@@ -16,7 +16,8 @@ CellInfo Document::CellAt(int x, int y) const {
   const BlockGeometry g = GeometryOf(h.blockMode);
   const size_t cell = size_t(y / g.height) * (h.width / g.width) + size_t(x / g.width);
   if (cell >= block.blocks.Cells()) return {};
-  return {static_cast<int>(cell), block.blocks.Code(cell), block.blocks.Attribute(cell)};
+  return {static_cast<int>(cell), block.blocks.Code(cell), block.blocks.Attribute(cell),
+          h.address != 2};
 }
 
 PixelMask Document::PixelsOf(int index) const {

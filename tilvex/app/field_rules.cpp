@@ -51,11 +51,15 @@ Result ReadHexField(std::string_view text, uint32_t largest, const std::string& 
   return Result::Ok();
 }
 
-OutputFileNames DefaultOutputNames(const std::string& picturePath) {
-  const size_t dot = picturePath.find_last_of('.');
-  const size_t slash = picturePath.find_last_of('/');
+std::string PathWithoutExtension(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  const size_t slash = path.find_last_of('/');
   const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  const std::string base = hasExtension ? picturePath.substr(0, dot) : picturePath;
+  return hasExtension ? path.substr(0, dot) : path;
+}
+
+OutputFileNames DefaultOutputNames(const std::string& picturePath) {
+  const std::string base = PathWithoutExtension(picturePath);
   return {base + "_pgt.bin", base + "_pnt.asm"};
 }
 

@@ -21,6 +21,9 @@ std::optional<uint32_t> ReadHexField(std::string_view text, uint32_t largest);
 Result ReadHexField(std::string_view text, uint32_t largest, const std::string& field,
                     uint32_t& value);
 
+// The path without the extension of its file name ("a.b/c" has none).
+std::string PathWithoutExtension(const std::string& path);
+
 // The output files the File Output dialog offers for a picture: its path without the
 // extension and "_pgt.bin", and the same with "_pnt.asm".
 struct OutputFileNames {

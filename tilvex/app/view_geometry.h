@@ -4,6 +4,7 @@
 // system.
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace tilvex {
 
@@ -121,6 +122,25 @@ inline AreaRect DraggedArea(const Zoom& zoom, int x0, int y0, int x1, int y1, in
   const int left = std::clamp(std::min(x0, x1), 0, sw), right = std::clamp(std::max(x0, x1), 0, sw);
   const int top = std::clamp(std::min(y0, y1), 0, sh), bottom = std::clamp(std::max(y0, y1), 0, sh);
   return {zoom.ToPicture(left), zoom.ToPicture(top), zoom.ToPicture(right), zoom.ToPicture(bottom)};
+}
+
+// Where the Transformation dialog moves when it covers the place a conversion stopped at:
+// 16 pixels below the place where the screen has room, else beside it as far right as the
+// screen allows. Screen rectangles; nothing when the dialog leaves the place in sight.
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+  bool operator==(const ScreenPoint&) const = default;
+};
+inline std::optional<ScreenPoint> DialogClearOf(const AreaRect& dialog, const AreaRect& place,
+                                                const AreaRect& screen) {
+  constexpr int kGap = 16;
+  const bool covers = dialog.left < place.right && place.left < dialog.right &&
+                      dialog.top < place.bottom && place.top < dialog.bottom;
+  if (!covers) return std::nullopt;
+  if (place.bottom + kGap + dialog.Height() <= screen.bottom)
+    return ScreenPoint{dialog.left, place.bottom + kGap};
+  return ScreenPoint{std::min(place.right + kGap, screen.right - dialog.Width()), dialog.top};
 }
 
 }  // namespace tilvex

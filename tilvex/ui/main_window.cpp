@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "about_dialog.h"
 #include "image/colour_tables.h"
 #include "lock_keys.h"
 #include "output/preview_image.h"
@@ -35,32 +36,25 @@ static void InitResources() {
 namespace tilvex::ui {
 namespace {
 
-constexpr FileType kFileTypes[] = {
-    {0, true, true, "所有图象文件(*.bmp,*.png,*.pcx,*.gif;*.tga;*.psd;*.jpg;*.tif;)",
-     "*.bmp;*.png;*.pcx;*.gif;*.tga;*.psd;*.jpg;*.jpeg;*.tif;*.tiff;"},
-    {1, true, false, "PIC文件", "*.gs?;*.pic"},
-    {10, true, true, "*.* 所有文件", "*.*"},
-};
-
 struct ToolInfo {
   const char* icon;
+  const char* status;
   const char* tip;
 };
 
-// Long text for the status bar, then the short one for the tool tip.
 constexpr ToolInfo kTools[kToolCount] = {
-    {"eraser", "Select Palette Erase Tool\nEraser"},
-    {"pen", "Select Palette Pen Tool\nPen"},
-    {"select", "Select Palette Select Tool\nSelect"},
-    {"brush", "Select Palette Brush Tool\nBrush"},
-    {"spray", "Select Palette Spray Tool\nSpray"},
-    {"paint", "Select Palette Paint Tool\nPaint"},
-    {"line", "Select Palette Line Tool\nLine"},
-    {"eyedrop", "Select Palette EyeDrop Tool\nEye Drop"},
-    {"magnify", "Select Palette Magnify Tool\nMagnify"},
-    {"rectangle", "Select Palette Rectangle Tool\nRectangle"},
-    {"round", "Select Palette Round Tool\nRound"},
-    {"oval", "Select Palette Oval Tool\nOval"},
+    {"eraser", "Select Palette Erase Tool", "Eraser"},
+    {"pen", "Select Palette Pen Tool", "Pen"},
+    {"select", "Select Palette Select Tool", "Select"},
+    {"brush", "Select Palette Brush Tool", "Brush"},
+    {"spray", "Select Palette Spray Tool", "Spray"},
+    {"paint", "Select Palette Paint Tool", "Paint"},
+    {"line", "Select Palette Line Tool", "Line"},
+    {"eyedrop", "Select Palette EyeDrop Tool", "Eye Drop"},
+    {"magnify", "Select Palette Magnify Tool", "Magnify"},
+    {"rectangle", "Select Palette Rectangle Tool", "Rectangle"},
+    {"round", "Select Palette Round Tool", "Round"},
+    {"oval", "Select Palette Oval Tool", "Oval"},
 };
 
 QIcon Icon(const char* name) {
@@ -69,28 +63,18 @@ QIcon Icon(const char* name) {
 
 }  // namespace
 
-// Qt reads the patterns from the last parentheses of a filter, separated by spaces.
 QStringList PromptFilters(bool open) {
-  QStringList filters;
-  for (const FileType& type : kFileTypes) {
-    if (open ? !type.inOpen : !type.inSave) continue;
-    QString patterns = QString::fromUtf8(type.patterns)
-                           .split(QLatin1Char(';'), Qt::SkipEmptyParts)
-                           .join(QLatin1Char(' '));
-    if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");
-    filters << UiText(type.description) + QStringLiteral(" (") + patterns + QLatin1Char(')');
-  }
-  return filters;
+  return ToQStringList(FilePromptFilters(open));
 }
 
 MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), settings_(settings) {
   InitResources();
   setWindowTitle(QStringLiteral("Tilvex"));
+  // The console mode Tilvex's older settings files carry; written for them, read by nothing.
   if (!settings_.contains(QStringLiteral("PPUMode")))
     settings_.setValue(QStringLiteral("PPUMode"), 0);
-  ppuMode_ = settings_.value(QStringLiteral("PPUMode")).toInt();
-  recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, 4);
+  recent_ = settings_.value(QStringLiteral("RecentFiles")).toStringList().mid(0, kRecentFileCount);
   view_ = new PictureView(document_, drawing_, prompts_, this);
   tree_ = new ProjectView(project_, prompts_, this);
   auto* splitter = new QSplitter(this);
@@ -111,7 +95,6 @@ MainWindow::MainWindow(Prompts& prompts, QSettings& settings, QWidget* parent)
   UpdateIndicators();
   document_.SetObserver(this);
   UpdateCommands();
-  UpdateTitle();
   UpdateZoomChecks();
   setAcceptDrops(true);
   // Where the user left the window and its tool box last time.
@@ -140,15 +123,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, toolBox_, &QWidget::show);
 }
 
-QAction* MainWindow::AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)(),
-                               const QKeySequence& key) {
+QAction* MainWindow::AddToggle(QMenu* menu, const QString& text) {
   QAction* action = menu->addAction(text);
-  if (!key.isEmpty()) action->setShortcut(key);
-  if (handler) {
-    connect(action, &QAction::triggered, this, handler);
-  } else {
-    action->setEnabled(false);
-  }
+  action->setCheckable(true);
   return action;
 }
 
@@ -161,15 +138,18 @@ void MainWindow::BuildMenus() {
   BuildViewMenu();
   BuildToolMenu();
   QMenu* help = menuBar()->addMenu(QStringLiteral("(&H)elp"));
-  actions_.about = AddAction(help, QStringLiteral("(&A)bout Tilvex..."), &MainWindow::OnAbout);
+  actions_.about = AddAction(help, QStringLiteral("(&A)bout Tilvex..."), [this] {
+    AboutDialog dialog(prompts_, this);
+    prompts_.Exec(dialog);
+  });
 }
 
 void MainWindow::BuildEditMenu() {
   QMenu* edit = menuBar()->addMenu(QStringLiteral("(&E)dit"));
-  actions_.undo = AddAction(edit, QStringLiteral("(&U)ndo\tCtrl+Z"), &MainWindow::OnUndo);
+  actions_.undo = AddAction(edit, QStringLiteral("(&U)ndo\tCtrl+Z"), [this] { document_.Undo(); });
   actions_.undo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-  actions_.redo = AddAction(edit, QStringLiteral("(&R)edo\tCtrl+Y"), &MainWindow::OnRedo);
+  actions_.redo = AddAction(edit, QStringLiteral("(&R)edo\tCtrl+Y"), [this] { document_.Redo(); });
   actions_.redo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   edit->addSeparator();
@@ -182,41 +162,36 @@ void MainWindow::BuildEditMenu() {
        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
   };
   for (const auto& [text, keys] : clipboardItems) {
-    QAction* action = AddAction(edit, QString::fromUtf8(text), nullptr);
+    QAction* action = edit->addAction(QString::fromUtf8(text));
     action->setShortcuts(keys);
+    action->setEnabled(false);
     if (keys.first() == QKeySequence(Qt::CTRL | Qt::Key_C)) actions_.copy = action;
   }
-  UpdateHistoryActions();
 }
 
 void MainWindow::BuildFileMenu() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("(&F)ile"));
-  QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
-  toolbar->setObjectName(QStringLiteral("toolbar"));
   WindowActions& a = actions_;
-  QAction* create = a.newPicture =
+  a.newPicture =
       AddAction(file, QStringLiteral("(&N)ew\tCtrl+N"), &MainWindow::OnNew, Qt::CTRL | Qt::Key_N);
-  a.newProject = file->addAction(QStringLiteral("New Project"));
-  connect(a.newProject, &QAction::triggered, tree_, &ProjectView::NewProject);
-  QAction* open = a.open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"),
-                                     &MainWindow::OnOpen, Qt::CTRL | Qt::Key_O);
-  QAction* save = a.save = file->addAction(QStringLiteral("(&S)ave\tCtrl+S"));
-  connect(save, &QAction::triggered, this, [this] { OnSave(); });
-  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-  a.saveAs = file->addAction(QStringLiteral("Save (&A)s..."));
-  connect(a.saveAs, &QAction::triggered, this, [this] { OnSaveAs(); });
-  QAction* output = a.output =
-      AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput, Qt::Key_F5);
+  a.newProject = AddAction(file, QStringLiteral("New Project"), [this] { tree_->NewProject(); });
+  a.open = AddAction(file, QStringLiteral("(&O)pen...\tCtrl+O"), &MainWindow::OnOpen,
+                     Qt::CTRL | Qt::Key_O);
+  a.save =
+      AddAction(file, QStringLiteral("(&S)ave\tCtrl+S"), &MainWindow::OnSave, Qt::CTRL | Qt::Key_S);
+  a.saveAs = AddAction(file, QStringLiteral("Save (&A)s..."), &MainWindow::OnSaveAs);
+  a.output = AddAction(file, QStringLiteral("Output...\tF5"), &MainWindow::OnOutput, Qt::Key_F5);
   recentMenu_ = file->addMenu(QStringLiteral("Recent Files"));
   RebuildRecentMenu();
   file->addSeparator();
-  a.exit = file->addAction(QStringLiteral("E(&x)it"));
-  connect(a.exit, &QAction::triggered, this, &QWidget::close);
-  create->setIcon(Icon("new"));
-  open->setIcon(Icon("open"));
-  save->setIcon(Icon("save"));
-  output->setIcon(Icon("output"));
-  toolbar->addActions({create, open, save, output});
+  a.exit = AddAction(file, QStringLiteral("E(&x)it"), &QWidget::close);
+  QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar"));
+  toolbar->setObjectName(QStringLiteral("toolbar"));
+  for (const auto& [action, icon] : {std::pair{a.newPicture, "new"}, std::pair{a.open, "open"},
+                                     std::pair{a.save, "save"}, std::pair{a.output, "output"}}) {
+    action->setIcon(Icon(icon));
+    toolbar->addAction(action);
+  }
 }
 
 void MainWindow::BuildViewMenu() {
@@ -225,51 +200,45 @@ void MainWindow::BuildViewMenu() {
   QAction* showToolbar = toolbar->toggleViewAction();
   showToolbar->setText(QStringLiteral("(&T)oolbar"));
   view->addAction(showToolbar);
-  QAction* showStatus = actions_.statusBar = view->addAction(QStringLiteral("(&S)tatusbar"));
-  showStatus->setCheckable(true);
+  QAction* showStatus = actions_.statusBar = AddToggle(view, QStringLiteral("(&S)tatusbar"));
   showStatus->setChecked(true);
   connect(showStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
-  actions_.palette = view->addAction(QStringLiteral("(&P)AL"));
-  actions_.palette->setCheckable(true);
-  actions_.toolBox = view->addAction(QStringLiteral("Tool (&B)ox"));
-  actions_.toolBox->setCheckable(true);
+  actions_.palette = AddToggle(view, QStringLiteral("(&P)AL"));
+  actions_.toolBox = AddToggle(view, QStringLiteral("Tool (&B)ox"));
   actions_.refresh =
       AddAction(view, QStringLiteral("(&R)efresh"), &MainWindow::OnRefresh, Qt::CTRL | Qt::Key_R);
-  QAction* grid = actions_.grid = view->addAction(QStringLiteral("Display grid"));
-  grid->setCheckable(true);
-  connect(grid, &QAction::toggled, view_, &PictureView::SetGrid);
+  actions_.grid = AddToggle(view, QStringLiteral("Display grid"));
+  connect(actions_.grid, &QAction::toggled, view_, &PictureView::SetGrid);
   BuildZoomMenus(view);
 }
 
 void MainWindow::BuildZoomMenus(QMenu* view) {
   QMenu* in = view->addMenu(QStringLiteral("Zoom in"));
-  QAction* normal = actions_.normalZoom =
-      AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
+  actions_.normalZoom = AddAction(view, QStringLiteral("Normal(1:1)"), &MainWindow::OnNormalZoom);
+  actions_.normalZoom->setCheckable(true);
   QMenu* out = view->addMenu(QStringLiteral("Zoom out"));
-  normal->setCheckable(true);
   for (int n = 2; n <= kMaxZoom; ++n) {
     const QString digits = n < 10 ? QStringLiteral("&%1").arg(n) : QString::number(n);
-    QAction* a = in->addAction(digits + QStringLiteral(":1"));
-    QAction* b = out->addAction(QStringLiteral("1:") + digits);
-    a->setCheckable(true);
-    b->setCheckable(true);
+    QAction* a = AddToggle(in, digits + QStringLiteral(":1"));
+    QAction* b = AddToggle(out, QStringLiteral("1:") + digits);
     connect(a, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::In(n)); });
     connect(b, &QAction::triggered, this, [this, n] { view_->SetZoom(Zoom::Out(n)); });
     actions_.zoomIn << a;
     actions_.zoomOut << b;
   }
-  QAction* fit = actions_.fitZoom = view->addAction(QStringLiteral("Fit to window"));
-  fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-  connect(fit, &QAction::triggered, view_, &PictureView::FitToWindow);
+  actions_.fitZoom = AddAction(
+      view, QStringLiteral("Fit to window"), [this] { view_->FitToWindow(); },
+      Qt::CTRL | Qt::Key_0);
   // "+" and "-" step the zoom; they have no menu item.
-  auto* plus = new QShortcut(QKeySequence(Qt::Key_Plus), this);
-  auto* minus = new QShortcut(QKeySequence(Qt::Key_Minus), this);
-  connect(plus, &QShortcut::activated, view_, &PictureView::ZoomIn);
-  connect(minus, &QShortcut::activated, view_, &PictureView::ZoomOut);
-  auto* nextPane = new QShortcut(QKeySequence(Qt::Key_F6), this);
-  auto* previousPane = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this);
-  connect(nextPane, &QShortcut::activated, this, &MainWindow::OnNextPane);
-  connect(previousPane, &QShortcut::activated, this, &MainWindow::OnNextPane);
+  const auto shortcut = [this](QKeyCombination key) { return new QShortcut(key, this); };
+  connect(shortcut(Qt::Key_Plus), &QShortcut::activated, view_, &PictureView::ZoomIn);
+  connect(shortcut(Qt::Key_Minus), &QShortcut::activated, view_, &PictureView::ZoomOut);
+  // F6 and Shift+F6 move the focus between the project tree and the picture.
+  const auto nextPane = [this] {
+    (view_->hasFocus() ? tree_ : static_cast<QWidget*>(view_))->setFocus();
+  };
+  connect(shortcut(Qt::Key_F6), &QShortcut::activated, this, nextPane);
+  connect(shortcut(Qt::SHIFT | Qt::Key_F6), &QShortcut::activated, this, nextPane);
 }
 
 void MainWindow::BuildToolMenu() {
@@ -277,17 +246,16 @@ void MainWindow::BuildToolMenu() {
   actions_.transform = AddAction(tool, QStringLiteral("(&T)ransform\tCtrl+T"),
                                  &MainWindow::OnTransform, Qt::CTRL | Qt::Key_T);
   QMenu* adapt = tool->addMenu(QStringLiteral("VT03 color adaptation"));
-  AddAction(adapt, QStringLiteral("VT03 HSL 4K"), &MainWindow::OnAdaptHsl);
-  AddAction(adapt, QStringLiteral("VT03 RGB 4K"), &MainWindow::OnAdaptRgb);
-  AddAction(adapt, QStringLiteral("6561 64"), &MainWindow::OnAdaptNes);
-  QAction* tvEffect = actions_.tvEffect = tool->addAction(QStringLiteral("TV Effect"));
-  connect(tvEffect, &QAction::triggered, this, [this] {
+  for (const auto& [text, which] :
+       {std::pair{"VT03 HSL 4K", Adaptation::kHsl4K}, std::pair{"VT03 RGB 4K", Adaptation::kRgb4K},
+        std::pair{"6561 64", Adaptation::kNes64}})
+    AddAction(adapt, QString::fromLatin1(text), [this, which = which] { Adapt(which); });
+  actions_.tvEffect = AddAction(tool, QStringLiteral("TV Effect"), [this] {
     QtVolumes volumes;
     RunTvEffect(document_, prompts_, this, volumes, {DataDirectory(), PreviewOutputDirectory()},
                 statusBar());
   });
-  QAction* emulate = actions_.emulate = tool->addAction(QStringLiteral("Run in emulator"));
-  connect(emulate, &QAction::triggered, this, [this] {
+  actions_.emulate = AddAction(tool, QStringLiteral("Run in emulator"), [this] {
     const std::string emulator =
         settings_.value(QStringLiteral("Emulator")).toString().toStdString();
     RunInEmulator(
@@ -298,8 +266,7 @@ void MainWindow::BuildToolMenu() {
         statusBar());
   });
   actions_.batch = AddAction(tool, QStringLiteral("Batch process"), &MainWindow::OnBatch);
-  QAction* palTool = actions_.paletteTool = tool->addAction(QStringLiteral("Palette tool"));
-  connect(palTool, &QAction::triggered, this, [this] {
+  actions_.paletteTool = AddAction(tool, QStringLiteral("Palette tool"), [this] {
     RunPaletteTool(document_, prompts_, this, [this](const QString& text) { ShowStatus(text); });
   });
 }
@@ -312,12 +279,12 @@ void MainWindow::BuildToolBox() {
   grid->setContentsMargins(2, 2, 2, 2);
   auto* group = new QActionGroup(this);
   for (int i = 0; i < kToolCount; ++i) {
-    const QStringList tip = QString::fromLatin1(kTools[i].tip).split(QLatin1Char('\n'));
-    QAction* action = group->addAction(Icon(kTools[i].icon), tip[1]);
+    const QString tip = QString::fromLatin1(kTools[i].tip);
+    QAction* action = group->addAction(Icon(kTools[i].icon), tip);
     action->setCheckable(true);
     action->setChecked(i == drawing_.tool);
-    action->setToolTip(tip[1]);
-    action->setStatusTip(tip[0]);
+    action->setToolTip(tip);
+    action->setStatusTip(QString::fromLatin1(kTools[i].status));
     action->setObjectName(QStringLiteral("tool%1").arg(i));
     connect(action, &QAction::triggered, this, [this, i] {
       drawing_.tool = i;
@@ -332,9 +299,8 @@ void MainWindow::BuildToolBox() {
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   if (!toolBox_->restoreGeometry(settings_.value(QStringLiteral("ToolBoxGeometry")).toByteArray()))
     toolBox_->move(screen.width() / 3, screen.height() / 3);
-  QAction* box = actions_.toolBox;
-  box->setChecked(true);
-  connect(box, &QAction::toggled, toolBox_, &QWidget::setVisible);
+  actions_.toolBox->setChecked(true);
+  connect(actions_.toolBox, &QAction::toggled, toolBox_, &QWidget::setVisible);
 }
 
 void MainWindow::BuildPaletteBar() {

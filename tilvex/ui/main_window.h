@@ -3,22 +3,21 @@
 // the right and the splitter with the project tree and the picture view. It owns the one
 // document and routes every command to one handler.
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
+#include "app/command_rules.h"
 #include "app/document.h"
 #include "app/project_session.h"
 #include "picture_view.h"
 #include "transformation_dialog.h"
 
-class QActionGroup;
 class QDockWidget;
 class QLabel;
-class QMenu;
 class QSettings;
 
 namespace tilvex::ui {
@@ -27,15 +26,6 @@ class BackgroundWork;
 class PaletteBar;
 class ProjectView;
 class Prompts;
-
-// One row of the program's file-type table.
-struct FileType {
-  int id;
-  bool inOpen;
-  bool inSave;
-  const char* description;
-  const char* patterns;
-};
 
 // The filters of the open or save prompt, in table order.
 QStringList PromptFilters(bool open);
@@ -106,8 +96,6 @@ class MainWindow : public QMainWindow, private DocumentObserver {
 
  private:
   void DocumentChanged(unsigned changes) override;
-  void UpdateTitle();
-  void UpdateHistoryActions();
   void BuildMenus();
   void BuildEditMenu();
   void BuildFileMenu();
@@ -118,8 +106,14 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void BuildPaletteBar();
   void BuildStatusBar();
   void ConnectView();
-  QAction* AddAction(QMenu* menu, const QString& text, void (MainWindow::*handler)(),
-                     const QKeySequence& key = {});
+  template <typename Slot>
+  QAction* AddAction(QMenu* menu, const QString& text, Slot slot, const QKeySequence& key = {}) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(key);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  }
+  static QAction* AddToggle(QMenu* menu, const QString& text);
   void UpdateCommands();
   void UpdateZoomChecks();
   void AddRecent(const QString& path);
@@ -135,16 +129,10 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   void OnRefresh();
   void OnTransform();
   void OnOutput();
-  void OnAdaptHsl() { Adapt(Adaptation::kHsl4K); }
-  void OnAdaptRgb() { Adapt(Adaptation::kRgb4K); }
-  void OnAdaptNes() { Adapt(Adaptation::kNes64); }
-  void OnAbout();
   void OnNormalZoom();
-  void OnNextPane();
-  void OnUndo();
-  void OnRedo();
   void Adapt(Adaptation which);
   void RunConversion(const ConversionSettings& settings);
+  void RunPaint(const char* working, const std::function<PreparedEdit(WorkSnapshot)>& prepare);
   void RunFill(QPoint at, Rgb rgb, const char* name);
   void RunRecolour(int index, Rgb rgb);
   // Long work: prepare runs on the worker with its own copy of the document, which then
@@ -171,18 +159,15 @@ class MainWindow : public QMainWindow, private DocumentObserver {
   QDockWidget* paletteDock_ = nullptr;
   QWidget* toolBox_ = nullptr;
   QMenu* recentMenu_ = nullptr;
-  QActionGroup* zoomGroup_ = nullptr;
   QList<QLabel*> indicators_;
   QPointer<TransformationDialog> transformation_;
   QString pathName_;  // last opened through Open; Refresh reopens it
   QStringList recent_;
-  std::optional<ConversionSettings> lastSettings_;  // kept for the next Transformation dialog
-  QSize lastSettingsSize_;  // of the picture they were made for; its area fits only that size
-  bool busy_ = false;                               // work runs; the window takes no input
+  KeptConversion kept_;  // for the next Transformation dialog
+  bool busy_ = false;    // work runs; the window takes no input
   int newWidth_ = 0;
   int newHeight_ = 0;
   int openFilterIndex_ = 0;
-  int ppuMode_ = 0;
 };
 
 }  // namespace tilvex::ui

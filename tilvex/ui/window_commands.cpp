@@ -1,20 +1,16 @@
 // The main window's command handlers: the document commands, conversion and output.
-#include <QApplication>
-#include <QCloseEvent>
+#include <algorithm>
+
 #include <QDialog>
 #include <QDockWidget>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QTimer>
 
-#include "about_dialog.h"
 #include "app/field_rules.h"
 #include "background_work.h"
 #include "main_window.h"
@@ -31,20 +27,20 @@ namespace tilvex::ui {
 namespace {
 
 bool IsUserInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-    case QEvent::Wheel:
-    case QEvent::Drop:
-      return true;
-    default:
-      return false;
-  }
+  constexpr QEvent::Type kInput[] = {QEvent::MouseButtonPress,
+                                     QEvent::MouseButtonRelease,
+                                     QEvent::MouseButtonDblClick,
+                                     QEvent::KeyPress,
+                                     QEvent::KeyRelease,
+                                     QEvent::Shortcut,
+                                     QEvent::ShortcutOverride,
+                                     QEvent::Wheel,
+                                     QEvent::Drop};
+  return std::find(std::begin(kInput), std::end(kInput), type) != std::end(kInput);
+}
+
+AreaRect OnScreen(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 }  // namespace
@@ -67,12 +63,15 @@ void MainWindow::ConnectView() {
 }
 
 void MainWindow::UpdateCommands() {
-  // The preview and the emulator show a converted picture; a plain one has nothing to show.
+  const CommandStates allowed = AllowedCommands(document_);
   for (QAction* action : {actions_.output, actions_.tvEffect, actions_.emulate})
-    action->setEnabled(document_.IsBlockPicture());
+    action->setEnabled(allowed.showBlocks);
   for (QAction* action : {actions_.transform, actions_.save, actions_.saveAs})
-    action->setEnabled(document_.HasPicture());
-  UpdateHistoryActions();
+    action->setEnabled(allowed.usePicture);
+  actions_.undo->setText(QString::fromStdString(UndoCommandText(document_)));
+  actions_.redo->setText(QString::fromStdString(RedoCommandText(document_)));
+  actions_.undo->setEnabled(allowed.undo);
+  actions_.redo->setEnabled(allowed.redo);
 }
 
 void MainWindow::UpdateZoomChecks() {
@@ -119,9 +118,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::AddRecent(const QString& path) {
-  recent_.removeAll(path);
-  recent_.prepend(path);
-  recent_ = recent_.mid(0, 4);
+  std::vector<std::string> recent;
+  for (const QString& file : recent_) recent.push_back(file.toStdString());
+  recent_ = ToQStringList(WithRecentFile(recent, path.toStdString()));
   settings_.setValue(QStringLiteral("RecentFiles"), recent_);
   RebuildRecentMenu();
 }
@@ -145,14 +144,9 @@ void MainWindow::OnTransform() {
     return;
   }
   transformation_ = new TransformationDialog(document_, prompts_, this);
-  if (lastSettings_) {
-    const Picture& picture = document_.View();
-    transformation_->Restore(*lastSettings_,
-                             lastSettingsSize_ == QSize(picture.width, picture.height));
-  }
+  if (kept_.settings) transformation_->Restore(*kept_.settings, kept_.AreaFits(document_.View()));
   transformation_->setAttribute(Qt::WA_DeleteOnClose);
   view_->SetAreaSelection(true);
-  connect(transformation_, &QDialog::finished, this, [this] { view_->SetAreaSelection(false); });
   connect(transformation_, &TransformationDialog::areaEdited, this, [this] {
     view_->viewport()->update();
     bar_->Repaint();
@@ -162,14 +156,12 @@ void MainWindow::OnTransform() {
   // Beside the picture and clear of the palette bar, so the area can be dragged and the
   // colours seen while the dialog is open; where the user last put it once moved.
   transformation_->adjustSize();
-  const QPoint kept = settings_.value(QStringLiteral("TransformationPos")).toPoint();
   const int right =
       paletteDock_->isVisible() ? paletteDock_->mapToGlobal(QPoint(0, 0)).x() : geometry().right();
-  transformation_->move(
-      settings_.contains(QStringLiteral("TransformationPos"))
-          ? kept
-          : QPoint(right - transformation_->frameGeometry().width() - 4, geometry().top()));
+  const QPoint beside(right - transformation_->frameGeometry().width() - 4, geometry().top());
+  transformation_->move(settings_.value(QStringLiteral("TransformationPos"), beside).toPoint());
   connect(transformation_, &QDialog::finished, this, [this] {
+    view_->SetAreaSelection(false);
     settings_.setValue(QStringLiteral("TransformationPos"), transformation_->pos());
   });
   transformation_->show();
@@ -181,8 +173,7 @@ void MainWindow::OnTransform() {
 // refused picture keeps the dialog open with its settings, the stopping place shown.
 void MainWindow::RunConversion(const ConversionSettings& settings) {
   if (busy_) return;
-  lastSettings_ = settings;
-  lastSettingsSize_ = QSize(document_.View().width, document_.View().height);
+  kept_.Keep(settings, document_.View());
   BackgroundWork* asking = nullptr;
   auto review = [this, &asking](SlotTable& table) {
     if (asking->Cancelled()) return false;  // the user already said no
@@ -224,13 +215,20 @@ std::optional<Result> MainWindow::RunWork(bool withState, const Prepare& prepare
   return adopted;
 }
 
+// A fill or a recolouring: why it did not apply goes to the status bar.
+void MainWindow::RunPaint(const char* working,
+                          const std::function<PreparedEdit(WorkSnapshot)>& prepare) {
+  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
+    progress.SetText(common::Tr(working));
+    return prepare(std::move(snapshot));
+  });
+  if (done && !*done) ShowStatus(QString::fromStdString(done->Text()));
+}
+
 void MainWindow::RunFill(QPoint at, Rgb rgb, const char* name) {
-  const std::optional<Result> filled =
-      RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
-        progress.SetText(common::Tr("正在填充..."));
-        return Document::PrepareFill(std::move(snapshot), at.x(), at.y(), rgb, name);
-      });
-  if (filled && !*filled) ShowStatus(QString::fromStdString(filled->Text()));
+  RunPaint("正在填充...", [&](WorkSnapshot snapshot) {
+    return Document::PrepareFill(std::move(snapshot), at.x(), at.y(), rgb, name);
+  });
 }
 
 void MainWindow::RunRecolour(int index, Rgb rgb) {
@@ -239,29 +237,21 @@ void MainWindow::RunRecolour(int index, Rgb rgb) {
     ShowStatus(QString::fromStdString(paint.Text()));
     return;
   }
-  const std::optional<Result> done = RunWork(true, [&](WorkSnapshot snapshot, Progress& progress) {
-    progress.SetText(common::Tr("正在替换颜色..."));
+  RunPaint("正在替换颜色...", [&](WorkSnapshot snapshot) {
     return Document::PrepareRecolour(std::move(snapshot), *old, rgb);
   });
-  if (done && !*done) ShowStatus(QString::fromStdString(done->Text()));
 }
 
-// The place a conversion stopped at is brought into the view, and the dialog moved off it:
-// below it where the screen has room, else beside it.
+// The place a conversion stopped at is brought into the view, and the dialog moved off it.
 void MainWindow::KeepProblemInSight() {
   const AreaRect problem = document_.ProblemArea();
   if (problem.Width() <= 0 || !transformation_) return;
   const QRect shown = view_->ShowPictureRect(problem);
-  const QRect area(view_->viewport()->mapToGlobal(shown.topLeft()), shown.size());
-  QRect frame = transformation_->frameGeometry();
-  if (!frame.intersects(area)) return;
-  const QRect screen = transformation_->screen()->availableGeometry();
-  if (area.bottom() + 16 + frame.height() <= screen.bottom()) {
-    frame.moveTop(area.bottom() + 16);
-  } else {
-    frame.moveLeft(std::min(area.right() + 16, screen.right() - frame.width()));
-  }
-  transformation_->move(frame.topLeft());
+  const QRect place(view_->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+  const std::optional<ScreenPoint> moved =
+      DialogClearOf(OnScreen(transformation_->frameGeometry()), OnScreen(place),
+                    OnScreen(transformation_->screen()->availableGeometry()));
+  if (moved) transformation_->move(moved->x, moved->y);
 }
 
 // While work runs the window takes no input of its own, in the main window or the tool box,
@@ -271,8 +261,8 @@ void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress
   QList<QPointer<QAction>> held;
   for (QAction* action : findChildren<QAction*>()) {
     if (action->isEnabled()) held << action;
+    action->setEnabled(false);
   }
-  for (QAction* action : held) action->setEnabled(false);
   if (transformation_) transformation_->setEnabled(false);
   work.Run(job);
   if (transformation_) transformation_->setEnabled(true);
@@ -285,25 +275,21 @@ void MainWindow::RunBusy(BackgroundWork& work, const std::function<void(Progress
 void MainWindow::OnOutput() {
   if (!document_.IsBlockPicture()) return;
   FileOutputDialog dialog(prompts_, this);
-  const OutputFileNames names = DefaultOutputNames(DocumentPath().toStdString());
+  const OutputFileNames names = DefaultOutputNames(document_.Path());
   dialog.pgtFile->setText(QString::fromStdString(names.pgt));
   dialog.pntFile->setText(QString::fromStdString(names.pnt));
   dialog.segment->setValue(document_.Header().outSegment);
   dialog.level->setValue(document_.Header().outLevel);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
   document_.SetOutputNumbers(dialog.segment->value(), dialog.level->value());
-  const QString pgt = dialog.pgtFile->text();
-  const QString pnt = dialog.pntFile->text();
+  const std::string pgt = dialog.pgtFile->text().toStdString();
+  const std::string pnt = dialog.pntFile->text().toStdString();
   ProgressWindow progress(this);
-  const Result written =
-      document_.WriteOutput(pgt.toStdString(), pnt.toStdString(), dialog.assembler->isChecked(),
-                            dialog.sixteenBit->isChecked(), progress);
+  const Result written = document_.WriteOutput(pgt, pnt, dialog.assembler->isChecked(),
+                                               dialog.sixteenBit->isChecked(), progress);
   progress.Close();
   prompts_.ShowFailure(this, written);
-  if (written) {
-    ShowStatus(UiText("已写出 %1 和 %2")
-                   .arg(QFileInfo(pgt).absoluteFilePath(), QFileInfo(pnt).absoluteFilePath()));
-  }
+  if (written) ShowStatus(QString::fromStdString(OutputWrittenText(pgt, pnt)));
 }
 
 // The adaptation repaints the picture with colours the console can show.
@@ -322,7 +308,7 @@ void MainWindow::Adapt(Adaptation which) {
 void MainWindow::EditCell(int x, int y) {
   const CellInfo cell = document_.CellAt(x, y);
   if (cell.index < 0) return;
-  PntAttribDialog dialog(cell.code, cell.attribute, document_.Header().address != 2, this);
+  PntAttribDialog dialog(cell.code, cell.attribute, cell.switchesEditable, this);
   if (prompts_.Exec(dialog) != QDialog::Accepted) return;
   const auto code = dialog.Code();
   const auto attribute = dialog.Attribute();
@@ -332,15 +318,6 @@ void MainWindow::EditCell(int x, int y) {
 
 void MainWindow::OnNormalZoom() {
   view_->SetZoom(Zoom::Normal());
-}
-
-void MainWindow::OnNextPane() {
-  (view_->hasFocus() ? static_cast<QWidget*>(tree_) : static_cast<QWidget*>(view_))->setFocus();
-}
-
-void MainWindow::OnAbout() {
-  AboutDialog dialog(prompts_, this);
-  prompts_.Exec(dialog);
 }
 
 }  // namespace tilvex::ui

@@ -12,7 +12,6 @@
 #include <QUrl>
 
 #include "app/picture_files.h"
-#include "background_work.h"
 #include "main_window.h"
 #include "palette_bar.h"
 #include "project_view.h"
@@ -29,40 +28,8 @@ void MainWindow::DocumentChanged(unsigned changes) {
     bar_->SetInformation(QString::fromStdString(document_.InfoText()));
     bar_->Repaint();
     UpdateCommands();
-    UpdateTitle();
+    setWindowTitle(QString::fromStdString(WindowTitle(document_)));
   }
-}
-
-// "name.pic* — Tilvex": the document's file and whether it has unsaved changes.
-void MainWindow::UpdateTitle() {
-  if (!document_.HasPicture()) {
-    setWindowTitle(QStringLiteral("Tilvex"));
-    return;
-  }
-  const QString mark = document_.IsModified() ? QStringLiteral("*") : QString();
-  setWindowTitle(QString::fromStdString(document_.DisplayName()) + mark +
-                 QStringLiteral(" \u2014 Tilvex"));
-}
-
-// The Edit menu names the step that Undo and Redo would take.
-void MainWindow::UpdateHistoryActions() {
-  const auto named = [](const char* command, const std::string& step, const char* key) {
-    QString text = QString::fromUtf8(command);
-    if (!step.empty()) text += QLatin1Char(' ') + QString::fromStdString(step);
-    return text + QLatin1Char('\t') + QString::fromUtf8(key);
-  };
-  actions_.undo->setText(named("(&U)ndo", document_.UndoName(), "Ctrl+Z"));
-  actions_.redo->setText(named("(&R)edo", document_.RedoName(), "Ctrl+Y"));
-  actions_.undo->setEnabled(document_.CanUndo());
-  actions_.redo->setEnabled(document_.CanRedo());
-}
-
-void MainWindow::OnUndo() {
-  document_.Undo();
-}
-
-void MainWindow::OnRedo() {
-  document_.Redo();
 }
 
 void MainWindow::ShowStatus(const QString& text) {
@@ -70,7 +37,6 @@ void MainWindow::ShowStatus(const QString& text) {
 }
 
 bool MainWindow::OpenFile(const QString& name, bool remember) {
-  if (busy_) return false;
   const QString path = QFileInfo(name).absoluteFilePath();
   const std::string file = path.toStdString();
   const std::optional<Result> opened = RunWork(
@@ -82,8 +48,7 @@ bool MainWindow::OpenFile(const QString& name, bool remember) {
   if (!opened) return false;
   // A file that cannot be read changes nothing: not the picture, the title or the list.
   if (!opened->ok) {
-    prompts_.Message(this, opened->message.empty() ? UiText("无法打开文档。\n%1").arg(path)
-                                                   : QString::fromStdString(opened->message));
+    prompts_.Message(this, QString::fromStdString(OpenFailureText(*opened, file)));
     return false;
   }
   statusBar()->showMessage(UiText("就绪"));
@@ -122,55 +87,48 @@ void MainWindow::OnOpen() {
 bool MainWindow::OnSave() {
   if (!document_.HasPicture()) return false;
   if (!document_.CanSave()) {
-    if (!document_.Path().empty()) {
-      prompts_.ShowFailure(this,
-                           CannotSaveAs(document_.Path(), document_.Kind() == kBlockPictureKind));
-    }
+    if (!document_.Path().empty())
+      prompts_.ShowFailure(this, SaveAsRefusal(document_, document_.Path()));
     return OnSaveAs();
   }
   const Result saved = document_.Save();
   prompts_.ShowFailure(this, saved);
-  if (saved) ShowStatus(UiText("已保存 %1").arg(DocumentPath()));
+  if (saved) ShowStatus(QString::fromStdString(SavedText(document_.Path(), false)));
   return saved.ok;
 }
 
 // A block picture saves as .pic, BMP or PNG; a plain picture as BMP or PNG.
 bool MainWindow::OnSaveAs() {
   if (!document_.HasPicture()) return false;
-  const bool block = document_.Kind() == kBlockPictureKind;
-  FileRequest request{{}, {QStringLiteral("Bitmap(*.bmp)"), QStringLiteral("PNG(*.png)")},
-                      0,  QStringLiteral("bmp"),
-                      {}, true};
-  if (block) {
-    request.filters.prepend(QStringLiteral("Bitmap(*.pic)"));
-    request.defaultSuffix = QStringLiteral("pic");
-  }
-  if (!document_.Path().empty()) request.initialName = ReplaceExtension(DocumentPath(), {});
+  const SaveAsOffer offer = SaveAsOfferFor(document_);
+  const FileRequest request{{},
+                            ToQStringList(offer.filters),
+                            0,
+                            QString::fromStdString(offer.defaultSuffix),
+                            QString::fromStdString(offer.initialName),
+                            true};
   const QString path = prompts_.ChooseFile(this, request).path;
   if (path.isEmpty()) return false;
-  if (!document_.CanSaveAs(path.toStdString())) {
-    prompts_.ShowFailure(this, CannotSaveAs(path.toStdString(), block));
+  const std::string file = path.toStdString();
+  if (const Result refused = SaveAsRefusal(document_, file); !refused) {
+    prompts_.ShowFailure(this, refused);
     return false;
   }
-  const bool imageOnly = document_.SavesOnlyTheImage(path.toStdString());
+  const bool imageOnly = document_.SavesOnlyTheImage(file);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result saved = document_.SaveAs(path.toStdString());
+  const Result saved = document_.SaveAs(file);
   QApplication::restoreOverrideCursor();
   prompts_.ShowFailure(this, saved);
   if (!saved) return false;
-  if (imageOnly) {
-    ShowStatus(UiText("已保存图像 %1;块数据(图块、调色板、单元格)尚未保存,请另存为 .pic。").arg(path));
-    return false;  // the block data is still unsaved
-  }
+  ShowStatus(QString::fromStdString(SavedText(file, imageOnly)));
+  if (imageOnly) return false;  // the block data is still unsaved
   AddRecent(path);
-  ShowStatus(UiText("已保存 %1").arg(path));
   return true;
 }
 
 bool MainWindow::MaybeSave() {
   if (!document_.IsModified()) return true;
-  const QString name = QString::fromStdString(document_.DisplayName());
-  return prompts_.MayDropChanges(this, UiText("是否保存对 %1 的修改?").arg(name),
+  return prompts_.MayDropChanges(this, QString::fromStdString(SaveChangesQuestion(document_)),
                                  [this] { return OnSave(); });
 }
 

@@ -241,6 +241,22 @@ TEST(DocumentConversion, IsUnsavedWorkThatUndoes) {
   EXPECT_FALSE(doc.IsModified());
 }
 
+TEST(DocumentCells, SwitchBitsAreNotEditedInAddressModeTwo) {
+  Document doc;
+  ASSERT_TRUE(doc.Open(WriteBands("cells.bmp", 32, 8)).ok);
+  ASSERT_TRUE(doc.Convert(RgbSettings(doc.View()), nullptr, NoProgress()).ok);
+  EXPECT_TRUE(doc.CellAt(0, 0).switchesEditable);
+  const std::string path = TempPath("cells.pic");
+  ASSERT_TRUE(doc.SaveAs(path).ok);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(common::ReadFileBytes(path, 1 << 20, bytes).ok);
+  bytes.at(23) = 2;  // the header's address byte
+  ASSERT_TRUE(common::WriteFileReplacing(path, bytes).ok);
+  ASSERT_TRUE(doc.Open(path).ok);
+  EXPECT_GE(doc.CellAt(0, 0).index, 0);
+  EXPECT_FALSE(doc.CellAt(0, 0).switchesEditable);
+}
+
 TEST(DocumentConversion, PaletteReviewEditsReachTheTiles) {
   Document doc;
   ASSERT_TRUE(doc.Open(WriteBands("review.bmp", 32, 8)).ok);

@@ -93,6 +93,19 @@ TEST(ViewGeometry, DragsBecomeAreasWithinThePicture) {
   EXPECT_EQ(SnapToPictureCells({0, 0, 256, 240}, 256, 240), (AreaRect{0, 0, 256, 240}));
 }
 
+TEST(ViewGeometry, TheDialogMovesOffTheStoppingPlaceBelowElseBeside) {
+  const AreaRect screen{0, 0, 1000, 800};
+  const AreaRect dialog{100, 100, 400, 300};                          // 300 x 200
+  EXPECT_FALSE(DialogClearOf(dialog, {400, 100, 480, 180}, screen));  // touching is clear
+  EXPECT_EQ(DialogClearOf(dialog, {150, 50, 230, 130}, screen), (ScreenPoint{100, 146}));
+  // No room below: to the right of the place, or as far right as the screen allows.
+  const AreaRect low{100, 500, 400, 700};
+  EXPECT_EQ(DialogClearOf(low, {150, 550, 230, 600}, screen), (ScreenPoint{246, 500}));
+  EXPECT_EQ(DialogClearOf(low, {150, 550, 800, 600}, screen), (ScreenPoint{700, 500}));
+  // Exactly room below: the dialog's last row is the screen's.
+  EXPECT_EQ(DialogClearOf(dialog, {150, 200, 230, 584}, screen), (ScreenPoint{100, 600}));
+}
+
 TEST(CellAttribute, SwitchesAndPaletteTouchOnlyTheirBits) {
   EXPECT_EQ(WithSwitch(0x0F, kSwitch2Bit, true), 0x4Fu);
   EXPECT_EQ(WithSwitch(0xFF, kSwitch2Bit, false), 0xBFu);

@@ -133,7 +133,15 @@ irq:
         cpx evCount
         bcs @done
         ldy evWait,x
-        beq @arm
+        bne @count
+        sta MMC3_IRQ_DISABLE
+        lda evLatch,x
+        sta MMC3_IRQ_LATCH
+        sta MMC3_IRQ_RELOAD
+        sta MMC3_IRQ_ENABLE
+        jmp @exit
+.align 16                       ; the counting loop in one block (see scanlines.s)
+@count:
         lda #1
         sta inIrq
 @line:
@@ -144,13 +152,6 @@ irq:
         lda frameDeferred
         beq @switch
         bne @late               ; vertical blank began: the rest was for a frame now over
-@arm:
-        sta MMC3_IRQ_DISABLE
-        lda evLatch,x
-        sta MMC3_IRQ_LATCH
-        sta MMC3_IRQ_RELOAD
-        sta MMC3_IRQ_ENABLE
-        jmp @exit
 @done:
         sta MMC3_IRQ_DISABLE    ; acknowledges: no boundary left in this frame
 @exit:

@@ -153,3 +153,5 @@ topBanks:
         rts
 
 .include "section_switch.s"
+
+.exportzp lineLoops             ; in the map, for the emulator test's PAL check

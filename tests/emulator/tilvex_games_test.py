@@ -11,9 +11,10 @@ examples/animation/make_animation.py, so any project and list can be checked.
 
 MAME's gprnrs1 judges every item of the slideshow (Right steps on) and every frame of the
 animation against `tilvex-cli render` of its picture; FCEUX judges the 4-colour items in
-NES colours of the slideshow alone (it has no 16-colour mode). A test image of its own,
-too large for a cartridge game, holds an animation whose tiles cross from the first 512 KB
-region of ANIPGT.BIN into the second: the frames on both sides of the boundary are judged.
+NES colours of the slideshow alone (it has no 16-colour mode), and reads the scanline
+wait the slideshow picks on a PAL console. A test image of its own, too large for a
+cartridge game, holds an animation whose tiles cross from the first 512 KB region of
+ANIPGT.BIN into the second: the frames on both sides of the boundary are judged.
 Two broken builds must fail: the first section boundary of the slideshow one row late in
 VT03IRQ.ASM, and a frame's index entry one 2 KB page off. Exits 77 (skipped) when an
 emulator is not installed. The games given with --with go first in the cartridge, so
@@ -120,6 +121,15 @@ for k = 0, {items} - 1 do
   wait(4, {{right = true}})
   wait(4, {{}})
 end
+emu.exit()
+"""
+
+# The scanline wait the slideshow picked after measuring its first frames.
+FCEUX_LINE_LOOPS = """
+for i = 1, 30 do emu.frameadvance() end
+local f = io.open("{out}", "w")
+f:write(memory.readbyte({address}))
+f:close()
 emu.exit()
 """
 
@@ -374,6 +384,26 @@ def main():
                                                game=game))
             sessions.append(f"timeout -s KILL 50 '{tools['fceux']}' --no-config 1 --sound 0 "
                             f"--loadlua '{lua}' '{nes}'")
+        # On a PAL console the slideshow must time its scanlines for PAL.
+        labels = os.path.join(work, "slideshow.labels")
+        run(["ld65", "-C", os.path.join(os.path.dirname(MAKE_SLIDESHOW), "slideshow.cfg"),
+             "-o", os.path.join(work, "relinked.nes"), "-Ln", labels,
+             os.path.join(os.path.splitext(show)[0] + ".src", "slideshow.o")])
+        with open(labels) as f:
+            loops = re.search(r"^al ([0-9A-F]+) \.lineLoops$", f.read(), re.M)
+        with open(show, "rb") as f:
+            header = bytearray(f.read())
+        header[7] = (header[7] & 0xF3) | 0x08  # NES 2.0, whose timing byte FCEUX follows
+        header[12] = 1  # PAL
+        pal_show = os.path.join(work, "slideshow-pal.nes")
+        with open(pal_show, "wb") as f:
+            f.write(header)
+        pal_loops = os.path.join(work, "pal-loops.txt")
+        lua = os.path.join(work, "fceux-pal.lua")
+        with open(lua, "w") as f:
+            f.write(FCEUX_LINE_LOOPS.format(out=pal_loops, address=f"0x{loops.group(1)}"))
+        sessions.append(f"timeout -s KILL 50 '{tools['fceux']}' --no-config 1 --sound 0 "
+                        f"--pal 1 --loadlua '{lua}' '{pal_show}'")
         script = os.path.join(work, "fceux.sh")
         with open(script, "w") as f:
             f.write("\n".join(sessions) + "\n")
@@ -433,6 +463,13 @@ def main():
     for k in big_checked:
         judge(f"region animation frame {k} (region {int(k >= second)}) in MAME",
               big_renders[k], os.path.join(big_shots, f"frame{k}.png"), "0,0,256,240")
+
+    if fceux:
+        with open(pal_loops) if os.path.exists(pal_loops) else open(os.devnull) as f:
+            got = f.read()
+        if got != "12":
+            failures.append(f"on a PAL console the slideshow waits {got or '?'} loops a "
+                            "scanline, not 12")
 
     # The broken builds must not match.
     if late:

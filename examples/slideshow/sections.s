@@ -154,4 +154,4 @@ topBanks:
 
 .include "section_switch.s"
 
-.exportzp lineLoops             ; in the map, for the emulator test's PAL check
+.exportzp lineLoops             ; named in ld65's label file, for the emulator test

@@ -401,7 +401,8 @@ def main():
         pal_loops = os.path.join(work, "pal-loops.txt")
         lua = os.path.join(work, "fceux-pal.lua")
         with open(lua, "w") as f:
-            f.write(FCEUX_LINE_LOOPS.format(out=pal_loops, address=f"0x{loops.group(1)}"))
+            f.write(FCEUX_LINE_LOOPS.format(out=pal_loops,
+                                            address=f"0x{loops.group(1)}" if loops else "0"))
         sessions.append(f"timeout -s KILL 50 '{tools['fceux']}' --no-config 1 --sound 0 "
                         f"--pal 1 --loadlua '{lua}' '{pal_show}'")
         script = os.path.join(work, "fceux.sh")
@@ -467,7 +468,9 @@ def main():
     if fceux:
         with open(pal_loops) if os.path.exists(pal_loops) else open(os.devnull) as f:
             got = f.read()
-        if got != "12":
+        if not loops:
+            failures.append("the slideshow's labels name no lineLoops")
+        elif got != "12":
             failures.append(f"on a PAL console the slideshow waits {got or '?'} loops a "
                             "scanline, not 12")
 

@@ -13,13 +13,17 @@ PAL_DENDY_SPLIT = (33248 + 35464) / 2 / MEASURE_CYCLES
 LINE_LOOPS_NTSC = 13        ; waitScanline's loops for 113 cycles
 LINE_LOOPS_PAL  = 12        ; and for 106
 
-; A timed loop's branch must stay in its page: one that crosses costs a cycle more.
+; A timed loop's branch must stay in its page: one that crosses costs a cycle more. The
+; loops below sit in aligned blocks of their own so that code added before them cannot
+; push them across; the filler is never run, as long as this file is included after a
+; routine's last instruction.
 .macro branch_in_page target
         .assert >* = >(target), lderror, "a timed loop's branch crosses a page"
 .endmacro
 
 ; Counts one frame between two NMIs (the screen still off) and sets lineLoops for the
 ; console's TV system.
+.align 32
 measureFrame:
         lda #$80                ; NMI on
         sta PPU_CTRL
@@ -56,6 +60,7 @@ measureFrame:
 ; With the caller's jsr, dey and bne: 113 cycles with LINE_LOOPS_NTSC, one NTSC scanline
 ; (113.67) less a fraction, so fifteen lines drift by ten cycles; 106 with LINE_LOOPS_PAL,
 ; eight cycles over fifteen PAL lines (106.56).
+.align 8
 waitScanline:
         lda lineLoops           ; 3
 @loop:

@@ -1,5 +1,5 @@
-; An item's sections from its interrupt table, the frame's plan of scanline interrupts
-; and the handlers that carry it out.
+; An item's sections from its interrupt table, the frame's plan of scanline interrupts,
+; and the slideshow's page switch for the handlers of section_switch.s that carry it out.
 
 ; Reads the item's entries into secRow and secPage0 (sections counts them) and sets the
 ; bits above the page registers for the item's mode. An entry is six bytes: rows to the
@@ -95,7 +95,7 @@ planInterrupts:
         ldy #0
         sty prevRow
         lda secPage0
-        sta lastEvent
+        sta lastBank
         ldx #0
 @later:
         inx
@@ -112,55 +112,6 @@ planInterrupts:
         jmp @later
 @bottom:
         sty evCount
-        rts
-
-; Appends the event "at screen row tmp select the pages from A on" as event Y (Y advances).
-; MAME's VT03 counts only the first 224 rows, so a boundary further down is reached from
-; an interrupt at row 224 (which selects the pages in force again) by counting out
-; scanlines in the handler; the chip itself would count on, and arrives at the same row
-; either way.
-addEvent:
-        sta row
-        lda tmp
-        cmp #LAST_COUNTED_ROW + 1
-        bcc @counted
-        lda prevRow
-        cmp #LAST_COUNTED_ROW
-        bcs @chained
-        lda tmp
-        pha
-        lda #LAST_COUNTED_ROW
-        sta tmp
-        lda lastEvent
-        jsr addCounted
-        pla
-        sta tmp
-@chained:
-        lda row
-        sta evPage,y
-        sta lastEvent
-        lda tmp
-        sec
-        sbc prevRow             ; scanlines to count out after the previous event
-        sta evWait,y
-        lda tmp
-        sta prevRow
-        iny
-        rts
-@counted:
-        lda row
-addCounted:
-        sta evPage,y
-        sta lastEvent
-        lda #0
-        sta evWait,y
-        lda tmp
-        clc
-        sbc prevRow             ; rows since the last event, less one
-        sta evLatch,y
-        lda tmp
-        sta prevRow
-        iny
         rts
 
 ; The four 1 KB pages from A on at video $0000-$0FFF (MMC3 commands 2-5, inverted).
@@ -183,10 +134,14 @@ addCounted:
         sta MMC3_DATA
 .endmacro
 
-nmi:
-        pushRegisters
-        lda renderOn
-        beq @off
+; Event X's pages.
+.macro switchBanks
+        lda evBank,x
+        setPages
+.endmacro
+
+; The sprites and the top section's pages, at the frame's start.
+topBanks:
         lda #>OAM_PAGE
         sta OAM_DMA
         lda #CHR_INVERTED | MMC3_CHR_0000
@@ -195,72 +150,8 @@ nmi:
         sta MMC3_DATA
         lda secPage0
         setPages
-        bit PPU_STATUS
-        lda #0
-        sta PPU_SCROLL
-        sta PPU_SCROLL
-        lda #CTRL_SHOWING
-        sta PPU_CTRL
-        lda #MASK_SHOWING
-        sta PPU_MASK
-        sta MMC3_IRQ_DISABLE
-        lda #0
-        sta evIndex
-        lda evCount
-        beq @done
-        lda evLatch
-        sta MMC3_IRQ_LATCH
-        sta MMC3_IRQ_RELOAD
-        sta MMC3_IRQ_ENABLE
-        jmp @done
-@off:
-        lda #0
-        sta PPU_MASK
-        sta MMC3_IRQ_DISABLE
-@done:
-        inc frameCount
-        pullRegisters
-        rti
-
-; A section boundary: the new pages for the rows below, then the next boundary.
-irq:
-        pushRegisters
-        ldx evIndex
-@switch:
-        lda evPage,x
-        setPages
-        inx
-        cpx evCount
-        bcs @done
-        ldy evWait,x
-        beq @arm
-@line:
-        jsr waitScanline
-        dey
-        bne @line
-        beq @switch
-@arm:
-        sta MMC3_IRQ_DISABLE
-        lda evLatch,x
-        sta MMC3_IRQ_LATCH
-        sta MMC3_IRQ_RELOAD
-        sta MMC3_IRQ_ENABLE
-        jmp @exit
-@done:
-        sta MMC3_IRQ_DISABLE    ; acknowledges: no boundary left in this frame
-@exit:
-        stx evIndex
-        pullRegisters
-        rti
-
-; With the caller's jsr, dey and bne: 113 cycles, one NTSC scanline (113.67) less a
-; fraction, so fifteen lines drift by ten cycles.
-waitScanline:
-        lda #13                 ; 2
-@loop:
-        sec                     ; 13 x 7 - 1 = 90
-        sbc #1
-        bne @loop
-        nop                     ; 4
-        nop
         rts
+
+.include "section_switch.s"
+
+.exportzp lineLoops             ; named in ld65's label file, for the emulator test

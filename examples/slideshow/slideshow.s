@@ -59,7 +59,7 @@ section:        .res 1
 evCount:        .res 1
 evIndex:        .res 1
 prevRow:        .res 1
-lastEvent:      .res 1
+lastBank:       .res 1
 boundary:       .res 2
 tileBase:       .res 2
 savedOuter:     .res 1
@@ -67,6 +67,10 @@ savedChrHigh:   .res 1
 savedBankSize:  .res 1
 undoubled:      .res 1
 e1k:            .res 2
+lineLoops:      .res 1      ; LINE_LOOPS_NTSC or LINE_LOOPS_PAL
+inIrq:          .res 1      ; set while a scanline interrupt counts out rows
+frameDeferred:  .res 1      ; the NMI came during one and left the frame's start to it
+newBank:        .res 1
 
 .segment "BSS"
 secPage0:       .res MAX_SECTIONS   ; first 1 KB page register value of each section
@@ -74,7 +78,7 @@ secRow:         .res MAX_SECTIONS   ; its first screen row
 evLatch:        .res MAX_SECTIONS + 2   ; per interrupt: the latch that leads to it,
 evSection:      .res MAX_SECTIONS + 2   ; the section whose pages it selects,
 evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
-evPage:         .res MAX_SECTIONS + 2   ; (the section's first page, copied for the handler)
+evBank:         .res MAX_SECTIONS + 2   ; (the section's first page, copied for the handler)
 
 .segment "CODE"
 
@@ -88,6 +92,7 @@ reset:
         bne @hide
         waitVblank
 
+        jsr measureFrame
         jsr locateTiles
         ; The item tables at $8000-$BFFF: the game's first two 8 KB banks.
         lda #CHR_INVERTED | MMC3_PRG_8000

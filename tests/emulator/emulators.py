@@ -43,13 +43,15 @@ def phase(name, started):
 
 def start_fceux(fceux, runs, work):
     """Starts FCEUX sessions one after the other under one virtual X server: runs are
-    (name, Lua script, image, time limit in seconds). Gives the process to wait for."""
+    (name, Lua script, image, time limit in seconds[, FCEUX options]). Gives the process to
+    wait for."""
     lines = []
-    for name, script, image, limit in runs:
+    for name, script, image, limit, *options in runs:
         lua = os.path.join(work, f"fceux-{name}.lua")
         with open(lua, "w") as f:
             f.write(script)
-        lines.append(f"timeout -s KILL {limit} '{fceux}' --no-config 1 --sound 0 "
+        extra = "".join(f" {o}" for o in options)
+        lines.append(f"timeout -s KILL {limit} '{fceux}' --no-config 1 --sound 0{extra} "
                      f"--loadlua '{lua}' '{image}'")
     sessions = os.path.join(work, "fceux.sh")
     with open(sessions, "w") as f:

@@ -11,9 +11,10 @@ examples/animation/make_animation.py, so any project and list can be checked.
 
 MAME's gprnrs1 judges every item of the slideshow (Right steps on) and every frame of the
 animation against `tilvex-cli render` of its picture; FCEUX judges the 4-colour items in
-NES colours of the slideshow alone (it has no 16-colour mode). A test image of its own,
-too large for a cartridge game, holds an animation whose tiles cross from the first 512 KB
-region of ANIPGT.BIN into the second: the frames on both sides of the boundary are judged.
+NES colours of the slideshow alone (it has no 16-colour mode), and reads the scanline
+wait the slideshow picks on a PAL console. A test image of its own, too large for a
+cartridge game, holds an animation whose tiles cross from the first 512 KB region of
+ANIPGT.BIN into the second: the frames on both sides of the boundary are judged.
 Two broken builds must fail: the first section boundary of the slideshow one row late in
 VT03IRQ.ASM, and a frame's index entry one 2 KB page off. Exits 77 (skipped) when an
 emulator is not installed. The games given with --with go first in the cartridge, so
@@ -115,6 +116,15 @@ for k = 0, {items} - 1 do
   wait(4, {{right = true}})
   wait(4, {{}})
 end
+emu.exit()
+"""
+
+# The scanline wait the slideshow picked after measuring its first frames.
+FCEUX_LINE_LOOPS = """
+for i = 1, 30 do emu.frameadvance() end
+local f = io.open("{out}", "w")
+f:write(memory.readbyte({address}))
+f:close()
 emu.exit()
 """
 
@@ -330,12 +340,30 @@ def main():
     image = cartridge(romvane, args.bin, games, os.path.join(work, "good"))
     fceux = None
     if tools["fceux"] and tools["xvfb-run"]:
+        # On a PAL console the slideshow must time its scanlines for PAL.
+        labels = os.path.join(work, "slideshow.labels")
+        run(["ld65", "-C", os.path.join(os.path.dirname(MAKE_SLIDESHOW), "slideshow.cfg"),
+             "-o", os.path.join(work, "relinked.nes"), "-Ln", labels,
+             os.path.join(os.path.splitext(show)[0] + ".src", "slideshow.o")])
+        with open(labels) as f:
+            loops = re.search(r"^al ([0-9A-F]+) \.lineLoops$", f.read(), re.M)
+        with open(show, "rb") as f:
+            header = bytearray(f.read())
+        header[7] = (header[7] & 0xF3) | 0x08  # NES 2.0, whose timing byte FCEUX follows
+        header[12] = 1  # PAL
+        pal_show = os.path.join(work, "slideshow-pal.nes")
+        with open(pal_show, "wb") as f:
+            f.write(header)
+        pal_loops = os.path.join(work, "pal-loops.txt")
+        pal_script = FCEUX_LINE_LOOPS.format(out=pal_loops,
+                                             address=f"0x{loops.group(1)}" if loops else "0")
         fceux = start_fceux(tools["fceux"], [
             (name, FCEUX_SLIDESHOW.format(items=len(items), step=STEP, work=work, name=name,
                                           game=game), nes, 50)
             for name, game, nes in (("alone", -1, show),
                                     ("cart", len(args.with_game),
-                                     os.path.splitext(image)[0] + ".nes"))], work)
+                                     os.path.splitext(image)[0] + ".nes"))]
+            + [("pal", pal_script, pal_show, 50, "--pal 1")], work)
 
     show_game = len(args.with_game)
     anim_game = -1 if alone else show_game + 1
@@ -390,6 +418,15 @@ def main():
     for k in big_checked:
         judge(f"region animation frame {k} (region {int(k >= second)}) in MAME",
               big_renders[k], os.path.join(big_shots, f"frame{k}.png"), "0,0,256,240")
+
+    if fceux:
+        with open(pal_loops) if os.path.exists(pal_loops) else open(os.devnull) as f:
+            got = f.read()
+        if not loops:
+            failures.append("the slideshow's labels name no lineLoops")
+        elif got != "12":
+            failures.append(f"on a PAL console the slideshow waits {got or '?'} loops a "
+                            "scanline, not 12")
 
     # The broken builds must not match.
     if late:

@@ -290,7 +290,6 @@ waitFrame:
         beq @wait
         rts
 
-.include "scanlines.s"
 .include "screen.s"
 .include "sections.s"
 .include "pad.s"

@@ -19,15 +19,15 @@ SETS_4 = [
 SET_16 = [colour for colours in SETS_4 for colour in colours]
 
 
-def areas(width, height, colours, seed):
-    """Random 16 x 16 areas in 4 colours (one set each) or 16 (all sets)."""
+def areas(width, height, colours, seed, size=16):
+    """Random size x size areas in 4 colours (one set each) or 16 (all sets)."""
     rng = random.Random(seed)
     pixels = {}
-    for ay in range(0, height, 16):
-        for ax in range(0, width, 16):
+    for ay in range(0, height, size):
+        for ax in range(0, width, size):
             choice = [BACKGROUND] + (rng.choice(SETS_4) if colours == 4 else SET_16)
-            for y in range(ay, min(ay + 16, height)):
-                for x in range(ax, min(ax + 16, width)):
+            for y in range(ay, min(ay + size, height)):
+                for x in range(ax, min(ax + size, width)):
                     pixels[x, y] = rng.choice(choice)
     pixels[0, 0] = BACKGROUND
     return lambda x, y: pixels[x, y]

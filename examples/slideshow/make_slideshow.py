@@ -7,7 +7,9 @@ Runs `tilvex-cli project output PROJECT.prg` (the files go beside the project), 
 the items from VT03IRQ.ASM, and assembles slideshow.s with ca65/ld65 against the output
 as written: the item files and VT03IRQ.ASM by .include, VT03PGT.BIN as the game's tile
 data. The game is an MMC3 iNES file; its tile data is VT03PGT.BIN padded to a power of
-two of at least 8 KB. Items must be in 8 x 8 blocks. --no-output assembles the output files as they are in the folder.
+two of at least 8 KB. Items of every block mode are shown: the game spreads a block's
+name-table entry over its tiles as it draws. --no-output assembles the output files as they
+are in the folder.
 """
 import argparse
 import os
@@ -90,12 +92,6 @@ def main():
     names = item_names(os.path.join(folder, "VT03IRQ.ASM"))
     if not names:
         sys.exit("make_slideshow.py: the project has no items")
-    for name in names:
-        with open(os.path.join(folder, name + ".ASM"), "rb") as f:
-            info = re.search(rb"_info:\s*db\s*\$\w\w,\$\w\w,\$\w\w,\$(\w\w)", f.read())
-        if not info or info.group(1) != b"00":
-            sys.exit(f"make_slideshow.py: item {name} is not in 8 x 8 blocks, which is all the "
-                     "slideshow shows")
     tile_bytes = os.path.getsize(os.path.join(folder, "VT03PGT.BIN"))
     if tile_bytes + FONT_BYTES > MAX_TILE_DATA:
         sys.exit(f"make_slideshow.py: VT03PGT.BIN holds {tile_bytes} bytes, more than a "

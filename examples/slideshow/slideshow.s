@@ -8,7 +8,8 @@
 ; tiles, $FF for pages before its first tile. A 4-colour section takes half the bytes, so
 ; its 1 KB page register values are twice the page numbers.
 ; The item files give the name table, the attributes, the palettes and NAME_info (cells
-; per row, cell rows, video mode, block mode). items.inc, made by make_slideshow.py,
+; per row, cell rows, video mode, block mode); a cell is a block of 8 x 8, 8 x 16, 16 x 8 or
+; 16 x 16 pixels, spread over the screen's 8 x 8 tiles as it is drawn. items.inc, made by make_slideshow.py,
 ; includes them and lists the items.
 ;
 ; The background tiles lie at $0000-$0FFF in four 1 KB pages; sprites are fetched from
@@ -37,8 +38,12 @@ NO_PAGE         = $FF
 
 .segment "ZEROPAGE"
 item:           .res 1      ; the item on the screen
-width:          .res 1      ; cells per row
-height:         .res 1      ; cell rows
+width:          .res 1      ; tiles per row, at most 255
+height:         .res 1      ; tile rows, at most 255
+cellsW:         .res 1      ; blocks per row, as the item's tables count them
+cellsH:         .res 1      ; block rows
+shiftW:         .res 1      ; 1 for blocks 16 pixels wide, else 0
+shiftH:         .res 1      ; 1 for blocks 16 pixels high, else 0
 mode:           .res 1
 spritePage:     .res 1      ; 2 KB page of the font for the sprites at $1000
 heightPx:       .res 2
@@ -71,6 +76,10 @@ lineLoops:      .res 1      ; LINE_LOOPS_NTSC or LINE_LOOPS_PAL
 inIrq:          .res 1      ; set while a scanline interrupt counts out rows
 frameDeferred:  .res 1      ; the NMI came during one and left the frame's start to it
 newBank:        .res 1
+column:         .res 1
+cellRow:        .res 1
+stride:         .res 1
+value:          .res 1
 
 .segment "BSS"
 secPage0:       .res MAX_SECTIONS   ; first 1 KB page register value of each section
@@ -79,6 +88,7 @@ evLatch:        .res MAX_SECTIONS + 2   ; per interrupt: the latch that leads to
 evSection:      .res MAX_SECTIONS + 2   ; the section whose pages it selects,
 evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previous one by
 evBank:         .res MAX_SECTIONS + 2   ; (the section's first page, copied for the handler)
+attributes:     .res 64                 ; the screen's attribute table, made before it is written
 
 .segment "CODE"
 
@@ -148,6 +158,19 @@ readPad:
         readPad1 pad
         rts
 
+; Tiles of `cells` blocks, doubled when `shift` is 1, at most 255.
+.macro toTiles cells, shift, tiles
+        .local store
+        lda cells
+        ldx shift
+        beq store
+        asl a
+        bcc store
+        lda #$FF
+store:
+        sta tiles
+.endmacro
+
 ; Draws item `item` with the screen off, then turns it on at the next vblank.
 showItem:
         ldx item
@@ -173,19 +196,32 @@ showItem:
         sta ptr+1
         ldy #0
         lda (ptr),y
-        sta width
+        sta cellsW
         iny
         lda (ptr),y
-        sta height
+        sta cellsH
         iny
         lda (ptr),y
         and #(MODE_12BIT | MODE_16)
         sta mode
-        lda height
+        iny
+        lda (ptr),y             ; block mode 0-3: bit 0 16 rows high, bit 1 16 columns wide
+        and #1
+        sta shiftH
+        lda (ptr),y
+        lsr a
+        and #1
+        sta shiftW
+        toTiles cellsW, shiftW, width
+        toTiles cellsH, shiftH, height
+        lda cellsH
         sta heightPx
         lda #0
         sta heightPx+1
-        ldx #3
+        lda #3
+        clc
+        adc shiftH
+        tax
 @times8:
         asl heightPx
         rol heightPx+1

@@ -171,7 +171,7 @@ def copy_folder(source, target):
 
 
 def slideshow_items(cli, project):
-    """(name, .pic path, cells per row, cell rows, mode byte, sections) of every item, in
+    """(name, .pic path, tiles per row, tile rows, mode byte, sections) of every item, in
     tree order."""
     folder = os.path.dirname(project)
     items = []
@@ -185,8 +185,9 @@ def slideshow_items(cli, project):
             continue  # skipped by the output
         with open(asm, "rb") as f:
             text = f.read()
-        info = re.search(rb"_info:\s*db\s*\$(\w\w),\$(\w\w),\$(\w\w)", text)
-        w, h, mode = (int(v, 16) for v in info.groups())
+        info = re.search(rb"_info:\s*db\s*\$(\w\w),\$(\w\w),\$(\w\w),\$(\w\w)", text)
+        w, h, mode, blocks = (int(v, 16) for v in info.groups())
+        w, h = w << (blocks >> 1), h << (blocks & 1)  # blocks 16 wide, 16 high
         sections = len(re.findall(rb"\$\w\w,\$10,", text[:text.find(b"_pnt:")]))
         items.append((name, os.path.join(folder, pic), w, h, mode, sections))
     return items

@@ -1,10 +1,10 @@
 """Test pictures whose tile count decides the tile banks, as pixel functions (x, y) ->
 (r, g, b) for a BMP or PNG writer.
 
-Every 16 x 16 area takes its pixels from one colour set, all sets sharing the background
-colour (the top left pixel): a 4-colour conversion then fits the four palettes an
-attribute can choose, and with 16 colours all sets are one palette. Random pixels make
-almost every tile new."""
+Every area (16 x 16 unless asked otherwise) takes its pixels from one colour set, all sets
+sharing the background colour (the top left pixel): a 4-colour conversion then fits the
+four palettes an attribute can choose, and with 16 colours all sets are one palette.
+Random pixels make almost every tile new."""
 import random
 
 BACKGROUND = (0, 0, 0)

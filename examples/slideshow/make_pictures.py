@@ -26,8 +26,8 @@ from bmp import write_bmp  # noqa: E402
 from pictures import areas, late_bank  # noqa: E402
 
 PICTURES = [("nes4", 128, 96, 4, 1), ("nes4tall", 160, 200, 4, 2), ("hsl16", 256, 240, 16, 3),
-            ("hsl16small", 120, 64, 16, 4), ("hsl16late", 256, 240, 16, 5), ("nes4b16", 128, 64, 4, 6),
-            ("hsl16b816", 64, 96, 16, 7)]
+            ("hsl16small", 120, 64, 16, 4), ("hsl16late", 256, 240, 16, 5),
+            ("nes4b16", 128, 64, 4, 6), ("hsl16b816", 64, 96, 16, 7)]
 
 
 def main():

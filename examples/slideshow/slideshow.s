@@ -9,8 +9,8 @@
 ; its 1 KB page register values are twice the page numbers.
 ; The item files give the name table, the attributes, the palettes and NAME_info (cells
 ; per row, cell rows, video mode, block mode); a cell is a block of 8 x 8, 8 x 16, 16 x 8 or
-; 16 x 16 pixels, spread over the screen's 8 x 8 tiles as it is drawn. items.inc, made by make_slideshow.py,
-; includes them and lists the items.
+; 16 x 16 pixels, spread over the screen's 8 x 8 tiles as it is drawn. items.inc, made by
+; make_slideshow.py, includes them and lists the items.
 ;
 ; The background tiles lie at $0000-$0FFF in four 1 KB pages; sprites are fetched from
 ; $1000 so that tile address line 12 clocks the scanline counter once a row. One interrupt

@@ -1,10 +1,10 @@
 // Prints how long a flood fill of a 4000 x 3000 picture takes as the window runs it, and the
 // peak memory it needs beyond the picture itself.
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "app/document.h"
 #include "convert/progress.h"
@@ -73,9 +73,10 @@ int main() {
   const double cpu = 1000.0 * double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
   const double peak = StatusMegabytes("VmHWM");
   std::printf("picture %d x %d: %.1f MB\n", kWidth, kHeight, pictureMb);
-  std::printf("fill: %.0f ms (copy for the worker %.0f ms, fill on the worker %.0f ms, adopting on "
-              "the window's thread %.1f ms)\n",
-              whole, copy, fill, adopt);
+  std::printf(
+      "fill: %.0f ms (copy for the worker %.0f ms, fill on the worker %.0f ms, adopting on "
+      "the window's thread %.1f ms)\n",
+      whole, copy, fill, adopt);
   std::printf("processor time of the fill: %.0f ms\n", cpu);
   std::printf("resident before: %.1f MB, peak during the fill: %.1f MB\n", before, peak);
   std::printf("peak memory the fill adds: %.1f MB (%.2f x the picture)\n", peak - before,

@@ -122,12 +122,12 @@ GameRun PrepareGameRun(const GameList& list, int row, const std::string& program
   common::Result copied = common::ReadFileBytes(entry->path, kMaxGameFileBytes, bytes, true);
   if (copied) copied = common::WriteFileReplacing(target, bytes);
   if (!copied) {
-    run.message = common::WithReason(common::TrFill("无法复制文件{0}到Temp.nes!", {entry->path}),
-                                     copied);
+    run.message =
+        common::WithReason(common::TrFill("无法复制文件{0}到Temp.nes!", {entry->path}), copied);
     return run;
   }
-  run.command = {emulator.program, {common::AbsolutePath(target)},
-                 common::AbsolutePath(programDir)};
+  run.command = {
+      emulator.program, {common::AbsolutePath(target)}, common::AbsolutePath(programDir)};
   return run;
 }
 

@@ -101,8 +101,7 @@ StartedProcess SpawnWatched(const Command& command, bool keepErrors) {
   for (const std::string& a : command.args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int failed =
-      posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int failed = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {
     if (errors >= 0) close(errors);

@@ -176,7 +176,8 @@ PixelMask FloodFill(Picture& picture, PixelPoint at, Rgb fill) {
   if (!picture.Contains(at.x, at.y)) return {};
   const Rgb target = picture.At(at.x, at.y);
   if (target == fill) return {};
-  const uint8_t r = uint8_t(RedOf(target)), g = uint8_t(GreenOf(target)), b = uint8_t(BlueOf(target));
+  const uint8_t r = uint8_t(RedOf(target)), g = uint8_t(GreenOf(target)),
+                b = uint8_t(BlueOf(target));
   const auto open = [&](const uint8_t* p) { return p[0] == r && p[1] == g && p[2] == b; };
   PixelMask mask(picture.width, picture.height);
   std::vector<PixelPoint> pending{at};

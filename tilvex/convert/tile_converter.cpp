@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <string>
 #include <map>
+#include <string>
 
 #include "common/translate.h"
 #include "convert/bit_planes.h"

@@ -9,7 +9,8 @@ std::string CannotWriteMessage(const std::string& path) {
 
 Result WriteOutputFile(const std::string& path, std::span<const uint8_t> bytes) {
   Result written = common::WriteFileReplacing(path, bytes);
-  if (!written.ok) return Result::Fail(common::WithReason(CannotWriteMessage(path), written), written.detail);
+  if (!written.ok)
+    return Result::Fail(common::WithReason(CannotWriteMessage(path), written), written.detail);
   return Result::Ok();
 }
 

@@ -125,8 +125,8 @@ PicLoad ParsePicFile(const uint8_t* data, size_t size) {
   }
   PicHeader h = DecodePicHeader(data);
   if (h.width > kMaxPicSide || h.height > kMaxPicSide) {
-    return Refuse(common::TrFill("图片尺寸{0}x{1}过大",
-                                 {std::to_string(h.width), std::to_string(h.height)}));
+    return Refuse(
+        common::TrFill("图片尺寸{0}x{1}过大", {std::to_string(h.width), std::to_string(h.height)}));
   }
   load.picture.header = h;
   if (h.kind != kBlockPictureKind) {

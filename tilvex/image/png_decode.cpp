@@ -117,9 +117,8 @@ DecodeStatus DecodePngFile(std::span<const uint8_t> file, Picture& out) {
   if (sized != DecodeStatus::kOk) return sized;
   bool decoded = false;
   try {
-    decoded =
-        ihdr.bit_depth == 16 ? DecodeSixteenBit(ctx.get(), out)
-                             : DecodeEightBit(ctx.get(), ihdr, out);
+    decoded = ihdr.bit_depth == 16 ? DecodeSixteenBit(ctx.get(), out)
+                                   : DecodeEightBit(ctx.get(), ihdr, out);
   } catch (const std::bad_alloc&) {
     out = Picture();
     return DecodeStatus::kTooLarge;

@@ -51,8 +51,7 @@ Result WriteMameRom(const fs::path& base, const std::vector<uint8_t>& image) {
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
     temp = ".rom.bin." + std::to_string(random());
-    fd = openat(machine, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                0644);
+    fd = openat(machine, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   }
   bool ok = fd >= 0 && common::WriteAllBytes(fd, image);
   error = errno;
@@ -64,16 +63,15 @@ Result WriteMameRom(const fs::path& base, const std::vector<uint8_t>& image) {
 }
 
 constexpr char kNeedMameMessage[] =
-    "16色图片的预览需要MAME(FCEUX只能显示4色图片)。请安装MAME(Debian: sudo apt install mame),或在设置 Emulator 中指定模拟器。";
+    "16色图片的预览需要MAME(FCEUX只能显示4色图片)。请安装MAME(Debian: sudo apt install "
+    "mame),或在设置 Emulator 中指定模拟器。";
 
 bool IsFceux(const std::string& program) {
   return fs::path(program).filename().string().rfind("fceux", 0) == 0;
 }
 
 Result SixteenColoursNeedMame() {
-  return Result::Fail(
-      common::Tr(kNeedMameMessage),
-      "16-colour previews need MAME");
+  return Result::Fail(common::Tr(kNeedMameMessage), "16-colour previews need MAME");
 }
 
 }  // namespace
@@ -83,8 +81,7 @@ std::string FindProgram(const std::string& name) {
 }
 
 Result PlanEmulatorRun(const std::string& configured, const std::string& nesPath,
-                       const std::vector<uint8_t>& image, int colourMode,
-                       EmulatorCommand& command,
+                       const std::vector<uint8_t>& image, int colourMode, EmulatorCommand& command,
                        std::string (*findProgram)(const std::string&)) {
   // Absolute: a name beginning with "-" would be read as an option.
   const std::string nes = common::AbsolutePath(nesPath);

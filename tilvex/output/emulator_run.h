@@ -32,8 +32,7 @@ std::string FindProgram(const std::string& name);
 // draws 16-colour tiles as garbage). Fails with a message when no emulator can show it.
 // findProgram is FindProgram unless a test supplies its own.
 Result PlanEmulatorRun(const std::string& configured, const std::string& nesPath,
-                       const std::vector<uint8_t>& image, int colourMode,
-                       EmulatorCommand& command,
+                       const std::vector<uint8_t>& image, int colourMode, EmulatorCommand& command,
                        std::string (*findProgram)(const std::string&) = FindProgram);
 
 }  // namespace tilvex

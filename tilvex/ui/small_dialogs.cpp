@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <algorithm>
 #include <QSpinBox>
+#include <algorithm>
 
 #include "app/field_rules.h"
 #include "app/slot_edits.h"

@@ -5,7 +5,6 @@
 #include "common/file_io.h"
 #include "common/program_search.h"
 #include "common/tests/in_folder.h"
-#include "common/tests/in_folder.h"
 #include "doc/file_writes.h"
 #include "doc/pic_file.h"
 #include "output/emulator_run.h"

@@ -88,8 +88,9 @@ TEST_F(BatchTest, AFrameLabelCountsFromTheBankItsIndexNames) {
   EXPECT_EQ(text.find("phs\t$8000\r\nf1_pnt:"), std::string::npos);
   EXPECT_NE(text.find("\r\n\t\tdph\r\n\t\tphs\t$81C0\r\nf9_pnt:"), std::string::npos);
   EXPECT_EQ(text.find("phs", text.find("f9_pnt:")), std::string::npos);
-  EXPECT_NE(Read(dir / "ANIINDEX.asm").find("f9_BG:\r\n\tdb\tV_Bank0+$00,V_Bank1+$08\r\n"
-                                            "\tdb\tPNT_Bank+$01"),
+  EXPECT_NE(Read(dir / "ANIINDEX.asm")
+                .find("f9_BG:\r\n\tdb\tV_Bank0+$00,V_Bank1+$08\r\n"
+                      "\tdb\tPNT_Bank+$01"),
             std::string::npos);
 }
 

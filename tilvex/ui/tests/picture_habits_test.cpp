@@ -178,9 +178,8 @@ void PictureHabitsTest::readOutsAndStatusFollowTheOpenedPicture() {
   f_->prompts.files.push_back(f_->Path("copy.bmp"));
   W().Actions().saveAs->trigger();
   QVERIFY(W().statusBar()->currentMessage().contains(f_->Path("copy.bmp")));
-  QVERIFY(W().OpenFile(WriteBmp(f_->Path("grey.bmp"), 256, 240, [](int, int) {
-    return MakeRgb(7, 8, 9);
-  })));
+  QVERIFY(W().OpenFile(
+      WriteBmp(f_->Path("grey.bmp"), 256, 240, [](int, int) { return MakeRgb(7, 8, 9); })));
   QCOMPARE(W().Bar()->ReadOut(0), QStringLiteral("7"));
   QCOMPARE(W().Bar()->ReadOut(2), QStringLiteral("9"));
   QVERIFY(!W().statusBar()->currentMessage().contains(f_->Path("copy.bmp")));

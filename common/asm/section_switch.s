@@ -1,6 +1,6 @@
 ; Tile bank switches at section boundaries: the frame's list of scanline interrupts, the
 ; NMI that starts a frame and the interrupt that carries the list out. A program that
-; includes this gives:
+; includes this (after console.inc) gives:
 ; - in zero page, declared before the include (the timed code counts zero-page cycles):
 ;   frameCount, renderOn, lineLoops, inIrq, frameDeferred, evCount, evIndex, prevRow,
 ;   lastBank, newBank and tmp;
@@ -81,11 +81,7 @@ nmi:
         pha
         jsr startFrame
         inc frameCount
-        pla
-        tay
-        pla
-        tax
-        pla
+        pullRegisters
         rti
 
 startFrame:
@@ -121,11 +117,7 @@ startFrame:
 ; first switch comes straight after the interrupt, at a row the NMI is far from; only
 ; while rows are counted out can the NMI come, so only then is inIrq set.
 irq:
-        pha
-        txa
-        pha
-        tya
-        pha
+        pushRegisters
         ldx evIndex
 @switch:
         switchBanks
@@ -167,9 +159,5 @@ irq:
         sta frameDeferred
         jsr startFrame
 @return:
-        pla
-        tay
-        pla
-        tax
-        pla
+        pullRegisters
         rti

@@ -97,15 +97,7 @@ reset:
         dey
         bne @names
 
-        ; No sprites: all of them below the screen.
-        lda #0
-        sta OAM_ADDR
-        lda #$FF
-        ldx #0
-@oam:
-        sta OAM_DATA
-        inx
-        bne @oam
+        hideSprites
 
         ; The first frame into name table 1 with the screen off; the first blank shows it.
         lda #NO_FRAME

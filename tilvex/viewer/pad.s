@@ -1,17 +1,7 @@
 ; The pad and the scroll position.
 
 readPad:
-        lda #1
-        sta PAD_1
-        lda #0
-        sta PAD_1
-        ldx #8
-@bit:
-        lda PAD_1
-        lsr a
-        rol pad
-        dex
-        bne @bit
+        readPad1 pad
         rts
 
 ; Moves the scroll position by the pad: at once on a new press, then repeating while held.

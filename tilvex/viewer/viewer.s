@@ -8,6 +8,7 @@
 ; last row of one section and the first of the next.
 
 .include "vt03.inc"
+.include "console.inc"
 .include "params.inc"
 
 ; The flags go straight to the video mode register, and the code follows the block.
@@ -85,36 +86,9 @@ evWait:         .res MAX_SECTIONS + 2   ; or the scanlines it follows the previo
 .assert * = PARAM_END, lderror, "params.inc and viewer.cfg place the block differently"
 
 reset:
-        sei
-        cld
-        ldx #$FF
-        txs
-        lda #$40
-        sta APU_FRAME
-        lda #0
-        sta PPU_CTRL
-        sta PPU_MASK
-        sta APU_DMC
-        sta MMC3_IRQ_DISABLE
-        bit PPU_STATUS
-@vblank1:
-        bit PPU_STATUS
-        bpl @vblank1
-        lda #0
-        tax
-@clear:
-        sta $00,x
-        sta $0200,x
-        sta $0300,x
-        sta $0400,x
-        sta $0500,x
-        sta $0600,x
-        sta $0700,x
-        inx
-        bne @clear
-@vblank2:
-        bit PPU_STATUS
-        bpl @vblank2
+        resetConsole
+        clearRam
+        waitVblank
 
         ; Plain 8 KB program banks of this image, tile banks counted from its start.
         lda #0
@@ -129,15 +103,7 @@ reset:
         sta flags
         sta VT_VIDEO_MODE
 
-        ; No sprites: all of them below the screen.
-        lda #0
-        sta OAM_ADDR
-        lda #$FF
-        ldx #0
-@oam:
-        sta OAM_DATA
-        inx
-        bne @oam
+        hideSprites
 
         jsr measureFrame
         jsr loadPalette
@@ -165,11 +131,7 @@ mainLoop:
 ; The pens: 128 low and 128 high bytes in 12-bit mode; the NES palette has 32 entries and
 ; further writes would wrap onto them.
 loadPalette:
-        bit PPU_STATUS
-        lda #>PALETTE
-        sta PPU_ADDR
-        lda #<PALETTE
-        sta PPU_ADDR
+        setVideoAddress PALETTE
         ldy #32
         lda flags
         bpl @count
@@ -184,10 +146,7 @@ loadPalette:
         bne @low
         lda flags
         bpl @done
-        lda #>PALETTE_HIGH
-        sta PPU_ADDR
-        lda #<PALETTE_HIGH
-        sta PPU_ADDR
+        setVideoAddress PALETTE_HIGH
         ldx #0
 @high:
         lda PARAM_PAL_HIGH,x

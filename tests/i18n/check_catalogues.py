@@ -19,6 +19,7 @@ import sys
 LITERAL = r'"(?:[^"\\\n]|\\.)*"'
 CALL = re.compile(r'\b(?:Tr|TrFill|UiText)\(\s*((?:' + LITERAL + r'\s*)+)')
 ANY_LITERAL = re.compile(LITERAL)
+LITERAL_RUN = re.compile(r'(?:' + LITERAL + r'\s*)+')
 CJK = re.compile(r'[\u3000-\u303f\u4e00-\u9fff\uff00-\uffef]')
 PLACEHOLDER = re.compile(r'\{\d\}|%[-+ #0]*\d*(?:\.\d+)?(?:l|ll|z|h)?[dixXuscf]|%\d')
 PRINTF = re.compile(r"%[-+ #0']*(?:\d+|\*)?(?:\.(?:\d+|\*))?(?:hh|h|ll|l|L|q|j|z|Z|t)?[diouxXeEfFgGaAcspnCS]")
@@ -70,8 +71,9 @@ def source_texts(root):
                 pieces = ANY_LITERAL.findall(m.group(1))
                 raw = "".join(p[1:-1] for p in pieces)
                 texts.setdefault(raw, where)
-            for m in ANY_LITERAL.finditer(code):
-                raw = m.group(0)[1:-1]
+            # Adjacent literals are one text, however a line break splits them.
+            for m in LITERAL_RUN.finditer(code):
+                raw = "".join(p[1:-1] for p in ANY_LITERAL.findall(m.group(0)))
                 if CJK.search(raw) and raw not in DATA_LITERALS:
                     texts.setdefault(raw, where)
     return texts

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -12,6 +11,7 @@
 #include "cart/nes_image.h"
 #include "cart/parse_hex.h"
 #include "common/file_io.h"
+#include "common/hex.h"
 #include "common/translate.h"
 #include "model/ines_file.h"
 
@@ -138,12 +138,6 @@ ptrdiff_t MenuOffset(int32_t reserve) {
   return kPageSize - ClampedReserve(reserve);
 }
 
-std::string Hex(unsigned value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%X", value);
-  return buf;
-}
-
 }  // namespace
 
 std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
@@ -158,7 +152,7 @@ std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
     // clang-format off
     return common::TrFill(
         "菜单程序menu.bin只有{0}字节，填不满保留的{1}字节，复位向量不属于菜单: 请检查菜单程序的构建!",
-        {std::to_string(menu.size()), Hex(static_cast<unsigned>(reserve))});
+        {std::to_string(menu.size()), common::HexText(static_cast<uint32_t>(reserve))});
     // clang-format on
   }
   const int64_t firstCpu = std::max(kShownFrom, menuBegin - kImageOfCpu);
@@ -170,7 +164,7 @@ std::string MenuStartRefusal(std::span<const uint8_t> menu, int32_t reserve) {
       // clang-format off
       return common::TrFill(
           "菜单程序的{0}向量指向${1}，不在开机时可见的菜单代码中(${2}-$FFF9): 请检查菜单程序的链接配置与保留大小!",
-          {names[i], Hex(static_cast<unsigned>(target)), Hex(static_cast<unsigned>(firstCpu))});
+          {names[i], common::HexText(static_cast<uint32_t>(target)), common::HexText(static_cast<uint32_t>(firstCpu))});
       // clang-format on
     }
   }
@@ -323,6 +317,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
     return result;
   }
   result.ordered = layout.ordered;
+  const int32_t reserve = ParseHex(options.reserveText);
   const GeneratedText map = MakeMapListing(layout.ordered);
   const GeneratedText table = MakeGameTable(list, layout.ordered);
   for (const GeneratedText* t : {&map, &table}) {
@@ -331,8 +326,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
       return result;
     }
   }
-  const MenuGlyphs glyphs =
-      MakeMenuGlyphs(TitlesByNumber(list), ParseHex(options.reserveText), options.fontPath);
+  const MenuGlyphs glyphs = MakeMenuGlyphs(TitlesByNumber(list), reserve, options.fontPath);
   if (!glyphs.message.empty()) {
     result.message = glyphs.message;
     return result;
@@ -342,8 +336,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
   if (!result.message.empty()) return result;
   // The old files are freed once the script runs: that takes the file system a while.
   common::LeftoverFiles oldFiles;
-  result.message =
-      WriteBuildFiles(dir, image, map, table, ParseHex(options.reserveText), glyphs.text, oldFiles);
+  result.message = WriteBuildFiles(dir, image, map, table, reserve, glyphs.text, oldFiles);
   if (!result.message.empty()) return result;
 
   const std::string menuPath = JoinPath(dir, "menu.bin");
@@ -362,8 +355,7 @@ BuildResult BuildCartridge(const GameList& list, const BuildOptions& options) {
     result.message = "Make File Error!\n" + MakeFailureDetail(script.watch.get());
     return result;
   }
-  result.message =
-      FinishRom(rom, romWritten, romPath, image, menuPath, ParseHex(options.reserveText));
+  result.message = FinishRom(rom, romWritten, romPath, image, menuPath, reserve);
   if (result.message.empty()) result.romPath = romPath;
   return result;
 }

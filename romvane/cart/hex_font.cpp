@@ -5,21 +5,15 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/hex.h"
 #include "common/translate.h"
 
 namespace romvane {
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 bool AllHex(std::string_view text) {
   for (char c : text)
-    if (HexDigit(c) < 0) return false;
+    if (common::HexDigitValue(c) < 0) return false;
   return !text.empty();
 }
 
@@ -31,7 +25,8 @@ FontGlyph GlyphOf(std::string_view bitmap) {
   for (size_t row = 0; row < 16; ++row) {
     uint16_t bits = 0;
     for (size_t d = 0; d < digitsPerRow; ++d)
-      bits = static_cast<uint16_t>(bits << 4 | HexDigit(bitmap[row * digitsPerRow + d]));
+      bits =
+          static_cast<uint16_t>(bits << 4 | common::HexDigitValue(bitmap[row * digitsPerRow + d]));
     glyph.rows[row] = glyph.width == 8 ? static_cast<uint16_t>(bits << 8) : bits;
   }
   return glyph;
@@ -71,7 +66,7 @@ FontGlyphs ReadHexFont(const std::string& path, const std::set<char32_t>& wanted
       return result;
     }
     char32_t point = 0;
-    for (char c : code) point = point << 4 | static_cast<char32_t>(HexDigit(c));
+    for (char c : code) point = point << 4 | static_cast<char32_t>(common::HexDigitValue(c));
     if (wanted.count(point)) result.glyphs[point] = GlyphOf(bitmap);
   }
   return result;

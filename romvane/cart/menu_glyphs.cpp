@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "common/hex.h"
 #include "common/translate.h"
 
 namespace romvane {
@@ -196,12 +197,6 @@ int32_t TableBytes(const std::vector<std::vector<char32_t>>& titles, const Glyph
   return bytes;
 }
 
-std::string Hex(int32_t value) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%X", static_cast<unsigned>(value));
-  return buf;
-}
-
 }  // namespace
 
 GlyphPlan PlanGlyphs(const std::vector<std::vector<char32_t>>& titles,
@@ -275,7 +270,8 @@ MenuGlyphs MakeMenuGlyphs(const std::vector<std::string>& titles, int32_t reserv
     const int32_t enough = (needed - result.plan.padBytes + kTilePage - 1) / kTilePage * kTilePage;
     result.message =
         common::TrFill("菜单和标题的字形需要{0}字节，保留大小{1}放不下；保留大小{2}就够了!",
-                       {std::to_string(needed), Hex(reserve), Hex(enough)});
+                       {std::to_string(needed), common::HexText(static_cast<uint32_t>(reserve)),
+                        common::HexText(static_cast<uint32_t>(enough))});
     return result;
   }
   result.text = GlyphInclude(result.plan);
@@ -302,7 +298,8 @@ std::string Label(const char* stem, size_t n) {
 // 2 KB per group: the top tiles of its 64 slots, then their bottom tiles.
 std::string TileGroups(const GlyphPlan& plan) {
   std::string text = "\r\n.segment \"TILEDATA\"\r\n";
-  if (plan.padBytes > 0) text += "\t.res\t$" + Hex(plan.padBytes) + "\r\n";
+  if (plan.padBytes > 0)
+    text += "\t.res\t$" + common::HexText(static_cast<uint32_t>(plan.padBytes)) + "\r\n";
   for (size_t g = 0; g < plan.groups.size(); ++g) {
     text += Label("glyph_group_", g) + ":\r\n";
     for (size_t half = 0; half < 2; ++half) {
@@ -350,7 +347,7 @@ std::string GlyphInclude(const GlyphPlan& plan) {
       "; 8 x 16 pixels: its top tile is a number n below 128, its bottom tile n + 128.\r\n";
   text += "MENU_ROWS\t= " + std::to_string(kMenuRows) + "\r\n";
   text += "MENU_TITLE_CELLS = " + std::to_string(kTitleCells) + "\r\n";
-  text += "MENU_TILE_BYTES\t= $" + Hex(tileBytes) + "\r\n";
+  text += "MENU_TILE_BYTES\t= $" + common::HexText(static_cast<uint32_t>(tileBytes)) + "\r\n";
   text += "CELL_EMPTY\t= " + std::to_string(kCellEmpty) + "\r\n";
   text += "CELL_BLANK\t= " + std::to_string(kCellBlank) + "\r\n";
   text += "CELL_DIGIT0\t= " + std::to_string(kCellDigit0) + "\r\n";

@@ -1,33 +1,14 @@
 #include "app/field_rules.h"
 
+#include "common/hex.h"
 #include "common/translate.h"
 
 namespace tilvex {
-namespace {
-
-int HexDigit(char c) {
-  return c >= '0' && c <= '9'   ? c - '0'
-         : c >= 'a' && c <= 'f' ? c - 'a' + 10
-         : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                : -1;
-}
-
-std::string HexText(uint32_t value) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  do {
-    text.insert(text.begin(), kDigits[value % 16]);
-    value /= 16;
-  } while (value != 0);
-  return text;
-}
-
-}  // namespace
 
 std::optional<uint32_t> ReadHexField(std::string_view text, uint32_t largest) {
   uint64_t value = 0, place = 1;
   for (size_t i = text.size(); i > 0; --i) {
-    const int digit = HexDigit(text[i - 1]);
+    const int digit = common::HexDigitValue(text[i - 1]);
     if (digit < 0) break;
     if (digit != 0 && (place > largest || uint64_t(digit) * place > largest - value)) {
       return std::nullopt;
@@ -44,7 +25,7 @@ Result ReadHexField(std::string_view text, uint32_t largest, const std::string& 
   const std::optional<uint32_t> read = ReadHexField(text, largest);
   if (!read) {
     return Result::Fail(
-        common::TrFill("{0}必须是0到{1}之间的十六进制数!", {field, HexText(largest)}),
+        common::TrFill("{0}必须是0到{1}之间的十六进制数!", {field, common::HexText(largest)}),
         "a hexadecimal field holds more than it may");
   }
   value = *read;

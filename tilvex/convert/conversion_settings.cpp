@@ -1,9 +1,9 @@
 #include "convert/conversion_settings.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
+#include "common/hex.h"
 #include "common/translate.h"
 #include "convert/block_picture.h"
 
@@ -93,9 +93,8 @@ Result CheckConversion(const Picture& picture, const ConversionSettings& setting
   const BlockGeometry g = GeometryOf(settings.blockMode);
   // Name-table codes count code units from the bank start, so the first tile must start on one.
   if (2 * settings.beginAddress % g.codeUnit != 0) {
-    char unit[12];
-    std::snprintf(unit, sizeof unit, "%X", unsigned(g.codeUnit / 2));
-    return Result::Fail(common::TrFill("起始地址必须是${0}的整数倍,转换终止!", {unit}));
+    return Result::Fail(common::TrFill("起始地址必须是${0}的整数倍,转换终止!",
+                                       {common::HexText(uint32_t(g.codeUnit / 2))}));
   }
   const WorkArea& a = settings.area;
   if (Result fits = CheckAreaFitsBlocks(a, settings.blockMode); !fits) return fits;
